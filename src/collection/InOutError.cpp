@@ -30,6 +30,7 @@ EInOutError EInOutError::fromErrno(int e) {
     case ENOSPC:
     case EFBIG:
     case EDQUOT: return fromCode(kDiskFull);
+    case EIO: return fromCode(1117); // the device reported an I/O failure
     default: return fromCode(e);
     }
 }
