@@ -1,0 +1,45 @@
+#include "collection/ItemList.h"
+
+#include "collection/Win1252.h"
+
+#include <QCollatorSortKey>
+#include <algorithm>
+#include <numeric>
+
+namespace vitrinex {
+
+ItemNameList::ItemNameList() { collator_.setCaseSensitivity(Qt::CaseInsensitive); }
+
+int ItemNameList::add(std::string name) {
+    const QString key = toQString(name);
+    const auto pos = std::upper_bound(names_.begin(), names_.end(), key,
+                                      [this](const QString& k, const std::string& entry) {
+                                          return collator_.compare(k, toQString(entry)) < 0;
+                                      });
+    const auto inserted = names_.insert(pos, std::move(name));
+    return static_cast<int>(inserted - names_.begin());
+}
+
+void ItemNameList::assign(std::vector<std::string> names) {
+    // Sort keys are computed once per name; comparing them is far cheaper than collating strings.
+    std::vector<QCollatorSortKey> keys;
+    keys.reserve(names.size());
+    for (const std::string& n : names) keys.push_back(collator_.sortKey(toQString(n)));
+    std::vector<std::size_t> order(names.size());
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    std::stable_sort(order.begin(), order.end(),
+                     [&keys](std::size_t a, std::size_t b) { return keys[a].compare(keys[b]) < 0; });
+    keys.clear();
+    keys.shrink_to_fit();
+
+    names_.clear();
+    names_.reserve(names.size());
+    for (std::size_t i : order) names_.push_back(std::move(names[i]));
+}
+
+int ItemNameList::indexOf(std::string_view name) const {
+    const auto it = std::find(names_.begin(), names_.end(), name);
+    return it == names_.end() ? -1 : static_cast<int>(it - names_.begin());
+}
+
+} // namespace vitrinex

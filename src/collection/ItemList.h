@@ -1,0 +1,33 @@
+#pragma once
+// The item list: every item name read or added, kept in the user's case-insensitive text order,
+// as the main window's list box shows it.
+
+#include <QCollator>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vitrinex {
+
+class ItemNameList {
+public:
+    ItemNameList();
+
+    // Adds a name in its sorted place, after names that sort equal to it; returns its index.
+    int add(std::string name);
+    // Replaces the whole list with `names`, sorted (equal names keep their order).
+    void assign(std::vector<std::string> names);
+    void clear() { names_.clear(); }
+
+    int size() const { return static_cast<int>(names_.size()); }
+    const std::string& at(int index) const { return names_[static_cast<std::size_t>(index)]; }
+    const std::vector<std::string>& names() const { return names_; }
+    // The index of the first entry equal to `name`, or -1.
+    int indexOf(std::string_view name) const;
+
+private:
+    QCollator collator_;
+    std::vector<std::string> names_;
+};
+
+} // namespace vitrinex

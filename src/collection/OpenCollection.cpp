@@ -1,0 +1,333 @@
+#include "collection/OpenCollection.h"
+
+#include "collection/CollectionFile.h"
+#include "collection/InOutError.h"
+#include "collection/Win1252.h"
+
+#include <utility>
+
+namespace vitrinex {
+namespace {
+
+constexpr std::size_t kHeaderTextCapacity = 255;
+
+std::string cut(std::string_view text, std::size_t capacity) {
+    return std::string(text.substr(0, std::min(text.size(), capacity)));
+}
+
+long double convertAmount(std::string_view field, std::string_view text) {
+    long double value = 0;
+    if (!amountValue(text, value))
+        throw EConvertError(std::string(field) + " text \"" + win1252ToUtf8(text) +
+                            "\" is not a valid floating point value");
+    return value;
+}
+
+} // namespace
+
+bool OpenCollection::KeyLess::operator()(const TFigureNode* a, const TFigureNode* b) const {
+    return compareNameKeys(a->Record.FigureName.view(), b->Record.FigureName.view()) < 0;
+}
+bool OpenCollection::KeyLess::operator()(const TFigureNode* a, std::string_view b) const {
+    return compareNameKeys(a->Record.FigureName.view(), b) < 0;
+}
+bool OpenCollection::KeyLess::operator()(std::string_view a, const TFigureNode* b) const {
+    return compareNameKeys(a, b->Record.FigureName.view()) < 0;
+}
+
+OpenCollection::OpenCollection() { ResetAggregates(); }
+
+OpenCollection::~OpenCollection() { FreeItemTree(); }
+
+TFigureNode* OpenCollection::FindItem(std::string_view name) {
+    const auto it = index_.find(name);
+    if (it == index_.end()) return nullptr;
+    CurrentItem = *it;
+    return CurrentItem;
+}
+
+TFigureNode* OpenCollection::locate(std::string_view name, TFigureNode**& link) {
+    const auto it = index_.lower_bound(name);
+    if (it != index_.end() && compareNameKeys((*it)->Record.FigureName.view(), name) == 0) return *it;
+    if (!root_) {
+        link = &root_;
+        return nullptr;
+    }
+    // In a binary search tree a new key hangs below its in-order predecessor (as its right child)
+    // or its successor (as its left child), whichever has that link free.
+    TFigureNode* successor = it != index_.end() ? *it : nullptr;
+    TFigureNode* predecessor = it != index_.begin() ? *std::prev(it) : nullptr;
+    if (predecessor && !predecessor->Right) {
+        link = &predecessor->Right;
+        return nullptr;
+    }
+    if (successor && !successor->Left) {
+        link = &successor->Left;
+        return nullptr;
+    }
+    // Only a tree holding blanked nodes, which the index no longer knows, gets here: walk it.
+    link = &root_;
+    while (*link) {
+        const int order = compareNameKeys(name, (*link)->Record.FigureName.view());
+        if (order == 0) return *link;
+        link = order < 0 ? &(*link)->Left : &(*link)->Right;
+    }
+    return nullptr;
+}
+
+void OpenCollection::attach(TFigureNode* node, TFigureNode** link) {
+    *link = node;
+    index_.insert(node);
+}
+
+void OpenCollection::addToAggregates(const TFigureRecord& record) {
+    const long double priceText = convertAmount("Price", record.Price.view());
+    const long double changeText = convertAmount("NetChange", record.NetChange.view());
+    const Real48 p = priceText;
+    const Real48 n = changeText;
+    const std::string name = record.FigureName.str();
+
+    TotalNetChange = TotalNetChange + n;
+    if (p > HighPrice) {
+        HighList.clear();
+        HighList.push_back(entryLine(name, record.Price.view()));
+        HighPrice = p;
+    } else if (p == HighPrice) {
+        HighList.push_back(entryLine(name, record.Price.view()));
+    }
+    if (p < LowPrice) {
+        LowList.clear();
+        LowList.push_back(entryLine(name, record.Price.view()));
+        LowPrice = p;
+    } else if (p == LowPrice) {
+        LowList.push_back(entryLine(name, record.Price.view()));
+    }
+    if (n > HotChange) {
+        HotList.clear();
+        HotList.push_back(entryLine(name, record.NetChange.view()));
+        HotChange = n;
+    } else if (n == HotChange) {
+        HotList.push_back(entryLine(name, record.NetChange.view()));
+    }
+    if (n < ColdChange) {
+        ColdList.clear();
+        ColdList.push_back(entryLine(name, record.NetChange.view()));
+        ColdChange = n;
+    } else if (n == ColdChange) {
+        ColdList.push_back(entryLine(name, record.NetChange.view()));
+    }
+    // The value uses the price read afresh from its text, multiplied in extended precision.
+    TotalValue = TotalValue.value() + priceText * static_cast<long double>(record.Quantity);
+}
+
+bool OpenCollection::InsertLoadedItem(const TFigureRecord& record) {
+    TFigureNode** link = nullptr;
+    if (locate(record.FigureName.view(), link)) return false;
+    // Convert before inserting, so that a record that is no number leaves the tree as it was.
+    convertAmount("Price", record.Price.view());
+    convertAmount("NetChange", record.NetChange.view());
+
+    auto* node = new TFigureNode{record, nullptr, nullptr};
+    node->Record.UpdateMark.assign("");
+    node->Record.Left = 0;
+    node->Record.Right = 0;
+    attach(node, link);
+    addToAggregates(node->Record);
+    return true;
+}
+
+std::optional<UserMessage> OpenCollection::InsertNewItem(const NewItemValues& values) {
+    TFigureNode** link = nullptr;
+    const std::string_view name = std::string_view(values.FigureName).substr(0, 255);
+    if (locate(name, link)) return UserMessage{"item exists", values.FigureName + " already exists!"};
+
+    TFigureRecord record = blankFigureRecord();
+    record.FigureName.assign(name);
+    record.Year.assign(values.Year);
+    record.Series.assign(values.Series);
+    record.Price.assign(values.Price);
+    record.NetChange.assign(values.NetChange);
+    record.Quantity = values.Quantity;
+    record.Condition.assign(values.Condition);
+    record.CatNum.assign(values.CatNum);
+    record.Comments.assign(values.Comments);
+    convertAmount("Price", record.Price.view());
+    convertAmount("NetChange", record.NetChange.view());
+
+    auto* node = new TFigureNode{record, nullptr, nullptr};
+    attach(node, link);
+    ++ItemCount;
+    ItemList.add(record.FigureName.str());
+    addToAggregates(node->Record);
+    CurrentItem = node;
+    return std::nullopt;
+}
+
+void OpenCollection::BlankItem(TFigureNode* node) {
+    if (!node) return;
+    const auto it = index_.find(node);
+    if (it != index_.end() && *it == node) index_.erase(it);
+    TFigureRecord& r = node->Record;
+    for (auto* text : {&r.FigureName, &r.Year, &r.Series, &r.Comments}) text->assign(" ");
+    r.Price.assign(" ");
+    r.NetChange.assign(" ");
+    r.CatNum.assign(" ");
+    r.Condition.assign(" ");
+    r.UpdateMark.assign("");
+    r.Quantity = 0;
+}
+
+TCollectionHeader OpenCollection::headerRecord() const {
+    TCollectionHeader h = blankCollectionHeader();
+    h.CollectionName.assign(CollectionName);
+    h.LastUpdate.assign(LastUpdate);
+    h.UpdateType.assign(UpdateType);
+    h.Brand.assign(Brand);
+    h.CollectionYear.assign(CollectionYear);
+    return h;
+}
+
+void OpenCollection::SaveCollection() const {
+    std::vector<const TFigureNode*> stack;
+    if (root_) stack.push_back(root_);
+    writeCollectionFile(CollectionFileName, headerRecord(), [&stack]() -> const TFigureRecord* {
+        if (stack.empty()) return nullptr;
+        const TFigureNode* node = stack.back();
+        stack.pop_back();
+        if (node->Right) stack.push_back(node->Right);
+        if (node->Left) stack.push_back(node->Left);
+        return &node->Record;
+    });
+}
+
+void OpenCollection::FreeItemTree() {
+    std::vector<TFigureNode*> stack;
+    if (root_) stack.push_back(root_);
+    while (!stack.empty()) {
+        TFigureNode* node = stack.back();
+        stack.pop_back();
+        if (node->Left) stack.push_back(node->Left);
+        if (node->Right) stack.push_back(node->Right);
+        delete node;
+    }
+    root_ = nullptr;
+    index_.clear();
+    CurrentItem = nullptr;
+}
+
+void OpenCollection::ResetAggregates() {
+    TotalValue = 0;
+    TotalNetChange = 0;
+    HighPrice = -kExtremeStart;
+    LowPrice = kExtremeStart;
+    HotChange = -kExtremeStart;
+    ColdChange = kExtremeStart;
+}
+
+void OpenCollection::readFile(const std::string& fileName) {
+    TCollectionHeader header;
+    std::vector<std::string> names;
+    long recordNumber = 0;
+    readCollectionFile(fileName, header, [&](const TFigureRecord& record) {
+        ++recordNumber;
+        try {
+            InsertLoadedItem(record);
+        } catch (const EConvertError& e) {
+            throw EConvertError("record " + std::to_string(recordNumber) + " (\"" +
+                                win1252ToUtf8(record.FigureName.view()) + "\"): " + e.what());
+        }
+        // A record whose name is already present is still listed and counted.
+        names.push_back(record.FigureName.str());
+        ++ItemCount;
+    });
+    CollectionName = header.CollectionName.str();
+    LastUpdate = header.LastUpdate.str();
+    UpdateType = header.UpdateType.str();
+    Brand = header.Brand.str();
+    CollectionYear = header.CollectionYear.str();
+    ItemList.assign(std::move(names));
+}
+
+void OpenCollection::swapState(OpenCollection& o) {
+    std::swap(CollectionOpen, o.CollectionOpen);
+    std::swap(CollectionFileName, o.CollectionFileName);
+    std::swap(CollectionName, o.CollectionName);
+    std::swap(LastUpdate, o.LastUpdate);
+    std::swap(UpdateType, o.UpdateType);
+    std::swap(Brand, o.Brand);
+    std::swap(CollectionYear, o.CollectionYear);
+    std::swap(CurrentItem, o.CurrentItem);
+    std::swap(ItemCount, o.ItemCount);
+    std::swap(TotalValue, o.TotalValue);
+    std::swap(TotalNetChange, o.TotalNetChange);
+    std::swap(HighPrice, o.HighPrice);
+    std::swap(LowPrice, o.LowPrice);
+    std::swap(HotChange, o.HotChange);
+    std::swap(ColdChange, o.ColdChange);
+    std::swap(HighList, o.HighList);
+    std::swap(LowList, o.LowList);
+    std::swap(HotList, o.HotList);
+    std::swap(ColdList, o.ColdList);
+    std::swap(UpdatedCount, o.UpdatedCount);
+    std::swap(ItemList, o.ItemList);
+    std::swap(root_, o.root_);
+    std::swap(index_, o.index_);
+}
+
+void OpenCollection::ReloadCollection() {
+    OpenCollection fresh;
+    fresh.CollectionFileName = CollectionFileName;
+    fresh.readFile(CollectionFileName);
+    fresh.CollectionOpen = CollectionOpen;
+    fresh.UpdatedCount = UpdatedCount;
+    swapState(fresh);
+}
+
+void OpenCollection::LoadCollection(const std::string& fileName) {
+    OpenCollection fresh;
+    fresh.CollectionFileName = fileName;
+    fresh.readFile(fileName);
+    fresh.CollectionOpen = true;
+    fresh.UpdatedCount = UpdatedCount;
+    swapState(fresh);
+}
+
+void OpenCollection::CreateCollection(const std::string& fileName, const std::string& name,
+                                      const std::string& brand, const std::string& year) {
+    OpenCollection fresh;
+    fresh.CollectionFileName = fileName;
+    fresh.CollectionName = cut(name, kHeaderTextCapacity);
+    fresh.Brand = cut(brand, kHeaderTextCapacity);
+    fresh.CollectionYear = cut(year, kHeaderTextCapacity);
+    fresh.LastUpdate = "New Collection";
+    fresh.UpdateType.clear();
+    fresh.SaveCollection();
+    fresh.CollectionOpen = true;
+    fresh.UpdatedCount = UpdatedCount;
+    swapState(fresh);
+}
+
+void OpenCollection::CloseCollection() {
+    SaveCollection();
+    clearState();
+}
+
+void OpenCollection::clearState() {
+    OpenCollection empty;
+    swapState(empty);
+}
+
+std::string OpenCollection::entryLine(std::string_view name, std::string_view amountText) {
+    return std::string(name) + "  " + std::string(amountText);
+}
+
+std::string OpenCollection::captionWithValue() const {
+    return "Vitrinex 1.4 - " + CollectionName + ":  $" + formatAmount(TotalValue);
+}
+std::string OpenCollection::captionNameOnly() const { return "Vitrinex 1.4 - " + CollectionName; }
+std::string OpenCollection::totalText() const { return "total items:  " + std::to_string(ItemCount); }
+std::string OpenCollection::statsTitle() const { return Brand + " - " + CollectionName + " - " + CollectionYear; }
+std::string OpenCollection::valueText() const { return "$" + formatAmount(TotalValue); }
+std::string OpenCollection::netChangeText() const { return "$" + formatAmount(TotalNetChange); }
+
+} // namespace vitrinex

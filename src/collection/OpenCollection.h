@@ -1,0 +1,148 @@
+#pragma once
+// The open collection: the header values, the item tree, the sorted item list, the running totals
+// and the four extremes with their entry lists, and the operations that create, load, save, reload
+// and close a collection file. At most one collection is open at a time; the main window owns it.
+
+#include "collection/FigureRecord.h"
+#include "collection/ItemList.h"
+#include "collection/Real48.h"
+
+#include <cstdint>
+#include <optional>
+#include <set>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace vitrinex {
+
+// A node of the item tree: the item's record and its two children.
+struct TFigureNode {
+    TFigureRecord Record;
+    TFigureNode* Left = nullptr;
+    TFigureNode* Right = nullptr;
+};
+
+// A Price or NetChange text of a stored record that is no number.
+class EConvertError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The values the add dialog hands to InsertNewItem (texts in Windows-1252, as they are stored).
+struct NewItemValues {
+    std::string FigureName, Year, Series, Price, NetChange, Condition, CatNum, Comments;
+    std::int32_t Quantity = 1;
+};
+
+// What the program tells the user through its message dialog.
+struct UserMessage {
+    std::string title;
+    std::string text;
+};
+
+class OpenCollection {
+public:
+    static constexpr long double kExtremeStart = 1000000.0L;
+
+    OpenCollection();
+    ~OpenCollection();
+    OpenCollection(const OpenCollection&) = delete;
+    OpenCollection& operator=(const OpenCollection&) = delete;
+
+    // --- state -------------------------------------------------------------------------------
+    bool CollectionOpen = false;
+    std::string CollectionFileName;
+    std::string CollectionName, LastUpdate, UpdateType, Brand, CollectionYear;
+    TFigureNode* CurrentItem = nullptr;
+    std::int32_t ItemCount = 0;
+    Real48 TotalValue, TotalNetChange;
+    Real48 HighPrice, LowPrice, HotChange, ColdChange;
+    std::vector<std::string> HighList, LowList, HotList, ColdList;
+    std::int32_t UpdatedCount = 0;
+    ItemNameList ItemList;
+
+    TFigureNode* ItemTree() const { return root_; }
+
+    // --- operations --------------------------------------------------------------------------
+    // The node whose key equals the name's key, or nullptr; a found node becomes CurrentItem.
+    TFigureNode* FindItem(std::string_view name);
+    // Inserts a copy of a record read from a file and updates the aggregates; a record whose key is
+    // already present changes nothing. Throws EConvertError for a Price or NetChange that is no number.
+    bool InsertLoadedItem(const TFigureRecord& record);
+    // Inserts a new item, adds its name to the item list, counts it, updates the aggregates and makes
+    // it CurrentItem. An existing name inserts nothing and returns the "item exists" message. The
+    // caller saves the file.
+    std::optional<UserMessage> InsertNewItem(const NewItemValues& values);
+    // Turns the node into a deleted record; it stays in the tree until the next reload.
+    void BlankItem(TFigureNode* node);
+    // Writes the collection file from the header values and the tree, skipping deleted records.
+    void SaveCollection() const;
+    // Releases every node and clears CurrentItem.
+    void FreeItemTree();
+    // Totals to 0, the four extremes to their start values.
+    void ResetAggregates();
+    // Reads CollectionFileName again. On failure (EInOutError, EConvertError) nothing has changed.
+    void ReloadCollection();
+    // The open command's work: reads the file and makes it the open collection. On failure nothing
+    // has changed and the previous state stays.
+    void LoadCollection(const std::string& fileName);
+    // The new command's file work: writes a header with no items and opens the new collection.
+    // On failure nothing has changed.
+    void CreateCollection(const std::string& fileName, const std::string& name, const std::string& brand,
+                          const std::string& year);
+    // Saves and closes. A failing save throws and leaves the collection open.
+    void CloseCollection();
+
+    // Calls `visit` for every node in pre-order (node, left subtree, right subtree), the order in
+    // which a collection file holds its records.
+    template <typename Visit>
+    void forEachPreOrder(Visit visit) const;
+
+    // --- texts shown by the windows (Windows-1252) --------------------------------------------
+    std::string captionWithValue() const; // "Vitrinex 1.4 - name:  $value"
+    std::string captionNameOnly() const;  // "Vitrinex 1.4 - name"
+    std::string totalText() const;        // "total items:  N"
+    std::string statsTitle() const;       // "brand - name - year"
+    std::string valueText() const;        // "$" + TotalValue
+    std::string netChangeText() const;    // "$" + TotalNetChange
+    static std::string entryLine(std::string_view name, std::string_view amountText);
+
+private:
+    struct KeyLess {
+        using is_transparent = void;
+        bool operator()(const TFigureNode* a, const TFigureNode* b) const;
+        bool operator()(const TFigureNode* a, std::string_view b) const;
+        bool operator()(std::string_view a, const TFigureNode* b) const;
+    };
+
+    // Finds where a key belongs; returns the node holding it, or nullptr after filling `link`
+    // with the empty link where a new node goes.
+    TFigureNode* locate(std::string_view name, TFigureNode**& link);
+    void attach(TFigureNode* node, TFigureNode** link);
+    void addToAggregates(const TFigureRecord& record);
+    void clearState();
+    void swapState(OpenCollection& other);
+    void readFile(const std::string& fileName);
+    TCollectionHeader headerRecord() const;
+
+    TFigureNode* root_ = nullptr;
+    // Every named node of the tree by key: finds a new key's place in the tree without walking
+    // down from the root, so a tree that is one long chain costs no more than a balanced one.
+    std::set<TFigureNode*, KeyLess> index_;
+};
+
+template <typename Visit>
+void OpenCollection::forEachPreOrder(Visit visit) const {
+    std::vector<const TFigureNode*> stack;
+    if (root_) stack.push_back(root_);
+    while (!stack.empty()) {
+        const TFigureNode* node = stack.back();
+        stack.pop_back();
+        visit(*node);
+        if (node->Right) stack.push_back(node->Right);
+        if (node->Left) stack.push_back(node->Left);
+    }
+}
+
+} // namespace vitrinex

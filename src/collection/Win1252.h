@@ -1,0 +1,19 @@
+#pragma once
+// Texts inside the collection code are byte strings in Windows-1252, exactly as they are stored in
+// a collection file. These convert them at the edges (windows, command line, messages).
+
+#include <QString>
+#include <string>
+#include <string_view>
+
+namespace vitrinex {
+
+std::string win1252ToUtf8(std::string_view bytes);
+// Characters that Windows-1252 cannot hold become '?'. Invalid UTF-8 bytes become '?'.
+std::string utf8ToWin1252(std::string_view utf8);
+
+QString toQString(std::string_view win1252);
+// Characters that Windows-1252 cannot hold become '?'.
+std::string fromQString(const QString& text);
+
+} // namespace vitrinex
