@@ -8,7 +8,16 @@
 
 namespace vitrinex {
 
-ItemNameList::ItemNameList() { collator_.setCaseSensitivity(Qt::CaseInsensitive); }
+namespace {
+// The user's language orders the list; the bare "C" locale knows no language order (it would put
+// every capital before every small letter), so it gets the common root order instead.
+QLocale collationLocale() {
+    const QLocale system;
+    return system.language() == QLocale::C ? QLocale(QLocale::English, QLocale::UnitedStates) : system;
+}
+} // namespace
+
+ItemNameList::ItemNameList() : collator_(collationLocale()) { collator_.setCaseSensitivity(Qt::CaseInsensitive); }
 
 int ItemNameList::add(std::string name) {
     const QString key = toQString(name);

@@ -1,0 +1,292 @@
+// The open collection: creating, loading, inserting, aggregates, saving, reloading and closing.
+#include "CollectionFixtures.h"
+#include "collection/InOutError.h"
+#include "collection/OpenCollection.h"
+
+#include <QtTest>
+#include <pthread.h>
+
+using namespace vitrinex;
+using namespace fixtures;
+
+class OpenCollectionTest : public QObject {
+    Q_OBJECT
+
+    std::string path(const char* name) const { return QDir::current().absoluteFilePath(name).toStdString(); }
+
+private slots:
+    void createWritesHeaderOnlyAndOpens() {
+        OpenCollection c;
+        c.CreateCollection(path("new.fcd"), "Heroes", "Kenner", "1985-1990");
+        QVERIFY(c.CollectionOpen);
+        const QByteArray bytes = readBytes(path("new.fcd"));
+        QCOMPARE(bytes.size(), 1324);
+        const auto* h = reinterpret_cast<const TCollectionHeader*>(bytes.constData());
+        QCOMPARE(h->CollectionName.str(), std::string("Heroes"));
+        QCOMPARE(h->LastUpdate.str(), std::string("New Collection"));
+        QVERIFY(h->UpdateType.empty());
+        QCOMPARE(h->Brand.str(), std::string("Kenner"));
+        QCOMPARE(h->CollectionYear.str(), std::string("1985-1990"));
+        QCOMPARE(bytes.mid(1024, 36), QByteArray(36, '\0'));
+        QCOMPARE(c.captionNameOnly(), std::string("Vitrinex 1.4 - Heroes"));
+
+        OpenCollection opened;
+        opened.LoadCollection(path("new.fcd"));
+        QCOMPARE(opened.ItemCount, 0);
+        QCOMPARE(opened.captionWithValue(), std::string("Vitrinex 1.4 - Heroes:  $0"));
+        QCOMPARE(opened.totalText(), std::string("total items:  0"));
+        QCOMPARE(opened.statsTitle(), std::string("Kenner - Heroes - 1985-1990"));
+    }
+
+    void failedCreateLeavesNothingOpen() {
+        OpenCollection c;
+        QVERIFY_THROWS_EXCEPTION(EInOutError, c.CreateCollection(path("missing/dir/x.fcd"), "a", "b", "c"));
+        QVERIFY(!c.CollectionOpen);
+        QVERIFY(c.CollectionFileName.empty());
+    }
+
+    void duplicateNamesAreRefusedWhateverTheirCase() {
+        OpenCollection c;
+        c.CreateCollection(path("dup.fcd"), "Heroes", "Kenner", "1985-1990");
+        QVERIFY(!c.InsertNewItem(item("Batman")));
+        const auto refused = c.InsertNewItem(item("batman"));
+        QVERIFY(refused);
+        QCOMPARE(refused->title, std::string("item exists"));
+        QCOMPARE(refused->text, std::string("batman already exists!"));
+        QCOMPARE(c.ItemCount, 1);
+        QCOMPARE(c.ItemList.size(), 1);
+        // Letters outside a to z keep their case: these are two items.
+        QVERIFY(!c.InsertNewItem(item("\xe9mile")));
+        QVERIFY(!c.InsertNewItem(item("\xc9mile")));
+        QCOMPARE(c.ItemCount, 3);
+        QCOMPARE(c.FindItem("BATMAN"), c.FindItem("batman"));
+        QVERIFY(c.FindItem("Robin") == nullptr);
+        QCOMPARE(c.CurrentItem->Record.FigureName.str(), std::string("Batman")); // not found leaves it
+    }
+
+    void newItemFieldsAreCutToTheirCapacities() {
+        OpenCollection c;
+        c.CreateCollection(path("cut.fcd"), "Heroes", "Kenner", "1985-1990");
+        NewItemValues v = item("Joker", "$123456789", "$-12345");
+        v.Condition = "loose!";
+        v.CatNum = "1234567890";
+        QVERIFY_THROWS_EXCEPTION(EConvertError, c.InsertNewItem(item("Bad", "$abc")));
+        QCOMPARE(c.ItemCount, 0);
+        QVERIFY(!c.InsertNewItem(v));
+        const TFigureRecord& r = c.CurrentItem->Record;
+        QCOMPARE(r.Price.str(), std::string("$1234567"));
+        QCOMPARE(r.NetChange.str(), std::string("$-123"));
+        QCOMPARE(r.Condition.str(), std::string("loose"));
+        QCOMPARE(r.CatNum.str(), std::string("123456789"));
+        QVERIFY(r.UpdateMark.empty());
+    }
+
+    void aggregatesAndExtremeLists() {
+        OpenCollection c;
+        c.CreateCollection(path("agg.fcd"), "Heroes", "Kenner", "1985-1990");
+        c.InsertNewItem(item("A", "$  12.50", "$  -5", 3));
+        QCOMPARE(c.valueText(), std::string("$37.5"));
+        QCOMPARE(c.netChangeText(), std::string("$-5")); // a net change counts once, not per piece
+        c.InsertNewItem(item("B", "$  20", "$   2", 1));
+        c.InsertNewItem(item("C", "$  20", "$   2", 1));
+        QCOMPARE(c.HighList, (std::vector<std::string>{"B  $  20", "C  $  20"}));
+        QCOMPARE(c.HotList, (std::vector<std::string>{"B  $   2", "C  $   2"}));
+        QCOMPARE(c.LowList, (std::vector<std::string>{"A  $  12.50"}));
+        QCOMPARE(c.ColdList, (std::vector<std::string>{"A  $  -5"}));
+        c.InsertNewItem(item("D", "$  25", "$   0", 1));
+        QCOMPARE(c.HighList, (std::vector<std::string>{"D  $  25"}));
+        QCOMPARE(c.valueText(), std::string("$102.5"));
+        QCOMPARE(c.netChangeText(), std::string("$-1"));
+    }
+
+    void startValuesTakePartInTheComparisons() {
+        OpenCollection c;
+        c.CreateCollection(path("start.fcd"), "Heroes", "Kenner", "1985-1990");
+        c.InsertNewItem(item("Big", "$2000000", "$   0"));
+        QCOMPARE(c.HighList.size(), std::size_t(1));
+        QVERIFY(c.LowList.empty());
+        QCOMPARE(static_cast<long double>(c.LowPrice), 1000000.0L);
+    }
+
+    void theSixByteRealShowsInTheTotals() {
+        OpenCollection c;
+        c.CreateCollection(path("real.fcd"), "Heroes", "Kenner", "1985-1990");
+        c.InsertNewItem(item("One", "$12.99", "$0", 1));
+        QCOMPARE(c.valueText(), std::string("$12.9900000000052"));
+        OpenCollection three;
+        three.CreateCollection(path("real3.fcd"), "Heroes", "Kenner", "1985-1990");
+        three.InsertNewItem(item("Three", "$12.99", "$0", 3));
+        QCOMPARE(three.valueText(), std::string("$38.9699999999721"));
+        three.SaveCollection();
+        three.ReloadCollection();
+        QCOMPARE(three.captionWithValue(), std::string("Vitrinex 1.4 - Heroes:  $38.9699999999721"));
+    }
+
+    void saveAndReloadKeepTheTreeShape() {
+        OpenCollection c;
+        c.CreateCollection(path("shape.fcd"), "Heroes", "Kenner", "1985-1990");
+        for (const char* n : {"M", "c", "X", "a", "E", "z", "N", "b", "Y", "d"}) QVERIFY(!c.InsertNewItem(item(n)));
+        const QStringList before = shapeOf(c);
+        c.SaveCollection();
+        OpenCollection reopened;
+        reopened.LoadCollection(path("shape.fcd"));
+        QCOMPARE(shapeOf(reopened), before);
+        QCOMPARE(reopened.ItemCount, 10);
+        // The list is in case-insensitive order, whatever the tree's shape.
+        QStringList list;
+        for (const auto& n : reopened.ItemList.names()) list << QString::fromStdString(n);
+        QCOMPARE(list, (QStringList{"a", "b", "c", "d", "E", "M", "N", "X", "Y", "z"}));
+    }
+
+    void deletingByBlankSaveAndReload() {
+        OpenCollection c;
+        c.CreateCollection(path("del.fcd"), "Heroes", "Kenner", "1985-1990");
+        c.InsertNewItem(item("Batman", "$  30", "$   4"));
+        c.InsertNewItem(item("Robin", "$  10", "$  -2"));
+        c.InsertNewItem(item("Alfred", "$  20", "$   1"));
+        c.BlankItem(c.FindItem("Batman"));
+        QVERIFY(c.FindItem("Batman") == nullptr);
+        c.SaveCollection();
+        QCOMPARE(readBytes(path("del.fcd")).size(), 3 * 1324);
+        c.ReloadCollection();
+        QCOMPARE(c.ItemCount, 2);
+        QCOMPARE(c.ItemList.size(), 2);
+        QCOMPARE(c.valueText(), std::string("$30"));
+        QCOMPARE(c.HighList, (std::vector<std::string>{"Alfred  $  20"}));
+        QCOMPARE(c.HotList, (std::vector<std::string>{"Alfred  $   1"}));
+        QVERIFY(c.CurrentItem == nullptr);
+        // A new item can go where the deleted one was.
+        QVERIFY(!c.InsertNewItem(item("Batman")));
+    }
+
+    void recordsMarkedDeletedInTheFileAreDroppedOnSave() {
+        const std::string file = path("marked.fcd");
+        writeBytes(file, fileImage(header(), {record("Keep"), record("Gone", "$1", "$0", 0), record(" ")}));
+        OpenCollection c;
+        c.LoadCollection(file);
+        QCOMPARE(c.ItemCount, 3); // readers do not filter
+        c.SaveCollection();
+        QCOMPARE(readBytes(file).size(), 2 * 1324);
+    }
+
+    void insignificantBytesDoNotChangeWhatIsLoaded() {
+        TFigureRecord noisy = record("Batmobile", "$12.5", "$-5", 2);
+        TFigureRecord clean = noisy;
+        std::memset(noisy.FigureName.chars + 9, 0xAB, 246);
+        std::memset(noisy.Price.chars + 5, 'Z', 3);
+        noisy.Padding = 0x77;
+        noisy.Left = 0xDEADBEEF;
+        noisy.Right = 0x12345678;
+        noisy.UpdateMark.assign("Updated"); // loading always clears it
+        writeBytes(path("noisy.fcd"), fileImage(header(), {noisy}));
+        writeBytes(path("clean.fcd"), fileImage(header(), {clean}));
+        OpenCollection a, b;
+        a.LoadCollection(path("noisy.fcd"));
+        b.LoadCollection(path("clean.fcd"));
+        QCOMPARE(a.valueText(), b.valueText());
+        QCOMPARE(a.HighList, b.HighList);
+        QVERIFY(a.FindItem("batmobile")->Record.UpdateMark.empty());
+        a.SaveCollection();
+        const QByteArray saved = readBytes(path("noisy.fcd"));
+        QCOMPARE(saved.mid(1324 + 1316, 8), QByteArray(8, '\0')); // links written as zeros
+    }
+
+    void damagedFilesLeaveTheOpenCollectionAsItWas() {
+        OpenCollection c;
+        c.CreateCollection(path("good.fcd"), "Good", "Kenner", "1985-1990");
+        c.InsertNewItem(item("Batman"));
+        c.SaveCollection();
+        const QStringList shape = shapeOf(c);
+
+        QByteArray torn = fileImage(header("Torn"), {record("A"), record("B")});
+        torn.chop(100);
+        writeBytes(path("torn.fcd"), torn);
+        try {
+            c.LoadCollection(path("torn.fcd"));
+            QFAIL("a torn file loaded");
+        } catch (const EInOutError& e) {
+            QCOMPARE(QString(e.what()), QString("Read beyond end of file"));
+            QCOMPARE(e.code(), 100);
+        }
+        writeBytes(path("short.fcd"), QByteArray(500, '\0'));
+        QVERIFY_THROWS_EXCEPTION(EInOutError, c.LoadCollection(path("short.fcd")));
+        writeBytes(path("badprice.fcd"), fileImage(header(), {record("A"), record("Joker", "$1x")}));
+        try {
+            c.LoadCollection(path("badprice.fcd"));
+            QFAIL("a file with a price that is no number loaded");
+        } catch (const EConvertError& e) {
+            const QString message = e.what();
+            QVERIFY2(message.contains("record 2") && message.contains("Joker") && message.contains("Price") &&
+                         message.contains("$1x"),
+                     qPrintable(message));
+        }
+        try {
+            c.LoadCollection(path("nothing-here.fcd"));
+            QFAIL("a missing file loaded");
+        } catch (const EInOutError& e) {
+            QCOMPARE(QString(e.what()), QString("File not found"));
+        }
+        QVERIFY(c.CollectionOpen);
+        QCOMPARE(c.CollectionName, std::string("Good"));
+        QCOMPARE(c.CollectionFileName, path("good.fcd"));
+        QCOMPARE(shapeOf(c), shape);
+        QCOMPARE(c.ItemCount, 1);
+    }
+
+    void duplicateRecordsInAFileAreListedButKeptOnce() {
+        writeBytes(path("twice.fcd"), fileImage(header(), {record("Batman", "$10"), record("BATMAN", "$99")}));
+        OpenCollection c;
+        c.LoadCollection(path("twice.fcd"));
+        QCOMPARE(c.ItemCount, 2);
+        QCOMPARE(c.ItemList.size(), 2);
+        QCOMPARE(c.valueText(), std::string("$10"));
+        QCOMPARE(c.FindItem("batman")->Record.Price.str(), std::string("$10"));
+    }
+
+    void closeSavesAndResets() {
+        OpenCollection c;
+        c.CreateCollection(path("close.fcd"), "Heroes", "Kenner", "1985-1990");
+        c.InsertNewItem(item("Batman"));
+        c.CloseCollection();
+        QVERIFY(!c.CollectionOpen);
+        QVERIFY(c.ItemTree() == nullptr);
+        QCOMPARE(c.ItemCount, 0);
+        QVERIFY(c.HighList.empty());
+        QCOMPARE(readBytes(path("close.fcd")).size(), 2 * 1324);
+    }
+
+    // A tree that is one long chain must not be walked by recursion: run on a small stack.
+    void longChainNeedsNoDeepStack() {
+        struct Job {
+            std::string file;
+            int items = 0;
+            bool ok = false;
+        } job{path("chain.fcd"), 30000};
+        auto run = [](void* arg) -> void* {
+            auto* j = static_cast<Job*>(arg);
+            OpenCollection c;
+            c.CreateCollection(j->file, "Chain", "Kenner", "1985-1990");
+            char name[16];
+            for (int i = 0; i < j->items; ++i) {
+                std::snprintf(name, sizeof name, "item%08d", i);
+                c.InsertNewItem(item(name));
+            }
+            c.SaveCollection();
+            c.ReloadCollection();
+            j->ok = c.ItemCount == j->items && c.ItemTree()->Left == nullptr &&
+                    c.ItemTree()->Right != nullptr;
+            return nullptr;
+        };
+        pthread_attr_t attr;
+        pthread_attr_init(&attr);
+        pthread_attr_setstacksize(&attr, 256 * 1024);
+        pthread_t thread;
+        QCOMPARE(pthread_create(&thread, &attr, +run, &job), 0);
+        pthread_join(thread, nullptr);
+        pthread_attr_destroy(&attr);
+        QVERIFY(job.ok);
+    }
+};
+
+QTEST_GUILESS_MAIN(OpenCollectionTest)
+#include "test_opencollection.moc"
