@@ -25,38 +25,30 @@ long double convertAmount(std::string_view field, std::string_view text) {
 
 } // namespace
 
-bool OpenCollection::KeyLess::operator()(const TFigureNode* a, const TFigureNode* b) const {
-    return compareNameKeys(a->Record.FigureName.view(), b->Record.FigureName.view()) < 0;
-}
-bool OpenCollection::KeyLess::operator()(const TFigureNode* a, std::string_view b) const {
-    return compareNameKeys(a->Record.FigureName.view(), b) < 0;
-}
-bool OpenCollection::KeyLess::operator()(std::string_view a, const TFigureNode* b) const {
-    return compareNameKeys(a, b->Record.FigureName.view()) < 0;
-}
-
 OpenCollection::OpenCollection() { ResetAggregates(); }
 
 OpenCollection::~OpenCollection() { FreeItemTree(); }
 
 TFigureNode* OpenCollection::FindItem(std::string_view name) {
-    const auto it = index_.find(name);
+    const auto it = index_.find(nameKey(name));
     if (it == index_.end()) return nullptr;
-    CurrentItem = *it;
+    CurrentItem = it->second;
     return CurrentItem;
 }
 
-TFigureNode* OpenCollection::locate(std::string_view name, TFigureNode**& link) {
-    const auto it = index_.lower_bound(name);
-    if (it != index_.end() && compareNameKeys((*it)->Record.FigureName.view(), name) == 0) return *it;
+TFigureNode* OpenCollection::locate(std::string_view name, TFigureNode**& link, Index::iterator& place) {
+    std::string key = nameKey(name);
+    const auto it = index_.lower_bound(key);
+    place = it;
+    if (it != index_.end() && it->first == key) return it->second;
     if (!root_) {
         link = &root_;
         return nullptr;
     }
     // In a binary search tree a new key hangs below its in-order predecessor (as its right child)
     // or its successor (as its left child), whichever has that link free.
-    TFigureNode* successor = it != index_.end() ? *it : nullptr;
-    TFigureNode* predecessor = it != index_.begin() ? *std::prev(it) : nullptr;
+    TFigureNode* successor = it != index_.end() ? it->second : nullptr;
+    TFigureNode* predecessor = it != index_.begin() ? std::prev(it)->second : nullptr;
     if (predecessor && !predecessor->Right) {
         link = &predecessor->Right;
         return nullptr;
@@ -75,14 +67,18 @@ TFigureNode* OpenCollection::locate(std::string_view name, TFigureNode**& link) 
     return nullptr;
 }
 
-void OpenCollection::attach(TFigureNode* node, TFigureNode** link) {
+void OpenCollection::attach(TFigureNode* node, TFigureNode** link, Index::iterator place) {
     *link = node;
-    index_.insert(node);
+    index_.emplace_hint(place, nameKey(node->Record.FigureName.view()), node);
 }
 
-void OpenCollection::addToAggregates(const TFigureRecord& record) {
-    const long double priceText = convertAmount("Price", record.Price.view());
-    const long double changeText = convertAmount("NetChange", record.NetChange.view());
+OpenCollection::Amounts OpenCollection::amountsOf(const TFigureRecord& record) {
+    return {convertAmount("Price", record.Price.view()), convertAmount("NetChange", record.NetChange.view())};
+}
+
+void OpenCollection::addToAggregates(const TFigureRecord& record, const Amounts& amounts) {
+    const long double priceText = amounts.price;
+    const long double changeText = amounts.netChange;
     const Real48 p = priceText;
     const Real48 n = changeText;
     const std::string name = record.FigureName.str();
@@ -122,24 +118,25 @@ void OpenCollection::addToAggregates(const TFigureRecord& record) {
 
 bool OpenCollection::InsertLoadedItem(const TFigureRecord& record) {
     TFigureNode** link = nullptr;
-    if (locate(record.FigureName.view(), link)) return false;
+    Index::iterator place;
+    if (locate(record.FigureName.view(), link, place)) return false;
     // Convert before inserting, so that a record that is no number leaves the tree as it was.
-    convertAmount("Price", record.Price.view());
-    convertAmount("NetChange", record.NetChange.view());
+    const Amounts amounts = amountsOf(record);
 
     auto* node = new TFigureNode{record, nullptr, nullptr};
     node->Record.UpdateMark.assign("");
     node->Record.Left = 0;
     node->Record.Right = 0;
-    attach(node, link);
-    addToAggregates(node->Record);
+    attach(node, link, place);
+    addToAggregates(node->Record, amounts);
     return true;
 }
 
 std::optional<UserMessage> OpenCollection::InsertNewItem(const NewItemValues& values) {
     TFigureNode** link = nullptr;
     const std::string_view name = std::string_view(values.FigureName).substr(0, 255);
-    if (locate(name, link)) return UserMessage{"item exists", values.FigureName + " already exists!"};
+    Index::iterator place;
+    if (locate(name, link, place)) return UserMessage{"item exists", values.FigureName + " already exists!"};
 
     TFigureRecord record = blankFigureRecord();
     record.FigureName.assign(name);
@@ -151,22 +148,21 @@ std::optional<UserMessage> OpenCollection::InsertNewItem(const NewItemValues& va
     record.Condition.assign(values.Condition);
     record.CatNum.assign(values.CatNum);
     record.Comments.assign(values.Comments);
-    convertAmount("Price", record.Price.view());
-    convertAmount("NetChange", record.NetChange.view());
+    const Amounts amounts = amountsOf(record);
 
     auto* node = new TFigureNode{record, nullptr, nullptr};
-    attach(node, link);
+    attach(node, link, place);
     ++ItemCount;
     ItemList.add(record.FigureName.str());
-    addToAggregates(node->Record);
+    addToAggregates(node->Record, amounts);
     CurrentItem = node;
     return std::nullopt;
 }
 
 void OpenCollection::BlankItem(TFigureNode* node) {
     if (!node) return;
-    const auto it = index_.find(node);
-    if (it != index_.end() && *it == node) index_.erase(it);
+    const auto it = index_.find(nameKey(node->Record.FigureName.view()));
+    if (it != index_.end() && it->second == node) index_.erase(it);
     TFigureRecord& r = node->Record;
     for (auto* text : {&r.FigureName, &r.Year, &r.Series, &r.Comments}) text->assign(" ");
     r.Price.assign(" ");

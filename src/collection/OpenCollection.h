@@ -9,7 +9,7 @@
 
 #include <cstdint>
 #include <optional>
-#include <set>
+#include <map>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -109,27 +109,25 @@ public:
     static std::string entryLine(std::string_view name, std::string_view amountText);
 
 private:
-    struct KeyLess {
-        using is_transparent = void;
-        bool operator()(const TFigureNode* a, const TFigureNode* b) const;
-        bool operator()(const TFigureNode* a, std::string_view b) const;
-        bool operator()(std::string_view a, const TFigureNode* b) const;
+    // Name key to node, for every named node of the tree.
+    using Index = std::map<std::string, TFigureNode*>;
+    TFigureNode* locate(std::string_view name, TFigureNode**& link, Index::iterator& place);
+    void attach(TFigureNode* node, TFigureNode** link, Index::iterator place);
+    struct Amounts {
+        long double price, netChange; // as read from the texts, not yet rounded
     };
-
-    // Finds where a key belongs; returns the node holding it, or nullptr after filling `link`
-    // with the empty link where a new node goes.
-    TFigureNode* locate(std::string_view name, TFigureNode**& link);
-    void attach(TFigureNode* node, TFigureNode** link);
-    void addToAggregates(const TFigureRecord& record);
+    static Amounts amountsOf(const TFigureRecord& record);
+    void addToAggregates(const TFigureRecord& record, const Amounts& amounts);
     void clearState();
     void swapState(OpenCollection& other);
     void readFile(const std::string& fileName);
     TCollectionHeader headerRecord() const;
 
     TFigureNode* root_ = nullptr;
-    // Every named node of the tree by key: finds a new key's place in the tree without walking
-    // down from the root, so a tree that is one long chain costs no more than a balanced one.
-    std::set<TFigureNode*, KeyLess> index_;
+    // Finds a new key's place in the tree without walking down from the root, so a tree that is one
+    // long chain costs no more than a balanced one. The keys live in the index itself, so a lookup
+    // does not touch the large records.
+    Index index_;
 };
 
 template <typename Visit>
