@@ -1,4 +1,4 @@
-#include "app/Settings.h"
+#include "forms/Settings.h"
 
 #include "collection/InOutError.h"
 
