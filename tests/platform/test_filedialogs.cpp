@@ -27,26 +27,20 @@ private slots:
     void filtersConvert_data() {
         QTest::addColumn<QString>("filter");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("open dialog")
-            << kOpenFilter << "figure collector document (*.fcd);;backup document (*.bak);;All Files (*)";
-        QTest::newRow("description without patterns") << "figure collector document|*.fcd"
-                                                      << "figure collector document (*.fcd)";
-        QTest::newRow("several patterns") << "collections (*.fcd;*.bak)|*.fcd;*.bak"
-                                          << "collections (*.fcd *.bak)";
-        QTest::newRow("description shows other patterns") << "documents (*.doc)|*.fcd"
-                                                          << "documents (*.fcd)";
-        QTest::newRow("blanks around parts") << " text | *.txt "
-                                             << "text (*.txt)";
-        QTest::newRow("description missing") << "|*.fcd"
-                                             << "*.fcd (*.fcd)";
-        QTest::newRow("dangling description") << "figure collector document (*.fcd)|*.fcd|orphan"
-                                              << "figure collector document (*.fcd)";
-        QTest::newRow("pair without pattern") << "nothing||text|*.txt"
-                                              << "text (*.txt)";
-        QTest::newRow("repeated pattern") << "a|*.fcd;*.fcd"
-                                          << "a (*.fcd)";
-        QTest::newRow("empty") << ""
-                               << "";
+        auto row = [](const char* name, const QString& filter, const QString& expected) {
+            QTest::newRow(name) << filter << expected;
+        };
+        row("open dialog", kOpenFilter,
+            "figure collector document (*.fcd);;backup document (*.bak);;All Files (*)");
+        row("description without patterns", "figure collector document|*.fcd",
+            "figure collector document (*.fcd)");
+        row("several patterns", "collections (*.fcd;*.bak)|*.fcd;*.bak", "collections (*.fcd *.bak)");
+        row("description shows other patterns", "documents (*.doc)|*.fcd", "documents (*.fcd)");
+        row("description missing", "|*.fcd", "*.fcd (*.fcd)");
+        row("dangling description", "figure collector document (*.fcd)|*.fcd|orphan",
+            "figure collector document (*.fcd)");
+        row("pair without pattern", "nothing||text|*.txt", "text (*.txt)");
+        row("empty", "", "");
     }
     void filtersConvert() {
         QFETCH(QString, filter);
@@ -58,36 +52,15 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("extension");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("no extension") << "/home/ann/figures"
-                                      << "fcd"
-                                      << "/home/ann/figures.fcd";
-        QTest::newRow("has extension") << "/home/ann/figures.bak"
-                                       << "fcd"
-                                       << "/home/ann/figures.bak";
-        QTest::newRow("other extension kept") << "/home/ann/list.txt"
-                                              << "fcd"
-                                              << "/home/ann/list.txt";
-        QTest::newRow("dot only in folder") << "/home/ann.b/figures"
-                                            << "fcd"
-                                            << "/home/ann.b/figures.fcd";
-        QTest::newRow("relative") << "untitled"
-                                  << "fcd"
-                                  << "untitled.fcd";
-        QTest::newRow("extension given with dot") << "untitled"
-                                                  << ".fcd"
-                                                  << "untitled.fcd";
-        QTest::newRow("blank in name") << "/tmp/my figures"
-                                       << "fcd"
-                                       << "/tmp/my figures.fcd";
-        QTest::newRow("cancelled stays empty") << ""
-                                               << "fcd"
-                                               << "";
-        QTest::newRow("no default extension") << "/tmp/figures"
-                                              << ""
-                                              << "/tmp/figures";
-        QTest::newRow("folder") << "/tmp/"
-                                << "fcd"
-                                << "/tmp/";
+        auto row = [](const char* name, const QString& file, const QString& extension,
+                      const QString& expected) { QTest::newRow(name) << file << extension << expected; };
+        row("no extension", "/home/ann/figures", "fcd", "/home/ann/figures.fcd");
+        row("has extension", "/home/ann/figures.bak", "fcd", "/home/ann/figures.bak");
+        row("dot only in folder", "/home/ann.b/figures", "fcd", "/home/ann.b/figures.fcd");
+        row("extension given with dot", "untitled", ".fcd", "untitled.fcd");
+        row("cancelled stays empty", "", "fcd", "");
+        row("no default extension", "/tmp/figures", "", "/tmp/figures");
+        row("folder", "/tmp/", "fcd", "/tmp/");
     }
     void defaultExtension() {
         QFETCH(QString, name);

@@ -3,24 +3,54 @@
 
 #include "platform/PlatformSound.h"
 
-#include "WaveFiles.h"
-
 #include <QDir>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
+#include <QtEndian>
 #include <QtTest>
 
 #include <stdexcept>
 
 using vitrinex::QtSoundService;
-using namespace wavetest;
+
+namespace {
+
+// A RIFF/WAVE file: a "fmt " chunk with the given fields, then `samples` bytes of silence.
+QByteArray wave(quint16 format = 1, quint16 channels = 1, quint32 rate = 8000, quint16 bits = 16,
+                int samples = 1600) {
+    auto le = [](QByteArray& out, quint32 v, int bytes) {
+        for (int i = 0; i < bytes; ++i)
+            out.append(char((v >> (8 * i)) & 0xff));
+    };
+    QByteArray body = "WAVEfmt ";
+    le(body, 16, 4);
+    le(body, format, 2);
+    le(body, channels, 2);
+    le(body, rate, 4);
+    le(body, rate * channels * (bits / 8), 4);
+    le(body, channels * (bits / 8), 2);
+    le(body, bits, 2);
+    body += "data";
+    le(body, quint32(samples), 4);
+    body += QByteArray(samples, '\0');
+    QByteArray file = "RIFF";
+    le(file, quint32(body.size()), 4);
+    return file + body;
+}
+
+bool writeFile(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+} // namespace
 
 class TestPlatformSound : public QObject {
     Q_OBJECT
 
 private slots:
-    void init() { QDir::setCurrent(startDir_); }
     void initTestCase() { startDir_ = QDir::currentPath(); }
+    void init() { QDir::setCurrent(startDir_); }
 
     void playableWaves_data() {
         QTest::addColumn<QByteArray>("bytes");
@@ -31,7 +61,6 @@ private slots:
         QTest::newRow("empty file") << QByteArray() << false;
         QTest::newRow("text") << QByteArray("this is no sound\r\n") << false;
         QTest::newRow("riff without wave") << QByteArray("RIFF\x04\x00\x00\x00AVI ", 12) << false;
-        QTest::newRow("header only") << wave().left(12) << false;
         QTest::newRow("cut inside fmt") << wave().left(28) << false;
         QTest::newRow("fmt without data") << wave().left(36) << false;
         QTest::newRow("mp3 inside wav") << wave(0x55) << false;
@@ -45,14 +74,6 @@ private slots:
         const QString path = dir.filePath("sound.qys");
         QVERIFY(writeFile(path, bytes));
         QCOMPARE(QtSoundService::isPlayableWave(path), playable);
-    }
-
-    void notFilesAreNotPlayable() {
-        QTemporaryDir dir;
-        QVERIFY(!QtSoundService::isPlayableWave(dir.filePath("missing.qys")));
-        QVERIFY(QDir(dir.path()).mkdir("folder.qys"));
-        QVERIFY(!QtSoundService::isPlayableWave(dir.filePath("folder.qys")));
-        QVERIFY(!QtSoundService::isPlayableWave(QString()));
     }
 
     // Every name that is no playable file ends in exactly one beep, synchronously, and nothing is
@@ -95,10 +116,6 @@ private slots:
         QVERIFY2(clock.elapsed() < 3000, qPrintable(QString::number(clock.elapsed())));
         QTest::qWait(200);
         QCOMPARE(beeps, 0);
-
-        // The same file again is played again, not ignored.
-        service.playAsync("v10op.qys");
-        QCOMPARE(service.currentFile(), runDir + "/v10op.qys");
 
         // From another directory the same names fall back to the beep.
         QVERIFY(QDir::setCurrent(dir.path()));
