@@ -140,10 +140,10 @@ struct JpegOptions {
     bool onePass = false;
 };
 
-// Bounds that keep a hostile file from exhausting memory or time. The pixel bound matches what
-// QImage accepts when it reads the resulting bitmap.
+// Bounds that keep a hostile file from exhausting memory or time. QImage refuses bitmaps that need
+// 128 MB or more, so larger pictures could not be shown anyway.
 struct JpegLimits {
-    qint64 maxPixels = qint64(8192) * 8192;
+    qint64 maxPixels = 32'000'000;
     int maxScans = 500;                          // progressive files with more scans are refused
     qint64 maxDecoderMemory = qint64(512) << 20; // the decoder's own working memory
 };
