@@ -1,0 +1,28 @@
+// Vitrinex 1.4: the program's entry.
+
+#include "app/Startup.h"
+#include "platform/PreviousInstance.h"
+
+#include <QApplication>
+#include <cstdio>
+
+int main(int argc, char** argv) {
+    if (!vitrinex::displayAvailable()) {
+        std::fprintf(stderr, "vitrinex: no display to show the window on. Start it from a desktop session, "
+                             "or under a virtual display: xvfb-run scripts/run.sh\n");
+        return 1;
+    }
+    QApplication app(argc, argv);
+    // The guard is named after the program's default title, so it comes before the title is set.
+    TPreviousInstance previousInstance;
+
+    QApplication::setWindowIcon(vitrinex::loadApplicationIcon());
+    QApplication::setApplicationName(QString::fromLatin1(vitrinex::kApplicationTitle));
+    vitrinex::setApplicationTitle(QString::fromLatin1(vitrinex::kApplicationTitle));
+
+    vitrinex::createWindows();
+    vitrinex::showMainWindow();
+    const int status = QApplication::exec();
+    vitrinex::destroyWindows();
+    return status;
+}
