@@ -4,7 +4,6 @@
 
 #include <QAbstractScrollArea>
 #include <QEvent>
-#include <QMouseEvent>
 #include <QWidget>
 
 #include <algorithm>
