@@ -55,6 +55,8 @@ void TStatsForm::FormCreate() {
     TitleLBL = addLabel(this, QStringLiteral("TitleLBL"), QString(), QRect(32, 24, 314, 84), titleStyle);
 
     LabelStyle valueStyle; // white, 10
+    // Centred on the caption's line, so that an amount set smaller still reads on the same line.
+    valueStyle.alignment = Qt::AlignLeft | Qt::AlignVCenter;
     CollValueLBL = addLabel(this, QStringLiteral("CollValueLBL"), QString(), QRect(141, 112, 1, kLineHeight),
                             valueStyle);
     NetChangeLBL = addLabel(this, QStringLiteral("NetChangeLBL"), QString(),
@@ -94,7 +96,7 @@ void TStatsForm::FormCreate() {
 QLabel* TStatsForm::addCaption(const char* objectName, const QString& text, int rightEdge, int top) {
     LabelStyle style;
     style.color = kSkinGreen;
-    style.alignment = Qt::AlignRight | Qt::AlignTop;
+    style.alignment = Qt::AlignRight | Qt::AlignVCenter;
     // Wide enough for the caption in whatever face the skin font resolves to.
     const int width = QFontMetrics(skinFont(style.pointSize)).horizontalAdvance(text) + 4;
     return addLabel(this, QString::fromLatin1(objectName), text,
