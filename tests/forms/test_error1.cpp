@@ -9,15 +9,12 @@
 
 #include <QApplication>
 #include <QLabel>
-#include <QPointer>
 #include <QTimer>
 #include <QtTest>
 
 #include <functional>
 
 namespace {
-
-const QString kHelpText = QStringLiteral("the help file was not found. please reinstall Vitrinex 1.4.");
 
 void click(QWidget* w, Qt::MouseButton button = Qt::LeftButton) {
     const QPoint p(w->width() / 2, w->height() / 2);
@@ -26,7 +23,7 @@ void click(QWidget* w, Qt::MouseButton button = Qt::LeftButton) {
     QTest::mouseRelease(w, button, {}, p);
 }
 
-// What the box looked like while it was open.
+// What the box showed while it was open.
 struct Seen {
     bool open = false;
     QString title, text;
@@ -41,8 +38,9 @@ Seen look(TError1Form* form) {
 // still open after five seconds is closed so that a broken test fails instead of hanging.
 bool runModal(const std::function<void()>& show, const std::function<void()>& whileOpen) {
     bool rescued = false;
-    QTimer::singleShot(0, whileOpen);
-    QTimer::singleShot(5000, [&rescued] {
+    QObject guard; // no rescue after this call has returned
+    QTimer::singleShot(0, &guard, whileOpen);
+    QTimer::singleShot(5000, &guard, [&rescued] {
         for (QWidget* w : QApplication::topLevelWidgets())
             if (auto* box = qobject_cast<TError1Form*>(w); box && box->isVisible()) {
                 rescued = true;
@@ -53,6 +51,31 @@ bool runModal(const std::function<void()>& show, const std::function<void()>& wh
     return !rescued;
 }
 
+void clickOk(TError1Form* form) {
+    click(form->OKJPG);
+}
+
+// ShowMessageDialog(title, text) as a caller makes it: what the box showed, closed by `closeIt`.
+Seen showMessage(const QString& title, const QString& text,
+                 const std::function<void(TError1Form*)>& closeIt = clickOk) {
+    Seen seen;
+    const bool closed = runModal([&] { ShowMessageDialog(title, text); },
+                                 [&] {
+                                     seen = look(Error1Form);
+                                     closeIt(Error1Form);
+                                 });
+    if (!closed) seen.open = false;
+    return seen;
+}
+
+#define CHECK_SEEN(seen, expectedTitle, expectedText)                                                        \
+    do {                                                                                                     \
+        const Seen s_ = (seen);                                                                              \
+        QVERIFY2(s_.open, "the box was not open or did not close");                                          \
+        QCOMPARE(s_.title, QStringLiteral(expectedTitle));                                                   \
+        QCOMPARE(s_.text, QStringLiteral(expectedText));                                                     \
+    } while (false)
+
 } // namespace
 
 class TestError1 : public QObject {
@@ -61,12 +84,11 @@ class TestError1 : public QObject {
 private slots:
     void initTestCase();
     void cleanup();
-    void createdOnFirstUseWithItsLayout();
-    void okRestoresDefaultsSilently();
-    void closeBoxAndEscapeLeaveDefaults();
-    void textOnlyGetsDefaultTitle();
+    void createdOnFirstUse();
+    void defaultsAfterOkCloseBoxAndEscape();
+    void missingTitleOrText();
     void longTextWrapsInsideLabel();
-    void rightButtonDoesNothing();
+    void onlyLeftButtonOnOkCloses();
     void messageWhileOpenGetsItsOwnBox();
     void testSeamReplacesTheWindow();
 
@@ -81,189 +103,102 @@ void TestError1::initTestCase() {
 
 void TestError1::cleanup() {
     vitrinex::setMessageDialogForTesting({});
-    sounds_.clear();
-}
-
-void TestError1::createdOnFirstUseWithItsLayout() {
-    QVERIFY(Error1Form == nullptr);
-    Seen seen;
-    QVERIFY(runModal([] { ShowMessageDialog(); },
-                     [&] {
-                         seen = look(Error1Form);
-                         click(Error1Form->OKJPG);
-                     }));
-    QVERIFY(Error1Form != nullptr);
-    QVERIFY(seen.open);
-    QCOMPARE(seen.title, QStringLiteral("error"));
-    QCOMPARE(seen.text, QStringLiteral("missing information!"));
-
-    TError1Form* form = Error1Form;
-    QCOMPARE(form->size(), QSize(250, 150));
-    QCOMPARE(form->findChild<TJPEGImage*>("JPEGImage1")->geometry(), QRect(0, 0, 250, 150));
-    QCOMPARE(form->findChild<QLabel*>("Label1")->geometry(), QRect(30, 20, 189, 69));
-    QCOMPARE(form->findChild<TJPEGImage*>("OKJPG")->geometry(), QRect(87, 100, 75, 29));
-    QCOMPARE(form->OKJPG->toolTip(), QStringLiteral("click to close window"));
-    QVERIFY(form->Label1->font().bold());
-    // Names and file names reach the text: markup in them must show as typed.
-    QCOMPARE(form->Label1->textFormat(), Qt::PlainText);
-    QVERIFY(form->windowFlags() & Qt::WindowCloseButtonHint);
-    QVERIFY(!(form->windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
-
-    // A second window made by the program does not take over the global one.
-    {
-        TError1Form other;
-        QCOMPARE(Error1Form, form);
-    }
-    QCOMPARE(Error1Form, form);
-}
-
-void TestError1::okRestoresDefaultsSilently() {
-    Seen during, next;
-    QVERIFY(runModal([] { ShowMessageDialog("item exists", "Batman already exists!"); },
-                     [&] {
-                         during = look(Error1Form);
-                         click(Error1Form->OKJPG);
-                     }));
-    QVERIFY(during.open);
-    QCOMPARE(during.title, QStringLiteral("item exists"));
-    QCOMPARE(during.text, QStringLiteral("Batman already exists!"));
-    QVERIFY(!Error1Form->isVisible());
-    QCOMPARE(Error1Form->title(), QStringLiteral("error"));
-    QCOMPARE(Error1Form->text(), QStringLiteral("missing information!"));
-
-    QVERIFY(runModal([] { ShowMessageDialog(); },
-                     [&] {
-                         next = look(Error1Form);
-                         click(Error1Form->OKJPG);
-                     }));
-    QCOMPARE(next.title, QStringLiteral("error"));
-    QCOMPARE(next.text, QStringLiteral("missing information!"));
+    // The box is silent, however it is used.
     QVERIFY2(sounds_.names().isEmpty(), qPrintable(sounds_.names().join(',')));
 }
 
-void TestError1::closeBoxAndEscapeLeaveDefaults() {
+void TestError1::createdOnFirstUse() {
+    QVERIFY(Error1Form == nullptr);
+    CHECK_SEEN(showMessage({}, {}), "error", "missing information!");
+    TError1Form* form = Error1Form;
+    QVERIFY(form != nullptr);
+    QCOMPARE(form->OKJPG->toolTip(), QStringLiteral("click to close window"));
+    // Names and file names reach the text: markup in them must show as typed.
+    QCOMPARE(form->Label1->textFormat(), Qt::PlainText);
+    // A second box made later does not take over the program's one.
+    { TError1Form other; }
+    QCOMPARE(Error1Form, form);
+}
+
+void TestError1::defaultsAfterOkCloseBoxAndEscape() {
     const std::function<void(TError1Form*)> closers[] = {
+        clickOk,
         [](TError1Form* f) { f->close(); },
         [](TError1Form* f) { QTest::keyClick(f, Qt::Key_Escape); },
     };
     for (const auto& closeIt : closers) {
-        Seen next;
-        QVERIFY(runModal([] { ShowMessageDialog("item exists", "Robin already exists!"); },
-                         [&] { closeIt(Error1Form); }));
+        CHECK_SEEN(showMessage("item exists", "Robin already exists!", closeIt), "item exists",
+                   "Robin already exists!");
         QVERIFY(!Error1Form->isVisible());
         // Between two uses the box itself holds the defaults again.
         QCOMPARE(Error1Form->title(), QStringLiteral("error"));
         QCOMPARE(Error1Form->text(), QStringLiteral("missing information!"));
-        QVERIFY(runModal([] { ShowMessageDialog({}, {}); },
-                         [&] {
-                             next = look(Error1Form);
-                             click(Error1Form->OKJPG);
-                         }));
-        QVERIFY(next.open);
-        QCOMPARE(next.title, QStringLiteral("error"));
-        QCOMPARE(next.text, QStringLiteral("missing information!"));
+        CHECK_SEEN(showMessage({}, {}), "error", "missing information!");
     }
 }
 
-void TestError1::textOnlyGetsDefaultTitle() {
-    Seen textOnly, emptyTitle, titleOnly;
-    QVERIFY(runModal([] { ShowMessageDialog({}, "Error opening default web browser."); },
-                     [&] {
-                         textOnly = look(Error1Form);
-                         click(Error1Form->OKJPG);
-                     }));
-    QVERIFY(runModal([] { ShowMessageDialog(QStringLiteral(""), "update file not found!"); },
-                     [&] {
-                         emptyTitle = look(Error1Form);
-                         click(Error1Form->OKJPG);
-                     }));
-    QVERIFY(runModal([] { ShowMessageDialog("file not found", QStringLiteral("")); },
-                     [&] {
-                         titleOnly = look(Error1Form);
-                         click(Error1Form->OKJPG);
-                     }));
-    QCOMPARE(textOnly.title, QStringLiteral("error"));
-    QCOMPARE(textOnly.text, QStringLiteral("Error opening default web browser."));
-    QCOMPARE(emptyTitle.title, QStringLiteral("error"));
-    QCOMPARE(emptyTitle.text, QStringLiteral("update file not found!"));
-    QCOMPARE(titleOnly.title, QStringLiteral("file not found"));
-    QCOMPARE(titleOnly.text, QStringLiteral("missing information!"));
+void TestError1::missingTitleOrText() {
+    CHECK_SEEN(showMessage({}, "Error opening default web browser."), "error",
+               "Error opening default web browser.");
+    CHECK_SEEN(showMessage("", "update file not found!"), "error", "update file not found!");
+    CHECK_SEEN(showMessage("file not found", ""), "file not found", "missing information!");
 }
 
 void TestError1::longTextWrapsInsideLabel() {
+    const QString helpText = QStringLiteral("the help file was not found. please reinstall Vitrinex 1.4.");
     QRect geometry;
     int wrappedHeight = 0, lineHeight = 0;
-    bool wraps = false;
-    QVERIFY(runModal([] { ShowMessageDialog("help not found", kHelpText); },
-                     [&] {
-                         QLabel* label = Error1Form->Label1;
-                         geometry = label->geometry();
-                         wraps = label->wordWrap();
-                         wrappedHeight = label->heightForWidth(label->width());
-                         lineHeight = label->fontMetrics().lineSpacing();
-                         click(Error1Form->OKJPG);
-                     }));
-    // The label keeps its place and size; the text takes several lines of it.
+    CHECK_SEEN(showMessage("help not found", helpText,
+                           [&](TError1Form* f) {
+                               geometry = f->Label1->geometry();
+                               wrappedHeight = f->Label1->heightForWidth(f->Label1->width());
+                               lineHeight = f->Label1->fontMetrics().lineSpacing();
+                               clickOk(f);
+                           }),
+               "help not found", "the help file was not found. please reinstall Vitrinex 1.4.");
+    // The label keeps its place and size; the text takes several of its lines and fits in it.
     QCOMPARE(geometry, QRect(30, 20, 189, 69));
-    QVERIFY(wraps);
-    QVERIFY2(wrappedHeight >= 2 * lineHeight,
+    QVERIFY2(wrappedHeight >= 2 * lineHeight && wrappedHeight <= geometry.height(),
              qPrintable(QString("height %1, line %2").arg(wrappedHeight).arg(lineHeight)));
-    QVERIFY(wrappedHeight <= geometry.height());
 }
 
-void TestError1::rightButtonDoesNothing() {
-    bool openAfterRight = false;
-    Seen afterRight;
-    QVERIFY(runModal([] { ShowMessageDialog("invalid price", "12,99 is an invalid price!"); },
-                     [&] {
-                         click(Error1Form->OKJPG, Qt::RightButton);
-                         click(Error1Form->OKJPG, Qt::MiddleButton);
-                         QTest::keyClick(Error1Form, Qt::Key_Return);
-                         QTest::keyClick(Error1Form, Qt::Key_Space);
-                         QApplication::processEvents();
-                         afterRight = look(Error1Form);
-                         openAfterRight = Error1Form->isVisible();
-                         click(Error1Form->OKJPG);
-                     }));
-    QVERIFY(openAfterRight);
-    QCOMPARE(afterRight.title, QStringLiteral("invalid price"));
-    QCOMPARE(afterRight.text, QStringLiteral("12,99 is an invalid price!"));
+void TestError1::onlyLeftButtonOnOkCloses() {
+    Seen afterOthers;
+    CHECK_SEEN(showMessage("invalid price", "12,99 is an invalid price!",
+                           [&](TError1Form* f) {
+                               click(f->OKJPG, Qt::RightButton);
+                               click(f->OKJPG, Qt::MiddleButton);
+                               QTest::keyClick(f, Qt::Key_Return);
+                               QTest::keyClick(f, Qt::Key_Space);
+                               afterOthers = look(f);
+                               clickOk(f);
+                           }),
+               "invalid price", "12,99 is an invalid price!");
+    CHECK_SEEN(afterOthers, "invalid price", "12,99 is an invalid price!");
     QVERIFY(!Error1Form->isVisible());
 }
 
 void TestError1::messageWhileOpenGetsItsOwnBox() {
-    Seen first, second, firstWhileSecond;
-    bool secondWasOwnBox = false;
-    QVERIFY(
-        runModal([] { ShowMessageDialog("backup complete", "a backup file of Heroes has been created."); },
-                 [&] {
-                     first = look(Error1Form);
-                     QTimer::singleShot(0, [&] {
-                         for (QWidget* w : QApplication::topLevelWidgets()) {
-                             auto* box = qobject_cast<TError1Form*>(w);
-                             if (box && box != Error1Form && box->isVisible()) {
-                                 secondWasOwnBox = true;
-                                 second = look(box);
-                                 firstWhileSecond = look(Error1Form);
-                                 click(box->OKJPG);
-                             }
-                         }
-                     });
-                     ShowMessageDialog("update file not found", "update file not found!");
-                     click(Error1Form->OKJPG);
-                 }));
-    QCOMPARE(first.text, QStringLiteral("a backup file of Heroes has been created."));
-    QVERIFY(secondWasOwnBox);
-    QCOMPARE(second.title, QStringLiteral("update file not found"));
-    QCOMPARE(second.text, QStringLiteral("update file not found!"));
-    QVERIFY(firstWhileSecond.open);
-    QCOMPARE(firstWhileSecond.title, QStringLiteral("backup complete"));
-    QCOMPARE(firstWhileSecond.text, first.text);
-    QVERIFY(!Error1Form->isVisible());
-    int visibleBoxes = 0;
+    Seen second, firstMeanwhile;
+    const auto answerSecond = [&] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* box = qobject_cast<TError1Form*>(w); box && box != Error1Form && box->isVisible()) {
+                second = look(box);
+                firstMeanwhile = look(Error1Form);
+                clickOk(box);
+            }
+    };
+    CHECK_SEEN(showMessage("backup complete", "a backup file of Heroes has been created.",
+                           [&](TError1Form* f) {
+                               QTimer::singleShot(0, answerSecond);
+                               ShowMessageDialog("update file not found", "update file not found!");
+                               clickOk(f);
+                           }),
+               "backup complete", "a backup file of Heroes has been created.");
+    CHECK_SEEN(second, "update file not found", "update file not found!");
+    CHECK_SEEN(firstMeanwhile, "backup complete", "a backup file of Heroes has been created.");
     for (QWidget* w : QApplication::topLevelWidgets())
-        visibleBoxes += qobject_cast<TError1Form*>(w) && w->isVisible();
-    QCOMPARE(visibleBoxes, 0);
+        QVERIFY(!(qobject_cast<TError1Form*>(w) && w->isVisible()));
 }
 
 void TestError1::testSeamReplacesTheWindow() {
@@ -276,17 +211,10 @@ void TestError1::testSeamReplacesTheWindow() {
     QCOMPARE(shown, QStringList({"item exists|Joker already exists!",
                                  "error|Error opening default web browser.", "error|missing information!"}));
     QVERIFY(!Error1Form->isVisible());
-    QCOMPARE(Error1Form->title(), QStringLiteral("error"));
 
     // An empty function brings the window back.
     vitrinex::setMessageDialogForTesting({});
-    Seen seen;
-    QVERIFY(runModal([] { ShowMessageDialog("item exists", "Joker already exists!"); },
-                     [&] {
-                         seen = look(Error1Form);
-                         click(Error1Form->OKJPG);
-                     }));
-    QVERIFY(seen.open);
+    CHECK_SEEN(showMessage("item exists", "Joker already exists!"), "item exists", "Joker already exists!");
     QCOMPARE(shown.size(), 3);
 }
 
