@@ -15,7 +15,7 @@ case "${1:-}" in
 esac
 
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DVITRINEX_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build-fuzz -j2
+cmake --build build-fuzz -j2 --target fuzzers
 
 status=0
 for fuzzer in $(find build-fuzz/fuzz -type f -executable -name 'fuzz_*' | sort); do
