@@ -129,7 +129,6 @@ TMainForm::TMainForm(QWidget* parent) : QWidget(parent), Buttons(this) {
 TMainForm::~TMainForm() {
     // FormDestroy: the settings line is rewritten every time, changed or not.
     const bool soundsOn = sounds1->isChecked();
-    Sounds::bindSwitch(std::function<bool()>{});
     runGuarded(nullptr, [soundsOn] { writeSoundsSetting(settingsPathIn(programFolder()), soundsOn); });
     if (MainForm == this) MainForm = nullptr;
 }
