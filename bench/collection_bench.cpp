@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <fstream>
+#include <malloc.h>
 #include <random>
 #include <string>
 #include <unistd.h>
@@ -17,13 +17,8 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-long residentKiB() {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("VmRSS:", 0) == 0) return std::stol(line.substr(6));
-    return 0;
-}
+// Bytes the allocator has handed out and not taken back.
+std::size_t heapInUse() { return mallinfo2().uordblks; }
 
 template <typename F>
 double seconds(F&& f) {
@@ -34,20 +29,24 @@ double seconds(F&& f) {
 
 struct Figures {
     double load = 0, save = 0, reload = 0;
-    long kibPerThousand = 0;
+    double bytesPerItem = 0;
 };
 
 Figures measure(const std::string& file, const std::vector<std::string>& names) {
     {
         OpenCollection c;
         c.CreateCollection(file, "Bench", "Kenner", "1985-1990");
+        std::mt19937 random(7);
         for (const auto& n : names) {
             NewItemValues v;
             v.FigureName = n;
             v.Year = "1985";
             v.Series = "Series";
-            v.Price = "$  12.50";
-            v.NetChange = "$  -1";
+            char price[16], change[16];
+            std::snprintf(price, sizeof price, "$%7.2f", 1 + (random() % 99999) / 100.0);
+            std::snprintf(change, sizeof change, "$%4d", static_cast<int>(random() % 41) - 20);
+            v.Price = price;
+            v.NetChange = change;
             v.Condition = "C-9";
             v.CatNum = "123456";
             v.Comments = "a comment of a typical length for a figure";
@@ -57,9 +56,9 @@ Figures measure(const std::string& file, const std::vector<std::string>& names) 
     }
     Figures f;
     OpenCollection c;
-    const long before = residentKiB();
+    const std::size_t before = heapInUse();
     f.load = seconds([&] { c.LoadCollection(file); });
-    f.kibPerThousand = (residentKiB() - before) * 1000 / static_cast<long>(names.size());
+    f.bytesPerItem = static_cast<double>(heapInUse() - before) / static_cast<double>(names.size());
     f.save = seconds([&] { c.SaveCollection(); });
     f.reload = seconds([&] { c.ReloadCollection(); });
     return f;
@@ -82,9 +81,9 @@ int main(int argc, char** argv) {
     const Figures chain = measure(folder + "/bench-chain.fcd", ascending);
     const Figures random = measure(folder + "/bench-random.fcd", shuffled);
     std::printf("%d items (%d bytes a record)\n", items, 1324);
-    std::printf("%-8s %10s %10s %10s %16s\n", "order", "load s", "save s", "reload s", "KiB per 1000");
-    std::printf("%-8s %10.3f %10.3f %10.3f %16ld\n", "chain", chain.load, chain.save, chain.reload, chain.kibPerThousand);
-    std::printf("%-8s %10.3f %10.3f %10.3f %16ld\n", "random", random.load, random.save, random.reload, random.kibPerThousand);
+    std::printf("%-8s %10s %10s %10s %16s\n", "order", "load s", "save s", "reload s", "heap B per item");
+    std::printf("%-8s %10.3f %10.3f %10.3f %16.0f\n", "chain", chain.load, chain.save, chain.reload, chain.bytesPerItem);
+    std::printf("%-8s %10.3f %10.3f %10.3f %16.0f\n", "random", random.load, random.save, random.reload, random.bytesPerItem);
     std::printf("chain / random: load %.2f, save %.2f, reload %.2f\n", chain.load / random.load,
                 chain.save / random.save, chain.reload / random.reload);
     std::remove((folder + "/bench-chain.fcd").c_str());
