@@ -20,6 +20,7 @@
 #include "sound/Sound.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QDir>
@@ -477,6 +478,12 @@ void TMainForm::MainJPGMouseDown(Qt::MouseButton button, QPoint pos) {
 void TMainForm::contextMenuEvent(QContextMenuEvent* event) {
     PopupMenu1->popup(event->globalPos());
     event->accept();
+}
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+    // The close box ends the program at once, whatever other windows are still open.
+    QWidget::closeEvent(event);
+    if (event->isAccepted()) QCoreApplication::quit();
 }
 
 void TMainForm::showEvent(QShowEvent* event) {
