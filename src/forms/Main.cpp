@@ -588,9 +588,8 @@ void TMainForm::ChangeCollectionInfo(const QString& name, const QString& brand, 
 
 void TMainForm::closecollection1Click() {
     if (!closecollection1->isEnabled()) return;
-    // A save that fails leaves the collection open, with nothing lost.
-    if (!runGuarded(this, [this] { Collection.SaveCollection(); })) return;
-    Collection.CloseCollection();
+    // One save, guarded: a save that fails leaves the collection open, with nothing lost.
+    if (!runGuarded(this, [this] { Collection.CloseCollection(); })) return;
     BMPScrollBar1->setMax(1);
     setDetailPanelVisible(false);
     TotalLBL->hide();
