@@ -608,25 +608,28 @@ void TMainForm::closecollection1Click() {
 
 void TMainForm::setItemWindow(ItemWindow which, std::function<void()> open) { itemWindows_[which] = std::move(open); }
 
-void TMainForm::runItemWindow(ItemWindow which) {
+void TMainForm::runItemWindow(ItemWindow which, bool clickSound) {
     const auto it = itemWindows_.find(which);
-    if (it != itemWindows_.end() && it->second) it->second();
+    if (it == itemWindows_.end() || !it->second) return;
+    // The command's click comes before its window; the window itself does not play it again.
+    if (clickSound) Play(kSoundClick);
+    it->second();
 }
 
 void TMainForm::additem1Click() {
-    if (additem1->isEnabled()) runItemWindow(ItemWindow::AddItem);
+    if (additem1->isEnabled()) runItemWindow(ItemWindow::AddItem, true);
 }
 void TMainForm::edititem1Click() {
-    if (edititem1->isEnabled() && hasSelection()) runItemWindow(ItemWindow::EditItem);
+    if (edititem1->isEnabled() && hasSelection()) runItemWindow(ItemWindow::EditItem, true);
 }
 void TMainForm::deleteitem1Click() {
-    if (deleteitem1->isEnabled() && hasSelection()) runItemWindow(ItemWindow::DeleteItem);
+    if (deleteitem1->isEnabled() && hasSelection()) runItemWindow(ItemWindow::DeleteItem, true);
 }
 void TMainForm::find1Click() {
     if (find1->isEnabled()) runItemWindow(ItemWindow::Find);
 }
 void TMainForm::printcollection1Click() {
-    if (Collection.ItemCount > 0) runItemWindow(ItemWindow::Print);
+    if (Collection.ItemCount > 0) runItemWindow(ItemWindow::Print, true);
 }
 void TMainForm::updatecollection1Click() {
     if (Collection.CollectionOpen && Collection.ItemCount > 0) runItemWindow(ItemWindow::Update);

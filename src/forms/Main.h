@@ -86,7 +86,8 @@ public:
     // The file the new command chose, waiting for the dialog's OK.
     QString NewCollectionFileName() const { return newFileName_; }
 
-    // Registers the window behind an item command.
+    // Registers the window behind an item command. Add, edit, delete and print play their click sound
+    // before `open` runs.
     void setItemWindow(ItemWindow which, std::function<void()> open);
 
     // The help file the "help" menu command shows: "Help.hlp" at first, the program folder's file
@@ -133,7 +134,8 @@ private:
     bool openFile(const QString& fileName);
     void showOpenedCollection();
     void showHelp(const QString& helpFile);
-    void runItemWindow(ItemWindow which);
+    // Opens the registered window of an item command, after the click sound when the command has one.
+    void runItemWindow(ItemWindow which, bool clickSound = false);
     bool hasSelection() const;
     int selectedRow() const;
     void MainJPGMouseMove(QPoint pos);
