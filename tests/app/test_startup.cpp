@@ -1,0 +1,309 @@
+// The program as a whole: the real executable started in folders of its own, and the start-up and
+// end of the windows inside this process.
+
+// Route simulated mouse events through the window, as real ones are.
+#define QTEST_QPA_MOUSE_HANDLING
+
+#include "app/Startup.h"
+
+#include "CollectionFixtures.h"
+#include "controls/JpgImg.h"
+#include "forms/About.h"
+#include "forms/Error1.h"
+#include "forms/ExitF.h"
+#include "forms/Main.h"
+#include "forms/NewU.h"
+#include "forms/Splash.h"
+#include "forms/Stats.h"
+#include "platform/FileDialogs.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+QByteArray readAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+// "vitrinex" and a random suffix: the single-instance guard is named after the program file, so
+// parallel runs never meet.
+QString uniqueProgramName() {
+    static const char letters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    QString name = QStringLiteral("vitrinex");
+    for (int i = 0; i < 8; ++i)
+        name += QLatin1Char(letters[QRandomGenerator::global()->bounded(36)]);
+    return name;
+}
+
+// A started copy of the program; killed when it is still running at the end.
+struct Running {
+    QProcess process;
+    ~Running() {
+        if (process.state() != QProcess::NotRunning) {
+            process.kill();
+            process.waitForFinished(5000);
+        }
+    }
+    bool running() const { return process.state() == QProcess::Running; }
+};
+
+} // namespace
+
+class TestStartup : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void startsAndCreatesSettingsBesideTheProgram();
+    void secondCopyEndsWhileFirstRuns();
+    void copyUnderAnotherNameRunsAlongside();
+    void withoutDisplayExitsWithMessage();
+    void windowsCreatedAndDestroyedInOrder();
+    void confirmedExitSavesWritesSettingsAndEnds();
+    void closeBoxEndsTheProgramWithOtherWindowsOpen();
+
+private:
+    // Copies the program into a new folder under the name given; returns its path.
+    QString install(const QString& folderName, const QString& programName);
+    std::unique_ptr<Running> start(const QString& program, const QProcessEnvironment& env);
+    QProcessEnvironment withDisplay() const;
+
+    QTemporaryDir root_;
+    QString workDir_; // the current directory of every started copy: sounds, icon, help
+};
+
+void TestStartup::initTestCase() {
+    QVERIFY(root_.isValid());
+    QVERIFY2(QFileInfo(VITRINEX_EXE).isExecutable(), VITRINEX_EXE);
+    QVERIFY(QDir(root_.path()).mkdir("work"));
+    workDir_ = root_.filePath("work");
+    for (const char* name :
+         {"v10bp.qys", "v10op.qys", "v10cs.qys", "v10ad.qys", "v10dt.qys", "v10up.qys", "qy.qyi", "Help.hlp"})
+        QVERIFY2(QFile::copy(QStringLiteral(VITRINEX_ASSETS_DIR "/") + name, QDir(workDir_).filePath(name)),
+                 name);
+}
+
+QString TestStartup::install(const QString& folderName, const QString& programName) {
+    QDir root(root_.path());
+    if (!root.exists(folderName) && !root.mkdir(folderName)) return {};
+    const QString path = QDir(root.filePath(folderName)).filePath(programName);
+    if (!QFile::copy(VITRINEX_EXE, path)) return {};
+    QFile::setPermissions(path, QFile::permissions(path) | QFile::ExeOwner);
+    return path;
+}
+
+std::unique_ptr<Running> TestStartup::start(const QString& program, const QProcessEnvironment& env) {
+    auto r = std::make_unique<Running>();
+    r->process.setProcessEnvironment(env);
+    r->process.setWorkingDirectory(workDir_);
+    r->process.start(program, {});
+    return r;
+}
+
+QProcessEnvironment TestStartup::withDisplay() const {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    return env;
+}
+
+void TestStartup::startsAndCreatesSettingsBesideTheProgram() {
+    const QString program = install("first", uniqueProgramName());
+    QVERIFY(!program.isEmpty());
+    const QString ini = QFileInfo(program).dir().filePath("Vitrinex.ini");
+    QVERIFY(!QFile::exists(ini));
+
+    const auto first = start(program, withDisplay());
+    QVERIFY(first->process.waitForStarted(5000));
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(ini), 15000);
+    QTRY_COMPARE_WITH_TIMEOUT(readAll(ini), QByteArray("1\r\n"), 5000);
+    // Beside the program, not in the current directory.
+    QVERIFY(!QFile::exists(QDir(workDir_).filePath("Vitrinex.ini")));
+    // It keeps running until told otherwise.
+    QTest::qWait(1000);
+    QVERIFY2(first->running(), first->process.readAllStandardError().constData());
+}
+
+void TestStartup::secondCopyEndsWhileFirstRuns() {
+    const QString name = uniqueProgramName();
+    const QString firstProgram = install("a", name);
+    const QString secondProgram = install("b", name);
+    QVERIFY(!firstProgram.isEmpty() && !secondProgram.isEmpty());
+    const QString firstIni = QFileInfo(firstProgram).dir().filePath("Vitrinex.ini");
+    const QString secondIni = QFileInfo(secondProgram).dir().filePath("Vitrinex.ini");
+    // The second copy reads its own settings (sounds off) and writes them back as it ends.
+    QFile f(secondIni);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write("yes\r\n");
+    f.close();
+
+    const auto first = start(firstProgram, withDisplay());
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(firstIni), 15000);
+    QTest::qWait(300); // into its message loop
+
+    const auto second = start(secondProgram, withDisplay());
+    QVERIFY(second->process.waitForStarted(5000));
+    QVERIFY2(second->process.waitForFinished(10000), "the second copy did not end by itself");
+    QCOMPARE(second->process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(second->process.exitCode(), 0);
+    QCOMPARE(readAll(secondIni), QByteArray("0\r\n"));
+
+    QTest::qWait(500);
+    QVERIFY(first->running());
+    QCOMPARE(readAll(firstIni), QByteArray("1\r\n"));
+}
+
+void TestStartup::copyUnderAnotherNameRunsAlongside() {
+    const QString firstProgram = install("c", uniqueProgramName());
+    const QString otherProgram = install("d", uniqueProgramName());
+    QVERIFY(!firstProgram.isEmpty() && !otherProgram.isEmpty());
+    const auto first = start(firstProgram, withDisplay());
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(QFileInfo(firstProgram).dir().filePath("Vitrinex.ini")), 15000);
+    const auto other = start(otherProgram, withDisplay());
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(QFileInfo(otherProgram).dir().filePath("Vitrinex.ini")), 15000);
+    // Long enough for a second copy to have asked and ended.
+    QTest::qWait(3000);
+    QVERIFY(other->running());
+    QVERIFY(first->running());
+}
+
+void TestStartup::withoutDisplayExitsWithMessage() {
+    const QString program = install("nodisplay", uniqueProgramName());
+    QVERIFY(!program.isEmpty());
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        env.remove(name);
+    const auto r = start(program, env);
+    QVERIFY(r->process.waitForFinished(10000));
+    QCOMPARE(r->process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(r->process.exitCode(), 1);
+    const QByteArray err = r->process.readAllStandardError();
+    QVERIFY2(err.contains("display"), err.constData());
+    // One plain line of its own, not Qt's platform plugin failure.
+    QVERIFY2(!err.contains("qt.qpa") && !err.contains("plugin"), err.constData());
+    QCOMPARE(err.count('\n'), 1);
+    // Nothing was started: no settings file.
+    QVERIFY(!QFile::exists(QFileInfo(program).dir().filePath("Vitrinex.ini")));
+}
+
+void TestStartup::windowsCreatedAndDestroyedInOrder() {
+    QTemporaryDir programDir;
+    TMainForm::setProgramFolderForTesting(programDir.path());
+    vitrinex::createWindows();
+    QVERIFY(SplashForm && SplashForm->isVisible());
+    QVERIFY(MainForm);
+    QVERIFY(!MainForm->isEnabled()); // until the splash timer
+    QVERIFY(AboutForm && ExitForm && NewUForm && StatsForm && Error1Form);
+    QCOMPARE(AboutForm->parentWidget(), MainForm);
+    QCOMPARE(readAll(programDir.filePath("Vitrinex.ini")), QByteArray("1\r\n"));
+
+    vitrinex::showMainWindow();
+    QVERIFY(MainForm->isVisible());
+    QVERIFY(!SplashForm || !SplashForm->isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(MainForm->isEnabled(), 5000);
+
+    MainForm->sounds1->setChecked(false);
+    vitrinex::destroyWindows();
+    QVERIFY(!MainForm && !AboutForm && !ExitForm && !NewUForm && !StatsForm && !SplashForm);
+    QCOMPARE(readAll(programDir.filePath("Vitrinex.ini")), QByteArray("0\r\n"));
+    TMainForm::setProgramFolderForTesting({});
+}
+
+// Runs the application's own event loop to its end, as the program does.
+void TestStartup::confirmedExitSavesWritesSettingsAndEnds() {
+    QTemporaryDir programDir;
+    QTemporaryDir dataDir;
+    TMainForm::setProgramFolderForTesting(programDir.path());
+    const QString path = dataDir.filePath("heroes.fcd");
+    {
+        vitrinex::OpenCollection c;
+        c.CreateCollection(QFile::encodeName(path).toStdString(), "Heroes", "Kenner", "1985-1990");
+        QVERIFY(!c.InsertNewItem(fixtures::item("Batman")).has_value());
+        c.SaveCollection();
+    }
+    const QByteArray original = readAll(path);
+    vitrinex::FileDialogs::setAnswerForTesting([&path](const vitrinex::FileDialogRequest&) { return path; });
+
+    vitrinex::createWindows();
+    vitrinex::showMainWindow();
+    QTRY_VERIFY_WITH_TIMEOUT(MainForm->isEnabled(), 5000);
+    auto click = [](QWidget* w) {
+        const QPoint p = w->rect().center();
+        QTest::mouseMove(w, p);
+        QTest::mousePress(w, Qt::LeftButton, {}, p);
+        QTest::mouseRelease(w, Qt::LeftButton, {}, p);
+    };
+    click(MainForm->OpenJPG);
+    QVERIFY(MainForm->Collection.CollectionOpen);
+    MainForm->sounds1->trigger(); // sounds off
+    QFile scribble(path);
+    QVERIFY(scribble.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    scribble.write("scribbled over");
+    scribble.close();
+
+    bool stillRunning = false;
+    bool dialogSeen = false;
+    QTimer::singleShot(0, [&] {
+        QTimer::singleShot(50, [&] {
+            dialogSeen = ExitForm->isVisible();
+            click(ExitForm->ExitJPG);
+        });
+        click(MainForm->ExitJPG); // returns when the exit dialog has closed
+    });
+    QTimer::singleShot(5000, [&stillRunning] {
+        stillRunning = true;
+        if (ExitForm->isVisible()) ExitForm->reject();
+        QCoreApplication::exit(1);
+    });
+    const int status = QApplication::exec();
+    QVERIFY(dialogSeen);
+    QVERIFY2(!stillRunning, "the program went on after the exit was confirmed");
+    QCOMPARE(status, 0);
+    // The collection was written after the dialog, and the setting in the current directory.
+    QCOMPARE(readAll(path), original);
+    QCOMPARE(readAll(QDir::current().filePath("Vitrinex.ini")), QByteArray("0\r\n"));
+    QCOMPARE(readAll(programDir.filePath("Vitrinex.ini")), QByteArray("1\r\n"));
+    vitrinex::destroyWindows();
+    QCOMPARE(readAll(programDir.filePath("Vitrinex.ini")), QByteArray("0\r\n"));
+    vitrinex::FileDialogs::setAnswerForTesting({});
+    TMainForm::setProgramFolderForTesting({});
+    QFile::remove(QDir::current().filePath("Vitrinex.ini"));
+}
+
+// Runs the application's own event loop to its end.
+void TestStartup::closeBoxEndsTheProgramWithOtherWindowsOpen() {
+    QTemporaryDir programDir;
+    TMainForm::setProgramFolderForTesting(programDir.path());
+    vitrinex::createWindows();
+    vitrinex::showMainWindow();
+    QTRY_VERIFY_WITH_TIMEOUT(MainForm->isEnabled(), 5000);
+
+    bool stillRunning = false;
+    QTimer::singleShot(0, [] {
+        StatsForm->show(); // the statistics window is not modal
+        MainForm->close(); // the close box
+    });
+    QTimer::singleShot(3000, [&stillRunning] {
+        stillRunning = true;
+        QCoreApplication::exit(1);
+    });
+    const int status = QApplication::exec();
+    QVERIFY2(!stillRunning, "the program went on after its main window was closed");
+    QCOMPARE(status, 0);
+    vitrinex::destroyWindows();
+    QCOMPARE(readAll(programDir.filePath("Vitrinex.ini")), QByteArray("1\r\n"));
+    TMainForm::setProgramFolderForTesting({});
+}
+
+QTEST_MAIN(TestStartup)
+#include "test_startup.moc"
