@@ -58,6 +58,19 @@ struct Running {
     bool running() const { return process.state() == QProcess::Running; }
 };
 
+// The program's windows, made as at start-up with the settings file in `programFolder`, and destroyed
+// again however the test ends.
+struct ProgramWindows {
+    explicit ProgramWindows(const QString& programFolder) {
+        TMainForm::setProgramFolderForTesting(programFolder);
+        vitrinex::createWindows();
+    }
+    ~ProgramWindows() {
+        vitrinex::destroyWindows(); // nothing left to do when the test destroyed them itself
+        TMainForm::setProgramFolderForTesting({});
+    }
+};
+
 } // namespace
 
 class TestStartup : public QObject {
@@ -198,8 +211,7 @@ void TestStartup::withoutDisplayExitsWithMessage() {
 
 void TestStartup::windowsCreatedAndDestroyedInOrder() {
     QTemporaryDir programDir;
-    TMainForm::setProgramFolderForTesting(programDir.path());
-    vitrinex::createWindows();
+    ProgramWindows windows(programDir.path());
     QVERIFY(SplashForm && SplashForm->isVisible());
     QVERIFY(MainForm);
     QVERIFY(!MainForm->isEnabled()); // until the splash timer
@@ -216,14 +228,12 @@ void TestStartup::windowsCreatedAndDestroyedInOrder() {
     vitrinex::destroyWindows();
     QVERIFY(!MainForm && !AboutForm && !ExitForm && !NewUForm && !StatsForm && !SplashForm);
     QCOMPARE(readAll(programDir.filePath("Vitrinex.ini")), QByteArray("0\r\n"));
-    TMainForm::setProgramFolderForTesting({});
 }
 
 // Runs the application's own event loop to its end, as the program does.
 void TestStartup::confirmedExitSavesWritesSettingsAndEnds() {
     QTemporaryDir programDir;
     QTemporaryDir dataDir;
-    TMainForm::setProgramFolderForTesting(programDir.path());
     const QString path = dataDir.filePath("heroes.fcd");
     {
         vitrinex::OpenCollection c;
@@ -232,9 +242,9 @@ void TestStartup::confirmedExitSavesWritesSettingsAndEnds() {
         c.SaveCollection();
     }
     const QByteArray original = readAll(path);
-    vitrinex::FileDialogs::setAnswerForTesting([&path](const vitrinex::FileDialogRequest&) { return path; });
+    vitrinex::FileDialogs::setAnswerForTesting([path](const vitrinex::FileDialogRequest&) { return path; });
 
-    vitrinex::createWindows();
+    ProgramWindows windows(programDir.path());
     vitrinex::showMainWindow();
     QTRY_VERIFY_WITH_TIMEOUT(MainForm->isEnabled(), 5000);
     auto click = [](QWidget* w) {
@@ -253,14 +263,15 @@ void TestStartup::confirmedExitSavesWritesSettingsAndEnds() {
 
     bool stillRunning = false;
     bool dialogSeen = false;
-    QTimer::singleShot(0, [&] {
-        QTimer::singleShot(50, [&] {
+    QObject guard; // no timer of this test fires after it has returned
+    QTimer::singleShot(0, &guard, [&] {
+        QTimer::singleShot(50, &guard, [&] {
             dialogSeen = ExitForm->isVisible();
             click(ExitForm->ExitJPG);
         });
         click(MainForm->ExitJPG); // returns when the exit dialog has closed
     });
-    QTimer::singleShot(5000, [&stillRunning] {
+    QTimer::singleShot(5000, &guard, [&stillRunning] {
         stillRunning = true;
         if (ExitForm->isVisible()) ExitForm->reject();
         QCoreApplication::exit(1);
@@ -276,24 +287,23 @@ void TestStartup::confirmedExitSavesWritesSettingsAndEnds() {
     vitrinex::destroyWindows();
     QCOMPARE(readAll(programDir.filePath("Vitrinex.ini")), QByteArray("0\r\n"));
     vitrinex::FileDialogs::setAnswerForTesting({});
-    TMainForm::setProgramFolderForTesting({});
     QFile::remove(QDir::current().filePath("Vitrinex.ini"));
 }
 
 // Runs the application's own event loop to its end.
 void TestStartup::closeBoxEndsTheProgramWithOtherWindowsOpen() {
     QTemporaryDir programDir;
-    TMainForm::setProgramFolderForTesting(programDir.path());
-    vitrinex::createWindows();
+    ProgramWindows windows(programDir.path());
     vitrinex::showMainWindow();
     QTRY_VERIFY_WITH_TIMEOUT(MainForm->isEnabled(), 5000);
 
     bool stillRunning = false;
-    QTimer::singleShot(0, [] {
+    QObject guard; // no timer of this test fires after it has returned
+    QTimer::singleShot(0, &guard, [] {
         StatsForm->show(); // the statistics window is not modal
         MainForm->close(); // the close box
     });
-    QTimer::singleShot(3000, [&stillRunning] {
+    QTimer::singleShot(3000, &guard, [&stillRunning] {
         stillRunning = true;
         QCoreApplication::exit(1);
     });
@@ -302,7 +312,6 @@ void TestStartup::closeBoxEndsTheProgramWithOtherWindowsOpen() {
     QCOMPARE(status, 0);
     vitrinex::destroyWindows();
     QCOMPARE(readAll(programDir.filePath("Vitrinex.ini")), QByteArray("1\r\n"));
-    TMainForm::setProgramFolderForTesting({});
 }
 
 QTEST_MAIN(TestStartup)

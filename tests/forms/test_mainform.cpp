@@ -92,8 +92,8 @@ bool throughModal(QDialog* dialog, const std::function<void()>& trigger,
                   const std::function<void()>& whileOpen) {
     bool seen = false;
     QObject guard; // nothing fires after this call has returned
-    auto poll = std::make_shared<std::function<void(int)>>();
-    *poll = [&, poll](int triesLeft) {
+    std::function<void(int)> poll;
+    poll = [&](int triesLeft) {
         if (dialog->isVisible()) {
             seen = true;
             whileOpen();
@@ -101,10 +101,10 @@ bool throughModal(QDialog* dialog, const std::function<void()>& trigger,
                 if (dialog->isVisible()) dialog->reject();
             });
         } else if (triesLeft > 0) {
-            QTimer::singleShot(10, &guard, [poll, triesLeft] { (*poll)(triesLeft - 1); });
+            QTimer::singleShot(10, &guard, [&poll, triesLeft] { poll(triesLeft - 1); });
         }
     };
-    QTimer::singleShot(0, &guard, [poll] { (*poll)(300); });
+    QTimer::singleShot(0, &guard, [&poll] { poll(300); });
     trigger();
     return seen;
 }

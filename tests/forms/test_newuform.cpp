@@ -147,8 +147,8 @@ bool TestNewUForm::whileModal(const std::function<void()>& trigger,
     bool seen = false;
     QObject guard; // nothing fires after this call has returned
     TNewUForm* d = dialog_;
-    auto poll = std::make_shared<std::function<void(int)>>();
-    *poll = [&, d, poll](int triesLeft) {
+    std::function<void(int)> poll;
+    poll = [&, d](int triesLeft) {
         if (d->isVisible()) {
             seen = true;
             whileOpen(d);
@@ -156,10 +156,10 @@ bool TestNewUForm::whileModal(const std::function<void()>& trigger,
                 if (d->isVisible()) d->reject(); // a broken test fails instead of hanging
             });
         } else if (triesLeft > 0) {
-            QTimer::singleShot(10, &guard, [poll, triesLeft] { (*poll)(triesLeft - 1); });
+            QTimer::singleShot(10, &guard, [&poll, triesLeft] { poll(triesLeft - 1); });
         }
     };
-    QTimer::singleShot(0, &guard, [poll] { (*poll)(300); });
+    QTimer::singleShot(0, &guard, [&poll] { poll(300); });
     trigger();
     return seen;
 }
