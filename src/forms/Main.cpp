@@ -580,7 +580,12 @@ void TMainForm::ChangeCollectionInfo(const QString& name, const QString& brand, 
         Collection.CollectionYear = oldYear;
         throw;
     }
+    // The file holds the new information now: the captions say so even if reading it back fails.
+    setCaption(Collection.captionWithValue());
+    if (StatsForm) StatsForm->setTitleFrom(Collection);
     Collection.ReloadCollection();
+    // The list is read back with nothing selected, so no item is shown.
+    setDetailPanelVisible(false);
     FillItemList();
     RefreshListScroll();
     setCaption(Collection.captionWithValue());

@@ -8,6 +8,7 @@
 #include "sound/Sound.h"
 
 #include <QEvent>
+#include <algorithm>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -21,17 +22,15 @@ const QString kCreateCaption = QStringLiteral("new collection");
 const QString kEditCaption = QStringLiteral("edit collection info");
 const QString kCreateHint = QStringLiteral("click to create collection");
 const QString kSaveHint = QStringLiteral("click to save changes");
+constexpr int kNameLength = 30;
+constexpr int kBrandLength = 20;
 
 QLineEdit* makeEdit(QWidget* parent, const QString& name, QPoint pos, int maxLength) {
     auto* edit = new QLineEdit(parent);
     edit->setObjectName(name);
     edit->setMaxLength(maxLength);
     edit->setGeometry(QRect(pos, QSize(150, 22)));
-    edit->setFont(skinFont(10));
-    QPalette palette = edit->palette();
-    palette.setColor(QPalette::Base, Qt::black);
-    palette.setColor(QPalette::Text, kSkinWhite);
-    edit->setPalette(palette);
+    styleInputField(edit);
     return edit;
 }
 } // namespace
@@ -50,13 +49,12 @@ TNewUForm::TNewUForm(QWidget* parent) : QDialog(parent), Buttons(this) {
     Label3 = addLabel(this, QStringLiteral("Label3"), QStringLiteral("year:"), QRect(85, 86, 0, 0), {10, kSkinGreen});
     for (QLabel* l : {Label1, Label2, Label3}) Buttons.attachBackground(l);
 
-    CollectNameEDT = makeEdit(this, QStringLiteral("CollectNameEDT"), {120, 24}, 30);
-    BrandEDT = makeEdit(this, QStringLiteral("BrandEDT"), {120, 53}, 20);
+    CollectNameEDT = makeEdit(this, QStringLiteral("CollectNameEDT"), {120, 24}, kNameLength);
+    BrandEDT = makeEdit(this, QStringLiteral("BrandEDT"), {120, 53}, kBrandLength);
     YearEDT = new TMaskEdit(MaskKind::CollectionYear, this);
     YearEDT->setObjectName(QStringLiteral("YearEDT"));
     YearEDT->setGeometry(QRect(120, 82, 80, 22));
-    YearEDT->setFont(skinFont(10));
-    YearEDT->setPalette(CollectNameEDT->palette());
+    styleInputField(YearEDT);
 
     OKJPG = addPictureButton(this, Buttons, QStringLiteral("OKJPG"), QStringLiteral("okoff.jpg"), SkinList::ImageList2,
                              10, {65, 124}, kCreateHint);
@@ -93,6 +91,10 @@ void TNewUForm::ShowEdit(const QString& name, const QString& brand, const QStrin
     editMode_ = true;
     setWindowTitle(kEditCaption);
     PictureButtons::setHint(OKJPG, kSaveHint);
+    // A collection made elsewhere may carry a longer name than the dialog takes when typing: show it
+    // whole, so that saving the information never cuts it short.
+    CollectNameEDT->setMaxLength(std::max<int>(kNameLength, name.size()));
+    BrandEDT->setMaxLength(std::max<int>(kBrandLength, brand.size()));
     CollectNameEDT->setText(name);
     BrandEDT->setText(brand);
     YearEDT->setText(year);
@@ -130,6 +132,8 @@ void TNewUForm::CancelJPGClick() {
 void TNewUForm::clearFields() {
     CollectNameEDT->clear();
     BrandEDT->clear();
+    CollectNameEDT->setMaxLength(kNameLength);
+    BrandEDT->setMaxLength(kBrandLength);
     YearEDT->setText(QString());
 }
 

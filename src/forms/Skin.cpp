@@ -90,4 +90,11 @@ QLabel* addLabel(QWidget* window, const QString& objectName, const QString& text
     return label;
 }
 
+void styleInputField(QWidget* field, int pointSize) {
+    field->setFont(skinFont(pointSize));
+    field->setStyleSheet(QStringLiteral("QLineEdit { background: black; color: white; border: 1px solid #2b5c34;"
+                                        " padding: 0px 3px; selection-background-color: #2b5c34; }"
+                                        " QLineEdit:focus { border-color: #39d353; }"));
+}
+
 } // namespace vitrinex

@@ -57,4 +57,8 @@ struct LabelStyle {
 QLabel* addLabel(QWidget* window, const QString& objectName, const QString& text, QRect geometry,
                  const LabelStyle& style);
 
+// Gives an input field the skin's look: white text on black in a thin green frame that lights up
+// while the field has the focus.
+void styleInputField(QWidget* field, int pointSize = 10);
+
 } // namespace vitrinex
