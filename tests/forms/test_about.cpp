@@ -7,6 +7,7 @@
 #include "platform/PlatformSound.h"
 #include "sound/Sound.h"
 
+#include "WindowTestSupport.h"
 #include <QApplication>
 #include <QLabel>
 #include <QTimer>
@@ -14,28 +15,9 @@
 
 #include <functional>
 
+using namespace windowtest;
+
 namespace {
-
-void click(QWidget* w, Qt::MouseButton button = Qt::LeftButton) {
-    const QPoint p(w->width() / 2, w->height() / 2);
-    QTest::mouseMove(w, p);
-    QTest::mousePress(w, button, {}, p);
-    QTest::mouseRelease(w, button, {}, p);
-}
-
-// Shows `form` modally; `whileOpen` runs inside its loop. A window still open after five seconds is
-// closed so that a broken test fails instead of hanging.
-bool runModal(QDialog& form, const std::function<void()>& whileOpen) {
-    bool rescued = false;
-    QObject guard; // no rescue after this call has returned
-    QTimer::singleShot(0, &guard, whileOpen);
-    QTimer::singleShot(5000, &guard, [&] {
-        rescued = form.isVisible();
-        form.reject();
-    });
-    form.exec();
-    return !rescued;
-}
 
 } // namespace
 

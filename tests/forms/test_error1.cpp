@@ -7,6 +7,7 @@
 #include "platform/PlatformSound.h"
 #include "sound/Sound.h"
 
+#include "WindowTestSupport.h"
 #include <QApplication>
 #include <QLabel>
 #include <QTimer>
@@ -14,14 +15,9 @@
 
 #include <functional>
 
-namespace {
+using namespace windowtest;
 
-void click(QWidget* w, Qt::MouseButton button = Qt::LeftButton) {
-    const QPoint p(w->width() / 2, w->height() / 2);
-    QTest::mouseMove(w, p);
-    QTest::mousePress(w, button, {}, p);
-    QTest::mouseRelease(w, button, {}, p);
-}
+namespace {
 
 // What the box showed while it was open.
 struct Seen {

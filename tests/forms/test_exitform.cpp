@@ -8,6 +8,7 @@
 #include "platform/PlatformSound.h"
 #include "sound/Sound.h"
 
+#include "WindowTestSupport.h"
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -18,33 +19,9 @@
 
 #include <functional>
 
+using namespace windowtest;
+
 namespace {
-
-void click(QWidget* w, Qt::MouseButton button = Qt::LeftButton) {
-    const QPoint p(w->width() / 2, w->height() / 2);
-    QTest::mouseMove(w, p);
-    QTest::mousePress(w, button, {}, p);
-    QTest::mouseRelease(w, button, {}, p);
-}
-
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-// Shows `form` modally; `whileOpen` runs inside its loop. A dialog still open after five seconds is
-// closed so that a broken test fails instead of hanging.
-bool runModal(QDialog& form, const std::function<void()>& whileOpen) {
-    bool rescued = false;
-    QObject guard; // no rescue after this call has returned
-    QTimer::singleShot(0, &guard, whileOpen);
-    QTimer::singleShot(5000, &guard, [&] {
-        rescued = form.isVisible();
-        form.reject();
-    });
-    form.exec();
-    return !rescued;
-}
 
 } // namespace
 

@@ -20,6 +20,7 @@
 #include "platform/PlatformSound.h"
 #include "sound/Sound.h"
 
+#include "WindowTestSupport.h"
 #include <QAction>
 #include <QApplication>
 #include <QDir>
@@ -39,22 +40,12 @@
 using namespace vitrinex;
 using ItemWindow = TMainForm::ItemWindow;
 
+using namespace windowtest;
+
 namespace {
 
 const QString kHelpNotFoundText =
     QStringLiteral("the help file was not found. please reinstall Vitrinex 1.4.");
-
-void click(QWidget* w, Qt::MouseButton button = Qt::LeftButton, QPoint p = QPoint(-1, -1)) {
-    if (p == QPoint(-1, -1)) p = w->rect().center();
-    QTest::mouseMove(w, p);
-    QTest::mousePress(w, button, {}, p);
-    QTest::mouseRelease(w, button, {}, p);
-}
-
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
 
 void writeAll(const QString& path, const QByteArray& bytes) {
     QFile f(path);

@@ -15,6 +15,7 @@
 #include "platform/PlatformSound.h"
 #include "sound/Sound.h"
 
+#include "WindowTestSupport.h"
 #include <QAction>
 #include <QApplication>
 #include <QDir>
@@ -33,22 +34,12 @@
 
 using namespace vitrinex;
 
+using namespace windowtest;
+
 namespace {
 
 const QString kCreateHint = QStringLiteral("click to create collection");
 const QString kSaveHint = QStringLiteral("click to save changes");
-
-void click(QWidget* w, Qt::MouseButton button = Qt::LeftButton, QPoint p = QPoint(-1, -1)) {
-    if (p == QPoint(-1, -1)) p = w->rect().center();
-    QTest::mouseMove(w, p);
-    QTest::mousePress(w, button, {}, p);
-    QTest::mouseRelease(w, button, {}, p);
-}
-
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
 
 std::unique_ptr<OpenCollection> load(const QString& path) {
     auto c = std::make_unique<OpenCollection>();

@@ -1,0 +1,45 @@
+#pragma once
+// What the window tests share: a click as a user makes it, a file's bytes, and a modal window run
+// with a time limit so that a broken test fails instead of hanging.
+
+#include <QByteArray>
+#include <QDialog>
+#include <QFile>
+#include <QObject>
+#include <QTimer>
+#include <QWidget>
+#include <QtTest>
+
+#include <functional>
+
+namespace windowtest {
+
+// Moves onto `w` (its middle unless a point is given), presses and releases `button` there.
+inline void click(QWidget* w, Qt::MouseButton button = Qt::LeftButton, QPoint p = QPoint(-1, -1)) {
+    if (p == QPoint(-1, -1)) p = w->rect().center();
+    QTest::mouseMove(w, p);
+    QTest::mousePress(w, button, {}, p);
+    QTest::mouseRelease(w, button, {}, p);
+}
+
+// A file's bytes, or "<missing>" when it cannot be read.
+inline QByteArray readAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+// Shows `form` modally; `whileOpen` runs inside its loop. A window still open after five seconds is
+// closed, and the call answers false.
+inline bool runModal(QDialog& form, const std::function<void()>& whileOpen) {
+    bool rescued = false;
+    QObject guard; // no rescue after this call has returned
+    QTimer::singleShot(0, &guard, whileOpen);
+    QTimer::singleShot(5000, &guard, [&] {
+        rescued = form.isVisible();
+        form.reject();
+    });
+    form.exec();
+    return !rescued;
+}
+
+} // namespace windowtest
