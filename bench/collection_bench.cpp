@@ -18,10 +18,11 @@ using Clock = std::chrono::steady_clock;
 namespace {
 
 // Bytes the allocator has handed out and not taken back.
-std::size_t heapInUse() { return mallinfo2().uordblks; }
+std::size_t heapInUse() {
+    return mallinfo2().uordblks;
+}
 
-template <typename F>
-double seconds(F&& f) {
+template <typename F> double seconds(F&& f) {
     const auto start = Clock::now();
     f();
     return std::chrono::duration<double>(Clock::now() - start).count();
@@ -82,8 +83,10 @@ int main(int argc, char** argv) {
     const Figures random = measure(folder + "/bench-random.fcd", shuffled);
     std::printf("%d items (%d bytes a record)\n", items, 1324);
     std::printf("%-8s %10s %10s %10s %16s\n", "order", "load s", "save s", "reload s", "heap B per item");
-    std::printf("%-8s %10.3f %10.3f %10.3f %16.0f\n", "chain", chain.load, chain.save, chain.reload, chain.bytesPerItem);
-    std::printf("%-8s %10.3f %10.3f %10.3f %16.0f\n", "random", random.load, random.save, random.reload, random.bytesPerItem);
+    std::printf("%-8s %10.3f %10.3f %10.3f %16.0f\n", "chain", chain.load, chain.save, chain.reload,
+                chain.bytesPerItem);
+    std::printf("%-8s %10.3f %10.3f %10.3f %16.0f\n", "random", random.load, random.save, random.reload,
+                random.bytesPerItem);
     std::printf("chain / random: load %.2f, save %.2f, reload %.2f\n", chain.load / random.load,
                 chain.save / random.save, chain.reload / random.reload);
     std::remove((folder + "/bench-chain.fcd").c_str());

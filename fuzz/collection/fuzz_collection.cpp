@@ -59,7 +59,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Exercise what the windows read.
     (void)c.captionWithValue();
     (void)c.netChangeText();
-    for (int i = 0; i < c.ItemList.size(); ++i) (void)c.FindItem(c.ItemList.at(i));
+    for (int i = 0; i < c.ItemList.size(); ++i)
+        (void)c.FindItem(c.ItemList.at(i));
 
     c.CollectionFileName = first;
     c.SaveCollection();

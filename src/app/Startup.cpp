@@ -27,8 +27,10 @@ QIcon loadApplicationIcon() {
             if (!image.isNull()) icon.addPixmap(QPixmap::fromImage(image));
         }
     }
-    if (icon.isNull()) icon = QIcon(QPixmap::fromImage(skinPicture(QStringLiteral("splashbg14.jpg")).scaled(
-                              32, 32, Qt::KeepAspectRatioByExpanding, Qt::SmoothTransformation)));
+    if (icon.isNull())
+        icon = QIcon(QPixmap::fromImage(
+            skinPicture(QStringLiteral("splashbg14.jpg"))
+                .scaled(32, 32, Qt::KeepAspectRatioByExpanding, Qt::SmoothTransformation)));
     return icon;
 }
 

@@ -19,7 +19,9 @@ const FileSystemCalls* g_testCalls = nullptr;
 ssize_t doWrite(int fd, const void* data, std::size_t size) {
     return g_testCalls && g_testCalls->write ? g_testCalls->write(fd, data, size) : ::write(fd, data, size);
 }
-int doFsync(int fd) { return g_testCalls && g_testCalls->fsync ? g_testCalls->fsync(fd) : ::fsync(fd); }
+int doFsync(int fd) {
+    return g_testCalls && g_testCalls->fsync ? g_testCalls->fsync(fd) : ::fsync(fd);
+}
 int doRename(const char* from, const char* to) {
     return g_testCalls && g_testCalls->rename ? g_testCalls->rename(from, to) : ::rename(from, to);
 }
@@ -105,7 +107,9 @@ private:
 
 } // namespace
 
-void setFileSystemCallsForTesting(const FileSystemCalls* calls) { g_testCalls = calls; }
+void setFileSystemCallsForTesting(const FileSystemCalls* calls) {
+    g_testCalls = calls;
+}
 
 void readCollectionFile(const std::string& path, TCollectionHeader& header,
                         const std::function<void(const TFigureRecord&)>& onRecord) {
@@ -127,7 +131,8 @@ void readCollectionFile(const std::string& path, TCollectionHeader& header,
     for (;;) {
         const std::size_t got = readFully(fd, reinterpret_cast<char*>(batch.data()), kBatch * kRecordSize);
         const std::size_t whole = got / kRecordSize;
-        for (std::size_t i = 0; i < whole; ++i) onRecord(batch[i]);
+        for (std::size_t i = 0; i < whole; ++i)
+            onRecord(batch[i]);
         if (got % kRecordSize != 0) throw EInOutError::fromCode(kReadBeyondEnd);
         if (got < kBatch * kRecordSize) break;
     }

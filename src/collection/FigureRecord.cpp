@@ -29,7 +29,8 @@ inline unsigned char keyByte(char c) {
 
 std::string nameKey(std::string_view name) {
     std::string key(name);
-    for (char& c : key) c = static_cast<char>(keyByte(c));
+    for (char& c : key)
+        c = static_cast<char>(keyByte(c));
     return key;
 }
 
@@ -46,24 +47,29 @@ int compareNameKeys(std::string_view a, std::string_view b) {
 bool amountValue(std::string_view text, long double& value) {
     const std::size_t dollar = text.find('$');
     if (dollar != std::string_view::npos) text.remove_prefix(dollar + 1);
-    while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
-    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+    while (!text.empty() && text.front() == ' ')
+        text.remove_prefix(1);
+    while (!text.empty() && text.back() == ' ')
+        text.remove_suffix(1);
 
     // A decimal number: optional sign, digits with an optional point, an optional exponent.
     std::size_t i = 0;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
     std::size_t digits = 0;
-    while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i, ++digits;
+    while (i < text.size() && text[i] >= '0' && text[i] <= '9')
+        ++i, ++digits;
     if (i < text.size() && text[i] == '.') {
         ++i;
-        while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i, ++digits;
+        while (i < text.size() && text[i] >= '0' && text[i] <= '9')
+            ++i, ++digits;
     }
     if (digits == 0) return false;
     if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
         ++i;
         if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
         std::size_t expDigits = 0;
-        while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i, ++expDigits;
+        while (i < text.size() && text[i] >= '0' && text[i] <= '9')
+            ++i, ++expDigits;
         if (expDigits == 0) return false;
     }
     if (i != text.size()) return false;

@@ -17,8 +17,7 @@ static_assert(std::endian::native == std::endian::little, "collection records ar
 // A length-prefixed single-byte text of capacity N: byte 0 is the length, then N character bytes.
 // Bytes past the length are not significant. A length byte above the capacity is read as the capacity,
 // so a damaged record never reads outside its field.
-template <std::size_t N>
-struct ShortString {
+template <std::size_t N> struct ShortString {
     std::uint8_t length;
     char chars[N];
 

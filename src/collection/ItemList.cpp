@@ -17,7 +17,9 @@ QLocale collationLocale() {
 }
 } // namespace
 
-ItemNameList::ItemNameList() : collator_(collationLocale()) { collator_.setCaseSensitivity(Qt::CaseInsensitive); }
+ItemNameList::ItemNameList() : collator_(collationLocale()) {
+    collator_.setCaseSensitivity(Qt::CaseInsensitive);
+}
 
 int ItemNameList::add(std::string name) {
     const QString key = toQString(name);
@@ -33,7 +35,8 @@ void ItemNameList::assign(std::vector<std::string> names) {
     // Sort keys are computed once per name; comparing them is far cheaper than collating strings.
     std::vector<QCollatorSortKey> keys;
     keys.reserve(names.size());
-    for (const std::string& n : names) keys.push_back(collator_.sortKey(toQString(n)));
+    for (const std::string& n : names)
+        keys.push_back(collator_.sortKey(toQString(n)));
     std::vector<std::size_t> order(names.size());
     std::iota(order.begin(), order.end(), std::size_t{0});
     std::stable_sort(order.begin(), order.end(),
@@ -43,7 +46,8 @@ void ItemNameList::assign(std::vector<std::string> names) {
 
     names_.clear();
     names_.reserve(names.size());
-    for (std::size_t i : order) names_.push_back(std::move(names[i]));
+    for (std::size_t i : order)
+        names_.push_back(std::move(names[i]));
 }
 
 int ItemNameList::indexOf(std::string_view name) const {

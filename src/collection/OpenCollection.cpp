@@ -25,9 +25,13 @@ long double convertAmount(std::string_view field, std::string_view text) {
 
 } // namespace
 
-OpenCollection::OpenCollection() { ResetAggregates(); }
+OpenCollection::OpenCollection() {
+    ResetAggregates();
+}
 
-OpenCollection::~OpenCollection() { FreeItemTree(); }
+OpenCollection::~OpenCollection() {
+    FreeItemTree();
+}
 
 TFigureNode* OpenCollection::FindItem(std::string_view name) {
     const auto it = index_.find(nameKey(name));
@@ -164,7 +168,8 @@ void OpenCollection::BlankItem(TFigureNode* node) {
     const auto it = index_.find(nameKey(node->Record.FigureName.view()));
     if (it != index_.end() && it->second == node) index_.erase(it);
     TFigureRecord& r = node->Record;
-    for (auto* text : {&r.FigureName, &r.Year, &r.Series, &r.Comments}) text->assign(" ");
+    for (auto* text : {&r.FigureName, &r.Year, &r.Series, &r.Comments})
+        text->assign(" ");
     r.Price.assign(" ");
     r.NetChange.assign(" ");
     r.CatNum.assign(" ");
@@ -320,10 +325,20 @@ std::string OpenCollection::entryLine(std::string_view name, std::string_view am
 std::string OpenCollection::captionWithValue() const {
     return "Vitrinex 1.4 - " + CollectionName + ":  $" + formatAmount(TotalValue);
 }
-std::string OpenCollection::captionNameOnly() const { return "Vitrinex 1.4 - " + CollectionName; }
-std::string OpenCollection::totalText() const { return "total items:  " + std::to_string(ItemCount); }
-std::string OpenCollection::statsTitle() const { return Brand + " - " + CollectionName + " - " + CollectionYear; }
-std::string OpenCollection::valueText() const { return "$" + formatAmount(TotalValue); }
-std::string OpenCollection::netChangeText() const { return "$" + formatAmount(TotalNetChange); }
+std::string OpenCollection::captionNameOnly() const {
+    return "Vitrinex 1.4 - " + CollectionName;
+}
+std::string OpenCollection::totalText() const {
+    return "total items:  " + std::to_string(ItemCount);
+}
+std::string OpenCollection::statsTitle() const {
+    return Brand + " - " + CollectionName + " - " + CollectionYear;
+}
+std::string OpenCollection::valueText() const {
+    return "$" + formatAmount(TotalValue);
+}
+std::string OpenCollection::netChangeText() const {
+    return "$" + formatAmount(TotalNetChange);
+}
 
 } // namespace vitrinex

@@ -8,8 +8,8 @@
 #include "collection/Real48.h"
 
 #include <cstdint>
-#include <optional>
 #include <map>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -96,8 +96,7 @@ public:
 
     // Calls `visit` for every node in pre-order (node, left subtree, right subtree), the order in
     // which a collection file holds its records.
-    template <typename Visit>
-    void forEachPreOrder(Visit visit) const;
+    template <typename Visit> void forEachPreOrder(Visit visit) const;
 
     // --- texts shown by the windows (Windows-1252) --------------------------------------------
     std::string captionWithValue() const; // "Vitrinex 1.4 - name:  $value"
@@ -130,8 +129,7 @@ private:
     Index index_;
 };
 
-template <typename Visit>
-void OpenCollection::forEachPreOrder(Visit visit) const {
+template <typename Visit> void OpenCollection::forEachPreOrder(Visit visit) const {
     std::vector<const TFigureNode*> stack;
     if (root_) stack.push_back(root_);
     while (!stack.empty()) {

@@ -17,7 +17,8 @@ long double roundToReal48(long double value) {
 }
 
 std::string formatAmount(long double value) {
-    if (value == 0 || !std::isfinite(value)) return value == 0 ? "0" : (std::isnan(value) ? "NAN" : value > 0 ? "INF" : "-INF");
+    if (value == 0 || !std::isfinite(value))
+        return value == 0 ? "0" : (std::isnan(value) ? "NAN" : value > 0 ? "INF" : "-INF");
 
     char buffer[64];
     std::snprintf(buffer, sizeof buffer, "%.14Le", value); // 15 significant digits, rounded
@@ -28,7 +29,8 @@ std::string formatAmount(long double value) {
     const std::size_t ePos = text.find('e');
     std::string digits = text.substr(0, 1) + text.substr(2, ePos - 2);
     const int exp10 = std::atoi(text.c_str() + ePos + 1); // value = d.ddd * 10^exp10
-    while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
+    while (digits.size() > 1 && digits.back() == '0')
+        digits.pop_back();
 
     std::string out = negative ? "-" : "";
     const int integerDigits = exp10 + 1;

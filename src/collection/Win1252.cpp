@@ -8,12 +8,14 @@ namespace vitrinex {
 namespace {
 
 // 0x80..0x9F; the five bytes Windows-1252 leaves undefined map to the C1 control of the same value.
-constexpr std::array<char32_t, 32> kHigh = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+constexpr std::array<char32_t, 32> kHigh = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                            0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                            0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                            0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
-char32_t toCodePoint(unsigned char b) { return (b >= 0x80 && b <= 0x9F) ? kHigh[b - 0x80] : b; }
+char32_t toCodePoint(unsigned char b) {
+    return (b >= 0x80 && b <= 0x9F) ? kHigh[b - 0x80] : b;
+}
 
 void appendUtf8(std::string& out, char32_t c) {
     if (c < 0x80) {
@@ -45,7 +47,8 @@ char fromCodePoint(char32_t c) {
 std::string win1252ToUtf8(std::string_view bytes) {
     std::string out;
     out.reserve(bytes.size());
-    for (unsigned char b : bytes) appendUtf8(out, toCodePoint(b));
+    for (unsigned char b : bytes)
+        appendUtf8(out, toCodePoint(b));
     return out;
 }
 
@@ -55,7 +58,11 @@ std::string utf8ToWin1252(std::string_view s) {
     std::size_t i = 0;
     while (i < s.size()) {
         const auto b = static_cast<unsigned char>(s[i]);
-        int extra = b < 0x80 ? 0 : (b & 0xE0) == 0xC0 ? 1 : (b & 0xF0) == 0xE0 ? 2 : (b & 0xF8) == 0xF0 ? 3 : -1;
+        int extra = b < 0x80             ? 0
+                    : (b & 0xE0) == 0xC0 ? 1
+                    : (b & 0xF0) == 0xE0 ? 2
+                    : (b & 0xF8) == 0xF0 ? 3
+                                         : -1;
         if (extra < 0 || i + static_cast<std::size_t>(extra) >= s.size()) {
             out += '?';
             ++i;
@@ -85,14 +92,16 @@ std::string utf8ToWin1252(std::string_view s) {
 QString toQString(std::string_view bytes) {
     QString out(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
     QChar* data = out.data();
-    for (unsigned char b : bytes) *data++ = QChar(static_cast<char16_t>(toCodePoint(b)));
+    for (unsigned char b : bytes)
+        *data++ = QChar(static_cast<char16_t>(toCodePoint(b)));
     return out;
 }
 
 std::string fromQString(const QString& text) {
     std::string out;
     out.reserve(static_cast<std::size_t>(text.size()));
-    for (const uint c : text.toUcs4()) out += fromCodePoint(c);
+    for (const uint c : text.toUcs4())
+        out += fromCodePoint(c);
     return out;
 }
 

@@ -1,8 +1,8 @@
 #include "forms/ErrorReport.h"
 
-#include "controls/JpgImg.h"
 #include "collection/InOutError.h"
 #include "collection/OpenCollection.h"
+#include "controls/JpgImg.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -15,7 +15,9 @@ std::function<void(const QString&)>& testReport() {
 }
 } // namespace
 
-void setErrorReportForTesting(std::function<void(const QString&)> report) { testReport() = std::move(report); }
+void setErrorReportForTesting(std::function<void(const QString&)> report) {
+    testReport() = std::move(report);
+}
 
 void reportError(QWidget* parent, const QString& message) {
     if (testReport()) {

@@ -47,7 +47,9 @@ QString& programFolderOverride() {
 
 enum ButtonGroup { kAlwaysGroup = 0, kNoCollectionGroup = 1, kCollectionGroup = 2 };
 
-QPixmap scrollBitmap(const QString& name) { return QPixmap::fromImage(skinPicture(name)); }
+QPixmap scrollBitmap(const QString& name) {
+    return QPixmap::fromImage(skinPicture(name));
+}
 
 int topRow(const QListWidget* list) {
     const QModelIndex index = list->indexAt(QPoint(1, 1));
@@ -92,14 +94,18 @@ QStringList WrapComments(const QString& comments) {
     return entries;
 }
 
-bool IsInLogoArea(QPoint p) { return p.x() >= 29 && p.x() <= 117 && p.y() >= 24 && p.y() <= 90; }
+bool IsInLogoArea(QPoint p) {
+    return p.x() >= 29 && p.x() <= 117 && p.y() >= 24 && p.y() <= 90;
+}
 
 QString TMainForm::programFolder() {
     const QString& o = programFolderOverride();
     return o.isEmpty() ? QCoreApplication::applicationDirPath() : o;
 }
 
-void TMainForm::setProgramFolderForTesting(const QString& folder) { programFolderOverride() = folder; }
+void TMainForm::setProgramFolderForTesting(const QString& folder) {
+    programFolderOverride() = folder;
+}
 
 TMainForm::TMainForm(QWidget* parent) : QWidget(parent), Buttons(this) {
     if (!MainForm) MainForm = this;
@@ -137,7 +143,8 @@ TMainForm::~TMainForm() {
 void TMainForm::createControls() {
     MainJPG = addBackground(this, QStringLiteral("MainJPG"), QStringLiteral("mainbg14.jpg"));
     PictureButtons::setHint(MainJPG, QStringLiteral("click the right mouse button for main menu"));
-    connect(MainJPG, &TJPEGImage::MouseMove, this, [this](Qt::MouseButtons, QPoint pos) { MainJPGMouseMove(pos); });
+    connect(MainJPG, &TJPEGImage::MouseMove, this,
+            [this](Qt::MouseButtons, QPoint pos) { MainJPGMouseMove(pos); });
     connect(MainJPG, &TJPEGImage::MouseDown, this, &TMainForm::MainJPGMouseDown);
     Buttons.attachBackground(MainJPG);
 
@@ -183,7 +190,8 @@ void TMainForm::createControls() {
         bar->hide();
         return bar;
     };
-    BMPScrollBar1 = makeBar(QStringLiteral("BMPScrollBar1"), QStringLiteral("listbar"), QRect(194, 205, 18, 161));
+    BMPScrollBar1 =
+        makeBar(QStringLiteral("BMPScrollBar1"), QStringLiteral("listbar"), QRect(194, 205, 18, 161));
     connect(BMPScrollBar1, &TBMPScrollBar::OnChange, this, &TMainForm::BMPScrollBar1Change);
 
     TotalLBL = addLabel(this, QStringLiteral("TotalLBL"), QString(), QRect(28, 184, 153, 18), {11});
@@ -193,15 +201,19 @@ void TMainForm::createControls() {
                              {11, kSkinWhite, true, Qt::AlignLeft | Qt::AlignTop, true});
     auto pair = [this](QLabel*& caption, const char* captionName, const QString& text, QPoint at,
                        QLabel*& value, const char* valueName, QPoint valueAt) {
-        caption = addLabel(this, QString::fromLatin1(captionName), text, QRect(at, QSize()), {10, kSkinGreen});
-        value = addLabel(this, QString::fromLatin1(valueName), QString(), QRect(valueAt, QSize(120, 18)), {10});
+        caption =
+            addLabel(this, QString::fromLatin1(captionName), text, QRect(at, QSize()), {10, kSkinGreen});
+        value =
+            addLabel(this, QString::fromLatin1(valueName), QString(), QRect(valueAt, QSize(120, 18)), {10});
     };
     pair(Label3, "Label3", QStringLiteral("year:"), {255, 228}, YearLBL, "YearLBL", {291, 228});
     pair(Label4, "Label4", QStringLiteral("series:"), {258, 250}, SeriesLBL, "SeriesLBL", {303, 250});
     pair(Label5, "Label5", QStringLiteral("price:"), {254, 273}, PriceLBL, "PriceLBL", {293, 273});
     pair(Label6, "Label6", QStringLiteral("quantity:"), {352, 228}, QuantityLBL, "QuantityLBL", {405, 228});
-    pair(Label9, "Label9", QStringLiteral("net change:"), {352, 273}, NetChangeLBL, "NetChangeLBL", {423, 273});
-    pair(Label7, "Label7", QStringLiteral("condition:"), {254, 295}, ConditionLBL, "ConditionLBL", {313, 295});
+    pair(Label9, "Label9", QStringLiteral("net change:"), {352, 273}, NetChangeLBL, "NetChangeLBL",
+         {423, 273});
+    pair(Label7, "Label7", QStringLiteral("condition:"), {254, 295}, ConditionLBL, "ConditionLBL",
+         {313, 295});
     pair(Label14, "Label14", QStringLiteral("catalog #:"), {352, 295}, CatNumLBL, "CatNumLBL", {413, 295});
     SeriesLBL->resize(170, 18);
     YearLBL->resize(60, 18);
@@ -217,12 +229,13 @@ void TMainForm::createControls() {
     CommentsLBL->setSelectionMode(QAbstractItemView::NoSelection);
     CommentsLBL->setFocusPolicy(Qt::NoFocus); // the focus stays with the item list
     CommentsLBL->viewport()->installEventFilter(this);
-    BMPScrollBar2 = makeBar(QStringLiteral("BMPScrollBar2"), QStringLiteral("commentbar"), QRect(453, 312, 21, 61));
+    BMPScrollBar2 =
+        makeBar(QStringLiteral("BMPScrollBar2"), QStringLiteral("commentbar"), QRect(453, 312, 21, 61));
     connect(BMPScrollBar2, &TBMPScrollBar::OnChange, this, &TMainForm::BMPScrollBar2Change);
 
-    for (QWidget* w : std::initializer_list<QWidget*>{TotalLBL, FigureNameLBL, Label3, YearLBL, Label4, SeriesLBL,
-                                                      Label5, PriceLBL, Label6, QuantityLBL, Label9, NetChangeLBL,
-                                                      Label7, ConditionLBL, Label14, CatNumLBL, Label1})
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             TotalLBL, FigureNameLBL, Label3, YearLBL, Label4, SeriesLBL, Label5, PriceLBL, Label6,
+             QuantityLBL, Label9, NetChangeLBL, Label7, ConditionLBL, Label14, CatNumLBL, Label1})
         Buttons.attachBackground(w);
     Buttons.attachBackground(ListBox2);
     Buttons.attachBackground(CommentsLBL);
@@ -251,8 +264,8 @@ void TMainForm::createMenu() {
         return menu;
     };
     collection1 = submenu("collection1", QStringLiteral("collection"));
-    newcollection1 = item(collection1, "newcollection1", QStringLiteral("new"), QKeySequence(Qt::CTRL | Qt::Key_N),
-                          &TMainForm::newcollection1Click);
+    newcollection1 = item(collection1, "newcollection1", QStringLiteral("new"),
+                          QKeySequence(Qt::CTRL | Qt::Key_N), &TMainForm::newcollection1Click);
     opencollection1 = item(collection1, "opencollection1", QStringLiteral("open"),
                            QKeySequence(Qt::CTRL | Qt::Key_O), &TMainForm::opencollection1Click);
     closecollection1 = item(collection1, "closecollection1", QStringLiteral("close"),
@@ -271,60 +284,69 @@ void TMainForm::createMenu() {
     editcollectioninfo1 = item(sound1, "editcollectioninfo1", QStringLiteral("edit collection info"), {},
                                &TMainForm::editcollectioninfo1Click);
     tools1 = submenu("tools1", QStringLiteral("tools"));
-    find1 = item(tools1, "find1", QStringLiteral("find"), QKeySequence(Qt::CTRL | Qt::Key_F), &TMainForm::find1Click);
-    collectionstats1 = item(tools1, "collectionstats1", QStringLiteral("stats"), QKeySequence(Qt::CTRL | Qt::Key_S),
-                            &TMainForm::collectionstats1Click);
-    printcollection1 = item(tools1, "printcollection1", QStringLiteral("print"), QKeySequence(Qt::CTRL | Qt::Key_P),
-                            &TMainForm::printcollection1Click);
+    find1 = item(tools1, "find1", QStringLiteral("find"), QKeySequence(Qt::CTRL | Qt::Key_F),
+                 &TMainForm::find1Click);
+    collectionstats1 = item(tools1, "collectionstats1", QStringLiteral("stats"),
+                            QKeySequence(Qt::CTRL | Qt::Key_S), &TMainForm::collectionstats1Click);
+    printcollection1 = item(tools1, "printcollection1", QStringLiteral("print"),
+                            QKeySequence(Qt::CTRL | Qt::Key_P), &TMainForm::printcollection1Click);
     updatecollection1 = item(tools1, "updatecollection1", QStringLiteral("update"),
                              QKeySequence(Qt::CTRL | Qt::Key_U), &TMainForm::updatecollection1Click);
-    createbackup1 = item(tools1, "createbackup1", QStringLiteral("create backup"), {}, &TMainForm::createbackup1Click);
-    exportastext1 = item(tools1, "exportastext1", QStringLiteral("export as text"), {},
-                         &TMainForm::exportastext1Click);
+    createbackup1 =
+        item(tools1, "createbackup1", QStringLiteral("create backup"), {}, &TMainForm::createbackup1Click);
+    exportastext1 =
+        item(tools1, "exportastext1", QStringLiteral("export as text"), {}, &TMainForm::exportastext1Click);
     PopupMenu1->addSeparator()->setObjectName(QStringLiteral("N1"));
     help1 = item(PopupMenu1, "help1", QStringLiteral("help"), {}, &TMainForm::help1Click);
     about1 = item(PopupMenu1, "about1", QStringLiteral("about"), {}, &TMainForm::about1Click);
     PopupMenu1->addSeparator()->setObjectName(QStringLiteral("N3"));
-    QuilloryHomePage1 = item(PopupMenu1, "QuilloryHomePage1", QStringLiteral("quillory home page"), {}, nullptr);
+    QuilloryHomePage1 =
+        item(PopupMenu1, "QuilloryHomePage1", QStringLiteral("quillory home page"), {}, nullptr);
     connect(QuilloryHomePage1, &QAction::triggered, this, [this] { OpenWebPage(makerHomePageUrl()); });
-    VitrinexHomePage1 = item(PopupMenu1, "VitrinexHomePage1", QStringLiteral("vitrinex home page"), {}, nullptr);
+    VitrinexHomePage1 =
+        item(PopupMenu1, "VitrinexHomePage1", QStringLiteral("vitrinex home page"), {}, nullptr);
     connect(VitrinexHomePage1, &QAction::triggered, this, [this] { OpenWebPage(vitrinexHomePageUrl()); });
-    vitrinexcatalogs1 = item(PopupMenu1, "vitrinexcatalogs1", QStringLiteral("vitrinex catalogs"), {}, nullptr);
+    vitrinexcatalogs1 =
+        item(PopupMenu1, "vitrinexcatalogs1", QStringLiteral("vitrinex catalogs"), {}, nullptr);
     connect(vitrinexcatalogs1, &QAction::triggered, this, [this] { OpenWebPage(vitrinexCatalogsUrl()); });
     PopupMenu1->addSeparator()->setObjectName(QStringLiteral("N2"));
-    exitvitrinex1 = item(PopupMenu1, "exitvitrinex1", QStringLiteral("exit"), {}, &TMainForm::exitvitrinex1Click);
+    exitvitrinex1 =
+        item(PopupMenu1, "exitvitrinex1", QStringLiteral("exit"), {}, &TMainForm::exitvitrinex1Click);
 }
 
 void TMainForm::createButtons() {
-    auto button = [this](const char* name, const char* picture, SkinList list, int index, QPoint pos, const char* hint,
-                         int group, void (TMainForm::*action)()) {
-        TJPEGImage* b = addPictureButton(this, Buttons, QString::fromLatin1(name), QString::fromLatin1(picture), list,
-                                         index, pos, QString::fromLatin1(hint), group);
+    auto button = [this](const char* name, const char* picture, SkinList list, int index, QPoint pos,
+                         const char* hint, int group, void (TMainForm::*action)()) {
+        TJPEGImage* b =
+            addPictureButton(this, Buttons, QString::fromLatin1(name), QString::fromLatin1(picture), list,
+                             index, pos, QString::fromLatin1(hint), group);
         Buttons.setAction(b, [this, action] { (this->*action)(); });
         return b;
     };
-    HelpJPG = button("HelpJPG", "helpoff.jpg", SkinList::ImageList1, 2, {392, 23}, "click for help", kAlwaysGroup,
-                     &TMainForm::HelpJPGClick);
-    UpdateJPG = button("UpdateJPG", "updateoff.jpg", SkinList::ImageList1, 4, {396, 66}, "click to update collection",
-                       kAlwaysGroup, &TMainForm::updatecollection1Click);
+    HelpJPG = button("HelpJPG", "helpoff.jpg", SkinList::ImageList1, 2, {392, 23}, "click for help",
+                     kAlwaysGroup, &TMainForm::HelpJPGClick);
+    UpdateJPG = button("UpdateJPG", "updateoff.jpg", SkinList::ImageList1, 4, {396, 66},
+                       "click to update collection", kAlwaysGroup, &TMainForm::updatecollection1Click);
     ExitJPG = button("ExitJPG", "bexitoff.jpg", SkinList::ImageList1, 0, {398, 109}, "click to exit vitrinex",
                      kAlwaysGroup, &TMainForm::exitvitrinex1Click);
-    NewJPG = button("NewJPG", "newoff.jpg", SkinList::ImageList4, 0, {148, 52}, "click to create a new collection",
-                    kNoCollectionGroup, &TMainForm::newcollection1Click);
+    NewJPG = button("NewJPG", "newoff.jpg", SkinList::ImageList4, 0, {148, 52},
+                    "click to create a new collection", kNoCollectionGroup, &TMainForm::newcollection1Click);
     OpenJPG = button("OpenJPG", "openoff.jpg", SkinList::ImageList4, 2, {192, 92}, "click to open collection",
                      kNoCollectionGroup, &TMainForm::OpenCollectionFromButton);
     AddJPG = button("AddJPG", "maddoff.jpg", SkinList::ImageList3, 0, {150, 50}, "click to add a new item",
                     kCollectionGroup, &TMainForm::additem1Click);
-    CloseJPG = button("CloseJPG", "mcloseoff.jpg", SkinList::ImageList3, 2, {280, 97}, "click to close collection",
-                      kCollectionGroup, &TMainForm::closecollection1Click);
-    DeleteJPG = button("DeleteJPG", "mdeleteoff.jpg", SkinList::ImageList3, 4, {281, 46},
-                       "click to delete currently selected item", kCollectionGroup, &TMainForm::deleteitem1Click);
+    CloseJPG = button("CloseJPG", "mcloseoff.jpg", SkinList::ImageList3, 2, {280, 97},
+                      "click to close collection", kCollectionGroup, &TMainForm::closecollection1Click);
+    DeleteJPG =
+        button("DeleteJPG", "mdeleteoff.jpg", SkinList::ImageList3, 4, {281, 46},
+               "click to delete currently selected item", kCollectionGroup, &TMainForm::deleteitem1Click);
     EditJPG = button("EditJPG", "meditoff.jpg", SkinList::ImageList3, 6, {217, 68},
                      "click to edit currently selected item", kCollectionGroup, &TMainForm::edititem1Click);
-    PrintJPG = button("PrintJPG", "mprintoff.jpg", SkinList::ImageList3, 8, {152, 95}, "click to print collection",
-                      kCollectionGroup, &TMainForm::printcollection1Click);
+    PrintJPG = button("PrintJPG", "mprintoff.jpg", SkinList::ImageList3, 8, {152, 95},
+                      "click to print collection", kCollectionGroup, &TMainForm::printcollection1Click);
 
-    Buttons.setReactCondition(UpdateJPG, [this] { return Collection.CollectionOpen && Collection.ItemCount > 0; });
+    Buttons.setReactCondition(UpdateJPG,
+                              [this] { return Collection.CollectionOpen && Collection.ItemCount > 0; });
     Buttons.setReactCondition(DeleteJPG, [this] { return hasSelection(); });
     Buttons.setReactCondition(EditJPG, [this] { return hasSelection(); });
     Buttons.setReactCondition(PrintJPG, [this] { return Collection.ItemCount > 0; });
@@ -336,7 +358,8 @@ void TMainForm::RefreshButtons() {
     const bool open = Collection.CollectionOpen;
     NewJPG->setVisible(!open);
     OpenJPG->setVisible(!open);
-    for (TJPEGImage* b : {AddJPG, EditJPG, DeleteJPG, PrintJPG, CloseJPG}) b->setVisible(open);
+    for (TJPEGImage* b : {AddJPG, EditJPG, DeleteJPG, PrintJPG, CloseJPG})
+        b->setVisible(open);
     for (TJPEGImage* b : {HelpJPG, UpdateJPG, ExitJPG}) {
         b->setVisible(true);
         b->clearLook();
@@ -365,16 +388,19 @@ void TMainForm::RefreshListScroll() {
 }
 
 void TMainForm::setDetailPanelVisible(bool visible) {
-    for (QWidget* w : std::initializer_list<QWidget*>{FigureNameLBL, Label3, YearLBL, Label4, SeriesLBL, Label5,
-                                                      PriceLBL, Label6, QuantityLBL, Label9, NetChangeLBL, Label7,
-                                                      ConditionLBL, Label14, CatNumLBL, Label1, CommentsLBL,
-                                                      BMPScrollBar2})
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             FigureNameLBL, Label3, YearLBL, Label4, SeriesLBL, Label5, PriceLBL, Label6, QuantityLBL, Label9,
+             NetChangeLBL, Label7, ConditionLBL, Label14, CatNumLBL, Label1, CommentsLBL, BMPScrollBar2})
         w->setVisible(visible);
 }
 
-void TMainForm::setCaption(const std::string& caption) { setWindowTitle(toQString(caption)); }
+void TMainForm::setCaption(const std::string& caption) {
+    setWindowTitle(toQString(caption));
+}
 
-bool TMainForm::hasSelection() const { return selectedRow() >= 0; }
+bool TMainForm::hasSelection() const {
+    return selectedRow() >= 0;
+}
 
 int TMainForm::selectedRow() const {
     const QList<QListWidgetItem*> selected = ListBox2->selectedItems();
@@ -387,7 +413,8 @@ void TMainForm::FillItemList() {
     ListBox2->clear();
     QStringList names;
     names.reserve(Collection.ItemList.size());
-    for (const std::string& n : Collection.ItemList.names()) names << toQString(n);
+    for (const std::string& n : Collection.ItemList.names())
+        names << toQString(n);
     ListBox2->addItems(names);
     ListBox2->setCurrentRow(-1);
 }
@@ -424,7 +451,8 @@ void TMainForm::ShowCurrentItem() {
 
 void TMainForm::ShowItemComments() {
     CommentsLBL->clear();
-    if (Collection.CurrentItem) CommentsLBL->addItems(WrapComments(toQString(Collection.CurrentItem->Record.Comments.view())));
+    if (Collection.CurrentItem)
+        CommentsLBL->addItems(WrapComments(toQString(Collection.CurrentItem->Record.Comments.view())));
     BMPScrollBar2->setMax(CommentsLBL->count() > 4 ? CommentsLBL->count() - 3 : 1);
 }
 
@@ -435,7 +463,9 @@ void TMainForm::BMPScrollBar1Change() {
         setTopRow(ListBox2, ListBox2->count() - 9);
 }
 
-void TMainForm::BMPScrollBar2Change() { setTopRow(CommentsLBL, BMPScrollBar2->position() - 1); }
+void TMainForm::BMPScrollBar2Change() {
+    setTopRow(CommentsLBL, BMPScrollBar2->position() - 1);
+}
 
 void TMainForm::ListBox2MouseUp() {
     if (ListBox2->count() > 0 && selectedRow() == ListBox2->count() - 1)
@@ -449,7 +479,8 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
         ListBox2MouseUp();
     } else if (watched == CommentsLBL->viewport() && event->type() == QEvent::MouseButtonPress) {
         BMPScrollBar2->setPosition(topRow(CommentsLBL) + 1);
-    } else if (watched == ListBox2 && (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease)) {
+    } else if (watched == ListBox2 &&
+               (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease)) {
         auto* key = static_cast<QKeyEvent*>(event);
         if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && !key->isAutoRepeat()) {
             // Enter works the Edit button: pressed look while held, the edit command on release.
@@ -520,7 +551,8 @@ void TMainForm::CreateNewCollection(const QString& name, const QString& brand, c
 void TMainForm::opencollection1Click() {
     const QString chosen = FileDialogs::getOpenFileName(
         this, QStringLiteral("fcd"),
-        QStringLiteral("figure collector document (*.fcd)|*.fcd|backup document (*.bak)|*.bak|All Files (*.*)|*.*"));
+        QStringLiteral(
+            "figure collector document (*.fcd)|*.fcd|backup document (*.bak)|*.bak|All Files (*.*)|*.*"));
     if (chosen.isEmpty()) return;
     openFile(chosen);
 }
@@ -528,7 +560,8 @@ void TMainForm::opencollection1Click() {
 void TMainForm::OpenCollectionFromButton() {
     const QString chosen = FileDialogs::getOpenFileName(
         this, QStringLiteral("fcd"),
-        QStringLiteral("figure collector document (*.fcd)|*.fcd|backup document (*.bak)|*.bak|All Files (*.*)|*.*"));
+        QStringLiteral(
+            "figure collector document (*.fcd)|*.fcd|backup document (*.bak)|*.bak|All Files (*.*)|*.*"));
     if (chosen.isEmpty()) return;
     if (!QFileInfo::exists(chosen)) {
         ShowMessageDialog(QStringLiteral("file not found"), QStringLiteral("file does not exist!"));
@@ -611,7 +644,9 @@ void TMainForm::closecollection1Click() {
 
 // --- item commands: each opens its window once that window is part of the program -----------------
 
-void TMainForm::setItemWindow(ItemWindow which, std::function<void()> open) { itemWindows_[which] = std::move(open); }
+void TMainForm::setItemWindow(ItemWindow which, std::function<void()> open) {
+    itemWindows_[which] = std::move(open);
+}
 
 void TMainForm::runItemWindow(ItemWindow which, bool clickSound) {
     const auto it = itemWindows_.find(which);

@@ -8,10 +8,10 @@
 #include "sound/Sound.h"
 
 #include <QEvent>
-#include <algorithm>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <algorithm>
 
 using namespace vitrinex;
 
@@ -45,9 +45,12 @@ TNewUForm::TNewUForm(QWidget* parent) : QDialog(parent), Buttons(this) {
     Buttons.attachBackground(JPEGImage1);
     Label1 = addLabel(this, QStringLiteral("Label1"), QStringLiteral("collection name:"), QRect(25, 28, 0, 0),
                       {10, kSkinGreen});
-    Label2 = addLabel(this, QStringLiteral("Label2"), QStringLiteral("brand:"), QRect(78, 57, 0, 0), {10, kSkinGreen});
-    Label3 = addLabel(this, QStringLiteral("Label3"), QStringLiteral("year:"), QRect(85, 86, 0, 0), {10, kSkinGreen});
-    for (QLabel* l : {Label1, Label2, Label3}) Buttons.attachBackground(l);
+    Label2 = addLabel(this, QStringLiteral("Label2"), QStringLiteral("brand:"), QRect(78, 57, 0, 0),
+                      {10, kSkinGreen});
+    Label3 = addLabel(this, QStringLiteral("Label3"), QStringLiteral("year:"), QRect(85, 86, 0, 0),
+                      {10, kSkinGreen});
+    for (QLabel* l : {Label1, Label2, Label3})
+        Buttons.attachBackground(l);
 
     CollectNameEDT = makeEdit(this, QStringLiteral("CollectNameEDT"), {120, 24}, kNameLength);
     BrandEDT = makeEdit(this, QStringLiteral("BrandEDT"), {120, 53}, kBrandLength);
@@ -56,15 +59,17 @@ TNewUForm::TNewUForm(QWidget* parent) : QDialog(parent), Buttons(this) {
     YearEDT->setGeometry(QRect(120, 82, 80, 22));
     styleInputField(YearEDT);
 
-    OKJPG = addPictureButton(this, Buttons, QStringLiteral("OKJPG"), QStringLiteral("okoff.jpg"), SkinList::ImageList2,
-                             10, {65, 124}, kCreateHint);
-    CancelJPG = addPictureButton(this, Buttons, QStringLiteral("CancelJPG"), QStringLiteral("canceloff.jpg"),
-                                 SkinList::ImageList2, 2, {153, 124}, QStringLiteral("click to close window"));
+    OKJPG = addPictureButton(this, Buttons, QStringLiteral("OKJPG"), QStringLiteral("okoff.jpg"),
+                             SkinList::ImageList2, 10, {65, 124}, kCreateHint);
+    CancelJPG =
+        addPictureButton(this, Buttons, QStringLiteral("CancelJPG"), QStringLiteral("canceloff.jpg"),
+                         SkinList::ImageList2, 2, {153, 124}, QStringLiteral("click to close window"));
     Buttons.setReactCondition(OKJPG, [this] { return Ready(); });
     Buttons.setAction(OKJPG, [this] { OKJPGClick(); });
     Buttons.setAction(CancelJPG, [this] { CancelJPGClick(); });
 
-    for (QWidget* field : std::initializer_list<QWidget*>{CollectNameEDT, BrandEDT, YearEDT}) field->installEventFilter(this);
+    for (QWidget* field : std::initializer_list<QWidget*>{CollectNameEDT, BrandEDT, YearEDT})
+        field->installEventFilter(this);
     setTabOrder(CollectNameEDT, BrandEDT);
     setTabOrder(BrandEDT, YearEDT);
 }

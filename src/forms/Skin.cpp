@@ -21,7 +21,8 @@ QFont skinFont(int pointSize, bool bold) {
     return font;
 }
 
-void setUpSkinnedWindow(QWidget* window, const QString& objectName, const QString& caption, QSize clientSize) {
+void setUpSkinnedWindow(QWidget* window, const QString& objectName, const QString& caption,
+                        QSize clientSize) {
     window->setObjectName(objectName);
     window->setWindowTitle(caption);
     window->setFixedSize(clientSize);
@@ -92,9 +93,10 @@ QLabel* addLabel(QWidget* window, const QString& objectName, const QString& text
 
 void styleInputField(QWidget* field, int pointSize) {
     field->setFont(skinFont(pointSize));
-    field->setStyleSheet(QStringLiteral("QLineEdit { background: black; color: white; border: 1px solid #2b5c34;"
-                                        " padding: 0px 3px; selection-background-color: #2b5c34; }"
-                                        " QLineEdit:focus { border-color: #39d353; }"));
+    field->setStyleSheet(
+        QStringLiteral("QLineEdit { background: black; color: white; border: 1px solid #2b5c34;"
+                       " padding: 0px 3px; selection-background-color: #2b5c34; }"
+                       " QLineEdit:focus { border-color: #39d353; }"));
 }
 
 } // namespace vitrinex

@@ -40,9 +40,9 @@ private slots:
         QCOMPARE(header["CollectionYear"].toString(), QString("1985-1990"));
         QCOMPARE(show.json()["items"].toArray().size(), 0);
 
-        QCOMPARE(cli({"add", f, "--name", QString::fromUtf8("Caf\u00e9 Racer \u20ac"), "--quantity", "3", "--price",
-                      "$12.99", "--netchange", "$-5", "--comments", "line one\\nline two\nline three", "--catnum",
-                      "ABCDEFGHIJKL", "--condition", "loose"})
+        QCOMPARE(cli({"add", f, "--name", QString::fromUtf8("Caf\u00e9 Racer \u20ac"), "--quantity", "3",
+                      "--price", "$12.99", "--netchange", "$-5", "--comments",
+                      "line one\\nline two\nline three", "--catnum", "ABCDEFGHIJKL", "--condition", "loose"})
                      .status,
                  0);
         show = cli({"show", f});
@@ -66,7 +66,8 @@ private slots:
         cli({"new", f, "--name", "Heroes", "--brand", "Kenner", "--year", "1985-1990"});
         cli({"add", f, "--name", "zeta", "--quantity", "3", "--price", "$12.99", "--netchange", "$2"});
         // The price is read from its text and multiplied in extended precision, the sum rounded.
-        QCOMPARE(cli({"stats", f}).json()["caption"].toString(), QString("Vitrinex 1.4 - Heroes:  $38.9699999999721"));
+        QCOMPARE(cli({"stats", f}).json()["caption"].toString(),
+                 QString("Vitrinex 1.4 - Heroes:  $38.9699999999721"));
         cli({"add", f, "--name", "Alpha", "--price", "$  12.99", "--netchange", "$  -1"});
         cli({"add", f, "--name", "beta", "--price", "$1", "--netchange", "$2"});
         const Run r = cli({"stats", f});

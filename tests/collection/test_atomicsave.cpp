@@ -49,7 +49,8 @@ class AtomicSaveTest : public QObject {
     // A saved collection of `count` items, then changed in memory so the next save differs.
     void prepare(OpenCollection& c, const std::string& file, int count) {
         c.CreateCollection(file, "Before", "Kenner", "1985-1990");
-        for (int i = 0; i < count; ++i) c.InsertNewItem(item("item " + std::to_string(i)));
+        for (int i = 0; i < count; ++i)
+            c.InsertNewItem(item("item " + std::to_string(i)));
         c.SaveCollection();
         c.CollectionName = "After";
         c.InsertNewItem(item("one more"));
@@ -99,12 +100,14 @@ private slots:
         // Every byte for the small files; record edges and a prime stride through the large one.
         std::vector<std::size_t> points;
         if (total <= 20 * kRecordSize) {
-            for (std::size_t n = 0; n < total; ++n) points.push_back(n);
+            for (std::size_t n = 0; n < total; ++n)
+                points.push_back(n);
         } else {
             for (std::size_t r = 0; r * kRecordSize < total; ++r)
                 for (std::size_t d : {kRecordSize * r - (r ? 1 : 0), kRecordSize * r, kRecordSize * r + 1})
                     if (d < total && (r < 40 || r % 97 == 0)) points.push_back(d);
-            for (std::size_t n = 0; n < total; n += 7919) points.push_back(n);
+            for (std::size_t n = 0; n < total; n += 7919)
+                points.push_back(n);
             points.push_back(total - 1);
         }
         for (std::size_t n : points) {

@@ -125,7 +125,8 @@ private slots:
     void saveAndReloadKeepTheTreeShape() {
         OpenCollection c;
         c.CreateCollection(path("shape.fcd"), "Heroes", "Kenner", "1985-1990");
-        for (const char* n : {"M", "c", "X", "a", "E", "z", "N", "b", "Y", "d"}) QVERIFY(!c.InsertNewItem(item(n)));
+        for (const char* n : {"M", "c", "X", "a", "E", "z", "N", "b", "Y", "d"})
+            QVERIFY(!c.InsertNewItem(item(n)));
         const QStringList before = shapeOf(c);
         c.SaveCollection();
         OpenCollection reopened;
@@ -134,7 +135,8 @@ private slots:
         QCOMPARE(reopened.ItemCount, 10);
         // The list is in case-insensitive order, whatever the tree's shape.
         QStringList list;
-        for (const auto& n : reopened.ItemList.names()) list << QString::fromStdString(n);
+        for (const auto& n : reopened.ItemList.names())
+            list << QString::fromStdString(n);
         QCOMPARE(list, (QStringList{"a", "b", "c", "d", "E", "M", "N", "X", "Y", "z"}));
     }
 
@@ -234,7 +236,8 @@ private slots:
     }
 
     void duplicateRecordsInAFileAreListedButKeptOnce() {
-        writeBytes(path("twice.fcd"), fileImage(header(), {record("Batman", "$10"), record("BATMAN", "$99")}));
+        writeBytes(path("twice.fcd"),
+                   fileImage(header(), {record("Batman", "$10"), record("BATMAN", "$99")}));
         OpenCollection c;
         c.LoadCollection(path("twice.fcd"));
         QCOMPARE(c.ItemCount, 2);
@@ -273,8 +276,8 @@ private slots:
             }
             c.SaveCollection();
             c.ReloadCollection();
-            j->ok = c.ItemCount == j->items && c.ItemTree()->Left == nullptr &&
-                    c.ItemTree()->Right != nullptr;
+            j->ok =
+                c.ItemCount == j->items && c.ItemTree()->Left == nullptr && c.ItemTree()->Right != nullptr;
             return nullptr;
         };
         pthread_attr_t attr;

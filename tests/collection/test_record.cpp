@@ -136,7 +136,8 @@ private slots:
     void windows1252Conversion() {
         const std::string bytes = "\x80 caf\xe9 \x93quoted\x94 \x81";
         const std::string utf8 = win1252ToUtf8(bytes);
-        QCOMPARE(QString::fromStdString(utf8), QString::fromUtf8("\u20ac caf\u00e9 \u201cquoted\u201d \u0081"));
+        QCOMPARE(QString::fromStdString(utf8),
+                 QString::fromUtf8("\u20ac caf\u00e9 \u201cquoted\u201d \u0081"));
         QCOMPARE(utf8ToWin1252(utf8), bytes);
         QCOMPARE(fromQString(toQString(bytes)), bytes);
         QCOMPARE(utf8ToWin1252("\xe6\x97\xa5 ok"), std::string("? ok")); // not in the code page

@@ -17,9 +17,7 @@
 
 using namespace windowtest;
 
-namespace {
-
-} // namespace
+namespace {} // namespace
 
 class TestAbout : public QObject {
     Q_OBJECT

@@ -21,9 +21,7 @@
 
 using namespace windowtest;
 
-namespace {
-
-} // namespace
+namespace {} // namespace
 
 class TestExitForm : public QObject {
     Q_OBJECT

@@ -1,8 +1,8 @@
 // The settings file: reading its first line at start-up, recreating it, and
 // replacing it at the end.
 
-#include "forms/Settings.h"
 #include "collection/InOutError.h"
+#include "forms/Settings.h"
 
 #include <QDir>
 #include <QFile>

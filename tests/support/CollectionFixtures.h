@@ -53,7 +53,8 @@ inline void writeBytes(const std::string& path, const QByteArray& bytes) {
 inline QByteArray fileImage(const vitrinex::TCollectionHeader& header,
                             const std::vector<vitrinex::TFigureRecord>& records) {
     QByteArray bytes(reinterpret_cast<const char*>(&header), sizeof header);
-    for (const auto& r : records) bytes.append(reinterpret_cast<const char*>(&r), sizeof r);
+    for (const auto& r : records)
+        bytes.append(reinterpret_cast<const char*>(&r), sizeof r);
     return bytes;
 }
 
@@ -82,7 +83,8 @@ inline QStringList shapeOf(const vitrinex::OpenCollection& c) {
 // Files in the folder other than the ones named.
 inline QStringList strayFiles(const QString& folder, const QStringList& expected) {
     QStringList found = QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
-    for (const QString& e : expected) found.removeAll(e);
+    for (const QString& e : expected)
+        found.removeAll(e);
     return found;
 }
 

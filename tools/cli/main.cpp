@@ -67,12 +67,15 @@ Arguments parse(int argc, char** argv, const std::vector<std::string>& allowed, 
     return a;
 }
 
-std::string utf8(std::string_view win1252) { return win1252ToUtf8(win1252); }
+std::string utf8(std::string_view win1252) {
+    return win1252ToUtf8(win1252);
+}
 
 std::vector<std::string> utf8All(const std::vector<std::string>& texts) {
     std::vector<std::string> out;
     out.reserve(texts.size());
-    for (const auto& t : texts) out.push_back(utf8(t));
+    for (const auto& t : texts)
+        out.push_back(utf8(t));
     return out;
 }
 

@@ -15,13 +15,16 @@ using namespace vitrinex;
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QWidget window;
-    setUpSkinnedWindow(&window, QStringLiteral("DemoForm"), QStringLiteral("vitrinex skin demo"), QSize(301, 210));
+    setUpSkinnedWindow(&window, QStringLiteral("DemoForm"), QStringLiteral("vitrinex skin demo"),
+                       QSize(301, 210));
     PictureButtons buttons(&window);
-    TJPEGImage* background = addBackground(&window, QStringLiteral("JPEGImage1"), QStringLiteral("newprintbg.jpg"));
+    TJPEGImage* background =
+        addBackground(&window, QStringLiteral("JPEGImage1"), QStringLiteral("newprintbg.jpg"));
     buttons.attachBackground(background);
 
-    QLabel* status = addLabel(&window, QStringLiteral("StatusLBL"), QStringLiteral("press a button"),
-                              QRect(170, 24, 110, 40), {10, kSkinGreen, false, Qt::AlignLeft | Qt::AlignTop, true});
+    QLabel* status =
+        addLabel(&window, QStringLiteral("StatusLBL"), QStringLiteral("press a button"),
+                 QRect(170, 24, 110, 40), {10, kSkinGreen, false, Qt::AlignLeft | Qt::AlignTop, true});
     buttons.attachBackground(status);
 
     auto* list = new QListWidget(&window);
@@ -33,7 +36,8 @@ int main(int argc, char** argv) {
     palette.setColor(QPalette::Base, Qt::black);
     palette.setColor(QPalette::Text, kSkinWhite);
     list->setPalette(palette);
-    for (int i = 1; i <= 40; ++i) list->addItem(QStringLiteral("figure %1").arg(i));
+    for (int i = 1; i <= 40; ++i)
+        list->addItem(QStringLiteral("figure %1").arg(i));
     buttons.attachBackground(list);
 
     auto* bar = new TBMPScrollBar(&window);
@@ -55,11 +59,13 @@ int main(int argc, char** argv) {
         const char* picture;
         int index;
         QPoint pos;
-    } specs[] = {{"OKJPG", "okoff.jpg", 10, {20, 156}}, {"StatsJPG", "statsoff.jpg", 16, {113, 156}},
+    } specs[] = {{"OKJPG", "okoff.jpg", 10, {20, 156}},
+                 {"StatsJPG", "statsoff.jpg", 16, {113, 156}},
                  {"CancelJPG", "canceloff.jpg", 2, {206, 156}}};
     for (const auto& s : specs) {
-        TJPEGImage* b = addPictureButton(&window, buttons, QString::fromLatin1(s.name), QString::fromLatin1(s.picture),
-                                         SkinList::ImageList2, s.index, s.pos, QStringLiteral("click me"));
+        TJPEGImage* b =
+            addPictureButton(&window, buttons, QString::fromLatin1(s.name), QString::fromLatin1(s.picture),
+                             SkinList::ImageList2, s.index, s.pos, QStringLiteral("click me"));
         const QString name = QString::fromLatin1(s.name);
         buttons.setAction(b, [status, name, &app] {
             status->setText(name + QStringLiteral(" clicked"));
