@@ -536,8 +536,8 @@ void TMainForm::newcollection1Click() {
 }
 
 void TMainForm::CreateNewCollection(const QString& name, const QString& brand, const QString& year) {
-    Collection.CreateCollection(newFileName_.toStdString(), fromQString(name), fromQString(brand),
-                                fromQString(year));
+    Collection.CreateCollection(QFile::encodeName(newFileName_).toStdString(), fromQString(name),
+                                fromQString(brand), fromQString(year));
     FillItemList();
     setCaption(Collection.captionNameOnly());
     EnableItemCommands();
@@ -548,21 +548,22 @@ void TMainForm::CreateNewCollection(const QString& name, const QString& brand, c
     RefreshListScroll();
 }
 
-void TMainForm::opencollection1Click() {
-    const QString chosen = FileDialogs::getOpenFileName(
+QString TMainForm::chooseFileToOpen() {
+    return FileDialogs::getOpenFileName(
         this, QStringLiteral("fcd"),
         QStringLiteral(
             "figure collector document (*.fcd)|*.fcd|backup document (*.bak)|*.bak|All Files (*.*)|*.*"));
-    if (chosen.isEmpty()) return;
-    openFile(chosen);
+}
+
+void TMainForm::opencollection1Click() {
+    const QString chosen = chooseFileToOpen();
+    if (!chosen.isEmpty()) openFile(chosen);
 }
 
 void TMainForm::OpenCollectionFromButton() {
-    const QString chosen = FileDialogs::getOpenFileName(
-        this, QStringLiteral("fcd"),
-        QStringLiteral(
-            "figure collector document (*.fcd)|*.fcd|backup document (*.bak)|*.bak|All Files (*.*)|*.*"));
+    const QString chosen = chooseFileToOpen();
     if (chosen.isEmpty()) return;
+    // Only the button looks first; from the menu a missing file is the open's own "File not found".
     if (!QFileInfo::exists(chosen)) {
         ShowMessageDialog(QStringLiteral("file not found"), QStringLiteral("file does not exist!"));
         return;

@@ -131,6 +131,7 @@ private:
     void createButtons();
     void setDetailPanelVisible(bool visible);
     void setCaption(const std::string& win1252Caption);
+    QString chooseFileToOpen();
     bool openFile(const QString& fileName);
     void showOpenedCollection();
     void showHelp(const QString& helpFile);

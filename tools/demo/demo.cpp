@@ -59,10 +59,10 @@ int main(int argc, char** argv) {
         const char* picture;
         int index;
         QPoint pos;
-    } specs[] = {{"OKJPG", "okoff.jpg", 10, {20, 156}},
-                 {"StatsJPG", "statsoff.jpg", 16, {113, 156}},
-                 {"CancelJPG", "canceloff.jpg", 2, {206, 156}}};
-    for (const auto& s : specs) {
+    } demoButtons[] = {{"OKJPG", "okoff.jpg", 10, {20, 156}},
+                       {"StatsJPG", "statsoff.jpg", 16, {113, 156}},
+                       {"CancelJPG", "canceloff.jpg", 2, {206, 156}}};
+    for (const auto& s : demoButtons) {
         TJPEGImage* b =
             addPictureButton(&window, buttons, QString::fromLatin1(s.name), QString::fromLatin1(s.picture),
                              SkinList::ImageList2, s.index, s.pos, QStringLiteral("click me"));
