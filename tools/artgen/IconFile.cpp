@@ -1,5 +1,7 @@
 #include "IconFile.h"
 
+#include "LittleEndian.h"
+
 #include <QBuffer>
 #include <QtEndian>
 
@@ -16,16 +18,8 @@ QByteArray icoFile(const QList<QImage>& pictures) {
         pngs.append(png);
     }
     QByteArray out;
-    auto u16 = [&out](quint16 v) {
-        char b[2];
-        qToLittleEndian(v, b);
-        out.append(b, 2);
-    };
-    auto u32 = [&out](quint32 v) {
-        char b[4];
-        qToLittleEndian(v, b);
-        out.append(b, 4);
-    };
+    auto u16 = [&out](quint16 v) { appendLe16(out, v); };
+    auto u32 = [&out](quint32 v) { appendLe32(out, v); };
     u16(0); // reserved
     u16(1); // icon
     u16(quint16(pictures.size()));

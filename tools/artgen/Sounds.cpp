@@ -1,5 +1,7 @@
 #include "Sounds.h"
 
+#include "LittleEndian.h"
+
 #include <QtEndian>
 
 #include <algorithm>
@@ -86,16 +88,8 @@ QByteArray wavFile(const std::vector<qint16>& samples, int sampleRate) {
     const quint32 dataBytes = quint32(samples.size() * 2);
     QByteArray out;
     out.reserve(int(44 + dataBytes));
-    auto u32 = [&out](quint32 v) {
-        char b[4];
-        qToLittleEndian(v, b);
-        out.append(b, 4);
-    };
-    auto u16 = [&out](quint16 v) {
-        char b[2];
-        qToLittleEndian(v, b);
-        out.append(b, 2);
-    };
+    auto u32 = [&out](quint32 v) { appendLe32(out, v); };
+    auto u16 = [&out](quint16 v) { appendLe16(out, v); };
     out.append("RIFF", 4);
     u32(36 + dataBytes);
     out.append("WAVE", 4);
