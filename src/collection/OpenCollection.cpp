@@ -4,6 +4,7 @@
 #include "collection/InOutError.h"
 #include "collection/Win1252.h"
 
+#include <functional>
 #include <utility>
 
 namespace vitrinex {
@@ -21,6 +22,19 @@ long double convertAmount(std::string_view field, std::string_view text) {
         throw EConvertError(std::string(field) + " text \"" + win1252ToUtf8(text) +
                             "\" is not a valid floating point value");
     return value;
+}
+
+// An item beyond the extreme starts its list afresh; one equal to it joins the list.
+template <typename Beyond>
+void trackExtreme(long double value, Real48& extreme, std::vector<std::string>& list,
+                  const std::string& entry, Beyond beyond) {
+    if (beyond(value, extreme.value())) {
+        list.clear();
+        list.push_back(entry);
+        extreme = value;
+    } else if (value == extreme.value()) {
+        list.push_back(entry);
+    }
 }
 
 } // namespace
@@ -88,34 +102,12 @@ void OpenCollection::addToAggregates(const TFigureRecord& record, const Amounts&
     const std::string name = record.FigureName.str();
 
     TotalNetChange = TotalNetChange + n;
-    if (p > HighPrice) {
-        HighList.clear();
-        HighList.push_back(entryLine(name, record.Price.view()));
-        HighPrice = p;
-    } else if (p == HighPrice) {
-        HighList.push_back(entryLine(name, record.Price.view()));
-    }
-    if (p < LowPrice) {
-        LowList.clear();
-        LowList.push_back(entryLine(name, record.Price.view()));
-        LowPrice = p;
-    } else if (p == LowPrice) {
-        LowList.push_back(entryLine(name, record.Price.view()));
-    }
-    if (n > HotChange) {
-        HotList.clear();
-        HotList.push_back(entryLine(name, record.NetChange.view()));
-        HotChange = n;
-    } else if (n == HotChange) {
-        HotList.push_back(entryLine(name, record.NetChange.view()));
-    }
-    if (n < ColdChange) {
-        ColdList.clear();
-        ColdList.push_back(entryLine(name, record.NetChange.view()));
-        ColdChange = n;
-    } else if (n == ColdChange) {
-        ColdList.push_back(entryLine(name, record.NetChange.view()));
-    }
+    const std::string priceEntry = entryLine(name, record.Price.view());
+    const std::string changeEntry = entryLine(name, record.NetChange.view());
+    trackExtreme(p, HighPrice, HighList, priceEntry, std::greater<long double>());
+    trackExtreme(p, LowPrice, LowList, priceEntry, std::less<long double>());
+    trackExtreme(n, HotChange, HotList, changeEntry, std::greater<long double>());
+    trackExtreme(n, ColdChange, ColdList, changeEntry, std::less<long double>());
     // The value uses the price read afresh from its text, multiplied in extended precision.
     TotalValue = TotalValue.value() + priceText * static_cast<long double>(record.Quantity);
 }
