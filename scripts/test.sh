@@ -2,16 +2,21 @@
 # Builds Vitrinex and runs every test.
 #   scripts/test.sh             normal build in build/
 #   scripts/test.sh --sanitize  AddressSanitizer + UndefinedBehaviorSanitizer build in build-asan/
+#   scripts/test.sh --core      the core, the command line and their tests without Qt Widgets, in build-core/
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 
 build=build
 flags=()
-if [ "${1:-}" = "--sanitize" ]; then
-  build=build-asan
-  flags=(-DVITRINEX_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug)
-fi
+case "${1:-}" in
+  --sanitize)
+    build=build-asan
+    flags=(-DVITRINEX_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug) ;;
+  --core)
+    build=build-core
+    flags=(-DVITRINEX_GUI=OFF) ;;
+esac
 
 cmake -S . -B "$build" -G Ninja "${flags[@]}" >/dev/null
 cmake --build "$build" -j2

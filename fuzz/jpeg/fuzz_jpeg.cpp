@@ -1,7 +1,7 @@
 // Arbitrary bytes as a JPEG file for the picture control's decoder, under several option sets.
 // Every outcome must be a bitmap that QImage loads or an EJPEGException; anything else is a fault.
 
-#include "controls/JpgImg.h"
+#include "controls/PictureControl.h"
 
 #include <QImage>
 

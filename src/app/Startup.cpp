@@ -1,13 +1,13 @@
 #include "app/Startup.h"
 
-#include "forms/About.h"
-#include "forms/Error1.h"
-#include "forms/ExitF.h"
-#include "forms/Main.h"
-#include "forms/NewU.h"
-#include "forms/Skin.h"
-#include "forms/Splash.h"
-#include "forms/Stats.h"
+#include "forms/AboutDialog.h"
+#include "forms/CollectionInfoDialog.h"
+#include "forms/ExitDialog.h"
+#include "forms/MainWindow.h"
+#include "forms/MessageDialog.h"
+#include "forms/SkinnedWindow.h"
+#include "forms/SplashWindow.h"
+#include "forms/StatisticsWindow.h"
 
 #include <QApplication>
 #include <QFileInfo>

@@ -7,7 +7,6 @@
 
 namespace vitrinex {
 
-inline constexpr char kApplicationTitle[] = "Vitrinex 1.4";
 inline constexpr char kIconFileName[] = "qy.qyi";
 
 // The application icon from "qy.qyi" in the current directory; the icon built into the program

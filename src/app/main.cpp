@@ -1,7 +1,8 @@
-// Vitrinex 1.4: the program's entry.
+// The program's entry.
 
+#include "Version.h"
 #include "app/Startup.h"
-#include "platform/PreviousInstance.h"
+#include "platform/SingleInstance.h"
 
 #include <QApplication>
 #include <cstdio>

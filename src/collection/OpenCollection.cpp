@@ -1,5 +1,7 @@
 #include "collection/OpenCollection.h"
 
+#include "Version.h"
+
 #include "collection/CollectionFile.h"
 #include "collection/InOutError.h"
 #include "collection/Win1252.h"
@@ -315,10 +317,10 @@ std::string OpenCollection::entryLine(std::string_view name, std::string_view am
 }
 
 std::string OpenCollection::captionWithValue() const {
-    return "Vitrinex 1.4 - " + CollectionName + ":  $" + formatAmount(TotalValue);
+    return std::string(kApplicationTitle) + " - " + CollectionName + ":  $" + formatAmount(TotalValue);
 }
 std::string OpenCollection::captionNameOnly() const {
-    return "Vitrinex 1.4 - " + CollectionName;
+    return std::string(kApplicationTitle) + " - " + CollectionName;
 }
 std::string OpenCollection::totalText() const {
     return "total items:  " + std::to_string(ItemCount);

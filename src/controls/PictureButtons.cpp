@@ -1,6 +1,6 @@
 #include "controls/PictureButtons.h"
 
-#include "controls/JpgImg.h"
+#include "controls/PictureControl.h"
 
 #include <QAbstractScrollArea>
 #include <QEvent>

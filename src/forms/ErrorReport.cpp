@@ -1,9 +1,5 @@
 #include "forms/ErrorReport.h"
 
-#include "collection/InOutError.h"
-#include "collection/OpenCollection.h"
-#include "controls/JpgImg.h"
-
 #include <QApplication>
 #include <QMessageBox>
 
@@ -33,15 +29,8 @@ bool runGuarded(QWidget* parent, const std::function<void()>& command) {
     try {
         command();
         return true;
-    } catch (const EInOutError& e) {
-        reportError(parent, QString::fromUtf8(e.what()));
-    } catch (const EConvertError& e) {
-        reportError(parent, QString::fromUtf8(e.what()));
-    } catch (const EJPEGException& e) {
-        reportError(parent, QString::fromUtf8(e.what()));
-    } catch (const EFOpenError& e) {
-        reportError(parent, QString::fromUtf8(e.what()));
     } catch (const std::exception& e) {
+        // EInOutError, EConvertError, EJPEGException, EFOpenError: each carries its message as what().
         reportError(parent, QString::fromUtf8(e.what()));
     }
     return false;

@@ -1,5 +1,7 @@
 #include "platform/HelpViewer.h"
 
+#include "Version.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -25,7 +27,7 @@ QPointer<HelpWindow>& theWindow() {
 
 HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window), browser_(new QTextBrowser(this)) {
     setObjectName(QStringLiteral("HelpWindow"));
-    setWindowTitle(QString::fromLatin1(kHelpWindowTitle));
+    setWindowTitle(QString::fromLatin1(kApplicationTitle) + QStringLiteral(" help"));
     browser_->setObjectName(QStringLiteral("HelpBrowser"));
     browser_->setOpenExternalLinks(true);
     // The page brings its own colours; these keep the skin's look around and behind it.

@@ -9,8 +9,6 @@ class QTextBrowser;
 
 namespace vitrinex {
 
-inline constexpr char kHelpWindowTitle[] = "Vitrinex 1.4 help";
-
 class HelpWindow : public QWidget {
     Q_OBJECT
 public:

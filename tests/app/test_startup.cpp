@@ -7,14 +7,14 @@
 #include "app/Startup.h"
 
 #include "CollectionFixtures.h"
-#include "controls/JpgImg.h"
-#include "forms/About.h"
-#include "forms/Error1.h"
-#include "forms/ExitF.h"
-#include "forms/Main.h"
-#include "forms/NewU.h"
-#include "forms/Splash.h"
-#include "forms/Stats.h"
+#include "controls/PictureControl.h"
+#include "forms/AboutDialog.h"
+#include "forms/CollectionInfoDialog.h"
+#include "forms/ExitDialog.h"
+#include "forms/MainWindow.h"
+#include "forms/MessageDialog.h"
+#include "forms/SplashWindow.h"
+#include "forms/StatisticsWindow.h"
 #include "platform/FileDialogs.h"
 
 #include <QApplication>

@@ -1,8 +1,8 @@
 // Route simulated mouse events through the window, as real ones are: the pressed widget keeps the mouse.
 #define QTEST_QPA_MOUSE_HANDLING
 
-#include "controls/JpgImg.h"
 #include "controls/PictureButtons.h"
+#include "controls/PictureControl.h"
 #include "controls/SkinImageLists.h"
 
 #include <QFile>

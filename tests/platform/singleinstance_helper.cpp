@@ -1,8 +1,8 @@
 // A small program for the single-instance tests: it sets up the guard the way the real program does,
 // reports what happens on stdout, and ends on "quit" from stdin (or after a minute at most).
 
-#include "controls/Just1_32.h"
-#include "platform/PreviousInstance.h"
+#include "controls/SingleInstanceGuard.h"
+#include "platform/SingleInstance.h"
 
 #include <QApplication>
 #include <QEventLoop>

@@ -1,4 +1,4 @@
-#include "platform/PreviousInstance.h"
+#include "platform/SingleInstance.h"
 
 #include <QDir>
 #include <QElapsedTimer>

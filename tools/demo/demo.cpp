@@ -1,10 +1,10 @@
 // vitrinex-demo: one window made of the skin's parts: a background picture, a group of picture
 // buttons that light up and shift when pressed, and a list with its bitmap scroll bar.
 
-#include "controls/BMPScrBr.h"
-#include "controls/JpgImg.h"
+#include "controls/BitmapScrollBar.h"
 #include "controls/PictureButtons.h"
-#include "forms/Skin.h"
+#include "controls/PictureControl.h"
+#include "forms/SkinnedWindow.h"
 
 #include <QApplication>
 #include <QLabel>

@@ -1,0 +1,726 @@
+#include "forms/MainWindow.h"
+
+#include "Version.h"
+
+#include "collection/InOutError.h"
+#include "collection/Win1252.h"
+#include "controls/BitmapScrollBar.h"
+#include "controls/PictureControl.h"
+#include "controls/SingleInstanceGuard.h"
+#include "controls/WebPageOpener.h"
+#include "forms/AboutDialog.h"
+#include "forms/CollectionInfoDialog.h"
+#include "forms/ErrorReport.h"
+#include "forms/ExitDialog.h"
+#include "forms/MessageDialog.h"
+#include "forms/SettingsFile.h"
+#include "forms/SkinnedWindow.h"
+#include "forms/SplashWindow.h"
+#include "forms/StatisticsWindow.h"
+#include "platform/FileDialogs.h"
+#include "platform/HelpViewer.h"
+#include "sound/Sound.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QContextMenuEvent>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QScrollBar>
+
+using namespace vitrinex;
+
+TMainForm* MainForm = nullptr;
+
+namespace {
+
+constexpr int kLineLength = 30;
+const QString kNoCollectionCaption = QString::fromLatin1(kApplicationTitle);
+
+QString& programFolderOverride() {
+    static QString folder;
+    return folder;
+}
+
+enum ButtonGroup { kAlwaysGroup = 0, kNoCollectionGroup = 1, kCollectionGroup = 2 };
+
+QPixmap scrollBitmap(const QString& name) {
+    return QPixmap::fromImage(skinPicture(name));
+}
+
+int topRow(const QListWidget* list) {
+    const QModelIndex index = list->indexAt(QPoint(1, 1));
+    return index.isValid() ? index.row() : 0;
+}
+
+void setTopRow(QListWidget* list, int row) {
+    if (list->count() == 0) return;
+    row = std::clamp(row, 0, list->count() - 1);
+    list->scrollToItem(list->item(row), QAbstractItemView::PositionAtTop);
+}
+
+} // namespace
+
+QStringList WrapComments(const QString& comments) {
+    QStringList entries;
+    QString rest = comments;
+    while (!rest.isEmpty()) {
+        QString line;
+        const qsizetype lineEnd = rest.indexOf(QStringLiteral("\r\n"));
+        if (lineEnd >= 0) {
+            line = rest.left(lineEnd);
+            rest = rest.mid(lineEnd + 2);
+        } else {
+            line = rest;
+            rest.clear();
+        }
+        while (line.size() > kLineLength) {
+            // The last blank among positions 2 to 30 (counting from 1) ends the entry.
+            qsizetype cut = kLineLength;
+            for (qsizetype i = kLineLength - 1; i >= 1; --i) {
+                if (line.at(i) == QLatin1Char(' ')) {
+                    cut = i + 1;
+                    break;
+                }
+            }
+            entries << line.left(cut);
+            line = line.mid(cut);
+        }
+        entries << line;
+    }
+    return entries;
+}
+
+bool IsInLogoArea(QPoint p) {
+    return p.x() >= 29 && p.x() <= 117 && p.y() >= 24 && p.y() <= 90;
+}
+
+QString TMainForm::programFolder() {
+    const QString& o = programFolderOverride();
+    return o.isEmpty() ? QCoreApplication::applicationDirPath() : o;
+}
+
+void TMainForm::setProgramFolderForTesting(const QString& folder) {
+    programFolderOverride() = folder;
+}
+
+TMainForm::TMainForm(QWidget* parent) : QWidget(parent), Buttons(this) {
+    if (!MainForm) MainForm = this;
+    setUpSkinnedWindow(this, QStringLiteral("MainForm"), kNoCollectionCaption, QSize(501, 399));
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setAttribute(Qt::WA_QuitOnClose);
+
+    createControls();
+    createMenu();
+    createButtons();
+
+    GoToWeb1 = new TGoToWeb(this);
+    GoToWeb1->setObjectName(QStringLiteral("GoToWeb1"));
+    // Created with the window, after the program's title is set: a second copy of the program hands
+    // over to the first here.
+    JustOne321 = new TJustOne32(this);
+    JustOne321->setObjectName(QStringLiteral("JustOne321"));
+
+    // FormCreate: the sound switch from the settings file, then the start values.
+    sounds1->setChecked(readSoundsSetting(programFolder()));
+    Sounds::bindSwitch(sounds1);
+    EnableItemCommands();
+    RefreshButtons();
+    centerOnScreen(this);
+}
+
+TMainForm::~TMainForm() {
+    // FormDestroy: the settings line is rewritten every time, changed or not.
+    const bool soundsOn = sounds1->isChecked();
+    runGuarded(nullptr, [soundsOn] { writeSoundsSetting(settingsPathIn(programFolder()), soundsOn); });
+    if (MainForm == this) MainForm = nullptr;
+}
+
+void TMainForm::createControls() {
+    MainJPG = addBackground(this, QStringLiteral("MainJPG"), QStringLiteral("mainbg14.jpg"));
+    PictureButtons::setHint(MainJPG, QStringLiteral("click the right mouse button for main menu"));
+    connect(MainJPG, &TJPEGImage::MouseMove, this,
+            [this](Qt::MouseButtons, QPoint pos) { MainJPGMouseMove(pos); });
+    connect(MainJPG, &TJPEGImage::MouseDown, this, &TMainForm::MainJPGMouseDown);
+    Buttons.attachBackground(MainJPG);
+
+    const QColor listText = kSkinWhite;
+    auto makeList = [this, listText](const QString& name, QRect geometry) {
+        auto* list = new QListWidget(this);
+        list->setObjectName(name);
+        list->setGeometry(geometry);
+        list->setFont(skinFont(9));
+        list->setFrameShape(QFrame::NoFrame);
+        list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        list->setUniformItemSizes(true);
+        QPalette palette = list->palette();
+        palette.setColor(QPalette::Base, Qt::black);
+        palette.setColor(QPalette::Text, listText);
+        palette.setColor(QPalette::Highlight, kSkinGreen.darker(160));
+        palette.setColor(QPalette::HighlightedText, kSkinWhite);
+        list->setPalette(palette);
+        list->hide();
+        return list;
+    };
+    ListBox2 = makeList(QStringLiteral("ListBox2"), QRect(34, 205, 178, 161));
+    PictureButtons::setHint(ListBox2, QStringLiteral("select item to display"));
+    ListBox2->setSelectionMode(QAbstractItemView::SingleSelection);
+    ListBox2->installEventFilter(this);
+    ListBox2->viewport()->installEventFilter(this);
+    connect(ListBox2, &QListWidget::itemSelectionChanged, this, [this] { ListBox2Click(); });
+    connect(ListBox2, &QListWidget::itemDoubleClicked, this, [this] { edititem1Click(); });
+
+    auto makeBar = [this](const QString& name, const QString& prefix, QRect geometry) {
+        auto* bar = new TBMPScrollBar(this);
+        bar->setObjectName(name);
+        bar->setBMPTopLeft(scrollBitmap(prefix + QStringLiteral("-top.png")));
+        bar->setBMPTrack(scrollBitmap(prefix + QStringLiteral("-track.png")));
+        bar->setBMPBottomRight(scrollBitmap(prefix + QStringLiteral("-bottom.png")));
+        bar->setBMPThumb(scrollBitmap(prefix + QStringLiteral("-thumb.png")));
+        bar->setAutoSize(false);
+        bar->setGeometry(geometry);
+        bar->setMax(1);
+        bar->setMin(1);
+        bar->setPosition(1);
+        bar->hide();
+        return bar;
+    };
+    BMPScrollBar1 =
+        makeBar(QStringLiteral("BMPScrollBar1"), QStringLiteral("listbar"), QRect(194, 205, 18, 161));
+    connect(BMPScrollBar1, &TBMPScrollBar::OnChange, this, &TMainForm::BMPScrollBar1Change);
+
+    TotalLBL = addLabel(this, QStringLiteral("TotalLBL"), QString(), QRect(28, 184, 153, 18), {11});
+    TotalLBL->hide();
+
+    FigureNameLBL = addLabel(this, QStringLiteral("FigureNameLBL"), QString(), QRect(249, 188, 202, 37),
+                             {11, kSkinWhite, true, Qt::AlignLeft | Qt::AlignTop, true});
+    auto pair = [this](QLabel*& caption, const char* captionName, const QString& text, QPoint at,
+                       QLabel*& value, const char* valueName, QPoint valueAt) {
+        caption =
+            addLabel(this, QString::fromLatin1(captionName), text, QRect(at, QSize()), {10, kSkinGreen});
+        value =
+            addLabel(this, QString::fromLatin1(valueName), QString(), QRect(valueAt, QSize(120, 18)), {10});
+    };
+    pair(Label3, "Label3", QStringLiteral("year:"), {255, 228}, YearLBL, "YearLBL", {291, 228});
+    pair(Label4, "Label4", QStringLiteral("series:"), {258, 250}, SeriesLBL, "SeriesLBL", {303, 250});
+    pair(Label5, "Label5", QStringLiteral("price:"), {254, 273}, PriceLBL, "PriceLBL", {293, 273});
+    pair(Label6, "Label6", QStringLiteral("quantity:"), {352, 228}, QuantityLBL, "QuantityLBL", {405, 228});
+    pair(Label9, "Label9", QStringLiteral("net change:"), {352, 273}, NetChangeLBL, "NetChangeLBL",
+         {423, 273});
+    pair(Label7, "Label7", QStringLiteral("condition:"), {254, 295}, ConditionLBL, "ConditionLBL",
+         {313, 295});
+    pair(Label14, "Label14", QStringLiteral("catalog #:"), {352, 295}, CatNumLBL, "CatNumLBL", {413, 295});
+    SeriesLBL->resize(170, 18);
+    YearLBL->resize(60, 18);
+    PriceLBL->resize(58, 18);
+    ConditionLBL->resize(38, 18);
+    QuantityLBL->resize(60, 18);
+    NetChangeLBL->resize(50, 18);
+    CatNumLBL->resize(70, 18);
+    Label1 = addLabel(this, QStringLiteral("Label1"), QStringLiteral("comments:"), QRect(255, 314, 0, 0),
+                      {10, kSkinGreen});
+
+    CommentsLBL = makeList(QStringLiteral("CommentsLBL"), QRect(317, 312, 154, 61));
+    CommentsLBL->setSelectionMode(QAbstractItemView::NoSelection);
+    CommentsLBL->setFocusPolicy(Qt::NoFocus); // the focus stays with the item list
+    CommentsLBL->viewport()->installEventFilter(this);
+    BMPScrollBar2 =
+        makeBar(QStringLiteral("BMPScrollBar2"), QStringLiteral("commentbar"), QRect(453, 312, 21, 61));
+    connect(BMPScrollBar2, &TBMPScrollBar::OnChange, this, &TMainForm::BMPScrollBar2Change);
+
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             TotalLBL, FigureNameLBL, Label3, YearLBL, Label4, SeriesLBL, Label5, PriceLBL, Label6,
+             QuantityLBL, Label9, NetChangeLBL, Label7, ConditionLBL, Label14, CatNumLBL, Label1})
+        Buttons.attachBackground(w);
+    Buttons.attachBackground(ListBox2);
+    Buttons.attachBackground(CommentsLBL);
+    setDetailPanelVisible(false);
+}
+
+void TMainForm::createMenu() {
+    PopupMenu1 = new QMenu(this);
+    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+    auto item = [this](QMenu* menu, const char* name, const QString& caption, QKeySequence shortcut,
+                       void (TMainForm::*handler)()) {
+        auto* action = new QAction(caption, this);
+        action->setObjectName(QString::fromLatin1(name));
+        if (!shortcut.isEmpty()) {
+            action->setShortcut(shortcut);
+            action->setShortcutContext(Qt::WindowShortcut);
+            addAction(action); // shortcuts work while the menu is closed
+        }
+        if (handler) connect(action, &QAction::triggered, this, handler);
+        menu->addAction(action);
+        return action;
+    };
+    auto submenu = [this](const char* name, const QString& caption) {
+        QMenu* menu = PopupMenu1->addMenu(caption);
+        menu->setObjectName(QString::fromLatin1(name));
+        return menu;
+    };
+    collection1 = submenu("collection1", QStringLiteral("collection"));
+    newcollection1 = item(collection1, "newcollection1", QStringLiteral("new"),
+                          QKeySequence(Qt::CTRL | Qt::Key_N), &TMainForm::newcollection1Click);
+    opencollection1 = item(collection1, "opencollection1", QStringLiteral("open"),
+                           QKeySequence(Qt::CTRL | Qt::Key_O), &TMainForm::opencollection1Click);
+    closecollection1 = item(collection1, "closecollection1", QStringLiteral("close"),
+                            QKeySequence(Qt::CTRL | Qt::Key_W), &TMainForm::closecollection1Click);
+    edit1 = submenu("edit1", QStringLiteral("edit"));
+    additem1 = item(edit1, "additem1", QStringLiteral("add item"), QKeySequence(Qt::CTRL | Qt::Key_A),
+                    &TMainForm::additem1Click);
+    edititem1 = item(edit1, "edititem1", QStringLiteral("edit item"), QKeySequence(Qt::CTRL | Qt::Key_E),
+                     &TMainForm::edititem1Click);
+    deleteitem1 = item(edit1, "deleteitem1", QStringLiteral("delete item"), QKeySequence(Qt::Key_Delete),
+                       &TMainForm::deleteitem1Click);
+    sound1 = submenu("sound1", QStringLiteral("options"));
+    sounds1 = item(sound1, "sounds1", QStringLiteral("sounds"), {}, nullptr);
+    sounds1->setCheckable(true);
+    sounds1->setChecked(true);
+    editcollectioninfo1 = item(sound1, "editcollectioninfo1", QStringLiteral("edit collection info"), {},
+                               &TMainForm::editcollectioninfo1Click);
+    tools1 = submenu("tools1", QStringLiteral("tools"));
+    find1 = item(tools1, "find1", QStringLiteral("find"), QKeySequence(Qt::CTRL | Qt::Key_F),
+                 &TMainForm::find1Click);
+    collectionstats1 = item(tools1, "collectionstats1", QStringLiteral("stats"),
+                            QKeySequence(Qt::CTRL | Qt::Key_S), &TMainForm::collectionstats1Click);
+    printcollection1 = item(tools1, "printcollection1", QStringLiteral("print"),
+                            QKeySequence(Qt::CTRL | Qt::Key_P), &TMainForm::printcollection1Click);
+    updatecollection1 = item(tools1, "updatecollection1", QStringLiteral("update"),
+                             QKeySequence(Qt::CTRL | Qt::Key_U), &TMainForm::updatecollection1Click);
+    createbackup1 =
+        item(tools1, "createbackup1", QStringLiteral("create backup"), {}, &TMainForm::createbackup1Click);
+    exportastext1 =
+        item(tools1, "exportastext1", QStringLiteral("export as text"), {}, &TMainForm::exportastext1Click);
+    PopupMenu1->addSeparator()->setObjectName(QStringLiteral("N1"));
+    help1 = item(PopupMenu1, "help1", QStringLiteral("help"), {}, &TMainForm::help1Click);
+    about1 = item(PopupMenu1, "about1", QStringLiteral("about"), {}, &TMainForm::about1Click);
+    PopupMenu1->addSeparator()->setObjectName(QStringLiteral("N3"));
+    QuilloryHomePage1 =
+        item(PopupMenu1, "QuilloryHomePage1", QStringLiteral("quillory home page"), {}, nullptr);
+    connect(QuilloryHomePage1, &QAction::triggered, this, [this] { OpenWebPage(makerHomePageUrl()); });
+    VitrinexHomePage1 =
+        item(PopupMenu1, "VitrinexHomePage1", QStringLiteral("vitrinex home page"), {}, nullptr);
+    connect(VitrinexHomePage1, &QAction::triggered, this, [this] { OpenWebPage(vitrinexHomePageUrl()); });
+    vitrinexcatalogs1 =
+        item(PopupMenu1, "vitrinexcatalogs1", QStringLiteral("vitrinex catalogs"), {}, nullptr);
+    connect(vitrinexcatalogs1, &QAction::triggered, this, [this] { OpenWebPage(vitrinexCatalogsUrl()); });
+    PopupMenu1->addSeparator()->setObjectName(QStringLiteral("N2"));
+    exitvitrinex1 =
+        item(PopupMenu1, "exitvitrinex1", QStringLiteral("exit"), {}, &TMainForm::exitvitrinex1Click);
+}
+
+void TMainForm::createButtons() {
+    auto button = [this](const char* name, const char* picture, SkinList list, int index, QPoint pos,
+                         const char* hint, int group, void (TMainForm::*action)()) {
+        TJPEGImage* b =
+            addPictureButton(this, Buttons, QString::fromLatin1(name), QString::fromLatin1(picture), list,
+                             index, pos, QString::fromLatin1(hint), group);
+        Buttons.setAction(b, [this, action] { (this->*action)(); });
+        return b;
+    };
+    HelpJPG = button("HelpJPG", "helpoff.jpg", SkinList::ImageList1, 2, {392, 23}, "click for help",
+                     kAlwaysGroup, &TMainForm::HelpJPGClick);
+    UpdateJPG = button("UpdateJPG", "updateoff.jpg", SkinList::ImageList1, 4, {396, 66},
+                       "click to update collection", kAlwaysGroup, &TMainForm::updatecollection1Click);
+    ExitJPG = button("ExitJPG", "bexitoff.jpg", SkinList::ImageList1, 0, {398, 109}, "click to exit vitrinex",
+                     kAlwaysGroup, &TMainForm::exitvitrinex1Click);
+    NewJPG = button("NewJPG", "newoff.jpg", SkinList::ImageList4, 0, {148, 52},
+                    "click to create a new collection", kNoCollectionGroup, &TMainForm::newcollection1Click);
+    OpenJPG = button("OpenJPG", "openoff.jpg", SkinList::ImageList4, 2, {192, 92}, "click to open collection",
+                     kNoCollectionGroup, &TMainForm::OpenCollectionFromButton);
+    AddJPG = button("AddJPG", "maddoff.jpg", SkinList::ImageList3, 0, {150, 50}, "click to add a new item",
+                    kCollectionGroup, &TMainForm::additem1Click);
+    CloseJPG = button("CloseJPG", "mcloseoff.jpg", SkinList::ImageList3, 2, {280, 97},
+                      "click to close collection", kCollectionGroup, &TMainForm::closecollection1Click);
+    DeleteJPG =
+        button("DeleteJPG", "mdeleteoff.jpg", SkinList::ImageList3, 4, {281, 46},
+               "click to delete currently selected item", kCollectionGroup, &TMainForm::deleteitem1Click);
+    EditJPG = button("EditJPG", "meditoff.jpg", SkinList::ImageList3, 6, {217, 68},
+                     "click to edit currently selected item", kCollectionGroup, &TMainForm::edititem1Click);
+    PrintJPG = button("PrintJPG", "mprintoff.jpg", SkinList::ImageList3, 8, {152, 95},
+                      "click to print collection", kCollectionGroup, &TMainForm::printcollection1Click);
+
+    Buttons.setReactCondition(UpdateJPG,
+                              [this] { return Collection.CollectionOpen && Collection.ItemCount > 0; });
+    Buttons.setReactCondition(DeleteJPG, [this] { return hasSelection(); });
+    Buttons.setReactCondition(EditJPG, [this] { return hasSelection(); });
+    Buttons.setReactCondition(PrintJPG, [this] { return Collection.ItemCount > 0; });
+}
+
+// --- states ---------------------------------------------------------------------------------------
+
+void TMainForm::RefreshButtons() {
+    const bool open = Collection.CollectionOpen;
+    NewJPG->setVisible(!open);
+    OpenJPG->setVisible(!open);
+    for (TJPEGImage* b : {AddJPG, EditJPG, DeleteJPG, PrintJPG, CloseJPG})
+        b->setVisible(open);
+    for (TJPEGImage* b : {HelpJPG, UpdateJPG, ExitJPG}) {
+        b->setVisible(true);
+        b->clearLook();
+    }
+}
+
+void TMainForm::EnableItemCommands() {
+    const bool open = Collection.CollectionOpen;
+    const bool hasItems = open && Collection.ItemCount > 0;
+    newcollection1->setEnabled(!open);
+    opencollection1->setEnabled(!open);
+    closecollection1->setEnabled(open);
+    additem1->setEnabled(open);
+    editcollectioninfo1->setEnabled(open);
+    for (QAction* a : {edititem1, deleteitem1, find1, collectionstats1, printcollection1, updatecollection1,
+                       createbackup1, exportastext1})
+        a->setEnabled(hasItems);
+}
+
+void TMainForm::RefreshListScroll() {
+    if (!Collection.CollectionOpen) return;
+    ListBox2->show();
+    BMPScrollBar1->show();
+    BMPScrollBar1->setMax(ListBox2->count() - 10);
+    if (CommentsLBL->isVisible()) BMPScrollBar2->setMax(CommentsLBL->count() - 3);
+}
+
+void TMainForm::setDetailPanelVisible(bool visible) {
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             FigureNameLBL, Label3, YearLBL, Label4, SeriesLBL, Label5, PriceLBL, Label6, QuantityLBL, Label9,
+             NetChangeLBL, Label7, ConditionLBL, Label14, CatNumLBL, Label1, CommentsLBL, BMPScrollBar2})
+        w->setVisible(visible);
+}
+
+void TMainForm::setCaption(const std::string& caption) {
+    setWindowTitle(toQString(caption));
+}
+
+bool TMainForm::hasSelection() const {
+    return selectedRow() >= 0;
+}
+
+int TMainForm::selectedRow() const {
+    const QList<QListWidgetItem*> selected = ListBox2->selectedItems();
+    return selected.isEmpty() ? -1 : ListBox2->row(selected.first());
+}
+
+// --- the item list and the detail panel -----------------------------------------------------------
+
+void TMainForm::FillItemList() {
+    ListBox2->clear();
+    QStringList names;
+    names.reserve(Collection.ItemList.size());
+    for (const std::string& n : Collection.ItemList.names())
+        names << toQString(n);
+    ListBox2->addItems(names);
+    ListBox2->setCurrentRow(-1);
+}
+
+void TMainForm::SelectItem(int row) {
+    if (row < 0 || row >= ListBox2->count()) return;
+    ListBox2->setCurrentRow(row, QItemSelectionModel::ClearAndSelect);
+    ListBox2Click(); // shown again even when the row was already current
+}
+
+void TMainForm::ListBox2Click() {
+    if (!hasSelection()) return;
+    BMPScrollBar1->setPosition(topRow(ListBox2) + 1);
+    setDetailPanelVisible(true);
+    BMPScrollBar2->setPosition(topRow(CommentsLBL) + 1);
+    Collection.FindItem(fromQString(ListBox2->item(selectedRow())->text()));
+    ShowCurrentItem();
+}
+
+void TMainForm::ShowCurrentItem() {
+    const TFigureNode* item = Collection.CurrentItem;
+    if (!item) return;
+    const TFigureRecord& r = item->Record;
+    FigureNameLBL->setText(toQString(r.FigureName.view()));
+    YearLBL->setText(toQString(r.Year.view()));
+    SeriesLBL->setText(toQString(r.Series.view()));
+    PriceLBL->setText(toQString(r.Price.view()));
+    NetChangeLBL->setText(toQString(r.NetChange.view()));
+    CatNumLBL->setText(toQString(r.CatNum.view()));
+    ConditionLBL->setText(toQString(r.Condition.view()));
+    QuantityLBL->setText(QString::number(r.Quantity));
+    ShowItemComments();
+}
+
+void TMainForm::ShowItemComments() {
+    CommentsLBL->clear();
+    if (Collection.CurrentItem)
+        CommentsLBL->addItems(WrapComments(toQString(Collection.CurrentItem->Record.Comments.view())));
+    BMPScrollBar2->setMax(CommentsLBL->count() > 4 ? CommentsLBL->count() - 3 : 1);
+}
+
+void TMainForm::BMPScrollBar1Change() {
+    if (BMPScrollBar1->position() != BMPScrollBar1->max())
+        setTopRow(ListBox2, BMPScrollBar1->position() - 1);
+    else
+        setTopRow(ListBox2, ListBox2->count() - 9);
+}
+
+void TMainForm::BMPScrollBar2Change() {
+    setTopRow(CommentsLBL, BMPScrollBar2->position() - 1);
+}
+
+void TMainForm::ListBox2MouseUp() {
+    if (ListBox2->count() > 0 && selectedRow() == ListBox2->count() - 1)
+        BMPScrollBar1->setPosition(BMPScrollBar1->max());
+    else
+        BMPScrollBar1->setPosition(topRow(ListBox2) + 1);
+}
+
+bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == ListBox2->viewport() && event->type() == QEvent::MouseButtonRelease) {
+        ListBox2MouseUp();
+    } else if (watched == CommentsLBL->viewport() && event->type() == QEvent::MouseButtonPress) {
+        BMPScrollBar2->setPosition(topRow(CommentsLBL) + 1);
+    } else if (watched == ListBox2 &&
+               (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease)) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && !key->isAutoRepeat()) {
+            // Enter works the Edit button: pressed look while held, the edit command on release.
+            if (event->type() == QEvent::KeyPress) {
+                enterDown_ = hasSelection() && Buttons.enterPressed(EditJPG);
+            } else if (enterDown_) {
+                enterDown_ = false;
+                Buttons.enterReleased(EditJPG);
+            }
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+// --- the background -------------------------------------------------------------------------------
+
+void TMainForm::MainJPGMouseMove(QPoint pos) {
+    MainJPG->setCursor(IsInLogoArea(pos) ? Qt::WhatsThisCursor : Qt::ArrowCursor);
+}
+
+void TMainForm::MainJPGMouseDown(Qt::MouseButton button, QPoint pos) {
+    if (button == Qt::LeftButton && IsInLogoArea(pos)) about1Click();
+}
+
+void TMainForm::contextMenuEvent(QContextMenuEvent* event) {
+    PopupMenu1->popup(event->globalPos());
+    event->accept();
+}
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+    // The close box ends the program at once, whatever other windows are still open.
+    QWidget::closeEvent(event);
+    if (event->isAccepted()) QCoreApplication::quit();
+}
+
+void TMainForm::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (SplashForm) SplashForm->close();
+}
+
+// --- collection commands --------------------------------------------------------------------------
+
+void TMainForm::newcollection1Click() {
+    if (!newcollection1->isEnabled()) return;
+    const QString chosen = FileDialogs::getSaveFileName(this, QStringLiteral("fcd"),
+                                                        QStringLiteral("figure collector document|*.fcd"),
+                                                        QStringLiteral("untitled"));
+    if (chosen.isEmpty()) return;
+    newFileName_ = chosen;
+    Play(kSoundClick);
+    NewUForm->ShowCreate();
+}
+
+void TMainForm::CreateNewCollection(const QString& name, const QString& brand, const QString& year) {
+    Collection.CreateCollection(QFile::encodeName(newFileName_).toStdString(), fromQString(name),
+                                fromQString(brand), fromQString(year));
+    FillItemList();
+    setCaption(Collection.captionNameOnly());
+    EnableItemCommands();
+    TotalLBL->setText(toQString(Collection.totalText()));
+    TotalLBL->show();
+    if (StatsForm) StatsForm->showCollection(Collection);
+    RefreshButtons();
+    RefreshListScroll();
+}
+
+QString TMainForm::chooseFileToOpen() {
+    return FileDialogs::getOpenFileName(
+        this, QStringLiteral("fcd"),
+        QStringLiteral(
+            "figure collector document (*.fcd)|*.fcd|backup document (*.bak)|*.bak|All Files (*.*)|*.*"));
+}
+
+void TMainForm::opencollection1Click() {
+    const QString chosen = chooseFileToOpen();
+    if (!chosen.isEmpty()) openFile(chosen);
+}
+
+void TMainForm::OpenCollectionFromButton() {
+    const QString chosen = chooseFileToOpen();
+    if (chosen.isEmpty()) return;
+    // Only the button looks first; from the menu a missing file is the open's own "File not found".
+    if (!QFileInfo::exists(chosen)) {
+        ShowMessageDialog(QStringLiteral("file not found"), QStringLiteral("file does not exist!"));
+        return;
+    }
+    openFile(chosen);
+}
+
+bool TMainForm::openFile(const QString& fileName) {
+    // A file that cannot be read whole leaves the window as it was: no half-open collection.
+    if (!runGuarded(this, [&] { Collection.LoadCollection(QFile::encodeName(fileName).toStdString()); }))
+        return false;
+    showOpenedCollection();
+    Play(kSoundOpen);
+    return true;
+}
+
+void TMainForm::showOpenedCollection() {
+    setDetailPanelVisible(false);
+    FillItemList();
+    if (StatsForm) StatsForm->showCollection(Collection);
+    EnableItemCommands();
+    setCaption(Collection.captionWithValue());
+    TotalLBL->setText(toQString(Collection.totalText()));
+    TotalLBL->show();
+    RefreshListScroll();
+    RefreshButtons();
+}
+
+void TMainForm::editcollectioninfo1Click() {
+    if (!editcollectioninfo1->isEnabled()) return;
+    Play(kSoundClick);
+    NewUForm->ShowEdit(toQString(Collection.CollectionName), toQString(Collection.Brand),
+                       toQString(Collection.CollectionYear));
+}
+
+void TMainForm::ChangeCollectionInfo(const QString& name, const QString& brand, const QString& year) {
+    const std::string oldName = Collection.CollectionName, oldBrand = Collection.Brand,
+                      oldYear = Collection.CollectionYear;
+    Collection.CollectionName = fromQString(name).substr(0, 255);
+    Collection.Brand = fromQString(brand).substr(0, 255);
+    Collection.CollectionYear = fromQString(year).substr(0, 255);
+    try {
+        Collection.SaveCollection();
+    } catch (...) {
+        // Nothing reached the file: the window keeps showing what the file holds.
+        Collection.CollectionName = oldName;
+        Collection.Brand = oldBrand;
+        Collection.CollectionYear = oldYear;
+        throw;
+    }
+    // The file holds the new information now: the captions say so even if reading it back fails.
+    setCaption(Collection.captionWithValue());
+    if (StatsForm) StatsForm->setTitleFrom(Collection);
+    Collection.ReloadCollection();
+    // The list is read back with nothing selected, so no item is shown.
+    setDetailPanelVisible(false);
+    FillItemList();
+    RefreshListScroll();
+    setCaption(Collection.captionWithValue());
+}
+
+void TMainForm::closecollection1Click() {
+    if (!closecollection1->isEnabled()) return;
+    // One save, guarded: a save that fails leaves the collection open, with nothing lost.
+    if (!runGuarded(this, [this] { Collection.CloseCollection(); })) return;
+    BMPScrollBar1->setMax(1);
+    setDetailPanelVisible(false);
+    TotalLBL->hide();
+    if (StatsForm) StatsForm->clearLists();
+    ListBox2->clear();
+    ListBox2->hide();
+    BMPScrollBar1->hide();
+    EnableItemCommands();
+    TotalLBL->clear();
+    setWindowTitle(kNoCollectionCaption);
+    RefreshButtons();
+    Play(kSoundClose);
+}
+
+// --- item commands: each opens its window once that window is part of the program -----------------
+
+void TMainForm::setItemWindow(ItemWindow which, std::function<void()> open) {
+    itemWindows_[which] = std::move(open);
+}
+
+void TMainForm::runItemWindow(ItemWindow which, bool clickSound) {
+    const auto it = itemWindows_.find(which);
+    if (it == itemWindows_.end() || !it->second) return;
+    // The command's click comes before its window; the window itself does not play it again.
+    if (clickSound) Play(kSoundClick);
+    it->second();
+}
+
+void TMainForm::additem1Click() {
+    if (additem1->isEnabled()) runItemWindow(ItemWindow::AddItem, true);
+}
+void TMainForm::edititem1Click() {
+    if (edititem1->isEnabled() && hasSelection()) runItemWindow(ItemWindow::EditItem, true);
+}
+void TMainForm::deleteitem1Click() {
+    if (deleteitem1->isEnabled() && hasSelection()) runItemWindow(ItemWindow::DeleteItem, true);
+}
+void TMainForm::find1Click() {
+    if (find1->isEnabled()) runItemWindow(ItemWindow::Find);
+}
+void TMainForm::printcollection1Click() {
+    if (Collection.ItemCount > 0) runItemWindow(ItemWindow::Print, true);
+}
+void TMainForm::updatecollection1Click() {
+    if (Collection.CollectionOpen && Collection.ItemCount > 0) runItemWindow(ItemWindow::Update);
+}
+void TMainForm::createbackup1Click() {
+    if (createbackup1->isEnabled()) runItemWindow(ItemWindow::Backup);
+}
+void TMainForm::exportastext1Click() {
+    if (exportastext1->isEnabled()) runItemWindow(ItemWindow::ExportText);
+}
+
+void TMainForm::collectionstats1Click() {
+    if (collectionstats1->isEnabled() && StatsForm) StatsForm->collectionstats1Click(Collection);
+}
+
+// --- help, about, web links, exit -----------------------------------------------------------------
+
+void TMainForm::showHelp(const QString& helpFile) {
+    if (!showHelpContents(helpFile))
+        ShowMessageDialog(QStringLiteral("help not found"),
+                          QStringLiteral("the help file was not found. please reinstall %1.")
+                              .arg(QString::fromLatin1(kApplicationTitle)));
+}
+
+void TMainForm::help1Click() {
+    Play(kSoundClick);
+    showHelp(helpFile_);
+}
+
+void TMainForm::HelpJPGClick() {
+    helpFile_ = QDir(programFolder()).filePath(QStringLiteral("Help.hlp"));
+    Play(kSoundClick);
+    showHelp(helpFile_);
+}
+
+void TMainForm::about1Click() {
+    Play(kSoundClick);
+    if (AboutForm) AboutForm->exec();
+}
+
+void TMainForm::OpenWebPage(const QString& url) {
+    GoToWeb1->setUrl(url);
+    if (!GoToWeb1->Open()) ShowMessageDialog(QString(), QStringLiteral("Error opening default web browser."));
+}
+
+void TMainForm::exitvitrinex1Click() {
+    Play(kSoundClick);
+    if (ExitForm) ExitForm->exec();
+    // Whichever way the dialog closed, the open collection is written.
+    if (Collection.CollectionOpen) runGuarded(this, [this] { Collection.SaveCollection(); });
+}

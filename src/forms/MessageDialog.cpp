@@ -1,0 +1,133 @@
+#include "forms/MessageDialog.h"
+
+#include "controls/PictureControl.h"
+#include "forms/SkinnedWindow.h"
+
+#include <QCoreApplication>
+#include <QLabel>
+#include <QPointer>
+
+TError1Form* Error1Form = nullptr;
+
+const QString TError1Form::kDefaultTitle = QStringLiteral("error");
+const QString TError1Form::kDefaultText = QStringLiteral("missing information!");
+
+namespace {
+
+constexpr Qt::WindowFlags kBoxFlags = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                                      Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint;
+
+std::function<void(const QString&, const QString&)>& testShow() {
+    static std::function<void(const QString&, const QString&)> show;
+    return show;
+}
+
+// The box ShowMessageDialog had to make itself; it goes before the application does.
+QPointer<TError1Form>& ownForm() {
+    static QPointer<TError1Form> form;
+    return form;
+}
+
+void dropOwnForm() {
+    delete ownForm().data();
+}
+
+QString orDefault(const QString& value, const QString& fallback) {
+    return value.isEmpty() ? fallback : value;
+}
+
+} // namespace
+
+TError1Form::TError1Form(QWidget* parent) : QDialog(parent, kBoxFlags) {
+    using namespace vitrinex;
+    if (!Error1Form) Error1Form = this;
+
+    setUpSkinnedWindow(this, QStringLiteral("Error1Form"), kDefaultTitle, QSize(250, 150));
+    setModal(true);
+    buttons_ = new PictureButtons(this);
+
+    JPEGImage1 = addBackground(this, QStringLiteral("JPEGImage1"), QStringLiteral("oldbg.jpg"));
+
+    LabelStyle style;
+    style.pointSize = 10;
+    style.bold = true;
+    style.color = kSkinWhite;
+    // Top-aligned so that a text too long for the label loses its end, not its beginning.
+    style.alignment = Qt::AlignHCenter | Qt::AlignTop;
+    style.wordWrap = true;
+    Label1 = addLabel(this, QStringLiteral("Label1"), kDefaultText, QRect(30, 20, 189, 69), style);
+
+    OKJPG =
+        addPictureButton(this, *buttons_, QStringLiteral("OKJPG"), QStringLiteral("okoff.jpg"),
+                         SkinList::ImageList2, 10, QPoint(87, 100), QStringLiteral("click to close window"));
+    buttons_->setAction(OKJPG, [this] { OKJPGMouseUp(); });
+
+    buttons_->attachBackground(JPEGImage1);
+    buttons_->attachBackground(Label1);
+}
+
+TError1Form::~TError1Form() {
+    if (Error1Form == this) Error1Form = nullptr;
+}
+
+void TError1Form::setMessage(const QString& title, const QString& text) {
+    setWindowTitle(orDefault(title, kDefaultTitle));
+    Label1->setText(orDefault(text, kDefaultText));
+}
+
+void TError1Form::resetMessage() {
+    setMessage({}, {});
+}
+
+QString TError1Form::text() const {
+    return Label1->text();
+}
+
+void TError1Form::OKJPGMouseUp() {
+    resetMessage();
+    close();
+}
+
+void TError1Form::done(int result) {
+    resetMessage();
+    QDialog::done(result);
+}
+
+void TError1Form::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    vitrinex::centerOnScreen(this);
+}
+
+void ShowMessageDialog(const QString& title, const QString& text) {
+    const QString shownTitle = orDefault(title, TError1Form::kDefaultTitle);
+    const QString shownText = orDefault(text, TError1Form::kDefaultText);
+    if (testShow()) {
+        testShow()(shownTitle, shownText);
+        return;
+    }
+
+    if (!Error1Form) {
+        static const bool registered = (qAddPostRoutine(dropOwnForm), true);
+        Q_UNUSED(registered);
+        ownForm() = new TError1Form;
+    }
+    if (Error1Form->isVisible()) {
+        // A message raised while the box is still open (a timer of a non-modal window, say) gets a box
+        // of its own instead of overwriting the one on screen.
+        TError1Form extra;
+        extra.setMessage(shownTitle, shownText);
+        extra.exec();
+        return;
+    }
+    QPointer<TError1Form> form = Error1Form;
+    form->setMessage(shownTitle, shownText);
+    form->exec();
+}
+
+namespace vitrinex {
+
+void setMessageDialogForTesting(std::function<void(const QString& title, const QString& text)> show) {
+    testShow() = std::move(show);
+}
+
+} // namespace vitrinex

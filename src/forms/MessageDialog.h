@@ -1,0 +1,62 @@
+#pragma once
+// TError1Form, the program's only message box: a title, a text and one OK button, always shown modally.
+// Between two uses it holds the default title and text again.
+
+#include "controls/PictureButtons.h"
+
+#include <QDialog>
+#include <QString>
+
+#include <functional>
+
+class QLabel;
+class TJPEGImage;
+
+class TError1Form : public QDialog {
+    Q_OBJECT
+public:
+    static const QString kDefaultTitle; // "error"
+    static const QString kDefaultText;  // "missing information!"
+
+    explicit TError1Form(QWidget* parent = nullptr);
+    ~TError1Form() override;
+
+    // Caption and label text; a null or empty value gives its default.
+    void setMessage(const QString& title, const QString& text);
+    void resetMessage();
+    QString title() const { return windowTitle(); }
+    QString text() const;
+
+    // OK, left button released: back to the defaults, then closed.
+    void OKJPGMouseUp();
+
+    TJPEGImage* JPEGImage1 = nullptr;
+    QLabel* Label1 = nullptr;
+    TJPEGImage* OKJPG = nullptr;
+
+    vitrinex::PictureButtons& pictureButtons() { return *buttons_; }
+
+    // However the window closes (OK, close box, Escape), the next use starts from the defaults.
+    void done(int result) override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    vitrinex::PictureButtons* buttons_ = nullptr;
+};
+
+// The window the program created, or the one ShowMessageDialog made on first use.
+extern TError1Form* Error1Form;
+
+// Shows `text` under `title` modally and returns when the user has closed the box. A null or empty
+// title gives "error", a null or empty text "missing information!".
+void ShowMessageDialog(const QString& title = {}, const QString& text = {});
+
+namespace vitrinex {
+
+// Tests: messages go to `show` (with the defaults already applied) instead of a window; an empty
+// function restores the window.
+void setMessageDialogForTesting(std::function<void(const QString& title, const QString& text)> show);
+
+} // namespace vitrinex

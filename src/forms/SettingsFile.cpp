@@ -1,0 +1,83 @@
+#include "forms/SettingsFile.h"
+
+#include "collection/InOutError.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <cerrno>
+#include <unistd.h>
+
+namespace vitrinex {
+
+namespace {
+
+// The errno of the step that just failed; a step that failed without one counts as `fallback`.
+[[noreturn]] void failWithErrno(int savedErrno, int fallbackCode) {
+    if (savedErrno != 0) throw EInOutError::fromErrno(savedErrno);
+    throw EInOutError::fromCode(fallbackCode);
+}
+
+} // namespace
+
+QString settingsPathIn(const QString& folder) {
+    return QDir(folder).filePath(QLatin1String(kSettingsFileName));
+}
+
+bool readSoundsSetting(const QString& folder) {
+    const QString path = settingsPathIn(folder);
+    {
+        QFile file(path);
+        // A directory opens on some systems; it is no settings file either way.
+        if (!QFileInfo(path).isDir() && file.open(QIODevice::ReadOnly)) {
+            // The first line is "1" exactly when the file starts with "1" followed by a line end
+            // (CR or LF) or the end of the file, so two bytes decide it however long the file is.
+            char head[2] = {};
+            const qint64 got = file.read(head, sizeof head);
+            if (got >= 0) {
+                if (got == 0 || head[0] != '1') return false;
+                return got == 1 || head[1] == '\n' || head[1] == '\r';
+            }
+        }
+    }
+    // Missing or unreadable: start afresh with sounds on.
+    try {
+        writeSoundsSetting(path, true);
+    } catch (const EInOutError&) {
+        // Nothing to report at start-up; the file is tried again at the end.
+    }
+    return true;
+}
+
+void writeSoundsSetting(const QString& path, bool soundsOn) {
+    const QByteArray line = soundsOn ? QByteArrayLiteral("1\r\n") : QByteArrayLiteral("0\r\n");
+    const QByteArray native = QFile::encodeName(path);
+
+    // Replacing by rename would get past a write-protected file; the old runtime refused it.
+    errno = 0;
+    if (QFileInfo::exists(path) && ::access(native.constData(), W_OK) != 0)
+        failWithErrno(errno, kAccessDenied);
+
+    QSaveFile file(path);
+    errno = 0;
+    // Unbuffered, so that a failing write shows at once instead of at a later flush.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) failWithErrno(errno, kAccessDenied);
+    errno = 0;
+    if (file.write(line) != line.size()) {
+        const int e = errno;
+        file.cancelWriting();
+        failWithErrno(e, kDiskFull);
+    }
+    errno = 0;
+    if (!file.flush()) {
+        const int e = errno;
+        file.cancelWriting();
+        failWithErrno(e, kDiskFull);
+    }
+    errno = 0;
+    if (!file.commit()) failWithErrno(errno, kDiskFull);
+}
+
+} // namespace vitrinex

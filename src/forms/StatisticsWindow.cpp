@@ -1,0 +1,212 @@
+#include "forms/StatisticsWindow.h"
+
+#include "collection/OpenCollection.h"
+#include "collection/Win1252.h"
+#include "controls/PictureControl.h"
+#include "forms/SkinnedWindow.h"
+#include "sound/Sound.h"
+
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QPalette>
+#include <QShowEvent>
+
+#include <algorithm>
+
+using namespace vitrinex;
+
+TStatsForm* StatsForm = nullptr;
+
+namespace {
+
+constexpr QSize kClientSize{378, 337};
+constexpr int kLineHeight = 18;
+constexpr int kListLeft = 99;
+constexpr int kListWidth = 240;
+constexpr int kListHeight = 22;
+constexpr int kGap = 2; // between a caption and its value
+constexpr int kMinAmountPointSize = 7;
+
+} // namespace
+
+TStatsForm::TStatsForm(QWidget* parent) : QWidget(parent, Qt::Window), buttons_(this) {
+    if (!StatsForm) StatsForm = this;
+    FormCreate();
+}
+
+TStatsForm::~TStatsForm() {
+    if (StatsForm == this) StatsForm = nullptr;
+}
+
+void TStatsForm::FormCreate() {
+    setUpSkinnedWindow(this, QStringLiteral("StatsForm"), QStringLiteral("collection stats"), kClientSize);
+    // A title bar with minimize and close only: the window has a fixed size.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+
+    JPEGImage1 = addBackground(this, QStringLiteral("JPEGImage1"), QStringLiteral("statsbg.jpg"));
+
+    LabelStyle titleStyle;
+    titleStyle.pointSize = 12;
+    titleStyle.alignment = Qt::AlignHCenter | Qt::AlignTop;
+    titleStyle.wordWrap = true;
+    TitleLBL = addLabel(this, QStringLiteral("TitleLBL"), QString(), QRect(32, 24, 314, 84), titleStyle);
+
+    LabelStyle valueStyle; // white, 10
+    // Centred on the caption's line, so that an amount set smaller still reads on the same line.
+    valueStyle.alignment = Qt::AlignLeft | Qt::AlignVCenter;
+    CollValueLBL = addLabel(this, QStringLiteral("CollValueLBL"), QString(), QRect(141, 112, 1, kLineHeight),
+                            valueStyle);
+    NetChangeLBL = addLabel(this, QStringLiteral("NetChangeLBL"), QString(),
+                            QRect(281, 112, kClientSize.width() - 281 - 4, kLineHeight), valueStyle);
+    UpdatedFigsLBL = addLabel(this, QStringLiteral("UpdatedFigsLBL"), QString(),
+                              QRect(218, 134, kClientSize.width() - 218 - 4, kLineHeight), valueStyle);
+
+    Label1 = addCaption("Label1", QStringLiteral("collection value:"), 141 - kGap, 112);
+    Label2 = addCaption("Label2", QStringLiteral("net change:"), 281 - kGap, 112);
+    Label7 = addCaption("Label7", QStringLiteral("items updated:"), 218 - kGap, 134);
+    // The collection value has the room up to the net change caption.
+    CollValueLBL->setFixedWidth(std::max(1, Label2->x() - kGap - 141));
+
+    const int tops[] = {160, 187, 214, 241};
+    const int captionTop = (kListHeight - kLineHeight) / 2;
+    Label3 = addCaption("Label3", QStringLiteral("high item:"), kListLeft - kGap - 1, tops[0] + captionTop);
+    Label4 = addCaption("Label4", QStringLiteral("low item:"), kListLeft - kGap - 1, tops[1] + captionTop);
+    Label5 = addCaption("Label5", QStringLiteral("hot item:"), kListLeft - kGap - 1, tops[2] + captionTop);
+    Label6 = addCaption("Label6", QStringLiteral("cold item:"), kListLeft - kGap - 1, tops[3] + captionTop);
+    HighFigLBL = addEntryList("HighFigLBL", kSkinWhite, tops[0]);
+    LowFigLBL = addEntryList("LowFigLBL", kSkinWhite, tops[1]);
+    HotLBL = addEntryList("HotLBL", kSkinRed, tops[2]);
+    ColdLBL = addEntryList("ColdLBL", kSkinAqua, tops[3]);
+
+    OKJPG =
+        addPictureButton(this, buttons_, QStringLiteral("OKJPG"), QStringLiteral("okoff.jpg"),
+                         SkinList::ImageList2, 10, QPoint(152, 282), QStringLiteral("click to close window"));
+    buttons_.setAction(OKJPG, [this] { OKJPGMouseUp(); });
+
+    buttons_.attachBackground(JPEGImage1);
+    for (QWidget* w : std::initializer_list<QWidget*>{TitleLBL, Label1, Label2, Label3, Label4, Label5,
+                                                      Label6, Label7, CollValueLBL, NetChangeLBL,
+                                                      UpdatedFigsLBL, HighFigLBL, LowFigLBL, HotLBL, ColdLBL})
+        buttons_.attachBackground(w);
+}
+
+QLabel* TStatsForm::addCaption(const char* objectName, const QString& text, int rightEdge, int top) {
+    LabelStyle style;
+    style.color = kSkinGreen;
+    style.alignment = Qt::AlignRight | Qt::AlignVCenter;
+    // Wide enough for the caption in whatever face the skin font resolves to.
+    const int width = QFontMetrics(skinFont(style.pointSize)).horizontalAdvance(text) + 4;
+    return addLabel(this, QString::fromLatin1(objectName), text,
+                    QRect(rightEdge - width + 1, top, width, kLineHeight), style);
+}
+
+QComboBox* TStatsForm::addEntryList(const char* objectName, const QColor& textColor, int top) {
+    auto* list = new QComboBox(this);
+    list->setObjectName(QString::fromLatin1(objectName));
+    list->setEditable(false);
+    list->setFont(skinFont(9));
+    QPalette palette = list->palette();
+    for (auto role : {QPalette::Base, QPalette::Window, QPalette::Button})
+        palette.setColor(role, Qt::black);
+    for (auto role : {QPalette::Text, QPalette::WindowText, QPalette::ButtonText, QPalette::HighlightedText})
+        palette.setColor(role, textColor);
+    palette.setColor(QPalette::Highlight, QColor(0x40, 0x40, 0x40));
+    list->setPalette(palette);
+    list->view()->setPalette(palette);
+    list->setGeometry(kListLeft, top, kListWidth, kListHeight);
+    return list;
+}
+
+void TStatsForm::setAmountText(QLabel* label, const QString& text) {
+    label->setText(text);
+    // A full-precision amount can be wider than its place; a smaller face keeps every digit readable
+    // instead of cutting the number short. The whole text also shows as the label's tip.
+    QFont font = skinFont(10);
+    while (font.pointSize() > kMinAmountPointSize &&
+           QFontMetrics(font).horizontalAdvance(text) > label->width())
+        font.setPointSize(font.pointSize() - 1);
+    label->setFont(font);
+    label->setToolTip(text);
+}
+
+void TStatsForm::fill(QComboBox* list, const std::vector<std::string>& entries) {
+    QStringList texts;
+    texts.reserve(static_cast<qsizetype>(entries.size()));
+    for (const std::string& entry : entries)
+        texts.append(toQString(entry));
+    list->clear();
+    list->addItems(texts);
+    list->setCurrentIndex(texts.isEmpty() ? -1 : 0);
+}
+
+void TStatsForm::showCollection(const OpenCollection& collection) {
+    setTitleFrom(collection);
+    fillListsFrom(collection);
+    setTotalsFrom(collection);
+    hideUpdatedCount();
+}
+
+void TStatsForm::setTitleFrom(const OpenCollection& collection) {
+    TitleLBL->setText(toQString(collection.statsTitle()));
+}
+
+void TStatsForm::setTotalsFrom(const OpenCollection& collection) {
+    setAmountText(CollValueLBL, toQString(collection.valueText()));
+    setAmountText(NetChangeLBL, toQString(collection.netChangeText()));
+}
+
+void TStatsForm::fillListsFrom(const OpenCollection& collection) {
+    fill(HighFigLBL, collection.HighList);
+    fill(LowFigLBL, collection.LowList);
+    fill(HotLBL, collection.HotList);
+    fill(ColdLBL, collection.ColdList);
+}
+
+void TStatsForm::clearLists() {
+    for (QComboBox* list : {HighFigLBL, LowFigLBL, HotLBL, ColdLBL})
+        list->clear();
+}
+
+void TStatsForm::showUpdatedCount(const OpenCollection& collection) {
+    UpdatedFigsLBL->setText(QString::number(collection.UpdatedCount) + QLatin1Char('/') +
+                            QString::number(collection.ItemCount));
+    UpdatedFigsLBL->setVisible(true);
+    Label7->setVisible(true);
+}
+
+void TStatsForm::hideUpdatedCount() {
+    UpdatedFigsLBL->setVisible(false);
+    Label7->setVisible(false);
+}
+
+void TStatsForm::collectionstats1Click(const OpenCollection& collection) {
+    setTotalsFrom(collection);
+    hideUpdatedCount();
+    // The lists mirror the collection's entry lists, which adding an item extends.
+    fillListsFrom(collection);
+    Play(QString::fromLatin1(kSoundClick));
+    if (isMinimized())
+        showNormal();
+    else
+        show();
+    raise();
+    activateWindow();
+}
+
+void TStatsForm::OKJPGMouseUp() {
+    UpdatedFigsLBL->setVisible(true);
+    Label7->setVisible(true);
+    if (OnClosedAfterUpdate) OnClosedAfterUpdate();
+    close();
+}
+
+void TStatsForm::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!placed_ && !event->spontaneous()) {
+        placed_ = true;
+        centerOnScreen(this);
+    }
+}

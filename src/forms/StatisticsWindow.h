@@ -1,0 +1,90 @@
+#pragma once
+// TStatsForm, the statistics window: the open collection's value, net change, its highest, lowest, most risen
+// and most fallen items (every item that ties), and after a catalog update how many items changed.
+// It computes nothing itself; the main window and the catalog update fill it from the open collection.
+
+#include "controls/PictureButtons.h"
+
+#include <QWidget>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+class QComboBox;
+class QLabel;
+class TJPEGImage;
+
+namespace vitrinex {
+class OpenCollection;
+}
+
+class TStatsForm : public QWidget {
+    Q_OBJECT
+public:
+    explicit TStatsForm(QWidget* parent = nullptr);
+    ~TStatsForm() override;
+
+    // A collection was opened or read back: the title, value and net change texts, the four lists
+    // refilled, and the updated-items count hidden.
+    void showCollection(const vitrinex::OpenCollection& collection);
+    // "brand - name - year".
+    void setTitleFrom(const vitrinex::OpenCollection& collection);
+    // "$" + total value and "$" + total net change.
+    void setTotalsFrom(const vitrinex::OpenCollection& collection);
+    // The high, low, hot and cold lists as the collection holds them now; each shows its first entry,
+    // an empty one shows nothing.
+    void fillListsFrom(const vitrinex::OpenCollection& collection);
+    // The collection was closed.
+    void clearLists();
+    // After a catalog update: "updated/items" (for instance 12/340), made visible with its caption.
+    void showUpdatedCount(const vitrinex::OpenCollection& collection);
+    void hideUpdatedCount();
+
+    // The main window's "stats" command: fresh texts and lists, the updated-items count hidden, the
+    // click sound, then the window shown (not modally).
+    void collectionstats1Click(const vitrinex::OpenCollection& collection);
+
+    // OK released (left button): the updated-items count comes back for the next showing,
+    // OnClosedAfterUpdate runs, and the window closes.
+    void OKJPGMouseUp();
+
+    // Runs when OK closes the window, before it closes; the update window uses it to refresh the main
+    // window's item details after an update.
+    std::function<void()> OnClosedAfterUpdate;
+
+    vitrinex::PictureButtons& pictureButtons() { return buttons_; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void FormCreate();
+    QLabel* addCaption(const char* objectName, const QString& text, int rightEdge, int top);
+    QComboBox* addEntryList(const char* objectName, const QColor& textColor, int top);
+    void setAmountText(QLabel* label, const QString& text);
+    static void fill(QComboBox* list, const std::vector<std::string>& entries);
+
+    vitrinex::PictureButtons buttons_;
+    TJPEGImage* JPEGImage1 = nullptr;
+    QLabel* TitleLBL = nullptr;
+    QLabel* Label1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* Label3 = nullptr;
+    QLabel* Label4 = nullptr;
+    QLabel* Label5 = nullptr;
+    QLabel* Label6 = nullptr;
+    QLabel* Label7 = nullptr;
+    QLabel* CollValueLBL = nullptr;
+    QLabel* NetChangeLBL = nullptr;
+    QLabel* UpdatedFigsLBL = nullptr;
+    QComboBox* HighFigLBL = nullptr;
+    QComboBox* LowFigLBL = nullptr;
+    QComboBox* HotLBL = nullptr;
+    QComboBox* ColdLBL = nullptr;
+    TJPEGImage* OKJPG = nullptr;
+    bool placed_ = false;
+};
+
+// The program's one statistics window: set by the first TStatsForm created, cleared when it goes.
+extern TStatsForm* StatsForm;

@@ -1,0 +1,84 @@
+#pragma once
+// TPreviousInstance: one running copy per user and program name. The first copy listens on a local
+// socket named after the application's default title; a later copy finds it there, asks it to bring its
+// window forward and ends.
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+
+#include <memory>
+
+class QLocalServer;
+class QLocalSocket;
+class QWidget;
+
+namespace vitrinex {
+
+// The default application title for a program file: its name without the folder (either slash),
+// cut at the first dot, every character after the first in lower case ("C:\APPS\VITRINEX.EXE" -> "Vitrinex").
+QString defaultApplicationTitle(const QString& programFilePath);
+
+// The application's title: the default title of the running program file until someone sets it.
+QString applicationTitle();
+void setApplicationTitle(const QString& title);
+
+// The per-user name of the guard for a title: the title, a dash and the user's id.
+QString instanceGuardName(const QString& title);
+
+// Asks the application to end: the main message loop ends as soon as it runs, so whatever start-up
+// code follows the request still runs to its end.
+void requestApplicationTermination();
+bool applicationTerminationRequested();
+
+} // namespace vitrinex
+
+class TPreviousInstance : public QObject {
+    Q_OBJECT
+public:
+    // Guards the application's title as it is now (the default title at program start).
+    explicit TPreviousInstance(QObject* parent = nullptr);
+    explicit TPreviousInstance(const QString& title, QObject* parent = nullptr);
+    ~TPreviousInstance() override;
+
+    // The first guard made in this process that still lives, or nullptr.
+    static TPreviousInstance* instance();
+
+    // True when another copy already held the guard when this one was made.
+    bool isPreviousInstance() const { return previous_; }
+    // True while this copy holds the guard and answers later copies.
+    bool isGuarding() const;
+    QString title() const { return title_; }
+    // Where the local socket lives (full path, or a bare name in the temporary folder).
+    QString serverPath() const { return serverPath_; }
+
+    // The window standing for this copy when a request names the application's title.
+    void setMainWindow(QWidget* window);
+    QWidget* mainWindow() const { return mainWindow_; }
+
+    // Asks the copy that holds the guard to bring forward its window with that title. True when it
+    // answered that it found one; false when nobody answered in time or no window matched.
+    bool askToShowWindow(const QString& title, int timeoutMs = 2000) const;
+
+    // The window this copy brings forward for a request naming `title`: a visible top-level window with
+    // that title, else the main window when `title` is the application's title, else a hidden one.
+    QWidget* findWindow(const QString& title) const;
+    // Restores a minimized window, otherwise raises and activates it. Returns true when it restored.
+    static bool bringForward(QWidget* window);
+
+signals:
+    // A later copy asked for `title`; `window` is what was brought forward (nullptr when none matched).
+    void windowRequested(const QString& title, QWidget* window, bool restored);
+
+private:
+    void startGuard();
+    void acceptConnections();
+    void readRequest(QLocalSocket* socket);
+
+    QString title_;
+    QString serverPath_;
+    bool previous_ = false;
+    std::unique_ptr<QLocalServer> server_;
+    QPointer<QWidget> mainWindow_;
+};

@@ -1,0 +1,1169 @@
+// Route simulated mouse events through the window, as real ones are: the pressed widget keeps the mouse,
+// and a right button press makes a context-menu event.
+#define QTEST_QPA_MOUSE_HANDLING
+
+#include "forms/MainWindow.h"
+
+#include "CollectionFixtures.h"
+#include "collection/OpenCollection.h"
+#include "controls/BitmapScrollBar.h"
+#include "controls/MaskedEditField.h"
+#include "controls/PictureControl.h"
+#include "controls/WebPageOpener.h"
+#include "forms/AboutDialog.h"
+#include "forms/CollectionInfoDialog.h"
+#include "forms/ErrorReport.h"
+#include "forms/ExitDialog.h"
+#include "forms/MessageDialog.h"
+#include "platform/FileDialogs.h"
+#include "platform/HelpViewer.h"
+#include "platform/PlatformSound.h"
+#include "sound/Sound.h"
+
+#include "WindowTestSupport.h"
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPointer>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+#include <functional>
+#include <memory>
+
+using namespace vitrinex;
+using ItemWindow = TMainForm::ItemWindow;
+
+using namespace windowtest;
+
+namespace {
+
+const QString kHelpNotFoundText =
+    QStringLiteral("the help file was not found. please reinstall Vitrinex 1.4.");
+
+void writeAll(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(f.write(bytes), bytes.size());
+}
+
+// A collection file holding `items`, written by the collection code itself.
+void writeCollection(const QString& path, const std::vector<NewItemValues>& items,
+                     const std::string& name = "Heroes") {
+    OpenCollection c;
+    c.CreateCollection(QFile::encodeName(path).toStdString(), name, "Kenner", "1985-1990");
+    for (const NewItemValues& v : items)
+        QVERIFY(!c.InsertNewItem(v).has_value());
+    c.SaveCollection();
+}
+
+NewItemValues itemWithComments(const std::string& name, const std::string& comments) {
+    NewItemValues v = fixtures::item(name);
+    v.Comments = comments;
+    return v;
+}
+
+std::vector<NewItemValues> numberedItems(int count) {
+    std::vector<NewItemValues> items;
+    for (int i = 1; i <= count; ++i)
+        items.push_back(fixtures::item(QStringLiteral("Figure %1").arg(i, 2, 10, QChar('0')).toStdString()));
+    return items;
+}
+
+// Runs `trigger`, which ends up in `dialog`'s modal loop; once the dialog is on screen, `whileOpen`
+// runs inside that loop. A dialog still open three seconds later is rejected, so a broken test fails
+// instead of hanging. Answers whether the dialog was seen open.
+bool throughModal(QDialog* dialog, const std::function<void()>& trigger,
+                  const std::function<void()>& whileOpen) {
+    bool seen = false;
+    QObject guard; // nothing fires after this call has returned
+    std::function<void(int)> poll;
+    poll = [&](int triesLeft) {
+        if (dialog->isVisible()) {
+            seen = true;
+            whileOpen();
+            QTimer::singleShot(3000, &guard, [dialog] {
+                if (dialog->isVisible()) dialog->reject();
+            });
+        } else if (triesLeft > 0) {
+            QTimer::singleShot(10, &guard, [&poll, triesLeft] { poll(triesLeft - 1); });
+        }
+    };
+    QTimer::singleShot(0, &guard, [&poll] { poll(300); });
+    trigger();
+    return seen;
+}
+
+int topRow(const QListWidget* list) {
+    const QModelIndex index = list->indexAt(QPoint(1, 1));
+    return index.isValid() ? index.row() : -1;
+}
+
+QStringList entries(const QListWidget* list) {
+    QStringList out;
+    for (int i = 0; i < list->count(); ++i)
+        out << list->item(i)->text();
+    return out;
+}
+
+} // namespace
+
+class TestMainForm : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    // Comments
+    void wrapsComments_data();
+    void wrapsComments();
+    void commentBarMaximumFollowsEntries();
+
+    // States, captions, menu and buttons
+    void startsWithNoCollection();
+    void openEmptyCollectionShowsZeroTotal();
+    void openCollectionShowsTotalsAndEnablesItemCommands();
+    void newCollectionFromButtonShowsNameOnlyCaption();
+    void cancelledDialogsDoNothing();
+    void disabledMenuItemsIgnoreTheirShortcuts();
+    void selectingShowsTheItem();
+
+    // The item list and its scroll bar
+    void scrollBarMovesTheList();
+    void releaseOnLastLinePutsBarAtMaximum();
+    void commentBarScrollsTheComments();
+
+    // Keys and buttons that need a selection or items
+    void enterInListWorksTheEditButton();
+    void doubleClickEditsTheItem();
+    void deleteKeyNeedsASelection();
+    void editAndDeleteButtonsNeedASelection();
+    void printAndUpdateNeedItems();
+    void itemCommandsPlayTheClickFirst();
+
+    // Menu, logo, cursor
+    void rightClickOpensTheMenu();
+    void logoClickOpensAboutWithClickSound();
+    void cursorOverTheLogoIsTheHelpCursor();
+
+    // Opening and closing
+    void openFromButtonOfMissingFile();
+    void damagedFileLeavesNoCollectionOpen();
+    void closeWritesTheFileAndResetsTheWindow();
+    void failedCloseKeepsTheCollectionOpen();
+
+    // Settings file
+    void missingSettingsTurnSoundsOnAndRecreateTheFile();
+    void settingsOtherThanOneTurnSoundsOff_data();
+    void settingsOtherThanOneTurnSoundsOff();
+    void destructionWritesTheSoundSwitch();
+
+    // Help, web links, exit
+    void helpWithoutHelpFile();
+    void helpButtonUsesTheProgramFolder();
+    void webLinksReportARefusingBrowser();
+    void exitPlaysClickShowsDialogAndSavesWhenCancelled();
+
+private:
+    void createMain();
+    void destroyMain();
+    void openFile(const QString& path);
+    QString dataPath(const QString& name) const { return dataDir_->filePath(name); }
+    // Opens the right-click menu and chooses `item`, through `submenu` when it sits in one.
+    void chooseFromMenu(QMenu* submenu, QAction* item);
+
+    RecordingSoundService sounds_;
+    std::unique_ptr<QTemporaryDir> programDir_;
+    std::unique_ptr<QTemporaryDir> dataDir_;
+    QPointer<TMainForm> main_;
+    QString answer_; // what the user picks in the open or save dialog
+    QList<FileDialogRequest> requests_;
+    QStringList messages_; // "title|text" of the message dialog
+    QStringList errors_;   // the default error report
+    QList<ItemWindow> opened_;
+    QList<qsizetype> soundsAtOpen_; // how many sounds had played when each item window opened
+    QStringList urls_;
+};
+
+void TestMainForm::initTestCase() {
+    Sounds::setServiceForTesting(&sounds_);
+}
+
+void TestMainForm::init() {
+    programDir_ = std::make_unique<QTemporaryDir>();
+    dataDir_ = std::make_unique<QTemporaryDir>();
+    QVERIFY(programDir_->isValid() && dataDir_->isValid());
+    TMainForm::setProgramFolderForTesting(programDir_->path());
+    answer_.clear();
+    requests_.clear();
+    messages_.clear();
+    errors_.clear();
+    opened_.clear();
+    soundsAtOpen_.clear();
+    urls_.clear();
+    FileDialogs::setAnswerForTesting([this](const FileDialogRequest& r) {
+        requests_ << r;
+        return answer_;
+    });
+    setMessageDialogForTesting(
+        [this](const QString& title, const QString& text) { messages_ << title + "|" + text; });
+    setErrorReportForTesting([this](const QString& message) { errors_ << message; });
+    createMain();
+}
+
+void TestMainForm::cleanup() {
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* menu = qobject_cast<QMenu*>(w); menu && menu->isVisible()) menu->close();
+    destroyMain();
+    FileDialogs::setAnswerForTesting({});
+    setMessageDialogForTesting({});
+    setErrorReportForTesting({});
+    TGoToWeb::setUrlOpener({});
+    // Leave the temporary folder before it goes, so that a test that removed it cannot break the next.
+    programDir_.reset();
+    dataDir_.reset();
+}
+
+void TestMainForm::createMain() {
+    main_ = new TMainForm;
+    new TNewUForm(main_);
+    new TAboutForm(main_);
+    new TExitForm(main_);
+    for (ItemWindow w : {ItemWindow::AddItem, ItemWindow::EditItem, ItemWindow::DeleteItem, ItemWindow::Find,
+                         ItemWindow::Print, ItemWindow::Update, ItemWindow::Backup, ItemWindow::ExportText})
+        main_->setItemWindow(w, [this, w] {
+            opened_ << w;
+            soundsAtOpen_ << sounds_.names().size();
+        });
+    main_->show();
+    main_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(main_));
+    sounds_.clear();
+}
+
+void TestMainForm::destroyMain() {
+    delete main_.data();
+    QVERIFY(main_.isNull());
+    QVERIFY(MainForm == nullptr);
+    QVERIFY(NewUForm == nullptr);
+}
+
+void TestMainForm::openFile(const QString& path) {
+    answer_ = path;
+    click(main_->OpenJPG);
+    QVERIFY2(main_->Collection.CollectionOpen, qPrintable(errors_.join(", ") + messages_.join(", ")));
+}
+
+void TestMainForm::chooseFromMenu(QMenu* submenu, QAction* item) {
+    click(main_->MainJPG, Qt::RightButton, QPoint(250, 150));
+    QTRY_VERIFY(main_->PopupMenu1->isVisible());
+    QMenu* menu = main_->PopupMenu1;
+    if (submenu) {
+        click(menu, Qt::LeftButton, menu->actionGeometry(submenu->menuAction()).center());
+        QTRY_VERIFY(submenu->isVisible());
+        menu = submenu;
+    }
+    click(menu, Qt::LeftButton, menu->actionGeometry(item).center());
+    QTRY_VERIFY(!main_->PopupMenu1->isVisible());
+}
+
+// --- comments -----------------------------------------------------------------------------------------
+
+void TestMainForm::wrapsComments_data() {
+    QTest::addColumn<QString>("comments");
+    QTest::addColumn<QStringList>("expected");
+
+    const QString letters45 = QString(45, QChar('x'));
+    QTest::newRow("nine characters, one blank") << "mint card" << QStringList{"mint card"};
+    QTest::newRow("exactly thirty") << QString(30, QChar('a')) << QStringList{QString(30, QChar('a'))};
+    QTest::newRow("45 letters without blanks")
+        << letters45 << QStringList{QString(30, QChar('x')), QString(15, QChar('x'))};
+    // Positions counted from 1: the blank at 30 ends the first entry, and the line goes on after it.
+    const QString blankAt30 = QString(29, QChar('a')) + " " + QString(10, QChar('b'));
+    QTest::newRow("blank exactly at position 30")
+        << blankAt30 << QStringList{QString(29, QChar('a')) + " ", QString(10, QChar('b'))};
+    // A blank at 31 is outside the first thirty: cut at 30, the blank starts the next entry.
+    const QString blankAt31 = QString(30, QChar('a')) + " " + QString(5, QChar('b'));
+    QTest::newRow("blank at position 31") << blankAt31 << QStringList{QString(30, QChar('a')), " bbbbb"};
+    const QString blankAt1 = " " + QString(40, QChar('c'));
+    QTest::newRow("blank only at position 1")
+        << blankAt1 << QStringList{" " + QString(29, QChar('c')), QString(11, QChar('c'))};
+    const QString twoBlanks =
+        QString(10, QChar('a')) + " " + QString(10, QChar('b')) + " " + QString(15, QChar('c'));
+    QTest::newRow("last of several blanks")
+        << twoBlanks
+        << QStringList{QString(10, QChar('a')) + " " + QString(10, QChar('b')) + " ",
+                       QString(15, QChar('c'))};
+    QTest::newRow("long line cut twice")
+        << QString(75, QChar('z'))
+        << QStringList{QString(30, QChar('z')), QString(30, QChar('z')), QString(15, QChar('z'))};
+    QTest::newRow("trailing CR LF adds nothing") << "mint\r\n" << QStringList{"mint"};
+    QTest::newRow("two CR LF in a row add an empty entry")
+        << "mint\r\n\r\nboxed" << QStringList{"mint", "", "boxed"};
+    QTest::newRow("each line wrapped on its own")
+        << "short\r\n" + letters45 << QStringList{"short", QString(30, QChar('x')), QString(15, QChar('x'))};
+    QTest::newRow("lone CR stays in the line") << "a\rb" << QStringList{"a\rb"};
+    QTest::newRow("empty") << "" << QStringList{};
+}
+
+void TestMainForm::wrapsComments() {
+    QFETCH(QString, comments);
+    QFETCH(QStringList, expected);
+    QCOMPARE(WrapComments(comments), expected);
+}
+
+void TestMainForm::commentBarMaximumFollowsEntries() {
+    const QString path = dataPath("comments.fcd");
+    writeCollection(path, {itemWithComments("Four", "1\r\n2\r\n3\r\n4"),
+                           itemWithComments("Five", "1\r\n2\r\n3\r\n4\r\n5"),
+                           itemWithComments("Nine", "1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n9"),
+                           itemWithComments("None", "")});
+    openFile(path);
+    const QStringList names = entries(main_->ListBox2);
+    QCOMPARE(names, (QStringList{"Five", "Four", "Nine", "None"}));
+
+    struct Case {
+        int row, count, max;
+    };
+    for (const Case& c : {Case{1, 4, 1}, Case{0, 5, 2}, Case{2, 9, 6}, Case{3, 0, 1}, Case{1, 4, 1}}) {
+        click(main_->ListBox2->viewport(), Qt::LeftButton,
+              main_->ListBox2->visualItemRect(main_->ListBox2->item(c.row)).center());
+        QCOMPARE(main_->CommentsLBL->count(), c.count);
+        QCOMPARE(main_->BMPScrollBar2->max(), c.max);
+    }
+}
+
+// --- states, captions, menu and buttons -----------------------------------------------------------------
+
+void TestMainForm::startsWithNoCollection() {
+    TMainForm& m = *main_;
+    QCOMPARE(m.windowTitle(), QString("Vitrinex 1.4"));
+    QCOMPARE(m.size(), QSize(501, 399));
+    QVERIFY(m.newcollection1->isEnabled());
+    QVERIFY(m.opencollection1->isEnabled());
+    for (QAction* a :
+         {m.closecollection1, m.additem1, m.edititem1, m.deleteitem1, m.editcollectioninfo1, m.find1,
+          m.collectionstats1, m.printcollection1, m.updatecollection1, m.createbackup1, m.exportastext1})
+        QVERIFY2(!a->isEnabled(), qPrintable(a->objectName()));
+    for (QAction* a : {m.sounds1, m.help1, m.about1, m.QuilloryHomePage1, m.VitrinexHomePage1,
+                       m.vitrinexcatalogs1, m.exitvitrinex1})
+        QVERIFY2(a->isEnabled(), qPrintable(a->objectName()));
+    QVERIFY(m.sounds1->isChecked());
+
+    for (TJPEGImage* b : {m.NewJPG, m.OpenJPG, m.HelpJPG, m.UpdateJPG, m.ExitJPG})
+        QVERIFY2(b->isVisible(), qPrintable(b->objectName()));
+    for (TJPEGImage* b : {m.AddJPG, m.EditJPG, m.DeleteJPG, m.PrintJPG, m.CloseJPG})
+        QVERIFY2(!b->isVisible(), qPrintable(b->objectName()));
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{m.ListBox2, m.BMPScrollBar1, m.TotalLBL, m.FigureNameLBL,
+                                         m.CommentsLBL, m.BMPScrollBar2, m.Label1, m.PriceLBL})
+        QVERIFY2(!w->isVisible(), qPrintable(w->objectName()));
+
+    // Controls are found by their names.
+    for (const char* name : {"MainJPG", "ListBox2", "BMPScrollBar1", "TotalLBL", "FigureNameLBL",
+                             "CommentsLBL", "BMPScrollBar2", "NewJPG", "ExitJPG", "PopupMenu1"})
+        QVERIFY2(m.findChild<QObject*>(name), name);
+    QCOMPARE(m.findChild<QAction*>("deleteitem1"), m.deleteitem1);
+
+    // UpdateJPG reacts to nothing while no collection is open.
+    click(m.UpdateJPG);
+    QVERIFY(opened_.isEmpty());
+    QVERIFY(!m.UpdateJPG->hasLook());
+}
+
+void TestMainForm::openEmptyCollectionShowsZeroTotal() {
+    const QString path = dataPath("empty.fcd");
+    writeCollection(path, {});
+    openFile(path);
+    TMainForm& m = *main_;
+
+    QCOMPARE(m.windowTitle(), QString("Vitrinex 1.4 - Heroes:  $0"));
+    QVERIFY(m.TotalLBL->isVisible());
+    QCOMPARE(m.TotalLBL->text(), QString("total items:  0"));
+    QVERIFY(m.ListBox2->isVisible());
+    QCOMPARE(m.ListBox2->count(), 0);
+    QCOMPARE(sounds_.names(), QStringList{"v10op.qys"});
+    QCOMPARE(requests_.size(), 1);
+    QCOMPARE(requests_[0].kind, FileDialogRequest::Kind::Open);
+    QCOMPARE(requests_[0].defaultExtension, QString("fcd"));
+    QCOMPARE(
+        requests_[0].filter,
+        QString("figure collector document (*.fcd)|*.fcd|backup document (*.bak)|*.bak|All Files (*.*)|*.*"));
+
+    QVERIFY(!m.newcollection1->isEnabled());
+    QVERIFY(!m.opencollection1->isEnabled());
+    for (QAction* a : {m.closecollection1, m.additem1, m.editcollectioninfo1})
+        QVERIFY2(a->isEnabled(), qPrintable(a->objectName()));
+    for (QAction* a : {m.edititem1, m.deleteitem1, m.find1, m.collectionstats1, m.printcollection1,
+                       m.updatecollection1, m.createbackup1, m.exportastext1})
+        QVERIFY2(!a->isEnabled(), qPrintable(a->objectName()));
+
+    for (TJPEGImage* b :
+         {m.AddJPG, m.EditJPG, m.DeleteJPG, m.PrintJPG, m.CloseJPG, m.HelpJPG, m.UpdateJPG, m.ExitJPG})
+        QVERIFY2(b->isVisible(), qPrintable(b->objectName()));
+    QVERIFY(!m.NewJPG->isVisible());
+    QVERIFY(!m.OpenJPG->isVisible());
+}
+
+void TestMainForm::openCollectionShowsTotalsAndEnablesItemCommands() {
+    // The total is held as the stored 6-byte real: 12.99 shows its rounding.
+    const QString path = dataPath("one.fcd");
+    writeCollection(path, {fixtures::item("Batmobile", "$12.99")}, "Gotham");
+    openFile(path);
+    QCOMPARE(main_->windowTitle(), QString("Vitrinex 1.4 - Gotham:  $12.9900000000052"));
+    click(main_->CloseJPG);
+    QVERIFY(!main_->Collection.CollectionOpen);
+
+    const QString path2 = dataPath("three.fcd");
+    writeCollection(path2, {fixtures::item("Robin", "$12.50", "$0", 2), fixtures::item("Batman", "$15"),
+                            fixtures::item("joker", "$0", "$0", 3)});
+    openFile(path2);
+    TMainForm& m = *main_;
+    QCOMPARE(m.windowTitle(), QString("Vitrinex 1.4 - Heroes:  $40"));
+    QCOMPARE(m.TotalLBL->text(), QString("total items:  3"));
+    // Sorted without regard to case.
+    QCOMPARE(entries(m.ListBox2), (QStringList{"Batman", "joker", "Robin"}));
+    QVERIFY(m.ListBox2->selectedItems().isEmpty());
+    QVERIFY(!m.FigureNameLBL->isVisible());
+
+    for (QAction* a :
+         {m.closecollection1, m.additem1, m.editcollectioninfo1, m.edititem1, m.deleteitem1, m.find1,
+          m.collectionstats1, m.printcollection1, m.updatecollection1, m.createbackup1, m.exportastext1})
+        QVERIFY2(a->isEnabled(), qPrintable(a->objectName()));
+    QVERIFY(!m.newcollection1->isEnabled());
+    QVERIFY(!m.opencollection1->isEnabled());
+
+    // Close brings back the first state's menu.
+    click(m.CloseJPG);
+    QVERIFY(m.newcollection1->isEnabled());
+    QVERIFY(m.opencollection1->isEnabled());
+    for (QAction* a :
+         {m.closecollection1, m.additem1, m.editcollectioninfo1, m.edititem1, m.deleteitem1, m.find1,
+          m.collectionstats1, m.printcollection1, m.updatecollection1, m.createbackup1, m.exportastext1})
+        QVERIFY2(!a->isEnabled(), qPrintable(a->objectName()));
+}
+
+void TestMainForm::newCollectionFromButtonShowsNameOnlyCaption() {
+    const QString path = dataPath("villains.fcd");
+    answer_ = path;
+    TNewUForm* dialog = NewUForm;
+    QVERIFY(dialog);
+    const bool seen = throughModal(
+        dialog, [this] { click(main_->NewJPG); },
+        [&] {
+            QCOMPARE(sounds_.names(), QStringList{"v10bp.qys"}); // the click comes before the dialog
+            QVERIFY(dialog->CollectNameEDT->hasFocus());
+            // Typed as a user does, moving on with Tab.
+            QTest::keyClicks(dialog->CollectNameEDT, "Villains");
+            QTest::keyClick(dialog->CollectNameEDT, Qt::Key_Tab);
+            QTest::keyClicks(dialog->BrandEDT, "Kenner");
+            QTest::keyClick(dialog->BrandEDT, Qt::Key_Tab);
+            QVERIFY(dialog->YearEDT->hasFocus());
+            QTest::keyClicks(dialog->YearEDT, "19851990");
+            QTest::keyClick(dialog->YearEDT, Qt::Key_Return);
+        });
+    QVERIFY(seen);
+    QVERIFY(!dialog->isVisible());
+
+    QCOMPARE(requests_.size(), 1);
+    QCOMPARE(requests_[0].kind, FileDialogRequest::Kind::Save);
+    QCOMPARE(requests_[0].proposedName, QString("untitled"));
+    QCOMPARE(requests_[0].defaultExtension, QString("fcd"));
+    QCOMPARE(requests_[0].filter, QString("figure collector document|*.fcd"));
+
+    TMainForm& m = *main_;
+    QVERIFY(m.Collection.CollectionOpen);
+    QCOMPARE(m.windowTitle(), QString("Vitrinex 1.4 - Villains"));
+    QCOMPARE(m.TotalLBL->text(), QString("total items:  0"));
+    QVERIFY(m.TotalLBL->isVisible());
+    QVERIFY(m.ListBox2->isVisible());
+    QCOMPARE(QFileInfo(path).size(), qint64(1324));
+    QCOMPARE(sounds_.names(), (QStringList{"v10bp.qys", "v10op.qys"}));
+    QVERIFY(m.CloseJPG->isVisible());
+    QVERIFY(!m.NewJPG->isVisible());
+    QVERIFY(m.closecollection1->isEnabled() && m.additem1->isEnabled() && m.editcollectioninfo1->isEnabled());
+    QVERIFY(!m.newcollection1->isEnabled() && !m.opencollection1->isEnabled() && !m.edititem1->isEnabled());
+
+    // What was written reads back as the collection shown.
+    OpenCollection check;
+    check.LoadCollection(QFile::encodeName(path).toStdString());
+    QCOMPARE(check.CollectionName, std::string("Villains"));
+    QCOMPARE(check.Brand, std::string("Kenner"));
+    QCOMPARE(check.CollectionYear, std::string("1985-1990"));
+    QCOMPARE(check.LastUpdate, std::string("New Collection"));
+}
+
+void TestMainForm::cancelledDialogsDoNothing() {
+    answer_.clear();
+    click(main_->NewJPG);
+    click(main_->OpenJPG);
+    chooseFromMenu(main_->collection1, main_->opencollection1);
+    QCOMPARE(requests_.size(), 3);
+    QVERIFY(!main_->Collection.CollectionOpen);
+    QVERIFY(!NewUForm->isVisible());
+    QVERIFY(sounds_.names().isEmpty());
+    QVERIFY(messages_.isEmpty());
+    QVERIFY(errors_.isEmpty());
+}
+
+void TestMainForm::disabledMenuItemsIgnoreTheirShortcuts() {
+    // With no collection, close is disabled: Ctrl+W does nothing; Ctrl+O asks for a file.
+    QTest::keyClick(main_, Qt::Key_W, Qt::ControlModifier);
+    QVERIFY(sounds_.names().isEmpty());
+    QTest::keyClick(main_, Qt::Key_O, Qt::ControlModifier);
+    QCOMPARE(requests_.size(), 1);
+
+    const QString path = dataPath("two.fcd");
+    writeCollection(path, {fixtures::item("Batman"), fixtures::item("Robin")});
+    openFile(path);
+    requests_.clear();
+    sounds_.clear();
+    // Open and new are disabled while a collection is open.
+    QTest::keyClick(main_, Qt::Key_O, Qt::ControlModifier);
+    QTest::keyClick(main_, Qt::Key_N, Qt::ControlModifier);
+    QVERIFY(requests_.isEmpty());
+    // Ctrl+E needs a selection as well as the enabled item.
+    QTest::keyClick(main_, Qt::Key_E, Qt::ControlModifier);
+    QVERIFY(opened_.isEmpty());
+    main_->SelectItem(1);
+    QTest::keyClick(main_, Qt::Key_E, Qt::ControlModifier);
+    QTest::keyClick(main_, Qt::Key_A, Qt::ControlModifier);
+    QCOMPARE(opened_, (QList<ItemWindow>{ItemWindow::EditItem, ItemWindow::AddItem}));
+    // Ctrl+W closes.
+    QTest::keyClick(main_, Qt::Key_W, Qt::ControlModifier);
+    QVERIFY(!main_->Collection.CollectionOpen);
+    QCOMPARE(sounds_.names(), (QStringList{"v10bp.qys", "v10bp.qys", "v10cs.qys"}));
+}
+
+void TestMainForm::selectingShowsTheItem() {
+    NewItemValues batman = fixtures::item("Batman", "$  12.50", "$  -2", 3);
+    batman.Year = "1989";
+    batman.Series = "Movie";
+    batman.Condition = "C-8";
+    batman.CatNum = "K-1001";
+    batman.Comments = "cape torn\r\nno box";
+    const QString path = dataPath("detail.fcd");
+    writeCollection(path, {batman, fixtures::item("Robin")});
+    openFile(path);
+    TMainForm& m = *main_;
+
+    click(m.ListBox2->viewport(), Qt::LeftButton, m.ListBox2->visualItemRect(m.ListBox2->item(0)).center());
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             m.FigureNameLBL, m.Label3, m.YearLBL, m.Label4, m.SeriesLBL, m.Label5, m.PriceLBL, m.Label6,
+             m.QuantityLBL, m.Label9, m.NetChangeLBL, m.Label7, m.ConditionLBL, m.Label14, m.CatNumLBL,
+             m.Label1, m.CommentsLBL, m.BMPScrollBar2})
+        QVERIFY2(w->isVisible(), qPrintable(w->objectName()));
+    QCOMPARE(m.FigureNameLBL->text(), QString("Batman"));
+    QCOMPARE(m.YearLBL->text(), QString("1989"));
+    QCOMPARE(m.SeriesLBL->text(), QString("Movie"));
+    QCOMPARE(m.PriceLBL->text(), QString("$  12.50")); // as stored
+    QCOMPARE(m.NetChangeLBL->text(), QString("$  -2"));
+    QCOMPARE(m.QuantityLBL->text(), QString("3"));
+    QCOMPARE(m.ConditionLBL->text(), QString("C-8"));
+    QCOMPARE(m.CatNumLBL->text(), QString("K-1001"));
+    QCOMPARE(entries(m.CommentsLBL), (QStringList{"cape torn", "no box"}));
+    QVERIFY(m.Collection.CurrentItem);
+    QCOMPARE(m.Collection.CurrentItem->Record.FigureName.str(), std::string("Batman"));
+
+    // The keyboard moves the selection and the panel follows.
+    m.ListBox2->setFocus();
+    QTest::keyClick(m.ListBox2, Qt::Key_Down);
+    QCOMPARE(m.FigureNameLBL->text(), QString("Robin"));
+    QCOMPARE(entries(m.CommentsLBL), (QStringList{"mint on card", "from the 1985 wave"}));
+}
+
+// --- the item list and its scroll bar ---------------------------------------------------------------------
+
+void TestMainForm::scrollBarMovesTheList() {
+    const int count = 30;
+    const QString path = dataPath("many.fcd");
+    writeCollection(path, numberedItems(count));
+    openFile(path);
+    QListWidget* list = main_->ListBox2;
+    TBMPScrollBar* bar = main_->BMPScrollBar1;
+    QCOMPARE(bar->max(), count - 10);
+    QCOMPARE(bar->position(), 1);
+    QCOMPARE(topRow(list), 0);
+
+    // The furthest the list itself can scroll, to compare with.
+    list->scrollToBottom();
+    const int lastTop = topRow(list);
+    list->scrollToTop();
+    QVERIFY(lastTop > 0);
+
+    // Drag the thumb a little way down.
+    const ScrollRect thumb = bar->currentLayout().thumb;
+    QVERIFY(!thumb.isEmpty());
+    const QPoint from((thumb.left + thumb.right) / 2, (thumb.top + thumb.bottom) / 2);
+    QTest::mouseMove(bar, from);
+    QTest::mousePress(bar, Qt::LeftButton, {}, from);
+    QTest::mouseMove(bar, from + QPoint(0, 25));
+    QTest::mouseRelease(bar, Qt::LeftButton, {}, from + QPoint(0, 25));
+    const int pos = bar->position();
+    QVERIFY2(pos > 1 && pos < bar->max(), qPrintable(QString::number(pos)));
+    QCOMPARE(topRow(list), pos - 1);
+
+    // Every position below the maximum puts that line minus one at the top.
+    for (int p : {1, 7, count - 11}) {
+        bar->setPosition(p);
+        QCOMPARE(topRow(list), p - 1);
+    }
+    // Holding the bottom end runs the bar to its maximum, which shows line count - 9 at the top, as
+    // far as the list can go.
+    const ScrollRect end = bar->currentLayout().bottomRight;
+    const QPoint endPoint((end.left + end.right) / 2, (end.top + end.bottom) / 2);
+    QTest::mouseMove(bar, endPoint);
+    QTimer::singleShot(100, bar, [bar, endPoint] { QTest::mouseRelease(bar, Qt::LeftButton, {}, endPoint); });
+    QTest::mousePress(bar, Qt::LeftButton, {}, endPoint); // returns with the release
+    QCOMPARE(bar->position(), bar->max());
+    QCOMPARE(topRow(list), std::min(count - 9, lastTop));
+    QVERIFY(list->viewport()->rect().intersects(list->visualItemRect(list->item(count - 1))));
+}
+
+void TestMainForm::releaseOnLastLinePutsBarAtMaximum() {
+    const int count = 25;
+    const QString path = dataPath("many.fcd");
+    writeCollection(path, numberedItems(count));
+    openFile(path);
+    QListWidget* list = main_->ListBox2;
+    TBMPScrollBar* bar = main_->BMPScrollBar1;
+
+    // A line in the middle: the bar follows the top line.
+    bar->setPosition(4);
+    QCOMPARE(topRow(list), 3);
+    click(list->viewport(), Qt::LeftButton, list->visualItemRect(list->item(6)).center());
+    QCOMPARE(main_->FigureNameLBL->text(), QString("Figure 07"));
+    QCOMPARE(bar->position(), topRow(list) + 1);
+
+    // The last line, only partly in view: its release puts the bar at its maximum, not at the top
+    // line + 1.
+    bar->setPosition(count - 11);
+    QCOMPARE(topRow(list), count - 12);
+    const QRect lastInView = list->visualItemRect(list->item(count - 1)) & list->viewport()->rect();
+    QVERIFY(!lastInView.isEmpty());
+    QVERIFY(topRow(list) + 1 != bar->max());
+    click(list->viewport(), Qt::LeftButton, lastInView.center());
+    QCOMPARE(main_->FigureNameLBL->text(), QString("Figure 25"));
+    QCOMPARE(bar->position(), bar->max());
+    // The bar at its maximum brings the list to its end.
+    QVERIFY(list->viewport()->rect().contains(list->visualItemRect(list->item(count - 1))));
+}
+
+void TestMainForm::commentBarScrollsTheComments() {
+    const QString path = dataPath("long.fcd");
+    writeCollection(path, {itemWithComments("Talker", "1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8")});
+    openFile(path);
+    main_->SelectItem(0);
+    QListWidget* comments = main_->CommentsLBL;
+    TBMPScrollBar* bar = main_->BMPScrollBar2;
+    QCOMPARE(bar->max(), 5);
+    QCOMPARE(bar->position(), 1);
+    bar->setPosition(3);
+    QCOMPARE(topRow(comments), 2);
+    bar->setPosition(1);
+    QCOMPARE(topRow(comments), 0);
+
+    // Scrolled by other means, a click on the comments puts the bar back on the top line.
+    comments->scrollToItem(comments->item(4), QAbstractItemView::PositionAtTop);
+    const int top = topRow(comments);
+    QVERIFY(top > 0);
+    click(comments->viewport(), Qt::LeftButton, QPoint(5, 5));
+    QCOMPARE(bar->position(), top + 1);
+    // The comments never keep the focus.
+    QVERIFY(!comments->hasFocus());
+}
+
+// --- keys and buttons that need a selection or items ------------------------------------------------------
+
+void TestMainForm::enterInListWorksTheEditButton() {
+    const QString path = dataPath("two.fcd");
+    writeCollection(path, {fixtures::item("Batman"), fixtures::item("Robin")});
+    openFile(path);
+    QListWidget* list = main_->ListBox2;
+    TJPEGImage* edit = main_->EditJPG;
+    list->setFocus();
+
+    // Nothing selected: Enter does nothing.
+    QTest::keyPress(list, Qt::Key_Return);
+    QVERIFY(!edit->hasLook());
+    QTest::keyRelease(list, Qt::Key_Return);
+    QVERIFY(opened_.isEmpty());
+
+    main_->SelectItem(1);
+    QTest::keyPress(list, Qt::Key_Return);
+    QVERIFY(edit->hasLook());
+    QCOMPARE(edit->lookOffset(), QPoint(1, 1));
+    QVERIFY(opened_.isEmpty()); // acts on release only
+    QTest::keyRelease(list, Qt::Key_Return);
+    QVERIFY(!edit->hasLook());
+    QCOMPARE(opened_, QList<ItemWindow>{ItemWindow::EditItem});
+
+    // The keypad's Enter works alike.
+    QTest::keyClick(list, Qt::Key_Enter);
+    QCOMPARE(opened_.size(), 2);
+    // A release whose press went elsewhere does nothing.
+    QTest::keyRelease(list, Qt::Key_Return);
+    QCOMPARE(opened_.size(), 2);
+}
+
+void TestMainForm::doubleClickEditsTheItem() {
+    const QString path = dataPath("two.fcd");
+    writeCollection(path, {fixtures::item("Batman"), fixtures::item("Robin")});
+    openFile(path);
+    QListWidget* list = main_->ListBox2;
+    const QPoint p = list->visualItemRect(list->item(0)).center();
+    QTest::mouseMove(list->viewport(), p);
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, p);
+    QCOMPARE(opened_, QList<ItemWindow>{ItemWindow::EditItem});
+    QCOMPARE(main_->FigureNameLBL->text(), QString("Batman"));
+}
+
+void TestMainForm::deleteKeyNeedsASelection() {
+    const QString path = dataPath("two.fcd");
+    writeCollection(path, {fixtures::item("Batman"), fixtures::item("Robin")});
+    openFile(path);
+    QListWidget* list = main_->ListBox2;
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_Delete);
+    QVERIFY(opened_.isEmpty());
+    click(list->viewport(), Qt::LeftButton, list->visualItemRect(list->item(0)).center());
+    QTest::keyClick(list, Qt::Key_Delete);
+    QCOMPARE(opened_, QList<ItemWindow>{ItemWindow::DeleteItem});
+    QCOMPARE(list->count(), 2); // the main window itself removes nothing
+}
+
+void TestMainForm::editAndDeleteButtonsNeedASelection() {
+    const QString path = dataPath("two.fcd");
+    writeCollection(path, {fixtures::item("Batman"), fixtures::item("Robin")});
+    openFile(path);
+    TMainForm& m = *main_;
+
+    for (TJPEGImage* b : {m.EditJPG, m.DeleteJPG}) {
+        QTest::mouseMove(b, b->rect().center());
+        QVERIFY2(!b->hasLook(), qPrintable(b->objectName()));
+        QVERIFY(!m.Buttons.isHighlighted(b));
+        QTest::mousePress(b, Qt::LeftButton, {}, b->rect().center());
+        QVERIFY2(!b->hasLook(), qPrintable(b->objectName()));
+        QTest::mouseRelease(b, Qt::LeftButton, {}, b->rect().center());
+    }
+    QVERIFY(opened_.isEmpty());
+    // The Add button needs nothing.
+    click(m.AddJPG);
+    QCOMPARE(opened_, QList<ItemWindow>{ItemWindow::AddItem});
+    opened_.clear();
+
+    click(m.ListBox2->viewport(), Qt::LeftButton, m.ListBox2->visualItemRect(m.ListBox2->item(0)).center());
+    QTest::mouseMove(m.EditJPG, m.EditJPG->rect().center());
+    QVERIFY(m.Buttons.isHighlighted(m.EditJPG));
+    QCOMPARE(m.EditJPG->lookOffset(), QPoint(0, 0));
+    click(m.EditJPG);
+    click(m.DeleteJPG);
+    QCOMPARE(opened_, (QList<ItemWindow>{ItemWindow::EditItem, ItemWindow::DeleteItem}));
+    // The right button never acts.
+    click(m.EditJPG, Qt::RightButton);
+    QTRY_VERIFY(m.PopupMenu1->isVisible());
+    m.PopupMenu1->close();
+    QCOMPARE(opened_.size(), 2);
+}
+
+void TestMainForm::printAndUpdateNeedItems() {
+    const QString empty = dataPath("empty.fcd");
+    writeCollection(empty, {});
+    openFile(empty);
+    TMainForm& m = *main_;
+    for (TJPEGImage* b : {m.PrintJPG, m.UpdateJPG}) {
+        QTest::mouseMove(b, b->rect().center());
+        QVERIFY2(!b->hasLook(), qPrintable(b->objectName()));
+        click(b);
+    }
+    QVERIFY(opened_.isEmpty());
+    click(m.CloseJPG);
+
+    const QString one = dataPath("one.fcd");
+    writeCollection(one, {fixtures::item("Batman")});
+    openFile(one);
+    QTest::mouseMove(m.PrintJPG, m.PrintJPG->rect().center());
+    QVERIFY(m.PrintJPG->hasLook());
+    click(m.PrintJPG);
+    click(m.UpdateJPG);
+    QCOMPARE(opened_, (QList<ItemWindow>{ItemWindow::Print, ItemWindow::Update}));
+}
+
+void TestMainForm::itemCommandsPlayTheClickFirst() {
+    const QString path = dataPath("two.fcd");
+    writeCollection(path, {fixtures::item("Batman"), fixtures::item("Robin")});
+    openFile(path);
+    TMainForm& m = *main_;
+    QListWidget* list = m.ListBox2;
+    click(list->viewport(), Qt::LeftButton, list->visualItemRect(list->item(0)).center());
+    sounds_.clear();
+
+    click(m.AddJPG);
+    click(m.EditJPG);
+    QTest::keyClick(list, Qt::Key_Return);
+    click(m.DeleteJPG);
+    QTest::keyClick(list, Qt::Key_Delete);
+    click(m.PrintJPG);
+    chooseFromMenu(m.tools1, m.find1); // find is silent
+    QCOMPARE(opened_, (QList<ItemWindow>{ItemWindow::AddItem, ItemWindow::EditItem, ItemWindow::EditItem,
+                                         ItemWindow::DeleteItem, ItemWindow::DeleteItem, ItemWindow::Print,
+                                         ItemWindow::Find}));
+    // Each window opened after its own click sound.
+    QCOMPARE(soundsAtOpen_, (QList<qsizetype>{1, 2, 3, 4, 5, 6, 6}));
+    QCOMPARE(sounds_.names(), QStringList(6, "v10bp.qys"));
+}
+
+// --- menu, logo, cursor -----------------------------------------------------------------------------------
+
+void TestMainForm::rightClickOpensTheMenu() {
+    TMainForm& m = *main_;
+    click(m.MainJPG, Qt::RightButton, QPoint(250, 150));
+    QTRY_VERIFY(m.PopupMenu1->isVisible());
+    m.PopupMenu1->close();
+    QTRY_VERIFY(!m.PopupMenu1->isVisible());
+
+    const QString path = dataPath("two.fcd");
+    writeCollection(path, {fixtures::item("Batman"), fixtures::item("Robin")});
+    openFile(path);
+    click(m.ListBox2->viewport(), Qt::RightButton, QPoint(10, 5));
+    QTRY_VERIFY(m.PopupMenu1->isVisible());
+    QTest::keyClick(m.PopupMenu1, Qt::Key_Escape);
+    QTRY_VERIFY(!m.PopupMenu1->isVisible());
+
+    // The menu's entries run their commands: "sounds" turns the switch off.
+    chooseFromMenu(m.sound1, m.sounds1);
+    QVERIFY(!m.sounds1->isChecked());
+    QVERIFY(!Sounds::switchOn());
+    chooseFromMenu(m.collection1, m.closecollection1);
+    QVERIFY(!m.Collection.CollectionOpen);
+    QCOMPARE(sounds_.names(), QStringList{"v10op.qys"}); // the close was silent
+}
+
+void TestMainForm::logoClickOpensAboutWithClickSound() {
+    QVERIFY(AboutForm);
+    QStringList soundsWhileOpen;
+    const bool seen = throughModal(
+        AboutForm, [this] { click(main_->MainJPG, Qt::LeftButton, QPoint(29, 24)); },
+        [&] {
+            soundsWhileOpen = sounds_.names();
+            click(AboutForm->OKJPG);
+        });
+    QVERIFY(seen);
+    QVERIFY(!AboutForm->isVisible());
+    QCOMPARE(soundsWhileOpen, QStringList{"v10bp.qys"});
+
+    // Outside the logo (and with the right button inside it) no about box.
+    sounds_.clear();
+    bool opened = false;
+    for (const QPoint p : {QPoint(28, 50), QPoint(118, 50), QPoint(60, 91), QPoint(60, 23)}) {
+        opened |= throughModal(
+            AboutForm, [&] { click(main_->MainJPG, Qt::LeftButton, p); }, [] {});
+        QVERIFY2(!opened, qPrintable(QString("%1,%2").arg(p.x()).arg(p.y())));
+    }
+    QVERIFY(sounds_.names().isEmpty());
+    // The right button in the logo opens the menu, not the about box.
+    QVERIFY(!throughModal(
+        AboutForm, [this] { click(main_->MainJPG, Qt::RightButton, QPoint(60, 60)); },
+        [] { AboutForm->reject(); }));
+    QTRY_VERIFY(main_->PopupMenu1->isVisible());
+    main_->PopupMenu1->close();
+    QVERIFY(sounds_.names().isEmpty());
+    // The far corner is inside too.
+    QVERIFY(throughModal(
+        AboutForm, [this] { click(main_->MainJPG, Qt::LeftButton, QPoint(117, 90)); },
+        [] { AboutForm->reject(); }));
+}
+
+void TestMainForm::cursorOverTheLogoIsTheHelpCursor() {
+    TJPEGImage* bg = main_->MainJPG;
+    QTest::mouseMove(bg, QPoint(60, 60));
+    QCOMPARE(bg->cursor().shape(), Qt::WhatsThisCursor);
+    QTest::mouseMove(bg, QPoint(118, 60));
+    QCOMPARE(bg->cursor().shape(), Qt::ArrowCursor);
+    QTest::mouseMove(bg, QPoint(117, 90));
+    QCOMPARE(bg->cursor().shape(), Qt::WhatsThisCursor);
+    QTest::mouseMove(bg, QPoint(300, 300));
+    QCOMPARE(bg->cursor().shape(), Qt::ArrowCursor);
+}
+
+// --- opening and closing ----------------------------------------------------------------------------------
+
+void TestMainForm::openFromButtonOfMissingFile() {
+    answer_ = dataPath("nowhere.fcd");
+    click(main_->OpenJPG);
+    QCOMPARE(messages_, QStringList{"file not found|file does not exist!"});
+    QVERIFY(errors_.isEmpty());
+    QVERIFY(!main_->Collection.CollectionOpen);
+    QVERIFY(sounds_.names().isEmpty());
+    QVERIFY(main_->OpenJPG->isVisible());
+
+    // From the menu the same file is the runtime's error.
+    messages_.clear();
+    chooseFromMenu(main_->collection1, main_->opencollection1);
+    QCOMPARE(errors_, QStringList{"File not found"});
+    QVERIFY(messages_.isEmpty());
+    QVERIFY(!main_->Collection.CollectionOpen);
+    QCOMPARE(main_->windowTitle(), QString("Vitrinex 1.4"));
+}
+
+void TestMainForm::damagedFileLeavesNoCollectionOpen() {
+    const QString good = dataPath("good.fcd");
+    writeCollection(good, {fixtures::item("Batman"), fixtures::item("Robin")});
+    QByteArray bytes = readAll(good);
+    QCOMPARE(bytes.size(), 3 * 1324);
+    const QString damaged = dataPath("damaged.fcd");
+    writeAll(damaged, bytes.left(2 * 1324 + 100));
+
+    answer_ = damaged;
+    click(main_->OpenJPG);
+    QCOMPARE(errors_, QStringList{"Read beyond end of file"});
+    TMainForm& m = *main_;
+    QVERIFY(!m.Collection.CollectionOpen);
+    QCOMPARE(m.windowTitle(), QString("Vitrinex 1.4"));
+    QVERIFY(!m.ListBox2->isVisible());
+    QCOMPARE(m.ListBox2->count(), 0);
+    QVERIFY(!m.TotalLBL->isVisible());
+    QVERIFY(m.NewJPG->isVisible() && m.OpenJPG->isVisible() && !m.CloseJPG->isVisible());
+    QVERIFY(m.opencollection1->isEnabled() && !m.closecollection1->isEnabled());
+    QVERIFY(sounds_.names().isEmpty());
+    // The damaged file is left as it was.
+    QCOMPARE(readAll(damaged), bytes.left(2 * 1324 + 100));
+
+    // A file shorter than its header too.
+    errors_.clear();
+    writeAll(damaged, bytes.left(10));
+    click(main_->OpenJPG);
+    QCOMPARE(errors_, QStringList{"Read beyond end of file"});
+    QVERIFY(!m.Collection.CollectionOpen);
+}
+
+void TestMainForm::closeWritesTheFileAndResetsTheWindow() {
+    const QString path = dataPath("close.fcd");
+    writeCollection(path, {fixtures::item("Batman"), fixtures::item("Robin"), fixtures::item("Alfred")});
+    const QByteArray original = readAll(path);
+    openFile(path);
+    TMainForm& m = *main_;
+    click(m.ListBox2->viewport(), Qt::LeftButton, m.ListBox2->visualItemRect(m.ListBox2->item(1)).center());
+    QVERIFY(m.FigureNameLBL->isVisible());
+
+    // The file is rewritten from memory: what changed on disk meanwhile is replaced.
+    writeAll(path, "scribbled over");
+    sounds_.clear();
+    click(m.CloseJPG);
+    QCOMPARE(readAll(path), original);
+    QVERIFY(errors_.isEmpty());
+
+    QVERIFY(!m.Collection.CollectionOpen);
+    QCOMPARE(m.windowTitle(), QString("Vitrinex 1.4"));
+    QVERIFY(!m.ListBox2->isVisible());
+    QCOMPARE(m.ListBox2->count(), 0);
+    QVERIFY(!m.BMPScrollBar1->isVisible());
+    QCOMPARE(m.BMPScrollBar1->max(), 1);
+    QVERIFY(!m.TotalLBL->isVisible());
+    QVERIFY(m.TotalLBL->text().isEmpty());
+    for (QWidget* w : std::initializer_list<QWidget*>{m.FigureNameLBL, m.PriceLBL, m.Label1, m.CommentsLBL,
+                                                      m.BMPScrollBar2})
+        QVERIFY2(!w->isVisible(), qPrintable(w->objectName()));
+    QVERIFY(m.NewJPG->isVisible() && m.OpenJPG->isVisible());
+    for (TJPEGImage* b : {m.AddJPG, m.EditJPG, m.DeleteJPG, m.PrintJPG, m.CloseJPG})
+        QVERIFY(!b->isVisible());
+    QVERIFY(m.Collection.CurrentItem == nullptr);
+    QCOMPARE(sounds_.names(), QStringList{"v10cs.qys"});
+
+    // The window is ready for the next collection.
+    openFile(path);
+    QCOMPARE(m.ListBox2->count(), 3);
+    QCOMPARE(m.TotalLBL->text(), QString("total items:  3"));
+}
+
+void TestMainForm::failedCloseKeepsTheCollectionOpen() {
+    QDir data(dataDir_->path());
+    QVERIFY(data.mkdir("gone"));
+    const QString path = dataPath("gone/lost.fcd");
+    writeCollection(path, {fixtures::item("Batman")});
+    openFile(path);
+    QVERIFY(QDir(dataPath("gone")).removeRecursively());
+
+    sounds_.clear();
+    click(main_->CloseJPG);
+    QCOMPARE(errors_.size(), 1);
+    TMainForm& m = *main_;
+    QVERIFY(m.Collection.CollectionOpen);
+    QCOMPARE(m.windowTitle(), QString("Vitrinex 1.4 - Heroes:  $12.5"));
+    QVERIFY(m.ListBox2->isVisible());
+    QCOMPARE(m.ListBox2->count(), 1);
+    QVERIFY(m.CloseJPG->isVisible() && !m.NewJPG->isVisible());
+    QVERIFY(m.closecollection1->isEnabled());
+    QVERIFY(sounds_.names().isEmpty());
+
+    // Once the folder is back the close goes through.
+    QVERIFY(data.mkdir("gone"));
+    click(m.CloseJPG);
+    QVERIFY(!m.Collection.CollectionOpen);
+    QCOMPARE(QFileInfo(path).size(), qint64(2 * 1324));
+}
+
+// --- settings file ----------------------------------------------------------------------------------------
+
+void TestMainForm::missingSettingsTurnSoundsOnAndRecreateTheFile() {
+    // init() made the window with no settings file in the program folder.
+    const QString ini = programDir_->filePath("Vitrinex.ini");
+    QCOMPARE(readAll(ini), QByteArray("1\r\n"));
+    QVERIFY(main_->sounds1->isChecked());
+    QVERIFY(Sounds::switchOn());
+    // Nothing lands in the working folder.
+    QVERIFY(!QFile::exists(QDir::current().filePath("Vitrinex.ini")));
+}
+
+void TestMainForm::settingsOtherThanOneTurnSoundsOff_data() {
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<bool>("on");
+    QTest::newRow("1 with a line end") << QByteArray("1\r\n") << true;
+    QTest::newRow("1 alone") << QByteArray("1") << true;
+    QTest::newRow("0") << QByteArray("0\r\n") << false;
+    QTest::newRow("1 and a blank") << QByteArray("1 \r\n") << false;
+    QTest::newRow("yes") << QByteArray("yes\r\n") << false;
+    QTest::newRow("empty file") << QByteArray() << false;
+    QTest::newRow("second line ignored") << QByteArray("0\r\n1\r\n") << false;
+}
+
+void TestMainForm::settingsOtherThanOneTurnSoundsOff() {
+    QFETCH(QByteArray, content);
+    QFETCH(bool, on);
+    destroyMain();
+    const QString ini = programDir_->filePath("Vitrinex.ini");
+    writeAll(ini, content);
+    createMain();
+    QCOMPARE(main_->sounds1->isChecked(), on);
+    QCOMPARE(readAll(ini), content); // read, not rewritten, at start
+
+    // Sounds follow the switch.
+    sounds_.clear();
+    click(main_->HelpJPG);
+    QCOMPARE(sounds_.names().contains("v10bp.qys"), on);
+}
+
+void TestMainForm::destructionWritesTheSoundSwitch() {
+    const QString ini = programDir_->filePath("Vitrinex.ini");
+    QCOMPARE(readAll(ini), QByteArray("1\r\n"));
+    chooseFromMenu(main_->sound1, main_->sounds1);
+    QVERIFY(!main_->sounds1->isChecked());
+    QCOMPARE(readAll(ini), QByteArray("1\r\n")); // only the end writes it
+    destroyMain();
+    QCOMPARE(readAll(ini), QByteArray("0\r\n"));
+
+    // Unchanged, it is rewritten all the same (a blank after the 0 goes).
+    writeAll(ini, "0 ");
+    createMain();
+    QVERIFY(!main_->sounds1->isChecked());
+    destroyMain();
+    QCOMPARE(readAll(ini), QByteArray("0\r\n"));
+}
+
+// --- help, web links, exit --------------------------------------------------------------------------------
+
+void TestMainForm::helpWithoutHelpFile() {
+    const QString expected = "help not found|" + kHelpNotFoundText;
+    click(main_->HelpJPG);
+    QCOMPARE(messages_, QStringList{expected});
+    QCOMPARE(sounds_.names(), QStringList{"v10bp.qys"});
+    chooseFromMenu(nullptr, main_->help1);
+    QCOMPARE(messages_, (QStringList{expected, expected}));
+    QCOMPARE(sounds_.names(), (QStringList{"v10bp.qys", "v10bp.qys"}));
+}
+
+void TestMainForm::helpButtonUsesTheProgramFolder() {
+    // The help file lies beside the program, not in the working folder.
+    QVERIFY(QFile::copy(VITRINEX_ASSETS_DIR "/Help.hlp", programDir_->filePath("Help.hlp")));
+    QVERIFY(!QFile::exists("Help.hlp"));
+    const QString expected = "help not found|" + kHelpNotFoundText;
+
+    // The menu looks in the working folder until the button has been used.
+    chooseFromMenu(nullptr, main_->help1);
+    QCOMPARE(messages_, QStringList{expected});
+    QCOMPARE(main_->HelpFile(), QString("Help.hlp"));
+
+    click(main_->HelpJPG);
+    QCOMPARE(messages_.size(), 1);
+    QVERIFY(helpWindow() && helpWindow()->isVisible());
+    QCOMPARE(QDir::cleanPath(main_->HelpFile()), QDir::cleanPath(programDir_->filePath("Help.hlp")));
+    helpWindow()->close();
+
+    chooseFromMenu(nullptr, main_->help1);
+    QCOMPARE(messages_.size(), 1);
+    QTRY_VERIFY(helpWindow()->isVisible());
+    helpWindow()->close();
+}
+
+void TestMainForm::webLinksReportARefusingBrowser() {
+    TGoToWeb::setUrlOpener([this](const QUrl& url) {
+        urls_ << url.toString();
+        return false;
+    });
+    TMainForm& m = *main_;
+    for (QAction* link : {m.QuilloryHomePage1, m.VitrinexHomePage1, m.vitrinexcatalogs1})
+        chooseFromMenu(nullptr, link);
+    const QString expected = "error|Error opening default web browser.";
+    QCOMPARE(messages_, (QStringList{expected, expected, expected}));
+    QCOMPARE(urls_.size(), 3);
+    QVERIFY(urls_[1].endsWith("/vitrinex/"));
+    QVERIFY(urls_[2].endsWith("/vitrinex/catalog.htm"));
+    QVERIFY(sounds_.names().isEmpty());
+
+    // A browser that takes the page: no message.
+    TGoToWeb::setUrlOpener([this](const QUrl& url) {
+        urls_ << url.toString();
+        return true;
+    });
+    chooseFromMenu(nullptr, m.VitrinexHomePage1);
+    QCOMPARE(messages_.size(), 3);
+    QCOMPARE(urls_.size(), 4);
+}
+
+void TestMainForm::exitPlaysClickShowsDialogAndSavesWhenCancelled() {
+    const QString path = dataPath("exit.fcd");
+    writeCollection(path, {fixtures::item("Batman"), fixtures::item("Robin")});
+    const QByteArray original = readAll(path);
+    openFile(path);
+    writeAll(path, "scribbled over");
+    sounds_.clear();
+
+    QVERIFY(ExitForm);
+    QStringList soundsWhileOpen;
+    QByteArray fileWhileOpen;
+    const bool seen = throughModal(
+        ExitForm, [this] { click(main_->ExitJPG); },
+        [&] {
+            soundsWhileOpen = sounds_.names();
+            fileWhileOpen = readAll(path);
+            click(ExitForm->CancelJPG);
+        });
+    QVERIFY(seen);
+    QVERIFY(!ExitForm->isVisible());
+    QCOMPARE(soundsWhileOpen, QStringList{"v10bp.qys"});
+    QCOMPARE(fileWhileOpen, QByteArray("scribbled over")); // saved after the dialog, not before
+    QCOMPARE(readAll(path), original);
+    QVERIFY(!ExitForm->ExitConfirmed());
+    QVERIFY(main_->Collection.CollectionOpen);
+    QVERIFY(main_->isVisible());
+    QCOMPARE(sounds_.names(), QStringList{"v10bp.qys"}); // cancel is silent
+
+    // From the menu, with no collection open: the dialog, and nothing written.
+    click(main_->CloseJPG);
+    sounds_.clear();
+    QVERIFY(throughModal(
+        ExitForm, [this] { chooseFromMenu(nullptr, main_->exitvitrinex1); }, [] { ExitForm->reject(); }));
+    QCOMPARE(sounds_.names(), QStringList{"v10bp.qys"});
+    QVERIFY(errors_.isEmpty());
+}
+
+QTEST_MAIN(TestMainForm)
+#include "test_mainwindow.moc"
