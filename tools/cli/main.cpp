@@ -2,6 +2,8 @@
 // for scripts. Prints JSON (UTF-8) on standard output; an error is one line on standard error and
 // exit status 1.
 
+#include "ItemCommands.h"
+#include "ItemText.h"
 #include "Json.h"
 #include "collection/CollectionFile.h"
 #include "collection/InOutError.h"
@@ -27,7 +29,10 @@ const char* const kUsage =
     "  vitrinex-cli stats FILE\n"
     "  vitrinex-cli add FILE --name N [--quantity Q] [--year Y] [--series S] [--price P]\n"
     "                    [--netchange C] [--condition K] [--catnum X] [--comments T]\n"
-    "  vitrinex-cli delete FILE NAME\n";
+    "  vitrinex-cli delete FILE NAME\n"
+    "  vitrinex-cli add FILE --as-typed [--name N] [--quantity Q] ... (the fields as typed in the add dialog)\n"
+    "  vitrinex-cli edit FILE NAME --as-typed [--name N] [--quantity Q] ... (as typed in the edit dialog)\n"
+    "  vitrinex-cli find FILE TEXT [--from N]\n";
 
 struct UsageError : std::runtime_error {
     using std::runtime_error::runtime_error;
@@ -79,23 +84,6 @@ std::vector<std::string> utf8All(const std::vector<std::string>& texts) {
     return out;
 }
 
-// A comment line break, typed as a newline or as the two characters \n, is stored as CR LF.
-std::string commentText(const std::string& text) {
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
-        if (text[i] == '\n') {
-            out += "\r\n";
-        } else if (text[i] == '\\' && i + 1 < text.size() && text[i + 1] == 'n') {
-            out += "\r\n";
-            ++i;
-        } else {
-            out += text[i];
-        }
-    }
-    return out;
-}
-
 bool fileExists(const std::string& path) {
     struct stat st {};
     return ::lstat(path.c_str(), &st) == 0;
@@ -118,18 +106,7 @@ int commandShow(int argc, char** argv) {
     TCollectionHeader header;
     std::vector<std::string> items;
     readCollectionFile(a.file, header, [&items](const TFigureRecord& r) {
-        json::Object o;
-        o.addString("FigureName", utf8(r.FigureName.view()))
-            .addString("UpdateMark", utf8(r.UpdateMark.view()))
-            .addString("Year", utf8(r.Year.view()))
-            .addString("Series", utf8(r.Series.view()))
-            .addString("Price", utf8(r.Price.view()))
-            .addString("NetChange", utf8(r.NetChange.view()))
-            .addNumber("Quantity", r.Quantity)
-            .addString("CatNum", utf8(r.CatNum.view()))
-            .addString("Condition", utf8(r.Condition.view()))
-            .addString("Comments", utf8(r.Comments.view()));
-        items.push_back(o.compact());
+        items.push_back(cli::itemJson(r));
     });
     json::Object h;
     h.addString("CollectionName", utf8(header.CollectionName.view()))
@@ -186,7 +163,7 @@ int commandAdd(int argc, char** argv) {
     v.NetChange = utf8ToWin1252(a.get("netchange", "$0")).substr(0, 5);
     v.Condition = utf8ToWin1252(a.get("condition", "C-10"));
     v.CatNum = utf8ToWin1252(a.get("catnum"));
-    v.Comments = utf8ToWin1252(commentText(a.get("comments")));
+    v.Comments = utf8ToWin1252(cli::commentText(a.get("comments")));
 
     long double value = 0;
     if (!amountValue(v.Price, value)) throw std::runtime_error(utf8(v.Price) + " is an invalid price!");
@@ -223,6 +200,7 @@ int main(int argc, char** argv) {
     }
     const std::string command = argv[1];
     try {
+        if (const int status = cli::runItemCommand(argc, argv); status >= 0) return status;
         if (command == "new") return commandNew(argc, argv);
         if (command == "show") return commandShow(argc, argv);
         if (command == "stats") return commandStats(argc, argv);

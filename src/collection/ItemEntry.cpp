@@ -1,0 +1,370 @@
+#include "collection/ItemEntry.h"
+
+#include "collection/Win1252.h"
+
+namespace vitrinex {
+namespace {
+
+// Every character from `from` on is a blank.
+bool blankFrom(const QString& text, int from) {
+    for (int i = from; i < text.size(); ++i)
+        if (text[i] != u' ') return false;
+    return true;
+}
+
+QString withoutBlanks(QString text) {
+    return text.remove(u' ');
+}
+
+bool isDigit(QChar c) {
+    return c >= u'0' && c <= u'9';
+}
+
+bool isAmount(const QString& text) {
+    long double value = 0;
+    return amountValue(fromQString(text), value);
+}
+
+} // namespace
+
+const QString ItemEntry::kPriceReset = QStringLiteral("$     0 ");
+const QString ItemEntry::kNetChangeReset = QStringLiteral("$0");
+
+const QStringList& ItemEntry::Conditions() {
+    static const QStringList entries = {"C-10", "C-9", "C-8", "C-7", "C-6", "C-5",
+                                        "C-4",  "C-3", "C-2", "C-1", "loose"};
+    return entries;
+}
+
+ItemEntry::ItemEntry() {
+    for (EntryField f : {EntryField::Quantity, EntryField::Year})
+        putField(f, QString());
+    putField(EntryField::Price, kPriceReset);
+    putField(EntryField::NetChange, kNetChangeReset);
+    Fields.Condition = Conditions().front();
+}
+
+bool ItemEntry::isMasked(EntryField field) {
+    return field == EntryField::Quantity || field == EntryField::Year || field == EntryField::Price ||
+           field == EntryField::NetChange;
+}
+
+MaskKind ItemEntry::maskOf(EntryField field) {
+    switch (field) {
+    case EntryField::Quantity:
+        return MaskKind::Quantity;
+    case EntryField::Year:
+        return MaskKind::Year;
+    case EntryField::Price:
+        return MaskKind::Price;
+    default:
+        return MaskKind::NetChange;
+    }
+}
+
+void ItemEntry::putField(EntryField field, const QString& text) {
+    if (isMasked(field)) {
+        MaskedText mask = MaskedText::forKind(maskOf(field));
+        mask.put(text);
+        const QString aligned = mask.text();
+        switch (field) {
+        case EntryField::Quantity:
+            Fields.Quantity = aligned;
+            break;
+        case EntryField::Year:
+            Fields.Year = aligned;
+            break;
+        case EntryField::Price:
+            Fields.Price = aligned;
+            break;
+        default:
+            Fields.NetChange = aligned;
+            break;
+        }
+        return;
+    }
+    switch (field) {
+    case EntryField::Name:
+        Fields.FigureName = text;
+        break;
+    case EntryField::Series:
+        Fields.Series = text;
+        break;
+    case EntryField::Condition:
+        // A drop-down list without free typing: an unknown text leaves the previous entry selected.
+        if (Conditions().contains(text)) Fields.Condition = text;
+        break;
+    case EntryField::CatNum:
+        Fields.CatNum = text;
+        break;
+    case EntryField::Comments:
+        Fields.Comments = text;
+        break;
+    default:
+        break;
+    }
+}
+
+void ItemEntry::fillFrom(const TFigureRecord& item) {
+    putField(EntryField::Name, toQString(item.FigureName.view()));
+    putField(EntryField::Year, toQString(item.Year.view()));
+    putField(EntryField::Series, toQString(item.Series.view()));
+    putField(EntryField::Price, toQString(item.Price.view()));
+    putField(EntryField::NetChange, toQString(item.NetChange.view()));
+    putField(EntryField::Quantity, QString::number(item.Quantity));
+    putField(EntryField::CatNum, toQString(item.CatNum.view()));
+    putField(EntryField::Comments, toQString(item.Comments.view()));
+    putField(EntryField::Condition, toQString(item.Condition.view()));
+}
+
+void ItemEntry::FillForEdit(const TFigureRecord& item) {
+    fillFrom(item);
+    EditMode = true;
+}
+
+bool ItemEntry::InputComplete() const {
+    return !Fields.FigureName.isEmpty() && !blankFrom(Fields.Quantity, 0) && !blankFrom(Fields.Year, 0) &&
+           !blankFrom(Fields.Price, 1) && !blankFrom(Fields.NetChange, 1);
+}
+
+QString ItemEntry::ButtonHint(bool editMode, bool inputComplete) {
+    if (inputComplete) return editMode ? QStringLiteral("Click to edit item.") : QStringLiteral("Click to add item.");
+    return editMode ? QStringLiteral("Cannot edit item. Check to make sure you have filled in necessary fields.")
+                    : QStringLiteral("Cannot add item. Check to make sure you have filled in necessary fields.");
+}
+
+UserMessage ItemEntry::InvalidPrice(const QString& price) {
+    return {"invalid price", fromQString(price) + " is an invalid price!"};
+}
+
+UserMessage ItemEntry::InvalidNetChange(const QString& netChange) {
+    return {"invalid net change value",
+            fromQString(netChange) + " is an invalid value for net change. net change must be an integer."};
+}
+
+UserMessage ItemEntry::MissingInformation() {
+    return {"error", "missing information!"};
+}
+
+std::optional<UserMessage> ItemEntry::PriceCheck() {
+    bool valid = true;
+    for (int i = 1; i < Fields.Price.size() && valid; ++i) {
+        const QChar c = Fields.Price[i];
+        valid = c == u'.' || c == u' ' || isDigit(c);
+    }
+    // Digits with several points ("$1.2.3") or a lone point pass the characters but are no number,
+    // and a record holding one could not be loaded again.
+    if (valid) valid = isAmount(withoutBlanks(Fields.Price));
+    if (valid) return std::nullopt;
+    const UserMessage refusal = InvalidPrice(Fields.Price);
+    putField(EntryField::Price, kPriceReset);
+    return refusal;
+}
+
+void ItemEntry::PriceCleanup() {
+    putField(EntryField::Price, withoutBlanks(Fields.Price));
+}
+
+std::optional<UserMessage> ItemEntry::NetChangeCheck() {
+    bool valid = true;
+    bool signAllowed = true;
+    for (int i = 1; i < Fields.NetChange.size() && valid; ++i) {
+        const QChar c = Fields.NetChange[i];
+        if (c == u' ') continue;
+        valid = isDigit(c) || (signAllowed && (c == u'+' || c == u'-'));
+        signAllowed = false;
+    }
+    // A sign alone is no number either.
+    if (valid) valid = isAmount(withoutBlanks(Fields.NetChange));
+    if (valid) return std::nullopt;
+    const UserMessage refusal = InvalidNetChange(Fields.NetChange);
+    putField(EntryField::NetChange, kNetChangeReset);
+    return refusal;
+}
+
+void ItemEntry::NetChangeCleanup() {
+    putField(EntryField::NetChange, withoutBlanks(Fields.NetChange));
+}
+
+std::optional<UserMessage> ItemEntry::LeavePriceField() {
+    if (blankFrom(Fields.Price, 1)) return std::nullopt;
+    if (auto refusal = PriceCheck()) return refusal;
+    PriceCleanup();
+    return std::nullopt;
+}
+
+void ItemEntry::LeaveMaskedField(EntryField field) {
+    switch (field) {
+    case EntryField::Quantity:
+        putField(field, withoutBlanks(Fields.Quantity));
+        break;
+    case EntryField::Year:
+        putField(field, withoutBlanks(Fields.Year));
+        break;
+    case EntryField::NetChange:
+        putField(field, withoutBlanks(Fields.NetChange));
+        break;
+    default:
+        break;
+    }
+}
+
+NewItemValues ItemEntry::values() const {
+    NewItemValues v;
+    v.FigureName = fromQString(Fields.FigureName);
+    v.Year = fromQString(Fields.Year);
+    v.Series = fromQString(Fields.Series);
+    v.Price = fromQString(Fields.Price);
+    v.NetChange = fromQString(Fields.NetChange);
+    v.Quantity = EnteredQuantity;
+    v.Condition = fromQString(Fields.Condition);
+    v.CatNum = fromQString(Fields.CatNum);
+    v.Comments = fromQString(Fields.Comments);
+    return v;
+}
+
+AddSaveOutcome ItemEntry::AddSave(OpenCollection& collection) {
+    AddSaveOutcome out;
+    if (!InputComplete()) return out;
+    out.acted = true;
+    if (auto refusal = PriceCheck()) {
+        out.message = refusal;
+        out.focus = EntryField::Price;
+        return out;
+    }
+    PriceCleanup();
+    if (auto refusal = NetChangeCheck()) {
+        out.message = refusal;
+        out.focus = EntryField::NetChange;
+        return out;
+    }
+    NetChangeCleanup();
+    EnteredQuantity = withoutBlanks(Fields.Quantity).toInt();
+    if (Fields.FigureName.isEmpty() || blankFrom(Fields.Year, 0) || blankFrom(Fields.Quantity, 0)) {
+        out.message = MissingInformation();
+        return out;
+    }
+
+    TFigureNode* item = EditMode ? collection.CurrentItem : nullptr;
+    if (!item) {
+        NameToSelect = Fields.FigureName;
+        out.message = collection.InsertNewItem(values());
+        // Saved in both cases; the fields are cleared only once the item is safely in the file.
+        collection.SaveCollection();
+        out.completed = true;
+        if (!out.message) {
+            ClearAfterStore();
+            out.closeDialog = true;
+        }
+        return out;
+    }
+
+    OldName = toQString(item->Record.FigureName.view());
+    NameToSelect = Fields.FigureName;
+    EditMode = false;
+    try {
+        if (nameKey(values().FigureName.substr(0, 255)) == nameKey(item->Record.FigureName.view())) {
+            SaveSameName(collection, item);
+        } else {
+            out.message = SaveNewName(collection, item);
+        }
+    } catch (...) {
+        // The file could not be written: the dialog goes on editing what the collection now holds.
+        EditMode = collection.CurrentItem != nullptr;
+        throw;
+    }
+    out.completed = true;
+    out.closeDialog = !out.message;
+    if (out.closeDialog) ClearAfterStore();
+    return out;
+}
+
+void ItemEntry::SaveSameName(OpenCollection& collection, TFigureNode* item) {
+    const NewItemValues v = values();
+    TFigureRecord& r = item->Record;
+    // The name too, so that a change of letter case reaches the file; the update mark stays.
+    r.FigureName.assign(std::string_view(v.FigureName).substr(0, 255));
+    r.Year.assign(v.Year);
+    r.Series.assign(v.Series);
+    r.Price.assign(v.Price);
+    r.NetChange.assign(v.NetChange);
+    r.Quantity = v.Quantity;
+    r.Condition.assign(v.Condition);
+    r.CatNum.assign(v.CatNum);
+    r.Comments.assign(v.Comments);
+    collection.SaveCollection();
+    collection.ReloadCollection();
+}
+
+std::optional<UserMessage> ItemEntry::SaveNewName(OpenCollection& collection, TFigureNode* item) {
+    SavedItem = item->Record;
+    BlankSaveAndReload(collection, item);
+    auto refused = collection.InsertNewItem(values());
+    if (refused) {
+        // Another item bears the new name: the old item goes back in, and the fields show it.
+        fillFrom(SavedItem);
+        EnteredQuantity = SavedItem.Quantity;
+        collection.InsertNewItem(values());
+    }
+    // The old item has already left the file: its new form (or its restore) is written at once.
+    collection.SaveCollection();
+    return refused;
+}
+
+void ItemEntry::Cancel() {
+    EditMode = false;
+    Fields.FigureName.clear();
+    Fields.Series.clear();
+    Fields.CatNum.clear();
+    Fields.Comments.clear();
+    putField(EntryField::Year, QString());
+    putField(EntryField::Quantity, QString());
+    putField(EntryField::Price, kPriceReset);
+    putField(EntryField::NetChange, kNetChangeReset);
+}
+
+void ItemEntry::ClearAfterStore() {
+    Fields.FigureName.clear();
+    Fields.Series.clear();
+    Fields.CatNum.clear();
+    Fields.Comments.clear();
+    for (EntryField f : {EntryField::Quantity, EntryField::Year, EntryField::Price})
+        putField(f, QString());
+    putField(EntryField::NetChange, kNetChangeReset);
+}
+
+int ItemEntry::CompletionRow(OpenCollection& collection) const {
+    const std::string key = nameKey(fromQString(NameToSelect));
+    int row = -1;
+    for (int i = 0; i < collection.ItemList.size(); ++i)
+        if (nameKey(collection.ItemList.at(i)) == key) row = i;
+    if (row >= 0)
+        collection.FindItem(collection.ItemList.at(row));
+    else
+        collection.CurrentItem = nullptr;
+    return row;
+}
+
+void BlankSaveAndReload(OpenCollection& collection, TFigureNode* node) {
+    const std::string name = node->Record.FigureName.str();
+    collection.BlankItem(node);
+    try {
+        collection.SaveCollection();
+    } catch (...) {
+        // The file is as it was; reading it back un-blanks the item in memory, where the next save
+        // would otherwise drop it.
+        try {
+            collection.ReloadCollection();
+            collection.FindItem(name);
+        } catch (...) {
+        }
+        throw;
+    }
+    collection.ReloadCollection();
+}
+
+void DeleteCurrentItem(OpenCollection& collection) {
+    if (collection.CurrentItem) BlankSaveAndReload(collection, collection.CurrentItem);
+}
+
+} // namespace vitrinex

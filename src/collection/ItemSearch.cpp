@@ -1,0 +1,34 @@
+#include "collection/ItemSearch.h"
+
+#include "collection/Win1252.h"
+
+namespace vitrinex {
+namespace {
+
+// Only a to z change, as for item name keys.
+QString upperAToZ(QString text) {
+    for (QChar& c : text)
+        if (c >= u'a' && c <= u'z') c = QChar(c.unicode() - u'a' + u'A');
+    return text;
+}
+
+} // namespace
+
+const QString ItemSearch::kPrompt = QStringLiteral("enter the name to find:");
+
+int ItemSearch::Search(OpenCollection& collection, const QString& text) {
+    if (text.isEmpty()) return -1;
+    const QString wanted = upperAToZ(text);
+    const ItemNameList& list = collection.ItemList;
+    for (int i = std::max<std::int32_t>(FindStart, 0); i < list.size(); ++i) {
+        if (!upperAToZ(toQString(list.at(i))).contains(wanted)) continue;
+        FindStart = i + 1;
+        collection.FindItem(list.at(i));
+        Label = QStringLiteral("click the 'ok' to find next.");
+        return i;
+    }
+    Label = "a match for '" + text + "' was not found.";
+    return -1;
+}
+
+} // namespace vitrinex
