@@ -1,0 +1,174 @@
+#include "net/TSocket.h"
+
+#include "platform/sockets/WinsockErrors.h"
+
+#include <cstring>
+#include <arpa/inet.h>
+#include <netdb.h>
+
+namespace vitrinex {
+
+_TSocket::_TSocket(std::function<void(const std::string&)> showMessage) : showMessage_(std::move(showMessage)) {}
+
+_TSocket::~_TSocket() {
+    // A lookup still running must not write into the buffer released below.
+    if (lookupHandle_) wsa::CancelAsyncRequest(lookupHandle_);
+}
+
+void _TSocket::show(const std::string& text) const {
+    if (showMessage_) showMessage_(text);
+}
+
+bool _TSocket::StartupAnswerAccepted(int code) {
+    return code != wsa::WSAEINVAL && code != wsa::WSASYSNOTREADY && code != wsa::WSAVERNOTSUPPORTED;
+}
+
+bool _TSocket::Startup() {
+    const int answer = wsa::Startup(0x0101, &startupInfo_);
+    started_ = answer == 0;
+    return StartupAnswerAccepted(answer);
+}
+
+void _TSocket::Cleanup() {
+    if (lookupHandle_) wsa::CancelAsyncRequest(lookupHandle_);
+    lookupHandle_ = 0;
+    wsa::CancelBlockingCall();
+    if (started_) wsa::Cleanup();
+    started_ = false;
+}
+
+std::string _TSocket::ErrorText() const {
+    return ErrorTextFor(wsa::LastError());
+}
+
+std::string _TSocket::ErrorTextFor(int code) {
+    switch (code) {
+    case 10004: return "The call was canceled via WSACancelBlickingCall().";
+    case 10009: return "Bad file number.";
+    case 10013:
+        return "The address specified is a broadcast address, but the socket doesn't support sending broadcast "
+               "packets.";
+    case 10014: return "The address length supplied is too small.";
+    case 10022: return "This function shouldn't be called at this time because listen() wasn't called before accept().";
+    case 10024: return "The queue is empty and no descriptors are available.";
+    case 10035: return "This is a non-blocking socket and no connections are present.";
+    case 10036: return "A blocking call is now in progress.";
+    case 10037: return "The non-blocking routine has already finished.";
+    case 10038: return "The socket number used isn't a socket.";
+    case 10039: return "A destination address wasn't given.";
+    case 10040: return "The datagram was too large for the buffer and was truncated.";
+    case 10041: return "The socket can't use the protocol specified.";
+    case 10042: return "The option is unknown or unsupported.";
+    case 10043: return "This protocol isn't supported.";
+    case 10044: return "This address family doesn't support the socket type specified.";
+    case 10045: return "The socket referenced isn't open for connection oriented services.";
+    case 10046:
+    case 10047: return "The address family specified isn't supported by this protocol.";
+    case 10048: return "The address given is already in use.";
+    case 10049: return "The address isn't available from this machine.";
+    case 10050: return "WINSOCK.DLL has reported that the network subsystem has failed.";
+    case 10051: return "The network can't be reached.";
+    case 10052: return "Winsock dropped the connection.";
+    case 10053: return "The connection was aborted due to a network failure.";
+    case 10054: return "The connection was reset by the remote host.";
+    case 10055: return "No buffer space is available.";
+    case 10056: return "The socket is already connected.";
+    case 10057: return "The socket isn't connected.";
+    case 10058: return "The socket has been shut down.";
+    case 10060: return "A connection attempt timed out; no connection was established.";
+    case 10061: return "The connection was refused.";
+    case 10091: return "The network subsystem isn't ready for communications.";
+    case 10092: return "The Winsock API version requested isn't supported.";
+    case 10093: return "WSAStartup() must be called successfully before you can use this function.";
+    case 10101: return "The message terminated gracefully.";
+    case 11001: return "The Authoritative Answer Host isn't available.";
+    case 11002: return "The Non-Authoritative Host isn't available.";
+    case 11003: return "This is a non-recoverable error or SERVERFAIL.";
+    case 11004: return "No data record of the type has been requested.";
+    default: break;
+    }
+    if (code == 10059 || (code >= 10062 && code <= 10071)) return {};
+    return "Unknown Error Occured.";
+}
+
+wsa::Socket _TSocket::CreateSocket() {
+    const wsa::Socket s = wsa::CreateSocket();
+    if (s == wsa::kInvalidSocket) show(ErrorText());
+    return s;
+}
+
+void _TSocket::releaseWorkingBuffer() {
+    if (lookupHandle_) wsa::CancelAsyncRequest(lookupHandle_);
+    lookupHandle_ = 0;
+    hostEntry_ = nullptr;
+    workingBuffer_.reset();
+}
+
+void _TSocket::LookupHost(QObject* window, unsigned message, const std::string& hostName) {
+    releaseWorkingBuffer();
+    hostName_ = hostName;
+    workingBuffer_ = std::make_unique<char[]>(kHostEntryBufferSize);
+    lookupHandle_ = wsa::AsyncGetHostByName(window, message, hostName_.c_str(), workingBuffer_.get(),
+                                            kHostEntryBufferSize);
+    if (lookupHandle_ == 0) show(ErrorText());
+}
+
+bool _TSocket::TakeHostAddress() {
+    // The lookup is over once its message came; its buffer is ours again.
+    lookupHandle_ = 0;
+    if (!workingBuffer_) return false;
+    const auto* entry = reinterpret_cast<const hostent*>(workingBuffer_.get());
+    hostEntry_ = entry;
+    if (entry->h_length <= 0 || entry->h_addr_list == nullptr || entry->h_addr_list[0] == nullptr) return false;
+    const auto* first = reinterpret_cast<const std::uint8_t*>(entry->h_addr_list[0]);
+    address_.assign(first, first + entry->h_length);
+    return true;
+}
+
+std::string _TSocket::AddressText() const {
+    std::string text;
+    for (std::size_t i = 0; i < 4; ++i) {
+        if (i) text += '.';
+        text += std::to_string(i < address_.size() ? address_[i] : 0);
+    }
+    return text;
+}
+
+wsa::Socket _TSocket::Connect(QObject* window, unsigned message, std::uint16_t port) {
+    const wsa::Socket s = CreateSocket();
+    if (s == wsa::kInvalidSocket) return s;
+    const std::uint16_t portNetworkOrder = htons(port);
+    const std::uint32_t ipv4 = wsa::InetAddr(AddressText().c_str());
+    if (wsa::AsyncSelect(s, window, message, wsa::FD_READ | wsa::FD_WRITE | wsa::FD_CONNECT | wsa::FD_CLOSE) != 0) {
+        show(ErrorText());
+        return s;
+    }
+    if (wsa::Connect(s, ipv4, portNetworkOrder) != 0 && wsa::LastError() != wsa::WSAEWOULDBLOCK) show(ErrorText());
+    return s;
+}
+
+void _TSocket::SendLine(wsa::Socket handle, const std::string& text) {
+    releaseWorkingBuffer();
+    // The line, CR LF and the closing NUL must fit the buffer.
+    if (text.size() + 3 > static_cast<std::size_t>(kSendBufferSize)) {
+        show(ErrorTextFor(wsa::WSAENOBUFS));
+        return;
+    }
+    workingBuffer_ = std::make_unique<char[]>(kSendBufferSize);
+    char* line = workingBuffer_.get();
+    std::memcpy(line, text.data(), text.size());
+    std::memcpy(line + text.size(), "\r\n", 3);
+    if (wsa::Send(handle, line, std::strlen(line)) < 0 && wsa::LastError() != wsa::WSAEWOULDBLOCK) show(ErrorText());
+}
+
+bool _TSocket::IsConnected(wsa::Socket handle) {
+    if (wsa::GetPeerName(handle, nullptr) == 0) return true;
+    if (wsa::LastError() != wsa::WSAENOTCONN) show(ErrorText());
+    return false;
+}
+
+void _TSocket::CloseSocket(wsa::Socket handle) {
+    wsa::CloseSocket(handle);
+}
+
+} // namespace vitrinex

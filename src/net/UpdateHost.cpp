@@ -1,0 +1,72 @@
+#include "net/UpdateHost.h"
+
+#include <cstdlib>
+
+#ifndef VITRINEX_UPDATE_HOST_DEFAULT
+#define VITRINEX_UPDATE_HOST_DEFAULT "www.quillory.com"
+#endif
+
+namespace vitrinex::net {
+
+namespace {
+
+// The text after "http:/" + "/" (two characters after the ":" of ":/"), or the whole URL.
+std::string afterScheme(const std::string& url) {
+    const auto colon = url.find(":/");
+    if (colon == std::string::npos) return url;
+    return colon + 3 <= url.size() ? url.substr(colon + 3) : std::string();
+}
+
+} // namespace
+
+std::string updateHost() {
+    const char* fromEnvironment = std::getenv("VITRINEX_UPDATE_HOST");
+    if (fromEnvironment && *fromEnvironment) return fromEnvironment;
+    return VITRINEX_UPDATE_HOST_DEFAULT;
+}
+
+int updateTimeoutMs() {
+    const char* fromEnvironment = std::getenv("VITRINEX_UPDATE_TIMEOUT_MS");
+    if (fromEnvironment && *fromEnvironment) {
+        char* end = nullptr;
+        const long value = std::strtol(fromEnvironment, &end, 10);
+        if (*end == '\0' && value > 0 && value <= 3600000) return static_cast<int>(value);
+    }
+    return 15000;
+}
+
+std::string updateUrl(const std::string& updateType, const std::string& host) {
+    if (updateType == "SW") return "http://" + host + "/update.auf";
+    if (updateType == "HW") return "http://" + host + "/hwupdate.auf";
+    return {};
+}
+
+std::string hostFromUrl(const std::string& url, int& port) {
+    std::string host = afterScheme(url);
+    host = host.substr(0, host.find('/'));
+    port = 0;
+    const auto colon = host.find(':');
+    if (colon != std::string::npos) {
+        const std::string digits = host.substr(colon + 1);
+        host.erase(colon);
+        long value = 0;
+        for (const char c : digits) {
+            if (c < '0' || c > '9' || value > 65535) {
+                value = 0;
+                break;
+            }
+            value = value * 10 + (c - '0');
+        }
+        port = value <= 65535 ? static_cast<int>(value) : 0;
+    }
+    return host;
+}
+
+std::string pathFromUrl(const std::string& url) {
+    const std::string rest = afterScheme(url);
+    const auto slash = rest.find('/');
+    if (slash == std::string::npos || slash + 1 == rest.size()) return rest;
+    return rest.substr(slash);
+}
+
+} // namespace vitrinex::net

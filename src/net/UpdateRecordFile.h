@@ -1,0 +1,37 @@
+#pragma once
+// update.dat: the file of 21-byte update records that a download writes, one record per catalog
+// number and price, in the order the answer delivered them.
+
+#include "collection/FigureRecord.h"
+
+#include <string>
+
+namespace vitrinex::net {
+
+#pragma pack(push, 1)
+struct TUpdateRecord {
+    ShortString<9> UpdateCatNum;
+    ShortString<10> UpdatePrice;
+};
+#pragma pack(pop)
+static_assert(sizeof(TUpdateRecord) == 21);
+
+// Creates (or truncates) the file and appends whole records to it. Every failure throws EInOutError.
+class UpdateRecordWriter {
+public:
+    UpdateRecordWriter() = default;
+    ~UpdateRecordWriter();
+    UpdateRecordWriter(const UpdateRecordWriter&) = delete;
+    UpdateRecordWriter& operator=(const UpdateRecordWriter&) = delete;
+
+    void create(const std::string& path);
+    void append(const TUpdateRecord& record);
+    // Flushes to disk and closes; a failure throws after the file was closed.
+    void close();
+    bool isOpen() const { return fd_ >= 0; }
+
+private:
+    int fd_ = -1;
+};
+
+} // namespace vitrinex::net

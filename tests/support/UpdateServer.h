@@ -1,0 +1,75 @@
+#pragma once
+// A catalog update server for tests: scripts/update-server.sh (nginx on a free loopback port)
+// serving the files of a folder, stopped when the object goes. `hostPort()` is empty when nginx
+// could not start; the test then skips with the reason in `error()`.
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QString>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+class UpdateServer {
+public:
+    // `files`: name and contents of each file the server serves.
+    explicit UpdateServer(const QList<QPair<QString, QByteArray>>& files) {
+        QDir().mkpath(root_);
+        for (const auto& [name, bytes] : files) {
+            QFile f(root_ + "/" + name);
+            if (f.open(QIODevice::WriteOnly)) f.write(bytes);
+        }
+        process_.start("bash", {QStringLiteral(VITRINEX_SOURCE_DIR "/scripts/update-server.sh"), "--root", root_});
+        if (process_.waitForReadyRead(15000)) hostPort_ = QString::fromLatin1(process_.readLine()).trimmed();
+        if (hostPort_.isEmpty()) {
+            process_.waitForFinished(2000);
+            error_ = QString::fromLocal8Bit(process_.readAllStandardError());
+        }
+    }
+    ~UpdateServer() {
+        if (process_.state() != QProcess::NotRunning) {
+            process_.terminate();
+            process_.waitForFinished(5000);
+        }
+    }
+    QString hostPort() const { return hostPort_; }
+    QString error() const { return error_.isEmpty() ? QStringLiteral("nginx could not start") : error_; }
+
+private:
+    QString root_ = QDir::currentPath() + "/server-root";
+    QProcess process_;
+    QString hostPort_, error_;
+};
+
+// A loopback port that takes connections (the kernel completes them) and never answers.
+class SilentServer {
+public:
+    SilentServer() {
+        fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t n = sizeof a;
+        ::bind(fd_, reinterpret_cast<sockaddr*>(&a), n);
+        ::listen(fd_, 4);
+        ::getsockname(fd_, reinterpret_cast<sockaddr*>(&a), &n);
+        port_ = ntohs(a.sin_port);
+    }
+    ~SilentServer() { close(); }
+    void close() {
+        if (fd_ >= 0) ::close(fd_);
+        fd_ = -1;
+    }
+    QString hostPort() const { return QStringLiteral("127.0.0.1:%1").arg(port_); }
+
+private:
+    int fd_ = -1;
+    int port_ = 0;
+};
+
+#define SKIP_WITHOUT_SERVER(server)                                                                          \
+    if ((server).hostPort().isEmpty()) QSKIP(qPrintable("no update server: " + (server).error()))
