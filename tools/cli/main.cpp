@@ -5,6 +5,7 @@
 #include "ItemCommands.h"
 #include "ItemText.h"
 #include "Json.h"
+#include "ScanCommand.h"
 #include "collection/CollectionFile.h"
 #include "collection/InOutError.h"
 #include "collection/OpenCollection.h"
@@ -32,7 +33,8 @@ const char* const kUsage =
     "  vitrinex-cli delete FILE NAME\n"
     "  vitrinex-cli add FILE --as-typed [--name N] [--quantity Q] ... (the fields as typed in the add dialog)\n"
     "  vitrinex-cli edit FILE NAME --as-typed [--name N] [--quantity Q] ... (as typed in the edit dialog)\n"
-    "  vitrinex-cli find FILE TEXT [--from N]\n";
+    "  vitrinex-cli find FILE TEXT [--from N]\n"
+    "  vitrinex-cli scan STREAM --out UPDATEDAT\n";
 
 struct UsageError : std::runtime_error {
     using std::runtime_error::runtime_error;
@@ -206,6 +208,7 @@ int main(int argc, char** argv) {
         if (command == "stats") return commandStats(argc, argv);
         if (command == "add") return commandAdd(argc, argv);
         if (command == "delete") return commandDelete(argc, argv);
+        if (command == "scan") return cli::commandScan(argc, argv);
         throw UsageError("unknown command " + command);
     } catch (const EInOutError& e) {
         std::cerr << "vitrinex-cli: " << (argc > 2 ? argv[2] : "") << ": " << e.what() << '\n';

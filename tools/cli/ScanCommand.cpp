@@ -1,0 +1,80 @@
+// Feeds a saved answer of the update server through the receive path in blocks of 8192 bytes, as
+// the update window receives them, writes the records to UPDATEDAT and prints what was found.
+
+#include "ScanCommand.h"
+
+#include "Json.h"
+#include "collection/InOutError.h"
+#include "collection/Win1252.h"
+#include "net/UpdateStreamScanner.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace vitrinex::cli {
+
+namespace {
+
+struct FileCloser {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+};
+
+std::vector<std::string> readRecords(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw EInOutError::fromCode(kFileNotFound);
+    std::vector<std::string> rows;
+    net::TUpdateRecord r;
+    while (in.read(reinterpret_cast<char*>(&r), sizeof r))
+        rows.push_back(json::array({json::quote(win1252ToUtf8(r.UpdateCatNum.view())),
+                                    json::quote(win1252ToUtf8(r.UpdatePrice.view()))}));
+    return rows;
+}
+
+} // namespace
+
+int commandScan(int argc, char** argv) {
+    std::string stream, out;
+    for (int i = 2; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--out" && i + 1 < argc)
+            out = argv[++i];
+        else if (stream.empty() && arg.rfind("--", 0) != 0)
+            stream = arg;
+        else
+            throw std::invalid_argument("usage: vitrinex-cli scan STREAM --out UPDATEDAT");
+    }
+    if (stream.empty() || out.empty()) throw std::invalid_argument("usage: vitrinex-cli scan STREAM --out UPDATEDAT");
+
+    std::unique_ptr<std::FILE, FileCloser> in(std::fopen(stream.c_str(), "rb"));
+    if (!in) throw std::runtime_error(stream + ": " + EInOutError::fromErrno(errno).what());
+
+    net::UpdateRecordWriter writer;
+    writer.create(out);
+    net::UpdateStreamScanner scanner;
+    scanner.writeRecord = [&writer](const net::TUpdateRecord& r) { writer.append(r); };
+    scanner.Reset();
+    std::vector<char> block(net::UpdateStreamScanner::kBlockSize + 1);
+    // The window stops reading at the end marker or at a page that holds no update file.
+    while (!scanner.EndMarkerSeen()) {
+        const std::size_t n = std::fread(block.data(), 1, net::UpdateStreamScanner::kBlockSize, in.get());
+        if (n == 0) break;
+        if (scanner.ProcessHostGet(block.data(), n) != net::UpdateStreamScanner::Answer::Reading) break;
+    }
+    if (std::ferror(in.get())) throw std::runtime_error(stream + ": " + EInOutError::fromCode(100).what());
+    writer.close();
+
+    json::Object result;
+    result.add("records", json::array(readRecords(out)))
+        .addString("message", win1252ToUtf8(scanner.UpdateMessage))
+        .add("end", scanner.EndMarkerSeen() ? "true" : "false");
+    std::cout << result.compact() << '\n';
+    return 0;
+}
+
+} // namespace vitrinex::cli
