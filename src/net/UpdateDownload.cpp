@@ -75,9 +75,8 @@ void UpdateDownload::FormShow() {
     setLabel1("vitrinex is creating a backup of your collection . . .");
     setStatus("status:  creating backup file . . .");
     setProgress(0);
-    const int step = ItemCount > 0 ? kProgressMax / ItemCount : 0;
     try {
-        if (writeBackup) writeBackup([this, step] { advanceProgress(step); });
+        if (writeBackup) writeBackup([this](int step) { advanceProgress(step); });
     } catch (const std::exception& e) {
         // Without a backup nothing is downloaded; the user can close the window.
         inOutFailure(e);
@@ -250,10 +249,15 @@ void UpdateDownload::Timer2Timer() {
     setLabel1("please wait while vitrinex updates your collection . . .");
     setStatus("status:  updating prices . . .");
     setProgress(0);
+    bool applied = false;
     try {
-        if (applyUpdate) applyUpdate();
+        applied = applyUpdate && applyUpdate([this](int step) { advanceProgress(step); });
     } catch (const std::exception& e) {
         inOutFailure(e);
+        return;
+    }
+    if (!applied) {
+        fileNotFound();
         return;
     }
     setProgress(kProgressMax);

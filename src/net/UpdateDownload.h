@@ -28,20 +28,21 @@ public:
     ~UpdateDownload() override;
 
     // --- what the owner provides -------------------------------------------------------------
-    // Writes the backup of the open collection; calls `advance` once per item written. Throws
-    // EInOutError on failure.
-    std::function<void(const std::function<void()>& advance)> writeBackup;
-    // Applies update.dat to the collection that was open when the update was confirmed; sets the
-    // final texts and Finished through the setters below.
-    std::function<void()> applyUpdate;
+    // Writes the backup of the open collection, calling `advance` with the bar's step for each item
+    // written. Throws EInOutError on failure.
+    std::function<void(const std::function<void(int step)>& advance)> writeBackup;
+    // Applies update.dat (closed by then) to the collection that was open when the update was
+    // confirmed, advancing the bar as it goes; on success sets the final texts and Finished through
+    // the setters below and returns true. False when nothing was applied (the owner has told the
+    // user why); the window then ends as a download whose update file was not found.
+    std::function<bool(const std::function<void(int step)>& advance)> applyUpdate;
     // Plays a sound by name (under the sounds switch).
     std::function<void(const std::string&)> play;
     // Shows a sentence of the sockets layer in a plain message box.
     std::function<void(const std::string&)> showSocketError;
 
-    // The collection's update type ("SW", "HW") and item count, taken when the update starts.
+    // The collection's update type ("SW", "HW"), taken when the update starts.
     std::string UpdateType;
-    int ItemCount = 0;
     // "host" or "host:port" of the update server.
     std::string UpdateHost;
     // The time-out while waiting for the network, and the pauses before the download and before

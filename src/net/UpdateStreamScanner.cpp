@@ -80,7 +80,9 @@ bool UpdateStreamScanner::GetHTMLReference(char c) {
 }
 
 UpdateStreamScanner::Answer UpdateStreamScanner::ProcessHostGet(char* block, std::size_t n) {
-    for (std::size_t i = 0; i < n && answer_ == Answer::Reading; ++i) {
+    // Nothing after the end marker counts: the connection is closed there, so what else arrived
+    // would depend on how the answer was cut into blocks.
+    for (std::size_t i = 0; i < n && answer_ == Answer::Reading && !endMarkerSeen_; ++i) {
         const char c = block[i];
         if (!startChecked_) {
             answerStart_ += c;
@@ -92,8 +94,7 @@ UpdateStreamScanner::Answer UpdateStreamScanner::ProcessHostGet(char* block, std
             }
         }
         scan(c);
-        // After the end marker the update file is complete, whatever page may follow it.
-        if (GetHTMLReference(c) && !endMarkerSeen_ && isHtmlEnd(TagBuffer)) answer_ = Answer::HtmlPage;
+        if (GetHTMLReference(c) && isHtmlEnd(TagBuffer)) answer_ = Answer::HtmlPage;
     }
     std::memset(block, 0, n);
     return answer_;

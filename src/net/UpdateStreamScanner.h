@@ -32,8 +32,9 @@ public:
     // to the next.
     void Reset();
 
-    // One received block: tag handling and the record scan over all `n` bytes. Every byte of the
-    // block is set to NUL afterwards. Once an answer is NotFound or HtmlPage, later bytes are ignored.
+    // One received block: tag handling and the record scan over its `n` bytes, up to the end marker.
+    // Every byte of the block is set to NUL afterwards. Once the end marker was seen, or the answer
+    // is NotFound or HtmlPage, later bytes are ignored.
     Answer ProcessHostGet(char* block, std::size_t n);
 
     // The record scan over `n` positions, NULs included; each is set to NUL after it was seen.

@@ -21,18 +21,14 @@ struct Run {
     Run(const QString& hostPort, const std::string& type = "SW", int timeoutMs = 5000) {
         download.UpdateType = type;
         download.UpdateHost = hostPort.toStdString();
-        download.ItemCount = 2;
         download.setIntervals(timeoutMs, 10);
         download.play = [this](const std::string& s) { sounds << QString::fromStdString(s); };
         download.showSocketError = [this](const std::string& s) { boxes << QString::fromStdString(s); };
-        download.writeBackup = [this](const std::function<void()>& advance) {
-            ++backups;
-            advance();
-            advance();
-        };
-        download.applyUpdate = [this] {
+        download.writeBackup = [this](const std::function<void(int)>&) { ++backups; };
+        download.applyUpdate = [this](const std::function<void(int)>&) {
             ++applied;
             download.setFinished(true);
+            return true;
         };
     }
     bool finish() {
