@@ -20,7 +20,10 @@ std::string lastUpdateQuestion(const OpenCollection& collection) {
 }
 
 std::string shortDateText(const QDate& day) {
-    return utf8ToWin1252(QLocale::system().toString(day, QLocale::ShortFormat).toStdString());
+    const QLocale system = QLocale::system();
+    // The C locale has no short date of its own ("4 Mar 1999"); take the usual month/day/year.
+    const QString format = system.language() == QLocale::C ? QStringLiteral("M/d/yy") : system.dateFormat(QLocale::ShortFormat);
+    return utf8ToWin1252(system.toString(day, format).toStdString());
 }
 
 void confirmUpdate(OpenCollection& collection, const QDate& day, const std::string& chosenType) {
