@@ -333,15 +333,11 @@ void ItemEntry::ClearAfterStore() {
     putField(EntryField::NetChange, kNetChangeReset);
 }
 
-int ItemEntry::CompletionRow(OpenCollection& collection) const {
-    const std::string key = nameKey(fromQString(NameToSelect));
+int ItemEntry::CompletionRow(const ItemNameList& list, const QString& nameToSelect) {
+    const std::string key = nameKey(fromQString(nameToSelect));
     int row = -1;
-    for (int i = 0; i < collection.ItemList.size(); ++i)
-        if (nameKey(collection.ItemList.at(i)) == key) row = i;
-    if (row >= 0)
-        collection.FindItem(collection.ItemList.at(row));
-    else
-        collection.CurrentItem = nullptr;
+    for (int i = 0; i < list.size(); ++i)
+        if (nameKey(list.at(i)) == key) row = i;
     return row;
 }
 

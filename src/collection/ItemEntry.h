@@ -68,6 +68,8 @@ public:
     // Leaving the price field: the check (unless the price is blank) and the cleanup. A refused price
     // is reset and its message returned.
     std::optional<UserMessage> LeavePriceField();
+    // The price check alone, as Enter runs it before the button takes its pressed look.
+    std::optional<UserMessage> PriceCheck();
     // Leaving the quantity, year or net-change field: its blanks are removed and the rest aligned.
     void LeaveMaskedField(EntryField field);
 
@@ -81,10 +83,9 @@ public:
     // After a stored item: every field empty but the net change "$0"; the condition kept.
     void ClearAfterStore();
 
-    // The list entry the completion selects: the last one equal to NameToSelect when upper-cased, made
-    // CurrentItem. -1 when none matches (an item of quantity 0 is not written back); CurrentItem is
-    // then cleared.
-    int CompletionRow(OpenCollection& collection) const;
+    // The list entry selected after Add/Save: the last one equal to the name when upper-cased; -1 when
+    // none is (an item of quantity 0 is not written back).
+    static int CompletionRow(const ItemNameList& list, const QString& nameToSelect);
 
     // The Add/Save button's tooltip while the pointer is over it.
     static QString ButtonHint(bool editMode, bool inputComplete);
@@ -95,7 +96,6 @@ public:
     static UserMessage MissingInformation();
 
 private:
-    std::optional<UserMessage> PriceCheck();
     void PriceCleanup();
     std::optional<UserMessage> NetChangeCheck();
     void NetChangeCleanup();

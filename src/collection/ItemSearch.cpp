@@ -2,6 +2,8 @@
 
 #include "collection/Win1252.h"
 
+#include <algorithm>
+
 namespace vitrinex {
 namespace {
 
@@ -16,14 +18,12 @@ QString upperAToZ(QString text) {
 
 const QString ItemSearch::kPrompt = QStringLiteral("enter the name to find:");
 
-int ItemSearch::Search(OpenCollection& collection, const QString& text) {
+int ItemSearch::Search(const ItemNameList& list, const QString& text) {
     if (text.isEmpty()) return -1;
     const QString wanted = upperAToZ(text);
-    const ItemNameList& list = collection.ItemList;
     for (int i = std::max<std::int32_t>(FindStart, 0); i < list.size(); ++i) {
         if (!upperAToZ(toQString(list.at(i))).contains(wanted)) continue;
         FindStart = i + 1;
-        collection.FindItem(list.at(i));
         Label = QStringLiteral("click the 'ok' to find next.");
         return i;
     }

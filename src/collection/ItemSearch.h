@@ -2,7 +2,7 @@
 // The find dialog's search without its window: part of a name looked up in the item list from a
 // remembered position onward, never wrapping round to the top.
 
-#include "collection/OpenCollection.h"
+#include "collection/ItemList.h"
 
 #include <QString>
 #include <cstdint>
@@ -19,9 +19,8 @@ public:
     QString Label = kPrompt;
 
     // Searches the entries from FindStart on for one containing `text` (the letters a to z in either
-    // case). A match becomes CurrentItem and FindStart moves past it; the matching index, or -1. An
-    // empty text does nothing.
-    int Search(OpenCollection& collection, const QString& text);
+    // case). FindStart moves past a match; the matching index, or -1. An empty text does nothing.
+    int Search(const ItemNameList& list, const QString& text);
 };
 
 } // namespace vitrinex

@@ -61,14 +61,13 @@ private slots:
         edit.FillForEdit(c.FindItem("robin")->Record);
         edit.putField(EntryField::Series, "Teen Titans");
         QVERIFY(edit.AddSave(c).completed);
-        QCOMPARE(edit.CompletionRow(c), 1);
-        QCOMPARE(c.CurrentItem->Record.Series.str(), std::string("Teen Titans"));
+        QCOMPARE(ItemEntry::CompletionRow(c.ItemList, edit.NameToSelect), 1);
+        QCOMPARE(c.FindItem("Robin")->Record.Series.str(), std::string("Teen Titans"));
 
         edit.FillForEdit(c.CurrentItem->Record);
         edit.putField(EntryField::Quantity, "0");
         QVERIFY(edit.AddSave(c).completed);
-        QCOMPARE(edit.CompletionRow(c), -1);
-        QVERIFY(!c.CurrentItem);
+        QCOMPARE(ItemEntry::CompletionRow(c.ItemList, edit.NameToSelect), -1);
         QCOMPARE(c.ItemList.names(), std::vector<std::string>({"Batman"}));
     }
 };

@@ -153,7 +153,7 @@ int find(const Parsed& p) {
     }
     OpenCollection collection;
     collection.LoadCollection(p.plain[0]);
-    const int index = search.Search(collection, QString::fromUtf8(p.plain[1]));
+    const int index = search.Search(collection.ItemList, QString::fromUtf8(p.plain[1]));
     json::Object out;
     out.addString("label", search.Label.toStdString());
     if (index >= 0)
