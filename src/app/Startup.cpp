@@ -1,13 +1,8 @@
 #include "app/Startup.h"
 
-#include "forms/AboutDialog.h"
-#include "forms/CollectionInfoDialog.h"
-#include "forms/ExitDialog.h"
 #include "forms/MainWindow.h"
-#include "forms/MessageDialog.h"
 #include "forms/SkinnedWindow.h"
 #include "forms/SplashWindow.h"
-#include "forms/StatisticsWindow.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -39,30 +34,24 @@ bool displayAvailable() {
            qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
 }
 
-void createWindows() {
-    auto* splash = new TSplashForm();
-    splash->show();
-    splash->repaint();
+ProgramWindows::ProgramWindows() : splash_(std::make_unique<TSplashForm>()) {
+    splash_->show();
+    splash_->repaint();
     QApplication::processEvents();
 
-    auto* main = new TMainForm();
-    main->setEnabled(false);
-    splash->setMainWindow(main);
-    new TAboutForm(main);
-    new TExitForm(main);
-    new TNewUForm(main);
-    new TStatsForm();
-    new TError1Form(main);
+    main_ = std::make_unique<TMainForm>();
+    main_->setEnabled(false);
+    splash_->setMainWindow(main_.get());
+    QObject::connect(main_.get(), &TMainForm::shown, splash_.get(), &QWidget::close);
 }
 
-void showMainWindow() {
-    if (MainForm) MainForm->show();
+ProgramWindows::~ProgramWindows() {
+    splash_.reset();
+    main_.reset(); // its dialogs and windows go with it
 }
 
-void destroyWindows() {
-    delete StatsForm;
-    delete SplashForm;
-    delete MainForm; // its dialogs are its children
+void ProgramWindows::showMainWindow() {
+    main_->show();
 }
 
 } // namespace vitrinex

@@ -5,6 +5,11 @@
 #include <QIcon>
 #include <QString>
 
+#include <memory>
+
+class TMainForm;
+class TSplashForm;
+
 namespace vitrinex {
 
 inline constexpr char kIconFileName[] = "qy.qyi";
@@ -16,14 +21,23 @@ QIcon loadApplicationIcon();
 // True when Qt can show windows here: a platform was chosen, or an X or Wayland display is there.
 bool displayAvailable();
 
-// Creates the splash window and then every other window in start-up order; the main window starts
-// disabled until the splash timer enables it.
-void createWindows();
+// The program's windows: the splash window first, then the main window, which creates the dialogs
+// and windows it owns. The main window starts disabled until the splash timer enables it, and closes
+// the splash when it is shown. Destroying them writes the settings file (the main window does).
+class ProgramWindows {
+public:
+    ProgramWindows();
+    ~ProgramWindows();
+    ProgramWindows(const ProgramWindows&) = delete;
+    ProgramWindows& operator=(const ProgramWindows&) = delete;
 
-// Shows the main window (which closes the splash).
-void showMainWindow();
+    TMainForm& mainWindow() { return *main_; }
+    TSplashForm& splashWindow() { return *splash_; }
+    void showMainWindow();
 
-// Destroys the windows in reverse order; destroying the main window writes the settings file.
-void destroyWindows();
+private:
+    std::unique_ptr<TSplashForm> splash_;
+    std::unique_ptr<TMainForm> main_;
+};
 
 } // namespace vitrinex

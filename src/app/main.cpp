@@ -2,6 +2,7 @@
 
 #include "Version.h"
 #include "app/Startup.h"
+#include "forms/MainWindow.h"
 #include "platform/SingleInstance.h"
 
 #include <QApplication>
@@ -21,9 +22,7 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QString::fromLatin1(vitrinex::kApplicationTitle));
     vitrinex::setApplicationTitle(QString::fromLatin1(vitrinex::kApplicationTitle));
 
-    vitrinex::createWindows();
-    vitrinex::showMainWindow();
-    const int status = QApplication::exec();
-    vitrinex::destroyWindows();
-    return status;
+    vitrinex::ProgramWindows windows;
+    windows.showMainWindow();
+    return QApplication::exec();
 }

@@ -1,5 +1,6 @@
 #include "controls/SingleInstanceGuard.h"
 
+#include "platform/ApplicationEnd.h"
 #include "platform/SingleInstance.h"
 
 #include <QWidget>
@@ -15,5 +16,5 @@ TJustOne32::TJustOne32(QWidget* mainWindow) : QObject(mainWindow) {
     // The running copy looks for its window by our current title; we end whether or not it finds one.
     shownPrevious_ = guard->askToShowWindow(vitrinex::applicationTitle());
     terminating_ = true;
-    vitrinex::requestApplicationTermination();
+    vitrinex::requestApplicationEnd();
 }

@@ -6,13 +6,10 @@
 #include <QEvent>
 #include <QLabel>
 
-TAboutForm* AboutForm = nullptr;
-
 TAboutForm::TAboutForm(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                           Qt::MSWindowsFixedSizeDialogHint) {
     using namespace vitrinex;
-    if (!AboutForm) AboutForm = this;
 
     setUpSkinnedWindow(this, QStringLiteral("AboutForm"), QStringLiteral("about..."), QSize(301, 180));
     setModal(true);
@@ -46,9 +43,7 @@ TAboutForm::TAboutForm(QWidget* parent)
     buttons_->attachBackground(Label2);
 }
 
-TAboutForm::~TAboutForm() {
-    if (AboutForm == this) AboutForm = nullptr;
-}
+TAboutForm::~TAboutForm() = default;
 
 void TAboutForm::OKJPGMouseUp() {
     close();

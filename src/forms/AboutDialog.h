@@ -39,5 +39,3 @@ private:
 
     vitrinex::PictureButtons* buttons_ = nullptr;
 };
-
-extern TAboutForm* AboutForm;

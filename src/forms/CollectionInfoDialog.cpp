@@ -2,8 +2,6 @@
 
 #include "controls/MaskedEditField.h"
 #include "controls/PictureControl.h"
-#include "forms/ErrorReport.h"
-#include "forms/MainWindow.h"
 #include "forms/SkinnedWindow.h"
 #include "sound/Sound.h"
 
@@ -14,8 +12,6 @@
 #include <algorithm>
 
 using namespace vitrinex;
-
-TNewUForm* NewUForm = nullptr;
 
 namespace {
 const QString kCreateCaption = QStringLiteral("new collection");
@@ -36,7 +32,6 @@ QLineEdit* makeEdit(QWidget* parent, const QString& name, QPoint pos, int maxLen
 } // namespace
 
 TNewUForm::TNewUForm(QWidget* parent) : QDialog(parent), Buttons(this) {
-    if (!NewUForm) NewUForm = this;
     setUpSkinnedWindow(this, QStringLiteral("NewUForm"), kCreateCaption, QSize(293, 174));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     setModal(true);
@@ -74,9 +69,7 @@ TNewUForm::TNewUForm(QWidget* parent) : QDialog(parent), Buttons(this) {
     setTabOrder(BrandEDT, YearEDT);
 }
 
-TNewUForm::~TNewUForm() {
-    if (NewUForm == this) NewUForm = nullptr;
-}
+TNewUForm::~TNewUForm() = default;
 
 bool TNewUForm::Ready() const {
     return !CollectNameEDT->text().isEmpty() && !BrandEDT->text().isEmpty() &&
@@ -109,24 +102,25 @@ void TNewUForm::ShowEdit(const QString& name, const QString& brand, const QStrin
 }
 
 void TNewUForm::OKJPGClick() {
-    if (!Ready() || !MainForm) return;
+    if (!Ready()) return;
     const QString name = CollectNameEDT->text();
     const QString brand = BrandEDT->text();
     const QString year = YearEDT->text();
+    entryTaken_ = false;
     if (editMode_) {
         editMode_ = false;
-        if (!runGuarded(this, [&] { MainForm->ChangeCollectionInfo(name, brand, year); })) {
-            editMode_ = true; // the dialog stays open on the values the user typed
-            return;
-        }
-        clearFields();
-        accept();
+        emit changeRequested(name, brand, year);
+        if (!entryTaken_) editMode_ = true; // the dialog stays open on the values the user typed
     } else {
-        if (!runGuarded(this, [&] { MainForm->CreateNewCollection(name, brand, year); })) return;
-        clearFields();
-        accept();
-        Play(kSoundOpen);
+        emit createRequested(name, brand, year);
+        if (entryTaken_) Play(kSoundOpen);
     }
+}
+
+void TNewUForm::takeEntry() {
+    entryTaken_ = true;
+    clearFields();
+    accept();
 }
 
 void TNewUForm::CancelJPGClick() {

@@ -35,8 +35,16 @@ public:
     // The name and the brand are filled and the year is not blank.
     bool Ready() const;
 
+    // OK: asks for the collection to be created or changed with the typed values. The dialog closes
+    // only when the receiver takes the entry (takeEntry); otherwise it stays open on those values.
     void OKJPGClick();
     void CancelJPGClick();
+    // The request succeeded: the fields are cleared and the dialog closes.
+    void takeEntry();
+
+signals:
+    void createRequested(const QString& name, const QString& brand, const QString& year);
+    void changeRequested(const QString& name, const QString& brand, const QString& year);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -48,6 +56,5 @@ private:
 
     bool editMode_ = false;
     bool enterDown_ = false;
+    bool entryTaken_ = false;
 };
-
-extern TNewUForm* NewUForm;

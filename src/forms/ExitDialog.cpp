@@ -4,20 +4,15 @@
 #include "forms/ErrorReport.h"
 #include "forms/SettingsFile.h"
 #include "forms/SkinnedWindow.h"
+#include "platform/ApplicationEnd.h"
 #include "sound/Sound.h"
 
-#include <QCoreApplication>
 #include <QLabel>
-#include <QThread>
-#include <QTimer>
-
-TExitForm* ExitForm = nullptr;
 
 TExitForm::TExitForm(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                           Qt::MSWindowsFixedSizeDialogHint) {
     using namespace vitrinex;
-    if (!ExitForm) ExitForm = this;
 
     setUpSkinnedWindow(this, QStringLiteral("ExitForm"), QStringLiteral("exit?"), QSize(243, 100));
     setModal(true);
@@ -46,9 +41,7 @@ TExitForm::TExitForm(QWidget* parent)
     buttons_->attachBackground(Label1);
 }
 
-TExitForm::~TExitForm() {
-    if (ExitForm == this) ExitForm = nullptr;
-}
+TExitForm::~TExitForm() = default;
 
 void TExitForm::ExitJPGMouseUp() {
     close();
@@ -58,7 +51,7 @@ void TExitForm::ExitJPGMouseUp() {
                                      vitrinex::Sounds::switchOn());
     });
     exitConfirmed_ = true;
-    vitrinex::requestApplicationQuit();
+    vitrinex::requestApplicationEnd();
 }
 
 void TExitForm::CancelJPGMouseUp() {
@@ -70,25 +63,3 @@ void TExitForm::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     vitrinex::centerOnScreen(this);
 }
-
-namespace vitrinex {
-
-namespace {
-// How long a waiting end request sleeps before it looks again whether the modal window is gone.
-constexpr int kQuitRetryMs = 20;
-
-void quitWhenOutermost() {
-    if (QThread::currentThread()->loopLevel() > 1) {
-        QTimer::singleShot(kQuitRetryMs, qApp, &quitWhenOutermost);
-        return;
-    }
-    QCoreApplication::quit();
-}
-} // namespace
-
-void requestApplicationQuit() {
-    if (!qApp) return;
-    QMetaObject::invokeMethod(qApp, &quitWhenOutermost, Qt::QueuedConnection);
-}
-
-} // namespace vitrinex

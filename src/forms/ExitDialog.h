@@ -39,13 +39,3 @@ private:
     vitrinex::PictureButtons* buttons_ = nullptr;
     bool exitConfirmed_ = false;
 };
-
-extern TExitForm* ExitForm;
-
-namespace vitrinex {
-
-// Asks the application's main event loop to end once control is back in it. While a modal window
-// runs its own loop (an error report, say), the request waits, so that window is not cut short.
-void requestApplicationQuit();
-
-} // namespace vitrinex

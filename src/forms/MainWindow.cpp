@@ -15,7 +15,6 @@
 #include "forms/MessageDialog.h"
 #include "forms/SettingsFile.h"
 #include "forms/SkinnedWindow.h"
-#include "forms/SplashWindow.h"
 #include "forms/StatisticsWindow.h"
 #include "platform/FileDialogs.h"
 #include "platform/HelpViewer.h"
@@ -35,8 +34,6 @@
 
 using namespace vitrinex;
 
-TMainForm* MainForm = nullptr;
-
 namespace {
 
 constexpr int kLineLength = 30;
@@ -51,11 +48,6 @@ enum ButtonGroup { kAlwaysGroup = 0, kNoCollectionGroup = 1, kCollectionGroup = 
 
 QPixmap scrollBitmap(const QString& name) {
     return QPixmap::fromImage(skinPicture(name));
-}
-
-int topRow(const QListWidget* list) {
-    const QModelIndex index = list->indexAt(QPoint(1, 1));
-    return index.isValid() ? index.row() : 0;
 }
 
 void setTopRow(QListWidget* list, int row) {
@@ -96,6 +88,11 @@ QStringList WrapComments(const QString& comments) {
     return entries;
 }
 
+int ListTopRow(const QListWidget* list) {
+    const QModelIndex index = list->indexAt(QPoint(1, 1));
+    return index.isValid() ? index.row() : 0;
+}
+
 bool IsInLogoArea(QPoint p) {
     return p.x() >= 29 && p.x() <= 117 && p.y() >= 24 && p.y() <= 90;
 }
@@ -109,8 +106,7 @@ void TMainForm::setProgramFolderForTesting(const QString& folder) {
     programFolderOverride() = folder;
 }
 
-TMainForm::TMainForm(QWidget* parent) : QWidget(parent), Buttons(this) {
-    if (!MainForm) MainForm = this;
+TMainForm::TMainForm(QWidget* parent) : QWidget(parent), collection_(this), Buttons(this) {
     setUpSkinnedWindow(this, QStringLiteral("MainForm"), kNoCollectionCaption, QSize(501, 399));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
@@ -119,6 +115,7 @@ TMainForm::TMainForm(QWidget* parent) : QWidget(parent), Buttons(this) {
     createControls();
     createMenu();
     createButtons();
+    createDialogs();
 
     GoToWeb1 = new TGoToWeb(this);
     GoToWeb1->setObjectName(QStringLiteral("GoToWeb1"));
@@ -139,7 +136,6 @@ TMainForm::~TMainForm() {
     // FormDestroy: the settings line is rewritten every time, changed or not.
     const bool soundsOn = sounds1->isChecked();
     runGuarded(nullptr, [soundsOn] { writeSoundsSetting(settingsPathIn(programFolder()), soundsOn); });
-    if (MainForm == this) MainForm = nullptr;
 }
 
 void TMainForm::createControls() {
@@ -242,6 +238,18 @@ void TMainForm::createControls() {
     Buttons.attachBackground(ListBox2);
     Buttons.attachBackground(CommentsLBL);
     setDetailPanelVisible(false);
+}
+
+void TMainForm::createDialogs() {
+    NewUForm = new TNewUForm(this);
+    connect(NewUForm, &TNewUForm::createRequested, this, &TMainForm::CreateNewCollection);
+    connect(NewUForm, &TNewUForm::changeRequested, this, &TMainForm::ChangeCollectionInfo);
+    AboutForm = new TAboutForm(this);
+    ExitForm = new TExitForm(this);
+    StatsForm = std::make_unique<TStatsForm>();
+    StatsForm->follow(&collection_);
+    connect(&collection_, &CollectionNotifier::infoChanged, this,
+            [this] { setCaption(collection().captionWithValue()); });
 }
 
 void TMainForm::createMenu() {
@@ -348,16 +356,16 @@ void TMainForm::createButtons() {
                       "click to print collection", kCollectionGroup, &TMainForm::printcollection1Click);
 
     Buttons.setReactCondition(UpdateJPG,
-                              [this] { return Collection.CollectionOpen && Collection.ItemCount > 0; });
+                              [this] { return collection().CollectionOpen && collection().ItemCount > 0; });
     Buttons.setReactCondition(DeleteJPG, [this] { return hasSelection(); });
     Buttons.setReactCondition(EditJPG, [this] { return hasSelection(); });
-    Buttons.setReactCondition(PrintJPG, [this] { return Collection.ItemCount > 0; });
+    Buttons.setReactCondition(PrintJPG, [this] { return collection().ItemCount > 0; });
 }
 
 // --- states ---------------------------------------------------------------------------------------
 
 void TMainForm::RefreshButtons() {
-    const bool open = Collection.CollectionOpen;
+    const bool open = collection().CollectionOpen;
     NewJPG->setVisible(!open);
     OpenJPG->setVisible(!open);
     for (TJPEGImage* b : {AddJPG, EditJPG, DeleteJPG, PrintJPG, CloseJPG})
@@ -369,8 +377,8 @@ void TMainForm::RefreshButtons() {
 }
 
 void TMainForm::EnableItemCommands() {
-    const bool open = Collection.CollectionOpen;
-    const bool hasItems = open && Collection.ItemCount > 0;
+    const bool open = collection().CollectionOpen;
+    const bool hasItems = open && collection().ItemCount > 0;
     newcollection1->setEnabled(!open);
     opencollection1->setEnabled(!open);
     closecollection1->setEnabled(open);
@@ -382,7 +390,7 @@ void TMainForm::EnableItemCommands() {
 }
 
 void TMainForm::RefreshListScroll() {
-    if (!Collection.CollectionOpen) return;
+    if (!collection().CollectionOpen) return;
     ListBox2->show();
     BMPScrollBar1->show();
     BMPScrollBar1->setMax(ListBox2->count() - 10);
@@ -414,8 +422,8 @@ int TMainForm::selectedRow() const {
 void TMainForm::FillItemList() {
     ListBox2->clear();
     QStringList names;
-    names.reserve(Collection.ItemList.size());
-    for (const std::string& n : Collection.ItemList.names())
+    names.reserve(collection().ItemList.size());
+    for (const std::string& n : collection().ItemList.names())
         names << toQString(n);
     ListBox2->addItems(names);
     ListBox2->setCurrentRow(-1);
@@ -429,15 +437,15 @@ void TMainForm::SelectItem(int row) {
 
 void TMainForm::ListBox2Click() {
     if (!hasSelection()) return;
-    BMPScrollBar1->setPosition(topRow(ListBox2) + 1);
+    BMPScrollBar1->setPosition(ListTopRow(ListBox2) + 1);
     setDetailPanelVisible(true);
-    BMPScrollBar2->setPosition(topRow(CommentsLBL) + 1);
-    Collection.FindItem(fromQString(ListBox2->item(selectedRow())->text()));
+    BMPScrollBar2->setPosition(ListTopRow(CommentsLBL) + 1);
+    collection_.selectItem(ListBox2->item(selectedRow())->text());
     ShowCurrentItem();
 }
 
 void TMainForm::ShowCurrentItem() {
-    const TFigureNode* item = Collection.CurrentItem;
+    const TFigureNode* item = collection().CurrentItem;
     if (!item) return;
     const TFigureRecord& r = item->Record;
     FigureNameLBL->setText(toQString(r.FigureName.view()));
@@ -453,8 +461,8 @@ void TMainForm::ShowCurrentItem() {
 
 void TMainForm::ShowItemComments() {
     CommentsLBL->clear();
-    if (Collection.CurrentItem)
-        CommentsLBL->addItems(WrapComments(toQString(Collection.CurrentItem->Record.Comments.view())));
+    if (collection().CurrentItem)
+        CommentsLBL->addItems(WrapComments(toQString(collection().CurrentItem->Record.Comments.view())));
     BMPScrollBar2->setMax(CommentsLBL->count() > 4 ? CommentsLBL->count() - 3 : 1);
 }
 
@@ -473,14 +481,14 @@ void TMainForm::ListBox2MouseUp() {
     if (ListBox2->count() > 0 && selectedRow() == ListBox2->count() - 1)
         BMPScrollBar1->setPosition(BMPScrollBar1->max());
     else
-        BMPScrollBar1->setPosition(topRow(ListBox2) + 1);
+        BMPScrollBar1->setPosition(ListTopRow(ListBox2) + 1);
 }
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
     if (watched == ListBox2->viewport() && event->type() == QEvent::MouseButtonRelease) {
         ListBox2MouseUp();
     } else if (watched == CommentsLBL->viewport() && event->type() == QEvent::MouseButtonPress) {
-        BMPScrollBar2->setPosition(topRow(CommentsLBL) + 1);
+        BMPScrollBar2->setPosition(ListTopRow(CommentsLBL) + 1);
     } else if (watched == ListBox2 &&
                (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease)) {
         auto* key = static_cast<QKeyEvent*>(event);
@@ -521,7 +529,7 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 
 void TMainForm::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    if (SplashForm) SplashForm->close();
+    emit shown();
 }
 
 // --- collection commands --------------------------------------------------------------------------
@@ -538,16 +546,16 @@ void TMainForm::newcollection1Click() {
 }
 
 void TMainForm::CreateNewCollection(const QString& name, const QString& brand, const QString& year) {
-    Collection.CreateCollection(QFile::encodeName(newFileName_).toStdString(), fromQString(name),
-                                fromQString(brand), fromQString(year));
+    // On failure nothing has changed.
+    if (!runGuarded(NewUForm, [&] { collection_.create(newFileName_, name, brand, year); })) return;
     FillItemList();
-    setCaption(Collection.captionNameOnly());
+    setCaption(collection().captionNameOnly());
     EnableItemCommands();
-    TotalLBL->setText(toQString(Collection.totalText()));
+    TotalLBL->setText(toQString(collection().totalText()));
     TotalLBL->show();
-    if (StatsForm) StatsForm->showCollection(Collection);
     RefreshButtons();
     RefreshListScroll();
+    NewUForm->takeEntry();
 }
 
 QString TMainForm::chooseFileToOpen() {
@@ -575,8 +583,7 @@ void TMainForm::OpenCollectionFromButton() {
 
 bool TMainForm::openFile(const QString& fileName) {
     // A file that cannot be read whole leaves the window as it was: no half-open collection.
-    if (!runGuarded(this, [&] { Collection.LoadCollection(QFile::encodeName(fileName).toStdString()); }))
-        return false;
+    if (!runGuarded(this, [&] { collection_.open(fileName); })) return false;
     showOpenedCollection();
     Play(kSoundOpen);
     return true;
@@ -585,10 +592,9 @@ bool TMainForm::openFile(const QString& fileName) {
 void TMainForm::showOpenedCollection() {
     setDetailPanelVisible(false);
     FillItemList();
-    if (StatsForm) StatsForm->showCollection(Collection);
     EnableItemCommands();
-    setCaption(Collection.captionWithValue());
-    TotalLBL->setText(toQString(Collection.totalText()));
+    setCaption(collection().captionWithValue());
+    TotalLBL->setText(toQString(collection().totalText()));
     TotalLBL->show();
     RefreshListScroll();
     RefreshButtons();
@@ -597,44 +603,29 @@ void TMainForm::showOpenedCollection() {
 void TMainForm::editcollectioninfo1Click() {
     if (!editcollectioninfo1->isEnabled()) return;
     Play(kSoundClick);
-    NewUForm->ShowEdit(toQString(Collection.CollectionName), toQString(Collection.Brand),
-                       toQString(Collection.CollectionYear));
+    NewUForm->ShowEdit(toQString(collection().CollectionName), toQString(collection().Brand),
+                       toQString(collection().CollectionYear));
 }
 
 void TMainForm::ChangeCollectionInfo(const QString& name, const QString& brand, const QString& year) {
-    const std::string oldName = Collection.CollectionName, oldBrand = Collection.Brand,
-                      oldYear = Collection.CollectionYear;
-    Collection.CollectionName = fromQString(name).substr(0, 255);
-    Collection.Brand = fromQString(brand).substr(0, 255);
-    Collection.CollectionYear = fromQString(year).substr(0, 255);
-    try {
-        Collection.SaveCollection();
-    } catch (...) {
-        // Nothing reached the file: the window keeps showing what the file holds.
-        Collection.CollectionName = oldName;
-        Collection.Brand = oldBrand;
-        Collection.CollectionYear = oldYear;
-        throw;
-    }
-    // The file holds the new information now: the captions say so even if reading it back fails.
-    setCaption(Collection.captionWithValue());
-    if (StatsForm) StatsForm->setTitleFrom(Collection);
-    Collection.ReloadCollection();
+    // On a failed save the old values stay. Once the file holds the new information the caption says
+    // so (infoChanged), even if reading it back fails.
+    if (!runGuarded(NewUForm, [&] { collection_.changeInfo(name, brand, year); })) return;
     // The list is read back with nothing selected, so no item is shown.
     setDetailPanelVisible(false);
     FillItemList();
     RefreshListScroll();
-    setCaption(Collection.captionWithValue());
+    setCaption(collection().captionWithValue());
+    NewUForm->takeEntry();
 }
 
 void TMainForm::closecollection1Click() {
     if (!closecollection1->isEnabled()) return;
     // One save, guarded: a save that fails leaves the collection open, with nothing lost.
-    if (!runGuarded(this, [this] { Collection.CloseCollection(); })) return;
+    if (!runGuarded(this, [this] { collection_.close(); })) return;
     BMPScrollBar1->setMax(1);
     setDetailPanelVisible(false);
     TotalLBL->hide();
-    if (StatsForm) StatsForm->clearLists();
     ListBox2->clear();
     ListBox2->hide();
     BMPScrollBar1->hide();
@@ -647,16 +638,19 @@ void TMainForm::closecollection1Click() {
 
 // --- item commands: each opens its window once that window is part of the program -----------------
 
-void TMainForm::setItemWindow(ItemWindow which, std::function<void()> open) {
-    itemWindows_[which] = std::move(open);
+// The add/edit dialog, delete, find, print, the update window and the backup and export commands
+// join here as members created in createDialogs.
+bool TMainForm::hasItemWindow(ItemWindow) const {
+    return false;
 }
 
+void TMainForm::openItemWindow(ItemWindow) {}
+
 void TMainForm::runItemWindow(ItemWindow which, bool clickSound) {
-    const auto it = itemWindows_.find(which);
-    if (it == itemWindows_.end() || !it->second) return;
+    if (!hasItemWindow(which)) return;
     // The command's click comes before its window; the window itself does not play it again.
     if (clickSound) Play(kSoundClick);
-    it->second();
+    openItemWindow(which);
 }
 
 void TMainForm::additem1Click() {
@@ -672,10 +666,10 @@ void TMainForm::find1Click() {
     if (find1->isEnabled()) runItemWindow(ItemWindow::Find);
 }
 void TMainForm::printcollection1Click() {
-    if (Collection.ItemCount > 0) runItemWindow(ItemWindow::Print, true);
+    if (collection().ItemCount > 0) runItemWindow(ItemWindow::Print, true);
 }
 void TMainForm::updatecollection1Click() {
-    if (Collection.CollectionOpen && Collection.ItemCount > 0) runItemWindow(ItemWindow::Update);
+    if (collection().CollectionOpen && collection().ItemCount > 0) runItemWindow(ItemWindow::Update);
 }
 void TMainForm::createbackup1Click() {
     if (createbackup1->isEnabled()) runItemWindow(ItemWindow::Backup);
@@ -685,7 +679,7 @@ void TMainForm::exportastext1Click() {
 }
 
 void TMainForm::collectionstats1Click() {
-    if (collectionstats1->isEnabled() && StatsForm) StatsForm->collectionstats1Click(Collection);
+    if (collectionstats1->isEnabled()) StatsForm->collectionstats1Click(collection());
 }
 
 // --- help, about, web links, exit -----------------------------------------------------------------
@@ -710,7 +704,7 @@ void TMainForm::HelpJPGClick() {
 
 void TMainForm::about1Click() {
     Play(kSoundClick);
-    if (AboutForm) AboutForm->exec();
+    AboutForm->exec();
 }
 
 void TMainForm::OpenWebPage(const QString& url) {
@@ -720,7 +714,7 @@ void TMainForm::OpenWebPage(const QString& url) {
 
 void TMainForm::exitvitrinex1Click() {
     Play(kSoundClick);
-    if (ExitForm) ExitForm->exec();
+    ExitForm->exec();
     // Whichever way the dialog closed, the open collection is written.
-    if (Collection.CollectionOpen) runGuarded(this, [this] { Collection.SaveCollection(); });
+    if (collection().CollectionOpen) runGuarded(this, [this] { collection_.save(); });
 }

@@ -2,16 +2,15 @@
 // TMainForm, the main window: the open collection, the sorted item list with its bitmap scroll bar, the
 // detail panel of the selected item with its wrapped comments, ten picture buttons and the right-click menu.
 
-#include "collection/OpenCollection.h"
 #include "controls/PictureButtons.h"
+#include "forms/CollectionNotifier.h"
 
 #include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
 
-#include <functional>
-#include <map>
+#include <memory>
 
 class QAction;
 class QLabel;
@@ -21,6 +20,10 @@ class TBMPScrollBar;
 class TGoToWeb;
 class TJPEGImage;
 class TJustOne32;
+class TAboutForm;
+class TExitForm;
+class TNewUForm;
+class TStatsForm;
 
 // Comment lines as the detail panel shows them: split at CR LF, each line cut into entries of at most
 // 30 characters, after the last blank among positions 2 to 30 when there is one.
@@ -29,17 +32,104 @@ QStringList WrapComments(const QString& comments);
 class TMainForm : public QWidget {
     Q_OBJECT
 public:
-    // The commands whose windows join the main window one by one; until a command's window is
-    // registered, the command does nothing.
+    // The commands whose windows join the main window one by one (see openItemWindow).
     enum class ItemWindow { AddItem, EditItem, DeleteItem, Find, Print, Update, Backup, ExportText };
 
+    // Creates the controls, the menu, and the dialogs and windows it owns.
     explicit TMainForm(QWidget* parent = nullptr);
     ~TMainForm() override; // writes the settings file in the program's folder
 
-    // --- the open collection --------------------------------------------------------------
-    vitrinex::OpenCollection Collection;
+    // The open collection, read-only; its changes go through the main window's commands.
+    const vitrinex::OpenCollection& collection() const { return collection_.collection(); }
 
-    // --- controls ---------------------------------------------------------------------------
+    // Selects a list line and shows its item, as a click on it does.
+    void SelectItem(int row);
+
+    // The help file the "help" menu command shows: "Help.hlp" at first, the program folder's file
+    // once the Help button has been used.
+    QString HelpFile() const { return helpFile_; }
+
+    // The program's folder (settings and help file); tests point it elsewhere before creating the window.
+    static QString programFolder();
+    static void setProgramFolderForTesting(const QString& folder);
+
+signals:
+    // The window was shown (the splash window closes then).
+    void shown();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+    // Whether the command's window is part of the program yet, and opening it (after the click sound
+    // where the command has one). Each window joins as a member created in the constructor; until
+    // then its command does nothing. Tests override these to watch the commands.
+    virtual bool hasItemWindow(ItemWindow which) const;
+    virtual void openItemWindow(ItemWindow which);
+
+private:
+    void createControls();
+    void createMenu();
+    void createButtons();
+    void createDialogs();
+    void setDetailPanelVisible(bool visible);
+    void setCaption(const std::string& win1252Caption);
+    QString chooseFileToOpen();
+    bool openFile(const QString& fileName);
+    void showOpenedCollection();
+    void showHelp(const QString& helpFile);
+    void runItemWindow(ItemWindow which, bool clickSound = false);
+    bool hasSelection() const;
+    int selectedRow() const;
+
+    void RefreshButtons();
+    void RefreshListScroll();
+    void EnableItemCommands();
+    void ShowItemComments();
+    // Fills the detail labels from the current item.
+    void ShowCurrentItem();
+    // Refills the item list from the open collection, nothing selected.
+    void FillItemList();
+    void ListBox2Click();
+
+    // The collection-information dialog's requests. Each answers the dialog by taking its entry when
+    // it succeeded; a failure is reported over the dialog, which stays open.
+    void CreateNewCollection(const QString& name, const QString& brand, const QString& year);
+    void ChangeCollectionInfo(const QString& name, const QString& brand, const QString& year);
+
+    // --- commands -----------------------------------------------------------------------------
+    void newcollection1Click();
+    void opencollection1Click();
+    void OpenCollectionFromButton();
+    void closecollection1Click();
+    void additem1Click();
+    void edititem1Click();
+    void deleteitem1Click();
+    void editcollectioninfo1Click();
+    void find1Click();
+    void collectionstats1Click();
+    void printcollection1Click();
+    void updatecollection1Click();
+    void createbackup1Click();
+    void exportastext1Click();
+    void help1Click();
+    void HelpJPGClick();
+    void about1Click();
+    void exitvitrinex1Click();
+    void OpenWebPage(const QString& url);
+
+    void MainJPGMouseMove(QPoint pos);
+    void MainJPGMouseDown(Qt::MouseButton button, QPoint pos);
+    void BMPScrollBar1Change();
+    void BMPScrollBar2Change();
+    void ListBox2MouseUp();
+
+    // --- the open collection ------------------------------------------------------------------
+    vitrinex::CollectionNotifier collection_;
+
+    // --- controls -----------------------------------------------------------------------------
     TJPEGImage* MainJPG;
     TJPEGImage *NewJPG, *OpenJPG, *AddJPG, *EditJPG, *DeleteJPG, *PrintJPG, *CloseJPG, *UpdateJPG, *HelpJPG,
         *ExitJPG;
@@ -64,94 +154,20 @@ public:
 
     vitrinex::PictureButtons Buttons;
 
-    // --- operations other windows call ------------------------------------------------------
-    void RefreshButtons();
-    void RefreshListScroll();
-    void EnableItemCommands();
-    void ShowItemComments();
-    // Fills the detail labels from CurrentItem.
-    void ShowCurrentItem();
-    // Refills the item list from the open collection, nothing selected.
-    void FillItemList();
-    // Selects a list line and shows its item, as a click on it does.
-    void SelectItem(int row);
-    void ListBox2Click();
-
-    // The new-collection dialog's OK: creates the file chosen by the new command and shows the
-    // collection. Throws EInOutError; on failure nothing has changed.
-    void CreateNewCollection(const QString& name, const QString& brand, const QString& year);
-    // The collection-information dialog's OK in edit mode: saves the new values and reads the file
-    // back. Throws; on failure the old values stay.
-    void ChangeCollectionInfo(const QString& name, const QString& brand, const QString& year);
-    // The file the new command chose, waiting for the dialog's OK.
-    QString NewCollectionFileName() const { return newFileName_; }
-
-    // Registers the window behind an item command. Add, edit, delete and print play their click sound
-    // before `open` runs.
-    void setItemWindow(ItemWindow which, std::function<void()> open);
-
-    // The help file the "help" menu command shows: "Help.hlp" at first, the program folder's file
-    // once the Help button has been used.
-    QString HelpFile() const { return helpFile_; }
-
-    // The program's folder (settings and help file); tests point it elsewhere before creating the window.
-    static QString programFolder();
-    static void setProgramFolderForTesting(const QString& folder);
-
-    // --- commands -----------------------------------------------------------------------------
-    void newcollection1Click();
-    void opencollection1Click();
-    void OpenCollectionFromButton();
-    void closecollection1Click();
-    void additem1Click();
-    void edititem1Click();
-    void deleteitem1Click();
-    void editcollectioninfo1Click();
-    void find1Click();
-    void collectionstats1Click();
-    void printcollection1Click();
-    void updatecollection1Click();
-    void createbackup1Click();
-    void exportastext1Click();
-    void help1Click();
-    void HelpJPGClick();
-    void about1Click();
-    void exitvitrinex1Click();
-    void OpenWebPage(const QString& url);
-
-protected:
-    void showEvent(QShowEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
-    void contextMenuEvent(QContextMenuEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-private:
-    void createControls();
-    void createMenu();
-    void createButtons();
-    void setDetailPanelVisible(bool visible);
-    void setCaption(const std::string& win1252Caption);
-    QString chooseFileToOpen();
-    bool openFile(const QString& fileName);
-    void showOpenedCollection();
-    void showHelp(const QString& helpFile);
-    // Opens the registered window of an item command, after the click sound when the command has one.
-    void runItemWindow(ItemWindow which, bool clickSound = false);
-    bool hasSelection() const;
-    int selectedRow() const;
-    void MainJPGMouseMove(QPoint pos);
-    void MainJPGMouseDown(Qt::MouseButton button, QPoint pos);
-    void BMPScrollBar1Change();
-    void BMPScrollBar2Change();
-    void ListBox2MouseUp();
+    // --- the windows it owns ------------------------------------------------------------------
+    TNewUForm* NewUForm;   // child dialog
+    TAboutForm* AboutForm; // child dialog
+    TExitForm* ExitForm;   // child dialog
+    // A top-level window of its own, not a child (it is not kept above the main window).
+    std::unique_ptr<TStatsForm> StatsForm;
 
     QString newFileName_;
     QString helpFile_ = QStringLiteral("Help.hlp");
-    std::map<ItemWindow, std::function<void()>> itemWindows_;
     bool enterDown_ = false;
 };
 
-extern TMainForm* MainForm;
+// The row of the line at the top of a list's view; 0 when the list shows no line.
+int ListTopRow(const QListWidget* list);
 
 // The logo area of the main window's background, bounds included.
 bool IsInLogoArea(QPoint clientPos);

@@ -7,8 +7,6 @@
 #include <QLabel>
 #include <QPointer>
 
-TError1Form* Error1Form = nullptr;
-
 const QString TError1Form::kDefaultTitle = QStringLiteral("error");
 const QString TError1Form::kDefaultText = QStringLiteral("missing information!");
 
@@ -22,7 +20,7 @@ std::function<void(const QString&, const QString&)>& testShow() {
     return show;
 }
 
-// The box ShowMessageDialog had to make itself; it goes before the application does.
+// The program's one message box, made on first use; it goes before the application does.
 QPointer<TError1Form>& ownForm() {
     static QPointer<TError1Form> form;
     return form;
@@ -40,7 +38,6 @@ QString orDefault(const QString& value, const QString& fallback) {
 
 TError1Form::TError1Form(QWidget* parent) : QDialog(parent, kBoxFlags) {
     using namespace vitrinex;
-    if (!Error1Form) Error1Form = this;
 
     setUpSkinnedWindow(this, QStringLiteral("Error1Form"), kDefaultTitle, QSize(250, 150));
     setModal(true);
@@ -66,9 +63,7 @@ TError1Form::TError1Form(QWidget* parent) : QDialog(parent, kBoxFlags) {
     buttons_->attachBackground(Label1);
 }
 
-TError1Form::~TError1Form() {
-    if (Error1Form == this) Error1Form = nullptr;
-}
+TError1Form::~TError1Form() = default;
 
 void TError1Form::setMessage(const QString& title, const QString& text) {
     setWindowTitle(orDefault(title, kDefaultTitle));
@@ -106,12 +101,12 @@ void ShowMessageDialog(const QString& title, const QString& text) {
         return;
     }
 
-    if (!Error1Form) {
+    if (!ownForm()) {
         static const bool registered = (qAddPostRoutine(dropOwnForm), true);
         Q_UNUSED(registered);
         ownForm() = new TError1Form;
     }
-    if (Error1Form->isVisible()) {
+    if (ownForm()->isVisible()) {
         // A message raised while the box is still open (a timer of a non-modal window, say) gets a box
         // of its own instead of overwriting the one on screen.
         TError1Form extra;
@@ -119,9 +114,13 @@ void ShowMessageDialog(const QString& title, const QString& text) {
         extra.exec();
         return;
     }
-    QPointer<TError1Form> form = Error1Form;
+    QPointer<TError1Form> form = ownForm();
     form->setMessage(shownTitle, shownText);
     form->exec();
+}
+
+TError1Form* MessageDialogWindow() {
+    return ownForm();
 }
 
 namespace vitrinex {

@@ -46,8 +46,8 @@ private:
     vitrinex::PictureButtons* buttons_ = nullptr;
 };
 
-// The window the program created, or the one ShowMessageDialog made on first use.
-extern TError1Form* Error1Form;
+// The program's one message box, made on first use (object name "Error1Form"), or nullptr before.
+TError1Form* MessageDialogWindow();
 
 // Shows `text` under `title` modally and returns when the user has closed the box. A null or empty
 // title gives "error", a null or empty text "missing information!".

@@ -9,10 +9,7 @@
 
 using namespace vitrinex;
 
-TSplashForm* SplashForm = nullptr;
-
-TSplashForm::TSplashForm(QWidget* mainWindow) : QWidget(nullptr), mainWindow_(mainWindow) {
-    if (!SplashForm) SplashForm = this;
+TSplashForm::TSplashForm(QWidget* mainWindow, int inputDelayMs) : QWidget(nullptr), mainWindow_(mainWindow) {
     setUpSkinnedWindow(this, QStringLiteral("SplashForm"), QString::fromLatin1(kApplicationTitle).toLower(),
                        QSize(300, 214));
     setWindowFlags(Qt::SplashScreen | Qt::FramelessWindowHint);
@@ -21,7 +18,7 @@ TSplashForm::TSplashForm(QWidget* mainWindow) : QWidget(nullptr), mainWindow_(ma
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setInterval(1000);
+    Timer1->setInterval(inputDelayMs);
     connect(Timer1, &QTimer::timeout, this, &TSplashForm::Timer1Timer);
     Timer1->start();
 }
@@ -29,7 +26,6 @@ TSplashForm::TSplashForm(QWidget* mainWindow) : QWidget(nullptr), mainWindow_(ma
 TSplashForm::~TSplashForm() {
     // Going before the timer fired must not leave the main window without input for good.
     if (!fired_) enableMainWindow();
-    if (SplashForm == this) SplashForm = nullptr;
 }
 
 void TSplashForm::setMainWindow(QWidget* mainWindow) {

@@ -12,8 +12,11 @@ class TJPEGImage;
 class TSplashForm : public QWidget {
     Q_OBJECT
 public:
+    static constexpr int kInputDelayMs = 1000;
+
     // `mainWindow` is the window the timer enables; it may also be given later with setMainWindow.
-    explicit TSplashForm(QWidget* mainWindow = nullptr);
+    // Tests give a shorter `inputDelayMs`.
+    explicit TSplashForm(QWidget* mainWindow = nullptr, int inputDelayMs = kInputDelayMs);
     ~TSplashForm() override;
 
     // When the timer has already fired, the window is enabled at once.
@@ -34,6 +37,3 @@ private:
     QPointer<QWidget> mainWindow_;
     bool fired_ = false;
 };
-
-// The program's one splash window: set by the first TSplashForm created, cleared when it goes.
-extern TSplashForm* SplashForm;

@@ -3,6 +3,7 @@
 #include "collection/OpenCollection.h"
 #include "collection/Win1252.h"
 #include "controls/PictureControl.h"
+#include "forms/CollectionNotifier.h"
 #include "forms/SkinnedWindow.h"
 #include "sound/Sound.h"
 
@@ -17,8 +18,6 @@
 
 using namespace vitrinex;
 
-TStatsForm* StatsForm = nullptr;
-
 namespace {
 
 constexpr QSize kClientSize{378, 337};
@@ -32,12 +31,17 @@ constexpr int kMinAmountPointSize = 7;
 } // namespace
 
 TStatsForm::TStatsForm(QWidget* parent) : QWidget(parent, Qt::Window), buttons_(this) {
-    if (!StatsForm) StatsForm = this;
     FormCreate();
 }
 
-TStatsForm::~TStatsForm() {
-    if (StatsForm == this) StatsForm = nullptr;
+TStatsForm::~TStatsForm() = default;
+
+void TStatsForm::follow(const CollectionNotifier* collection) {
+    connect(collection, &CollectionNotifier::opened, this,
+            [this, collection] { showCollection(collection->collection()); });
+    connect(collection, &CollectionNotifier::infoChanged, this,
+            [this, collection] { setTitleFrom(collection->collection()); });
+    connect(collection, &CollectionNotifier::closed, this, &TStatsForm::clearLists);
 }
 
 void TStatsForm::FormCreate() {

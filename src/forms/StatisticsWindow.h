@@ -1,7 +1,8 @@
 #pragma once
 // TStatsForm, the statistics window: the open collection's value, net change, its highest, lowest, most risen
 // and most fallen items (every item that ties), and after a catalog update how many items changed.
-// It computes nothing itself; the main window and the catalog update fill it from the open collection.
+// It computes nothing itself: it follows the open collection's announcements, and the catalog update
+// fills in its count.
 
 #include "controls/PictureButtons.h"
 
@@ -16,14 +17,18 @@ class QLabel;
 class TJPEGImage;
 
 namespace vitrinex {
+class CollectionNotifier;
 class OpenCollection;
-}
+} // namespace vitrinex
 
 class TStatsForm : public QWidget {
     Q_OBJECT
 public:
     explicit TStatsForm(QWidget* parent = nullptr);
     ~TStatsForm() override;
+
+    // From now on shows what `collection` announces: opened or created, information changed, closed.
+    void follow(const vitrinex::CollectionNotifier* collection);
 
     // A collection was opened or read back: the title, value and net change texts, the four lists
     // refilled, and the updated-items count hidden.
@@ -85,6 +90,3 @@ private:
     TJPEGImage* OKJPG = nullptr;
     bool placed_ = false;
 };
-
-// The program's one statistics window: set by the first TStatsForm created, cleared when it goes.
-extern TStatsForm* StatsForm;

@@ -28,8 +28,6 @@ constexpr qsizetype kMaxSocketPathBytes = 100;
 TPreviousInstance* g_instance = nullptr;
 QString g_title;
 bool g_titleSet = false;
-bool g_terminationRequested = false;
-bool g_mainLoopEnded = false;
 
 // Our private runtime folder, when the session has one we own and nobody else can enter.
 QString privateRuntimeDir() {
@@ -53,22 +51,6 @@ QString socketPathFor(const QString& title) {
         name = QStringLiteral("vx-%1-%2").arg(QString::fromLatin1(digest)).arg(::getuid());
     }
     return place(name);
-}
-
-// Leaves the message loop once one runs. Events posted before the loop starts may be delivered by
-// processEvents() during start-up, where exit() would be lost, so the request is posted again until a loop
-// is running, and again after exit() in case that loop was a modal dialog's before the main loop.
-void postTerminationCheck() {
-    QCoreApplication* app = QCoreApplication::instance();
-    if (!app) return;
-    QMetaObject::invokeMethod(
-        app,
-        [] {
-            if (g_mainLoopEnded) return;
-            if (QThread::currentThread()->loopLevel() > 0) QCoreApplication::exit(0);
-            postTerminationCheck();
-        },
-        Qt::QueuedConnection);
 }
 
 } // namespace
@@ -98,18 +80,6 @@ void setApplicationTitle(const QString& title) {
 
 QString instanceGuardName(const QString& title) {
     return title + QStringLiteral("-%1").arg(::getuid());
-}
-
-void requestApplicationTermination() {
-    QCoreApplication* app = QCoreApplication::instance();
-    if (!g_terminationRequested && app)
-        QObject::connect(app, &QCoreApplication::aboutToQuit, [] { g_mainLoopEnded = true; });
-    g_terminationRequested = true;
-    postTerminationCheck();
-}
-
-bool applicationTerminationRequested() {
-    return g_terminationRequested;
 }
 
 } // namespace vitrinex

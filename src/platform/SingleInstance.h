@@ -27,11 +27,6 @@ void setApplicationTitle(const QString& title);
 // The per-user name of the guard for a title: the title, a dash and the user's id.
 QString instanceGuardName(const QString& title);
 
-// Asks the application to end: the main message loop ends as soon as it runs, so whatever start-up
-// code follows the request still runs to its end.
-void requestApplicationTermination();
-bool applicationTerminationRequested();
-
 } // namespace vitrinex
 
 class TPreviousInstance : public QObject {

@@ -17,10 +17,13 @@
 #include "forms/StatisticsWindow.h"
 #include "platform/FileDialogs.h"
 
+#include "MainWindowControls.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QPointer>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -60,15 +63,17 @@ struct Running {
 
 // The program's windows, made as at start-up with the settings file in `programFolder`, and destroyed
 // again however the test ends.
-struct ProgramWindows {
-    explicit ProgramWindows(const QString& programFolder) {
+struct TestWindows {
+    explicit TestWindows(const QString& programFolder) {
         TMainForm::setProgramFolderForTesting(programFolder);
-        vitrinex::createWindows();
+        windows = std::make_unique<vitrinex::ProgramWindows>();
     }
-    ~ProgramWindows() {
-        vitrinex::destroyWindows(); // nothing left to do when the test destroyed them itself
+    ~TestWindows() {
+        windows.reset(); // nothing left to do when the test destroyed them itself
         TMainForm::setProgramFolderForTesting({});
     }
+    TMainForm* main() { return &windows->mainWindow(); }
+    std::unique_ptr<vitrinex::ProgramWindows> windows;
 };
 
 } // namespace
@@ -211,22 +216,27 @@ void TestStartup::withoutDisplayExitsWithMessage() {
 
 void TestStartup::windowsCreatedAndDestroyedInOrder() {
     QTemporaryDir programDir;
-    ProgramWindows windows(programDir.path());
-    QVERIFY(SplashForm && SplashForm->isVisible());
-    QVERIFY(MainForm);
-    QVERIFY(!MainForm->isEnabled()); // until the splash timer
-    QVERIFY(AboutForm && ExitForm && NewUForm && StatsForm && Error1Form);
-    QCOMPARE(AboutForm->parentWidget(), MainForm);
+    TestWindows windows(programDir.path());
+    QPointer<TSplashForm> splash = &windows.windows->splashWindow();
+    QVERIFY(splash->isVisible());
+    TMainForm* main = windows.main();
+    QVERIFY(!main->isEnabled()); // until the splash timer
+    windowtest::MainControls ui;
+    ui.find(main);
+    QCOMPARE(ui.AboutForm->parentWidget(), main);
     QCOMPARE(readAll(programDir.filePath("Vitrinex.ini")), QByteArray("1\r\n"));
 
-    vitrinex::showMainWindow();
-    QVERIFY(MainForm->isVisible());
-    QVERIFY(!SplashForm || !SplashForm->isVisible());
-    QTRY_VERIFY_WITH_TIMEOUT(MainForm->isEnabled(), 5000);
+    windows.windows->showMainWindow();
+    QVERIFY(main->isVisible());
+    QVERIFY(!splash->isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(main->isEnabled(), 5000);
 
-    MainForm->sounds1->setChecked(false);
-    vitrinex::destroyWindows();
-    QVERIFY(!MainForm && !AboutForm && !ExitForm && !NewUForm && !StatsForm && !SplashForm);
+    ui.sounds1->setChecked(false);
+    const QList<QPointer<QWidget>> windowsMade{splash.data(), main,        ui.AboutForm,
+                                               ui.ExitForm,   ui.NewUForm, ui.StatsForm};
+    windows.windows.reset();
+    for (const QPointer<QWidget>& w : windowsMade)
+        QVERIFY(w.isNull());
     QCOMPARE(readAll(programDir.filePath("Vitrinex.ini")), QByteArray("0\r\n"));
 }
 
@@ -244,18 +254,21 @@ void TestStartup::confirmedExitSavesWritesSettingsAndEnds() {
     const QByteArray original = readAll(path);
     vitrinex::FileDialogs::setAnswerForTesting([path](const vitrinex::FileDialogRequest&) { return path; });
 
-    ProgramWindows windows(programDir.path());
-    vitrinex::showMainWindow();
-    QTRY_VERIFY_WITH_TIMEOUT(MainForm->isEnabled(), 5000);
+    TestWindows windows(programDir.path());
+    windows.windows->showMainWindow();
+    TMainForm* main = windows.main();
+    windowtest::MainControls ui;
+    ui.find(main);
+    QTRY_VERIFY_WITH_TIMEOUT(main->isEnabled(), 5000);
     auto click = [](QWidget* w) {
         const QPoint p = w->rect().center();
         QTest::mouseMove(w, p);
         QTest::mousePress(w, Qt::LeftButton, {}, p);
         QTest::mouseRelease(w, Qt::LeftButton, {}, p);
     };
-    click(MainForm->OpenJPG);
-    QVERIFY(MainForm->Collection.CollectionOpen);
-    MainForm->sounds1->trigger(); // sounds off
+    click(ui.OpenJPG);
+    QVERIFY(main->collection().CollectionOpen);
+    ui.sounds1->trigger(); // sounds off
     QFile scribble(path);
     QVERIFY(scribble.open(QIODevice::WriteOnly | QIODevice::Truncate));
     scribble.write("scribbled over");
@@ -266,14 +279,14 @@ void TestStartup::confirmedExitSavesWritesSettingsAndEnds() {
     QObject guard; // no timer of this test fires after it has returned
     QTimer::singleShot(0, &guard, [&] {
         QTimer::singleShot(50, &guard, [&] {
-            dialogSeen = ExitForm->isVisible();
-            click(ExitForm->ExitJPG);
+            dialogSeen = ui.ExitForm->isVisible();
+            click(ui.ExitForm->ExitJPG);
         });
-        click(MainForm->ExitJPG); // returns when the exit dialog has closed
+        click(ui.ExitJPG); // returns when the exit dialog has closed
     });
-    QTimer::singleShot(5000, &guard, [&stillRunning] {
+    QTimer::singleShot(5000, &guard, [&] {
         stillRunning = true;
-        if (ExitForm->isVisible()) ExitForm->reject();
+        if (ui.ExitForm->isVisible()) ui.ExitForm->reject();
         QCoreApplication::exit(1);
     });
     const int status = QApplication::exec();
@@ -284,7 +297,7 @@ void TestStartup::confirmedExitSavesWritesSettingsAndEnds() {
     QCOMPARE(readAll(path), original);
     QCOMPARE(readAll(QDir::current().filePath("Vitrinex.ini")), QByteArray("0\r\n"));
     QCOMPARE(readAll(programDir.filePath("Vitrinex.ini")), QByteArray("1\r\n"));
-    vitrinex::destroyWindows();
+    windows.windows.reset();
     QCOMPARE(readAll(programDir.filePath("Vitrinex.ini")), QByteArray("0\r\n"));
     vitrinex::FileDialogs::setAnswerForTesting({});
     QFile::remove(QDir::current().filePath("Vitrinex.ini"));
@@ -293,15 +306,16 @@ void TestStartup::confirmedExitSavesWritesSettingsAndEnds() {
 // Runs the application's own event loop to its end.
 void TestStartup::closeBoxEndsTheProgramWithOtherWindowsOpen() {
     QTemporaryDir programDir;
-    ProgramWindows windows(programDir.path());
-    vitrinex::showMainWindow();
-    QTRY_VERIFY_WITH_TIMEOUT(MainForm->isEnabled(), 5000);
+    TestWindows windows(programDir.path());
+    windows.windows->showMainWindow();
+    TMainForm* main = windows.main();
+    QTRY_VERIFY_WITH_TIMEOUT(main->isEnabled(), 5000);
 
     bool stillRunning = false;
     QObject guard; // no timer of this test fires after it has returned
-    QTimer::singleShot(0, &guard, [] {
-        StatsForm->show(); // the statistics window is not modal
-        MainForm->close(); // the close box
+    QTimer::singleShot(0, &guard, [main] {
+        windowtest::topLevelControl<TStatsForm>("StatsForm")->show(); // the statistics window is not modal
+        main->close();                                                // the close box
     });
     QTimer::singleShot(3000, &guard, [&stillRunning] {
         stillRunning = true;
@@ -310,7 +324,7 @@ void TestStartup::closeBoxEndsTheProgramWithOtherWindowsOpen() {
     const int status = QApplication::exec();
     QVERIFY2(!stillRunning, "the program went on after its main window was closed");
     QCOMPARE(status, 0);
-    vitrinex::destroyWindows();
+    windows.windows.reset();
     QCOMPARE(readAll(programDir.filePath("Vitrinex.ini")), QByteArray("1\r\n"));
 }
 

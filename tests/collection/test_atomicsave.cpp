@@ -187,6 +187,21 @@ private slots:
         QCOMPARE(readBytes(target).size(), 2 * 1324);
     }
 
+    // The new file takes the old one's permissions, whatever the temporary file was made with.
+    void savingKeepsTheFilePermissions() {
+        const QString file = QDir::current().absoluteFilePath("perm.fcd");
+        OpenCollection c;
+        prepare(c, file.toStdString(), 2);
+        for (QFile::Permissions p :
+             {QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther,
+              QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::WriteGroup}) {
+            QVERIFY(QFile::setPermissions(file, p));
+            c.SaveCollection();
+            QCOMPARE(QFileInfo(file).permissions() & ~(QFile::ReadUser | QFile::WriteUser | QFile::ExeUser),
+                     p);
+        }
+    }
+
     void writeProtectedFileIsNotReplaced() {
         if (geteuid() == 0) QSKIP("root may write any file");
         const std::string file = QDir::current().absoluteFilePath("ro.fcd").toStdString();

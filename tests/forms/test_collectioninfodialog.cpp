@@ -15,6 +15,7 @@
 #include "platform/PlatformSound.h"
 #include "sound/Sound.h"
 
+#include "MainWindowControls.h"
 #include "WindowTestSupport.h"
 #include <QAction>
 #include <QApplication>
@@ -93,6 +94,7 @@ private:
     std::unique_ptr<QTemporaryDir> dataDir_;
     QPointer<TMainForm> main_;
     QPointer<TNewUForm> dialog_;
+    MainControls ui_;
     QString answer_;
     QStringList errors_;
     QStringList messages_;
@@ -114,8 +116,8 @@ void TestNewUForm::init() {
     setErrorReportForTesting([this](const QString& m) { errors_ << m; });
     setMessageDialogForTesting([this](const QString& t, const QString& x) { messages_ << t + "|" + x; });
     main_ = new TMainForm;
-    dialog_ = new TNewUForm(main_);
-    QCOMPARE(NewUForm, dialog_.data());
+    ui_.find(main_);
+    dialog_ = ui_.NewUForm;
     main_->show();
     main_->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(main_));
@@ -125,7 +127,6 @@ void TestNewUForm::init() {
 void TestNewUForm::cleanup() {
     delete main_.data();
     QVERIFY(dialog_.isNull()); // the dialog goes with its main window
-    QVERIFY(NewUForm == nullptr);
     FileDialogs::setAnswerForTesting({});
     setErrorReportForTesting({});
     setMessageDialogForTesting({});
@@ -157,27 +158,26 @@ bool TestNewUForm::whileModal(const std::function<void()>& trigger,
 
 bool TestNewUForm::runNew(const QString& path, const std::function<void(TNewUForm*)>& whileOpen) {
     answer_ = path;
-    return whileModal([this] { click(main_->NewJPG); }, whileOpen);
+    return whileModal([this] { click(ui_.NewJPG); }, whileOpen);
 }
 
 bool TestNewUForm::runEdit(const std::function<void(TNewUForm*)>& whileOpen) {
     return whileModal(
         [this] {
-            click(main_->MainJPG, Qt::RightButton, QPoint(250, 150));
-            QTRY_VERIFY(main_->PopupMenu1->isVisible());
-            QMenu* menu = main_->PopupMenu1;
-            click(menu, Qt::LeftButton, menu->actionGeometry(main_->sound1->menuAction()).center());
-            QTRY_VERIFY(main_->sound1->isVisible());
-            click(main_->sound1, Qt::LeftButton,
-                  main_->sound1->actionGeometry(main_->editcollectioninfo1).center());
+            click(ui_.MainJPG, Qt::RightButton, QPoint(250, 150));
+            QTRY_VERIFY(ui_.PopupMenu1->isVisible());
+            QMenu* menu = ui_.PopupMenu1;
+            click(menu, Qt::LeftButton, menu->actionGeometry(ui_.sound1->menuAction()).center());
+            QTRY_VERIFY(ui_.sound1->isVisible());
+            click(ui_.sound1, Qt::LeftButton, ui_.sound1->actionGeometry(ui_.editcollectioninfo1).center());
         },
         whileOpen);
 }
 
 void TestNewUForm::openCollection(const QString& path) {
     answer_ = path;
-    click(main_->OpenJPG);
-    QVERIFY2(main_->Collection.CollectionOpen, qPrintable(errors_.join(", ")));
+    click(ui_.OpenJPG);
+    QVERIFY2(main_->collection().CollectionOpen, qPrintable(errors_.join(", ")));
     sounds_.clear();
 }
 
@@ -232,7 +232,7 @@ void TestNewUForm::readyOnlyWithNameBrandAndYear() {
     });
     QVERIFY(seen);
     QVERIFY(!QFile::exists(path));
-    QVERIFY(!main_->Collection.CollectionOpen);
+    QVERIFY(!main_->collection().CollectionOpen);
 }
 
 void TestNewUForm::enterActsOnlyWhileReady() {
@@ -262,7 +262,7 @@ void TestNewUForm::enterActsOnlyWhileReady() {
     });
     QVERIFY(seen);
     QCOMPARE(QFileInfo(path).size(), qint64(1324));
-    QVERIFY(main_->Collection.CollectionOpen);
+    QVERIFY(main_->collection().CollectionOpen);
 }
 
 void TestNewUForm::createModeWritesTheCollection() {
@@ -290,11 +290,11 @@ void TestNewUForm::createModeWritesTheCollection() {
     QCOMPARE(written.ItemCount, 0);
 
     TMainForm& m = *main_;
-    QVERIFY(m.Collection.CollectionOpen);
-    QCOMPARE(QString::fromStdString(m.Collection.CollectionFileName), path);
+    QVERIFY(main_->collection().CollectionOpen);
+    QCOMPARE(QString::fromStdString(main_->collection().CollectionFileName), path);
     QCOMPARE(m.windowTitle(), QString("Vitrinex 1.4 - Villains"));
-    QCOMPARE(m.TotalLBL->text(), QString("total items:  0"));
-    QVERIFY(m.AddJPG->isVisible() && !m.NewJPG->isVisible());
+    QCOMPARE(ui_.TotalLBL->text(), QString("total items:  0"));
+    QVERIFY(ui_.AddJPG->isVisible() && !ui_.NewJPG->isVisible());
 
     // The fields are emptied for the next use.
     QVERIFY(dialog_->CollectNameEDT->text().isEmpty());
@@ -315,7 +315,7 @@ void TestNewUForm::createFailureKeepsTheDialogOpen() {
     }));
     QVERIFY(stillOpen);
     QCOMPARE(errors_.size(), 1);
-    QVERIFY(!main_->Collection.CollectionOpen);
+    QVERIFY(!main_->collection().CollectionOpen);
     QCOMPARE(main_->windowTitle(), QString("Vitrinex 1.4"));
     QCOMPARE(sounds_.names(), QStringList{"v10bp.qys"});
 }
@@ -327,8 +327,8 @@ void TestNewUForm::cancelInCreateModeCreatesNothing() {
         click(d->CancelJPG);
     }));
     QVERIFY(!QFile::exists(path));
-    QVERIFY(!main_->Collection.CollectionOpen);
-    QVERIFY(main_->NewJPG->isVisible());
+    QVERIFY(!main_->collection().CollectionOpen);
+    QVERIFY(ui_.NewJPG->isVisible());
     QCOMPARE(sounds_.names(), QStringList{"v10bp.qys"}); // cancel is silent
     QVERIFY(dialog_->CollectNameEDT->text().isEmpty());
     QCOMPARE(dialog_->YearEDT->text(), QString("    -    "));
@@ -373,10 +373,10 @@ void TestNewUForm::editModeSavesReloadsAndSetsCaption() {
 
     TMainForm& m = *main_;
     QCOMPARE(m.windowTitle(), QString("Vitrinex 1.4 - Super Heroes:  $40"));
-    QCOMPARE(m.Collection.CollectionName, std::string("Super Heroes"));
-    QCOMPARE(m.Collection.ItemCount, 2);
-    QCOMPARE(m.ListBox2->count(), 2);
-    QVERIFY(m.Collection.CollectionOpen);
+    QCOMPARE(main_->collection().CollectionName, std::string("Super Heroes"));
+    QCOMPARE(main_->collection().ItemCount, 2);
+    QCOMPARE(ui_.ListBox2->count(), 2);
+    QVERIFY(main_->collection().CollectionOpen);
 
     QVERIFY(!dialog_->isVisible());
     QVERIFY(!dialog_->EditMode());
@@ -409,9 +409,9 @@ void TestNewUForm::editFailureKeepsTheOldInformation() {
     }));
     QVERIFY(stillOpen);
     QCOMPARE(errors_.size(), 1);
-    QCOMPARE(main_->Collection.Brand, std::string("Kenner"));
+    QCOMPARE(main_->collection().Brand, std::string("Kenner"));
     QCOMPARE(main_->windowTitle(), QString("Vitrinex 1.4 - Heroes:  $0"));
-    QVERIFY(main_->Collection.CollectionOpen);
+    QVERIFY(main_->collection().CollectionOpen);
 }
 
 void TestNewUForm::cancelInEditModeThenNewCreatesNormally() {
@@ -428,10 +428,10 @@ void TestNewUForm::cancelInEditModeThenNewCreatesNormally() {
         click(d->CancelJPG);
     }));
     QCOMPARE(readAll(first), before);
-    QCOMPARE(main_->Collection.CollectionName, std::string("Heroes"));
+    QCOMPARE(main_->collection().CollectionName, std::string("Heroes"));
     QCOMPARE(main_->windowTitle(), QString("Vitrinex 1.4 - Heroes:  $0"));
-    click(main_->CloseJPG);
-    QVERIFY(!main_->Collection.CollectionOpen);
+    click(ui_.CloseJPG);
+    QVERIFY(!main_->collection().CollectionOpen);
 
     const QString second = dataPath("second.fcd");
     QVERIFY(runNew(second, [](TNewUForm* d) {

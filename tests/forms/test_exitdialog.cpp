@@ -70,7 +70,6 @@ void TestExitForm::cleanup() {
 
 void TestExitForm::layoutAndHints() {
     TExitForm form;
-    QCOMPARE(ExitForm, &form);
     QCOMPARE(form.windowTitle(), QStringLiteral("exit?"));
     QCOMPARE(form.findChild<QLabel*>("Label1")->text(), QStringLiteral("are you sure you want to exit?"));
     QCOMPARE(form.findChild<TJPEGImage*>("ExitJPG")->toolTip(), QStringLiteral("click to exit vitrinex"));

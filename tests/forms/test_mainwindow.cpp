@@ -15,14 +15,17 @@
 #include "forms/ErrorReport.h"
 #include "forms/ExitDialog.h"
 #include "forms/MessageDialog.h"
+#include "forms/StatisticsWindow.h"
 #include "platform/FileDialogs.h"
 #include "platform/HelpViewer.h"
 #include "platform/PlatformSound.h"
 #include "sound/Sound.h"
 
+#include "MainWindowControls.h"
 #include "WindowTestSupport.h"
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -100,11 +103,6 @@ bool throughModal(QDialog* dialog, const std::function<void()>& trigger,
     return seen;
 }
 
-int topRow(const QListWidget* list) {
-    const QModelIndex index = list->indexAt(QPoint(1, 1));
-    return index.isValid() ? index.row() : -1;
-}
-
 QStringList entries(const QListWidget* list) {
     QStringList out;
     for (int i = 0; i < list->count(); ++i)
@@ -113,6 +111,16 @@ QStringList entries(const QListWidget* list) {
 }
 
 } // namespace
+
+// The main window with every item command's window in place: opening one is recorded.
+class WatchedMainForm : public TMainForm {
+public:
+    std::function<void(ItemWindow)> onOpen;
+
+protected:
+    bool hasItemWindow(ItemWindow) const override { return true; }
+    void openItemWindow(ItemWindow which) override { onOpen(which); }
+};
 
 class TestMainForm : public QObject {
     Q_OBJECT
@@ -159,6 +167,7 @@ private slots:
     void damagedFileLeavesNoCollectionOpen();
     void closeWritesTheFileAndResetsTheWindow();
     void failedCloseKeepsTheCollectionOpen();
+    void statisticsWindowFollowsTheCollection();
 
     // Settings file
     void missingSettingsTurnSoundsOnAndRecreateTheFile();
@@ -184,6 +193,7 @@ private:
     std::unique_ptr<QTemporaryDir> programDir_;
     std::unique_ptr<QTemporaryDir> dataDir_;
     QPointer<TMainForm> main_;
+    MainControls ui_;
     QString answer_; // what the user picks in the open or save dialog
     QList<FileDialogRequest> requests_;
     QStringList messages_; // "title|text" of the message dialog
@@ -233,16 +243,13 @@ void TestMainForm::cleanup() {
 }
 
 void TestMainForm::createMain() {
-    main_ = new TMainForm;
-    new TNewUForm(main_);
-    new TAboutForm(main_);
-    new TExitForm(main_);
-    for (ItemWindow w : {ItemWindow::AddItem, ItemWindow::EditItem, ItemWindow::DeleteItem, ItemWindow::Find,
-                         ItemWindow::Print, ItemWindow::Update, ItemWindow::Backup, ItemWindow::ExportText})
-        main_->setItemWindow(w, [this, w] {
-            opened_ << w;
-            soundsAtOpen_ << sounds_.names().size();
-        });
+    auto* main = new WatchedMainForm;
+    main->onOpen = [this](ItemWindow w) {
+        opened_ << w;
+        soundsAtOpen_ << sounds_.names().size();
+    };
+    main_ = main;
+    ui_.find(main);
     main_->show();
     main_->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(main_));
@@ -250,29 +257,32 @@ void TestMainForm::createMain() {
 }
 
 void TestMainForm::destroyMain() {
+    // The dialogs and the statistics window go with the main window.
+    QList<QPointer<QWidget>> owned;
+    if (main_) owned = {ui_.NewUForm, ui_.AboutForm, ui_.ExitForm, ui_.StatsForm};
     delete main_.data();
+    for (const QPointer<QWidget>& w : owned)
+        QVERIFY(w.isNull());
     QVERIFY(main_.isNull());
-    QVERIFY(MainForm == nullptr);
-    QVERIFY(NewUForm == nullptr);
 }
 
 void TestMainForm::openFile(const QString& path) {
     answer_ = path;
-    click(main_->OpenJPG);
-    QVERIFY2(main_->Collection.CollectionOpen, qPrintable(errors_.join(", ") + messages_.join(", ")));
+    click(ui_.OpenJPG);
+    QVERIFY2(main_->collection().CollectionOpen, qPrintable(errors_.join(", ") + messages_.join(", ")));
 }
 
 void TestMainForm::chooseFromMenu(QMenu* submenu, QAction* item) {
-    click(main_->MainJPG, Qt::RightButton, QPoint(250, 150));
-    QTRY_VERIFY(main_->PopupMenu1->isVisible());
-    QMenu* menu = main_->PopupMenu1;
+    click(ui_.MainJPG, Qt::RightButton, QPoint(250, 150));
+    QTRY_VERIFY(ui_.PopupMenu1->isVisible());
+    QMenu* menu = ui_.PopupMenu1;
     if (submenu) {
         click(menu, Qt::LeftButton, menu->actionGeometry(submenu->menuAction()).center());
         QTRY_VERIFY(submenu->isVisible());
         menu = submenu;
     }
     click(menu, Qt::LeftButton, menu->actionGeometry(item).center());
-    QTRY_VERIFY(!main_->PopupMenu1->isVisible());
+    QTRY_VERIFY(!ui_.PopupMenu1->isVisible());
 }
 
 // --- comments -----------------------------------------------------------------------------------------
@@ -327,17 +337,17 @@ void TestMainForm::commentBarMaximumFollowsEntries() {
                            itemWithComments("Nine", "1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n9"),
                            itemWithComments("None", "")});
     openFile(path);
-    const QStringList names = entries(main_->ListBox2);
+    const QStringList names = entries(ui_.ListBox2);
     QCOMPARE(names, (QStringList{"Five", "Four", "Nine", "None"}));
 
     struct Case {
         int row, count, max;
     };
     for (const Case& c : {Case{1, 4, 1}, Case{0, 5, 2}, Case{2, 9, 6}, Case{3, 0, 1}, Case{1, 4, 1}}) {
-        click(main_->ListBox2->viewport(), Qt::LeftButton,
-              main_->ListBox2->visualItemRect(main_->ListBox2->item(c.row)).center());
-        QCOMPARE(main_->CommentsLBL->count(), c.count);
-        QCOMPARE(main_->BMPScrollBar2->max(), c.max);
+        click(ui_.ListBox2->viewport(), Qt::LeftButton,
+              ui_.ListBox2->visualItemRect(ui_.ListBox2->item(c.row)).center());
+        QCOMPARE(ui_.CommentsLBL->count(), c.count);
+        QCOMPARE(ui_.BMPScrollBar2->max(), c.max);
     }
 }
 
@@ -347,36 +357,36 @@ void TestMainForm::startsWithNoCollection() {
     TMainForm& m = *main_;
     QCOMPARE(m.windowTitle(), QString("Vitrinex 1.4"));
     QCOMPARE(m.size(), QSize(501, 399));
-    QVERIFY(m.newcollection1->isEnabled());
-    QVERIFY(m.opencollection1->isEnabled());
-    for (QAction* a :
-         {m.closecollection1, m.additem1, m.edititem1, m.deleteitem1, m.editcollectioninfo1, m.find1,
-          m.collectionstats1, m.printcollection1, m.updatecollection1, m.createbackup1, m.exportastext1})
+    QVERIFY(ui_.newcollection1->isEnabled());
+    QVERIFY(ui_.opencollection1->isEnabled());
+    for (QAction* a : {ui_.closecollection1, ui_.additem1, ui_.edititem1, ui_.deleteitem1,
+                       ui_.editcollectioninfo1, ui_.find1, ui_.collectionstats1, ui_.printcollection1,
+                       ui_.updatecollection1, ui_.createbackup1, ui_.exportastext1})
         QVERIFY2(!a->isEnabled(), qPrintable(a->objectName()));
-    for (QAction* a : {m.sounds1, m.help1, m.about1, m.QuilloryHomePage1, m.VitrinexHomePage1,
-                       m.vitrinexcatalogs1, m.exitvitrinex1})
+    for (QAction* a : {ui_.sounds1, ui_.help1, ui_.about1, ui_.QuilloryHomePage1, ui_.VitrinexHomePage1,
+                       ui_.vitrinexcatalogs1, ui_.exitvitrinex1})
         QVERIFY2(a->isEnabled(), qPrintable(a->objectName()));
-    QVERIFY(m.sounds1->isChecked());
+    QVERIFY(ui_.sounds1->isChecked());
 
-    for (TJPEGImage* b : {m.NewJPG, m.OpenJPG, m.HelpJPG, m.UpdateJPG, m.ExitJPG})
+    for (TJPEGImage* b : {ui_.NewJPG, ui_.OpenJPG, ui_.HelpJPG, ui_.UpdateJPG, ui_.ExitJPG})
         QVERIFY2(b->isVisible(), qPrintable(b->objectName()));
-    for (TJPEGImage* b : {m.AddJPG, m.EditJPG, m.DeleteJPG, m.PrintJPG, m.CloseJPG})
+    for (TJPEGImage* b : {ui_.AddJPG, ui_.EditJPG, ui_.DeleteJPG, ui_.PrintJPG, ui_.CloseJPG})
         QVERIFY2(!b->isVisible(), qPrintable(b->objectName()));
     for (QWidget* w :
-         std::initializer_list<QWidget*>{m.ListBox2, m.BMPScrollBar1, m.TotalLBL, m.FigureNameLBL,
-                                         m.CommentsLBL, m.BMPScrollBar2, m.Label1, m.PriceLBL})
+         std::initializer_list<QWidget*>{ui_.ListBox2, ui_.BMPScrollBar1, ui_.TotalLBL, ui_.FigureNameLBL,
+                                         ui_.CommentsLBL, ui_.BMPScrollBar2, ui_.Label1, ui_.PriceLBL})
         QVERIFY2(!w->isVisible(), qPrintable(w->objectName()));
 
     // Controls are found by their names.
     for (const char* name : {"MainJPG", "ListBox2", "BMPScrollBar1", "TotalLBL", "FigureNameLBL",
                              "CommentsLBL", "BMPScrollBar2", "NewJPG", "ExitJPG", "PopupMenu1"})
         QVERIFY2(m.findChild<QObject*>(name), name);
-    QCOMPARE(m.findChild<QAction*>("deleteitem1"), m.deleteitem1);
+    QCOMPARE(m.findChild<QAction*>("deleteitem1"), ui_.deleteitem1);
 
     // UpdateJPG reacts to nothing while no collection is open.
-    click(m.UpdateJPG);
+    click(ui_.UpdateJPG);
     QVERIFY(opened_.isEmpty());
-    QVERIFY(!m.UpdateJPG->hasLook());
+    QVERIFY(!ui_.UpdateJPG->hasLook());
 }
 
 void TestMainForm::openEmptyCollectionShowsZeroTotal() {
@@ -386,10 +396,11 @@ void TestMainForm::openEmptyCollectionShowsZeroTotal() {
     TMainForm& m = *main_;
 
     QCOMPARE(m.windowTitle(), QString("Vitrinex 1.4 - Heroes:  $0"));
-    QVERIFY(m.TotalLBL->isVisible());
-    QCOMPARE(m.TotalLBL->text(), QString("total items:  0"));
-    QVERIFY(m.ListBox2->isVisible());
-    QCOMPARE(m.ListBox2->count(), 0);
+    QVERIFY(ui_.TotalLBL->isVisible());
+    QCOMPARE(ui_.TotalLBL->text(), QString("total items:  0"));
+    QVERIFY(ui_.ListBox2->isVisible());
+    QCOMPARE(ui_.ListBox2->count(), 0);
+    QCOMPARE(ListTopRow(ui_.ListBox2), 0); // a list without lines counts as scrolled to its top
     QCOMPARE(sounds_.names(), QStringList{"v10op.qys"});
     QCOMPARE(requests_.size(), 1);
     QCOMPARE(requests_[0].kind, FileDialogRequest::Kind::Open);
@@ -398,19 +409,19 @@ void TestMainForm::openEmptyCollectionShowsZeroTotal() {
         requests_[0].filter,
         QString("figure collector document (*.fcd)|*.fcd|backup document (*.bak)|*.bak|All Files (*.*)|*.*"));
 
-    QVERIFY(!m.newcollection1->isEnabled());
-    QVERIFY(!m.opencollection1->isEnabled());
-    for (QAction* a : {m.closecollection1, m.additem1, m.editcollectioninfo1})
+    QVERIFY(!ui_.newcollection1->isEnabled());
+    QVERIFY(!ui_.opencollection1->isEnabled());
+    for (QAction* a : {ui_.closecollection1, ui_.additem1, ui_.editcollectioninfo1})
         QVERIFY2(a->isEnabled(), qPrintable(a->objectName()));
-    for (QAction* a : {m.edititem1, m.deleteitem1, m.find1, m.collectionstats1, m.printcollection1,
-                       m.updatecollection1, m.createbackup1, m.exportastext1})
+    for (QAction* a : {ui_.edititem1, ui_.deleteitem1, ui_.find1, ui_.collectionstats1, ui_.printcollection1,
+                       ui_.updatecollection1, ui_.createbackup1, ui_.exportastext1})
         QVERIFY2(!a->isEnabled(), qPrintable(a->objectName()));
 
-    for (TJPEGImage* b :
-         {m.AddJPG, m.EditJPG, m.DeleteJPG, m.PrintJPG, m.CloseJPG, m.HelpJPG, m.UpdateJPG, m.ExitJPG})
+    for (TJPEGImage* b : {ui_.AddJPG, ui_.EditJPG, ui_.DeleteJPG, ui_.PrintJPG, ui_.CloseJPG, ui_.HelpJPG,
+                          ui_.UpdateJPG, ui_.ExitJPG})
         QVERIFY2(b->isVisible(), qPrintable(b->objectName()));
-    QVERIFY(!m.NewJPG->isVisible());
-    QVERIFY(!m.OpenJPG->isVisible());
+    QVERIFY(!ui_.NewJPG->isVisible());
+    QVERIFY(!ui_.OpenJPG->isVisible());
 }
 
 void TestMainForm::openCollectionShowsTotalsAndEnablesItemCommands() {
@@ -419,8 +430,8 @@ void TestMainForm::openCollectionShowsTotalsAndEnablesItemCommands() {
     writeCollection(path, {fixtures::item("Batmobile", "$12.99")}, "Gotham");
     openFile(path);
     QCOMPARE(main_->windowTitle(), QString("Vitrinex 1.4 - Gotham:  $12.9900000000052"));
-    click(main_->CloseJPG);
-    QVERIFY(!main_->Collection.CollectionOpen);
+    click(ui_.CloseJPG);
+    QVERIFY(!main_->collection().CollectionOpen);
 
     const QString path2 = dataPath("three.fcd");
     writeCollection(path2, {fixtures::item("Robin", "$12.50", "$0", 2), fixtures::item("Batman", "$15"),
@@ -428,36 +439,36 @@ void TestMainForm::openCollectionShowsTotalsAndEnablesItemCommands() {
     openFile(path2);
     TMainForm& m = *main_;
     QCOMPARE(m.windowTitle(), QString("Vitrinex 1.4 - Heroes:  $40"));
-    QCOMPARE(m.TotalLBL->text(), QString("total items:  3"));
+    QCOMPARE(ui_.TotalLBL->text(), QString("total items:  3"));
     // Sorted without regard to case.
-    QCOMPARE(entries(m.ListBox2), (QStringList{"Batman", "joker", "Robin"}));
-    QVERIFY(m.ListBox2->selectedItems().isEmpty());
-    QVERIFY(!m.FigureNameLBL->isVisible());
+    QCOMPARE(entries(ui_.ListBox2), (QStringList{"Batman", "joker", "Robin"}));
+    QVERIFY(ui_.ListBox2->selectedItems().isEmpty());
+    QVERIFY(!ui_.FigureNameLBL->isVisible());
 
-    for (QAction* a :
-         {m.closecollection1, m.additem1, m.editcollectioninfo1, m.edititem1, m.deleteitem1, m.find1,
-          m.collectionstats1, m.printcollection1, m.updatecollection1, m.createbackup1, m.exportastext1})
+    for (QAction* a : {ui_.closecollection1, ui_.additem1, ui_.editcollectioninfo1, ui_.edititem1,
+                       ui_.deleteitem1, ui_.find1, ui_.collectionstats1, ui_.printcollection1,
+                       ui_.updatecollection1, ui_.createbackup1, ui_.exportastext1})
         QVERIFY2(a->isEnabled(), qPrintable(a->objectName()));
-    QVERIFY(!m.newcollection1->isEnabled());
-    QVERIFY(!m.opencollection1->isEnabled());
+    QVERIFY(!ui_.newcollection1->isEnabled());
+    QVERIFY(!ui_.opencollection1->isEnabled());
 
     // Close brings back the first state's menu.
-    click(m.CloseJPG);
-    QVERIFY(m.newcollection1->isEnabled());
-    QVERIFY(m.opencollection1->isEnabled());
-    for (QAction* a :
-         {m.closecollection1, m.additem1, m.editcollectioninfo1, m.edititem1, m.deleteitem1, m.find1,
-          m.collectionstats1, m.printcollection1, m.updatecollection1, m.createbackup1, m.exportastext1})
+    click(ui_.CloseJPG);
+    QVERIFY(ui_.newcollection1->isEnabled());
+    QVERIFY(ui_.opencollection1->isEnabled());
+    for (QAction* a : {ui_.closecollection1, ui_.additem1, ui_.editcollectioninfo1, ui_.edititem1,
+                       ui_.deleteitem1, ui_.find1, ui_.collectionstats1, ui_.printcollection1,
+                       ui_.updatecollection1, ui_.createbackup1, ui_.exportastext1})
         QVERIFY2(!a->isEnabled(), qPrintable(a->objectName()));
 }
 
 void TestMainForm::newCollectionFromButtonShowsNameOnlyCaption() {
     const QString path = dataPath("villains.fcd");
     answer_ = path;
-    TNewUForm* dialog = NewUForm;
+    TNewUForm* dialog = ui_.NewUForm;
     QVERIFY(dialog);
     const bool seen = throughModal(
-        dialog, [this] { click(main_->NewJPG); },
+        dialog, [this] { click(ui_.NewJPG); },
         [&] {
             QCOMPARE(sounds_.names(), QStringList{"v10bp.qys"}); // the click comes before the dialog
             QVERIFY(dialog->CollectNameEDT->hasFocus());
@@ -480,17 +491,19 @@ void TestMainForm::newCollectionFromButtonShowsNameOnlyCaption() {
     QCOMPARE(requests_[0].filter, QString("figure collector document|*.fcd"));
 
     TMainForm& m = *main_;
-    QVERIFY(m.Collection.CollectionOpen);
+    QVERIFY(main_->collection().CollectionOpen);
     QCOMPARE(m.windowTitle(), QString("Vitrinex 1.4 - Villains"));
-    QCOMPARE(m.TotalLBL->text(), QString("total items:  0"));
-    QVERIFY(m.TotalLBL->isVisible());
-    QVERIFY(m.ListBox2->isVisible());
+    QCOMPARE(ui_.TotalLBL->text(), QString("total items:  0"));
+    QVERIFY(ui_.TotalLBL->isVisible());
+    QVERIFY(ui_.ListBox2->isVisible());
     QCOMPARE(QFileInfo(path).size(), qint64(1324));
     QCOMPARE(sounds_.names(), (QStringList{"v10bp.qys", "v10op.qys"}));
-    QVERIFY(m.CloseJPG->isVisible());
-    QVERIFY(!m.NewJPG->isVisible());
-    QVERIFY(m.closecollection1->isEnabled() && m.additem1->isEnabled() && m.editcollectioninfo1->isEnabled());
-    QVERIFY(!m.newcollection1->isEnabled() && !m.opencollection1->isEnabled() && !m.edititem1->isEnabled());
+    QVERIFY(ui_.CloseJPG->isVisible());
+    QVERIFY(!ui_.NewJPG->isVisible());
+    QVERIFY(ui_.closecollection1->isEnabled() && ui_.additem1->isEnabled() &&
+            ui_.editcollectioninfo1->isEnabled());
+    QVERIFY(!ui_.newcollection1->isEnabled() && !ui_.opencollection1->isEnabled() &&
+            !ui_.edititem1->isEnabled());
 
     // What was written reads back as the collection shown.
     OpenCollection check;
@@ -503,12 +516,12 @@ void TestMainForm::newCollectionFromButtonShowsNameOnlyCaption() {
 
 void TestMainForm::cancelledDialogsDoNothing() {
     answer_.clear();
-    click(main_->NewJPG);
-    click(main_->OpenJPG);
-    chooseFromMenu(main_->collection1, main_->opencollection1);
+    click(ui_.NewJPG);
+    click(ui_.OpenJPG);
+    chooseFromMenu(ui_.collection1, ui_.opencollection1);
     QCOMPARE(requests_.size(), 3);
-    QVERIFY(!main_->Collection.CollectionOpen);
-    QVERIFY(!NewUForm->isVisible());
+    QVERIFY(!main_->collection().CollectionOpen);
+    QVERIFY(!ui_.NewUForm->isVisible());
     QVERIFY(sounds_.names().isEmpty());
     QVERIFY(messages_.isEmpty());
     QVERIFY(errors_.isEmpty());
@@ -539,7 +552,7 @@ void TestMainForm::disabledMenuItemsIgnoreTheirShortcuts() {
     QCOMPARE(opened_, (QList<ItemWindow>{ItemWindow::EditItem, ItemWindow::AddItem}));
     // Ctrl+W closes.
     QTest::keyClick(main_, Qt::Key_W, Qt::ControlModifier);
-    QVERIFY(!main_->Collection.CollectionOpen);
+    QVERIFY(!main_->collection().CollectionOpen);
     QCOMPARE(sounds_.names(), (QStringList{"v10bp.qys", "v10bp.qys", "v10cs.qys"}));
 }
 
@@ -555,29 +568,30 @@ void TestMainForm::selectingShowsTheItem() {
     openFile(path);
     TMainForm& m = *main_;
 
-    click(m.ListBox2->viewport(), Qt::LeftButton, m.ListBox2->visualItemRect(m.ListBox2->item(0)).center());
+    click(ui_.ListBox2->viewport(), Qt::LeftButton,
+          ui_.ListBox2->visualItemRect(ui_.ListBox2->item(0)).center());
     for (QWidget* w : std::initializer_list<QWidget*>{
-             m.FigureNameLBL, m.Label3, m.YearLBL, m.Label4, m.SeriesLBL, m.Label5, m.PriceLBL, m.Label6,
-             m.QuantityLBL, m.Label9, m.NetChangeLBL, m.Label7, m.ConditionLBL, m.Label14, m.CatNumLBL,
-             m.Label1, m.CommentsLBL, m.BMPScrollBar2})
+             ui_.FigureNameLBL, ui_.Label3, ui_.YearLBL, ui_.Label4, ui_.SeriesLBL, ui_.Label5, ui_.PriceLBL,
+             ui_.Label6, ui_.QuantityLBL, ui_.Label9, ui_.NetChangeLBL, ui_.Label7, ui_.ConditionLBL,
+             ui_.Label14, ui_.CatNumLBL, ui_.Label1, ui_.CommentsLBL, ui_.BMPScrollBar2})
         QVERIFY2(w->isVisible(), qPrintable(w->objectName()));
-    QCOMPARE(m.FigureNameLBL->text(), QString("Batman"));
-    QCOMPARE(m.YearLBL->text(), QString("1989"));
-    QCOMPARE(m.SeriesLBL->text(), QString("Movie"));
-    QCOMPARE(m.PriceLBL->text(), QString("$  12.50")); // as stored
-    QCOMPARE(m.NetChangeLBL->text(), QString("$  -2"));
-    QCOMPARE(m.QuantityLBL->text(), QString("3"));
-    QCOMPARE(m.ConditionLBL->text(), QString("C-8"));
-    QCOMPARE(m.CatNumLBL->text(), QString("K-1001"));
-    QCOMPARE(entries(m.CommentsLBL), (QStringList{"cape torn", "no box"}));
-    QVERIFY(m.Collection.CurrentItem);
-    QCOMPARE(m.Collection.CurrentItem->Record.FigureName.str(), std::string("Batman"));
+    QCOMPARE(ui_.FigureNameLBL->text(), QString("Batman"));
+    QCOMPARE(ui_.YearLBL->text(), QString("1989"));
+    QCOMPARE(ui_.SeriesLBL->text(), QString("Movie"));
+    QCOMPARE(ui_.PriceLBL->text(), QString("$  12.50")); // as stored
+    QCOMPARE(ui_.NetChangeLBL->text(), QString("$  -2"));
+    QCOMPARE(ui_.QuantityLBL->text(), QString("3"));
+    QCOMPARE(ui_.ConditionLBL->text(), QString("C-8"));
+    QCOMPARE(ui_.CatNumLBL->text(), QString("K-1001"));
+    QCOMPARE(entries(ui_.CommentsLBL), (QStringList{"cape torn", "no box"}));
+    QVERIFY(main_->collection().CurrentItem);
+    QCOMPARE(main_->collection().CurrentItem->Record.FigureName.str(), std::string("Batman"));
 
     // The keyboard moves the selection and the panel follows.
-    m.ListBox2->setFocus();
-    QTest::keyClick(m.ListBox2, Qt::Key_Down);
-    QCOMPARE(m.FigureNameLBL->text(), QString("Robin"));
-    QCOMPARE(entries(m.CommentsLBL), (QStringList{"mint on card", "from the 1985 wave"}));
+    ui_.ListBox2->setFocus();
+    QTest::keyClick(ui_.ListBox2, Qt::Key_Down);
+    QCOMPARE(ui_.FigureNameLBL->text(), QString("Robin"));
+    QCOMPARE(entries(ui_.CommentsLBL), (QStringList{"mint on card", "from the 1985 wave"}));
 }
 
 // --- the item list and its scroll bar ---------------------------------------------------------------------
@@ -587,15 +601,15 @@ void TestMainForm::scrollBarMovesTheList() {
     const QString path = dataPath("many.fcd");
     writeCollection(path, numberedItems(count));
     openFile(path);
-    QListWidget* list = main_->ListBox2;
-    TBMPScrollBar* bar = main_->BMPScrollBar1;
+    QListWidget* list = ui_.ListBox2;
+    TBMPScrollBar* bar = ui_.BMPScrollBar1;
     QCOMPARE(bar->max(), count - 10);
     QCOMPARE(bar->position(), 1);
-    QCOMPARE(topRow(list), 0);
+    QCOMPARE(ListTopRow(list), 0);
 
     // The furthest the list itself can scroll, to compare with.
     list->scrollToBottom();
-    const int lastTop = topRow(list);
+    const int lastTop = ListTopRow(list);
     list->scrollToTop();
     QVERIFY(lastTop > 0);
 
@@ -609,12 +623,12 @@ void TestMainForm::scrollBarMovesTheList() {
     QTest::mouseRelease(bar, Qt::LeftButton, {}, from + QPoint(0, 25));
     const int pos = bar->position();
     QVERIFY2(pos > 1 && pos < bar->max(), qPrintable(QString::number(pos)));
-    QCOMPARE(topRow(list), pos - 1);
+    QCOMPARE(ListTopRow(list), pos - 1);
 
     // Every position below the maximum puts that line minus one at the top.
     for (int p : {1, 7, count - 11}) {
         bar->setPosition(p);
-        QCOMPARE(topRow(list), p - 1);
+        QCOMPARE(ListTopRow(list), p - 1);
     }
     // Holding the bottom end runs the bar to its maximum, which shows line count - 9 at the top, as
     // far as the list can go.
@@ -624,7 +638,7 @@ void TestMainForm::scrollBarMovesTheList() {
     QTimer::singleShot(100, bar, [bar, endPoint] { QTest::mouseRelease(bar, Qt::LeftButton, {}, endPoint); });
     QTest::mousePress(bar, Qt::LeftButton, {}, endPoint); // returns with the release
     QCOMPARE(bar->position(), bar->max());
-    QCOMPARE(topRow(list), std::min(count - 9, lastTop));
+    QCOMPARE(ListTopRow(list), std::min(count - 9, lastTop));
     QVERIFY(list->viewport()->rect().intersects(list->visualItemRect(list->item(count - 1))));
 }
 
@@ -633,25 +647,25 @@ void TestMainForm::releaseOnLastLinePutsBarAtMaximum() {
     const QString path = dataPath("many.fcd");
     writeCollection(path, numberedItems(count));
     openFile(path);
-    QListWidget* list = main_->ListBox2;
-    TBMPScrollBar* bar = main_->BMPScrollBar1;
+    QListWidget* list = ui_.ListBox2;
+    TBMPScrollBar* bar = ui_.BMPScrollBar1;
 
     // A line in the middle: the bar follows the top line.
     bar->setPosition(4);
-    QCOMPARE(topRow(list), 3);
+    QCOMPARE(ListTopRow(list), 3);
     click(list->viewport(), Qt::LeftButton, list->visualItemRect(list->item(6)).center());
-    QCOMPARE(main_->FigureNameLBL->text(), QString("Figure 07"));
-    QCOMPARE(bar->position(), topRow(list) + 1);
+    QCOMPARE(ui_.FigureNameLBL->text(), QString("Figure 07"));
+    QCOMPARE(bar->position(), ListTopRow(list) + 1);
 
     // The last line, only partly in view: its release puts the bar at its maximum, not at the top
     // line + 1.
     bar->setPosition(count - 11);
-    QCOMPARE(topRow(list), count - 12);
+    QCOMPARE(ListTopRow(list), count - 12);
     const QRect lastInView = list->visualItemRect(list->item(count - 1)) & list->viewport()->rect();
     QVERIFY(!lastInView.isEmpty());
-    QVERIFY(topRow(list) + 1 != bar->max());
+    QVERIFY(ListTopRow(list) + 1 != bar->max());
     click(list->viewport(), Qt::LeftButton, lastInView.center());
-    QCOMPARE(main_->FigureNameLBL->text(), QString("Figure 25"));
+    QCOMPARE(ui_.FigureNameLBL->text(), QString("Figure 25"));
     QCOMPARE(bar->position(), bar->max());
     // The bar at its maximum brings the list to its end.
     QVERIFY(list->viewport()->rect().contains(list->visualItemRect(list->item(count - 1))));
@@ -662,18 +676,18 @@ void TestMainForm::commentBarScrollsTheComments() {
     writeCollection(path, {itemWithComments("Talker", "1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8")});
     openFile(path);
     main_->SelectItem(0);
-    QListWidget* comments = main_->CommentsLBL;
-    TBMPScrollBar* bar = main_->BMPScrollBar2;
+    QListWidget* comments = ui_.CommentsLBL;
+    TBMPScrollBar* bar = ui_.BMPScrollBar2;
     QCOMPARE(bar->max(), 5);
     QCOMPARE(bar->position(), 1);
     bar->setPosition(3);
-    QCOMPARE(topRow(comments), 2);
+    QCOMPARE(ListTopRow(comments), 2);
     bar->setPosition(1);
-    QCOMPARE(topRow(comments), 0);
+    QCOMPARE(ListTopRow(comments), 0);
 
     // Scrolled by other means, a click on the comments puts the bar back on the top line.
     comments->scrollToItem(comments->item(4), QAbstractItemView::PositionAtTop);
-    const int top = topRow(comments);
+    const int top = ListTopRow(comments);
     QVERIFY(top > 0);
     click(comments->viewport(), Qt::LeftButton, QPoint(5, 5));
     QCOMPARE(bar->position(), top + 1);
@@ -687,8 +701,8 @@ void TestMainForm::enterInListWorksTheEditButton() {
     const QString path = dataPath("two.fcd");
     writeCollection(path, {fixtures::item("Batman"), fixtures::item("Robin")});
     openFile(path);
-    QListWidget* list = main_->ListBox2;
-    TJPEGImage* edit = main_->EditJPG;
+    QListWidget* list = ui_.ListBox2;
+    TJPEGImage* edit = ui_.EditJPG;
     list->setFocus();
 
     // Nothing selected: Enter does nothing.
@@ -718,19 +732,19 @@ void TestMainForm::doubleClickEditsTheItem() {
     const QString path = dataPath("two.fcd");
     writeCollection(path, {fixtures::item("Batman"), fixtures::item("Robin")});
     openFile(path);
-    QListWidget* list = main_->ListBox2;
+    QListWidget* list = ui_.ListBox2;
     const QPoint p = list->visualItemRect(list->item(0)).center();
     QTest::mouseMove(list->viewport(), p);
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, p);
     QCOMPARE(opened_, QList<ItemWindow>{ItemWindow::EditItem});
-    QCOMPARE(main_->FigureNameLBL->text(), QString("Batman"));
+    QCOMPARE(ui_.FigureNameLBL->text(), QString("Batman"));
 }
 
 void TestMainForm::deleteKeyNeedsASelection() {
     const QString path = dataPath("two.fcd");
     writeCollection(path, {fixtures::item("Batman"), fixtures::item("Robin")});
     openFile(path);
-    QListWidget* list = main_->ListBox2;
+    QListWidget* list = ui_.ListBox2;
     list->setFocus();
     QTest::keyClick(list, Qt::Key_Delete);
     QVERIFY(opened_.isEmpty());
@@ -746,31 +760,32 @@ void TestMainForm::editAndDeleteButtonsNeedASelection() {
     openFile(path);
     TMainForm& m = *main_;
 
-    for (TJPEGImage* b : {m.EditJPG, m.DeleteJPG}) {
+    for (TJPEGImage* b : {ui_.EditJPG, ui_.DeleteJPG}) {
         QTest::mouseMove(b, b->rect().center());
         QVERIFY2(!b->hasLook(), qPrintable(b->objectName()));
-        QVERIFY(!m.Buttons.isHighlighted(b));
+        QVERIFY(!b->hasLook()); // not highlighted
         QTest::mousePress(b, Qt::LeftButton, {}, b->rect().center());
         QVERIFY2(!b->hasLook(), qPrintable(b->objectName()));
         QTest::mouseRelease(b, Qt::LeftButton, {}, b->rect().center());
     }
     QVERIFY(opened_.isEmpty());
     // The Add button needs nothing.
-    click(m.AddJPG);
+    click(ui_.AddJPG);
     QCOMPARE(opened_, QList<ItemWindow>{ItemWindow::AddItem});
     opened_.clear();
 
-    click(m.ListBox2->viewport(), Qt::LeftButton, m.ListBox2->visualItemRect(m.ListBox2->item(0)).center());
-    QTest::mouseMove(m.EditJPG, m.EditJPG->rect().center());
-    QVERIFY(m.Buttons.isHighlighted(m.EditJPG));
-    QCOMPARE(m.EditJPG->lookOffset(), QPoint(0, 0));
-    click(m.EditJPG);
-    click(m.DeleteJPG);
+    click(ui_.ListBox2->viewport(), Qt::LeftButton,
+          ui_.ListBox2->visualItemRect(ui_.ListBox2->item(0)).center());
+    QTest::mouseMove(ui_.EditJPG, ui_.EditJPG->rect().center());
+    QVERIFY(ui_.EditJPG->hasLook()); // highlighted
+    QCOMPARE(ui_.EditJPG->lookOffset(), QPoint(0, 0));
+    click(ui_.EditJPG);
+    click(ui_.DeleteJPG);
     QCOMPARE(opened_, (QList<ItemWindow>{ItemWindow::EditItem, ItemWindow::DeleteItem}));
     // The right button never acts.
-    click(m.EditJPG, Qt::RightButton);
-    QTRY_VERIFY(m.PopupMenu1->isVisible());
-    m.PopupMenu1->close();
+    click(ui_.EditJPG, Qt::RightButton);
+    QTRY_VERIFY(ui_.PopupMenu1->isVisible());
+    ui_.PopupMenu1->close();
     QCOMPARE(opened_.size(), 2);
 }
 
@@ -779,21 +794,21 @@ void TestMainForm::printAndUpdateNeedItems() {
     writeCollection(empty, {});
     openFile(empty);
     TMainForm& m = *main_;
-    for (TJPEGImage* b : {m.PrintJPG, m.UpdateJPG}) {
+    for (TJPEGImage* b : {ui_.PrintJPG, ui_.UpdateJPG}) {
         QTest::mouseMove(b, b->rect().center());
         QVERIFY2(!b->hasLook(), qPrintable(b->objectName()));
         click(b);
     }
     QVERIFY(opened_.isEmpty());
-    click(m.CloseJPG);
+    click(ui_.CloseJPG);
 
     const QString one = dataPath("one.fcd");
     writeCollection(one, {fixtures::item("Batman")});
     openFile(one);
-    QTest::mouseMove(m.PrintJPG, m.PrintJPG->rect().center());
-    QVERIFY(m.PrintJPG->hasLook());
-    click(m.PrintJPG);
-    click(m.UpdateJPG);
+    QTest::mouseMove(ui_.PrintJPG, ui_.PrintJPG->rect().center());
+    QVERIFY(ui_.PrintJPG->hasLook());
+    click(ui_.PrintJPG);
+    click(ui_.UpdateJPG);
     QCOMPARE(opened_, (QList<ItemWindow>{ItemWindow::Print, ItemWindow::Update}));
 }
 
@@ -802,17 +817,17 @@ void TestMainForm::itemCommandsPlayTheClickFirst() {
     writeCollection(path, {fixtures::item("Batman"), fixtures::item("Robin")});
     openFile(path);
     TMainForm& m = *main_;
-    QListWidget* list = m.ListBox2;
+    QListWidget* list = ui_.ListBox2;
     click(list->viewport(), Qt::LeftButton, list->visualItemRect(list->item(0)).center());
     sounds_.clear();
 
-    click(m.AddJPG);
-    click(m.EditJPG);
+    click(ui_.AddJPG);
+    click(ui_.EditJPG);
     QTest::keyClick(list, Qt::Key_Return);
-    click(m.DeleteJPG);
+    click(ui_.DeleteJPG);
     QTest::keyClick(list, Qt::Key_Delete);
-    click(m.PrintJPG);
-    chooseFromMenu(m.tools1, m.find1); // find is silent
+    click(ui_.PrintJPG);
+    chooseFromMenu(ui_.tools1, ui_.find1); // find is silent
     QCOMPARE(opened_, (QList<ItemWindow>{ItemWindow::AddItem, ItemWindow::EditItem, ItemWindow::EditItem,
                                          ItemWindow::DeleteItem, ItemWindow::DeleteItem, ItemWindow::Print,
                                          ItemWindow::Find}));
@@ -825,39 +840,39 @@ void TestMainForm::itemCommandsPlayTheClickFirst() {
 
 void TestMainForm::rightClickOpensTheMenu() {
     TMainForm& m = *main_;
-    click(m.MainJPG, Qt::RightButton, QPoint(250, 150));
-    QTRY_VERIFY(m.PopupMenu1->isVisible());
-    m.PopupMenu1->close();
-    QTRY_VERIFY(!m.PopupMenu1->isVisible());
+    click(ui_.MainJPG, Qt::RightButton, QPoint(250, 150));
+    QTRY_VERIFY(ui_.PopupMenu1->isVisible());
+    ui_.PopupMenu1->close();
+    QTRY_VERIFY(!ui_.PopupMenu1->isVisible());
 
     const QString path = dataPath("two.fcd");
     writeCollection(path, {fixtures::item("Batman"), fixtures::item("Robin")});
     openFile(path);
-    click(m.ListBox2->viewport(), Qt::RightButton, QPoint(10, 5));
-    QTRY_VERIFY(m.PopupMenu1->isVisible());
-    QTest::keyClick(m.PopupMenu1, Qt::Key_Escape);
-    QTRY_VERIFY(!m.PopupMenu1->isVisible());
+    click(ui_.ListBox2->viewport(), Qt::RightButton, QPoint(10, 5));
+    QTRY_VERIFY(ui_.PopupMenu1->isVisible());
+    QTest::keyClick(ui_.PopupMenu1, Qt::Key_Escape);
+    QTRY_VERIFY(!ui_.PopupMenu1->isVisible());
 
     // The menu's entries run their commands: "sounds" turns the switch off.
-    chooseFromMenu(m.sound1, m.sounds1);
-    QVERIFY(!m.sounds1->isChecked());
+    chooseFromMenu(ui_.sound1, ui_.sounds1);
+    QVERIFY(!ui_.sounds1->isChecked());
     QVERIFY(!Sounds::switchOn());
-    chooseFromMenu(m.collection1, m.closecollection1);
-    QVERIFY(!m.Collection.CollectionOpen);
+    chooseFromMenu(ui_.collection1, ui_.closecollection1);
+    QVERIFY(!main_->collection().CollectionOpen);
     QCOMPARE(sounds_.names(), QStringList{"v10op.qys"}); // the close was silent
 }
 
 void TestMainForm::logoClickOpensAboutWithClickSound() {
-    QVERIFY(AboutForm);
+    QVERIFY(ui_.AboutForm);
     QStringList soundsWhileOpen;
     const bool seen = throughModal(
-        AboutForm, [this] { click(main_->MainJPG, Qt::LeftButton, QPoint(29, 24)); },
+        ui_.AboutForm, [this] { click(ui_.MainJPG, Qt::LeftButton, QPoint(29, 24)); },
         [&] {
             soundsWhileOpen = sounds_.names();
-            click(AboutForm->OKJPG);
+            click(ui_.AboutForm->OKJPG);
         });
     QVERIFY(seen);
-    QVERIFY(!AboutForm->isVisible());
+    QVERIFY(!ui_.AboutForm->isVisible());
     QCOMPARE(soundsWhileOpen, QStringList{"v10bp.qys"});
 
     // Outside the logo (and with the right button inside it) no about box.
@@ -865,25 +880,25 @@ void TestMainForm::logoClickOpensAboutWithClickSound() {
     bool opened = false;
     for (const QPoint p : {QPoint(28, 50), QPoint(118, 50), QPoint(60, 91), QPoint(60, 23)}) {
         opened |= throughModal(
-            AboutForm, [&] { click(main_->MainJPG, Qt::LeftButton, p); }, [] {});
+            ui_.AboutForm, [&] { click(ui_.MainJPG, Qt::LeftButton, p); }, [] {});
         QVERIFY2(!opened, qPrintable(QString("%1,%2").arg(p.x()).arg(p.y())));
     }
     QVERIFY(sounds_.names().isEmpty());
     // The right button in the logo opens the menu, not the about box.
     QVERIFY(!throughModal(
-        AboutForm, [this] { click(main_->MainJPG, Qt::RightButton, QPoint(60, 60)); },
-        [] { AboutForm->reject(); }));
-    QTRY_VERIFY(main_->PopupMenu1->isVisible());
-    main_->PopupMenu1->close();
+        ui_.AboutForm, [this] { click(ui_.MainJPG, Qt::RightButton, QPoint(60, 60)); },
+        [this] { ui_.AboutForm->reject(); }));
+    QTRY_VERIFY(ui_.PopupMenu1->isVisible());
+    ui_.PopupMenu1->close();
     QVERIFY(sounds_.names().isEmpty());
     // The far corner is inside too.
     QVERIFY(throughModal(
-        AboutForm, [this] { click(main_->MainJPG, Qt::LeftButton, QPoint(117, 90)); },
-        [] { AboutForm->reject(); }));
+        ui_.AboutForm, [this] { click(ui_.MainJPG, Qt::LeftButton, QPoint(117, 90)); },
+        [this] { ui_.AboutForm->reject(); }));
 }
 
 void TestMainForm::cursorOverTheLogoIsTheHelpCursor() {
-    TJPEGImage* bg = main_->MainJPG;
+    TJPEGImage* bg = ui_.MainJPG;
     QTest::mouseMove(bg, QPoint(60, 60));
     QCOMPARE(bg->cursor().shape(), Qt::WhatsThisCursor);
     QTest::mouseMove(bg, QPoint(118, 60));
@@ -898,19 +913,19 @@ void TestMainForm::cursorOverTheLogoIsTheHelpCursor() {
 
 void TestMainForm::openFromButtonOfMissingFile() {
     answer_ = dataPath("nowhere.fcd");
-    click(main_->OpenJPG);
+    click(ui_.OpenJPG);
     QCOMPARE(messages_, QStringList{"file not found|file does not exist!"});
     QVERIFY(errors_.isEmpty());
-    QVERIFY(!main_->Collection.CollectionOpen);
+    QVERIFY(!main_->collection().CollectionOpen);
     QVERIFY(sounds_.names().isEmpty());
-    QVERIFY(main_->OpenJPG->isVisible());
+    QVERIFY(ui_.OpenJPG->isVisible());
 
     // From the menu the same file is the runtime's error.
     messages_.clear();
-    chooseFromMenu(main_->collection1, main_->opencollection1);
+    chooseFromMenu(ui_.collection1, ui_.opencollection1);
     QCOMPARE(errors_, QStringList{"File not found"});
     QVERIFY(messages_.isEmpty());
-    QVERIFY(!main_->Collection.CollectionOpen);
+    QVERIFY(!main_->collection().CollectionOpen);
     QCOMPARE(main_->windowTitle(), QString("Vitrinex 1.4"));
 }
 
@@ -923,16 +938,16 @@ void TestMainForm::damagedFileLeavesNoCollectionOpen() {
     writeAll(damaged, bytes.left(2 * 1324 + 100));
 
     answer_ = damaged;
-    click(main_->OpenJPG);
+    click(ui_.OpenJPG);
     QCOMPARE(errors_, QStringList{"Read beyond end of file"});
     TMainForm& m = *main_;
-    QVERIFY(!m.Collection.CollectionOpen);
+    QVERIFY(!main_->collection().CollectionOpen);
     QCOMPARE(m.windowTitle(), QString("Vitrinex 1.4"));
-    QVERIFY(!m.ListBox2->isVisible());
-    QCOMPARE(m.ListBox2->count(), 0);
-    QVERIFY(!m.TotalLBL->isVisible());
-    QVERIFY(m.NewJPG->isVisible() && m.OpenJPG->isVisible() && !m.CloseJPG->isVisible());
-    QVERIFY(m.opencollection1->isEnabled() && !m.closecollection1->isEnabled());
+    QVERIFY(!ui_.ListBox2->isVisible());
+    QCOMPARE(ui_.ListBox2->count(), 0);
+    QVERIFY(!ui_.TotalLBL->isVisible());
+    QVERIFY(ui_.NewJPG->isVisible() && ui_.OpenJPG->isVisible() && !ui_.CloseJPG->isVisible());
+    QVERIFY(ui_.opencollection1->isEnabled() && !ui_.closecollection1->isEnabled());
     QVERIFY(sounds_.names().isEmpty());
     // The damaged file is left as it was.
     QCOMPARE(readAll(damaged), bytes.left(2 * 1324 + 100));
@@ -940,9 +955,25 @@ void TestMainForm::damagedFileLeavesNoCollectionOpen() {
     // A file shorter than its header too.
     errors_.clear();
     writeAll(damaged, bytes.left(10));
-    click(main_->OpenJPG);
+    click(ui_.OpenJPG);
     QCOMPARE(errors_, QStringList{"Read beyond end of file"});
-    QVERIFY(!m.Collection.CollectionOpen);
+    QVERIFY(!main_->collection().CollectionOpen);
+}
+
+// Nobody pushes values into the statistics window: it follows the collection's announcements, even
+// while it is not shown.
+void TestMainForm::statisticsWindowFollowsTheCollection() {
+    auto* title = control<QLabel>(ui_.StatsForm, "TitleLBL");
+    auto* high = control<QComboBox>(ui_.StatsForm, "HighFigLBL");
+    const QString path = dataPath("two.fcd");
+    writeCollection(path, {fixtures::item("Batman", "$30"), fixtures::item("Robin", "$5")});
+    openFile(path);
+    QVERIFY(!ui_.StatsForm->isVisible());
+    QCOMPARE(title->text(), QString("Kenner - Heroes - 1985-1990"));
+    QCOMPARE(high->currentText(), QString("Batman  $30"));
+
+    click(ui_.CloseJPG);
+    QCOMPARE(high->count(), 0);
 }
 
 void TestMainForm::closeWritesTheFileAndResetsTheWindow() {
@@ -951,37 +982,38 @@ void TestMainForm::closeWritesTheFileAndResetsTheWindow() {
     const QByteArray original = readAll(path);
     openFile(path);
     TMainForm& m = *main_;
-    click(m.ListBox2->viewport(), Qt::LeftButton, m.ListBox2->visualItemRect(m.ListBox2->item(1)).center());
-    QVERIFY(m.FigureNameLBL->isVisible());
+    click(ui_.ListBox2->viewport(), Qt::LeftButton,
+          ui_.ListBox2->visualItemRect(ui_.ListBox2->item(1)).center());
+    QVERIFY(ui_.FigureNameLBL->isVisible());
 
     // The file is rewritten from memory: what changed on disk meanwhile is replaced.
     writeAll(path, "scribbled over");
     sounds_.clear();
-    click(m.CloseJPG);
+    click(ui_.CloseJPG);
     QCOMPARE(readAll(path), original);
     QVERIFY(errors_.isEmpty());
 
-    QVERIFY(!m.Collection.CollectionOpen);
+    QVERIFY(!main_->collection().CollectionOpen);
     QCOMPARE(m.windowTitle(), QString("Vitrinex 1.4"));
-    QVERIFY(!m.ListBox2->isVisible());
-    QCOMPARE(m.ListBox2->count(), 0);
-    QVERIFY(!m.BMPScrollBar1->isVisible());
-    QCOMPARE(m.BMPScrollBar1->max(), 1);
-    QVERIFY(!m.TotalLBL->isVisible());
-    QVERIFY(m.TotalLBL->text().isEmpty());
-    for (QWidget* w : std::initializer_list<QWidget*>{m.FigureNameLBL, m.PriceLBL, m.Label1, m.CommentsLBL,
-                                                      m.BMPScrollBar2})
+    QVERIFY(!ui_.ListBox2->isVisible());
+    QCOMPARE(ui_.ListBox2->count(), 0);
+    QVERIFY(!ui_.BMPScrollBar1->isVisible());
+    QCOMPARE(ui_.BMPScrollBar1->max(), 1);
+    QVERIFY(!ui_.TotalLBL->isVisible());
+    QVERIFY(ui_.TotalLBL->text().isEmpty());
+    for (QWidget* w : std::initializer_list<QWidget*>{ui_.FigureNameLBL, ui_.PriceLBL, ui_.Label1,
+                                                      ui_.CommentsLBL, ui_.BMPScrollBar2})
         QVERIFY2(!w->isVisible(), qPrintable(w->objectName()));
-    QVERIFY(m.NewJPG->isVisible() && m.OpenJPG->isVisible());
-    for (TJPEGImage* b : {m.AddJPG, m.EditJPG, m.DeleteJPG, m.PrintJPG, m.CloseJPG})
+    QVERIFY(ui_.NewJPG->isVisible() && ui_.OpenJPG->isVisible());
+    for (TJPEGImage* b : {ui_.AddJPG, ui_.EditJPG, ui_.DeleteJPG, ui_.PrintJPG, ui_.CloseJPG})
         QVERIFY(!b->isVisible());
-    QVERIFY(m.Collection.CurrentItem == nullptr);
+    QVERIFY(main_->collection().CurrentItem == nullptr);
     QCOMPARE(sounds_.names(), QStringList{"v10cs.qys"});
 
     // The window is ready for the next collection.
     openFile(path);
-    QCOMPARE(m.ListBox2->count(), 3);
-    QCOMPARE(m.TotalLBL->text(), QString("total items:  3"));
+    QCOMPARE(ui_.ListBox2->count(), 3);
+    QCOMPARE(ui_.TotalLBL->text(), QString("total items:  3"));
 }
 
 void TestMainForm::failedCloseKeepsTheCollectionOpen() {
@@ -993,21 +1025,21 @@ void TestMainForm::failedCloseKeepsTheCollectionOpen() {
     QVERIFY(QDir(dataPath("gone")).removeRecursively());
 
     sounds_.clear();
-    click(main_->CloseJPG);
+    click(ui_.CloseJPG);
     QCOMPARE(errors_.size(), 1);
     TMainForm& m = *main_;
-    QVERIFY(m.Collection.CollectionOpen);
+    QVERIFY(main_->collection().CollectionOpen);
     QCOMPARE(m.windowTitle(), QString("Vitrinex 1.4 - Heroes:  $12.5"));
-    QVERIFY(m.ListBox2->isVisible());
-    QCOMPARE(m.ListBox2->count(), 1);
-    QVERIFY(m.CloseJPG->isVisible() && !m.NewJPG->isVisible());
-    QVERIFY(m.closecollection1->isEnabled());
+    QVERIFY(ui_.ListBox2->isVisible());
+    QCOMPARE(ui_.ListBox2->count(), 1);
+    QVERIFY(ui_.CloseJPG->isVisible() && !ui_.NewJPG->isVisible());
+    QVERIFY(ui_.closecollection1->isEnabled());
     QVERIFY(sounds_.names().isEmpty());
 
     // Once the folder is back the close goes through.
     QVERIFY(data.mkdir("gone"));
-    click(m.CloseJPG);
-    QVERIFY(!m.Collection.CollectionOpen);
+    click(ui_.CloseJPG);
+    QVERIFY(!main_->collection().CollectionOpen);
     QCOMPARE(QFileInfo(path).size(), qint64(2 * 1324));
 }
 
@@ -1017,7 +1049,7 @@ void TestMainForm::missingSettingsTurnSoundsOnAndRecreateTheFile() {
     // init() made the window with no settings file in the program folder.
     const QString ini = programDir_->filePath("Vitrinex.ini");
     QCOMPARE(readAll(ini), QByteArray("1\r\n"));
-    QVERIFY(main_->sounds1->isChecked());
+    QVERIFY(ui_.sounds1->isChecked());
     QVERIFY(Sounds::switchOn());
     // Nothing lands in the working folder.
     QVERIFY(!QFile::exists(QDir::current().filePath("Vitrinex.ini")));
@@ -1042,20 +1074,20 @@ void TestMainForm::settingsOtherThanOneTurnSoundsOff() {
     const QString ini = programDir_->filePath("Vitrinex.ini");
     writeAll(ini, content);
     createMain();
-    QCOMPARE(main_->sounds1->isChecked(), on);
+    QCOMPARE(ui_.sounds1->isChecked(), on);
     QCOMPARE(readAll(ini), content); // read, not rewritten, at start
 
     // Sounds follow the switch.
     sounds_.clear();
-    click(main_->HelpJPG);
+    click(ui_.HelpJPG);
     QCOMPARE(sounds_.names().contains("v10bp.qys"), on);
 }
 
 void TestMainForm::destructionWritesTheSoundSwitch() {
     const QString ini = programDir_->filePath("Vitrinex.ini");
     QCOMPARE(readAll(ini), QByteArray("1\r\n"));
-    chooseFromMenu(main_->sound1, main_->sounds1);
-    QVERIFY(!main_->sounds1->isChecked());
+    chooseFromMenu(ui_.sound1, ui_.sounds1);
+    QVERIFY(!ui_.sounds1->isChecked());
     QCOMPARE(readAll(ini), QByteArray("1\r\n")); // only the end writes it
     destroyMain();
     QCOMPARE(readAll(ini), QByteArray("0\r\n"));
@@ -1063,7 +1095,7 @@ void TestMainForm::destructionWritesTheSoundSwitch() {
     // Unchanged, it is rewritten all the same (a blank after the 0 goes).
     writeAll(ini, "0 ");
     createMain();
-    QVERIFY(!main_->sounds1->isChecked());
+    QVERIFY(!ui_.sounds1->isChecked());
     destroyMain();
     QCOMPARE(readAll(ini), QByteArray("0\r\n"));
 }
@@ -1072,10 +1104,10 @@ void TestMainForm::destructionWritesTheSoundSwitch() {
 
 void TestMainForm::helpWithoutHelpFile() {
     const QString expected = "help not found|" + kHelpNotFoundText;
-    click(main_->HelpJPG);
+    click(ui_.HelpJPG);
     QCOMPARE(messages_, QStringList{expected});
     QCOMPARE(sounds_.names(), QStringList{"v10bp.qys"});
-    chooseFromMenu(nullptr, main_->help1);
+    chooseFromMenu(nullptr, ui_.help1);
     QCOMPARE(messages_, (QStringList{expected, expected}));
     QCOMPARE(sounds_.names(), (QStringList{"v10bp.qys", "v10bp.qys"}));
 }
@@ -1087,17 +1119,17 @@ void TestMainForm::helpButtonUsesTheProgramFolder() {
     const QString expected = "help not found|" + kHelpNotFoundText;
 
     // The menu looks in the working folder until the button has been used.
-    chooseFromMenu(nullptr, main_->help1);
+    chooseFromMenu(nullptr, ui_.help1);
     QCOMPARE(messages_, QStringList{expected});
     QCOMPARE(main_->HelpFile(), QString("Help.hlp"));
 
-    click(main_->HelpJPG);
+    click(ui_.HelpJPG);
     QCOMPARE(messages_.size(), 1);
     QVERIFY(helpWindow() && helpWindow()->isVisible());
     QCOMPARE(QDir::cleanPath(main_->HelpFile()), QDir::cleanPath(programDir_->filePath("Help.hlp")));
     helpWindow()->close();
 
-    chooseFromMenu(nullptr, main_->help1);
+    chooseFromMenu(nullptr, ui_.help1);
     QCOMPARE(messages_.size(), 1);
     QTRY_VERIFY(helpWindow()->isVisible());
     helpWindow()->close();
@@ -1109,7 +1141,7 @@ void TestMainForm::webLinksReportARefusingBrowser() {
         return false;
     });
     TMainForm& m = *main_;
-    for (QAction* link : {m.QuilloryHomePage1, m.VitrinexHomePage1, m.vitrinexcatalogs1})
+    for (QAction* link : {ui_.QuilloryHomePage1, ui_.VitrinexHomePage1, ui_.vitrinexcatalogs1})
         chooseFromMenu(nullptr, link);
     const QString expected = "error|Error opening default web browser.";
     QCOMPARE(messages_, (QStringList{expected, expected, expected}));
@@ -1123,7 +1155,7 @@ void TestMainForm::webLinksReportARefusingBrowser() {
         urls_ << url.toString();
         return true;
     });
-    chooseFromMenu(nullptr, m.VitrinexHomePage1);
+    chooseFromMenu(nullptr, ui_.VitrinexHomePage1);
     QCOMPARE(messages_.size(), 3);
     QCOMPARE(urls_.size(), 4);
 }
@@ -1136,31 +1168,32 @@ void TestMainForm::exitPlaysClickShowsDialogAndSavesWhenCancelled() {
     writeAll(path, "scribbled over");
     sounds_.clear();
 
-    QVERIFY(ExitForm);
+    QVERIFY(ui_.ExitForm);
     QStringList soundsWhileOpen;
     QByteArray fileWhileOpen;
     const bool seen = throughModal(
-        ExitForm, [this] { click(main_->ExitJPG); },
+        ui_.ExitForm, [this] { click(ui_.ExitJPG); },
         [&] {
             soundsWhileOpen = sounds_.names();
             fileWhileOpen = readAll(path);
-            click(ExitForm->CancelJPG);
+            click(ui_.ExitForm->CancelJPG);
         });
     QVERIFY(seen);
-    QVERIFY(!ExitForm->isVisible());
+    QVERIFY(!ui_.ExitForm->isVisible());
     QCOMPARE(soundsWhileOpen, QStringList{"v10bp.qys"});
     QCOMPARE(fileWhileOpen, QByteArray("scribbled over")); // saved after the dialog, not before
     QCOMPARE(readAll(path), original);
-    QVERIFY(!ExitForm->ExitConfirmed());
-    QVERIFY(main_->Collection.CollectionOpen);
+    QVERIFY(!ui_.ExitForm->ExitConfirmed());
+    QVERIFY(main_->collection().CollectionOpen);
     QVERIFY(main_->isVisible());
     QCOMPARE(sounds_.names(), QStringList{"v10bp.qys"}); // cancel is silent
 
     // From the menu, with no collection open: the dialog, and nothing written.
-    click(main_->CloseJPG);
+    click(ui_.CloseJPG);
     sounds_.clear();
     QVERIFY(throughModal(
-        ExitForm, [this] { chooseFromMenu(nullptr, main_->exitvitrinex1); }, [] { ExitForm->reject(); }));
+        ui_.ExitForm, [this] { chooseFromMenu(nullptr, ui_.exitvitrinex1); },
+        [this] { ui_.ExitForm->reject(); }));
     QCOMPARE(sounds_.names(), QStringList{"v10bp.qys"});
     QVERIFY(errors_.isEmpty());
 }

@@ -57,8 +57,8 @@ Seen showMessage(const QString& title, const QString& text,
     Seen seen;
     const bool closed = runModal([&] { ShowMessageDialog(title, text); },
                                  [&] {
-                                     seen = look(Error1Form);
-                                     closeIt(Error1Form);
+                                     seen = look(MessageDialogWindow());
+                                     closeIt(MessageDialogWindow());
                                  });
     if (!closed) seen.open = false;
     return seen;
@@ -104,16 +104,16 @@ void TestError1::cleanup() {
 }
 
 void TestError1::createdOnFirstUse() {
-    QVERIFY(Error1Form == nullptr);
+    QVERIFY(MessageDialogWindow() == nullptr);
     CHECK_SEEN(showMessage({}, {}), "error", "missing information!");
-    TError1Form* form = Error1Form;
+    TError1Form* form = MessageDialogWindow();
     QVERIFY(form != nullptr);
     QCOMPARE(form->OKJPG->toolTip(), QStringLiteral("click to close window"));
     // Names and file names reach the text: markup in them must show as typed.
     QCOMPARE(form->Label1->textFormat(), Qt::PlainText);
     // A second box made later does not take over the program's one.
     { TError1Form other; }
-    QCOMPARE(Error1Form, form);
+    QCOMPARE(MessageDialogWindow(), form);
 }
 
 void TestError1::defaultsAfterOkCloseBoxAndEscape() {
@@ -125,10 +125,10 @@ void TestError1::defaultsAfterOkCloseBoxAndEscape() {
     for (const auto& closeIt : closers) {
         CHECK_SEEN(showMessage("item exists", "Robin already exists!", closeIt), "item exists",
                    "Robin already exists!");
-        QVERIFY(!Error1Form->isVisible());
+        QVERIFY(!MessageDialogWindow()->isVisible());
         // Between two uses the box itself holds the defaults again.
-        QCOMPARE(Error1Form->title(), QStringLiteral("error"));
-        QCOMPARE(Error1Form->text(), QStringLiteral("missing information!"));
+        QCOMPARE(MessageDialogWindow()->title(), QStringLiteral("error"));
+        QCOMPARE(MessageDialogWindow()->text(), QStringLiteral("missing information!"));
         CHECK_SEEN(showMessage({}, {}), "error", "missing information!");
     }
 }
@@ -171,16 +171,17 @@ void TestError1::onlyLeftButtonOnOkCloses() {
                            }),
                "invalid price", "12,99 is an invalid price!");
     CHECK_SEEN(afterOthers, "invalid price", "12,99 is an invalid price!");
-    QVERIFY(!Error1Form->isVisible());
+    QVERIFY(!MessageDialogWindow()->isVisible());
 }
 
 void TestError1::messageWhileOpenGetsItsOwnBox() {
     Seen second, firstMeanwhile;
     const auto answerSecond = [&] {
         for (QWidget* w : QApplication::topLevelWidgets())
-            if (auto* box = qobject_cast<TError1Form*>(w); box && box != Error1Form && box->isVisible()) {
+            if (auto* box = qobject_cast<TError1Form*>(w);
+                box && box != MessageDialogWindow() && box->isVisible()) {
                 second = look(box);
-                firstMeanwhile = look(Error1Form);
+                firstMeanwhile = look(MessageDialogWindow());
                 clickOk(box);
             }
     };
@@ -206,7 +207,7 @@ void TestError1::testSeamReplacesTheWindow() {
     ShowMessageDialog();
     QCOMPARE(shown, QStringList({"item exists|Joker already exists!",
                                  "error|Error opening default web browser.", "error|missing information!"}));
-    QVERIFY(!Error1Form->isVisible());
+    QVERIFY(!MessageDialogWindow()->isVisible());
 
     // An empty function brings the window back.
     vitrinex::setMessageDialogForTesting({});

@@ -78,12 +78,17 @@ private slots:
         QCOMPARE(throwing.calls, 2);
     }
 
+    // While the fake is removed, sounds go to the real service (which falls back quietly: no sound
+    // files here) and none reaches the fake; put back, it records again.
     void removingTheFakeRestoresTheRealService() {
+        Play(vitrinex::kSoundOpen);
         Sounds::setServiceForTesting(nullptr);
         QVERIFY(dynamic_cast<vitrinex::QtSoundService*>(&Sounds::service()) != nullptr);
-        // No sound files in the test's directory: the real service falls back quietly.
         Play(vitrinex::kSoundClick);
-        QVERIFY(recorder_.names().isEmpty());
+        Sounds::setServiceForTesting(&recorder_);
+        QCOMPARE(&Sounds::service(), &recorder_);
+        Play(vitrinex::kSoundClose);
+        QCOMPARE(recorder_.names(), (QStringList{"v10op.qys", "v10cs.qys"}));
     }
 
 private:

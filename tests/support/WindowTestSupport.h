@@ -2,6 +2,7 @@
 // What the window tests share: a click as a user makes it, a file's bytes, and a modal window run
 // with a time limit so that a broken test fails instead of hanging.
 
+#include <QApplication>
 #include <QByteArray>
 #include <QDialog>
 #include <QFile>
@@ -20,6 +21,21 @@ inline void click(QWidget* w, Qt::MouseButton button = Qt::LeftButton, QPoint p 
     QTest::mouseMove(w, p);
     QTest::mousePress(w, button, {}, p);
     QTest::mouseRelease(w, button, {}, p);
+}
+
+// The control named `name` inside `window` (a window's controls carry the system's names); a test
+// that asks for a control that is not there stops at once.
+template <typename T> T* control(const QObject* window, const char* name) {
+    T* found = window->findChild<T*>(QString::fromLatin1(name));
+    if (!found) qFatal("no control named %s", name);
+    return found;
+}
+
+// The top-level window named `name`.
+template <typename T> T* topLevelControl(const char* name) {
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* found = qobject_cast<T*>(w); found && w->objectName() == QLatin1String(name)) return found;
+    qFatal("no window named %s", name);
 }
 
 // A file's bytes, or "<missing>" when it cannot be read.

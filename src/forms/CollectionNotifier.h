@@ -1,0 +1,42 @@
+#pragma once
+// CollectionNotifier: the open collection as the windows see it. It holds the core's OpenCollection,
+// runs the operations that change it and announces each change, so that every window showing the
+// collection (the statistics window, ...) listens instead of being told by the main window.
+
+#include "collection/OpenCollection.h"
+
+#include <QObject>
+#include <QString>
+
+namespace vitrinex {
+
+class CollectionNotifier : public QObject {
+    Q_OBJECT
+public:
+    explicit CollectionNotifier(QObject* parent = nullptr);
+
+    const OpenCollection& collection() const { return collection_; }
+
+    // Each throws EInOutError (or EConvertError) like the core's operation; nothing is announced then.
+    void create(const QString& fileName, const QString& name, const QString& brand, const QString& year);
+    void open(const QString& fileName);
+    // Saves the new name, brand and year (the old values stay when the save fails), announces them,
+    // then reads the file back.
+    void changeInfo(const QString& name, const QString& brand, const QString& year);
+    void save();
+    void close();
+    // Makes the item of that name the current one (selection only, nothing changes).
+    void selectItem(const QString& name);
+
+signals:
+    // A collection was created or opened: everything about it is new.
+    void opened();
+    // Its name, brand or year range was saved.
+    void infoChanged();
+    void closed();
+
+private:
+    OpenCollection collection_;
+};
+
+} // namespace vitrinex
