@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-multimedia-dev qt6-qpa-plugins libqt6opengl6-dev libgl-dev
-  libjpeg-dev fonts-liberation
+  libjpeg-dev fonts-liberation fonts-urw-base35
   clang libclang-rt-14-dev
   poppler-utils xvfb xauth nginx-light
 )

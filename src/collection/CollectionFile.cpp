@@ -141,6 +141,20 @@ void readCollectionFile(const std::string& path, TCollectionHeader& header,
 
 void writeCollectionFile(const std::string& path, const TCollectionHeader& header,
                          const std::function<const TFigureRecord*()>& next) {
+    writeFileAtomically(path, [&header, &next](const ByteSink& sink) {
+        TCollectionHeader h = header;
+        sink(&h, kRecordSize);
+        while (const TFigureRecord* record = next()) {
+            if (isDeletedRecord(*record)) continue;
+            TFigureRecord copy = *record;
+            copy.Left = 0;
+            copy.Right = 0;
+            sink(&copy, kRecordSize);
+        }
+    });
+}
+
+void writeFileAtomically(const std::string& path, const std::function<void(const ByteSink&)>& produce) {
     const std::string target = resolveTarget(path);
     const std::string folder = folderOf(target);
 
@@ -166,15 +180,7 @@ void writeCollectionFile(const std::string& path, const TCollectionHeader& heade
     try {
         if (exists) ::fchmod(fd, old.st_mode & 07777);
         BlockWriter writer(fd);
-        TCollectionHeader h = header;
-        writer.append(&h, kRecordSize);
-        while (const TFigureRecord* record = next()) {
-            if (isDeletedRecord(*record)) continue;
-            TFigureRecord copy = *record;
-            copy.Left = 0;
-            copy.Right = 0;
-            writer.append(&copy, kRecordSize);
-        }
+        produce([&writer](const void* data, std::size_t size) { writer.append(data, size); });
         writer.flush();
         if (doFsync(fd) != 0) throw EInOutError::fromErrno(errno);
         if (file.close() != 0) throw EInOutError::fromErrno(errno);

@@ -24,6 +24,12 @@ void readCollectionFile(const std::string& path, TCollectionHeader& header,
 void writeCollectionFile(const std::string& path, const TCollectionHeader& header,
                          const std::function<const TFigureRecord*()>& next);
 
+// Receives the bytes of a file being written.
+using ByteSink = std::function<void(const void* data, std::size_t size)>;
+// Replaces `path` with the bytes `produce` hands to its sink, with the same guarantees as
+// writeCollectionFile: all or nothing, EInOutError on failure (also when `produce` throws it).
+void writeFileAtomically(const std::string& path, const std::function<void(const ByteSink&)>& produce);
+
 // The system calls a save goes through, replaceable by tests to make any of them fail.
 struct FileSystemCalls {
     std::function<ssize_t(int fd, const void* data, std::size_t size)> write;

@@ -5,6 +5,7 @@
 #include "ItemCommands.h"
 #include "ItemText.h"
 #include "Json.h"
+#include "ReportCommands.h"
 #include "ScanCommand.h"
 #include "collection/CollectionFile.h"
 #include "collection/InOutError.h"
@@ -197,7 +198,7 @@ int commandDelete(int argc, char** argv) {
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        std::cerr << kUsage;
+        std::cerr << kUsage << cli::kReportUsage;
         return 1;
     }
     const std::string command = argv[1];
@@ -209,11 +210,12 @@ int main(int argc, char** argv) {
         if (command == "add") return commandAdd(argc, argv);
         if (command == "delete") return commandDelete(argc, argv);
         if (command == "scan") return cli::commandScan(argc, argv);
+        if (command == "export" || command == "print") return cli::runReportCommand(argc, argv);
         throw UsageError("unknown command " + command);
     } catch (const EInOutError& e) {
         std::cerr << "vitrinex-cli: " << (argc > 2 ? argv[2] : "") << ": " << e.what() << '\n';
     } catch (const UsageError& e) {
-        std::cerr << "vitrinex-cli: " << e.what() << "\n" << kUsage;
+        std::cerr << "vitrinex-cli: " << e.what() << "\n" << kUsage << cli::kReportUsage;
     } catch (const std::exception& e) {
         std::cerr << "vitrinex-cli: " << e.what() << '\n';
     }

@@ -1,0 +1,69 @@
+#include "reports/TextExport.h"
+
+#include "collection/CollectionFile.h"
+#include "reports/ReportText.h"
+#include "Version.h"
+
+namespace vitrinex {
+namespace {
+
+constexpr std::size_t kCommentWidth = 50;
+constexpr char kEnd[] = "\r\n";
+
+void appendComment(std::string& out, std::string_view comment) {
+    bool first = true;
+    for (const std::string& line : commentLines(comment, kCommentWidth, true)) {
+        out += first ? "     Comments:  " : std::string(16, ' ');
+        out += line;
+        out += kEnd;
+        first = false;
+    }
+}
+
+} // namespace
+
+std::string textExportFileName(std::string_view collectionFileName) {
+    const std::size_t dot = collectionFileName.find(".fcd");
+    if (dot == std::string_view::npos) return "txt";
+    return std::string(collectionFileName.substr(0, dot + 1)) + "txt";
+}
+
+std::string textExportContent(const OpenCollection& c) {
+    std::string out;
+    out += std::string(kApplicationTitle) + kEnd;
+    out += kEnd;
+    out += c.CollectionName + "   " + c.Brand + "   " + c.CollectionYear + kEnd;
+    out += kEnd;
+    for (const TFigureRecord* item : liveItemsInKeyOrder(c)) {
+        const auto line = [&out](std::string_view label, std::string_view text) {
+            out.append(label).append(text).append(kEnd);
+        };
+        line(item->FigureName.view(), "(" + std::to_string(item->Quantity) + ")");
+        line("     Price:  ", withoutBlanks(item->Price.view()));
+        line("     Net Change:  ", withoutBlanks(item->NetChange.view()));
+        line("     Year:  ", item->Year.view());
+        if (!item->Series.empty()) line("     Series:  ", item->Series.view());
+        line("     Condition:  ", item->Condition.view());
+        if (!item->CatNum.empty()) line("     Catalog #:  ", item->CatNum.view());
+        if (!item->Comments.empty()) appendComment(out, item->Comments.view());
+        out += kEnd;
+    }
+    return out;
+}
+
+UserMessage textExportCompletedMessage(const OpenCollection& c, std::string_view exportFileName) {
+    const std::size_t slash = exportFileName.rfind('/');
+    const std::string_view shortName =
+        slash == std::string_view::npos ? exportFileName : exportFileName.substr(slash + 1);
+    return {"export as text completed",
+            c.CollectionName + " has been exported as a text file. the file is named " + std::string(shortName) + "."};
+}
+
+std::string writeTextExport(const OpenCollection& c) {
+    const std::string fileName = textExportFileName(c.CollectionFileName);
+    const std::string content = textExportContent(c);
+    writeFileAtomically(fileName, [&content](const ByteSink& sink) { sink(content.data(), content.size()); });
+    return fileName;
+}
+
+} // namespace vitrinex

@@ -1,0 +1,26 @@
+#pragma once
+// The text export of a collection: a plain text file beside the collection file (its name with the
+// extension "txt"), CR LF lines in Windows-1252, one block per live item in key order.
+
+#include "collection/OpenCollection.h"
+
+#include <string>
+#include <string_view>
+
+namespace vitrinex {
+
+// The collection file's path up to and including the dot of its first ".fcd", then "txt";
+// just "txt" when the path holds no ".fcd".
+std::string textExportFileName(std::string_view collectionFileName);
+
+// The whole export file's bytes.
+std::string textExportContent(const OpenCollection& collection);
+
+// The message shown when the export is written to `exportFileName`.
+UserMessage textExportCompletedMessage(const OpenCollection& collection, std::string_view exportFileName);
+
+// Writes the export beside the collection file, replacing the file of that name as a whole or not
+// at all, and returns its name. Throws EInOutError.
+std::string writeTextExport(const OpenCollection& collection);
+
+} // namespace vitrinex
