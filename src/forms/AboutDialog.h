@@ -23,11 +23,6 @@ public:
     void FormActivate();
     void FormShow();
 
-    TJPEGImage* AboutBgJPG = nullptr;
-    TJPEGImage* LogoJPG = nullptr; // the product picture
-    TJPEGImage* OKJPG = nullptr;
-    QLabel* Label2 = nullptr;
-
     vitrinex::PictureButtons& pictureButtons() { return *buttons_; }
 
 protected:
@@ -37,5 +32,9 @@ protected:
 private:
     void repaintPictures();
 
+    TJPEGImage* AboutBgJPG = nullptr;
+    TJPEGImage* LogoJPG = nullptr; // the product picture
+    TJPEGImage* OKJPG = nullptr;
+    QLabel* Label2 = nullptr;
     vitrinex::PictureButtons* buttons_ = nullptr;
 };

@@ -17,15 +17,6 @@ public:
     explicit TNewUForm(QWidget* parent = nullptr);
     ~TNewUForm() override;
 
-    QLineEdit* CollectNameEDT;
-    QLineEdit* BrandEDT;
-    TMaskEdit* YearEDT;
-    TJPEGImage* JPEGImage1;
-    TJPEGImage* OKJPG;
-    TJPEGImage* CancelJPG;
-    QLabel *Label1, *Label2, *Label3;
-    vitrinex::PictureButtons Buttons;
-
     // Create mode, modal: the main window has chosen the file.
     void ShowCreate();
     // Edit mode, modal, the fields filled with the collection's values.
@@ -53,6 +44,15 @@ protected:
 
 private:
     void clearFields();
+
+    QLineEdit* CollectNameEDT;
+    QLineEdit* BrandEDT;
+    TMaskEdit* YearEDT;
+    TJPEGImage* JPEGImage1;
+    TJPEGImage* OKJPG;
+    TJPEGImage* CancelJPG;
+    QLabel *Label1, *Label2, *Label3;
+    vitrinex::PictureButtons Buttons;
 
     bool editMode_ = false;
     bool enterDown_ = false;

@@ -25,17 +25,16 @@ public:
     // Whether the last showing ended with Exit.
     bool ExitConfirmed() const { return exitConfirmed_; }
 
-    TJPEGImage* DialogBGJPG = nullptr;
-    QLabel* Label1 = nullptr;
-    TJPEGImage* ExitJPG = nullptr;
-    TJPEGImage* CancelJPG = nullptr;
-
     vitrinex::PictureButtons& pictureButtons() { return *buttons_; }
 
 protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    TJPEGImage* DialogBGJPG = nullptr;
+    QLabel* Label1 = nullptr;
+    TJPEGImage* ExitJPG = nullptr;
+    TJPEGImage* CancelJPG = nullptr;
     vitrinex::PictureButtons* buttons_ = nullptr;
     bool exitConfirmed_ = false;
 };

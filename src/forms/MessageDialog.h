@@ -30,10 +30,6 @@ public:
     // OK, left button released: back to the defaults, then closed.
     void OKJPGMouseUp();
 
-    TJPEGImage* JPEGImage1 = nullptr;
-    QLabel* Label1 = nullptr;
-    TJPEGImage* OKJPG = nullptr;
-
     vitrinex::PictureButtons& pictureButtons() { return *buttons_; }
 
     // However the window closes (OK, close box, Escape), the next use starts from the defaults.
@@ -43,6 +39,9 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    TJPEGImage* JPEGImage1 = nullptr;
+    QLabel* Label1 = nullptr;
+    TJPEGImage* OKJPG = nullptr;
     vitrinex::PictureButtons* buttons_ = nullptr;
 };
 

@@ -280,7 +280,7 @@ void TestStartup::confirmedExitSavesWritesSettingsAndEnds() {
     QTimer::singleShot(0, &guard, [&] {
         QTimer::singleShot(50, &guard, [&] {
             dialogSeen = ui.ExitForm->isVisible();
-            click(ui.ExitForm->ExitJPG);
+            click(windowtest::control<TJPEGImage>(ui.ExitForm, "ExitJPG"));
         });
         click(ui.ExitJPG); // returns when the exit dialog has closed
     });

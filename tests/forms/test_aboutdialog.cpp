@@ -41,26 +41,26 @@ void TestAbout::layoutKeepsEverythingVisible() {
     TAboutForm form;
     QCOMPARE(form.windowTitle(), QStringLiteral("about..."));
     QVERIFY(!form.findChild<TJPEGImage*>("AboutBgJPG")->picture().isNull());
-    QCOMPARE(form.LogoJPG->geometry(), QRect(18, 14, 265, 104));
-    QVERIFY(!form.LogoJPG->picture().isNull());
-    QCOMPARE(form.OKJPG->toolTip(), QStringLiteral("click to close window"));
+    QCOMPARE(control<TJPEGImage>(&form, "LogoJPG")->geometry(), QRect(18, 14, 265, 104));
+    QVERIFY(!control<TJPEGImage>(&form, "LogoJPG")->picture().isNull());
+    QCOMPARE(control<TJPEGImage>(&form, "OKJPG")->toolTip(), QStringLiteral("click to close window"));
     // The wording line sits inside the window and covers neither the picture nor the button.
     auto* label = form.findChild<QLabel*>("Label2");
     QVERIFY(label && !label->text().isEmpty());
     QVERIFY(form.rect().contains(label->geometry()));
-    QVERIFY(!label->geometry().intersects(form.LogoJPG->geometry()));
-    QVERIFY(!label->geometry().intersects(form.OKJPG->geometry()));
+    QVERIFY(!label->geometry().intersects(control<TJPEGImage>(&form, "LogoJPG")->geometry()));
+    QVERIFY(!label->geometry().intersects(control<TJPEGImage>(&form, "OKJPG")->geometry()));
 }
 
 void TestAbout::okClosesSilentlyOtherButtonsDoNot() {
     TAboutForm form;
     bool openAfterOthers = false;
     QVERIFY(runModal(form, [&] {
-        click(form.OKJPG, Qt::RightButton);
-        click(form.OKJPG, Qt::MiddleButton);
-        click(form.LogoJPG);
+        click(control<TJPEGImage>(&form, "OKJPG"), Qt::RightButton);
+        click(control<TJPEGImage>(&form, "OKJPG"), Qt::MiddleButton);
+        click(control<TJPEGImage>(&form, "LogoJPG"));
         openAfterOthers = form.isVisible();
-        click(form.OKJPG);
+        click(control<TJPEGImage>(&form, "OKJPG"));
     }));
     QVERIFY(openAfterOthers);
     QVERIFY(!form.isVisible());
@@ -70,7 +70,7 @@ void TestAbout::okClosesSilentlyOtherButtonsDoNot() {
     bool openAgain = false;
     QVERIFY(runModal(form, [&] {
         openAgain = form.isVisible();
-        click(form.OKJPG);
+        click(control<TJPEGImage>(&form, "OKJPG"));
     }));
     QVERIFY(openAgain);
     QVERIFY(!form.isVisible());
@@ -83,33 +83,33 @@ void TestAbout::showingAndActivationRestoreButton() {
 
     // The pointer over OK lights it; leaving the window with the look still painted and OK displaced,
     // the next showing puts it back in its place with its own picture.
-    QTest::mouseMove(form.OKJPG, QPoint(10, 10));
-    QVERIFY(form.pictureButtons().isHighlighted(form.OKJPG));
-    QVERIFY(form.OKJPG->hasLook());
+    QTest::mouseMove(control<TJPEGImage>(&form, "OKJPG"), QPoint(10, 10));
+    QVERIFY(form.pictureButtons().isHighlighted(control<TJPEGImage>(&form, "OKJPG")));
+    QVERIFY(control<TJPEGImage>(&form, "OKJPG")->hasLook());
     form.hide();
-    form.OKJPG->move(0, 0);
+    control<TJPEGImage>(&form, "OKJPG")->move(0, 0);
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
-    QCOMPARE(form.OKJPG->pos(), QPoint(113, 128));
-    QVERIFY(!form.OKJPG->hasLook());
+    QCOMPARE(control<TJPEGImage>(&form, "OKJPG")->pos(), QPoint(113, 128));
+    QVERIFY(!control<TJPEGImage>(&form, "OKJPG")->hasLook());
 
     // Activation does the same while the window stays on screen.
-    QTest::mouseMove(form.LogoJPG, QPoint(5, 5));
-    QTest::mouseMove(form.OKJPG, QPoint(12, 12));
-    QVERIFY(form.OKJPG->hasLook());
-    form.OKJPG->move(200, 10);
+    QTest::mouseMove(control<TJPEGImage>(&form, "LogoJPG"), QPoint(5, 5));
+    QTest::mouseMove(control<TJPEGImage>(&form, "OKJPG"), QPoint(12, 12));
+    QVERIFY(control<TJPEGImage>(&form, "OKJPG")->hasLook());
+    control<TJPEGImage>(&form, "OKJPG")->move(200, 10);
     QEvent activate(QEvent::WindowActivate);
     QApplication::sendEvent(&form, &activate);
-    QCOMPARE(form.OKJPG->pos(), QPoint(113, 128));
-    QVERIFY(!form.OKJPG->hasLook());
+    QCOMPARE(control<TJPEGImage>(&form, "OKJPG")->pos(), QPoint(113, 128));
+    QVERIFY(!control<TJPEGImage>(&form, "OKJPG")->hasLook());
     // The mark stays: moving inside the button paints nothing new until the pointer leaves.
-    QVERIFY(form.pictureButtons().isHighlighted(form.OKJPG));
+    QVERIFY(form.pictureButtons().isHighlighted(control<TJPEGImage>(&form, "OKJPG")));
 
     // The background takes the highlight away.
-    QTest::mouseMove(form.OKJPG, QPoint(14, 14));
+    QTest::mouseMove(control<TJPEGImage>(&form, "OKJPG"), QPoint(14, 14));
     QTest::mouseMove(form.findChild<TJPEGImage*>("AboutBgJPG"), QPoint(5, 170));
-    QVERIFY(!form.pictureButtons().isHighlighted(form.OKJPG));
-    QVERIFY(!form.OKJPG->hasLook());
+    QVERIFY(!form.pictureButtons().isHighlighted(control<TJPEGImage>(&form, "OKJPG")));
+    QVERIFY(!control<TJPEGImage>(&form, "OKJPG")->hasLook());
     form.hide();
 }
 

@@ -50,12 +50,12 @@ std::unique_ptr<OpenCollection> load(const QString& path) {
 
 // Types into the three fields as a user does: the name field has the focus, Tab moves on.
 void fillIn(TNewUForm* d, const QString& name, const QString& brand, const QString& yearDigits) {
-    d->CollectNameEDT->setFocus();
-    QTest::keyClicks(d->CollectNameEDT, name);
-    QTest::keyClick(d->CollectNameEDT, Qt::Key_Tab);
-    QTest::keyClicks(d->BrandEDT, brand);
-    QTest::keyClick(d->BrandEDT, Qt::Key_Tab);
-    QTest::keyClicks(d->YearEDT, yearDigits);
+    control<QLineEdit>(d, "CollectNameEDT")->setFocus();
+    QTest::keyClicks(control<QLineEdit>(d, "CollectNameEDT"), name);
+    QTest::keyClick(control<QLineEdit>(d, "CollectNameEDT"), Qt::Key_Tab);
+    QTest::keyClicks(control<QLineEdit>(d, "BrandEDT"), brand);
+    QTest::keyClick(control<QLineEdit>(d, "BrandEDT"), Qt::Key_Tab);
+    QTest::keyClicks(control<TMaskEdit>(d, "YearEDT"), yearDigits);
 }
 
 } // namespace
@@ -185,50 +185,51 @@ void TestNewUForm::readyOnlyWithNameBrandAndYear() {
     const QString path = dataPath("ready.fcd");
     const bool seen = runNew(path, [](TNewUForm* d) {
         QCOMPARE(d->windowTitle(), QString("new collection"));
-        QCOMPARE(d->OKJPG->toolTip(), kCreateHint);
-        QCOMPARE(d->YearEDT->text(), QString("    -    "));
+        QCOMPARE(control<TJPEGImage>(d, "OKJPG")->toolTip(), kCreateHint);
+        QCOMPARE(control<TMaskEdit>(d, "YearEDT")->text(), QString("    -    "));
 
         // Each field alone, then two of three: never ready. OK neither lights up nor acts.
         auto okIsDead = [d](const char* what) {
             QVERIFY2(!d->Ready(), what);
-            QTest::mouseMove(d->OKJPG, d->OKJPG->rect().center());
-            QVERIFY2(!d->OKJPG->hasLook(), what);
-            click(d->OKJPG);
+            QTest::mouseMove(control<TJPEGImage>(d, "OKJPG"),
+                             control<TJPEGImage>(d, "OKJPG")->rect().center());
+            QVERIFY2(!control<TJPEGImage>(d, "OKJPG")->hasLook(), what);
+            click(control<TJPEGImage>(d, "OKJPG"));
             QVERIFY2(d->isVisible(), what);
-            QTest::mouseMove(d->JPEGImage1, QPoint(5, 5));
+            QTest::mouseMove(control<TJPEGImage>(d, "JPEGImage1"), QPoint(5, 5));
         };
         okIsDead("empty");
-        QTest::keyClicks(d->CollectNameEDT, "Heroes");
+        QTest::keyClicks(control<QLineEdit>(d, "CollectNameEDT"), "Heroes");
         okIsDead("name only");
-        QTest::keyClicks(d->BrandEDT, "Kenner");
+        QTest::keyClicks(control<QLineEdit>(d, "BrandEDT"), "Kenner");
         okIsDead("name and brand");
-        d->CollectNameEDT->clear();
-        d->BrandEDT->setFocus();
-        QTest::keyClick(d->BrandEDT, Qt::Key_Tab);
-        QTest::keyClicks(d->YearEDT, "1985");
-        QCOMPARE(d->YearEDT->text(), QString("1985-    "));
+        control<QLineEdit>(d, "CollectNameEDT")->clear();
+        control<QLineEdit>(d, "BrandEDT")->setFocus();
+        QTest::keyClick(control<QLineEdit>(d, "BrandEDT"), Qt::Key_Tab);
+        QTest::keyClicks(control<TMaskEdit>(d, "YearEDT"), "1985");
+        QCOMPARE(control<TMaskEdit>(d, "YearEDT")->text(), QString("1985-    "));
         okIsDead("brand and year");
 
         // A year half filled is no longer blank: with a name it is ready.
-        QTest::keyClicks(d->CollectNameEDT, "H");
+        QTest::keyClicks(control<QLineEdit>(d, "CollectNameEDT"), "H");
         QVERIFY(d->Ready());
-        QTest::mouseMove(d->OKJPG, d->OKJPG->rect().center());
-        QVERIFY(d->OKJPG->hasLook());
-        QCOMPARE(d->OKJPG->lookOffset(), QPoint(0, 0));
-        QTest::mouseMove(d->JPEGImage1, QPoint(5, 5));
-        QVERIFY(!d->OKJPG->hasLook());
+        QTest::mouseMove(control<TJPEGImage>(d, "OKJPG"), control<TJPEGImage>(d, "OKJPG")->rect().center());
+        QVERIFY(control<TJPEGImage>(d, "OKJPG")->hasLook());
+        QCOMPARE(control<TJPEGImage>(d, "OKJPG")->lookOffset(), QPoint(0, 0));
+        QTest::mouseMove(control<TJPEGImage>(d, "JPEGImage1"), QPoint(5, 5));
+        QVERIFY(!control<TJPEGImage>(d, "OKJPG")->hasLook());
         // Blanking the year again by hand takes readiness away.
-        d->YearEDT->setFocus();
-        d->YearEDT->selectAll();
-        QTest::keyClick(d->YearEDT, Qt::Key_Delete);
-        QCOMPARE(d->YearEDT->text(), QString("    -    "));
+        control<TMaskEdit>(d, "YearEDT")->setFocus();
+        control<TMaskEdit>(d, "YearEDT")->selectAll();
+        QTest::keyClick(control<TMaskEdit>(d, "YearEDT"), Qt::Key_Delete);
+        QCOMPARE(control<TMaskEdit>(d, "YearEDT")->text(), QString("    -    "));
         okIsDead("year erased");
         // The right button never acts, ready or not.
-        QTest::keyClicks(d->YearEDT, "1985");
+        QTest::keyClicks(control<TMaskEdit>(d, "YearEDT"), "1985");
         QVERIFY(d->Ready());
-        click(d->OKJPG, Qt::RightButton);
+        click(control<TJPEGImage>(d, "OKJPG"), Qt::RightButton);
         QVERIFY(d->isVisible());
-        click(d->CancelJPG);
+        click(control<TJPEGImage>(d, "CancelJPG"));
     });
     QVERIFY(seen);
     QVERIFY(!QFile::exists(path));
@@ -238,26 +239,28 @@ void TestNewUForm::readyOnlyWithNameBrandAndYear() {
 void TestNewUForm::enterActsOnlyWhileReady() {
     const QString path = dataPath("enter.fcd");
     const bool seen = runNew(path, [](TNewUForm* d) {
-        for (QWidget* field : std::initializer_list<QWidget*>{d->CollectNameEDT, d->BrandEDT, d->YearEDT}) {
+        for (QWidget* field : std::initializer_list<QWidget*>{control<QLineEdit>(d, "CollectNameEDT"),
+                                                              control<QLineEdit>(d, "BrandEDT"),
+                                                              control<TMaskEdit>(d, "YearEDT")}) {
             QTest::keyPress(field, Qt::Key_Return);
-            QVERIFY(!d->OKJPG->hasLook());
+            QVERIFY(!control<TJPEGImage>(d, "OKJPG")->hasLook());
             QTest::keyRelease(field, Qt::Key_Return);
             QVERIFY(d->isVisible());
         }
-        QTest::keyClicks(d->CollectNameEDT, "Heroes");
-        QTest::keyClicks(d->BrandEDT, "Kenner");
-        QTest::keyClick(d->BrandEDT, Qt::Key_Enter);
+        QTest::keyClicks(control<QLineEdit>(d, "CollectNameEDT"), "Heroes");
+        QTest::keyClicks(control<QLineEdit>(d, "BrandEDT"), "Kenner");
+        QTest::keyClick(control<QLineEdit>(d, "BrandEDT"), Qt::Key_Enter);
         QVERIFY(d->isVisible()); // no year yet
 
-        d->BrandEDT->setFocus();
-        QTest::keyClick(d->BrandEDT, Qt::Key_Tab);
-        QTest::keyClicks(d->YearEDT, "19851990");
+        control<QLineEdit>(d, "BrandEDT")->setFocus();
+        QTest::keyClick(control<QLineEdit>(d, "BrandEDT"), Qt::Key_Tab);
+        QTest::keyClicks(control<TMaskEdit>(d, "YearEDT"), "19851990");
         // Ready: Enter in the name field shows OK pressed, and its release creates.
-        QTest::keyPress(d->CollectNameEDT, Qt::Key_Return);
-        QVERIFY(d->OKJPG->hasLook());
-        QCOMPARE(d->OKJPG->lookOffset(), QPoint(1, 1));
+        QTest::keyPress(control<QLineEdit>(d, "CollectNameEDT"), Qt::Key_Return);
+        QVERIFY(control<TJPEGImage>(d, "OKJPG")->hasLook());
+        QCOMPARE(control<TJPEGImage>(d, "OKJPG")->lookOffset(), QPoint(1, 1));
         QVERIFY(d->isVisible());
-        QTest::keyRelease(d->CollectNameEDT, Qt::Key_Return);
+        QTest::keyRelease(control<QLineEdit>(d, "CollectNameEDT"), Qt::Key_Return);
         QVERIFY(!d->isVisible());
     });
     QVERIFY(seen);
@@ -270,10 +273,10 @@ void TestNewUForm::createModeWritesTheCollection() {
     QStringList soundsWhileOpen;
     QVERIFY(runNew(path, [&](TNewUForm* d) {
         soundsWhileOpen = sounds_.names();
-        QVERIFY(d->CollectNameEDT->hasFocus());
+        QVERIFY(control<QLineEdit>(d, "CollectNameEDT")->hasFocus());
         QVERIFY(!d->EditMode());
         fillIn(d, "Villains", "Mattel", "19821988");
-        click(d->OKJPG);
+        click(control<TJPEGImage>(d, "OKJPG"));
     }));
     QCOMPARE(soundsWhileOpen, QStringList{"v10bp.qys"});
     QCOMPARE(sounds_.names(), (QStringList{"v10bp.qys", "v10op.qys"}));
@@ -297,9 +300,9 @@ void TestNewUForm::createModeWritesTheCollection() {
     QVERIFY(ui_.AddJPG->isVisible() && !ui_.NewJPG->isVisible());
 
     // The fields are emptied for the next use.
-    QVERIFY(dialog_->CollectNameEDT->text().isEmpty());
-    QVERIFY(dialog_->BrandEDT->text().isEmpty());
-    QCOMPARE(dialog_->YearEDT->text(), QString("    -    "));
+    QVERIFY(control<QLineEdit>(dialog_, "CollectNameEDT")->text().isEmpty());
+    QVERIFY(control<QLineEdit>(dialog_, "BrandEDT")->text().isEmpty());
+    QCOMPARE(control<TMaskEdit>(dialog_, "YearEDT")->text(), QString("    -    "));
 }
 
 void TestNewUForm::createFailureKeepsTheDialogOpen() {
@@ -307,11 +310,11 @@ void TestNewUForm::createFailureKeepsTheDialogOpen() {
     bool stillOpen = false;
     QVERIFY(runNew(path, [&](TNewUForm* d) {
         fillIn(d, "Villains", "Mattel", "19821988");
-        click(d->OKJPG);
+        click(control<TJPEGImage>(d, "OKJPG"));
         stillOpen = d->isVisible();
         // The typed values stay for another try.
-        QCOMPARE(d->CollectNameEDT->text(), QString("Villains"));
-        click(d->CancelJPG);
+        QCOMPARE(control<QLineEdit>(d, "CollectNameEDT")->text(), QString("Villains"));
+        click(control<TJPEGImage>(d, "CancelJPG"));
     }));
     QVERIFY(stillOpen);
     QCOMPARE(errors_.size(), 1);
@@ -324,14 +327,14 @@ void TestNewUForm::cancelInCreateModeCreatesNothing() {
     const QString path = dataPath("cancelled.fcd");
     QVERIFY(runNew(path, [](TNewUForm* d) {
         fillIn(d, "Villains", "Mattel", "19821988");
-        click(d->CancelJPG);
+        click(control<TJPEGImage>(d, "CancelJPG"));
     }));
     QVERIFY(!QFile::exists(path));
     QVERIFY(!main_->collection().CollectionOpen);
     QVERIFY(ui_.NewJPG->isVisible());
     QCOMPARE(sounds_.names(), QStringList{"v10bp.qys"}); // cancel is silent
-    QVERIFY(dialog_->CollectNameEDT->text().isEmpty());
-    QCOMPARE(dialog_->YearEDT->text(), QString("    -    "));
+    QVERIFY(control<QLineEdit>(dialog_, "CollectNameEDT")->text().isEmpty());
+    QCOMPARE(control<TMaskEdit>(dialog_, "YearEDT")->text(), QString("    -    "));
 }
 
 void TestNewUForm::editModeSavesReloadsAndSetsCaption() {
@@ -351,14 +354,14 @@ void TestNewUForm::editModeSavesReloadsAndSetsCaption() {
         soundsWhileOpen = sounds_.names();
         QVERIFY(d->EditMode());
         QCOMPARE(d->windowTitle(), QString("edit collection info"));
-        QCOMPARE(d->OKJPG->toolTip(), kSaveHint);
-        QCOMPARE(d->CollectNameEDT->text(), QString("Heroes"));
-        QCOMPARE(d->BrandEDT->text(), QString("Kenner"));
-        QCOMPARE(d->YearEDT->text(), QString("1985-1990"));
+        QCOMPARE(control<TJPEGImage>(d, "OKJPG")->toolTip(), kSaveHint);
+        QCOMPARE(control<QLineEdit>(d, "CollectNameEDT")->text(), QString("Heroes"));
+        QCOMPARE(control<QLineEdit>(d, "BrandEDT")->text(), QString("Kenner"));
+        QCOMPARE(control<TMaskEdit>(d, "YearEDT")->text(), QString("1985-1990"));
         QVERIFY(d->Ready());
-        d->CollectNameEDT->selectAll();
-        QTest::keyClicks(d->CollectNameEDT, "Super Heroes");
-        click(d->OKJPG);
+        control<QLineEdit>(d, "CollectNameEDT")->selectAll();
+        QTest::keyClicks(control<QLineEdit>(d, "CollectNameEDT"), "Super Heroes");
+        click(control<TJPEGImage>(d, "OKJPG"));
     }));
     QCOMPARE(soundsWhileOpen, QStringList{"v10bp.qys"});
     QVERIFY(errors_.isEmpty());
@@ -381,10 +384,10 @@ void TestNewUForm::editModeSavesReloadsAndSetsCaption() {
     QVERIFY(!dialog_->isVisible());
     QVERIFY(!dialog_->EditMode());
     QCOMPARE(dialog_->windowTitle(), QString("new collection"));
-    QCOMPARE(dialog_->OKJPG->toolTip(), kCreateHint);
-    QVERIFY(dialog_->CollectNameEDT->text().isEmpty());
-    QVERIFY(dialog_->BrandEDT->text().isEmpty());
-    QCOMPARE(dialog_->YearEDT->text(), QString("    -    "));
+    QCOMPARE(control<TJPEGImage>(dialog_, "OKJPG")->toolTip(), kCreateHint);
+    QVERIFY(control<QLineEdit>(dialog_, "CollectNameEDT")->text().isEmpty());
+    QVERIFY(control<QLineEdit>(dialog_, "BrandEDT")->text().isEmpty());
+    QCOMPARE(control<TMaskEdit>(dialog_, "YearEDT")->text(), QString("    -    "));
 }
 
 void TestNewUForm::editFailureKeepsTheOldInformation() {
@@ -399,13 +402,13 @@ void TestNewUForm::editFailureKeepsTheOldInformation() {
 
     bool stillOpen = false;
     QVERIFY(runEdit([&](TNewUForm* d) {
-        d->BrandEDT->selectAll();
-        QTest::keyClicks(d->BrandEDT, "Hasbro");
-        click(d->OKJPG);
+        control<QLineEdit>(d, "BrandEDT")->selectAll();
+        QTest::keyClicks(control<QLineEdit>(d, "BrandEDT"), "Hasbro");
+        click(control<TJPEGImage>(d, "OKJPG"));
         stillOpen = d->isVisible();
         QVERIFY(d->EditMode());
-        QCOMPARE(d->BrandEDT->text(), QString("Hasbro"));
-        click(d->CancelJPG);
+        QCOMPARE(control<QLineEdit>(d, "BrandEDT")->text(), QString("Hasbro"));
+        click(control<TJPEGImage>(d, "CancelJPG"));
     }));
     QVERIFY(stillOpen);
     QCOMPARE(errors_.size(), 1);
@@ -423,9 +426,9 @@ void TestNewUForm::cancelInEditModeThenNewCreatesNormally() {
     const QByteArray before = readAll(first);
     openCollection(first);
     QVERIFY(runEdit([](TNewUForm* d) {
-        d->CollectNameEDT->selectAll();
-        QTest::keyClicks(d->CollectNameEDT, "Changed");
-        click(d->CancelJPG);
+        control<QLineEdit>(d, "CollectNameEDT")->selectAll();
+        QTest::keyClicks(control<QLineEdit>(d, "CollectNameEDT"), "Changed");
+        click(control<TJPEGImage>(d, "CancelJPG"));
     }));
     QCOMPARE(readAll(first), before);
     QCOMPARE(main_->collection().CollectionName, std::string("Heroes"));
@@ -437,12 +440,12 @@ void TestNewUForm::cancelInEditModeThenNewCreatesNormally() {
     QVERIFY(runNew(second, [](TNewUForm* d) {
         QVERIFY(!d->EditMode());
         QCOMPARE(d->windowTitle(), QString("new collection"));
-        QCOMPARE(d->OKJPG->toolTip(), kCreateHint);
-        QVERIFY(d->CollectNameEDT->text().isEmpty());
-        QVERIFY(d->BrandEDT->text().isEmpty());
-        QCOMPARE(d->YearEDT->text(), QString("    -    "));
+        QCOMPARE(control<TJPEGImage>(d, "OKJPG")->toolTip(), kCreateHint);
+        QVERIFY(control<QLineEdit>(d, "CollectNameEDT")->text().isEmpty());
+        QVERIFY(control<QLineEdit>(d, "BrandEDT")->text().isEmpty());
+        QCOMPARE(control<TMaskEdit>(d, "YearEDT")->text(), QString("    -    "));
         fillIn(d, "Villains", "Mattel", "19821988");
-        click(d->OKJPG);
+        click(control<TJPEGImage>(d, "OKJPG"));
     }));
     QCOMPARE(QFileInfo(second).size(), qint64(1324));
     QCOMPARE(load(second)->CollectionName, std::string("Villains"));
@@ -470,13 +473,13 @@ void TestNewUForm::captionAndHintRestoredHoweverItCloses() {
 
     QString hintWhileOpen;
     QVERIFY(runEdit([&](TNewUForm* d) {
-        hintWhileOpen = d->OKJPG->toolTip();
+        hintWhileOpen = control<TJPEGImage>(d, "OKJPG")->toolTip();
         if (how == "ok")
-            click(d->OKJPG);
+            click(control<TJPEGImage>(d, "OKJPG"));
         else if (how == "enter")
-            QTest::keyClick(d->YearEDT, Qt::Key_Return);
+            QTest::keyClick(control<TMaskEdit>(d, "YearEDT"), Qt::Key_Return);
         else if (how == "cancel")
-            click(d->CancelJPG);
+            click(control<TJPEGImage>(d, "CancelJPG"));
         else if (how == "escape")
             QTest::keyClick(d, Qt::Key_Escape);
         else
@@ -486,10 +489,10 @@ void TestNewUForm::captionAndHintRestoredHoweverItCloses() {
     QVERIFY(!dialog_->isVisible());
     QVERIFY(!dialog_->EditMode());
     QCOMPARE(dialog_->windowTitle(), QString("new collection"));
-    QCOMPARE(dialog_->OKJPG->toolTip(), kCreateHint);
+    QCOMPARE(control<TJPEGImage>(dialog_, "OKJPG")->toolTip(), kCreateHint);
     // Whichever way, the fields are empty for the next use.
-    QVERIFY(dialog_->CollectNameEDT->text().isEmpty());
-    QCOMPARE(dialog_->YearEDT->text(), QString("    -    "));
+    QVERIFY(control<QLineEdit>(dialog_, "CollectNameEDT")->text().isEmpty());
+    QCOMPARE(control<TMaskEdit>(dialog_, "YearEDT")->text(), QString("    -    "));
     QVERIFY(errors_.isEmpty());
 }
 

@@ -77,10 +77,10 @@ void TestExitForm::layoutAndHints() {
     // Both are picture buttons of the window: the pointer lights one and unlights the other.
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
-    QTest::mouseMove(form.ExitJPG, QPoint(5, 5));
-    QTest::mouseMove(form.CancelJPG, QPoint(5, 5));
-    QVERIFY(form.pictureButtons().isHighlighted(form.CancelJPG));
-    QVERIFY(!form.pictureButtons().isHighlighted(form.ExitJPG));
+    QTest::mouseMove(control<TJPEGImage>(&form, "ExitJPG"), QPoint(5, 5));
+    QTest::mouseMove(control<TJPEGImage>(&form, "CancelJPG"), QPoint(5, 5));
+    QVERIFY(form.pictureButtons().isHighlighted(control<TJPEGImage>(&form, "CancelJPG")));
+    QVERIFY(!form.pictureButtons().isHighlighted(control<TJPEGImage>(&form, "ExitJPG")));
 }
 
 void TestExitForm::exitWritesSettingHereAndConfirms_data() {
@@ -105,7 +105,7 @@ void TestExitForm::exitWritesSettingHereAndConfirms() {
     bool wasOpen = false;
     QVERIFY(runModal(form, [&] {
         wasOpen = form.isVisible();
-        click(form.ExitJPG);
+        click(control<TJPEGImage>(&form, "ExitJPG"));
     }));
     QVERIFY(wasOpen);
     QVERIFY(!form.isVisible());
@@ -115,7 +115,7 @@ void TestExitForm::exitWritesSettingHereAndConfirms() {
     QVERIFY2(sounds_.names().isEmpty(), qPrintable(sounds_.names().join(',')));
 
     // The confirmation belongs to one showing: cancelling the next one takes it back.
-    QVERIFY(runModal(form, [&] { click(form.CancelJPG); }));
+    QVERIFY(runModal(form, [&] { click(control<TJPEGImage>(&form, "CancelJPG")); }));
     QVERIFY(!form.ExitConfirmed());
 }
 
@@ -134,7 +134,7 @@ void TestExitForm::cancelCloseBoxAndOtherButtonsWriteNothing() {
     QVERIFY(runModal(form, [&] {
         switch (way) {
         case 0:
-            click(form.CancelJPG);
+            click(control<TJPEGImage>(&form, "CancelJPG"));
             break;
         case 1:
             form.close();
@@ -143,11 +143,11 @@ void TestExitForm::cancelCloseBoxAndOtherButtonsWriteNothing() {
             QTest::keyClick(&form, Qt::Key_Escape);
             break;
         default:
-            click(form.ExitJPG, Qt::RightButton);
-            click(form.ExitJPG, Qt::MiddleButton);
+            click(control<TJPEGImage>(&form, "ExitJPG"), Qt::RightButton);
+            click(control<TJPEGImage>(&form, "ExitJPG"), Qt::MiddleButton);
             QTest::keyClick(&form, Qt::Key_Return);
             openAfterOtherButtons = form.isVisible();
-            click(form.CancelJPG);
+            click(control<TJPEGImage>(&form, "CancelJPG"));
         }
     }));
     QVERIFY(!form.isVisible());
@@ -161,7 +161,7 @@ void TestExitForm::writeFailureIsReportedAndExitGoesOn() {
     // A folder where the file should be: no write can succeed, whoever runs the test.
     QVERIFY(QDir().mkdir("Vitrinex.ini"));
     TExitForm form;
-    QVERIFY(runModal(form, [&] { click(form.ExitJPG); }));
+    QVERIFY(runModal(form, [&] { click(control<TJPEGImage>(&form, "ExitJPG")); }));
     QVERIFY(!form.isVisible());
     QCOMPARE(reports_.size(), 1);
     QVERIFY2(!reports_.first().isEmpty(), "the report says nothing");
@@ -177,7 +177,7 @@ void TestExitForm::endRequestWaitsForOpenModalWindow() {
     TExitForm form;
     bool reportClosedItself = false, reportCutShort = false, failSafe = false, mainLoopEnded = false;
     QTimer::singleShot(0, [&] {
-        QTimer::singleShot(0, &form, [&] { click(form.ExitJPG); });
+        QTimer::singleShot(0, &form, [&] { click(control<TJPEGImage>(&form, "ExitJPG")); });
         form.exec();
         QDialog report;
         QTimer::singleShot(300, &report, [&] {

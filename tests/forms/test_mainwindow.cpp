@@ -471,15 +471,15 @@ void TestMainForm::newCollectionFromButtonShowsNameOnlyCaption() {
         dialog, [this] { click(ui_.NewJPG); },
         [&] {
             QCOMPARE(sounds_.names(), QStringList{"v10bp.qys"}); // the click comes before the dialog
-            QVERIFY(dialog->CollectNameEDT->hasFocus());
+            QVERIFY(control<QLineEdit>(dialog, "CollectNameEDT")->hasFocus());
             // Typed as a user does, moving on with Tab.
-            QTest::keyClicks(dialog->CollectNameEDT, "Villains");
-            QTest::keyClick(dialog->CollectNameEDT, Qt::Key_Tab);
-            QTest::keyClicks(dialog->BrandEDT, "Kenner");
-            QTest::keyClick(dialog->BrandEDT, Qt::Key_Tab);
-            QVERIFY(dialog->YearEDT->hasFocus());
-            QTest::keyClicks(dialog->YearEDT, "19851990");
-            QTest::keyClick(dialog->YearEDT, Qt::Key_Return);
+            QTest::keyClicks(control<QLineEdit>(dialog, "CollectNameEDT"), "Villains");
+            QTest::keyClick(control<QLineEdit>(dialog, "CollectNameEDT"), Qt::Key_Tab);
+            QTest::keyClicks(control<QLineEdit>(dialog, "BrandEDT"), "Kenner");
+            QTest::keyClick(control<QLineEdit>(dialog, "BrandEDT"), Qt::Key_Tab);
+            QVERIFY(control<TMaskEdit>(dialog, "YearEDT")->hasFocus());
+            QTest::keyClicks(control<TMaskEdit>(dialog, "YearEDT"), "19851990");
+            QTest::keyClick(control<TMaskEdit>(dialog, "YearEDT"), Qt::Key_Return);
         });
     QVERIFY(seen);
     QVERIFY(!dialog->isVisible());
@@ -869,7 +869,7 @@ void TestMainForm::logoClickOpensAboutWithClickSound() {
         ui_.AboutForm, [this] { click(ui_.MainJPG, Qt::LeftButton, QPoint(29, 24)); },
         [&] {
             soundsWhileOpen = sounds_.names();
-            click(ui_.AboutForm->OKJPG);
+            click(control<TJPEGImage>(ui_.AboutForm, "OKJPG"));
         });
     QVERIFY(seen);
     QVERIFY(!ui_.AboutForm->isVisible());
@@ -1176,7 +1176,7 @@ void TestMainForm::exitPlaysClickShowsDialogAndSavesWhenCancelled() {
         [&] {
             soundsWhileOpen = sounds_.names();
             fileWhileOpen = readAll(path);
-            click(ui_.ExitForm->CancelJPG);
+            click(control<TJPEGImage>(ui_.ExitForm, "CancelJPG"));
         });
     QVERIFY(seen);
     QVERIFY(!ui_.ExitForm->isVisible());

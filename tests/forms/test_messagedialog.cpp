@@ -27,7 +27,7 @@ struct Seen {
 
 Seen look(TError1Form* form) {
     return {form && form->isVisible(), form ? form->windowTitle() : QString(),
-            form ? form->Label1->text() : QString()};
+            form ? control<QLabel>(form, "Label1")->text() : QString()};
 }
 
 // Runs `show` (which blocks in the box's modal loop); `whileOpen` runs inside that loop. A box that is
@@ -48,7 +48,7 @@ bool runModal(const std::function<void()>& show, const std::function<void()>& wh
 }
 
 void clickOk(TError1Form* form) {
-    click(form->OKJPG);
+    click(control<TJPEGImage>(form, "OKJPG"));
 }
 
 // ShowMessageDialog(title, text) as a caller makes it: what the box showed, closed by `closeIt`.
@@ -108,9 +108,9 @@ void TestError1::createdOnFirstUse() {
     CHECK_SEEN(showMessage({}, {}), "error", "missing information!");
     TError1Form* form = MessageDialogWindow();
     QVERIFY(form != nullptr);
-    QCOMPARE(form->OKJPG->toolTip(), QStringLiteral("click to close window"));
+    QCOMPARE(control<TJPEGImage>(form, "OKJPG")->toolTip(), QStringLiteral("click to close window"));
     // Names and file names reach the text: markup in them must show as typed.
-    QCOMPARE(form->Label1->textFormat(), Qt::PlainText);
+    QCOMPARE(control<QLabel>(form, "Label1")->textFormat(), Qt::PlainText);
     // A second box made later does not take over the program's one.
     { TError1Form other; }
     QCOMPARE(MessageDialogWindow(), form);
@@ -146,9 +146,10 @@ void TestError1::longTextWrapsInsideLabel() {
     int wrappedHeight = 0, lineHeight = 0;
     CHECK_SEEN(showMessage("help not found", helpText,
                            [&](TError1Form* f) {
-                               geometry = f->Label1->geometry();
-                               wrappedHeight = f->Label1->heightForWidth(f->Label1->width());
-                               lineHeight = f->Label1->fontMetrics().lineSpacing();
+                               geometry = control<QLabel>(f, "Label1")->geometry();
+                               wrappedHeight = control<QLabel>(f, "Label1")
+                                                   ->heightForWidth(control<QLabel>(f, "Label1")->width());
+                               lineHeight = control<QLabel>(f, "Label1")->fontMetrics().lineSpacing();
                                clickOk(f);
                            }),
                "help not found", "the help file was not found. please reinstall Vitrinex 1.4.");
@@ -162,8 +163,8 @@ void TestError1::onlyLeftButtonOnOkCloses() {
     Seen afterOthers;
     CHECK_SEEN(showMessage("invalid price", "12,99 is an invalid price!",
                            [&](TError1Form* f) {
-                               click(f->OKJPG, Qt::RightButton);
-                               click(f->OKJPG, Qt::MiddleButton);
+                               click(control<TJPEGImage>(f, "OKJPG"), Qt::RightButton);
+                               click(control<TJPEGImage>(f, "OKJPG"), Qt::MiddleButton);
                                QTest::keyClick(f, Qt::Key_Return);
                                QTest::keyClick(f, Qt::Key_Space);
                                afterOthers = look(f);
