@@ -3,6 +3,7 @@
 #include "forms/MainWindow.h"
 #include "forms/SkinnedWindow.h"
 #include "forms/SplashWindow.h"
+#include "platform/FilePlaces.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -13,9 +14,10 @@ namespace vitrinex {
 QIcon loadApplicationIcon() {
     // The icon file is looked for in the current directory, beside the sounds. Without it the
     // program still starts, with the mark built into it.
-    QImageReader reader(QString::fromLatin1(kIconFileName));
+    const QString path = filePlaces().dataPath(QString::fromLatin1(kIconFileName));
+    QImageReader reader(path);
     QIcon icon;
-    if (QFileInfo::exists(QString::fromLatin1(kIconFileName))) {
+    if (QFileInfo::exists(path)) {
         for (int i = 0; i < reader.imageCount() || i == 0; ++i) {
             if (i > 0 && !reader.jumpToImage(i)) break;
             const QImage image = reader.read();

@@ -5,6 +5,7 @@
 #include "forms/SettingsFile.h"
 #include "forms/SkinnedWindow.h"
 #include "platform/ApplicationEnd.h"
+#include "platform/FilePlaces.h"
 #include "sound/Sound.h"
 
 #include <QLabel>
@@ -45,9 +46,10 @@ TExitForm::~TExitForm() = default;
 
 void TExitForm::ExitJPGMouseUp() {
     close();
-    // The name has no folder: the copy written here lands in the current directory.
+    // From the build folder this copy lands in the current directory; installed, in the one settings file.
     vitrinex::runGuarded(this, [] {
-        vitrinex::writeSoundsSetting(QString::fromLatin1(vitrinex::kSettingsFileName),
+        vitrinex::writeSoundsSetting(vitrinex::FilePlaces::pathIn(vitrinex::filePlaces().exitSettingsFolder,
+                                                                   QString::fromLatin1(vitrinex::kSettingsFileName)),
                                      vitrinex::Sounds::switchOn());
     });
     exitConfirmed_ = true;

@@ -14,6 +14,7 @@
 #include "forms/ExitDialog.h"
 #include "forms/MessageDialog.h"
 #include "forms/SettingsFile.h"
+#include "platform/FilePlaces.h"
 #include "forms/SkinnedWindow.h"
 #include "forms/StatisticsWindow.h"
 #include "platform/FileDialogs.h"
@@ -99,7 +100,7 @@ bool IsInLogoArea(QPoint p) {
 
 QString TMainForm::programFolder() {
     const QString& o = programFolderOverride();
-    return o.isEmpty() ? QCoreApplication::applicationDirPath() : o;
+    return o.isEmpty() ? vitrinex::filePlaces().settingsFolder : o;
 }
 
 void TMainForm::setProgramFolderForTesting(const QString& folder) {
@@ -697,7 +698,8 @@ void TMainForm::help1Click() {
 }
 
 void TMainForm::HelpJPGClick() {
-    helpFile_ = QDir(programFolder()).filePath(QStringLiteral("Help.hlp"));
+    helpFile_ = QDir(programFolderOverride().isEmpty() ? vitrinex::filePlaces().helpFolder : programFolder())
+                    .filePath(QStringLiteral("Help.hlp"));
     Play(kSoundClick);
     showHelp(helpFile_);
 }

@@ -49,7 +49,8 @@ public:
     // once the Help button has been used.
     QString HelpFile() const { return helpFile_; }
 
-    // The program's folder (settings and help file); tests point it elsewhere before creating the window.
+    // The settings file's folder (the program's folder in a build folder); tests point it, and the help
+    // file's folder with it, elsewhere before creating the window.
     static QString programFolder();
     static void setProgramFolderForTesting(const QString& folder);
 

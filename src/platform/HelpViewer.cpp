@@ -1,6 +1,7 @@
 #include "platform/HelpViewer.h"
 
 #include "Version.h"
+#include "platform/FilePlaces.h"
 
 #include <QApplication>
 #include <QDir>
@@ -70,7 +71,7 @@ bool readHelpFile(const QString& path, QString& html) {
 
 bool showHelpContents(const QString& helpFileName) {
     if (helpFileName.isEmpty()) return false;
-    const QString path = QDir::current().absoluteFilePath(helpFileName);
+    const QString path = filePlaces().dataPath(helpFileName);
     QString html;
     if (!readHelpFile(path, html)) return false;
 

@@ -1,5 +1,7 @@
 #include "platform/PlatformSound.h"
 
+#include "platform/FilePlaces.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -61,7 +63,7 @@ void QtSoundService::fallBack() {
 
 void QtSoundService::playAsync(const QString& name) {
     try {
-        const QString path = name.isEmpty() ? QString() : QDir::current().absoluteFilePath(name);
+        const QString path = name.isEmpty() ? QString() : filePlaces().dataPath(name);
         if (path.isEmpty() || !isPlayableWave(path)) {
             fallBack();
             return;
