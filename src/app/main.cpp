@@ -1,14 +1,49 @@
 // The program's entry.
 
 #include "Version.h"
+#include "app/CommandLine.h"
 #include "app/Startup.h"
 #include "forms/MainWindow.h"
+#include "platform/FilePlaces.h"
 #include "platform/SingleInstance.h"
 
 #include <QApplication>
 #include <cstdio>
 
+namespace {
+
+void print(FILE* stream, const QString& text) {
+    std::fputs(text.toLocal8Bit().constData(), stream);
+}
+
+} // namespace
+
 int main(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const vitrinex::CommandLine command = vitrinex::parseCommandLine(arguments);
+    switch (command.action) {
+    case vitrinex::CommandLine::Action::Help:
+        print(stdout, vitrinex::helpText());
+        return 0;
+    case vitrinex::CommandLine::Action::Version:
+        print(stdout, vitrinex::versionText());
+        return 0;
+    case vitrinex::CommandLine::Action::Error:
+        print(stderr, QStringLiteral("vitrinex: %1\nTry 'vitrinex --help'.\n").arg(command.error));
+        return 2;
+    case vitrinex::CommandLine::Action::CheckInstall: {
+        QCoreApplication core(argc, argv); // for the program's own path; no display needed
+        const vitrinex::InstallCheck check =
+            vitrinex::checkInstall(QCoreApplication::applicationFilePath(), vitrinex::filePlaces());
+        print(stdout, check.report);
+        return check.complete ? 0 : 1;
+    }
+    case vitrinex::CommandLine::Action::Run:
+        break;
+    }
+
     if (!vitrinex::displayAvailable()) {
         std::fprintf(stderr, "vitrinex: no display to show the window on. Start it from a desktop session, "
                              "or under a virtual display: xvfb-run scripts/run.sh\n");
@@ -17,10 +52,15 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     // The guard is named after the program's default title, so it comes before the title is set.
     TPreviousInstance previousInstance;
+    // An installed program writes under the user's folders, which may not exist yet. Failing here
+    // shows later, as the error of the write that needed the folder.
+    vitrinex::createWritableFolders(vitrinex::filePlaces());
 
     QApplication::setWindowIcon(vitrinex::loadApplicationIcon());
     QApplication::setApplicationName(QString::fromLatin1(vitrinex::kApplicationTitle));
     vitrinex::setApplicationTitle(QString::fromLatin1(vitrinex::kApplicationTitle));
+    // The desktop entry's name, so that the desktop matches our window to its entry and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral(VITRINEX_DESKTOP_ID));
 
     vitrinex::ProgramWindows windows;
     windows.showMainWindow();

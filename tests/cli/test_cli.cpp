@@ -27,6 +27,21 @@ class CliTest : public QObject {
     QString file(const char* name) { return QDir::current().absoluteFilePath(name); }
 
 private slots:
+    // The help names every command there is, and every command it names is one.
+    void helpListsCommandsItKnows() {
+        const Run help = cli({"--help"});
+        QCOMPARE(help.status, 0);
+        QVERIFY(help.err.isEmpty());
+        const QRegularExpression usage("^\\s*vitrinex-cli (\\S+)", QRegularExpression::MultilineOption);
+        QStringList named;
+        for (auto it = usage.globalMatch(QString::fromUtf8(help.out)); it.hasNext();)
+            named << it.next().captured(1);
+        QVERIFY2(named.size() >= 5, help.out.constData());
+        for (const QString& command : named)
+            QVERIFY2(!cli({command}).err.contains("unknown command"), qPrintable(command));
+        QVERIFY(cli({"bogus"}).err.contains("unknown command"));
+    }
+
     void newShowAndAddStoreExactTexts() {
         const QString f = file("heroes.fcd");
         QCOMPARE(cli({"new", f, "--name", "Heroes", "--brand", "Kenner", "--year", "1985-1990"}).status, 0);

@@ -202,6 +202,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     const std::string command = argv[1];
+    if (command == "--help" || command == "-h") return std::cout << kUsage ? 0 : 1;
     try {
         if (const int status = cli::runItemCommand(argc, argv); status >= 0) return status;
         if (command == "new") return commandNew(argc, argv);
