@@ -43,11 +43,12 @@ public:
         bytes(skin_, name, jpegFile(image, quality));
     }
 
-    void png(const QString& name, const QImage& image) {
-        QSaveFile file(skin_.filePath(name));
+    void png(const QString& name, const QImage& image) { png(skin_, name, image.convertToFormat(QImage::Format_RGB32)); }
+
+    void png(const QDir& dir, const QString& name, const QImage& image) {
+        QSaveFile file(dir.filePath(name));
         QImageWriter writer(&file, "png");
-        if (!file.open(QIODevice::WriteOnly) || !writer.write(image.convertToFormat(QImage::Format_RGB32)) ||
-            !file.commit())
+        if (!file.open(QIODevice::WriteOnly) || !writer.write(image) || !file.commit())
             fail(file.fileName(), writer.errorString().isEmpty() ? file.errorString() : writer.errorString());
     }
 
@@ -120,6 +121,19 @@ void writeIcon(Writer& w) {
     for (int side : {32, 16})
         sizes.append(big.scaled(side, side, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
     w.bytes(w.assets(), QStringLiteral("qy.qyi"), icoFile(sizes));
+
+    // The desktop's icon theme folders (hicolor), with transparency.
+    for (int side : {48, 128, 256}) {
+        const QString folder = QStringLiteral("icons/hicolor/%1x%1/apps").arg(side);
+        if (!w.assets().mkpath(folder)) {
+            w.fail(w.assets().filePath(folder), QStringLiteral("cannot create the folder"));
+            continue;
+        }
+        const QImage image = side == big.width() ? big : big.scaled(side, side, Qt::IgnoreAspectRatio,
+                                                                    Qt::SmoothTransformation);
+        w.png(QDir(w.assets().filePath(folder)), QStringLiteral(VITRINEX_DESKTOP_ID ".png"),
+              image.convertToFormat(QImage::Format_ARGB32));
+    }
 }
 
 // --- preview --------------------------------------------------------------------------------------

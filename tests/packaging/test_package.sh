@@ -1,0 +1,82 @@
+#!/usr/bin/env bash
+# The Debian package: built by CPack from this build folder, unpacked with dpkg -x into a root of its
+# own; checks its dependencies, its files, the desktop files' validity, and that the unpacked program
+# reads its data from the unpacked tree and writes only under the user's folders.
+#   test_package.sh BUILD_DIR VERSION DESKTOP_ID
+set -u
+build=$1 version=$2 id=$3
+for tool in cpack dpkg-deb dpkg-shlibdeps; do
+  command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
+done
+
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+work=$PWD
+
+cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/out" >"$work/cpack.log" 2>&1 ||
+  { cat "$work/cpack.log"; echo "FAIL: cpack"; exit 1; }
+deb=$work/out/vitrinex_${version}-1_amd64.deb
+[ -f "$deb" ] || { ls "$work/out"; echo "FAIL: no $deb"; exit 1; }
+
+# Dependencies computed from the libraries the programs link, plus the fonts the skin is set in.
+depends=$(dpkg-deb -f "$deb" Depends)
+for d in libc6 libqt6widgets6 libqt6multimedia6 libjpeg62-turbo fonts-liberation; do
+  grep -q "\b$d\b" <<<"$depends" || fail "Depends lacks $d: $depends"
+done
+
+# Everything lives under /usr/bin and /usr/share, and nothing is missing.
+dpkg-deb -c "$deb" | sed -E 's/^([^ ]+ +){5}//; s|^\./|/|' | grep -v '/$' | sort >"$work/files"
+grep -v -E '^/usr/(bin|share)/' "$work/files" | while read -r f; do fail "stray file $f"; done
+for f in /usr/bin/vitrinex /usr/bin/vitrinex-cli \
+         /usr/share/vitrinex/{v10bp,v10op,v10cs,v10ad,v10dt,v10up}.qys /usr/share/vitrinex/qy.qyi \
+         /usr/share/vitrinex/Help.hlp "/usr/share/vitrinex/samples/Vintage Heroes.fcd" \
+         /usr/share/applications/$id.desktop /usr/share/metainfo/$id.metainfo.xml /usr/share/mime/packages/$id.xml \
+         /usr/share/icons/hicolor/{48x48,128x128,256x256}/apps/$id.png; do
+  grep -qxF "$f" "$work/files" || fail "missing $f"
+done
+
+root=$work/root
+dpkg -x "$deb" "$root" || { echo "FAIL: dpkg -x"; exit 1; }
+find "$root" | sort >"$work/tree-before"
+
+for side in 48 128 256; do
+  size=$(file -b "$root/usr/share/icons/hicolor/${side}x${side}/apps/$id.png")
+  grep -q "PNG image data, $side x $side, 8-bit/color RGBA" <<<"$size" || fail "icon $side: $size"
+done
+if command -v desktop-file-validate >/dev/null; then
+  desktop-file-validate "$root/usr/share/applications/$id.desktop" || fail "desktop-file-validate"
+fi
+if command -v appstreamcli >/dev/null; then
+  out=$(appstreamcli validate --no-net "$root/usr/share/metainfo/$id.metainfo.xml" 2>&1) ||
+    fail "appstreamcli validate: $out"
+fi
+if command -v update-mime-database >/dev/null; then
+  cp -r "$root/usr/share/mime" "$work/mime"
+  out=$(XDG_DATA_HOME=$work update-mime-database "$work/mime" 2>&1)
+  [ -z "$out" ] || fail "update-mime-database: $out"
+  grep -qx "50:application/x-vitrinex-collection:\*.fcd" "$work/mime/globs2" || fail "no *.fcd glob"
+  grep -qx "application/x-vitrinex-backup application/x-vitrinex-collection" "$work/mime/subclasses" ||
+    fail "a backup is no collection"
+fi
+
+# The unpacked program finds its data beside it in the tree and its user folders under HOME.
+export HOME=$work/home XDG_CONFIG_HOME= XDG_DATA_HOME=
+mkdir -p "$HOME"
+unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
+report=$(cd "$HOME" && "$root/usr/bin/vitrinex" --check-install) || fail "--check-install: $report"
+for line in "layout: installed" "reads: $root/usr/share/vitrinex" "help file: $root/usr/share/vitrinex/Help.hlp" \
+            "settings file: $HOME/.config/vitrinex/Vitrinex.ini" \
+            "update file: $HOME/.local/share/vitrinex/update.dat" "all files found"; do
+  grep -qxF "$line" <<<"$report" || fail "--check-install lacks '$line': $report"
+done
+"$root/usr/bin/vitrinex-cli" show "$root/usr/share/vitrinex/samples/Vintage Heroes.fcd" >/dev/null ||
+  fail "vitrinex-cli cannot read the installed sample"
+
+# A short run: the settings file appears under the user's config folder, nothing in the tree.
+(cd "$HOME" && QT_QPA_PLATFORM=offscreen timeout 4 "$root/usr/bin/vitrinex" >"$work/run.log" 2>&1)
+[ $? -eq 124 ] || fail "the installed program ended by itself: $(cat "$work/run.log")"
+[ "$(cat "$HOME/.config/vitrinex/Vitrinex.ini" 2>/dev/null)" = $'1\r' ] || fail "no settings file under ~/.config"
+find "$root" | sort | diff "$work/tree-before" - || fail "the program wrote into its installed tree"
+
+[ $failures -eq 0 ] && echo "package checks passed: $(wc -l <"$work/files") files"
+exit $((failures > 0))
