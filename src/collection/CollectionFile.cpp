@@ -1,12 +1,19 @@
 #include "collection/CollectionFile.h"
 
+#include "collection/CollectionLock.h"
 #include "collection/InOutError.h"
 
 #include <cerrno>
 #include <climits>
+#include <csignal>
 #include <cstdlib>
+#include <ctime>
+#include <dirent.h>
 #include <fcntl.h>
+#include <mutex>
+#include <optional>
 #include <random>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -41,16 +48,23 @@ public:
         fd_ = -1;
         return rc;
     }
+    int release() {
+        const int fd = fd_;
+        fd_ = -1;
+        return fd;
+    }
 
 private:
     int fd_;
 };
 
 // Reads up to `size` bytes, retrying short reads; returns how many were read (less only at the end).
-std::size_t readFully(int fd, char* buffer, std::size_t size) {
+std::size_t readFully(int fd, char* buffer, std::size_t size, off_t offset = -1) {
     std::size_t done = 0;
     while (done < size) {
-        const ssize_t n = ::read(fd, buffer + done, size - done);
+        const ssize_t n = offset < 0
+                              ? ::read(fd, buffer + done, size - done)
+                              : ::pread(fd, buffer + done, size - done, offset + static_cast<off_t>(done));
         if (n < 0) {
             if (errno == EINTR) continue;
             throw EInOutError::fromErrno(errno);
@@ -85,6 +99,7 @@ public:
         buffer_.insert(buffer_.end(), bytes, bytes + size);
         if (buffer_.size() >= kBlock) flush();
     }
+    std::size_t total() const { return total_ + buffer_.size(); }
     void flush() {
         std::size_t done = 0;
         while (done < buffer_.size()) {
@@ -96,14 +111,183 @@ public:
             if (n == 0) throw EInOutError::fromCode(kDiskFull);
             done += static_cast<std::size_t>(n);
         }
+        total_ += buffer_.size();
         buffer_.clear();
     }
 
 private:
     static constexpr std::size_t kBlock = 256 * kRecordSize;
     int fd_;
+    std::size_t total_ = 0;
     std::vector<char> buffer_;
 };
+
+// Temporary files of a save are named ".vitrinex-PID-RANDOM.tmp": short whatever the collection's
+// name, and recognisable, so that the leftovers of a process killed during a save can be removed.
+constexpr std::string_view kTemporaryPrefix = ".vitrinex-";
+constexpr std::string_view kTemporarySuffix = ".tmp";
+// A leftover is only removed when its process is gone and it has not been written for this long
+// (a process of the same number on another machine sharing the folder may still be writing it).
+constexpr std::time_t kLeftoverAge = 60;
+
+std::string temporaryName(std::uint32_t random) {
+    char text[48];
+    std::snprintf(text, sizeof text, "%.*s%ld-%08x%.*s", int(kTemporaryPrefix.size()),
+                  kTemporaryPrefix.data(), static_cast<long>(::getpid()), random,
+                  int(kTemporarySuffix.size()), kTemporarySuffix.data());
+    return text;
+}
+
+void removeLeftovers(const std::string& folder) {
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir) return;
+    while (const dirent* entry = ::readdir(dir)) {
+        std::string_view name = entry->d_name;
+        if (!name.starts_with(kTemporaryPrefix) || !name.ends_with(kTemporarySuffix)) continue;
+        const long pid = std::strtol(entry->d_name + kTemporaryPrefix.size(), nullptr, 10);
+        if (pid <= 0 || pid == ::getpid() || ::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH)
+            continue;
+        struct stat st {};
+        if (::fstatat(::dirfd(dir), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode))
+            continue;
+        if (std::time(nullptr) - st.st_mtime < kLeftoverAge) continue;
+        ::unlinkat(::dirfd(dir), entry->d_name, 0);
+    }
+    ::closedir(dir);
+}
+
+std::string baseName(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// The user's cache folder for copies of files that are rewritten in place.
+std::string cacheFolder() {
+    std::string base;
+    const char* xdg = std::getenv("XDG_CACHE_HOME");
+    const char* home = std::getenv("HOME");
+    if (xdg && xdg[0] == '/') {
+        base = xdg;
+    } else if (home && home[0] == '/') {
+        base = std::string(home) + "/.cache";
+    } else {
+        throw EInOutError::fromCode(kPathNotFound);
+    }
+    ::mkdir(base.c_str(), 0700);
+    const std::string folder = base + "/vitrinex";
+    if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) throw EInOutError::fromErrno(errno, folder);
+    return folder;
+}
+
+void writeAll(int fd, const char* data, std::size_t size) {
+    BlockWriter writer(fd);
+    writer.append(data, size);
+    writer.flush();
+}
+
+// Copies the whole of `source` into a new file of the cache folder, flushed to disk; returns its path.
+std::string copyToCache(int source, const std::string& target) {
+    const std::string folder = cacheFolder();
+    char stamp[32];
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", ::localtime_r(&now, &local));
+    const std::string name = baseName(target).substr(0, 120) + "." + stamp + "." + std::to_string(::getpid());
+    std::string path;
+    int fd = -1;
+    for (int attempt = 0; fd < 0; ++attempt) {
+        path = folder + "/" + name + (attempt ? "-" + std::to_string(attempt) : "") + ".old";
+        fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (fd < 0 && (errno != EEXIST || attempt > 100)) throw EInOutError::fromErrno(errno, path);
+    }
+    FileDescriptor copy(fd);
+    try {
+        std::vector<char> buffer(256 * kRecordSize);
+        off_t offset = 0;
+        for (;;) {
+            const std::size_t n = readFully(source, buffer.data(), buffer.size(), offset);
+            writeAll(fd, buffer.data(), n);
+            offset += static_cast<off_t>(n);
+            if (n < buffer.size()) break;
+        }
+        if (doFsync(fd) != 0) throw EInOutError::fromErrno(errno);
+        if (copy.close() != 0) throw EInOutError::fromErrno(errno);
+    } catch (...) {
+        ::unlink(path.c_str());
+        throw;
+    }
+    return path;
+}
+
+// Opens `target` for writing in place, making sure it is still the file that was locked.
+int openSameFileForWriting(const std::string& target, const FileIdentity& locked) {
+    const int fd = ::open(target.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) throw EInOutError::fromErrno(errno, target);
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || FileIdentity::of(st).inode != locked.inode ||
+        FileIdentity::of(st).device != locked.device) {
+        ::close(fd);
+        throw EInOutError::fromCode(kAccessDenied);
+    }
+    return fd;
+}
+
+// Puts the copied old content back over a file whose rewrite failed; false when that failed too.
+bool restoreFromCopy(const std::string& copy, const std::string& target, const FileIdentity& locked) {
+    try {
+        FileDescriptor in(::open(copy.c_str(), O_RDONLY | O_CLOEXEC));
+        if (in.get() < 0) return false;
+        FileDescriptor out(openSameFileForWriting(target, locked));
+        std::vector<char> buffer(256 * kRecordSize);
+        off_t size = 0;
+        for (;;) {
+            const std::size_t n = readFully(in.get(), buffer.data(), buffer.size());
+            writeAll(out.get(), buffer.data(), n);
+            size += static_cast<off_t>(n);
+            if (n < buffer.size()) break;
+        }
+        return ::ftruncate(out.get(), size) == 0 && doFsync(out.get()) == 0 && out.close() == 0;
+    } catch (const EInOutError&) {
+        return false;
+    }
+}
+
+std::size_t writeProduced(int fd, const std::function<void(const ByteSink&)>& produce) {
+    BlockWriter writer(fd);
+    produce([&writer](const void* data, std::size_t size) { writer.append(data, size); });
+    writer.flush();
+    return writer.total();
+}
+
+// Rewrites the locked file in place, keeping its owner, group, permissions and links. Its old content
+// is first copied to the cache folder; a failure puts it back, or, when even that fails, names the copy.
+FileIdentity writeInPlace(const std::string& target, const CollectionLock& lock,
+                          const std::function<void(const ByteSink&)>& produce) {
+    const FileIdentity locked = lock.identity();
+    const std::string copy = copyToCache(lock.descriptor(), target);
+    FileIdentity written;
+    try {
+        FileDescriptor file(openSameFileForWriting(target, locked));
+        const std::size_t size = writeProduced(file.get(), produce);
+        if (::ftruncate(file.get(), static_cast<off_t>(size)) != 0) throw EInOutError::fromErrno(errno);
+        if (doFsync(file.get()) != 0) throw EInOutError::fromErrno(errno);
+        struct stat st {};
+        ::fstat(file.get(), &st);
+        written = FileIdentity::of(st);
+        if (file.close() != 0) throw EInOutError::fromErrno(errno);
+    } catch (const EInOutError& e) {
+        if (restoreFromCopy(copy, target, locked)) {
+            ::unlink(copy.c_str());
+            throw;
+        }
+        throw EInOutError(e.code(), std::string(e.what()) + "; the previous content is kept in " + copy);
+    } catch (...) {
+        if (restoreFromCopy(copy, target, locked)) ::unlink(copy.c_str());
+        throw;
+    }
+    ::unlink(copy.c_str());
+    return written;
+}
 
 } // namespace
 
@@ -111,39 +295,68 @@ void setFileSystemCallsForTesting(const FileSystemCalls* calls) {
     g_testCalls = calls;
 }
 
-void readCollectionFile(const std::string& path, TCollectionHeader& header,
-                        const std::function<void(const TFigureRecord&)>& onRecord) {
+void ignoreFileSizeSignal() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        struct sigaction current {};
+        if (::sigaction(SIGXFSZ, nullptr, &current) == 0 && current.sa_handler == SIG_DFL)
+            std::signal(SIGXFSZ, SIG_IGN);
+    });
+}
+
+int openRegularFile(const std::string& path) {
     int fd;
     do {
-        fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     } while (fd < 0 && errno == EINTR);
-    if (fd < 0) throw EInOutError::fromErrno(errno);
-    FileDescriptor file(fd);
-
+    if (fd < 0) throw EInOutError::fromErrno(errno, path);
     struct stat st {};
-    if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) throw EInOutError::fromCode(kAccessDenied);
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        throw EInOutError::fromCode(kAccessDenied);
+    }
+    return fd;
+}
 
-    if (readFully(fd, reinterpret_cast<char*>(&header), kRecordSize) != kRecordSize)
+void readCollectionFile(const std::string& path, TCollectionHeader& header,
+                        const std::function<void(const TFigureRecord&)>& onRecord, FileIdentity* identity) {
+    FileDescriptor file(openRegularFile(path));
+    const int fd = file.get();
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) throw EInOutError::fromErrno(errno);
+    // Wait for a program that is saving it; reading our own locked file needs no second lock.
+    if (!CollectionLock::heldOn(st)) waitForLock(fd, LOCK_SH, kLockPatience);
+    if (::fstat(fd, &st) != 0) throw EInOutError::fromErrno(errno);
+    if (identity) *identity = FileIdentity::of(st);
+
+    // Never more than the file held when it was opened, whatever is appended meanwhile.
+    std::size_t remaining = static_cast<std::size_t>(st.st_size);
+    const auto readSome = [&](char* buffer, std::size_t size) {
+        const std::size_t n = readFully(fd, buffer, std::min(size, remaining));
+        remaining -= n;
+        return n;
+    };
+    if (readSome(reinterpret_cast<char*>(&header), kRecordSize) != kRecordSize)
         throw EInOutError::fromCode(kReadBeyondEnd);
 
     constexpr std::size_t kBatch = 256;
-    std::vector<TFigureRecord> batch(kBatch);
+    std::vector<TFigureRecord> batch(std::min<std::size_t>(kBatch, remaining / kRecordSize + 1));
+    const std::size_t batchBytes = batch.size() * kRecordSize;
     for (;;) {
-        const std::size_t got = readFully(fd, reinterpret_cast<char*>(batch.data()), kBatch * kRecordSize);
+        const std::size_t got = readSome(reinterpret_cast<char*>(batch.data()), batchBytes);
         const std::size_t whole = got / kRecordSize;
         for (std::size_t i = 0; i < whole; ++i)
             onRecord(batch[i]);
         if (got % kRecordSize != 0) throw EInOutError::fromCode(kReadBeyondEnd);
-        if (got < kBatch * kRecordSize) break;
+        if (got < batchBytes) break;
     }
     if (file.close() != 0) throw EInOutError::fromErrno(errno);
 }
 
-void writeCollectionFile(const std::string& path, const TCollectionHeader& header,
-                         const std::function<const TFigureRecord*()>& next) {
-    writeFileAtomically(path, [&header, &next](const ByteSink& sink) {
-        TCollectionHeader h = header;
-        sink(&h, kRecordSize);
+FileIdentity writeCollectionFile(const std::string& path, const TCollectionHeader& header,
+                                 const std::function<const TFigureRecord*()>& next) {
+    return writeFileAtomically(path, [&header, &next](const ByteSink& sink) {
+        sink(&header, kRecordSize);
         while (const TFigureRecord* record = next()) {
             if (isDeletedRecord(*record)) continue;
             TFigureRecord copy = *record;
@@ -154,41 +367,78 @@ void writeCollectionFile(const std::string& path, const TCollectionHeader& heade
     });
 }
 
-void writeFileAtomically(const std::string& path, const std::function<void(const ByteSink&)>& produce) {
+FileIdentity writeFileAtomically(const std::string& path,
+                                 const std::function<void(const ByteSink&)>& produce) {
+    ignoreFileSizeSignal();
     const std::string target = resolveTarget(path);
     const std::string folder = folderOf(target);
 
-    // Replacing a file by rename would bypass its own write protection: refuse as a rewrite would.
     struct stat old {};
     const bool exists = ::stat(target.c_str(), &old) == 0;
-    if (exists && S_ISDIR(old.st_mode)) throw EInOutError::fromCode(kAccessDenied);
+    if (!exists && errno != ENOENT) throw EInOutError::fromErrno(errno, target);
+    if (exists && !S_ISREG(old.st_mode)) throw EInOutError::fromCode(kAccessDenied);
+    // Replacing a file by rename would bypass its own write protection: refuse as a rewrite would.
     if (exists && ::access(target.c_str(), W_OK) != 0) throw EInOutError::fromErrno(errno);
+
+    // Hold the file for the save when the caller does not already hold it.
+    std::optional<CollectionLock> ownLock;
+    CollectionLock* lock = exists ? CollectionLock::heldOn(old) : nullptr;
+    if (exists && !lock) lock = &ownLock.emplace(target);
+    if (lock && ::fstat(lock->descriptor(), &old) != 0) throw EInOutError::fromErrno(errno);
+
+    removeLeftovers(folder);
+
+    // A rename gives the file the temporary file's identity: only do it when that keeps the owner,
+    // the group and the one link; otherwise (a shared file, a hard link, a read-only folder) rewrite it.
+    if (exists && old.st_nlink != 1) return writeInPlace(target, *lock, produce);
 
     std::string temporary;
     int fd = -1;
     std::random_device random;
-    const std::size_t slash = target.rfind('/');
-    const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temporary = folder + "/." + base + "." + std::to_string(random() % 1000000000u) + ".tmp";
+        temporary = folder + "/" + temporaryName(random());
         fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST) throw EInOutError::fromErrno(errno);
+        if (fd >= 0 || errno == EEXIST) continue;
+        if (exists && (errno == EACCES || errno == EPERM)) return writeInPlace(target, *lock, produce);
+        throw EInOutError::fromErrno(errno, temporary);
     }
     if (fd < 0) throw EInOutError::fromErrno(EEXIST);
 
     FileDescriptor file(fd);
+    if (exists) {
+        struct stat made {};
+        if (::fchown(fd, old.st_uid, old.st_gid) != 0 || ::fstat(fd, &made) != 0 ||
+            made.st_uid != old.st_uid || made.st_gid != old.st_gid) {
+            file.close();
+            ::unlink(temporary.c_str());
+            return writeInPlace(target, *lock, produce);
+        }
+    }
+    // A second descriptor outlives the checked close: it carries the new file's lock and identity.
+    int kept = -1;
     try {
         if (exists) ::fchmod(fd, old.st_mode & 07777);
-        BlockWriter writer(fd);
-        produce([&writer](const void* data, std::size_t size) { writer.append(data, size); });
-        writer.flush();
+        writeProduced(fd, produce);
         if (doFsync(fd) != 0) throw EInOutError::fromErrno(errno);
+        // Nobody else knows the new file yet: lock it before it takes the old one's place.
+        if (lock && ::flock(fd, LOCK_EX | LOCK_NB) != 0) throw EInOutError::fromErrno(errno);
+        kept = ::dup(fd);
+        if (kept < 0) throw EInOutError::fromErrno(errno);
         if (file.close() != 0) throw EInOutError::fromErrno(errno);
-        if (doRename(temporary.c_str(), target.c_str()) != 0) throw EInOutError::fromErrno(errno);
+        if (doRename(temporary.c_str(), target.c_str()) != 0) throw EInOutError::fromErrno(errno, target);
     } catch (...) {
         if (file.get() >= 0) file.close();
+        if (kept >= 0) ::close(kept);
         ::unlink(temporary.c_str());
         throw;
+    }
+    struct stat st {};
+    ::fstat(kept, &st); // after the rename, which changes the file's status
+    const FileIdentity written = FileIdentity::of(st);
+    if (lock) {
+        lock->handOver(kept);
+    } else {
+        ::close(kept);
     }
 
     // Make the rename itself durable; the new file is complete either way.
@@ -197,6 +447,7 @@ void writeFileAtomically(const std::string& path, const std::function<void(const
         ::fsync(dir);
         ::close(dir);
     }
+    return written;
 }
 
 } // namespace vitrinex

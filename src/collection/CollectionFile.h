@@ -1,7 +1,10 @@
 #pragma once
 // Reading and writing collection files: a header record, then item records, 1324 bytes each.
-// Writing replaces the file atomically, so a failure at any point leaves the previous file as it was.
+// Writing replaces the file atomically where that keeps the file's owner, group and links, and
+// otherwise rewrites it in place after a copy of its old content; either way a failure leaves the
+// previous content. Readers and writers wait for a program that holds the file's CollectionLock.
 
+#include "collection/CollectionLock.h"
 #include "collection/FigureRecord.h"
 
 #include <cstddef>
@@ -13,22 +16,36 @@ namespace vitrinex {
 
 // Reads `path`: the header, then every whole item record in file order, handed to `onRecord`.
 // Throws EInOutError; a file whose length is no multiple of 1324 hands over its whole records and
-// then throws "Read beyond end of file".
+// then throws "Read beyond end of file". Anything but a regular file is refused with "File access
+// denied" without waiting on it. `identity`, when given, receives the identity of the file read.
 void readCollectionFile(const std::string& path, TCollectionHeader& header,
-                        const std::function<void(const TFigureRecord&)>& onRecord);
+                        const std::function<void(const TFigureRecord&)>& onRecord,
+                        FileIdentity* identity = nullptr);
 
 // Writes `header`, then the records `next` yields until it returns nullptr, skipping deleted records.
-// The link bytes are written as zeros. The file is replaced atomically (temporary file in the same
-// folder, flushed to disk, renamed over the old one); on any failure the old file is untouched, the
-// temporary file is removed and EInOutError is thrown.
-void writeCollectionFile(const std::string& path, const TCollectionHeader& header,
-                         const std::function<const TFigureRecord*()>& next);
+// The link bytes are written as zeros. Usually the file is replaced atomically (a temporary file in the
+// same folder, flushed to disk, renamed over the old one). A file that a rename would change (another
+// owner or group, more than one link, a folder that cannot take the temporary file) is rewritten in
+// place instead, its old content first copied to the user's cache folder. On any failure the old
+// content stays (or, if even putting it back failed, the message names the copy), no temporary file
+// is left and EInOutError is thrown. Returns the identity of the file as written.
+FileIdentity writeCollectionFile(const std::string& path, const TCollectionHeader& header,
+                                 const std::function<const TFigureRecord*()>& next);
+
+// Opens `path` for reading without waiting on a FIFO or a device; anything but a regular file is
+// refused with "File access denied". Returns the descriptor.
+int openRegularFile(const std::string& path);
+
+// A file-size limit makes writes fail with "Disk full" instead of killing the program.
+void ignoreFileSizeSignal();
 
 // Receives the bytes of a file being written.
 using ByteSink = std::function<void(const void* data, std::size_t size)>;
-// Replaces `path` with the bytes `produce` hands to its sink, with the same guarantees as
-// writeCollectionFile: all or nothing, EInOutError on failure (also when `produce` throws it).
-void writeFileAtomically(const std::string& path, const std::function<void(const ByteSink&)>& produce);
+// Replaces `path` with the bytes `produce` hands to its sink, in the same way and with the same
+// guarantees as writeCollectionFile: all or nothing, EInOutError on failure (also when `produce`
+// throws it). Returns the identity of the file as written.
+FileIdentity writeFileAtomically(const std::string& path,
+                                 const std::function<void(const ByteSink&)>& produce);
 
 // The system calls a save goes through, replaceable by tests to make any of them fail.
 struct FileSystemCalls {

@@ -1,6 +1,7 @@
 #include "collection/InOutError.h"
 
 #include <cerrno>
+#include <sys/stat.h>
 
 namespace vitrinex {
 
@@ -18,6 +19,12 @@ EInOutError EInOutError::fromCode(int code) {
         return {code, "Read beyond end of file"};
     case kDiskFull:
         return {code, "Disk full"};
+    case kSharingViolation:
+        return {code, "File is in use by another program"};
+    case kFileNameTooLong:
+        return {code, "File name too long"};
+    case kSymbolicLinkLoop:
+        return {code, "Too many levels of symbolic links"};
     default:
         return {code, "I/O error " + std::to_string(code)};
     }
@@ -42,11 +49,27 @@ EInOutError EInOutError::fromErrno(int e) {
     case EFBIG:
     case EDQUOT:
         return fromCode(kDiskFull);
+    case ENAMETOOLONG:
+        return fromCode(kFileNameTooLong);
+    case ELOOP:
+        return fromCode(kSymbolicLinkLoop);
+    case EWOULDBLOCK:
+        return fromCode(kSharingViolation);
     case EIO:
         return fromCode(1117); // the device reported an I/O failure
     default:
         return fromCode(e);
     }
+}
+
+EInOutError EInOutError::fromErrno(int e, const std::string& path) {
+    if (e == ENOENT) {
+        const std::size_t slash = path.rfind('/');
+        struct stat st {};
+        if (slash != std::string::npos && slash > 0 && ::stat(path.substr(0, slash).c_str(), &st) != 0)
+            return fromCode(kPathNotFound);
+    }
+    return fromErrno(e);
 }
 
 } // namespace vitrinex

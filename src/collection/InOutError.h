@@ -18,6 +18,8 @@ public:
     static EInOutError fromCode(int code);
     // Builds the error for a failed system call (errno value).
     static EInOutError fromErrno(int errnoValue);
+    // The same for a call on `path`: a missing folder on the way reads "Path not found".
+    static EInOutError fromErrno(int errnoValue, const std::string& path);
 
 private:
     int code_;
@@ -29,6 +31,9 @@ enum InOutCode : int {
     kPathNotFound = 3,
     kTooManyOpenFiles = 4,
     kAccessDenied = 5,
+    kSharingViolation = 32,
+    kFileNameTooLong = 36,
+    kSymbolicLinkLoop = 40,
     kReadBeyondEnd = 100,
     kDiskFull = 101,
 };

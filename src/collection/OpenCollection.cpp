@@ -20,10 +20,12 @@ std::string cut(std::string_view text, std::size_t capacity) {
 
 long double convertAmount(std::string_view field, std::string_view text) {
     long double value = 0;
-    if (!amountValue(text, value))
-        throw EConvertError(std::string(field) + " text \"" + win1252ToUtf8(text) +
+    const bool number = amountValue(text, value);
+    const long double stored = number ? roundToReal48(value) : 0;
+    if (!number || stored > kReal48Max || stored < -kReal48Max)
+        throw EConvertError(std::string(field) + " text \"" + oneLine(win1252ToUtf8(text)) +
                             "\" is not a valid floating point value");
-    return value;
+    return stored == 0 ? 0 : value;
 }
 
 // An item beyond the extreme starts its list afresh; one equal to it joins the list.
@@ -185,14 +187,15 @@ TCollectionHeader OpenCollection::headerRecord() const {
 void OpenCollection::SaveCollection() const {
     std::vector<const TFigureNode*> stack;
     if (root_) stack.push_back(root_);
-    writeCollectionFile(CollectionFileName, headerRecord(), [&stack]() -> const TFigureRecord* {
-        if (stack.empty()) return nullptr;
-        const TFigureNode* node = stack.back();
-        stack.pop_back();
-        if (node->Right) stack.push_back(node->Right);
-        if (node->Left) stack.push_back(node->Left);
-        return &node->Record;
-    });
+    DiskIdentity =
+        writeCollectionFile(CollectionFileName, headerRecord(), [&stack]() -> const TFigureRecord* {
+            if (stack.empty()) return nullptr;
+            const TFigureNode* node = stack.back();
+            stack.pop_back();
+            if (node->Right) stack.push_back(node->Right);
+            if (node->Left) stack.push_back(node->Left);
+            return &node->Record;
+        });
 }
 
 void OpenCollection::FreeItemTree() {
@@ -223,18 +226,23 @@ void OpenCollection::readFile(const std::string& fileName) {
     TCollectionHeader header;
     std::vector<std::string> names;
     long recordNumber = 0;
-    readCollectionFile(fileName, header, [&](const TFigureRecord& record) {
-        ++recordNumber;
-        try {
-            InsertLoadedItem(record);
-        } catch (const EConvertError& e) {
-            throw EConvertError("record " + std::to_string(recordNumber) + " (\"" +
-                                win1252ToUtf8(record.FigureName.view()) + "\"): " + e.what());
-        }
-        // A record whose name is already present is still listed and counted.
-        names.push_back(record.FigureName.str());
-        ++ItemCount;
-    });
+    FileIdentity identity;
+    readCollectionFile(
+        fileName, header,
+        [&](const TFigureRecord& record) {
+            ++recordNumber;
+            try {
+                InsertLoadedItem(record);
+            } catch (const EConvertError& e) {
+                throw EConvertError("record " + std::to_string(recordNumber) + " (\"" +
+                                    oneLine(win1252ToUtf8(record.FigureName.view())) + "\"): " + e.what());
+            }
+            // A record whose name is already present is still listed and counted.
+            names.push_back(record.FigureName.str());
+            ++ItemCount;
+        },
+        &identity);
+    DiskIdentity = identity;
     CollectionName = header.CollectionName.str();
     LastUpdate = header.LastUpdate.str();
     UpdateType = header.UpdateType.str();
@@ -267,6 +275,7 @@ void OpenCollection::swapState(OpenCollection& o) {
     std::swap(ItemList, o.ItemList);
     std::swap(root_, o.root_);
     std::swap(index_, o.index_);
+    std::swap(DiskIdentity, o.DiskIdentity);
 }
 
 void OpenCollection::ReloadCollection() {

@@ -3,6 +3,7 @@
 // and the four extremes with their entry lists, and the operations that create, load, save, reload
 // and close a collection file. At most one collection is open at a time; the main window owns it.
 
+#include "collection/CollectionLock.h"
 #include "collection/FigureRecord.h"
 #include "collection/ItemList.h"
 #include "collection/Real48.h"
@@ -61,6 +62,9 @@ public:
     std::vector<std::string> HighList, LowList, HotList, ColdList;
     std::int32_t UpdatedCount = 0;
     ItemNameList ItemList;
+    // The collection file as this program last read or wrote it; another identity on disk means
+    // another program changed it since.
+    mutable std::optional<FileIdentity> DiskIdentity;
 
     TFigureNode* ItemTree() const { return root_; }
 
@@ -68,7 +72,8 @@ public:
     // The node whose key equals the name's key, or nullptr; a found node becomes CurrentItem.
     TFigureNode* FindItem(std::string_view name);
     // Inserts a copy of a record read from a file and updates the aggregates; a record whose key is
-    // already present changes nothing. Throws EConvertError for a Price or NetChange that is no number.
+    // already present changes nothing. Throws EConvertError for a Price or NetChange that is no number
+    // or lies beyond the 6-byte real's range; an amount too small for it counts as 0.
     bool InsertLoadedItem(const TFigureRecord& record);
     // Inserts a new item, adds its name to the item list, counts it, updates the aggregates and makes
     // it CurrentItem. An existing name inserts nothing and returns the "item exists" message. The

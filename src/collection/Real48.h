@@ -8,6 +8,9 @@
 
 namespace vitrinex {
 
+// The largest 6-byte real: exponent byte 255 and every fraction bit set, about 1.7E38.
+inline constexpr long double kReal48Max = (2.0L - 1.0L / (1ULL << 39)) * (1ULL << 63) * (1ULL << 63);
+
 // Rounds an extended value to the nearest 6-byte real (ties to even). Values too small for the
 // exponent become 0.
 long double roundToReal48(long double value);

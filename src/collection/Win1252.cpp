@@ -3,6 +3,7 @@
 #include <QList>
 #include <array>
 #include <cstdint>
+#include <cstdio>
 
 namespace vitrinex {
 namespace {
@@ -102,6 +103,28 @@ std::string fromQString(const QString& text) {
     out.reserve(static_cast<std::size_t>(text.size()));
     for (const uint c : text.toUcs4())
         out += fromCodePoint(c);
+    return out;
+}
+
+std::string oneLine(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b >= 0x20 && b != 0x7F) {
+            out += c;
+        } else if (c == '\n') {
+            out += "\\n";
+        } else if (c == '\r') {
+            out += "\\r";
+        } else if (c == '\0') {
+            out += "\\0";
+        } else {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\x%02X", b);
+            out += hex;
+        }
+    }
     return out;
 }
 

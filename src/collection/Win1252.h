@@ -12,6 +12,10 @@ std::string win1252ToUtf8(std::string_view bytes);
 // Characters that Windows-1252 cannot hold become '?'. Invalid UTF-8 bytes become '?'.
 std::string utf8ToWin1252(std::string_view utf8);
 
+// The text on one line for an error message: line breaks, NUL and other control characters are
+// written as \n, \r, \0 or \xHH.
+std::string oneLine(std::string_view text);
+
 QString toQString(std::string_view win1252);
 // Characters that Windows-1252 cannot hold become '?'.
 std::string fromQString(const QString& text);

@@ -8,6 +8,7 @@
 #include "ReportCommands.h"
 #include "ScanCommand.h"
 #include "collection/CollectionFile.h"
+#include "collection/CollectionLock.h"
 #include "collection/InOutError.h"
 #include "collection/OpenCollection.h"
 #include "collection/Win1252.h"
@@ -32,7 +33,8 @@ const char* const kUsage =
     "  vitrinex-cli add FILE --name N [--quantity Q] [--year Y] [--series S] [--price P]\n"
     "                    [--netchange C] [--condition K] [--catnum X] [--comments T]\n"
     "  vitrinex-cli delete FILE NAME\n"
-    "  vitrinex-cli add FILE --as-typed [--name N] [--quantity Q] ... (the fields as typed in the add dialog)\n"
+    "  vitrinex-cli add FILE --as-typed [--name N] [--quantity Q] ... (the fields as typed in the add "
+    "dialog)\n"
     "  vitrinex-cli edit FILE NAME --as-typed [--name N] [--quantity Q] ... (as typed in the edit dialog)\n"
     "  vitrinex-cli find FILE TEXT [--from N]\n"
     "  vitrinex-cli scan STREAM --out UPDATEDAT\n";
@@ -54,6 +56,9 @@ struct Arguments {
     }
 };
 
+// The collection file of the command being run, which file errors are reported against.
+std::string g_fileArgument;
+
 Arguments parse(int argc, char** argv, const std::vector<std::string>& allowed, std::size_t positionals) {
     Arguments a;
     std::vector<std::string> plain;
@@ -71,6 +76,7 @@ Arguments parse(int argc, char** argv, const std::vector<std::string>& allowed, 
     }
     if (plain.size() != positionals + 1) throw UsageError("wrong number of arguments");
     a.file = plain[0];
+    g_fileArgument = a.file;
     a.positional.assign(plain.begin() + 1, plain.end());
     return a;
 }
@@ -108,9 +114,8 @@ int commandShow(int argc, char** argv) {
     const Arguments a = parse(argc, argv, {}, 0);
     TCollectionHeader header;
     std::vector<std::string> items;
-    readCollectionFile(a.file, header, [&items](const TFigureRecord& r) {
-        items.push_back(cli::itemJson(r));
-    });
+    readCollectionFile(a.file, header,
+                       [&items](const TFigureRecord& r) { items.push_back(cli::itemJson(r)); });
     json::Object h;
     h.addString("CollectionName", utf8(header.CollectionName.view()))
         .addString("LastUpdate", utf8(header.LastUpdate.view()))
@@ -174,6 +179,7 @@ int commandAdd(int argc, char** argv) {
         throw std::runtime_error(utf8(v.NetChange) +
                                  " is an invalid value for net change. net change must be an integer.");
 
+    const CollectionLock lock(a.file);
     OpenCollection c;
     c.LoadCollection(a.file);
     if (const auto refused = c.InsertNewItem(v)) throw std::runtime_error(utf8(refused->text));
@@ -184,6 +190,7 @@ int commandAdd(int argc, char** argv) {
 int commandDelete(int argc, char** argv) {
     const Arguments a = parse(argc, argv, {}, 1);
     const std::string name = utf8ToWin1252(a.positional[0]);
+    const CollectionLock lock(a.file);
     OpenCollection c;
     c.LoadCollection(a.file);
     TFigureNode* node = c.FindItem(name);
@@ -214,11 +221,11 @@ int main(int argc, char** argv) {
         if (command == "export" || command == "print") return cli::runReportCommand(argc, argv);
         throw UsageError("unknown command " + command);
     } catch (const EInOutError& e) {
-        std::cerr << "vitrinex-cli: " << (argc > 2 ? argv[2] : "") << ": " << e.what() << '\n';
+        std::cerr << "vitrinex-cli: " << oneLine(g_fileArgument) << ": " << oneLine(e.what()) << '\n';
     } catch (const UsageError& e) {
-        std::cerr << "vitrinex-cli: " << e.what() << "\n" << kUsage << cli::kReportUsage;
+        std::cerr << "vitrinex-cli: " << oneLine(e.what()) << "\n" << kUsage << cli::kReportUsage;
     } catch (const std::exception& e) {
-        std::cerr << "vitrinex-cli: " << e.what() << '\n';
+        std::cerr << "vitrinex-cli: " << oneLine(e.what()) << '\n';
     }
     return 1;
 }

@@ -1,0 +1,112 @@
+// vitrinex-cli among other programs: concurrent commands on one file lose nothing, odd files and
+// limits give a one-line error instead of a hang or a silent death.
+#include "CollectionFixtures.h"
+#include "collection/OpenCollection.h"
+
+#include <QProcess>
+#include <QtTest>
+#include <sys/stat.h>
+
+using namespace fixtures;
+
+struct Run {
+    int status = -1;
+    QByteArray err;
+};
+
+class CliSafetyTest : public QObject {
+    Q_OBJECT
+
+    Run run(const QString& program, const QStringList& args, int timeoutMs = 10000) {
+        QProcess p;
+        p.start(program, args);
+        if (!p.waitForFinished(timeoutMs)) {
+            p.kill();
+            p.waitForFinished();
+            return {-2, "timed out"};
+        }
+        return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardError()};
+    }
+    Run cli(const QStringList& args) { return run(VITRINEX_CLI, args); }
+    QString file(const QString& name) { return QDir::current().absoluteFilePath(name); }
+
+    QStringList itemNames(const QString& f) {
+        vitrinex::OpenCollection c;
+        c.LoadCollection(f.toStdString());
+        QStringList names;
+        for (const auto& n : c.ItemList.names())
+            names << QString::fromStdString(n);
+        return names;
+    }
+
+private slots:
+    void concurrentCommandsLoseNothing() {
+        const QString f = file("shared.fcd");
+        vitrinex::OpenCollection c;
+        c.CreateCollection(f.toStdString(), "Heroes", "Kenner", "1985-1990");
+        for (int i = 0; i < 100; ++i)
+            c.InsertNewItem(item("D" + std::to_string(i)));
+        c.SaveCollection();
+        // Two loops of 200 commands each, at once: 200 adds; 100 adds each followed by a delete.
+        const QString adds =
+            "for i in $(seq 0 199); do \"$0\" add \"$1\" --name A$i --price '$1' || exit 1; done";
+        const QString mixed = "for i in $(seq 0 99); do \"$0\" add \"$1\" --name B$i || exit 1; "
+                              "\"$0\" delete \"$1\" D$i || exit 1; done";
+        QProcess first, second;
+        first.start("sh", {"-c", adds, VITRINEX_CLI, f});
+        second.start("sh", {"-c", mixed, VITRINEX_CLI, f});
+        QVERIFY(first.waitForFinished(240000) && second.waitForFinished(240000));
+        QCOMPARE(first.exitCode(), 0);
+        QCOMPARE(second.exitCode(), 0);
+        QStringList expected;
+        for (int i = 0; i < 200; ++i)
+            expected << QString("A%1").arg(i) << (i < 100 ? QString("B%1").arg(i) : QString());
+        expected.removeAll(QString());
+        QStringList names = itemNames(f);
+        names.sort();
+        expected.sort();
+        QCOMPARE(names, expected);
+    }
+
+    void oddFilesAreRefusedAtOnce() {
+        QVERIFY(::mkfifo("pipe.fcd", 0600) == 0);
+        QDir().mkdir("folder.fcd");
+        for (const QString& odd : {file("pipe.fcd"), QString("/dev/zero"), file("folder.fcd")}) {
+            for (const QStringList& args :
+                 {QStringList{"show", odd}, QStringList{"stats", odd}, QStringList{"add", odd, "--name", "X"},
+                  QStringList{"delete", odd, "X"}}) {
+                const Run r = cli(args);
+                QCOMPARE(r.status, 1);
+                QCOMPARE(r.err, "vitrinex-cli: " + odd.toUtf8() + ": File access denied\n");
+            }
+        }
+    }
+
+    void fileSizeLimitSaysDiskFull() {
+        QDir().mkdir("limit");
+        const QString f = file("limit/limited.fcd");
+        QCOMPARE(cli({"new", f, "--name", "Heroes", "--brand", "Kenner", "--year", "1985-1990"}).status, 0);
+        const QByteArray before = readBytes(f.toStdString());
+        // dash counts the limit in 512-byte blocks: 1024 bytes, less than one record.
+        const Run r =
+            run("sh", {"-c", "ulimit -f 2 && exec \"$0\" \"$@\"", VITRINEX_CLI, "add", f, "--name", "X"});
+        QCOMPARE(r.status, 1);
+        QVERIFY2(r.err.endsWith(": Disk full\n"), r.err);
+        QCOMPARE(readBytes(f.toStdString()), before);
+        QCOMPARE(strayFiles(file("limit"), {"limited.fcd"}), QStringList());
+    }
+
+    void errorsNameTheFileOnOneLine() {
+        const QString missing = file("missing.fcd");
+        QCOMPARE(cli({"add", "--name", "X", missing}).err,
+                 "vitrinex-cli: " + missing.toUtf8() + ": File not found\n");
+        QCOMPARE(cli({"show", file("no-folder/x.fcd")}).err.endsWith(": Path not found\n"), true);
+        const QString f = file("lines.fcd");
+        cli({"new", f, "--name", "Heroes", "--brand", "Kenner", "--year", "1985-1990"});
+        const Run r = cli({"delete", f, "two\nlines\r"});
+        QCOMPARE(r.err, QByteArray("vitrinex-cli: a match for 'two\\nlines\\r' was not found.\n"));
+    }
+};
+
+QTEST_GUILESS_MAIN(CliSafetyTest)
+#include "test_cli_safety.moc"
