@@ -3,6 +3,7 @@
 #include "ItemText.h"
 #include "Json.h"
 #include "collection/CollectionFile.h"
+#include "collection/CollectionLock.h"
 #include "collection/ItemEntry.h"
 #include "collection/ItemSearch.h"
 #include "collection/Win1252.h"
@@ -87,7 +88,8 @@ void typeInto(ItemEntry& entry, const Parsed& p) {
         } else if (ItemEntry::isMasked(field)) {
             MaskedText mask = MaskedText::forKind(ItemEntry::maskOf(field));
             if (!mask.typeFromStart(text))
-                throw std::invalid_argument("--" + option + " '" + value + "' cannot be typed into that field");
+                throw std::invalid_argument("--" + option + " '" + value +
+                                            "' cannot be typed into that field");
             text = mask.text();
         } else if (text.size() > limitOf(field)) {
             throw std::invalid_argument("--" + option + " takes at most " + std::to_string(limitOf(field)) +
@@ -95,10 +97,10 @@ void typeInto(ItemEntry& entry, const Parsed& p) {
         }
         if (ItemEntry::isMasked(field)) {
             // Typed text stays where it was typed: no aligning.
-            (field == EntryField::Quantity    ? entry.Fields.Quantity
-             : field == EntryField::Year      ? entry.Fields.Year
-             : field == EntryField::Price     ? entry.Fields.Price
-                                              : entry.Fields.NetChange) = text;
+            (field == EntryField::Quantity ? entry.Fields.Quantity
+             : field == EntryField::Year   ? entry.Fields.Year
+             : field == EntryField::Price  ? entry.Fields.Price
+                                           : entry.Fields.NetChange) = text;
         } else {
             entry.putField(field, text);
         }
@@ -124,6 +126,7 @@ int addAsTyped(const Parsed& p) {
     if (p.plain.size() != 1) throw std::invalid_argument("add --as-typed needs FILE");
     ItemEntry entry;
     typeInto(entry, p);
+    const CollectionLock lock(p.plain[0]);
     OpenCollection collection;
     collection.LoadCollection(p.plain[0]);
     return store(entry, collection, p.plain[0]);
@@ -132,6 +135,7 @@ int addAsTyped(const Parsed& p) {
 int editAsTyped(const Parsed& p) {
     if (!p.asTyped) throw std::invalid_argument("edit needs --as-typed");
     if (p.plain.size() != 2) throw std::invalid_argument("edit needs FILE and NAME");
+    const CollectionLock lock(p.plain[0]);
     OpenCollection collection;
     collection.LoadCollection(p.plain[0]);
     TFigureNode* item = collection.FindItem(utf8ToWin1252(p.plain[1]));

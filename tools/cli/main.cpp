@@ -221,7 +221,8 @@ int main(int argc, char** argv) {
         if (command == "export" || command == "print") return cli::runReportCommand(argc, argv);
         throw UsageError("unknown command " + command);
     } catch (const EInOutError& e) {
-        std::cerr << "vitrinex-cli: " << oneLine(g_fileArgument) << ": " << oneLine(e.what()) << '\n';
+        const std::string file = g_fileArgument.empty() ? "" : oneLine(g_fileArgument) + ": ";
+        std::cerr << "vitrinex-cli: " << file << oneLine(e.what()) << '\n';
     } catch (const UsageError& e) {
         std::cerr << "vitrinex-cli: " << oneLine(e.what()) << "\n" << kUsage << cli::kReportUsage;
     } catch (const std::exception& e) {
