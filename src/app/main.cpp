@@ -8,6 +8,7 @@
 #include "platform/SingleInstance.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <cstdio>
 
 namespace {
@@ -52,6 +53,9 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     // The guard is named after the program's default title, so it comes before the title is set.
     TPreviousInstance previousInstance;
+    // Made absolute here: the running copy that may open it has a current directory of its own.
+    const QString file = command.file.isEmpty() ? QString() : QFileInfo(command.file).absoluteFilePath();
+    previousInstance.setFileToHandOver(file);
     // An installed program writes under the user's folders, which may not exist yet. Failing here
     // shows later, as the error of the write that needed the folder.
     vitrinex::createWritableFolders(vitrinex::filePlaces());
@@ -64,5 +68,11 @@ int main(int argc, char** argv) {
 
     vitrinex::ProgramWindows windows;
     windows.showMainWindow();
+    if (!previousInstance.isPreviousInstance()) {
+        TMainForm& main = windows.mainWindow();
+        QObject::connect(&previousInstance, &TPreviousInstance::fileOpenRequested, &main,
+                         &TMainForm::OpenCollectionFile);
+        if (!file.isEmpty()) main.OpenCollectionFile(file);
+    }
     return QApplication::exec();
 }

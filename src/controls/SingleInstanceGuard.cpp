@@ -13,8 +13,10 @@ TJustOne32::TJustOne32(QWidget* mainWindow) : QObject(mainWindow) {
         guard->setMainWindow(mainWindow);
         return;
     }
-    // The running copy looks for its window by our current title; we end whether or not it finds one.
-    shownPrevious_ = guard->askToShowWindow(vitrinex::applicationTitle());
+    // The running copy looks for its window by our current title, or opens the file we were given in its
+    // main window; we end whether or not it does.
+    shownPrevious_ = guard->fileToHandOver().isEmpty() ? guard->askToShowWindow(vitrinex::applicationTitle())
+                                                       : guard->askToOpenFile(guard->fileToHandOver());
     terminating_ = true;
     vitrinex::requestApplicationEnd();
 }

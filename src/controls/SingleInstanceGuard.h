@@ -15,7 +15,7 @@ public:
 
     // True when this copy found a running one and asked the application to end.
     bool terminating() const { return terminating_; }
-    // True when the running copy answered that it brought a window forward.
+    // True when the running copy answered that it brought a window forward (and took our file).
     bool shownPrevious() const { return shownPrevious_; }
 
 private:

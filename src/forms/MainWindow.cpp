@@ -22,6 +22,7 @@
 #include "sound/Sound.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QCoreApplication>
@@ -32,12 +33,17 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QScrollBar>
+#include <QTimer>
+
+#include <utility>
 
 using namespace vitrinex;
 
 namespace {
 
 constexpr int kLineLength = 30;
+// How often a file named from outside looks again whether the window takes input.
+constexpr int kWaitingFileRetryMs = 100;
 const QString kNoCollectionCaption = QString::fromLatin1(kApplicationTitle);
 
 QString& programFolderOverride() {
@@ -588,6 +594,32 @@ bool TMainForm::openFile(const QString& fileName) {
     showOpenedCollection();
     Play(kSoundOpen);
     return true;
+}
+
+void TMainForm::OpenCollectionFile(const QString& fileName) {
+    const bool alreadyWaiting = !waitingFile_.isEmpty();
+    waitingFile_ = fileName;
+    if (!alreadyWaiting) openWaitingFile();
+}
+
+void TMainForm::openWaitingFile() {
+    if (waitingFile_.isEmpty()) return;
+    // Not while the splash keeps the window disabled or a dialog is open over it: the user is in the
+    // middle of something there.
+    if (!isEnabled() || !isVisible() || QApplication::activeModalWidget()) {
+        QTimer::singleShot(kWaitingFileRetryMs, this, &TMainForm::openWaitingFile);
+        return;
+    }
+    const QString fileName = std::exchange(waitingFile_, QString());
+    if (collection().CollectionOpen) {
+        // A file that cannot be read whole must not cost the collection that is open: read it once
+        // on the side before closing.
+        if (!runGuarded(this, [&] { OpenCollection().LoadCollection(QFile::encodeName(fileName).toStdString()); }))
+            return;
+        closecollection1Click();
+        if (collection().CollectionOpen) return; // the close failed and said so; the collection stays
+    }
+    openFile(fileName);
 }
 
 void TMainForm::showOpenedCollection() {

@@ -45,6 +45,12 @@ public:
     // Selects a list line and shows its item, as a click on it does.
     void SelectItem(int row);
 
+    // Opens a collection named from outside (the command line, or a later copy of the program) as soon
+    // as the window takes input and no dialog is open over it: the open collection, saved with every
+    // change, is closed first, unless the new file cannot be read. A later request replaces one still
+    // waiting.
+    void OpenCollectionFile(const QString& fileName);
+
     // The help file the "help" menu command shows: "Help.hlp" at first, the program folder's file
     // once the Help button has been used.
     QString HelpFile() const { return helpFile_; }
@@ -79,6 +85,7 @@ private:
     void setCaption(const std::string& win1252Caption);
     QString chooseFileToOpen();
     bool openFile(const QString& fileName);
+    void openWaitingFile();
     void showOpenedCollection();
     void showHelp(const QString& helpFile);
     void runItemWindow(ItemWindow which, bool clickSound = false);
@@ -163,6 +170,7 @@ private:
     std::unique_ptr<TStatsForm> StatsForm;
 
     QString newFileName_;
+    QString waitingFile_; // named from outside, to open once the window takes input
     QString helpFile_ = QStringLiteral("Help.hlp");
     bool enterDown_ = false;
 };

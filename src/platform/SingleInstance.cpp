@@ -17,8 +17,10 @@
 
 namespace {
 
-// A request is one line: "SHOW " and the percent-encoded title. The answer is "1" or "0" and a newline.
+// A request is one line: "SHOW " and the percent-encoded title, or "OPEN " and the percent-encoded
+// absolute path of a file in the system's encoding. The answer is "1" or "0" and a newline.
 constexpr char kShowVerb[] = "SHOW ";
+constexpr char kOpenVerb[] = "OPEN ";
 constexpr qint64 kMaxRequestBytes = 4096;
 // A connection that never completes its request is dropped after this long.
 constexpr int kRequestIdleMs = 5000;
@@ -180,6 +182,15 @@ void TPreviousInstance::readRequest(QLocalSocket* socket) {
         window = findWindow(title);
         if (window) restored = bringForward(window);
         emit windowRequested(title, window, restored);
+    } else if (line.startsWith(kOpenVerb)) {
+        const QByteArray name = QByteArray::fromPercentEncoding(line.mid(sizeof kOpenVerb - 1));
+        const QString path = QFile::decodeName(name);
+        // Only a whole absolute path is taken; the window that opens it must exist already.
+        if (!name.contains('\0') && QDir::isAbsolutePath(path) && mainWindow_) {
+            window = mainWindow_;
+            restored = bringForward(window);
+            emit fileOpenRequested(path);
+        }
     }
     socket->write(window ? "1\n" : "0\n");
     socket->flush();
@@ -221,12 +232,20 @@ bool TPreviousInstance::bringForward(QWidget* window) {
 }
 
 bool TPreviousInstance::askToShowWindow(const QString& title, int timeoutMs) const {
+    return ask(kShowVerb + title.toUtf8().toPercentEncoding() + '\n', timeoutMs);
+}
+
+bool TPreviousInstance::askToOpenFile(const QString& path, int timeoutMs) const {
+    return ask(kOpenVerb + QFile::encodeName(path).toPercentEncoding() + '\n', timeoutMs);
+}
+
+bool TPreviousInstance::ask(const QByteArray& request, int timeoutMs) const {
     if (serverPath_.isEmpty()) return false;
     QDeadlineTimer deadline(timeoutMs);
     QLocalSocket socket;
     socket.connectToServer(serverPath_);
     if (!socket.waitForConnected(int(deadline.remainingTime()))) return false;
-    socket.write(kShowVerb + title.toUtf8().toPercentEncoding() + '\n');
+    socket.write(request);
     if (!socket.waitForBytesWritten(int(deadline.remainingTime()))) return false;
     while (!socket.canReadLine()) {
         if (deadline.hasExpired() || socket.state() != QLocalSocket::ConnectedState ||

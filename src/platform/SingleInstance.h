@@ -55,6 +55,13 @@ public:
     // Asks the copy that holds the guard to bring forward its window with that title. True when it
     // answered that it found one; false when nobody answered in time or no window matched.
     bool askToShowWindow(const QString& title, int timeoutMs = 2000) const;
+    // Hands `path` (absolute) to the copy that holds the guard, which brings its main window forward
+    // and opens it there. True when it took the file.
+    bool askToOpenFile(const QString& path, int timeoutMs = 2000) const;
+
+    // The file this copy was started with, for the running copy to open when this one is a later copy.
+    void setFileToHandOver(const QString& path) { fileToHandOver_ = path; }
+    QString fileToHandOver() const { return fileToHandOver_; }
 
     // The window this copy brings forward for a request naming `title`: a visible top-level window with
     // that title, else the main window when `title` is the application's title, else a hidden one.
@@ -65,15 +72,19 @@ public:
 signals:
     // A later copy asked for `title`; `window` is what was brought forward (nullptr when none matched).
     void windowRequested(const QString& title, QWidget* window, bool restored);
+    // A later copy handed over a file to open; the main window has been brought forward.
+    void fileOpenRequested(const QString& path);
 
 private:
     void startGuard();
     void acceptConnections();
     void readRequest(QLocalSocket* socket);
+    bool ask(const QByteArray& request, int timeoutMs) const;
 
     QString title_;
     QString serverPath_;
     bool previous_ = false;
     std::unique_ptr<QLocalServer> server_;
     QPointer<QWidget> mainWindow_;
+    QString fileToHandOver_;
 };
