@@ -8,7 +8,7 @@ packages=(
   libjpeg-dev fonts-liberation fonts-urw-base35
   clang libclang-rt-14-dev
   poppler-utils xvfb xauth nginx-light
-  dpkg-dev file desktop-file-utils appstream shared-mime-info
+  dpkg-dev file desktop-file-utils appstream shared-mime-info x11-apps netpbm
 )
 
 missing=()
