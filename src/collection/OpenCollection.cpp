@@ -14,6 +14,11 @@ namespace {
 
 constexpr std::size_t kHeaderTextCapacity = 255;
 
+std::uint64_t nextOpeningId() {
+    static std::uint64_t last = 0;
+    return ++last;
+}
+
 std::string cut(std::string_view text, std::size_t capacity) {
     return std::string(text.substr(0, std::min(text.size(), capacity)));
 }
@@ -274,6 +279,7 @@ void OpenCollection::swapState(OpenCollection& o) {
     std::swap(UpdatedCount, o.UpdatedCount);
     std::swap(ItemList, o.ItemList);
     std::swap(root_, o.root_);
+    std::swap(openingId_, o.openingId_);
     std::swap(index_, o.index_);
     std::swap(DiskIdentity, o.DiskIdentity);
 }
@@ -284,6 +290,7 @@ void OpenCollection::ReloadCollection() {
     fresh.readFile(CollectionFileName);
     fresh.CollectionOpen = CollectionOpen;
     fresh.UpdatedCount = UpdatedCount;
+    fresh.openingId_ = openingId_;
     swapState(fresh);
 }
 
@@ -292,6 +299,7 @@ void OpenCollection::LoadCollection(const std::string& fileName) {
     fresh.CollectionFileName = fileName;
     fresh.readFile(fileName);
     fresh.CollectionOpen = true;
+    fresh.openingId_ = nextOpeningId();
     fresh.UpdatedCount = UpdatedCount;
     swapState(fresh);
 }
@@ -307,6 +315,7 @@ void OpenCollection::CreateCollection(const std::string& fileName, const std::st
     fresh.UpdateType.clear();
     fresh.SaveCollection();
     fresh.CollectionOpen = true;
+    fresh.openingId_ = nextOpeningId();
     fresh.UpdatedCount = UpdatedCount;
     swapState(fresh);
 }

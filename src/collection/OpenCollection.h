@@ -68,6 +68,10 @@ public:
 
     TFigureNode* ItemTree() const { return root_; }
 
+    // Tells one opening of a collection from every other: new and open give a fresh number, close
+    // gives 0, a reload keeps it. A catalog update confirmed for one opening applies only to it.
+    std::uint64_t openingId() const { return openingId_; }
+
     // --- operations --------------------------------------------------------------------------
     // The node whose key equals the name's key, or nullptr; a found node becomes CurrentItem.
     TFigureNode* FindItem(std::string_view name);
@@ -111,6 +115,8 @@ public:
     std::string valueText() const;        // "$" + TotalValue
     std::string netChangeText() const;    // "$" + TotalNetChange
     static std::string entryLine(std::string_view name, std::string_view amountText);
+    // The header record a collection file starts with, from the five header values.
+    TCollectionHeader headerRecord() const;
 
 private:
     // Name key to node, for every named node of the tree.
@@ -125,9 +131,9 @@ private:
     void clearState();
     void swapState(OpenCollection& other);
     void readFile(const std::string& fileName);
-    TCollectionHeader headerRecord() const;
 
     TFigureNode* root_ = nullptr;
+    std::uint64_t openingId_ = 0;
     // Finds a new key's place in the tree without walking down from the root, so a tree that is one
     // long chain costs no more than a balanced one. The keys live in the index itself, so a lookup
     // does not touch the large records.

@@ -1,0 +1,323 @@
+#include "collection/PriceApplication.h"
+
+#include "collection/CollectionFile.h"
+#include "collection/InOutError.h"
+
+#include <cerrno>
+#include <cmath>
+#include <fcntl.h>
+#include <functional>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <unordered_map>
+
+namespace vitrinex {
+namespace {
+
+const char* const kUpdatedMark = "Updated";
+
+// Whether a value can be held in the 6-byte real (largest exponent 2^126 with byte 255, bias 129).
+bool fitsReal48(long double value) {
+    const long double rounded = roundToReal48(value);
+    if (!std::isfinite(rounded)) return false;
+    int exponent = 0;
+    std::frexp(rounded, &exponent);
+    return rounded == 0 || exponent <= 127;
+}
+
+// A delivered price reads as a number only as a whole: digits, a point, blanks around.
+bool deliveredPriceValue(std::string_view text, long double& value) {
+    return text.find('$') == std::string_view::npos && amountValue(text, value) && fitsReal48(value);
+}
+
+// An amount text cut to its field; a cut inside an exponent ("$1.5E") would not read back when the
+// collection is next opened, so what is left of the exponent goes too.
+std::string readableCut(std::string text, std::size_t capacity) {
+    text.resize(std::min(text.size(), capacity));
+    long double ignored = 0;
+    while (text.size() > 1 && !amountValue(text, ignored))
+        text.pop_back();
+    return text;
+}
+
+template <typename Beyond>
+void trackExtreme(long double value, Real48& extreme, std::vector<std::string>& list, std::string entry,
+                  Beyond beyond) {
+    if (beyond(value, extreme.value())) {
+        list.clear();
+        list.push_back(std::move(entry));
+        extreme = value;
+    } else if (value == extreme.value()) {
+        list.push_back(std::move(entry));
+    }
+}
+
+// Reads the whole records of an update file, handing each to `onRecord`. Returns false when the file
+// cannot be opened or read; counts the bytes of a torn last record.
+bool readUpdateFile(const std::string& path, std::int64_t& tailBytes,
+                    const std::function<void(const TUpdateRecord&)>& onRecord) {
+    int fd;
+    do {
+        fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) return false;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+        ::close(fd);
+        return false;
+    }
+    constexpr std::size_t kBatch = 4096;
+    std::vector<TUpdateRecord> batch(kBatch);
+    char* const buffer = reinterpret_cast<char*>(batch.data());
+    std::size_t filled = 0;
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer + filled, kBatch * kUpdateRecordSize - filled);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            ::close(fd);
+            return false;
+        }
+        filled += static_cast<std::size_t>(n);
+        if (n > 0 && filled < kBatch * kUpdateRecordSize) continue;
+        const std::size_t whole = filled / kUpdateRecordSize;
+        for (std::size_t i = 0; i < whole; ++i)
+            onRecord(batch[i]);
+        if (n == 0) {
+            tailBytes = static_cast<std::int64_t>(filled % kUpdateRecordSize);
+            break;
+        }
+        filled = 0;
+    }
+    ::close(fd);
+    return true;
+}
+
+// The totals, extremes and lists an update builds, kept apart until the new file is on disk.
+struct Aggregates {
+    Real48 TotalValue = 0, TotalNetChange = 0;
+    Real48 HighPrice = -OpenCollection::kExtremeStart, LowPrice = OpenCollection::kExtremeStart;
+    Real48 HotChange = -OpenCollection::kExtremeStart, ColdChange = OpenCollection::kExtremeStart;
+    std::vector<std::string> HighList, LowList, HotList, ColdList;
+    std::int32_t UpdatedCount = 0;
+
+    void trackPrice(long double price, const std::string& entry) {
+        trackExtreme(price, HighPrice, HighList, entry, std::greater<long double>());
+        trackExtreme(price, LowPrice, LowList, entry, std::less<long double>());
+    }
+    void trackChange(long double change, const std::string& entry) {
+        trackExtreme(change, HotChange, HotList, entry, std::greater<long double>());
+        trackExtreme(change, ColdChange, ColdList, entry, std::less<long double>());
+    }
+};
+
+class PriceApplication {
+public:
+    PriceApplication(OpenCollection& collection, UpdateMatching matching)
+        : collection_(collection), matching_(matching) {
+        // The lists are not emptied: the first item that beats a reset extreme empties its list.
+        totals_.HighList = collection.HighList;
+        totals_.LowList = collection.LowList;
+        totals_.HotList = collection.HotList;
+        totals_.ColdList = collection.ColdList;
+        std::vector<TFigureNode*> stack;
+        if (collection.ItemTree()) stack.push_back(collection.ItemTree());
+        while (!stack.empty()) {
+            TFigureNode* node = stack.back();
+            stack.pop_back();
+            // A blanked node waits for the reload that removes it; it is no longer an item.
+            if (!isDeletedRecord(node->Record)) {
+                const auto slot = static_cast<std::uint32_t>(items_.size());
+                items_.push_back({node, -1});
+                if (matching_ == UpdateMatching::CatalogIndex)
+                    byCatNum_[nameKey(node->Record.CatNum.view())].push_back(slot);
+                else
+                    slotOf_.emplace(node, slot);
+            }
+            if (node->Right) stack.push_back(node->Right);
+            if (node->Left) stack.push_back(node->Left);
+        }
+    }
+
+    // One record: every live item with its catalog number takes the price. False when the price is
+    // no number (the record then changes nothing).
+    bool UpdateMatchingItems(const TUpdateRecord& record) {
+        const std::string priceText = ("$" + record.UpdatePrice.str()).substr(0, 10);
+        long double delivered = 0;
+        if (!deliveredPriceValue(std::string_view(priceText).substr(1), delivered)) return false;
+        const Real48 newPrice = delivered;
+        if (matching_ == UpdateMatching::CatalogIndex) {
+            const auto found = byCatNum_.find(nameKey(record.UpdateCatNum.view()));
+            if (found != byCatNum_.end())
+                for (const std::uint32_t slot : found->second)
+                    applyTo(slot, priceText, newPrice);
+            return true;
+        }
+        std::vector<TFigureNode*> stack;
+        if (collection_.ItemTree()) stack.push_back(collection_.ItemTree());
+        while (!stack.empty()) {
+            TFigureNode* node = stack.back();
+            stack.pop_back();
+            if (!isDeletedRecord(node->Record) &&
+                compareNameKeys(node->Record.CatNum.view(), record.UpdateCatNum.view()) == 0)
+                applyTo(slotOf_.at(node), priceText, newPrice);
+            if (node->Right) stack.push_back(node->Right);
+            if (node->Left) stack.push_back(node->Left);
+        }
+        return true;
+    }
+
+    // After the last record: the matched items count in the totals and lists once each, in the order
+    // of their first match, then every other live item in pre-order.
+    void WriteRemainingItems() {
+        for (const Staged& s : staged_) {
+            const TFigureRecord& r = items_[s.slot].node->Record;
+            if (s.priceChanged) ++totals_.UpdatedCount;
+            totals_.TotalValue = totals_.TotalValue.value() + s.newPrice * static_cast<long double>(r.Quantity);
+            totals_.trackPrice(s.newPrice, OpenCollection::entryLine(r.FigureName.view(), s.Price.view()));
+            totals_.trackChange(s.lastChange,
+                                OpenCollection::entryLine(r.FigureName.view(), "$" + formatAmount(s.lastChange)));
+        }
+        for (const Item& item : items_) {
+            if (item.staged >= 0) continue;
+            const TFigureRecord& r = item.node->Record;
+            long double text = 0;
+            if (!amountValue(r.Price.view(), text)) continue; // every inserted item's price reads
+            const Real48 price = text;
+            totals_.TotalValue = totals_.TotalValue.value() + price.value() * static_cast<long double>(r.Quantity);
+            totals_.trackPrice(price, OpenCollection::entryLine(r.FigureName.view(), r.Price.view()));
+        }
+    }
+
+    // The new file, complete, replaces the old one; nothing in memory has changed yet.
+    void writeFile(const std::function<void(int)>& advanceProgress) const {
+        const int step = progressStep(collection_.ItemCount);
+        std::size_t nextStaged = 0, nextItem = 0;
+        TFigureRecord updated;
+        writeCollectionFile(collection_.CollectionFileName, collection_.headerRecord(),
+                            [&]() -> const TFigureRecord* {
+                                const TFigureRecord* out = nullptr;
+                                if (nextStaged < staged_.size()) {
+                                    const Staged& s = staged_[nextStaged++];
+                                    updated = items_[s.slot].node->Record;
+                                    s.copyInto(updated);
+                                    out = &updated;
+                                } else {
+                                    while (nextItem < items_.size() && items_[nextItem].staged >= 0)
+                                        ++nextItem;
+                                    if (nextItem == items_.size()) return nullptr;
+                                    out = &items_[nextItem++].node->Record;
+                                }
+                                if (advanceProgress) advanceProgress(step);
+                                return out;
+                            });
+    }
+
+    void commit() {
+        for (const Staged& s : staged_)
+            s.copyInto(items_[s.slot].node->Record);
+        OpenCollection& c = collection_;
+        c.TotalValue = totals_.TotalValue;
+        c.TotalNetChange = totals_.TotalNetChange;
+        c.HighPrice = totals_.HighPrice;
+        c.LowPrice = totals_.LowPrice;
+        c.HotChange = totals_.HotChange;
+        c.ColdChange = totals_.ColdChange;
+        c.HighList = std::move(totals_.HighList);
+        c.LowList = std::move(totals_.LowList);
+        c.HotList = std::move(totals_.HotList);
+        c.ColdList = std::move(totals_.ColdList);
+        c.UpdatedCount = totals_.UpdatedCount;
+    }
+
+private:
+    struct Item {
+        TFigureNode* node;
+        std::int32_t staged; // index into staged_, or -1 while unmatched
+    };
+    // A matched item's new texts and values, applied to its node once the file is written.
+    struct Staged {
+        std::uint32_t slot;
+        ShortString<8> Price;
+        ShortString<5> NetChange;
+        long double newPrice = 0, lastChange = 0;
+        bool priceChanged = false;
+        void copyInto(TFigureRecord& r) const {
+            r.Price = Price;
+            r.NetChange = NetChange;
+            r.UpdateMark.assign(kUpdatedMark);
+        }
+    };
+
+    void applyTo(std::uint32_t slot, const std::string& priceText, Real48 newPrice) {
+        Item& item = items_[slot];
+        if (item.staged < 0) {
+            item.staged = static_cast<std::int32_t>(staged_.size());
+            staged_.push_back({slot, item.node->Record.Price, item.node->Record.NetChange});
+        }
+        Staged& s = staged_[static_cast<std::size_t>(item.staged)];
+        // A second match counts from the price the first one stored.
+        long double oldText = 0;
+        if (!amountValue(s.Price.view(), oldText)) return; // every inserted item's price reads
+        const Real48 oldPrice = oldText;
+        const long double change = newPrice.value() - oldPrice.value();
+        if (change != 0) s.priceChanged = true;
+        s.NetChange.assign(readableCut("$" + formatAmount(change), 5));
+        totals_.TotalNetChange = totals_.TotalNetChange.value() + change;
+        s.Price.assign(readableCut(priceText, 8));
+        s.newPrice = newPrice;
+        s.lastChange = change;
+    }
+
+    OpenCollection& collection_;
+    const UpdateMatching matching_;
+    std::vector<Item> items_; // the live items in pre-order
+    std::unordered_map<std::string, std::vector<std::uint32_t>> byCatNum_;
+    std::unordered_map<const TFigureNode*, std::uint32_t> slotOf_;
+    std::vector<Staged> staged_; // in the order of first match
+    Aggregates totals_;
+};
+
+} // namespace
+
+int progressStep(std::int32_t itemCount) {
+    return itemCount > 0 ? 500 / itemCount : 0;
+}
+
+UpdateOutcome ApplyUpdate(OpenCollection& collection, std::uint64_t openingAtConfirm,
+                          const std::string& updateFile, const std::string& updateMessage,
+                          const std::function<void(int step)>& advanceProgress, UpdateMatching matching) {
+    UpdateOutcome outcome;
+    if (!collection.CollectionOpen || collection.openingId() != openingAtConfirm) {
+        outcome.message = UserMessage{"update not applied",
+                                      "the collection the update was started for is no longer open."};
+        return outcome;
+    }
+    PriceApplication application(collection, matching);
+    const bool read = readUpdateFile(updateFile, outcome.tailBytesIgnored, [&](const TUpdateRecord& record) {
+        ++outcome.recordsRead;
+        if (!application.UpdateMatchingItems(record)) ++outcome.recordsSkipped;
+    });
+    if (!read) {
+        outcome = UpdateOutcome{};
+        outcome.message = UserMessage{"update file not found", "update file not found!"};
+        return outcome;
+    }
+    application.WriteRemainingItems();
+    application.writeFile(advanceProgress);
+    application.commit();
+
+    UpdateStatisticsTexts& s = outcome.texts.statistics;
+    s.UpdatedFigsLBL = std::to_string(collection.UpdatedCount) + "/" + std::to_string(collection.ItemCount);
+    s.CollValueLBL = collection.valueText();
+    s.NetChangeLBL = collection.netChangeText();
+    s.HighFigLBL = collection.HighList;
+    s.LowFigLBL = collection.LowList;
+    s.HotLBL = collection.HotList;
+    s.ColdLBL = collection.ColdList;
+    outcome.texts.Label1 = "vitrinex has completed updating your collection. press ok to continue.";
+    outcome.texts.StatusLBL = updateMessage;
+    outcome.texts.Caption = collection.captionWithValue();
+    return outcome;
+}
+
+} // namespace vitrinex

@@ -1,0 +1,97 @@
+#pragma once
+// The price application of a catalog update: the file "update.dat" (21-byte TUpdateRecord records)
+// applied to the open collection, the collection file rewritten with the updated items first, and
+// the texts the update window, the statistics window and the main window show afterwards.
+//
+// How the update window uses it (its Timer2Timer, once update.dat is closed):
+//
+//     const std::uint64_t opening = Collection.openingId();   // taken when the update is confirmed
+//     ...
+//     const UpdateOutcome outcome = ApplyUpdate(Collection, opening, "update.dat", UpdateMessage,
+//         [bar](int step) { bar->setValue(bar->value() + step); });
+//     if (outcome.message) { show outcome.message->title / ->text in the message dialog; return; }
+//     Finished = true; Label1 = outcome.texts.Label1; StatusLBL = outcome.texts.StatusLBL;
+//     the statistics window takes outcome.texts.statistics; the main window's caption is
+//     outcome.texts.Caption.
+//
+// ApplyUpdate throws EInOutError when the collection file cannot be written (full disk, no access);
+// then, as for every other outcome that carries a message, the file and the open collection are
+// exactly as they were.
+
+#include "collection/FigureRecord.h"
+#include "collection/OpenCollection.h"
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vitrinex {
+
+#pragma pack(push, 1)
+// One record of update.dat: a catalog number and the price the maker lists for it ("12.99").
+struct TUpdateRecord {
+    ShortString<9> UpdateCatNum;
+    ShortString<10> UpdatePrice;
+};
+#pragma pack(pop)
+constexpr std::size_t kUpdateRecordSize = 21;
+static_assert(sizeof(TUpdateRecord) == kUpdateRecordSize);
+
+// The statistics window's texts after an update (Windows-1252), named after its controls.
+struct UpdateStatisticsTexts {
+    std::string UpdatedFigsLBL; // "12/340": items whose price changed / ItemCount
+    std::string CollValueLBL;   // "$" + TotalValue
+    std::string NetChangeLBL;   // "$" + TotalNetChange
+    std::vector<std::string> HighFigLBL, LowFigLBL, HotLBL, ColdLBL; // each list shows its first entry
+};
+
+// Everything an applied update shows.
+struct UpdateTexts {
+    UpdateStatisticsTexts statistics;
+    std::string Label1;    // the update window's message
+    std::string StatusLBL; // the update window's status: the braced message of the download
+    std::string Caption;   // the main window's caption, with the new total value
+};
+
+struct UpdateOutcome {
+    // Set when nothing was applied (no update.dat, or the collection is no longer the one the
+    // update was confirmed for): the message dialog's title and text. The collection is unchanged.
+    std::optional<UserMessage> message;
+    UpdateTexts texts; // when applied
+    // Records read; of them, those whose price is no number (skipped: they change nothing).
+    std::int64_t recordsRead = 0, recordsSkipped = 0;
+    // Bytes after the last whole record of a torn update.dat, ignored.
+    std::int64_t tailBytesIgnored = 0;
+};
+
+// How the items that match one update record are found. CatalogIndex looks the catalog number up in
+// an index of the live items (time grows with records plus items); TreeWalk walks the whole item tree
+// once per record. Both give the same file, texts and lists; TreeWalk stays to check and measure the
+// index against.
+enum class UpdateMatching { CatalogIndex, TreeWalk };
+
+// Applies the update file `updateFile` to `collection` if it is still the opening `openingAtConfirm`
+// (OpenCollection::openingId() when the update was confirmed) and still open.
+//
+// Every item whose catalog number equals a record's (letters a to z upper-cased, whole strings) takes
+// the record's price ("$" and the price, cut to 8 characters), the change from its previous price as
+// NetChange (cut to 5 characters) and the mark "Updated". An item that several records match takes
+// their changes one after another and counts once in the totals and lists, with its final price and
+// last change. A record whose price is no number is skipped; a torn record at the end is ignored.
+// The collection file is then replaced atomically: the header, the matched items in the order of
+// their first match (records in file order, one record's items in tree pre-order), then every other
+// live item in pre-order, each exactly once. The totals, the four extremes and their lists and
+// UpdatedCount are recomputed from these items; the tree's nodes change in place.
+//
+// `advanceProgress` is called with 500 div ItemCount for every item written.
+UpdateOutcome ApplyUpdate(OpenCollection& collection, std::uint64_t openingAtConfirm,
+                          const std::string& updateFile, const std::string& updateMessage,
+                          const std::function<void(int step)>& advanceProgress = {},
+                          UpdateMatching matching = UpdateMatching::CatalogIndex);
+
+// The progress step per item written: 500 div the item count, 0 for no items.
+int progressStep(std::int32_t itemCount);
+
+} // namespace vitrinex
