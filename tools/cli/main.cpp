@@ -5,8 +5,10 @@
 #include "ItemCommands.h"
 #include "ItemText.h"
 #include "Json.h"
+#include "PriceCommands.h"
 #include "ReportCommands.h"
 #include "ScanCommand.h"
+#include "StatisticsJson.h"
 #include "collection/CollectionFile.h"
 #include "collection/CollectionLock.h"
 #include "collection/InOutError.h"
@@ -37,7 +39,9 @@ const char* const kUsage =
     "dialog)\n"
     "  vitrinex-cli edit FILE NAME --as-typed [--name N] [--quantity Q] ... (as typed in the edit dialog)\n"
     "  vitrinex-cli find FILE TEXT [--from N]\n"
-    "  vitrinex-cli scan STREAM --out UPDATEDAT\n";
+    "  vitrinex-cli scan STREAM --out UPDATEDAT\n"
+    "  vitrinex-cli backup FILE\n"
+    "  vitrinex-cli apply FILE UPDATEDAT\n";
 
 struct UsageError : std::runtime_error {
     using std::runtime_error::runtime_error;
@@ -85,14 +89,6 @@ std::string utf8(std::string_view win1252) {
     return win1252ToUtf8(win1252);
 }
 
-std::vector<std::string> utf8All(const std::vector<std::string>& texts) {
-    std::vector<std::string> out;
-    out.reserve(texts.size());
-    for (const auto& t : texts)
-        out.push_back(utf8(t));
-    return out;
-}
-
 bool fileExists(const std::string& path) {
     struct stat st {};
     return ::lstat(path.c_str(), &st) == 0;
@@ -132,17 +128,7 @@ int commandStats(int argc, char** argv) {
     const Arguments a = parse(argc, argv, {}, 0);
     OpenCollection c;
     c.LoadCollection(a.file);
-    json::Object out;
-    out.addString("caption", utf8(c.captionWithValue()))
-        .addString("total", utf8(c.totalText()))
-        .addString("value", utf8(c.valueText()))
-        .addString("netChange", utf8(c.netChangeText()))
-        .addStrings("high", utf8All(c.HighList))
-        .addStrings("low", utf8All(c.LowList))
-        .addStrings("hot", utf8All(c.HotList))
-        .addStrings("cold", utf8All(c.ColdList))
-        .addStrings("list", utf8All(c.ItemList.names()));
-    std::cout << out.str() << '\n';
+    std::cout << cli::statisticsJson(c).str() << '\n';
     return 0;
 }
 
@@ -219,6 +205,8 @@ int main(int argc, char** argv) {
         if (command == "delete") return commandDelete(argc, argv);
         if (command == "scan") return cli::commandScan(argc, argv);
         if (command == "export" || command == "print") return cli::runReportCommand(argc, argv);
+        if (command == "backup") return cli::commandBackup(argc, argv);
+        if (command == "apply") return cli::commandApply(argc, argv);
         throw UsageError("unknown command " + command);
     } catch (const EInOutError& e) {
         const std::string file = g_fileArgument.empty() ? "" : oneLine(g_fileArgument) + ": ";

@@ -1,0 +1,29 @@
+#pragma once
+// The backup writer: a second copy of the open collection, in the collection file format, beside the
+// collection file with the extension "bak". The "create backup" command and the catalog update (before
+// it changes any price) both use it.
+
+#include "collection/OpenCollection.h"
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace vitrinex {
+
+// The backup's path: the collection file's path up to and including the dot of ".fcd" (searched,
+// case-sensitively, in the file name only), then "bak"; "bak" in the current directory when the file
+// name holds no ".fcd".
+std::string BackupFileName(std::string_view collectionFileName);
+
+// Writes the header and every live item in pre-order to BackupFileName(CollectionFileName),
+// replacing any earlier backup atomically, and returns the backup's path. `advanceProgress` is called
+// with 500 div ItemCount for every item written. Throws EInOutError; a failed backup leaves the
+// previous backup file as it was.
+std::string WriteBackup(const OpenCollection& collection, const std::function<void(int step)>& advanceProgress = {});
+
+// The "create backup" command's completion message: title "backup complete", the text naming the
+// collection and the backup's file name without its folder.
+UserMessage backupCompleteMessage(const OpenCollection& collection, std::string_view backupFileName);
+
+} // namespace vitrinex

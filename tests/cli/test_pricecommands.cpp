@@ -1,0 +1,66 @@
+// vitrinex-cli backup and apply, run as a user would.
+#include "CollectionFixtures.h"
+#include "collection/PriceApplication.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QtTest>
+
+using namespace fixtures;
+
+class PriceCliTest : public QObject {
+    Q_OBJECT
+
+    int status = -1;
+    QByteArray error;
+    QJsonObject cli(const QStringList& args) {
+        QProcess p;
+        p.start(VITRINEX_CLI, args);
+        if (!p.waitForFinished(30000)) qFatal("vitrinex-cli did not finish");
+        status = p.exitCode();
+        error = p.readAllStandardError();
+        return QJsonDocument::fromJson(p.readAllStandardOutput()).object();
+    }
+
+private slots:
+    void backupThenApplyPrintsTheStatisticsAfterTheUpdate() {
+        const QString f = QDir::current().absoluteFilePath("heroes.fcd");
+        cli({"new", f, "--name", "Heroes", "--brand", "Kenner", "--year", "1985-1990"});
+        cli({"add", f, "--name", "Luke", "--price", "$14.99", "--catnum", "ab12"});
+        cli({"add", f, "--name", "Han", "--price", "$12.99", "--catnum", "CD7"});
+        const QByteArray saved = readBytes(f.toStdString());
+
+        const QJsonObject backup = cli({"backup", f});
+        QCOMPARE(status, 0);
+        QCOMPARE(backup["file"].toString(), QDir::current().absoluteFilePath("heroes.bak"));
+        QVERIFY(backup["message"].toString().endsWith("the file is named heroes.bak."));
+        QCOMPARE(readBytes("heroes.bak"), saved);
+
+        cli({"apply", f, "missing.dat"});
+        QCOMPARE(status, 1);
+        QVERIFY(error.contains("update file not found!"));
+        QCOMPARE(readBytes(f.toStdString()), saved);
+
+        vitrinex::TUpdateRecord r;
+        std::memset(&r, 0, sizeof r);
+        r.UpdateCatNum.assign("AB12");
+        r.UpdatePrice.assign("19.99");
+        writeBytes("update.dat", QByteArray(reinterpret_cast<const char*>(&r), sizeof r) + "torn");
+        const QJsonObject s = cli({"apply", f, "update.dat"});
+        QCOMPARE(status, 0);
+        QCOMPARE(s["updated"].toString(), QString("1/2"));
+        QCOMPARE(s["hot"].toArray(), QJsonArray({"Luke  $4.99999999998545"}));
+        QCOMPARE(s["high"].toArray(), QJsonArray({"Luke  $19.99"}));
+        QCOMPARE(s["caption"].toString(), "Vitrinex 1.4 - Heroes:  " + s["value"].toString());
+        QCOMPARE(s["status"].toString(), QString(""));
+        // The file now starts with Luke, updated; its header is as it was.
+        const QByteArray after = readBytes(f.toStdString());
+        QCOMPARE(after.left(1324), saved.left(1324));
+        QCOMPARE(cli({"show", f})["items"].toArray().at(0).toObject()["NetChange"].toString(), QString("$4.99"));
+    }
+};
+
+QTEST_GUILESS_MAIN(PriceCliTest)
+#include "test_pricecommands.moc"

@@ -1,0 +1,72 @@
+// The backup writer: its file name, its content (the collection as a save writes it) and its failures.
+#include "CollectionFixtures.h"
+#include "collection/CollectionFile.h"
+#include "collection/InOutError.h"
+#include "reports/Backup.h"
+
+#include <QtTest>
+#include <cerrno>
+
+using namespace vitrinex;
+using namespace fixtures;
+
+class BackupTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void fileNameFollowsTheFirstFcdOfTheFileName() {
+        QCOMPARE(BackupFileName("/home/me/mine.fcd"), std::string("/home/me/mine.bak"));
+        QCOMPARE(BackupFileName("/home/me/old.fcd.fcd"), std::string("/home/me/old.bak"));
+        QCOMPARE(BackupFileName("/home/me/MINE.FCD"), std::string("bak"));
+        QCOMPARE(BackupFileName("/home/me/mine.bak"), std::string("bak"));
+        // A folder named like a collection file does not move the backup out of the file's folder.
+        QCOMPARE(BackupFileName("/home/me/a.fcd/b.fcd"), std::string("/home/me/a.fcd/b.bak"));
+        QCOMPARE(BackupFileName("/home/me/a.fcd/b"), std::string("bak"));
+    }
+
+    void backupHoldsWhatASaveWritesAndIsOverwritten() {
+        OpenCollection c;
+        c.CreateCollection(QDir::current().absoluteFilePath("mine.fcd").toStdString(), "Heroes", "Kenner",
+                           "1985-1990");
+        QCOMPARE(readBytes(WriteBackup(c)).size(), 1324); // the header alone
+        for (const char* name : {"Luke", "Han", "Yoda", "Boba"})
+            c.InsertNewItem(item(name));
+        c.BlankItem(c.FindItem("Yoda"));
+        c.SaveCollection();
+        int progress = 0;
+        const std::string path = WriteBackup(c, [&progress](int step) { progress += step; });
+        QCOMPARE(readBytes(path), readBytes(c.CollectionFileName));
+        QCOMPARE(progress, 3 * (500 / 4));
+        QCOMPARE(backupCompleteMessage(c, path).text,
+                 std::string("a backup file of Heroes has been created. the file is named mine.bak."));
+
+        // Opened from its backup, the collection backs up into "bak" in the current directory.
+        OpenCollection fromBackup;
+        fromBackup.LoadCollection(path);
+        c.ReloadCollection();
+        QCOMPARE(shapeOf(fromBackup), shapeOf(c));
+        QCOMPARE(WriteBackup(fromBackup), std::string("bak"));
+        QCOMPARE(readBytes("bak"), readBytes(path));
+    }
+
+    void aFailedBackupKeepsTheEarlierOne() {
+        OpenCollection c;
+        c.CreateCollection("mine.fcd", "Heroes", "Kenner", "1985-1990");
+        WriteBackup(c);
+        const QByteArray before = readBytes("mine.bak");
+        c.InsertNewItem(item("Luke"));
+        FileSystemCalls full;
+        full.write = [](int, const void*, std::size_t) -> ssize_t {
+            errno = ENOSPC;
+            return -1;
+        };
+        setFileSystemCallsForTesting(&full);
+        QVERIFY_THROWS_EXCEPTION(EInOutError, WriteBackup(c));
+        setFileSystemCallsForTesting(nullptr);
+        QCOMPARE(readBytes("mine.bak"), before);
+        QCOMPARE(strayFiles(".", {"mine.fcd", "mine.bak", "bak"}), QStringList());
+    }
+};
+
+QTEST_GUILESS_MAIN(BackupTest)
+#include "test_backup.moc"
