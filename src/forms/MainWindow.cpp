@@ -13,12 +13,15 @@
 #include "forms/ErrorReport.h"
 #include "forms/ExitDialog.h"
 #include "forms/MessageDialog.h"
+#include "forms/PrintDialog.h"
 #include "forms/SettingsFile.h"
 #include "platform/FilePlaces.h"
 #include "forms/SkinnedWindow.h"
 #include "forms/StatisticsWindow.h"
 #include "platform/FileDialogs.h"
 #include "platform/HelpViewer.h"
+#include "reports/PainterPrinter.h"
+#include "reports/TextExport.h"
 #include "sound/Sound.h"
 
 #include <QAction>
@@ -27,6 +30,7 @@
 #include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
@@ -253,6 +257,7 @@ void TMainForm::createDialogs() {
     connect(NewUForm, &TNewUForm::changeRequested, this, &TMainForm::ChangeCollectionInfo);
     AboutForm = new TAboutForm(this);
     ExitForm = new TExitForm(this);
+    PrintForm = new TPrintForm(this);
     StatsForm = std::make_unique<TStatsForm>();
     StatsForm->follow(&collection_);
     connect(&collection_, &CollectionNotifier::infoChanged, this,
@@ -673,11 +678,22 @@ void TMainForm::closecollection1Click() {
 
 // The add/edit dialog, delete, find, print, the update window and the backup and export commands
 // join here as members created in createDialogs.
-bool TMainForm::hasItemWindow(ItemWindow) const {
-    return false;
+bool TMainForm::hasItemWindow(ItemWindow which) const {
+    return which == ItemWindow::Print || which == ItemWindow::ExportText;
 }
 
-void TMainForm::openItemWindow(ItemWindow) {}
+void TMainForm::openItemWindow(ItemWindow which) {
+    switch (which) {
+    case ItemWindow::Print:
+        PrintCollectionList();
+        break;
+    case ItemWindow::ExportText:
+        ExportAsText();
+        break;
+    default:
+        break;
+    }
+}
 
 void TMainForm::runItemWindow(ItemWindow which, bool clickSound) {
     if (!hasItemWindow(which)) return;
@@ -709,6 +725,28 @@ void TMainForm::createbackup1Click() {
 }
 void TMainForm::exportastext1Click() {
     if (exportastext1->isEnabled()) runItemWindow(ItemWindow::ExportText);
+}
+
+void TMainForm::PrintCollectionList() {
+    if (PrintForm->exec() != QDialog::Accepted) return;
+    const PrintFields fields = PrintForm->Fields();
+    runGuarded(this, [this, &fields] {
+        printOnPrinter(PrintForm->printer(), [this, &fields](Printer& p) { printCollection(collection(), fields, p); });
+    });
+    // The shown item is looked up again by the entry selected in the list.
+    if (hasSelection()) {
+        collection_.selectItem(ListBox2->item(selectedRow())->text());
+        ShowCurrentItem();
+    }
+}
+
+void TMainForm::ExportAsText() {
+    std::string fileName;
+    if (!runGuarded(this, [this, &fileName] { fileName = writeTextExport(collection()); })) return;
+    Play(kSoundClick);
+    const UserMessage done =
+        textExportCompletedMessage(collection(), fromQString(QFile::decodeName(fileName.c_str())));
+    ShowMessageDialog(toQString(done.title), toQString(done.text));
 }
 
 void TMainForm::collectionstats1Click() {

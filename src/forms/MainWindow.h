@@ -23,6 +23,7 @@ class TJustOne32;
 class TAboutForm;
 class TExitForm;
 class TNewUForm;
+class TPrintForm;
 class TStatsForm;
 
 // Comment lines as the detail panel shows them: split at CR LF, each line cut into entries of at most
@@ -122,6 +123,10 @@ private:
     void updatecollection1Click();
     void createbackup1Click();
     void exportastext1Click();
+    // The print window, then the print on the printer chosen there.
+    void PrintCollectionList();
+    // Writes the text export and tells its name.
+    void ExportAsText();
     void help1Click();
     void HelpJPGClick();
     void about1Click();
@@ -166,6 +171,7 @@ private:
     TNewUForm* NewUForm;   // child dialog
     TAboutForm* AboutForm; // child dialog
     TExitForm* ExitForm;   // child dialog
+    TPrintForm* PrintForm; // child dialog
     // A top-level window of its own, not a child (it is not kept above the main window).
     std::unique_ptr<TStatsForm> StatsForm;
 

@@ -16,7 +16,8 @@ std::string textExportFileName(std::string_view collectionFileName);
 // The whole export file's bytes.
 std::string textExportContent(const OpenCollection& collection);
 
-// The message shown when the export is written to `exportFileName`.
+// The message shown when the export is written to `exportFileName` (in Windows-1252, like the
+// collection name the message also holds).
 UserMessage textExportCompletedMessage(const OpenCollection& collection, std::string_view exportFileName);
 
 // Writes the export beside the collection file, replacing the file of that name as a whole or not

@@ -63,7 +63,7 @@ int commandExport(int argc, char** argv) {
     } catch (const EInOutError& e) {
         throw std::runtime_error(textExportFileName(c.CollectionFileName) + ": " + e.what());
     }
-    const UserMessage message = textExportCompletedMessage(c, exportFile);
+    const UserMessage message = textExportCompletedMessage(c, utf8ToWin1252(exportFile));
     json::Object out;
     out.addString("file", QFile::decodeName(exportFile.c_str()).toStdString())
         .addString("message", win1252ToUtf8(message.text));
