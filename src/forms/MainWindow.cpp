@@ -20,6 +20,7 @@
 #include "forms/StatisticsWindow.h"
 #include "platform/FileDialogs.h"
 #include "platform/HelpViewer.h"
+#include "reports/Backup.h"
 #include "reports/PainterPrinter.h"
 #include "reports/TextExport.h"
 #include "sound/Sound.h"
@@ -721,8 +722,19 @@ void TMainForm::updatecollection1Click() {
     if (collection().CollectionOpen && collection().ItemCount > 0) runItemWindow(ItemWindow::Update);
 }
 void TMainForm::createbackup1Click() {
-    if (createbackup1->isEnabled()) runItemWindow(ItemWindow::Backup);
+    if (!createbackup1->isEnabled() || !collection().CollectionOpen) return;
+    std::string path;
+    if (!runGuarded(this, [&] { path = writeBackup({}); })) return;
+    Play(kSoundClick);
+    const vitrinex::UserMessage done = vitrinex::backupCompleteMessage(
+        toQString(collection().CollectionName).toStdString(), QFile::decodeName(path.c_str()).toStdString());
+    ShowMessageDialog(QString::fromStdString(done.title), QString::fromStdString(done.text));
 }
+
+std::string TMainForm::writeBackup(const std::function<void(int)>& advanceProgress) const {
+    return vitrinex::WriteBackup(collection(), advanceProgress);
+}
+
 void TMainForm::exportastext1Click() {
     if (exportastext1->isEnabled()) runItemWindow(ItemWindow::ExportText);
 }

@@ -10,7 +10,9 @@
 #include <QStringList>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
+#include <string>
 
 class QAction;
 class QLabel;
@@ -122,6 +124,10 @@ private:
     void printcollection1Click();
     void updatecollection1Click();
     void createbackup1Click();
+    // Writes the open collection's backup, calling `advanceProgress` with the bar's step (500 div the
+    // item count) for each item written; returns its path. The update window's backup step calls it.
+    // Throws EInOutError.
+    std::string writeBackup(const std::function<void(int step)>& advanceProgress) const;
     void exportastext1Click();
     // The print window, then the print on the printer chosen there.
     void PrintCollectionList();

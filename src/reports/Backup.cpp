@@ -33,10 +33,10 @@ std::string WriteBackup(const OpenCollection& collection, const std::function<vo
     return path;
 }
 
-UserMessage backupCompleteMessage(const OpenCollection& collection, std::string_view backupFileName) {
+UserMessage backupCompleteMessage(std::string_view collectionName, std::string_view backupFileName) {
     const std::size_t slash = backupFileName.rfind('/');
     const std::string_view name = slash == std::string_view::npos ? backupFileName : backupFileName.substr(slash + 1);
-    return {"backup complete", "a backup file of " + collection.CollectionName +
+    return {"backup complete", "a backup file of " + std::string(collectionName) +
                                    " has been created. the file is named " + std::string(name) + "."};
 }
 

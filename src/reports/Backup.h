@@ -23,7 +23,8 @@ std::string BackupFileName(std::string_view collectionFileName);
 std::string WriteBackup(const OpenCollection& collection, const std::function<void(int step)>& advanceProgress = {});
 
 // The "create backup" command's completion message: title "backup complete", the text naming the
-// collection and the backup's file name without its folder.
-UserMessage backupCompleteMessage(const OpenCollection& collection, std::string_view backupFileName);
+// collection and the backup's file name without its folder. The two names come in one encoding
+// (the collection name is stored in Windows-1252, the path in the system's), and the text is in it.
+UserMessage backupCompleteMessage(std::string_view collectionName, std::string_view backupFileName);
 
 } // namespace vitrinex

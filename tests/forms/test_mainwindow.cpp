@@ -168,6 +168,7 @@ private slots:
     void closeWritesTheFileAndResetsTheWindow();
     void failedCloseKeepsTheCollectionOpen();
     void statisticsWindowFollowsTheCollection();
+    void createBackupWritesBesideTheFileAndNamesIt();
 
     // Settings file
     void missingSettingsTurnSoundsOnAndRecreateTheFile();
@@ -974,6 +975,29 @@ void TestMainForm::statisticsWindowFollowsTheCollection() {
 
     click(ui_.CloseJPG);
     QCOMPARE(high->count(), 0);
+}
+
+void TestMainForm::createBackupWritesBesideTheFileAndNamesIt() {
+    const QString path = dataPath("Caf\u00e9.fcd");
+    writeCollection(path, {fixtures::item("Batman"), fixtures::item("Robin")}, "Caf\xe9 Heroes");
+    openFile(path);
+    sounds_.clear();
+    chooseFromMenu(ui_.tools1, ui_.createbackup1);
+    QCOMPARE(readAll(dataPath("Caf\u00e9.bak")), readAll(path));
+    QCOMPARE(sounds_.names(), QStringList{"v10bp.qys"});
+    QCOMPARE(messages_, QStringList{"backup complete|a backup file of Caf\u00e9 Heroes has been created. "
+                                    "the file is named Caf\u00e9.bak."});
+
+    // A backup that cannot be written is reported, with no click and no completion message.
+    click(ui_.CloseJPG);
+    QVERIFY(QDir(dataDir_->path()).mkdir("Robin.bak"));
+    writeCollection(dataPath("Robin.fcd"), {fixtures::item("Robin")});
+    openFile(dataPath("Robin.fcd"));
+    sounds_.clear();
+    messages_.clear();
+    chooseFromMenu(ui_.tools1, ui_.createbackup1);
+    QCOMPARE(errors_.size(), 1);
+    QVERIFY(messages_.isEmpty() && sounds_.names().isEmpty());
 }
 
 void TestMainForm::closeWritesTheFileAndResetsTheWindow() {

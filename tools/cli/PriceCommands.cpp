@@ -26,8 +26,8 @@ int commandBackup(int argc, char** argv) {
     c.LoadCollection(argv[2]);
     const std::string path = WriteBackup(c);
     json::Object out;
-    out.addString("file", win1252ToUtf8(path))
-        .addString("message", win1252ToUtf8(backupCompleteMessage(c, path).text));
+    // Paths are in the system's encoding (UTF-8), names in Windows-1252.
+    out.addString("file", path).addString("message", backupCompleteMessage(win1252ToUtf8(c.CollectionName), path).text);
     std::cout << out.str() << '\n';
     return 0;
 }
