@@ -69,6 +69,8 @@ std::string UpdateDownload::host() const {
 // --- start -------------------------------------------------------------------------------------
 
 void UpdateDownload::FormShow() {
+    // An update started again while one still runs replaces it.
+    FormClose();
     Finished = false;
     FileClosed = false;
     FileOpen = false;
