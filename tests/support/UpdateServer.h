@@ -18,6 +18,7 @@ class UpdateServer {
 public:
     // `files`: name and contents of each file the server serves.
     explicit UpdateServer(const QList<QPair<QString, QByteArray>>& files) {
+        QDir(root_).removeRecursively(); // a server before this one may have served other files
         QDir().mkpath(root_);
         for (const auto& [name, bytes] : files) {
             QFile f(root_ + "/" + name);
