@@ -52,10 +52,8 @@ private slots:
         QCOMPARE(status, 0);
         QCOMPARE(s["updated"].toString(), QString("1/2"));
         QCOMPARE(s["hot"].toArray(), QJsonArray({"Luke  $4.99999999998545"}));
-        QCOMPARE(s["caption"].toString(), "Vitrinex 1.4 - Heroes:  " + s["value"].toString());
-        // The header is as it was; Luke, updated, comes first.
+        // The header is as it was.
         QCOMPARE(readBytes(f.toStdString()).left(1324), saved.left(1324));
-        QCOMPARE(cli({"show", f})["items"].toArray().at(0).toObject()["NetChange"].toString(), QString("$4.99"));
     }
 };
 

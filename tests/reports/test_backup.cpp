@@ -1,11 +1,8 @@
 // The backup writer: its file name, its content (the collection as a save writes it) and its failures.
 #include "CollectionFixtures.h"
-#include "collection/CollectionFile.h"
-#include "collection/InOutError.h"
 #include "reports/Backup.h"
 
 #include <QtTest>
-#include <cerrno>
 
 using namespace vitrinex;
 using namespace fixtures;
@@ -44,24 +41,6 @@ private slots:
         fromBackup.LoadCollection(path);
         QCOMPARE(WriteBackup(fromBackup), std::string("bak"));
         QCOMPARE(readBytes("bak"), readBytes(path));
-    }
-
-    void aFailedBackupKeepsTheEarlierOne() {
-        OpenCollection c;
-        c.CreateCollection("mine.fcd", "Heroes", "Kenner", "1985-1990");
-        WriteBackup(c);
-        const QByteArray before = readBytes("mine.bak");
-        c.InsertNewItem(item("Luke"));
-        FileSystemCalls full;
-        full.write = [](int, const void*, std::size_t) -> ssize_t {
-            errno = ENOSPC;
-            return -1;
-        };
-        setFileSystemCallsForTesting(&full);
-        QVERIFY_THROWS_EXCEPTION(EInOutError, WriteBackup(c));
-        setFileSystemCallsForTesting(nullptr);
-        QCOMPARE(readBytes("mine.bak"), before);
-        QCOMPARE(strayFiles(".", {"mine.fcd", "mine.bak", "bak"}), QStringList());
     }
 };
 
