@@ -8,6 +8,7 @@
 #include "PriceCommands.h"
 #include "ReportCommands.h"
 #include "ScanCommand.h"
+#include "UpdateCommand.h"
 #include "StatisticsJson.h"
 #include "collection/CollectionFile.h"
 #include "collection/CollectionLock.h"
@@ -40,6 +41,7 @@ const char* const kUsage =
     "  vitrinex-cli edit FILE NAME --as-typed [--name N] [--quantity Q] ... (as typed in the edit dialog)\n"
     "  vitrinex-cli find FILE TEXT [--from N]\n"
     "  vitrinex-cli scan STREAM --out UPDATEDAT\n"
+    "  vitrinex-cli update FILE [--type SW|HW]\n"
     "  vitrinex-cli backup FILE\n"
     "  vitrinex-cli apply FILE UPDATEDAT\n";
 
@@ -204,6 +206,7 @@ int main(int argc, char** argv) {
         if (command == "add") return commandAdd(argc, argv);
         if (command == "delete") return commandDelete(argc, argv);
         if (command == "scan") return cli::commandScan(argc, argv);
+        if (command == "update") return cli::commandUpdate(argc, argv);
         if (command == "export" || command == "print") return cli::runReportCommand(argc, argv);
         if (command == "backup") return cli::commandBackup(argc, argv);
         if (command == "apply") return cli::commandApply(argc, argv);
