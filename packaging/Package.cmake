@@ -6,7 +6,8 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR Quillory)
 set(CPACK_PACKAGE_CONTACT "Quillory <vitrinex@quillory.com>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "keeps collections of action figures")
-set(CPACK_PACKAGE_DESCRIPTION
+# One string: separate quoted parts would become a list, joined by semicolons.
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
     "Vitrinex keeps a collector's collections of action figures, one file (.fcd) per collection: "
     "items with their prices, price updates from the maker's catalog, the collection's value and "
     "extremes, printing, text export and backup.")
