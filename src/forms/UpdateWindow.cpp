@@ -3,9 +3,11 @@
 #include "collection/Win1252.h"
 #include "controls/PictureControl.h"
 #include "forms/SkinnedWindow.h"
+#include "platform/FilePlaces.h"
 #include "sound/Sound.h"
 
 #include <QCloseEvent>
+#include <QFile>
 #include <QLabel>
 #include <QMessageBox>
 #include <QProgressBar>
@@ -26,6 +28,9 @@ TUpdateForm::TUpdateForm(QWidget* parent)
     setUpSkinnedWindow(this, QStringLiteral("UpdateForm"), QStringLiteral("updating..."), QSize(300, 180));
     buttons_ = new PictureButtons(this);
     UpdateJPG = addBackground(this, QStringLiteral("UpdateJPG"), QStringLiteral("updatebg.jpg"));
+    // Installed, update.dat goes to the user's data folder instead of wherever the program was started.
+    if (vitrinex::filePlaces().installed)
+        download_.UpdateFileName = QFile::encodeName(vitrinex::filePlaces().updateFilePath()).toStdString();
 
     LabelStyle message;
     message.pointSize = 10;
