@@ -52,30 +52,26 @@ OpenCollection::OpenCollection() {
     ResetAggregates();
 }
 
-OpenCollection::~OpenCollection() {
-    FreeItemTree();
-}
-
 TFigureNode* OpenCollection::FindItem(std::string_view name) {
-    const auto it = index_.find(nameKey(name));
-    if (it == index_.end()) return nullptr;
+    const auto it = index.find(nameKey(name));
+    if (it == index.end()) return nullptr;
     CurrentItem = it->second;
     return CurrentItem;
 }
 
 TFigureNode* OpenCollection::locate(std::string_view name, TFigureNode**& link, Index::iterator& place) {
     std::string key = nameKey(name);
-    const auto it = index_.lower_bound(key);
+    const auto it = index.lower_bound(key);
     place = it;
-    if (it != index_.end() && it->first == key) return it->second;
-    if (!root_) {
-        link = &root_;
+    if (it != index.end() && it->first == key) return it->second;
+    if (!root) {
+        link = &root;
         return nullptr;
     }
     // In a binary search tree a new key hangs below its in-order predecessor (as its right child)
     // or its successor (as its left child), whichever has that link free.
-    TFigureNode* successor = it != index_.end() ? it->second : nullptr;
-    TFigureNode* predecessor = it != index_.begin() ? std::prev(it)->second : nullptr;
+    TFigureNode* successor = it != index.end() ? it->second : nullptr;
+    TFigureNode* predecessor = it != index.begin() ? std::prev(it)->second : nullptr;
     if (predecessor && !predecessor->Right) {
         link = &predecessor->Right;
         return nullptr;
@@ -85,7 +81,7 @@ TFigureNode* OpenCollection::locate(std::string_view name, TFigureNode**& link, 
         return nullptr;
     }
     // Only a tree holding blanked nodes, which the index no longer knows, gets here: walk it.
-    link = &root_;
+    link = &root;
     while (*link) {
         const int order = compareNameKeys(name, (*link)->Record.FigureName.view());
         if (order == 0) return *link;
@@ -96,7 +92,7 @@ TFigureNode* OpenCollection::locate(std::string_view name, TFigureNode**& link, 
 
 void OpenCollection::attach(TFigureNode* node, TFigureNode** link, Index::iterator place) {
     *link = node;
-    index_.emplace_hint(place, nameKey(node->Record.FigureName.view()), node);
+    index.emplace_hint(place, nameKey(node->Record.FigureName.view()), node);
 }
 
 OpenCollection::Amounts OpenCollection::amountsOf(const TFigureRecord& record) {
@@ -128,7 +124,7 @@ bool OpenCollection::InsertLoadedItem(const TFigureRecord& record) {
     // Convert before inserting, so that a record that is no number leaves the tree as it was.
     const Amounts amounts = amountsOf(record);
 
-    auto* node = new TFigureNode{record, nullptr, nullptr};
+    TFigureNode* node = nodes.add(record);
     node->Record.UpdateMark.assign("");
     node->Record.Left = 0;
     node->Record.Right = 0;
@@ -155,7 +151,7 @@ std::optional<UserMessage> OpenCollection::InsertNewItem(const NewItemValues& va
     record.Comments.assign(values.Comments);
     const Amounts amounts = amountsOf(record);
 
-    auto* node = new TFigureNode{record, nullptr, nullptr};
+    TFigureNode* node = nodes.add(record);
     attach(node, link, place);
     ++ItemCount;
     ItemList.add(record.FigureName.str());
@@ -166,8 +162,8 @@ std::optional<UserMessage> OpenCollection::InsertNewItem(const NewItemValues& va
 
 void OpenCollection::BlankItem(TFigureNode* node) {
     if (!node) return;
-    const auto it = index_.find(nameKey(node->Record.FigureName.view()));
-    if (it != index_.end() && it->second == node) index_.erase(it);
+    const auto it = index.find(nameKey(node->Record.FigureName.view()));
+    if (it != index.end() && it->second == node) index.erase(it);
     TFigureRecord& r = node->Record;
     for (auto* text : {&r.FigureName, &r.Year, &r.Series, &r.Comments})
         text->assign(" ");
@@ -191,7 +187,7 @@ TCollectionHeader OpenCollection::headerRecord() const {
 
 void OpenCollection::SaveCollection() const {
     std::vector<const TFigureNode*> stack;
-    if (root_) stack.push_back(root_);
+    if (root) stack.push_back(root);
     DiskIdentity =
         writeCollectionFile(CollectionFileName, headerRecord(), [&stack]() -> const TFigureRecord* {
             if (stack.empty()) return nullptr;
@@ -204,17 +200,9 @@ void OpenCollection::SaveCollection() const {
 }
 
 void OpenCollection::FreeItemTree() {
-    std::vector<TFigureNode*> stack;
-    if (root_) stack.push_back(root_);
-    while (!stack.empty()) {
-        TFigureNode* node = stack.back();
-        stack.pop_back();
-        if (node->Left) stack.push_back(node->Left);
-        if (node->Right) stack.push_back(node->Right);
-        delete node;
-    }
-    root_ = nullptr;
-    index_.clear();
+    root = nullptr;
+    index.clear();
+    nodes.clear();
     CurrentItem = nullptr;
 }
 
@@ -256,32 +244,8 @@ void OpenCollection::readFile(const std::string& fileName) {
     ItemList.assign(std::move(names));
 }
 
-void OpenCollection::swapState(OpenCollection& o) {
-    std::swap(CollectionOpen, o.CollectionOpen);
-    std::swap(CollectionFileName, o.CollectionFileName);
-    std::swap(CollectionName, o.CollectionName);
-    std::swap(LastUpdate, o.LastUpdate);
-    std::swap(UpdateType, o.UpdateType);
-    std::swap(Brand, o.Brand);
-    std::swap(CollectionYear, o.CollectionYear);
-    std::swap(CurrentItem, o.CurrentItem);
-    std::swap(ItemCount, o.ItemCount);
-    std::swap(TotalValue, o.TotalValue);
-    std::swap(TotalNetChange, o.TotalNetChange);
-    std::swap(HighPrice, o.HighPrice);
-    std::swap(LowPrice, o.LowPrice);
-    std::swap(HotChange, o.HotChange);
-    std::swap(ColdChange, o.ColdChange);
-    std::swap(HighList, o.HighList);
-    std::swap(LowList, o.LowList);
-    std::swap(HotList, o.HotList);
-    std::swap(ColdList, o.ColdList);
-    std::swap(UpdatedCount, o.UpdatedCount);
-    std::swap(ItemList, o.ItemList);
-    std::swap(root_, o.root_);
-    std::swap(openingId_, o.openingId_);
-    std::swap(index_, o.index_);
-    std::swap(DiskIdentity, o.DiskIdentity);
+void OpenCollection::takeState(OpenCollection& fresh) {
+    std::swap(state(), fresh.state());
 }
 
 void OpenCollection::ReloadCollection() {
@@ -291,7 +255,7 @@ void OpenCollection::ReloadCollection() {
     fresh.CollectionOpen = CollectionOpen;
     fresh.UpdatedCount = UpdatedCount;
     fresh.openingId_ = openingId_;
-    swapState(fresh);
+    takeState(fresh);
 }
 
 void OpenCollection::LoadCollection(const std::string& fileName) {
@@ -301,7 +265,7 @@ void OpenCollection::LoadCollection(const std::string& fileName) {
     fresh.CollectionOpen = true;
     fresh.openingId_ = nextOpeningId();
     fresh.UpdatedCount = UpdatedCount;
-    swapState(fresh);
+    takeState(fresh);
 }
 
 void OpenCollection::CreateCollection(const std::string& fileName, const std::string& name,
@@ -317,17 +281,13 @@ void OpenCollection::CreateCollection(const std::string& fileName, const std::st
     fresh.CollectionOpen = true;
     fresh.openingId_ = nextOpeningId();
     fresh.UpdatedCount = UpdatedCount;
-    swapState(fresh);
+    takeState(fresh);
 }
 
 void OpenCollection::CloseCollection() {
     SaveCollection();
-    clearState();
-}
-
-void OpenCollection::clearState() {
     OpenCollection empty;
-    swapState(empty);
+    takeState(empty);
 }
 
 std::string OpenCollection::entryLine(std::string_view name, std::string_view amountText) {

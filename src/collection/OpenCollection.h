@@ -6,6 +6,7 @@
 #include "collection/CollectionLock.h"
 #include "collection/FigureRecord.h"
 #include "collection/ItemList.h"
+#include "collection/ItemTree.h"
 #include "collection/Real48.h"
 
 #include <cstdint>
@@ -16,13 +17,6 @@
 #include <vector>
 
 namespace vitrinex {
-
-// A node of the item tree: the item's record and its two children.
-struct TFigureNode {
-    TFigureRecord Record;
-    TFigureNode* Left = nullptr;
-    TFigureNode* Right = nullptr;
-};
 
 // A Price or NetChange text of a stored record that is no number.
 class EConvertError : public std::runtime_error {
@@ -42,16 +36,9 @@ struct UserMessage {
     std::string text;
 };
 
-class OpenCollection {
-public:
-    static constexpr long double kExtremeStart = 1000000.0L;
-
-    OpenCollection();
-    ~OpenCollection();
-    OpenCollection(const OpenCollection&) = delete;
-    OpenCollection& operator=(const OpenCollection&) = delete;
-
-    // --- state -------------------------------------------------------------------------------
+// Everything that makes up an open collection. Loading, creating and closing build a fresh one and
+// swap it in whole, so a failure part-way leaves the open collection as it was.
+struct CollectionState {
     bool CollectionOpen = false;
     std::string CollectionFileName;
     std::string CollectionName, LastUpdate, UpdateType, Brand, CollectionYear;
@@ -66,7 +53,50 @@ public:
     // another program changed it since.
     mutable std::optional<FileIdentity> DiskIdentity;
 
-    TFigureNode* ItemTree() const { return root_; }
+    // The tree: its nodes, its root, and the index that finds a name's node.
+    NodeStore nodes;
+    TFigureNode* root = nullptr;
+    // Name key to node, for every named node of the tree. Finds a new key's place in the tree
+    // without walking down from the root, so a tree that is one long chain costs no more than a
+    // balanced one.
+    std::map<std::string, TFigureNode*> index;
+    // Tells one opening of the collection from every other (see openingId()).
+    std::uint64_t openingId_ = 0;
+};
+
+class OpenCollection : private CollectionState {
+public:
+    static constexpr long double kExtremeStart = 1000000.0L;
+
+    OpenCollection();
+    OpenCollection(const OpenCollection&) = delete;
+    OpenCollection& operator=(const OpenCollection&) = delete;
+
+    // --- state -------------------------------------------------------------------------------
+    using CollectionState::CollectionOpen;
+    using CollectionState::CollectionFileName;
+    using CollectionState::CollectionName;
+    using CollectionState::LastUpdate;
+    using CollectionState::UpdateType;
+    using CollectionState::Brand;
+    using CollectionState::CollectionYear;
+    using CollectionState::CurrentItem;
+    using CollectionState::ItemCount;
+    using CollectionState::TotalValue;
+    using CollectionState::TotalNetChange;
+    using CollectionState::HighPrice;
+    using CollectionState::LowPrice;
+    using CollectionState::HotChange;
+    using CollectionState::ColdChange;
+    using CollectionState::HighList;
+    using CollectionState::LowList;
+    using CollectionState::HotList;
+    using CollectionState::ColdList;
+    using CollectionState::UpdatedCount;
+    using CollectionState::ItemList;
+    using CollectionState::DiskIdentity;
+
+    TFigureNode* ItemTree() const { return root; }
 
     // Tells one opening of a collection from every other: new and open give a fresh number, close
     // gives 0, a reload keeps it. A catalog update confirmed for one opening applies only to it.
@@ -119,7 +149,6 @@ public:
     TCollectionHeader headerRecord() const;
 
 private:
-    // Name key to node, for every named node of the tree.
     using Index = std::map<std::string, TFigureNode*>;
     TFigureNode* locate(std::string_view name, TFigureNode**& link, Index::iterator& place);
     void attach(TFigureNode* node, TFigureNode** link, Index::iterator place);
@@ -128,21 +157,15 @@ private:
     };
     static Amounts amountsOf(const TFigureRecord& record);
     void addToAggregates(const TFigureRecord& record, const Amounts& amounts);
-    void clearState();
-    void swapState(OpenCollection& other);
+    CollectionState& state() { return *this; }
+    // Makes `fresh` the open collection.
+    void takeState(OpenCollection& fresh);
     void readFile(const std::string& fileName);
-
-    TFigureNode* root_ = nullptr;
-    std::uint64_t openingId_ = 0;
-    // Finds a new key's place in the tree without walking down from the root, so a tree that is one
-    // long chain costs no more than a balanced one. The keys live in the index itself, so a lookup
-    // does not touch the large records.
-    Index index_;
 };
 
 template <typename Visit> void OpenCollection::forEachPreOrder(Visit visit) const {
     std::vector<const TFigureNode*> stack;
-    if (root_) stack.push_back(root_);
+    if (root) stack.push_back(root);
     while (!stack.empty()) {
         const TFigureNode* node = stack.back();
         stack.pop_back();
