@@ -50,6 +50,21 @@ void ItemNameList::assign(std::vector<std::string> names) {
         names_.push_back(std::move(names[i]));
 }
 
+bool ItemNameList::assignIfOrdered(std::vector<std::string>& names, const std::vector<bool>& repeatsPrevious) {
+    QString previous;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        QString current = toQString(names[i]);
+        if (i > 0) {
+            const int order = collator_.compare(previous, current);
+            if (order > 0 || (order == 0 && !repeatsPrevious[i])) return false;
+        }
+        previous = std::move(current);
+    }
+    names_ = std::move(names);
+    names.clear();
+    return true;
+}
+
 int ItemNameList::indexOf(std::string_view name) const {
     const auto it = std::find(names_.begin(), names_.end(), name);
     return it == names_.end() ? -1 : static_cast<int>(it - names_.begin());

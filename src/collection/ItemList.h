@@ -17,6 +17,11 @@ public:
     int add(std::string name);
     // Replaces the whole list with `names`, sorted (equal names keep their order).
     void assign(std::vector<std::string> names);
+    // Takes `names` as the list when they are in its order already, equal names only where
+    // `repeatsPrevious` marks an entry as a repeat of the one before it (so the order is what
+    // assign() would make of a file order in which each repeat follows its first). Returns false and
+    // leaves `names` alone otherwise.
+    bool assignIfOrdered(std::vector<std::string>& names, const std::vector<bool>& repeatsPrevious);
     void clear() { names_.clear(); }
 
     int size() const { return static_cast<int>(names_.size()); }

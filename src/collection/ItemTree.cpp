@@ -10,6 +10,7 @@ TFigureNode* NodeStore::add(const TFigureRecord& record) {
         // rarely.
         lastCapacity_ = std::clamp(size_, kFirstChunk, kLargestChunk);
         chunks_.push_back(std::make_unique_for_overwrite<TFigureNode[]>(lastCapacity_));
+        sizes_.push_back(lastCapacity_);
         usedInLast_ = 0;
     }
     TFigureNode* node = &chunks_.back()[usedInLast_++];
@@ -22,7 +23,134 @@ TFigureNode* NodeStore::add(const TFigureRecord& record) {
 
 void NodeStore::clear() {
     chunks_.clear();
+    sizes_.clear();
     usedInLast_ = lastCapacity_ = size_ = 0;
+}
+
+namespace {
+int compareToNode(std::string_view name, const TFigureNode* node) {
+    return compareNameKeys(name, node->Record.FigureName.view());
+}
+} // namespace
+
+TFigureNode** PreOrderBuilder::place(std::string_view name, TFigureNode*& existing) {
+    existing = nullptr;
+    turnedLeft_.clear();
+    if (indexed_) return placeByIndex(name, existing);
+    keep_ = 0;
+    nextLowerBound_ = nullptr;
+    if (!root_) return &root_;
+
+    if (lowerBound_) {
+        const int order = compareToNode(name, lowerBound_);
+        if (order == 0) {
+            existing = lowerBound_;
+            return nullptr;
+        }
+        // Not above the bound: the record leaves the last node's path higher up.
+        if (order < 0) return walkFrom(&root_, name, existing);
+    }
+    // Close the open ancestors the key exceeds; the outermost of them takes it as its right child.
+    keep_ = open_.size();
+    TFigureNode* exceeded = nullptr;
+    while (keep_ > 0) {
+        const int order = compareToNode(name, open_[keep_ - 1]);
+        if (order == 0) {
+            existing = open_[keep_ - 1];
+            return nullptr;
+        }
+        if (order < 0) break;
+        exceeded = open_[--keep_];
+    }
+    nextLowerBound_ = lowerBound_;
+    if (!exceeded) return &open_.back()->Left; // the last node is a leaf
+    nextLowerBound_ = exceeded;
+    // A right subtree filled out of order earlier: carry on down it as any insertion would.
+    if (exceeded->Right) return walkFrom(&exceeded->Right, name, existing);
+    return &exceeded->Right;
+}
+
+TFigureNode** PreOrderBuilder::walkFrom(TFigureNode** link, std::string_view name, TFigureNode*& existing) {
+    if (link == &root_) {
+        keep_ = 0;
+        nextLowerBound_ = nullptr;
+    }
+    std::size_t steps = 0;
+    while (*link) {
+        ++steps;
+        const int order = compareToNode(name, *link);
+        if (order == 0) {
+            existing = *link;
+            break;
+        }
+        if (order < 0) {
+            turnedLeft_.push_back(*link);
+            link = &(*link)->Left;
+        } else {
+            nextLowerBound_ = *link;
+            link = &(*link)->Right;
+        }
+    }
+    // Long walks on average mean a hostile order: from here on an ordered index finds each place.
+    walkSteps_ += steps;
+    if (walkSteps_ > 64 * inserted_ + 4096 && !existing) {
+        startIndex();
+        pendingKey_ = nameKey(name);
+    }
+    return existing ? nullptr : link;
+}
+
+void PreOrderBuilder::startIndex() {
+    indexed_ = true;
+    forEachInOrder(root_, [this](TFigureNode& node) {
+        index_.emplace_hint(index_.end(), nameKey(node.Record.FigureName.view()), &node);
+    });
+}
+
+TFigureNode** PreOrderBuilder::placeByIndex(std::string_view name, TFigureNode*& existing) {
+    pendingKey_ = nameKey(name);
+    if (!root_) return &root_;
+    const auto it = index_.lower_bound(pendingKey_);
+    if (it != index_.end() && it->first == pendingKey_) {
+        existing = it->second;
+        return nullptr;
+    }
+    // A new key hangs below its in-order predecessor (as its right child) or its successor (as its
+    // left child), whichever has that link free; in a tree without gaps one of them has.
+    TFigureNode* predecessor = it != index_.begin() ? std::prev(it)->second : nullptr;
+    if (predecessor && !predecessor->Right) return &predecessor->Right;
+    return &it->second->Left;
+}
+
+void PreOrderBuilder::attach(TFigureNode** link, TFigureNode* node) {
+    *link = node;
+    ++inserted_;
+    if (indexed_) {
+        index_.emplace(std::move(pendingKey_), node);
+        return;
+    }
+    open_.resize(keep_);
+    open_.insert(open_.end(), turnedLeft_.begin(), turnedLeft_.end());
+    open_.push_back(node);
+    lowerBound_ = nextLowerBound_;
+}
+
+std::size_t NameIndex::lowerBound(std::string_view name) const {
+    const auto it = std::lower_bound(nodes_.begin(), nodes_.end(), name, [](const TFigureNode* node, std::string_view n) {
+        return compareToNode(n, node) > 0;
+    });
+    return static_cast<std::size_t>(it - nodes_.begin());
+}
+
+TFigureNode* NameIndex::find(std::string_view name) const {
+    const std::size_t position = lowerBound(name);
+    return position < nodes_.size() && compareToNode(name, nodes_[position]) == 0 ? nodes_[position] : nullptr;
+}
+
+void NameIndex::erase(const TFigureNode* node) {
+    const std::size_t position = lowerBound(node->Record.FigureName.view());
+    if (position < nodes_.size() && nodes_[position] == node)
+        nodes_.erase(nodes_.begin() + static_cast<std::ptrdiff_t>(position));
 }
 
 } // namespace vitrinex

@@ -4,7 +4,10 @@
 #include "collection/FigureRecord.h"
 
 #include <cstddef>
+#include <map>
 #include <memory>
+#include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -26,6 +29,8 @@ public:
     NodeStore(NodeStore&& other) noexcept { *this = std::move(other); }
     NodeStore& operator=(NodeStore&& other) noexcept {
         chunks_ = std::move(other.chunks_);
+        sizes_ = std::move(other.sizes_);
+        other.sizes_.clear();
         usedInLast_ = std::exchange(other.usedInLast_, 0);
         lastCapacity_ = std::exchange(other.lastCapacity_, 0);
         size_ = std::exchange(other.size_, 0);
@@ -38,14 +43,102 @@ public:
     // Releases every node.
     void clear();
     std::size_t size() const { return size_; }
+    // Calls `visit` for every node, oldest first.
+    template <typename Visit> void forEach(Visit visit) const {
+        for (std::size_t c = 0; c < chunks_.size(); ++c) {
+            const std::size_t used = c + 1 == chunks_.size() ? usedInLast_ : chunkSize(c);
+            for (std::size_t i = 0; i < used; ++i)
+                visit(chunks_[c][i]);
+        }
+    }
 
 private:
+    std::size_t chunkSize(std::size_t chunk) const { return sizes_[chunk]; }
     static constexpr std::size_t kFirstChunk = 16;
     static constexpr std::size_t kLargestChunk = 4096;
     std::vector<std::unique_ptr<TFigureNode[]>> chunks_;
+    std::vector<std::size_t> sizes_;
     std::size_t usedInLast_ = 0;
     std::size_t lastCapacity_ = 0;
     std::size_t size_ = 0;
+};
+
+// Calls `visit` for every node of the tree in key order, without recursion (a tree can be one long
+// chain).
+template <typename Node, typename Visit> void forEachInOrder(Node* root, Visit visit) {
+    std::vector<Node*> stack;
+    Node* node = root;
+    while (node || !stack.empty()) {
+        while (node) {
+            stack.push_back(node);
+            node = node->Left;
+        }
+        node = stack.back();
+        stack.pop_back();
+        visit(*node);
+        node = node->Right;
+    }
+}
+
+// Builds a tree by inserting records one after another, in the time it takes to read them when they
+// come in pre-order (node, left subtree, right subtree: the order a saved collection holds them).
+// Each such record is the left child of the previous one or the right child of the nearest open
+// ancestor it exceeds, so no search is needed. A record that breaks that order goes down from the
+// root like any insertion, so the tree always has the shape that inserting the records one by one
+// gives. Should such walks grow long (a file written in a hostile order), insertion switches to an
+// ordered index of the keys, so loading stays O(n log n) whatever the order.
+class PreOrderBuilder {
+public:
+    explicit PreOrderBuilder(TFigureNode*& root) : root_(root) {}
+
+    // Where a record named `name` goes: the empty link to hang its node on, or nullptr when a node
+    // with the same key is in the tree already (then `existing` is that node).
+    TFigureNode** place(std::string_view name, TFigureNode*& existing);
+    // Hangs `node`, named as in the last call of place(), on the link that call returned.
+    void attach(TFigureNode** link, TFigureNode* node);
+
+private:
+    TFigureNode** walkFrom(TFigureNode** link, std::string_view name, TFigureNode*& existing);
+    TFigureNode** placeByIndex(std::string_view name, TFigureNode*& existing);
+    void startIndex();
+
+    TFigureNode*& root_;
+    // The ancestors of the last node whose left subtree holds it, outermost first, then that node.
+    std::vector<TFigureNode*> open_;
+    // The greatest ancestor of the last node whose right subtree holds it: a later key not above
+    // it cannot follow the last node's path.
+    TFigureNode* lowerBound_ = nullptr;
+    // What place() found, for attach(): how much of open_ stays, the nodes a walk turned left at,
+    // and the new lower bound.
+    std::size_t keep_ = 0;
+    std::vector<TFigureNode*> turnedLeft_;
+    TFigureNode* nextLowerBound_ = nullptr;
+    std::size_t inserted_ = 0;
+    std::size_t walkSteps_ = 0;
+    bool indexed_ = false;
+    std::map<std::string, TFigureNode*, std::less<>> index_;
+    std::string pendingKey_;
+};
+
+// The tree's named nodes in key order: finds a name's node, and a new key's neighbours, by binary
+// search.
+class NameIndex {
+public:
+    void assign(std::vector<TFigureNode*> inKeyOrder) { nodes_ = std::move(inKeyOrder); }
+    void clear() { nodes_.clear(); }
+    // The first position whose key is not below the name's key.
+    std::size_t lowerBound(std::string_view name) const;
+    // The node whose key equals the name's key, or nullptr.
+    TFigureNode* find(std::string_view name) const;
+    void insert(std::size_t position, TFigureNode* node) {
+        nodes_.insert(nodes_.begin() + static_cast<std::ptrdiff_t>(position), node);
+    }
+    void erase(const TFigureNode* node);
+    std::size_t size() const { return nodes_.size(); }
+    TFigureNode* at(std::size_t position) const { return nodes_[position]; }
+
+private:
+    std::vector<TFigureNode*> nodes_;
 };
 
 } // namespace vitrinex

@@ -6,6 +6,7 @@
 #include "collection/InOutError.h"
 #include "collection/Win1252.h"
 
+#include <algorithm>
 #include <functional>
 #include <utility>
 
@@ -33,16 +34,17 @@ long double convertAmount(std::string_view field, std::string_view text) {
     return stored == 0 ? 0 : value;
 }
 
-// An item beyond the extreme starts its list afresh; one equal to it joins the list.
+// An item beyond the extreme starts its list afresh; one equal to it joins the list. The entry
+// line is made only when it is listed.
 template <typename Beyond>
-void trackExtreme(long double value, Real48& extreme, std::vector<std::string>& list,
-                  const std::string& entry, Beyond beyond) {
+void trackExtreme(long double value, Real48& extreme, std::vector<std::string>& list, std::string_view name,
+                  std::string_view amountText, Beyond beyond) {
     if (beyond(value, extreme.value())) {
         list.clear();
-        list.push_back(entry);
+        list.push_back(OpenCollection::entryLine(name, amountText));
         extreme = value;
     } else if (value == extreme.value()) {
-        list.push_back(entry);
+        list.push_back(OpenCollection::entryLine(name, amountText));
     }
 }
 
@@ -53,34 +55,34 @@ OpenCollection::OpenCollection() {
 }
 
 TFigureNode* OpenCollection::FindItem(std::string_view name) {
-    const auto it = index.find(nameKey(name));
-    if (it == index.end()) return nullptr;
-    CurrentItem = it->second;
-    return CurrentItem;
+    TFigureNode* found = index.find(name);
+    if (found) CurrentItem = found;
+    return found;
 }
 
-TFigureNode* OpenCollection::locate(std::string_view name, TFigureNode**& link, Index::iterator& place) {
-    std::string key = nameKey(name);
-    const auto it = index.lower_bound(key);
-    place = it;
-    if (it != index.end() && it->first == key) return it->second;
+TFigureNode* OpenCollection::locate(std::string_view name, TFigureNode**& link, std::size_t& position) {
+    position = index.lowerBound(name);
+    if (position < index.size() && compareNameKeys(name, index.at(position)->Record.FigureName.view()) == 0)
+        return index.at(position);
     if (!root) {
         link = &root;
         return nullptr;
     }
     // In a binary search tree a new key hangs below its in-order predecessor (as its right child)
     // or its successor (as its left child), whichever has that link free.
-    TFigureNode* successor = it != index.end() ? it->second : nullptr;
-    TFigureNode* predecessor = it != index.begin() ? std::prev(it)->second : nullptr;
-    if (predecessor && !predecessor->Right) {
-        link = &predecessor->Right;
-        return nullptr;
+    if (!holdsBlankedNodes) {
+        TFigureNode* predecessor = position > 0 ? index.at(position - 1) : nullptr;
+        TFigureNode* successor = position < index.size() ? index.at(position) : nullptr;
+        if (predecessor && !predecessor->Right) {
+            link = &predecessor->Right;
+            return nullptr;
+        }
+        if (successor && !successor->Left) {
+            link = &successor->Left;
+            return nullptr;
+        }
     }
-    if (successor && !successor->Left) {
-        link = &successor->Left;
-        return nullptr;
-    }
-    // Only a tree holding blanked nodes, which the index no longer knows, gets here: walk it.
+    // Blanked nodes still take part in the tree's order: walk it.
     link = &root;
     while (*link) {
         const int order = compareNameKeys(name, (*link)->Record.FigureName.view());
@@ -90,9 +92,9 @@ TFigureNode* OpenCollection::locate(std::string_view name, TFigureNode**& link, 
     return nullptr;
 }
 
-void OpenCollection::attach(TFigureNode* node, TFigureNode** link, Index::iterator place) {
+void OpenCollection::attach(TFigureNode* node, TFigureNode** link, std::size_t position) {
     *link = node;
-    index.emplace_hint(place, nameKey(node->Record.FigureName.view()), node);
+    index.insert(position, node);
 }
 
 OpenCollection::Amounts OpenCollection::amountsOf(const TFigureRecord& record) {
@@ -104,39 +106,42 @@ void OpenCollection::addToAggregates(const TFigureRecord& record, const Amounts&
     const long double changeText = amounts.netChange;
     const Real48 p = priceText;
     const Real48 n = changeText;
-    const std::string name = record.FigureName.str();
+    const std::string_view name = record.FigureName.view();
 
     TotalNetChange = TotalNetChange + n;
-    const std::string priceEntry = entryLine(name, record.Price.view());
-    const std::string changeEntry = entryLine(name, record.NetChange.view());
-    trackExtreme(p, HighPrice, HighList, priceEntry, std::greater<long double>());
-    trackExtreme(p, LowPrice, LowList, priceEntry, std::less<long double>());
-    trackExtreme(n, HotChange, HotList, changeEntry, std::greater<long double>());
-    trackExtreme(n, ColdChange, ColdList, changeEntry, std::less<long double>());
+    trackExtreme(p, HighPrice, HighList, name, record.Price.view(), std::greater<long double>());
+    trackExtreme(p, LowPrice, LowList, name, record.Price.view(), std::less<long double>());
+    trackExtreme(n, HotChange, HotList, name, record.NetChange.view(), std::greater<long double>());
+    trackExtreme(n, ColdChange, ColdList, name, record.NetChange.view(), std::less<long double>());
     // The value uses the price read afresh from its text, multiplied in extended precision.
     TotalValue = TotalValue.value() + priceText * static_cast<long double>(record.Quantity);
 }
 
 bool OpenCollection::InsertLoadedItem(const TFigureRecord& record) {
     TFigureNode** link = nullptr;
-    Index::iterator place;
+    std::size_t place = 0;
     if (locate(record.FigureName.view(), link, place)) return false;
     // Convert before inserting, so that a record that is no number leaves the tree as it was.
     const Amounts amounts = amountsOf(record);
 
-    TFigureNode* node = nodes.add(record);
-    node->Record.UpdateMark.assign("");
-    node->Record.Left = 0;
-    node->Record.Right = 0;
+    TFigureNode* node = addLoadedNode(record);
     attach(node, link, place);
     addToAggregates(node->Record, amounts);
     return true;
 }
 
+TFigureNode* OpenCollection::addLoadedNode(const TFigureRecord& record) {
+    TFigureNode* node = nodes.add(record);
+    node->Record.UpdateMark.assign("");
+    node->Record.Left = 0;
+    node->Record.Right = 0;
+    return node;
+}
+
 std::optional<UserMessage> OpenCollection::InsertNewItem(const NewItemValues& values) {
     TFigureNode** link = nullptr;
     const std::string_view name = std::string_view(values.FigureName).substr(0, 255);
-    Index::iterator place;
+    std::size_t place = 0;
     if (locate(name, link, place)) return UserMessage{"item exists", values.FigureName + " already exists!"};
 
     TFigureRecord record = blankFigureRecord();
@@ -162,8 +167,8 @@ std::optional<UserMessage> OpenCollection::InsertNewItem(const NewItemValues& va
 
 void OpenCollection::BlankItem(TFigureNode* node) {
     if (!node) return;
-    const auto it = index.find(nameKey(node->Record.FigureName.view()));
-    if (it != index.end() && it->second == node) index.erase(it);
+    index.erase(node);
+    holdsBlankedNodes = true;
     TFigureRecord& r = node->Record;
     for (auto* text : {&r.FigureName, &r.Year, &r.Series, &r.Comments})
         text->assign(" ");
@@ -202,6 +207,7 @@ void OpenCollection::SaveCollection() const {
 void OpenCollection::FreeItemTree() {
     root = nullptr;
     index.clear();
+    holdsBlankedNodes = false;
     nodes.clear();
     CurrentItem = nullptr;
 }
@@ -215,24 +221,40 @@ void OpenCollection::ResetAggregates() {
     ColdChange = kExtremeStart;
 }
 
+struct OpenCollection::Repeat {
+    const TFigureNode* of; // the node holding the key
+    std::string name;
+    std::size_t filePosition; // among the item records, from 0
+};
+
 void OpenCollection::readFile(const std::string& fileName) {
     TCollectionHeader header;
-    std::vector<std::string> names;
-    long recordNumber = 0;
+    PreOrderBuilder builder(root);
+    std::vector<Repeat> repeats;
+    std::size_t recordNumber = 0;
     FileIdentity identity;
     readCollectionFile(
         fileName, header,
         [&](const TFigureRecord& record) {
             ++recordNumber;
+            TFigureNode* existing = nullptr;
+            TFigureNode** link = builder.place(record.FigureName.view(), existing);
+            ++ItemCount;
+            // A record whose name is already present is still listed and counted, and nothing else.
+            if (!link) {
+                repeats.push_back({existing, record.FigureName.str(), recordNumber - 1});
+                return;
+            }
+            Amounts amounts{};
             try {
-                InsertLoadedItem(record);
+                amounts = amountsOf(record);
             } catch (const EConvertError& e) {
                 throw EConvertError("record " + std::to_string(recordNumber) + " (\"" +
                                     oneLine(win1252ToUtf8(record.FigureName.view())) + "\"): " + e.what());
             }
-            // A record whose name is already present is still listed and counted.
-            names.push_back(record.FigureName.str());
-            ++ItemCount;
+            TFigureNode* node = addLoadedNode(record);
+            builder.attach(link, node);
+            addToAggregates(node->Record, amounts);
         },
         &identity);
     DiskIdentity = identity;
@@ -241,6 +263,48 @@ void OpenCollection::readFile(const std::string& fileName) {
     UpdateType = header.UpdateType.str();
     Brand = header.Brand.str();
     CollectionYear = header.CollectionYear.str();
+    buildIndexAndList(repeats);
+}
+
+void OpenCollection::buildIndexAndList(std::vector<Repeat>& repeats) {
+    // The walk in key order gives the index, and the list too wherever the list's language order
+    // agrees with the key order (a record's repeats follow it, as they follow it in the file).
+    std::stable_sort(repeats.begin(), repeats.end(),
+                     [](const Repeat& a, const Repeat& b) { return std::less<>()(a.of, b.of); });
+    std::vector<TFigureNode*> inKeyOrder;
+    inKeyOrder.reserve(nodes.size());
+    std::vector<std::string> names;
+    names.reserve(static_cast<std::size_t>(ItemCount));
+    std::vector<bool> repeatsPrevious;
+    repeatsPrevious.reserve(static_cast<std::size_t>(ItemCount));
+    forEachInOrder(root, [&](TFigureNode& node) {
+        inKeyOrder.push_back(&node);
+        names.push_back(node.Record.FigureName.str());
+        repeatsPrevious.push_back(false);
+        if (repeats.empty()) return;
+        const auto first = std::lower_bound(repeats.begin(), repeats.end(), &node, [](const Repeat& r, const TFigureNode* n) {
+            return std::less<>()(r.of, n);
+        });
+        for (auto r = first; r != repeats.end() && r->of == &node; ++r) {
+            names.push_back(r->name);
+            repeatsPrevious.push_back(true);
+        }
+    });
+    index.assign(std::move(inKeyOrder));
+    if (ItemList.assignIfOrdered(names, repeatsPrevious)) return;
+
+    // Otherwise the list sorts the names in file order.
+    std::sort(repeats.begin(), repeats.end(),
+              [](const Repeat& a, const Repeat& b) { return a.filePosition < b.filePosition; });
+    names.clear();
+    auto repeat = repeats.begin();
+    nodes.forEach([&](const TFigureNode& node) {
+        for (; repeat != repeats.end() && repeat->filePosition == names.size(); ++repeat)
+            names.push_back(std::move(repeat->name));
+        names.push_back(node.Record.FigureName.str());
+    });
+    for (; repeat != repeats.end(); ++repeat)
+        names.push_back(std::move(repeat->name));
     ItemList.assign(std::move(names));
 }
 

@@ -10,7 +10,6 @@
 #include "collection/Real48.h"
 
 #include <cstdint>
-#include <map>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -56,10 +55,13 @@ struct CollectionState {
     // The tree: its nodes, its root, and the index that finds a name's node.
     NodeStore nodes;
     TFigureNode* root = nullptr;
-    // Name key to node, for every named node of the tree. Finds a new key's place in the tree
-    // without walking down from the root, so a tree that is one long chain costs no more than a
+    // Every node of the tree but the blanked ones, in key order. It finds a new key's place in the
+    // tree without walking down from the root, so a tree that is one long chain costs no more than a
     // balanced one.
-    std::map<std::string, TFigureNode*> index;
+    NameIndex index;
+    // Blanked nodes stay in the tree until the next load but not in the index, so the index alone
+    // cannot tell where a new key goes.
+    bool holdsBlankedNodes = false;
     // Tells one opening of the collection from every other (see openingId()).
     std::uint64_t openingId_ = 0;
 };
@@ -149,9 +151,10 @@ public:
     TCollectionHeader headerRecord() const;
 
 private:
-    using Index = std::map<std::string, TFigureNode*>;
-    TFigureNode* locate(std::string_view name, TFigureNode**& link, Index::iterator& place);
-    void attach(TFigureNode* node, TFigureNode** link, Index::iterator place);
+    // The node with the name's key, or nullptr with `link` set to where a new node goes and
+    // `position` to its place in the index.
+    TFigureNode* locate(std::string_view name, TFigureNode**& link, std::size_t& position);
+    void attach(TFigureNode* node, TFigureNode** link, std::size_t position);
     struct Amounts {
         long double price, netChange; // as read from the texts, not yet rounded
     };
@@ -160,7 +163,11 @@ private:
     CollectionState& state() { return *this; }
     // Makes `fresh` the open collection.
     void takeState(OpenCollection& fresh);
+    // A node holding a record read from a file, its update mark and link bytes cleared.
+    TFigureNode* addLoadedNode(const TFigureRecord& record);
     void readFile(const std::string& fileName);
+    struct Repeat; // a record whose key was in the tree already
+    void buildIndexAndList(std::vector<Repeat>& repeats);
 };
 
 template <typename Visit> void OpenCollection::forEachPreOrder(Visit visit) const {

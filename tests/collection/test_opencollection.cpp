@@ -4,7 +4,9 @@
 #include "collection/OpenCollection.h"
 
 #include <QtTest>
+#include <algorithm>
 #include <pthread.h>
+#include <random>
 
 using namespace vitrinex;
 using namespace fixtures;
@@ -256,6 +258,82 @@ private slots:
         QCOMPARE(c.ItemCount, 0);
         QVERIFY(c.HighList.empty());
         QCOMPARE(readBytes(path("close.fcd")).size(), 2 * 1324);
+    }
+
+    // Whatever order a file holds its records in, loading gives the tree that inserting them one by
+    // one from the root gives (seen in the bytes saved), and the list that sorting them gives.
+    void loadingAnyOrderGivesTheShapeOfSequentialInsertion() {
+        struct Plain {
+            const TFigureRecord* record;
+            int left = -1, right = -1;
+        };
+        auto expectedBytes = [](const std::vector<TFigureRecord>& records) {
+            std::vector<Plain> tree;
+            for (const auto& r : records) {
+                int* link = nullptr;
+                int at = tree.empty() ? -1 : 0;
+                bool repeat = false;
+                while (at >= 0) {
+                    const int order = compareNameKeys(r.FigureName.view(), tree[at].record->FigureName.view());
+                    if (order == 0) {
+                        repeat = true;
+                        break;
+                    }
+                    link = order < 0 ? &tree[at].left : &tree[at].right;
+                    at = *link;
+                }
+                if (repeat) continue;
+                if (link) *link = static_cast<int>(tree.size());
+                tree.push_back({&r});
+            }
+            std::vector<TFigureRecord> preOrder;
+            std::vector<int> stack;
+            if (!tree.empty()) stack.push_back(0);
+            while (!stack.empty()) {
+                const Plain& n = tree[stack.back()];
+                stack.pop_back();
+                preOrder.push_back(*n.record);
+                if (n.right >= 0) stack.push_back(n.right);
+                if (n.left >= 0) stack.push_back(n.left);
+            }
+            return fileImage(header(), preOrder);
+        };
+        std::mt19937 random(5);
+        const char* pieces[] = {"a", "B", "c", "_", "1", " ", "-", ":", "\xe9", "Z"};
+        std::vector<TFigureRecord> pool;
+        for (int i = 0; i < 600; ++i) {
+            std::string name;
+            for (int k = 1 + static_cast<int>(random() % 4); k > 0; --k)
+                name += pieces[random() % std::size(pieces)];
+            pool.push_back(record(name + std::to_string(i % 150), "$" + std::to_string(i % 7)));
+        }
+        std::vector<TFigureRecord> ascending = pool;
+        std::sort(ascending.begin(), ascending.end(), [](const auto& a, const auto& b) {
+            return compareNameKeys(a.FigureName.view(), b.FigureName.view()) < 0;
+        });
+        std::vector<TFigureRecord> hostile(ascending.begin(), ascending.begin() + 300);
+        hostile.insert(hostile.end(), ascending.rbegin(), ascending.rbegin() + 300);
+        const QByteArray shuffledSaved = expectedBytes(pool);
+        std::vector<TFigureRecord> preOrder;
+        for (int i = 1324; i < shuffledSaved.size(); i += 1324)
+            preOrder.push_back(*reinterpret_cast<const TFigureRecord*>(shuffledSaved.constData() + i));
+
+        for (const auto* records : {&pool, &preOrder, &ascending, &hostile}) {
+            writeBytes(path("order.fcd"), fileImage(header(), *records));
+            OpenCollection c;
+            c.LoadCollection(path("order.fcd"));
+            c.SaveCollection();
+            QCOMPARE(readBytes(path("order.fcd")), expectedBytes(*records));
+            ItemNameList sorted;
+            std::vector<std::string> names;
+            for (const auto& r : *records)
+                names.push_back(r.FigureName.str());
+            sorted.assign(names);
+            QCOMPARE(c.ItemList.names(), sorted.names());
+            QCOMPARE(c.ItemCount, static_cast<int>(records->size()));
+            for (const auto& r : *records)
+                QVERIFY(c.FindItem(r.FigureName.view()));
+        }
     }
 
     // A tree that is one long chain must not be walked by recursion: run on a small stack.
