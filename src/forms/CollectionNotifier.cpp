@@ -59,4 +59,27 @@ void CollectionNotifier::selectItem(const QString& name) {
     collection_.FindItem(fromQString(name));
 }
 
+AddSaveOutcome CollectionNotifier::addSave(ItemEntry& entry) {
+    AddSaveOutcome outcome;
+    try {
+        outcome = entry.AddSave(collection_);
+    } catch (...) {
+        // An item may be in memory that the file does not hold yet, or the file was read back.
+        emit itemsChanged();
+        throw;
+    }
+    if (outcome.completed) emit itemsChanged();
+    return outcome;
+}
+
+void CollectionNotifier::deleteCurrentItem() {
+    try {
+        DeleteCurrentItem(collection_);
+    } catch (...) {
+        emit itemsChanged();
+        throw;
+    }
+    emit itemsChanged();
+}
+
 } // namespace vitrinex

@@ -3,6 +3,7 @@
 // runs the operations that change it and announces each change, so that every window showing the
 // collection (the statistics window, ...) listens instead of being told by the main window.
 
+#include "collection/ItemEntry.h"
 #include "collection/OpenCollection.h"
 
 #include <QObject>
@@ -27,6 +28,12 @@ public:
     void close();
     // Makes the item of that name the current one (selection only, nothing changes).
     void selectItem(const QString& name);
+    // The add/edit dialog's Add/Save on the open collection (see ItemEntry::AddSave). Announces
+    // itemsChanged whenever the items may have changed, also when a file operation then fails.
+    AddSaveOutcome addSave(ItemEntry& entry);
+    // The delete dialog's work: the current item leaves the file and the collection is read back
+    // with nothing current. Announces itemsChanged, also when the save fails.
+    void deleteCurrentItem();
 
 signals:
     // A collection was created or opened: everything about it is new.
@@ -34,6 +41,8 @@ signals:
     // Its name, brand or year range was saved.
     void infoChanged();
     void closed();
+    // Items were added, changed or deleted: the list, the totals and the extremes are new.
+    void itemsChanged();
 
 private:
     OpenCollection collection_;

@@ -10,8 +10,11 @@
 #include "controls/WebPageOpener.h"
 #include "forms/AboutDialog.h"
 #include "forms/CollectionInfoDialog.h"
+#include "forms/DeleteDialog.h"
 #include "forms/ErrorReport.h"
 #include "forms/ExitDialog.h"
+#include "forms/FindDialog.h"
+#include "forms/ItemDialog.h"
 #include "forms/MessageDialog.h"
 #include "forms/PrintDialog.h"
 #include "forms/SettingsFile.h"
@@ -257,12 +260,18 @@ void TMainForm::createDialogs() {
     connect(NewUForm, &TNewUForm::createRequested, this, &TMainForm::CreateNewCollection);
     connect(NewUForm, &TNewUForm::changeRequested, this, &TMainForm::ChangeCollectionInfo);
     AboutForm = new TAboutForm(this);
+    AddFigureForm = new TAddFigureForm(collection_, this);
+    connect(AddFigureForm, &TAddFigureForm::addSaveCompleted, this, &TMainForm::AddSaveCompletion);
+    DeleteForm = new TDeleteForm(collection_, this);
     ExitForm = new TExitForm(this);
     PrintForm = new TPrintForm(this);
     StatsForm = std::make_unique<TStatsForm>();
     StatsForm->follow(&collection_);
     connect(&collection_, &CollectionNotifier::infoChanged, this,
             [this] { setCaption(collection().captionWithValue()); });
+    connect(&collection_, &CollectionNotifier::itemsChanged, this, &TMainForm::ShowChangedItems);
+    FindForm = new TFindForm(collection_, this);
+    connect(FindForm, &TFindForm::found, this, &TMainForm::ShowFoundItem);
 }
 
 void TMainForm::createMenu() {
@@ -455,6 +464,33 @@ void TMainForm::ListBox2Click() {
     BMPScrollBar2->setPosition(ListTopRow(CommentsLBL) + 1);
     collection_.selectItem(ListBox2->item(selectedRow())->text());
     ShowCurrentItem();
+}
+
+void TMainForm::ShowChangedItems() {
+    setDetailPanelVisible(false);
+    FillItemList();
+    TotalLBL->setText(toQString(collection().totalText()));
+    setCaption(collection().captionWithValue());
+    EnableItemCommands();
+    RefreshListScroll();
+}
+
+void TMainForm::AddSaveCompletion(const QString& nameToSelect) {
+    const int row = ItemEntry::CompletionRow(collection().ItemList, nameToSelect);
+    if (row >= 0) {
+        SelectItem(row);
+    } else {
+        ListBox2->setCurrentRow(-1);
+        setDetailPanelVisible(false);
+    }
+    RefreshListScroll();
+}
+
+void TMainForm::ShowFoundItem(int row) {
+    if (row < 0 || row >= ListBox2->count()) return;
+    ListBox2->setCurrentRow(row, QItemSelectionModel::ClearAndSelect);
+    setTopRow(ListBox2, row);
+    ListBox2Click();
 }
 
 void TMainForm::ShowCurrentItem() {
@@ -680,11 +716,25 @@ void TMainForm::closecollection1Click() {
 // The add/edit dialog, delete, find, print, the update window and the backup and export commands
 // join here as members created in createDialogs.
 bool TMainForm::hasItemWindow(ItemWindow which) const {
-    return which == ItemWindow::Print || which == ItemWindow::ExportText;
+    return which == ItemWindow::Print || which == ItemWindow::ExportText || which == ItemWindow::AddItem ||
+           which == ItemWindow::EditItem || which == ItemWindow::DeleteItem || which == ItemWindow::Find;
 }
 
 void TMainForm::openItemWindow(ItemWindow which) {
     switch (which) {
+    case ItemWindow::AddItem:
+        AddFigureForm->ShowAdd(toQString(collection().statsTitle()));
+        break;
+    case ItemWindow::EditItem:
+        AddFigureForm->ShowEdit(toQString(collection().statsTitle()));
+        break;
+    case ItemWindow::DeleteItem:
+        if (collection().CurrentItem)
+            DeleteForm->ShowFor(toQString(collection().CurrentItem->Record.FigureName.view()));
+        break;
+    case ItemWindow::Find:
+        FindForm->ShowBeside(pos());
+        break;
     case ItemWindow::Print:
         PrintCollectionList();
         break;

@@ -23,6 +23,9 @@ class TGoToWeb;
 class TJPEGImage;
 class TJustOne32;
 class TAboutForm;
+class TAddFigureForm;
+class TDeleteForm;
+class TFindForm;
 class TExitForm;
 class TNewUForm;
 class TPrintForm;
@@ -104,6 +107,14 @@ private:
     // Refills the item list from the open collection, nothing selected.
     void FillItemList();
     void ListBox2Click();
+    // The items changed (add, save, delete): the list is read again with nothing selected, and the
+    // total label, caption and item commands follow the collection.
+    void ShowChangedItems();
+    // The end of the add/edit dialog's Add/Save: the entry named `nameToSelect` is selected and shown;
+    // when none is (a saved item of quantity 0 is not written back), nothing is.
+    void AddSaveCompletion(const QString& nameToSelect);
+    // The find dialog's match: the entry at the top of the list, selected and shown.
+    void ShowFoundItem(int row);
 
     // The collection-information dialog's requests. Each answers the dialog by taking its entry when
     // it succeeded; a failure is reported over the dialog, which stays open.
@@ -178,6 +189,9 @@ private:
     TAboutForm* AboutForm; // child dialog
     TExitForm* ExitForm;   // child dialog
     TPrintForm* PrintForm; // child dialog
+    TAddFigureForm* AddFigureForm; // child dialog
+    TDeleteForm* DeleteForm;       // child dialog
+    TFindForm* FindForm;           // child dialog
     // A top-level window of its own, not a child (it is not kept above the main window).
     std::unique_ptr<TStatsForm> StatsForm;
 

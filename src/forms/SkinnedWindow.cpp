@@ -94,9 +94,10 @@ QLabel* addLabel(QWidget* window, const QString& objectName, const QString& text
 void styleInputField(QWidget* field, int pointSize) {
     field->setFont(skinFont(pointSize));
     field->setStyleSheet(
-        QStringLiteral("QLineEdit { background: black; color: white; border: 1px solid #2b5c34;"
-                       " padding: 0px 3px; selection-background-color: #2b5c34; }"
-                       " QLineEdit:focus { border-color: #39d353; }"));
+        QStringLiteral("QLineEdit, QPlainTextEdit, QComboBox { background: black; color: white;"
+                       " border: 1px solid #2b5c34; padding: 0px 3px; selection-background-color: #2b5c34; }"
+                       " QLineEdit:focus, QPlainTextEdit:focus, QComboBox:focus { border-color: #39d353; }"
+                       " QComboBox QAbstractItemView { background: black; color: white; }"));
 }
 
 } // namespace vitrinex

@@ -42,6 +42,12 @@ void TStatsForm::follow(const CollectionNotifier* collection) {
     connect(collection, &CollectionNotifier::infoChanged, this,
             [this, collection] { setTitleFrom(collection->collection()); });
     connect(collection, &CollectionNotifier::closed, this, &TStatsForm::clearLists);
+    // Adding, saving and deleting items rebuild the totals and the four lists.
+    connect(collection, &CollectionNotifier::itemsChanged, this, [this, collection] {
+        setTitleFrom(collection->collection());
+        fillListsFrom(collection->collection());
+        setTotalsFrom(collection->collection());
+    });
 }
 
 void TStatsForm::FormCreate() {

@@ -79,30 +79,6 @@ std::vector<NewItemValues> numberedItems(int count) {
     return items;
 }
 
-// Runs `trigger`, which ends up in `dialog`'s modal loop; once the dialog is on screen, `whileOpen`
-// runs inside that loop. A dialog still open three seconds later is rejected, so a broken test fails
-// instead of hanging. Answers whether the dialog was seen open.
-bool throughModal(QDialog* dialog, const std::function<void()>& trigger,
-                  const std::function<void()>& whileOpen) {
-    bool seen = false;
-    QObject guard; // nothing fires after this call has returned
-    std::function<void(int)> poll;
-    poll = [&](int triesLeft) {
-        if (dialog->isVisible()) {
-            seen = true;
-            whileOpen();
-            QTimer::singleShot(3000, &guard, [dialog] {
-                if (dialog->isVisible()) dialog->reject();
-            });
-        } else if (triesLeft > 0) {
-            QTimer::singleShot(10, &guard, [&poll, triesLeft] { poll(triesLeft - 1); });
-        }
-    };
-    QTimer::singleShot(0, &guard, [&poll] { poll(300); });
-    trigger();
-    return seen;
-}
-
 QStringList entries(const QListWidget* list) {
     QStringList out;
     for (int i = 0; i < list->count(); ++i)

@@ -58,4 +58,28 @@ inline bool runModal(QDialog& form, const std::function<void()>& whileOpen) {
     return !rescued;
 }
 
+// Runs `trigger`, which ends up in `dialog`'s modal loop; once the dialog is on screen, `whileOpen`
+// runs inside that loop. A dialog still open three seconds later is rejected, so a broken test fails
+// instead of hanging. Answers whether the dialog was seen open.
+inline bool throughModal(QDialog* dialog, const std::function<void()>& trigger,
+                  const std::function<void()>& whileOpen) {
+    bool seen = false;
+    QObject guard; // nothing fires after this call has returned
+    std::function<void(int)> poll;
+    poll = [&](int triesLeft) {
+        if (dialog->isVisible()) {
+            seen = true;
+            whileOpen();
+            QTimer::singleShot(3000, &guard, [dialog] {
+                if (dialog->isVisible()) dialog->reject();
+            });
+        } else if (triesLeft > 0) {
+            QTimer::singleShot(10, &guard, [&poll, triesLeft] { poll(triesLeft - 1); });
+        }
+    };
+    QTimer::singleShot(0, &guard, [&poll] { poll(300); });
+    trigger();
+    return seen;
+}
+
 } // namespace windowtest

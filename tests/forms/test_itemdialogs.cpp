@@ -1,0 +1,288 @@
+// The add/edit, delete and find dialogs, opened from the real main window and typed into offscreen.
+#define QTEST_QPA_MOUSE_HANDLING
+
+#include "CollectionFixtures.h"
+#include "collection/OpenCollection.h"
+#include "controls/MaskedEditField.h"
+#include "controls/PictureControl.h"
+#include "forms/DeleteDialog.h"
+#include "forms/ErrorReport.h"
+#include "forms/FindDialog.h"
+#include "forms/ItemDialog.h"
+#include "forms/MainWindow.h"
+#include "forms/MessageDialog.h"
+#include "platform/PlatformSound.h"
+#include "sound/Sound.h"
+
+#include "WindowTestSupport.h"
+#include <QAction>
+#include <QLabel>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace vitrinex;
+using namespace windowtest;
+
+class TestItemDialogs : public QObject {
+    Q_OBJECT
+
+    RecordingSoundService sounds_;
+    std::unique_ptr<QTemporaryDir> dir_;
+    QPointer<TMainForm> main_;
+    QStringList messages_; // "title|text"
+    QString file_;
+    TAddFigureForm* add_ = nullptr;
+
+    void open(const QStringList& names) {
+        OpenCollection c;
+        c.CreateCollection(QFile::encodeName(file_).toStdString(), "Heroes", "Kenner", "1985");
+        for (const QString& n : names)
+            QVERIFY(!c.InsertNewItem(fixtures::item(n.toStdString())));
+        c.SaveCollection();
+        main_->OpenCollectionFile(file_);
+        QVERIFY(main_->collection().CollectionOpen);
+        sounds_.clear();
+    }
+    // The items the file holds now, read by a collection of its own.
+    std::vector<TFigureRecord> stored() const {
+        OpenCollection c;
+        c.LoadCollection(QFile::encodeName(file_).toStdString());
+        std::vector<TFigureRecord> out;
+        for (const std::string& n : c.ItemList.names())
+            out.push_back(c.FindItem(n)->Record);
+        return out;
+    }
+    QStringList storedNames() const {
+        QStringList out;
+        for (const TFigureRecord& r : stored())
+            out << QString::fromStdString(r.FigureName.str());
+        return out;
+    }
+    template <typename T = QWidget> T* in(QObject* window, const char* name) { return control<T>(window, name); }
+    QListWidget* list() { return in<QListWidget>(main_, "ListBox2"); }
+    QString selected() {
+        const auto items = list()->selectedItems();
+        return items.isEmpty() ? QString() : items.first()->text();
+    }
+    QString nextMessage() { return messages_.isEmpty() ? QString("<none>") : messages_.takeFirst(); }
+    QString text(const char* field) { return in<QLineEdit>(add_, field)->text(); }
+    // A user's typing: the field takes the focus, its text is selected and typed over.
+    void type(const char* field, const QString& text) {
+        auto* e = in<QLineEdit>(add_, field);
+        e->setFocus();
+        e->selectAll();
+        QTest::keyClicks(e, text);
+    }
+    void leave(const char* field) { QTest::keyClick(in<QLineEdit>(add_, field), Qt::Key_Tab); }
+    void fillRequired(const QString& name) {
+        type("FigureNameEDT", name);
+        type("QuantityEDT", "1");
+        type("YearEDT", "1985");
+    }
+    bool inDialog(QDialog* d, const char* action, const std::function<void()>& body) {
+        return throughModal(d, [&] { in<QAction>(main_, action)->trigger(); }, [&] {
+            d->activateWindow(); // as a window manager activates a new modal window
+            QTRY_COMPARE(QApplication::activeWindow(), d);
+            body();
+        });
+    }
+
+private slots:
+    void initTestCase() { Sounds::setServiceForTesting(&sounds_); }
+    void init() {
+        dir_ = std::make_unique<QTemporaryDir>();
+        TMainForm::setProgramFolderForTesting(dir_->path());
+        file_ = dir_->filePath("heroes.fcd");
+        messages_.clear();
+        setMessageDialogForTesting([this](const QString& t, const QString& x) { messages_ << t + "|" + x; });
+        setErrorReportForTesting([this](const QString& e) { messages_ << "error report|" + e; });
+        main_ = new TMainForm;
+        main_->show();
+        QVERIFY(QTest::qWaitForWindowActive(main_));
+        add_ = main_->findChild<TAddFigureForm*>();
+        sounds_.clear();
+    }
+    void cleanup() {
+        delete main_.data();
+        setMessageDialogForTesting({});
+        setErrorReportForTesting({});
+    }
+
+    void maskedFieldsAlignWhenLeftAndAddStoresThem() {
+        open({"Batman"});
+        QVERIFY(inDialog(add_, "additem1", [&] {
+            QCOMPARE(add_->windowTitle(), QString("add item"));
+            QCOMPARE(in<QLabel>(add_, "TitlePanel")->text(), QString("Kenner - Heroes - 1985"));
+            type("FigureNameEDT", "Robin");
+            auto* button = in<TJPEGImage>(add_, "AddJPG");
+            QTest::mouseMove(button);
+            QVERIFY(button->toolTip().startsWith("Cannot add item."));
+            click(button); // nothing happens while the required fields are empty
+            QVERIFY(add_->isVisible() && messages_.isEmpty());
+
+            const QList<std::tuple<const char*, QString, QString, QString>> cases = {
+                {"QuantityEDT", " 5", " 5 ", "5  "},
+                {"YearEDT", " 85", " 85 ", "85  "},
+                {"PriceEDT", " 12.50", "$ 12.50 ", "$  12.50"},
+                {"NetChangeEDT", "-5", "$-5  ", "$  -5"}};
+            for (const auto& [field, typed, shown, left] : cases) {
+                type(field, typed);
+                QCOMPARE(text(field), shown);
+                leave(field);
+                QCOMPARE(text(field), left);
+            }
+            QTest::mouseMove(button, {5, 5});
+            QCOMPARE(button->toolTip(), QString("Click to add item."));
+            click(button);
+        }));
+        QVERIFY(!add_->isVisible());
+        const TFigureRecord robin = stored().at(1);
+        QCOMPARE(QString::fromStdString(robin.Price.str() + "|" + robin.NetChange.str() + "|" + robin.Year.str()),
+                 QString("$  12.50|$  -5|85  "));
+        QCOMPARE(robin.Quantity, 5);
+        QCOMPARE(selected(), QString("Robin"));
+        QCOMPARE(main_->windowTitle(), QString("Vitrinex 1.4 - Heroes:  $75"));
+        QCOMPARE(in<QLabel>(main_, "TotalLBL")->text(), QString("total items:  2"));
+        QCOMPARE(sounds_.names().join(","), QStringList({kSoundClick, kSoundAdd}).join(","));
+    }
+
+    void refusedPriceNetChangeAndDuplicateNameKeepTheDialogOpen() {
+        open({"Batman"});
+        const QByteArray before = readAll(file_);
+        QVERIFY(inDialog(add_, "additem1", [&] {
+            fillRequired("BATMAN");
+            type("PriceEDT", "12,50");
+            leave("PriceEDT");
+            QCOMPARE(nextMessage(), QString("invalid price|$12,50   is an invalid price!"));
+            QCOMPARE(text("PriceEDT"), QString("$     0 "));
+            QVERIFY(in<QWidget>(add_, "PriceEDT")->hasFocus());
+            // Digits with several points are no number either.
+            type("PriceEDT", "1.2.3");
+            click(in<TJPEGImage>(add_, "AddJPG"));
+            QCOMPARE(nextMessage(), QString("invalid price|$1.2.3   is an invalid price!"));
+            type("NetChangeEDT", "5-");
+            QTest::keyClick(in<QLineEdit>(add_, "NetChangeEDT"), Qt::Key_Return);
+            QCOMPARE(nextMessage(), QString("invalid net change value|$5-   is an invalid value for net "
+                                                    "change. net change must be an integer."));
+            QCOMPARE(text("NetChangeEDT"), QString("$   0"));
+            QCOMPARE(readAll(file_), before);
+            click(in<TJPEGImage>(add_, "AddJPG"));
+            QCOMPARE(messages_, QStringList{"item exists|BATMAN already exists!"});
+            QVERIFY(add_->isVisible());
+            QCOMPARE(text("FigureNameEDT"), QString("BATMAN"));
+            add_->close(); // the close box cancels
+        }));
+        QCOMPARE(text("FigureNameEDT"), QString());
+        QCOMPARE(storedNames(), QStringList{"Batman"});
+    }
+
+    void renamesSaveAtOnceAndARefusedOneRestoresTheItem() {
+        open({"Batman", "Hangman", "Superman"});
+        main_->SelectItem(1);
+        QVERIFY(inDialog(add_, "edititem1", [&] {
+            QCOMPARE(add_->windowTitle(), QString("edit item"));
+            type("FigureNameEDT", "Joker");
+            click(in<TJPEGImage>(add_, "EditJPG"), Qt::RightButton); // any button saves
+        }));
+        QCOMPARE(storedNames(), QStringList({"Batman", "Joker", "Superman"}));
+        QCOMPARE(selected(), QString("Joker"));
+
+        main_->SelectItem(0);
+        QVERIFY(inDialog(add_, "edititem1", [&] {
+            type("FigureNameEDT", "superman");
+            type("QuantityEDT", "9");
+            click(in<TJPEGImage>(add_, "EditJPG"));
+            QCOMPARE(messages_, QStringList{"item exists|superman already exists!"});
+            QVERIFY(add_->isVisible());
+            QCOMPARE(add_->windowTitle(), QString("add item"));
+            QCOMPARE(text("FigureNameEDT") + text("QuantityEDT"), QString("Batman1  "));
+            add_->close();
+        }));
+        QCOMPARE(storedNames(), QStringList({"Batman", "Joker", "Superman"}));
+        QCOMPARE(stored().at(0).Quantity, 1);
+        QCOMPARE(selected(), QString("Superman")); // the item that bore the requested name
+
+        // Quantity 0 is not written back: nothing is selected and no item is shown.
+        QVERIFY(inDialog(add_, "edititem1", [&] {
+            type("QuantityEDT", "0");
+            QTest::keyClick(in<QLineEdit>(add_, "QuantityEDT"), Qt::Key_Return);
+        }));
+        QCOMPARE(storedNames(), QStringList({"Batman", "Joker"}));
+        QCOMPARE(selected(), QString());
+        QVERIFY(!in<QLabel>(main_, "FigureNameLBL")->isVisible());
+    }
+
+    void enterInCommentsBreaksTheLineAndElsewhereAdds() {
+        open({});
+        QVERIFY(inDialog(add_, "additem1", [&] {
+            fillRequired("Robin");
+            auto* memo = in<QPlainTextEdit>(add_, "CommentsMEMO");
+            memo->setFocus();
+            QTest::keyClicks(memo, "mint");
+            QTest::keyClick(memo, Qt::Key_Return);
+            QTest::keyClicks(memo, "boxed");
+            QVERIFY(add_->isVisible());
+            QTest::keyClick(in<QLineEdit>(add_, "CatNumEDT"), Qt::Key_Enter);
+        }));
+        QCOMPARE(stored().at(0).Comments.str(), std::string("mint\r\nboxed"));
+        QVERIFY(in<QAction>(main_, "find1")->isEnabled());
+    }
+
+    void findGoesFromMatchToMatchWithoutWrapping() {
+        open({"Batman", "Hangman", "Robin", "Superman"});
+        auto* find = main_->findChild<TFindForm*>();
+        QVERIFY(inDialog(find, "find1", [&] {
+            QCOMPARE(find->pos(), main_->pos() + QPoint(100, 0));
+            auto* edit = in<QLineEdit>(find, "FindEDT");
+            QTest::keyClicks(edit, "MAN");
+            QStringList seen;
+            for (int i = 0; i < 4; ++i) {
+                click(in<TJPEGImage>(find, "OkBtn"));
+                seen << selected() + ":" + in<QLabel>(find, "Label1")->text();
+            }
+            QCOMPARE(seen, QStringList({"Batman:click the 'ok' to find next.", "Hangman:click the 'ok' to find next.",
+                                        "Superman:click the 'ok' to find next.",
+                                        "Superman:a match for 'MAN' was not found."}));
+            QCOMPARE(in<QLabel>(main_, "FigureNameLBL")->text(), QString("Superman"));
+            // The same text typed again starts over from the top.
+            QTest::keyClick(edit, Qt::Key_Backspace);
+            QTest::keyClicks(edit, "N");
+            QTest::keyClick(edit, Qt::Key_Return);
+            QCOMPARE(selected(), QString("Batman"));
+            find->close();
+        }));
+        QCOMPARE(in<QLabel>(find, "Label1")->text(), QString("enter the name to find:"));
+    }
+
+    void deleteRewritesFileListCaptionAndCommands() {
+        open({"Batman", "Robin"});
+        auto* del = main_->findChild<TDeleteForm*>();
+        main_->SelectItem(1);
+        const QByteArray before = readAll(file_);
+        QVERIFY(inDialog(del, "deleteitem1", [&] { click(in<TJPEGImage>(del, "CancelJPG")); }));
+        QCOMPARE(readAll(file_), before);
+        for (const QString& expectedList : {QString("Batman"), QString()}) {
+            sounds_.clear();
+            QVERIFY(inDialog(del, "deleteitem1", [&] {
+                QCOMPARE(del->question(), "are you sure you want to delete " + selected() + "?");
+                click(in<TJPEGImage>(del, "DeleteJPG"));
+            }));
+            QCOMPARE(storedNames().join(","), expectedList);
+            QCOMPARE(list()->count(), storedNames().size());
+            QCOMPARE(selected(), QString());
+            QCOMPARE(sounds_.names(), QStringList({kSoundClick, kSoundDelete}));
+            main_->SelectItem(0);
+        }
+        QCOMPARE(main_->windowTitle(), QString("Vitrinex 1.4 - Heroes:  $0"));
+        QCOMPARE(in<QLabel>(main_, "TotalLBL")->text(), QString("total items:  0"));
+        for (const char* command : {"edititem1", "deleteitem1", "updatecollection1", "collectionstats1",
+                                    "createbackup1", "printcollection1", "find1", "exportastext1"})
+            QVERIFY2(!in<QAction>(main_, command)->isEnabled(), command);
+    }
+};
+
+QTEST_MAIN(TestItemDialogs)
+#include "test_itemdialogs.moc"
