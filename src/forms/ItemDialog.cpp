@@ -109,6 +109,8 @@ void TAddFigureForm::createFields() {
         e->setObjectName(QString::fromLatin1(name));
         e->setGeometry(place);
         styleInputField(e);
+        // The year field is 30 pixels wide: no room to spare beside its four digits.
+        e->setStyleSheet(e->styleSheet() + QStringLiteral(" QLineEdit { padding: 0px 1px; }"));
         return e;
     };
     FigureNameEDT = edit("FigureNameEDT", {91, 129, 152, 24}, ItemEntry::kNameLimit);
