@@ -199,18 +199,22 @@ private slots:
             QVERIFY(add_->isVisible());
             QCOMPARE(add_->windowTitle(), QString("add item"));
             QCOMPARE(text("FigureNameEDT") + text("QuantityEDT"), QString("Batman1  "));
-            add_->close();
+            QCOMPARE(storedNames(), QStringList({"Batman", "Joker", "Superman"}));
+            QCOMPARE(stored().at(0).Quantity, 1);
+            QCOMPARE(selected(), QString("Superman")); // the item that bore the requested name
+            // The dialog goes on adding: a new name closes it as usual.
+            type("FigureNameEDT", "Robin");
+            click(in<TJPEGImage>(add_, "AddJPG"));
         }));
-        QCOMPARE(storedNames(), QStringList({"Batman", "Joker", "Superman"}));
-        QCOMPARE(stored().at(0).Quantity, 1);
-        QCOMPARE(selected(), QString("Superman")); // the item that bore the requested name
+        QCOMPARE(storedNames(), QStringList({"Batman", "Joker", "Robin", "Superman"}));
+        main_->SelectItem(3);
 
         // Quantity 0 is not written back: nothing is selected and no item is shown.
         QVERIFY(inDialog(add_, "edititem1", [&] {
             type("QuantityEDT", "0");
             QTest::keyClick(in<QLineEdit>(add_, "QuantityEDT"), Qt::Key_Return);
         }));
-        QCOMPARE(storedNames(), QStringList({"Batman", "Joker"}));
+        QCOMPARE(storedNames(), QStringList({"Batman", "Joker", "Robin"}));
         QCOMPARE(selected(), QString());
         QVERIFY(!in<QLabel>(main_, "FigureNameLBL")->isVisible());
     }
@@ -274,6 +278,8 @@ private slots:
             QCOMPARE(list()->count(), storedNames().size());
             QCOMPARE(selected(), QString());
             QCOMPARE(sounds_.names(), QStringList({kSoundClick, kSoundDelete}));
+            QCOMPARE(topLevelControl<QWidget>("StatsForm")->findChild<QLabel*>("CollValueLBL")->text(),
+                     expectedList.isEmpty() ? QString("$0") : QString("$12.5"));
             main_->SelectItem(0);
         }
         QCOMPARE(main_->windowTitle(), QString("Vitrinex 1.4 - Heroes:  $0"));
