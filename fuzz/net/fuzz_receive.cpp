@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-using vitrinex::net::TUpdateRecord;
+using vitrinex::TUpdateRecord;
 using vitrinex::net::UpdateStreamScanner;
 
 namespace {

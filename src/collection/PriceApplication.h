@@ -20,6 +20,7 @@
 
 #include "collection/FigureRecord.h"
 #include "collection/OpenCollection.h"
+#include "collection/UpdateRecord.h"
 
 #include <cstdint>
 #include <functional>
@@ -28,16 +29,6 @@
 #include <vector>
 
 namespace vitrinex {
-
-#pragma pack(push, 1)
-// One record of update.dat: a catalog number and the price the maker lists for it ("12.99").
-struct TUpdateRecord {
-    ShortString<9> UpdateCatNum;
-    ShortString<10> UpdatePrice;
-};
-#pragma pack(pop)
-constexpr std::size_t kUpdateRecordSize = 21;
-static_assert(sizeof(TUpdateRecord) == kUpdateRecordSize);
 
 // The statistics window's texts after an update (Windows-1252), named after its controls.
 struct UpdateStatisticsTexts {

@@ -2,19 +2,11 @@
 // update.dat: the file of 21-byte update records that a download writes, one record per catalog
 // number and price, in the order the answer delivered them.
 
-#include "collection/FigureRecord.h"
+#include "collection/UpdateRecord.h"
 
 #include <string>
 
 namespace vitrinex::net {
-
-#pragma pack(push, 1)
-struct TUpdateRecord {
-    ShortString<9> UpdateCatNum;
-    ShortString<10> UpdatePrice;
-};
-#pragma pack(pop)
-static_assert(sizeof(TUpdateRecord) == 21);
 
 // Creates (or truncates) the file and appends whole records to it. Every failure throws EInOutError.
 class UpdateRecordWriter {

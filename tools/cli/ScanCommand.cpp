@@ -29,7 +29,7 @@ std::vector<std::string> readRecords(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) throw EInOutError::fromCode(kFileNotFound);
     std::vector<std::string> rows;
-    net::TUpdateRecord r;
+    TUpdateRecord r;
     while (in.read(reinterpret_cast<char*>(&r), sizeof r))
         rows.push_back(json::array({json::quote(win1252ToUtf8(r.UpdateCatNum.view())),
                                     json::quote(win1252ToUtf8(r.UpdatePrice.view()))}));
@@ -57,7 +57,7 @@ int commandScan(int argc, char** argv) {
     net::UpdateRecordWriter writer;
     writer.create(out);
     net::UpdateStreamScanner scanner;
-    scanner.writeRecord = [&writer](const net::TUpdateRecord& r) { writer.append(r); };
+    scanner.writeRecord = [&writer](const TUpdateRecord& r) { writer.append(r); };
     scanner.Reset();
     std::vector<char> block(net::UpdateStreamScanner::kBlockSize + 1);
     // The window stops reading at the end marker or at a page that holds no update file.
