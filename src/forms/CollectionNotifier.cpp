@@ -1,6 +1,7 @@
 #include "forms/CollectionNotifier.h"
 
 #include "collection/Win1252.h"
+#include "net/UpdatePrompts.h"
 
 #include <QFile>
 
@@ -80,6 +81,19 @@ void CollectionNotifier::deleteCurrentItem() {
         throw;
     }
     emit itemsChanged();
+}
+
+void CollectionNotifier::confirmUpdate(const QDate& day, const std::string& chosenType) {
+    net::confirmUpdate(collection_, day, chosenType);
+    emit updateConfirmed();
+}
+
+UpdateOutcome CollectionNotifier::applyUpdate(std::uint64_t openingAtConfirm, const std::string& updateFile,
+                                              const std::string& updateMessage,
+                                              const std::function<void(int step)>& advance) {
+    UpdateOutcome outcome = ApplyUpdate(collection_, openingAtConfirm, updateFile, updateMessage, advance);
+    if (!outcome.message) emit updated();
+    return outcome;
 }
 
 } // namespace vitrinex

@@ -5,9 +5,15 @@
 
 #include "collection/ItemEntry.h"
 #include "collection/OpenCollection.h"
+#include "collection/PriceApplication.h"
 
+#include <QDate>
 #include <QObject>
 #include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <string>
 
 namespace vitrinex {
 
@@ -34,6 +40,13 @@ public:
     // The delete dialog's work: the current item leaves the file and the collection is read back
     // with nothing current. Announces itemsChanged, also when the save fails.
     void deleteCurrentItem();
+    // An update prompt was confirmed: LastUpdate becomes the day's short date and, when given,
+    // UpdateType the chosen catalog (in memory; the update or the next save writes them).
+    void confirmUpdate(const QDate& day, const std::string& chosenType = {});
+    // Applies update.dat to the collection if it is still the opening `openingAtConfirm`; announces
+    // `updated` when prices were applied. Throws EInOutError like ApplyUpdate.
+    UpdateOutcome applyUpdate(std::uint64_t openingAtConfirm, const std::string& updateFile,
+                              const std::string& updateMessage, const std::function<void(int step)>& advance);
 
 signals:
     // A collection was created or opened: everything about it is new.
@@ -43,6 +56,10 @@ signals:
     void closed();
     // Items were added, changed or deleted: the list, the totals and the extremes are new.
     void itemsChanged();
+    // An update was confirmed: the extreme lists start afresh.
+    void updateConfirmed();
+    // A catalog update changed prices, totals, the extreme lists and UpdatedCount.
+    void updated();
 
 private:
     OpenCollection collection_;

@@ -21,6 +21,10 @@
 #include "platform/FilePlaces.h"
 #include "forms/SkinnedWindow.h"
 #include "forms/StatisticsWindow.h"
+#include "forms/LastUpdateDialog.h"
+#include "forms/UpdateTypeDialog.h"
+#include "forms/UpdateWindow.h"
+#include "net/UpdatePrompts.h"
 #include "platform/FileDialogs.h"
 #include "platform/HelpViewer.h"
 #include "reports/Backup.h"
@@ -33,6 +37,7 @@
 #include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QCoreApplication>
+#include <QDate>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -272,6 +277,22 @@ void TMainForm::createDialogs() {
     connect(&collection_, &CollectionNotifier::itemsChanged, this, &TMainForm::ShowChangedItems);
     FindForm = new TFindForm(collection_, this);
     connect(FindForm, &TFindForm::found, this, &TMainForm::ShowFoundItem);
+
+    UpdateTypeForm = new TUpdateTypeForm(this);
+    LastUpdateForm = new TLastUpdateForm(this);
+    UpdateForm = new TUpdateForm(this);
+    net::UpdateDownload& download = UpdateForm->download();
+    download.writeBackup = [this](const std::function<void(int)>& advance) { writeBackup(advance); };
+    download.applyUpdate = [this](const std::function<void(int)>& advance) { return ApplyCatalogUpdate(advance); };
+    connect(&download, &net::UpdateDownload::inOutError, this,
+            [this](const QString& message) { reportError(UpdateForm, message); });
+    connect(UpdateForm, &TUpdateForm::okClicked, this, &TMainForm::RefreshShownItem);
+    connect(UpdateForm, &TUpdateForm::statsClicked, this, &TMainForm::ShowStatsAfterUpdate);
+    StatsForm->OnClosedAfterUpdate = [this] {
+        if (UpdateForm->download().Finished) RefreshShownItem();
+    };
+    connect(&collection_, &CollectionNotifier::updated, this,
+            [this] { setCaption(collection().captionWithValue()); });
 }
 
 void TMainForm::createMenu() {
@@ -717,7 +738,8 @@ void TMainForm::closecollection1Click() {
 // join here as members created in createDialogs.
 bool TMainForm::hasItemWindow(ItemWindow which) const {
     return which == ItemWindow::Print || which == ItemWindow::ExportText || which == ItemWindow::AddItem ||
-           which == ItemWindow::EditItem || which == ItemWindow::DeleteItem || which == ItemWindow::Find;
+           which == ItemWindow::EditItem || which == ItemWindow::DeleteItem || which == ItemWindow::Find ||
+           which == ItemWindow::Update;
 }
 
 void TMainForm::openItemWindow(ItemWindow which) {
@@ -740,6 +762,9 @@ void TMainForm::openItemWindow(ItemWindow which) {
         break;
     case ItemWindow::ExportText:
         ExportAsText();
+        break;
+    case ItemWindow::Update:
+        UpdateCollection();
         break;
     default:
         break;
@@ -771,6 +796,50 @@ void TMainForm::printcollection1Click() {
 void TMainForm::updatecollection1Click() {
     if (collection().CollectionOpen && collection().ItemCount > 0) runItemWindow(ItemWindow::Update);
 }
+void TMainForm::UpdateCollection() {
+    std::string chosenType;
+    if (net::hasUpdateType(collection())) {
+        LastUpdateForm->setQuestion(toQString(net::lastUpdateQuestion(collection())));
+        Play(kSoundClick);
+        if (LastUpdateForm->exec() != QDialog::Accepted) return;
+    } else {
+        if (UpdateTypeForm->exec() != QDialog::Accepted) return;
+        chosenType = UpdateTypeForm->ChosenType();
+    }
+    // The prices go only to this opening of the collection (see ApplyCatalogUpdate).
+    updateOpening_ = collection().openingId();
+    collection_.confirmUpdate(QDate::currentDate(), chosenType);
+    // An update still running gives way to the new one.
+    if (UpdateForm->isVisible()) UpdateForm->close();
+    UpdateForm->download().UpdateType = collection().UpdateType;
+    UpdateForm->show();
+    UpdateForm->raise();
+}
+
+bool TMainForm::ApplyCatalogUpdate(const std::function<void(int)>& advanceProgress) {
+    net::UpdateDownload& download = UpdateForm->download();
+    // The window is not modal: the collection may have been closed, or another opened, meanwhile.
+    const UpdateOutcome outcome =
+        collection_.applyUpdate(updateOpening_, download.UpdateFileName, download.UpdateMessage(), advanceProgress);
+    if (outcome.message) {
+        ShowMessageDialog(toQString(outcome.message->title), toQString(outcome.message->text));
+        return false;
+    }
+    download.showApplied(outcome.texts);
+    return true;
+}
+
+void TMainForm::RefreshShownItem() {
+    if (FigureNameLBL->isVisible()) ShowCurrentItem();
+}
+
+void TMainForm::ShowStatsAfterUpdate() {
+    StatsForm->setTitleFrom(collection());
+    StatsForm->showUpdatedCount(collection());
+    StatsForm->show();
+    StatsForm->raise();
+}
+
 void TMainForm::createbackup1Click() {
     if (!createbackup1->isEnabled() || !collection().CollectionOpen) return;
     std::string path;

@@ -10,6 +10,7 @@
 #include <QStringList>
 #include <QWidget>
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -30,6 +31,9 @@ class TExitForm;
 class TNewUForm;
 class TPrintForm;
 class TStatsForm;
+class TLastUpdateForm;
+class TUpdateForm;
+class TUpdateTypeForm;
 
 // Comment lines as the detail panel shows them: split at CR LF, each line cut into entries of at most
 // 30 characters, after the last blank among positions 2 to 30 when there is one.
@@ -134,6 +138,16 @@ private:
     void collectionstats1Click();
     void printcollection1Click();
     void updatecollection1Click();
+    // The update command's work: the update-type prompt (no catalog chosen yet) or the last-update
+    // prompt, then, once confirmed, the update window.
+    void UpdateCollection();
+    // The update window's application step: update.dat applied to the collection the update was
+    // confirmed for, while it is still open; false (after telling the user why) when nothing was.
+    bool ApplyCatalogUpdate(const std::function<void(int step)>& advanceProgress);
+    // The update window's stats button: the statistics window with the count of updated items.
+    void ShowStatsAfterUpdate();
+    // After an update, the shown item's details with its new price and net change.
+    void RefreshShownItem();
     void createbackup1Click();
     // Writes the open collection's backup, calling `advanceProgress` with the bar's step (500 div the
     // item count) for each item written; returns its path. The update window's backup step calls it.
@@ -192,10 +206,16 @@ private:
     TAddFigureForm* AddFigureForm; // child dialog
     TDeleteForm* DeleteForm;       // child dialog
     TFindForm* FindForm;           // child dialog
+    TUpdateTypeForm* UpdateTypeForm; // child dialog
+    TLastUpdateForm* LastUpdateForm; // child dialog
+    // A window of its own, kept on top and not modal, owned by this window.
+    TUpdateForm* UpdateForm;
     // A top-level window of its own, not a child (it is not kept above the main window).
     std::unique_ptr<TStatsForm> StatsForm;
 
     QString newFileName_;
+    // The opening of the collection a confirmed update belongs to (OpenCollection::openingId()).
+    std::uint64_t updateOpening_ = 0;
     QString waitingFile_; // named from outside, to open once the window takes input
     QString helpFile_ = QStringLiteral("Help.hlp");
     bool enterDown_ = false;

@@ -48,6 +48,13 @@ void TStatsForm::follow(const CollectionNotifier* collection) {
         fillListsFrom(collection->collection());
         setTotalsFrom(collection->collection());
     });
+    connect(collection, &CollectionNotifier::updateConfirmed, this, &TStatsForm::clearLists);
+    connect(collection, &CollectionNotifier::updated, this, [this, collection] {
+        const OpenCollection& c = collection->collection();
+        setTotalsFrom(c);
+        fillListsFrom(c);
+        showUpdatedCount(c);
+    });
 }
 
 void TStatsForm::FormCreate() {

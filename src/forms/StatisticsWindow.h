@@ -27,7 +27,8 @@ public:
     explicit TStatsForm(QWidget* parent = nullptr);
     ~TStatsForm() override;
 
-    // From now on shows what `collection` announces: opened or created, information changed, closed.
+    // From now on shows what `collection` announces: opened or created, information changed, closed,
+    // an update confirmed (the lists empty) and applied (totals, lists and the updated count).
     void follow(const vitrinex::CollectionNotifier* collection);
 
     // A collection was opened or read back: the title, value and net change texts, the four lists

@@ -57,6 +57,12 @@ void UpdateDownload::setFinished(bool finished) {
     emit changed();
 }
 
+void UpdateDownload::showApplied(const UpdateTexts& texts) {
+    setLabel1(texts.Label1);
+    setStatus(texts.StatusLBL);
+    setFinished(true);
+}
+
 void UpdateDownload::playSound(const char* name) {
     if (play) play(name);
 }

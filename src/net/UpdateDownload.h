@@ -5,6 +5,7 @@
 // the user-interface thread. The update window shows its texts, bar and `Finished`; the command line
 // runs it with no window at all.
 
+#include "collection/PriceApplication.h"
 #include "net/TSocket.h"
 #include "net/UpdateRecordFile.h"
 #include "net/UpdateStreamScanner.h"
@@ -71,6 +72,8 @@ public:
     void setProgress(int value);
     void advanceProgress(int step);
     void setFinished(bool finished);
+    // An applied update: its final texts, and Finished. The owner's applyUpdate calls it on success.
+    void showApplied(const UpdateTexts& texts);
 
     int Phase = 0;
     bool Welcomed = false;

@@ -69,9 +69,7 @@ int commandUpdate(int argc, char** argv) {
             std::cerr << "vitrinex-cli: " << win1252ToUtf8(outcome.message->text) << '\n';
             return false;
         }
-        download.setLabel1(outcome.texts.Label1);
-        download.setStatus(outcome.texts.StatusLBL);
-        download.setFinished(true);
+        download.showApplied(outcome.texts);
         applied = true;
         return true;
     };
