@@ -823,6 +823,9 @@ bool TMainForm::ApplyCatalogUpdate(const std::function<void(int)>& advanceProgre
         collection_.applyUpdate(updateOpening_, download.UpdateFileName, download.UpdateMessage(), advanceProgress);
     if (outcome.message) {
         ShowMessageDialog(toQString(outcome.message->title), toQString(outcome.message->text));
+        // The file came whole; the window must not blame the host for a collection that went.
+        if (!collection().CollectionOpen || collection().openingId() != updateOpening_)
+            download.showNotApplied(outcome.message->text, "status:  update not applied . . .");
         return false;
     }
     download.showApplied(outcome.texts);

@@ -63,6 +63,10 @@ void UpdateDownload::showApplied(const UpdateTexts& texts) {
     setFinished(true);
 }
 
+void UpdateDownload::showNotApplied(const std::string& label, const std::string& status) {
+    failure(label, status);
+}
+
 void UpdateDownload::playSound(const char* name) {
     if (play) play(name);
 }
@@ -265,7 +269,7 @@ void UpdateDownload::Timer2Timer() {
         return;
     }
     if (!applied) {
-        fileNotFound();
+        if (!Finished) fileNotFound();
         return;
     }
     setProgress(kProgressMax);

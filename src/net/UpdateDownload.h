@@ -35,7 +35,8 @@ public:
     // Applies update.dat (closed by then) to the collection that was open when the update was
     // confirmed, advancing the bar as it goes; on success sets the final texts and Finished through
     // the setters below and returns true. False when nothing was applied (the owner has told the
-    // user why); the window then ends as a download whose update file was not found.
+    // user why); unless the owner ended it with showNotApplied, the window then ends as a download
+    // whose update file was not found.
     std::function<bool(const std::function<void(int step)>& advance)> applyUpdate;
     // Plays a sound by name (under the sounds switch).
     std::function<void(const std::string&)> play;
@@ -74,6 +75,8 @@ public:
     void setFinished(bool finished);
     // An applied update: its final texts, and Finished. The owner's applyUpdate calls it on success.
     void showApplied(const UpdateTexts& texts);
+    // Nothing was applied for a reason of the owner's: the window ends as a failure with these texts.
+    void showNotApplied(const std::string& label, const std::string& status);
 
     int Phase = 0;
     bool Welcomed = false;
