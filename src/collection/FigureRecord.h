@@ -23,9 +23,11 @@ template <std::size_t N> struct ShortString {
 
     std::string_view view() const { return {chars, std::min<std::size_t>(length, N)}; }
     std::string str() const { return std::string(view()); }
-    // Stores the first N characters of `text`; the rest of the field is filled with zero bytes.
+    // Stores the first N characters of `text` (one fewer where the cut would keep the CR of a CR LF
+    // line break without its LF); the rest of the field is filled with zero bytes.
     void assign(std::string_view text) {
-        const std::size_t n = std::min(text.size(), N);
+        std::size_t n = std::min(text.size(), N);
+        if (n > 0 && n < text.size() && text[n - 1] == '\r' && text[n] == '\n') --n;
         length = static_cast<std::uint8_t>(n);
         std::memcpy(chars, text.data(), n);
         std::memset(chars + n, 0, N - n);

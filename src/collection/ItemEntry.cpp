@@ -193,6 +193,20 @@ std::optional<UserMessage> ItemEntry::LeavePriceField() {
     return std::nullopt;
 }
 
+std::optional<UserMessage> ItemEntry::CheckAmounts(EntryField& focus) {
+    if (auto refusal = PriceCheck()) {
+        focus = EntryField::Price;
+        return refusal;
+    }
+    PriceCleanup();
+    if (auto refusal = NetChangeCheck()) {
+        focus = EntryField::NetChange;
+        return refusal;
+    }
+    NetChangeCleanup();
+    return std::nullopt;
+}
+
 void ItemEntry::LeaveMaskedField(EntryField field) {
     switch (field) {
     case EntryField::Quantity:
@@ -227,18 +241,7 @@ AddSaveOutcome ItemEntry::AddSave(OpenCollection& collection) {
     AddSaveOutcome out;
     if (!InputComplete()) return out;
     out.acted = true;
-    if (auto refusal = PriceCheck()) {
-        out.message = refusal;
-        out.focus = EntryField::Price;
-        return out;
-    }
-    PriceCleanup();
-    if (auto refusal = NetChangeCheck()) {
-        out.message = refusal;
-        out.focus = EntryField::NetChange;
-        return out;
-    }
-    NetChangeCleanup();
+    if ((out.message = CheckAmounts(out.focus))) return out;
     EnteredQuantity = withoutBlanks(Fields.Quantity).toInt();
     if (Fields.FigureName.isEmpty() || blankFrom(Fields.Year, 0) || blankFrom(Fields.Quantity, 0)) {
         out.message = MissingInformation();

@@ -70,6 +70,9 @@ public:
     std::optional<UserMessage> LeavePriceField();
     // The price check alone, as Enter runs it before the button takes its pressed look.
     std::optional<UserMessage> PriceCheck();
+    // Steps 1 and 2 of Add/Save: the price check and cleanup, then the net-change check and cleanup.
+    // A refused text is reset, `focus` names its field and the refusal is returned.
+    std::optional<UserMessage> CheckAmounts(EntryField& focus);
     // Leaving the quantity, year or net-change field: its blanks are removed and the rest aligned.
     void LeaveMaskedField(EntryField field);
 

@@ -43,6 +43,25 @@ char fromCodePoint(char32_t c) {
     return '?';
 }
 
+// One character of UTF-8 at `i`, which moves past it. False (i unchanged) for a byte that starts no
+// character, a missing or wrong continuation byte, an overlong form, a surrogate or a code point
+// above U+10FFFF.
+bool decodeUtf8(std::string_view s, std::size_t& i, char32_t& c) {
+    const auto b = static_cast<unsigned char>(s[i]);
+    const int extra = b < 0x80 ? 0 : (b & 0xE0) == 0xC0 ? 1 : (b & 0xF0) == 0xE0 ? 2 : (b & 0xF8) == 0xF0 ? 3 : -1;
+    if (extra < 0 || i + static_cast<std::size_t>(extra) >= s.size()) return false;
+    c = extra == 0 ? b : extra == 1 ? (b & 0x1F) : extra == 2 ? (b & 0x0F) : (b & 0x07);
+    for (int k = 1; k <= extra; ++k) {
+        const auto cont = static_cast<unsigned char>(s[i + static_cast<std::size_t>(k)]);
+        if ((cont & 0xC0) != 0x80) return false;
+        c = (c << 6) | (cont & 0x3F);
+    }
+    static constexpr char32_t kSmallest[] = {0, 0x80, 0x800, 0x10000};
+    if (c < kSmallest[extra] || (c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF) return false;
+    i += static_cast<std::size_t>(extra) + 1;
+    return true;
+}
+
 } // namespace
 
 std::string win1252ToUtf8(std::string_view bytes) {
@@ -58,36 +77,29 @@ std::string utf8ToWin1252(std::string_view s) {
     out.reserve(s.size());
     std::size_t i = 0;
     while (i < s.size()) {
-        const auto b = static_cast<unsigned char>(s[i]);
-        int extra = b < 0x80             ? 0
-                    : (b & 0xE0) == 0xC0 ? 1
-                    : (b & 0xF0) == 0xE0 ? 2
-                    : (b & 0xF8) == 0xF0 ? 3
-                                         : -1;
-        if (extra < 0 || i + static_cast<std::size_t>(extra) >= s.size()) {
+        char32_t c = 0;
+        if (decodeUtf8(s, i, c)) {
+            out += fromCodePoint(c);
+        } else {
             out += '?';
             ++i;
-            continue;
         }
-        char32_t c = extra == 0 ? b : extra == 1 ? (b & 0x1F) : extra == 2 ? (b & 0x0F) : (b & 0x07);
-        bool valid = true;
-        for (int k = 1; k <= extra; ++k) {
-            const auto cont = static_cast<unsigned char>(s[i + k]);
-            if ((cont & 0xC0) != 0x80) {
-                valid = false;
-                break;
-            }
-            c = (c << 6) | (cont & 0x3F);
-        }
-        if (!valid) {
-            out += '?';
-            ++i;
-            continue;
-        }
-        out += fromCodePoint(c);
-        i += static_cast<std::size_t>(extra) + 1;
     }
     return out;
+}
+
+TextRefusal utf8ToWin1252Exact(std::string_view s, std::string& win1252) {
+    win1252.clear();
+    TextRefusal refusal = TextRefusal::None;
+    std::size_t i = 0;
+    while (i < s.size()) {
+        char32_t c = 0;
+        if (!decodeUtf8(s, i, c)) return TextRefusal::NotUtf8;
+        const char b = fromCodePoint(c);
+        if (b == '?' && c != U'?') refusal = TextRefusal::NotWin1252;
+        win1252 += b;
+    }
+    return refusal;
 }
 
 QString toQString(std::string_view bytes) {

@@ -9,8 +9,13 @@
 namespace vitrinex {
 
 std::string win1252ToUtf8(std::string_view bytes);
-// Characters that Windows-1252 cannot hold become '?'. Invalid UTF-8 bytes become '?'.
+// Characters that Windows-1252 cannot hold become '?'. Invalid UTF-8 bytes (overlong forms and
+// surrogates included) become '?'.
 std::string utf8ToWin1252(std::string_view utf8);
+
+// The conversion of text handed in from outside, which refuses instead of writing '?'.
+enum class TextRefusal { None, NotUtf8, NotWin1252 };
+TextRefusal utf8ToWin1252Exact(std::string_view utf8, std::string& win1252);
 
 // The text on one line for an error message: line breaks, NUL and other control characters are
 // written as \n, \r, \0 or \xHH.

@@ -57,7 +57,7 @@ private slots:
 
         QCOMPARE(cli({"add", f, "--name", QString::fromUtf8("Caf\u00e9 Racer \u20ac"), "--quantity", "3",
                       "--price", "$12.99", "--netchange", "$-5", "--comments",
-                      "line one\\nline two\nline three", "--catnum", "ABCDEFGHIJKL", "--condition", "loose"})
+                      "line one\\nline two\nline three", "--catnum", "ABCDEFGHI", "--condition", "loose"})
                      .status,
                  0);
         show = cli({"show", f});
@@ -66,7 +66,7 @@ private slots:
         QCOMPARE(item["Quantity"].toInt(), 3);
         QCOMPARE(item["Price"].toString(), QString("$12.99"));
         QCOMPARE(item["NetChange"].toString(), QString("$-5"));
-        QCOMPARE(item["CatNum"].toString(), QString("ABCDEFGHI")); // cut to 9
+        QCOMPARE(item["CatNum"].toString(), QString("ABCDEFGHI"));
         QCOMPARE(item["Condition"].toString(), QString("loose"));
         QCOMPARE(item["Comments"].toString(), QString("line one\r\nline two\r\nline three"));
         QCOMPARE(item["UpdateMark"].toString(), QString(""));

@@ -142,6 +142,21 @@ private slots:
         QCOMPARE(fromQString(toQString(bytes)), bytes);
         QCOMPARE(utf8ToWin1252("\xe6\x97\xa5 ok"), std::string("? ok")); // not in the code page
         QCOMPARE(utf8ToWin1252("\xff\xc3"), std::string("??"));          // broken UTF-8
+        QCOMPARE(utf8ToWin1252("\xc0\xae\xed\xa0\x80"), std::string("?????")); // overlong '.', a surrogate
+        std::string exact;
+        QCOMPARE(utf8ToWin1252Exact("\xe2\x82\xac", exact), TextRefusal::None);
+        QCOMPARE(exact, std::string("\x80"));
+        QCOMPARE(utf8ToWin1252Exact("a\xe0\x80\xaf", exact), TextRefusal::NotUtf8); // overlong '/'
+        QCOMPARE(utf8ToWin1252Exact("\xf4\x90\x80\x80", exact), TextRefusal::NotUtf8); // above U+10FFFF
+        QCOMPARE(utf8ToWin1252Exact("\xe6\x97\xa5?", exact), TextRefusal::NotWin1252);
+    }
+
+    void cutNeverSplitsALineBreak() {
+        TFigureRecord r = blankFigureRecord();
+        r.Comments.assign(std::string(254, 'x') + "\r\nmore");
+        QCOMPARE(r.Comments.str(), std::string(254, 'x'));
+        r.Comments.assign(std::string(253, 'x') + "\r\nmore");
+        QCOMPARE(r.Comments.str(), std::string(253, 'x') + "\r\n");
     }
 };
 

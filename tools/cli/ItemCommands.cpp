@@ -24,33 +24,9 @@ struct Refusal : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-struct Parsed {
-    std::vector<std::string> plain;
-    std::map<std::string, std::string> options;
-    bool asTyped = false;
-};
-
-Parsed parse(int argc, char** argv, const std::vector<std::string>& allowed) {
-    Parsed p;
-    for (int i = 2; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg == "--as-typed") {
-            p.asTyped = true;
-        } else if (arg.rfind("--", 0) == 0) {
-            const std::string name = arg.substr(2);
-            if (std::find(allowed.begin(), allowed.end(), name) == allowed.end())
-                throw std::invalid_argument("unknown option " + arg);
-            if (i + 1 >= argc) throw std::invalid_argument("option " + arg + " needs a value");
-            p.options[name] = argv[++i];
-        } else {
-            p.plain.push_back(arg);
-        }
-    }
-    return p;
-}
-
-const std::vector<std::string> kFieldOptions = {"name",      "quantity",  "year",   "series",  "price",
-                                                "netchange", "condition", "catnum", "comments"};
+// The record's capacities: a plain add refuses what would not fit rather than cutting it.
+constexpr std::size_t kLongText = 255;
+constexpr std::size_t kCatNumCapacity = 9;
 
 EntryField fieldOf(const std::string& option) {
     static const std::map<std::string, EntryField> fields = {
@@ -75,32 +51,47 @@ int limitOf(EntryField field) {
     }
 }
 
+// The option's value as a user types it into the blank masked field from its first position; a
+// character the field refuses, or one with no position left, refuses the value.
+QString typed(const std::string& option, EntryField field, const QString& text) {
+    MaskedText mask = MaskedText::forKind(ItemEntry::maskOf(field));
+    if (!mask.typeFromStart(text))
+        throw std::invalid_argument("--" + option + " '" + text.toStdString() + "' cannot be typed into that field");
+    return mask.text();
+}
+
+void setMasked(ItemEntry& entry, EntryField field, const QString& text) {
+    // Typed text stays where it was typed: no aligning.
+    (field == EntryField::Quantity ? entry.Fields.Quantity
+     : field == EntryField::Year   ? entry.Fields.Year
+     : field == EntryField::Price  ? entry.Fields.Price
+                                   : entry.Fields.NetChange) = text;
+}
+
+QString conditionOf(const std::string& value) {
+    const QString text = QString::fromUtf8(value);
+    if (!ItemEntry::Conditions().contains(text))
+        throw std::invalid_argument("--condition must be one of " + ItemEntry::Conditions().join(", ").toStdString());
+    return text;
+}
+
 // Each value is what a user typed into the blank field from its first position; a value the field
 // could not take (a refused character, too long a text, an unknown condition) is refused.
-void typeInto(ItemEntry& entry, const Parsed& p) {
-    for (const auto& [option, value] : p.options) {
+void typeInto(ItemEntry& entry, const CommandLine& a) {
+    for (const std::string& option : kItemFieldOptions) {
+        const std::optional<std::string> value = a.value(option);
+        if (!value) continue;
         const EntryField field = fieldOf(option);
-        QString text = QString::fromUtf8(option == "comments" ? commentText(value) : value);
+        const std::string win1252 =
+            collectionText("--" + option, option == "comments" ? commentText(*value) : *value, kLongText);
+        QString text = toQString(win1252);
         if (field == EntryField::Condition) {
-            if (!ItemEntry::Conditions().contains(text))
-                throw std::invalid_argument("--condition must be one of " +
-                                            ItemEntry::Conditions().join(", ").toStdString());
+            entry.putField(field, conditionOf(*value));
         } else if (ItemEntry::isMasked(field)) {
-            MaskedText mask = MaskedText::forKind(ItemEntry::maskOf(field));
-            if (!mask.typeFromStart(text))
-                throw std::invalid_argument("--" + option + " '" + value +
-                                            "' cannot be typed into that field");
-            text = mask.text();
+            setMasked(entry, field, typed(option, field, text));
         } else if (text.size() > limitOf(field)) {
             throw std::invalid_argument("--" + option + " takes at most " + std::to_string(limitOf(field)) +
                                         " characters");
-        }
-        if (ItemEntry::isMasked(field)) {
-            // Typed text stays where it was typed: no aligning.
-            (field == EntryField::Quantity ? entry.Fields.Quantity
-             : field == EntryField::Year   ? entry.Fields.Year
-             : field == EntryField::Price  ? entry.Fields.Price
-                                           : entry.Fields.NetChange) = text;
         } else {
             entry.putField(field, text);
         }
@@ -122,42 +113,104 @@ int store(ItemEntry& entry, OpenCollection& collection, const std::string& file)
     return 0;
 }
 
-int addAsTyped(const Parsed& p) {
-    if (p.plain.size() != 1) throw std::invalid_argument("add --as-typed needs FILE");
+int addAsTyped(const CommandLine& a) {
     ItemEntry entry;
-    typeInto(entry, p);
-    const CollectionLock lock(p.plain[0]);
+    typeInto(entry, a);
+    const CollectionLock lock(a.arg(0));
     OpenCollection collection;
-    collection.LoadCollection(p.plain[0]);
-    return store(entry, collection, p.plain[0]);
+    collection.LoadCollection(a.arg(0));
+    return store(entry, collection, a.arg(0));
 }
 
-int editAsTyped(const Parsed& p) {
-    if (!p.asTyped) throw std::invalid_argument("edit needs --as-typed");
-    if (p.plain.size() != 2) throw std::invalid_argument("edit needs FILE and NAME");
-    const CollectionLock lock(p.plain[0]);
+// An amount as a plain add stores it: the dialog's cleaned text, kept as given when it was given in
+// that aligned form, otherwise without the alignment blanks ("$12.50").
+std::string plainAmount(const std::string& given, const QString& cleaned) {
+    std::string text = fromQString(cleaned);
+    if (text == given) return text;
+    std::erase(text, ' ');
+    return text;
+}
+
+// The plain add of scripts: texts up to the record's capacities, the price and net change through
+// the dialog's rules, any quantity of at least 1.
+int addPlain(const CommandLine& a) {
+    NewItemValues v;
+    v.FigureName = collectionText("--name", a.value("name", ""), kLongText);
+    if (v.FigureName.empty() || v.FigureName == " ") throw UsageError("add needs --name with a name");
+    const std::string quantity = a.value("quantity", "1");
+    std::size_t used = 0;
+    long long q = 0;
+    try {
+        q = std::stoll(quantity, &used);
+    } catch (const std::exception&) {
+        used = 0;
+    }
+    // Quantity 0 marks a deleted record: such an item would vanish at the next save.
+    if (used != quantity.size() || q < 1 || q > 2147483647)
+        throw std::runtime_error("quantity must be a whole number of at least 1, not '" + oneLine(quantity) + "'");
+    v.Quantity = static_cast<std::int32_t>(q);
+    v.Year = collectionText("--year", a.value("year", ""), kLongText);
+    v.Series = collectionText("--series", a.value("series", ""), kLongText);
+    v.Condition = fromQString(conditionOf(a.value("condition", "C-10")));
+    v.CatNum = collectionText("--catnum", a.value("catnum", ""), kCatNumCapacity);
+    v.Comments = collectionText("--comments", commentText(a.value("comments", "")), kLongText);
+
+    const std::string price = collectionText("--price", a.value("price", "$0"), kLongText);
+    const std::string netChange = collectionText("--netchange", a.value("netchange", "$0"), kLongText);
+    ItemEntry entry;
+    setMasked(entry, EntryField::Price, typed("price", EntryField::Price, toQString(price)));
+    setMasked(entry, EntryField::NetChange, typed("netchange", EntryField::NetChange, toQString(netChange)));
+    // A blank field keeps the dialog's button inactive.
+    if (entry.Fields.Price.trimmed() == "$") throw std::invalid_argument("--price needs an amount");
+    if (entry.Fields.NetChange.trimmed() == "$") throw std::invalid_argument("--netchange needs an amount");
+    EntryField refused = EntryField::None;
+    if (const auto message = entry.CheckAmounts(refused))
+        throw std::runtime_error((refused == EntryField::Price ? "--price: " : "--netchange: ") +
+                                 win1252ToUtf8(message->text));
+    v.Price = plainAmount(price, entry.Fields.Price);
+    v.NetChange = plainAmount(netChange, entry.Fields.NetChange);
+
+    const CollectionLock lock(a.arg(0));
+    OpenCollection c;
+    c.LoadCollection(a.arg(0));
+    if (const auto exists = c.InsertNewItem(v)) throw std::runtime_error(win1252ToUtf8(exists->text));
+    c.SaveCollection();
+    return 0;
+}
+
+} // namespace
+
+const std::vector<std::string> kItemFieldOptions = {"name",      "quantity",  "year",   "series",  "price",
+                                                    "netchange", "condition", "catnum", "comments"};
+
+int commandAdd(const CommandLine& a) {
+    return a.isSet("as-typed") ? addAsTyped(a) : addPlain(a);
+}
+
+int commandEdit(const CommandLine& a) {
+    if (!a.isSet("as-typed")) throw UsageError("edit needs --as-typed");
+    const CollectionLock lock(a.arg(0));
     OpenCollection collection;
-    collection.LoadCollection(p.plain[0]);
-    TFigureNode* item = collection.FindItem(utf8ToWin1252(p.plain[1]));
-    if (!item) throw std::runtime_error("a match for '" + p.plain[1] + "' was not found.");
+    collection.LoadCollection(a.arg(0));
+    TFigureNode* item = collection.FindItem(collectionText("NAME", a.arg(1), kLongText));
+    if (!item) throw std::runtime_error("a match for '" + a.arg(1) + "' was not found.");
     ItemEntry entry;
     entry.FillForEdit(item->Record);
-    typeInto(entry, p);
-    return store(entry, collection, p.plain[0]);
+    typeInto(entry, a);
+    return store(entry, collection, a.arg(0));
 }
 
-int find(const Parsed& p) {
-    if (p.plain.size() != 2 || p.asTyped) throw std::invalid_argument("find needs FILE and TEXT");
+int commandFind(const CommandLine& a) {
     ItemSearch search;
-    if (const auto it = p.options.find("from"); it != p.options.end()) {
-        const std::string& n = it->second;
+    if (const auto from = a.value("from")) {
+        const std::string& n = *from;
         const auto [end, ec] = std::from_chars(n.data(), n.data() + n.size(), search.FindStart);
         if (ec != std::errc() || end != n.data() + n.size() || search.FindStart < 0)
             throw std::invalid_argument("--from must be a whole number of at least 0, not '" + n + "'");
     }
     OpenCollection collection;
-    collection.LoadCollection(p.plain[0]);
-    const int index = search.Search(collection.ItemList, QString::fromUtf8(p.plain[1]));
+    collection.LoadCollection(a.arg(0));
+    const int index = search.Search(collection.ItemList, QString::fromUtf8(a.arg(1)));
     json::Object out;
     out.addString("label", search.Label.toStdString());
     if (index >= 0)
@@ -167,18 +220,6 @@ int find(const Parsed& p) {
     out.addNumber("next", search.FindStart);
     std::cout << out.compact() << '\n';
     return 0;
-}
-
-} // namespace
-
-int runItemCommand(int argc, char** argv) {
-    const std::string command = argv[1];
-    if (command == "find") return find(parse(argc, argv, {"from"}));
-    if (command == "edit") return editAsTyped(parse(argc, argv, kFieldOptions));
-    // The plain add of scripts stays with the dispatcher.
-    if (command != "add" || std::find(argv + 2, argv + argc, std::string_view("--as-typed")) == argv + argc)
-        return -1;
-    return addAsTyped(parse(argc, argv, kFieldOptions));
 }
 
 } // namespace vitrinex::cli

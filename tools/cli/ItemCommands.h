@@ -1,10 +1,20 @@
 #pragma once
-// The command line's way into the item dialogs' rules: add and edit with the fields as typed, and find.
+// The command line's item commands: add (plain, for scripts, or --as-typed, as the add dialog takes
+// typing), edit --as-typed and find, all through the item dialogs' rules.
+
+#include "CommandLine.h"
+
+#include <string>
+#include <vector>
 
 namespace vitrinex::cli {
 
-// Runs "add FILE --as-typed ...", "edit FILE NAME --as-typed ..." or "find FILE TEXT [--from N]";
-// -1 when the command line is none of these. Throws std::exception with the line to print on refusal.
-int runItemCommand(int argc, char** argv);
+// The options naming an item's fields.
+extern const std::vector<std::string> kItemFieldOptions;
+
+// Each throws std::exception with the line to print on refusal.
+int commandAdd(const CommandLine& arguments);
+int commandEdit(const CommandLine& arguments);
+int commandFind(const CommandLine& arguments);
 
 } // namespace vitrinex::cli

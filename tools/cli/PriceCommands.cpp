@@ -1,6 +1,8 @@
 #include "PriceCommands.h"
 
+#include "CommandLine.h"
 #include "Json.h"
+#include "collection/InOutError.h"
 #include "StatisticsJson.h"
 #include "collection/OpenCollection.h"
 #include "collection/PriceApplication.h"
@@ -12,19 +14,16 @@
 #include <string>
 
 namespace vitrinex::cli {
-namespace {
 
-void expectArguments(int argc, int count, const char* usage) {
-    if (argc != count + 2) throw std::runtime_error(std::string("usage: vitrinex-cli ") + usage);
-}
-
-} // namespace
-
-int commandBackup(int argc, char** argv) {
-    expectArguments(argc, 1, "backup FILE");
+int commandBackup(const CommandLine& a) {
     OpenCollection c;
-    c.LoadCollection(argv[2]);
-    const std::string path = WriteBackup(c);
+    c.LoadCollection(a.arg(0));
+    std::string path;
+    try {
+        path = WriteBackup(c);
+    } catch (const EInOutError& e) {
+        throw std::runtime_error(BackupFileName(c.CollectionFileName) + ": " + e.what());
+    }
     json::Object out;
     // Paths are in the system's encoding (UTF-8), names in Windows-1252.
     out.addString("file", path).addString("message", backupCompleteMessage(win1252ToUtf8(c.CollectionName), path).text);
@@ -32,12 +31,11 @@ int commandBackup(int argc, char** argv) {
     return 0;
 }
 
-int commandApply(int argc, char** argv) {
-    expectArguments(argc, 2, "apply FILE UPDATEDAT");
+int commandApply(const CommandLine& a) {
     OpenCollection c;
-    c.LoadCollection(argv[2]);
+    c.LoadCollection(a.arg(0));
     // No download ran, so the update window's status would hold no braced message.
-    const UpdateOutcome outcome = ApplyUpdate(c, c.openingId(), argv[3], "");
+    const UpdateOutcome outcome = ApplyUpdate(c, c.openingId(), a.arg(1), "");
     if (outcome.message) throw std::runtime_error(win1252ToUtf8(outcome.message->text));
     json::Object out = statisticsJson(c);
     out.addString("updated", outcome.texts.statistics.UpdatedFigsLBL)

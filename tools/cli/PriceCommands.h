@@ -4,9 +4,11 @@
 
 namespace vitrinex::cli {
 
+class CommandLine;
+
 // backup FILE: writes FILE's backup; prints {"file": path, "message": completion text}.
-int commandBackup(int argc, char** argv);
+int commandBackup(const CommandLine& arguments);
 // apply FILE UPDATEDAT: applies the update file to FILE and prints the statistics afterwards.
-int commandApply(int argc, char** argv);
+int commandApply(const CommandLine& arguments);
 
 } // namespace vitrinex::cli

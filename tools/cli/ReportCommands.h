@@ -9,7 +9,10 @@ inline constexpr char kReportUsage[] =
     "  vitrinex-cli print FILE --pdf OUT [--fields year,series,price,netchange,quantity,condition,catnum,comments]\n"
     "                    [--page a4|letter]\n";
 
-// Runs "export" or "print" (argv[1]); returns the exit status. Throws on failure.
-int runReportCommand(int argc, char** argv);
+class CommandLine;
+
+// Each returns the exit status and throws on failure.
+int commandExport(const CommandLine& arguments);
+int commandPrint(const CommandLine& arguments);
 
 } // namespace vitrinex::cli

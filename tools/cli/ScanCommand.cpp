@@ -3,6 +3,7 @@
 
 #include "ScanCommand.h"
 
+#include "CommandLine.h"
 #include "Json.h"
 #include "collection/InOutError.h"
 #include "collection/Win1252.h"
@@ -38,21 +39,14 @@ std::vector<std::string> readRecords(const std::string& path) {
 
 } // namespace
 
-int commandScan(int argc, char** argv) {
-    std::string stream, out;
-    for (int i = 2; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg == "--out" && i + 1 < argc)
-            out = argv[++i];
-        else if (stream.empty() && arg.rfind("--", 0) != 0)
-            stream = arg;
-        else
-            throw std::invalid_argument("usage: vitrinex-cli scan STREAM --out UPDATEDAT");
-    }
-    if (stream.empty() || out.empty()) throw std::invalid_argument("usage: vitrinex-cli scan STREAM --out UPDATEDAT");
-
+int commandScan(const CommandLine& a) {
+    const std::string& stream = a.arg(0);
+    const std::string out = a.value("out", "");
+    if (out.empty()) throw UsageError("scan needs --out UPDATEDAT");
     std::unique_ptr<std::FILE, FileCloser> in(std::fopen(stream.c_str(), "rb"));
     if (!in) throw std::runtime_error(stream + ": " + EInOutError::fromErrno(errno).what());
+    // The stream's errors name it here; the others are UPDATEDAT's.
+    reportedFile() = out;
 
     net::UpdateRecordWriter writer;
     writer.create(out);

@@ -3,6 +3,7 @@
 
 namespace vitrinex::cli {
 
-int commandScan(int argc, char** argv);
+class CommandLine;
+int commandScan(const CommandLine& arguments);
 
 } // namespace vitrinex::cli

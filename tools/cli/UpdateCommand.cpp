@@ -4,6 +4,7 @@
 
 #include "UpdateCommand.h"
 
+#include "CommandLine.h"
 #include "Json.h"
 #include "collection/OpenCollection.h"
 #include "collection/PriceApplication.h"
@@ -21,28 +22,12 @@
 
 namespace vitrinex::cli {
 
-namespace {
-
-const char* const kUsage = "usage: vitrinex-cli update FILE [--type SW|HW]";
-
-} // namespace
-
-int commandUpdate(int argc, char** argv) {
-    std::string file, type;
-    for (int i = 2; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg == "--type" && i + 1 < argc)
-            type = argv[++i];
-        else if (file.empty() && arg.rfind("--", 0) != 0)
-            file = arg;
-        else
-            throw std::invalid_argument(kUsage);
-    }
-    if (file.empty()) throw std::invalid_argument(kUsage);
-    if (!type.empty() && type != "SW" && type != "HW") throw std::invalid_argument("--type is SW or HW");
-
+int commandUpdate(const CommandLine& a) {
+    const std::string& file = a.arg(0);
+    const std::string type = a.value("type", "");
+    if (!type.empty() && type != "SW" && type != "HW") throw UsageError("--type is SW or HW");
     int qtArgc = 1;
-    QCoreApplication app(qtArgc, argv);
+    QCoreApplication app(qtArgc, a.argv());
     OpenCollection collection;
     collection.LoadCollection(file);
     if (!net::updateAvailable(collection)) throw std::runtime_error("the collection holds no items to update");

@@ -3,6 +3,7 @@
 
 namespace vitrinex::cli {
 
-int commandUpdate(int argc, char** argv);
+class CommandLine;
+int commandUpdate(const CommandLine& arguments);
 
 } // namespace vitrinex::cli

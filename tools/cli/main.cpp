@@ -2,6 +2,7 @@
 // for scripts. Prints JSON (UTF-8) on standard output; an error is one line on standard error and
 // exit status 1.
 
+#include "CommandLine.h"
 #include "ItemCommands.h"
 #include "ItemText.h"
 #include "Json.h"
@@ -10,13 +11,16 @@
 #include "ScanCommand.h"
 #include "UpdateCommand.h"
 #include "StatisticsJson.h"
+#include "Version.h"
 #include "collection/CollectionFile.h"
 #include "collection/CollectionLock.h"
 #include "collection/InOutError.h"
 #include "collection/OpenCollection.h"
 #include "collection/Win1252.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <functional>
 #include <iostream>
 #include <map>
 #include <stdexcept>
@@ -25,6 +29,7 @@
 #include <vector>
 
 using namespace vitrinex;
+using namespace vitrinex::cli;
 
 namespace {
 
@@ -45,47 +50,11 @@ const char* const kUsage =
     "  vitrinex-cli backup FILE\n"
     "  vitrinex-cli apply FILE UPDATEDAT\n";
 
-struct UsageError : std::runtime_error {
-    using std::runtime_error::runtime_error;
-};
+// Options take their value as the next argument or after "=" (--name=Batman); "--" ends the options.
+const char* const kUsageNotes = "options: --name VALUE or --name=VALUE; -- ends the options; --help, --version\n";
 
-// FILE, then --option value pairs from the allowed set.
-struct Arguments {
-    std::string file;
-    std::vector<std::string> positional;
-    std::map<std::string, std::string> options;
-
-    bool has(const std::string& o) const { return options.count(o) != 0; }
-    std::string get(const std::string& o, const std::string& fallback = {}) const {
-        const auto it = options.find(o);
-        return it == options.end() ? fallback : it->second;
-    }
-};
-
-// The collection file of the command being run, which file errors are reported against.
-std::string g_fileArgument;
-
-Arguments parse(int argc, char** argv, const std::vector<std::string>& allowed, std::size_t positionals) {
-    Arguments a;
-    std::vector<std::string> plain;
-    for (int i = 2; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg.rfind("--", 0) == 0) {
-            const std::string name = arg.substr(2);
-            if (std::find(allowed.begin(), allowed.end(), name) == allowed.end())
-                throw UsageError("unknown option " + arg);
-            if (i + 1 >= argc) throw UsageError("option " + arg + " needs a value");
-            a.options[name] = argv[++i];
-        } else {
-            plain.push_back(arg);
-        }
-    }
-    if (plain.size() != positionals + 1) throw UsageError("wrong number of arguments");
-    a.file = plain[0];
-    g_fileArgument = a.file;
-    a.positional.assign(plain.begin() + 1, plain.end());
-    return a;
-}
+// Header texts have the capacity of the record's long texts.
+constexpr std::size_t kHeaderTextCapacity = 255;
 
 std::string utf8(std::string_view win1252) {
     return win1252ToUtf8(win1252);
@@ -96,24 +65,24 @@ bool fileExists(const std::string& path) {
     return ::lstat(path.c_str(), &st) == 0;
 }
 
-int commandNew(int argc, char** argv) {
-    const Arguments a = parse(argc, argv, {"name", "brand", "year"}, 0);
-    for (const char* o : {"name", "brand", "year"})
-        if (a.get(o).empty()) throw UsageError(std::string("new needs --") + o);
+int commandNew(const CommandLine& a) {
+    std::map<std::string, std::string> texts;
+    for (const char* o : {"name", "brand", "year"}) {
+        texts[o] = collectionText(std::string("--") + o, a.value(o, ""), kHeaderTextCapacity);
+        if (texts[o].empty()) throw UsageError(std::string("new needs --") + o);
+    }
     // A new collection never replaces a file that is already there.
-    if (fileExists(a.file)) throw std::runtime_error(a.file + " already exists");
+    if (fileExists(a.arg(0))) throw std::runtime_error(a.arg(0) + " already exists");
     OpenCollection c;
-    c.CreateCollection(a.file, utf8ToWin1252(a.get("name")), utf8ToWin1252(a.get("brand")),
-                       utf8ToWin1252(a.get("year")));
+    c.CreateCollection(a.arg(0), texts["name"], texts["brand"], texts["year"]);
     return 0;
 }
 
-int commandShow(int argc, char** argv) {
-    const Arguments a = parse(argc, argv, {}, 0);
+int commandShow(const CommandLine& a) {
     TCollectionHeader header;
     std::vector<std::string> items;
-    readCollectionFile(a.file, header,
-                       [&items](const TFigureRecord& r) { items.push_back(cli::itemJson(r)); });
+    readCollectionFile(a.arg(0), header,
+                       [&items](const TFigureRecord& r) { items.push_back(itemJson(r)); });
     json::Object h;
     h.addString("CollectionName", utf8(header.CollectionName.view()))
         .addString("LastUpdate", utf8(header.LastUpdate.view()))
@@ -126,96 +95,90 @@ int commandShow(int argc, char** argv) {
     return 0;
 }
 
-int commandStats(int argc, char** argv) {
-    const Arguments a = parse(argc, argv, {}, 0);
+int commandStats(const CommandLine& a) {
     OpenCollection c;
-    c.LoadCollection(a.file);
-    std::cout << cli::statisticsJson(c).str() << '\n';
+    c.LoadCollection(a.arg(0));
+    std::cout << statisticsJson(c).str() << '\n';
     return 0;
 }
 
-int commandAdd(int argc, char** argv) {
-    const Arguments a = parse(
-        argc, argv,
-        {"name", "quantity", "year", "series", "price", "netchange", "condition", "catnum", "comments"}, 0);
-    NewItemValues v;
-    v.FigureName = utf8ToWin1252(a.get("name"));
-    if (v.FigureName.empty() || v.FigureName == " ") throw UsageError("add needs --name with a name");
-    const std::string quantity = a.get("quantity", "1");
-    std::size_t used = 0;
-    long long q = 0;
-    try {
-        q = std::stoll(quantity, &used);
-    } catch (const std::exception&) {
-        used = 0;
-    }
-    // Quantity 0 marks a deleted record: such an item would vanish at the next save.
-    if (used != quantity.size() || q < 1 || q > 2147483647)
-        throw std::runtime_error("quantity must be a whole number of at least 1, not '" + quantity + "'");
-    v.Quantity = static_cast<std::int32_t>(q);
-    v.Year = utf8ToWin1252(a.get("year"));
-    v.Series = utf8ToWin1252(a.get("series"));
-    v.Price = utf8ToWin1252(a.get("price", "$0")).substr(0, 8);
-    v.NetChange = utf8ToWin1252(a.get("netchange", "$0")).substr(0, 5);
-    v.Condition = utf8ToWin1252(a.get("condition", "C-10"));
-    v.CatNum = utf8ToWin1252(a.get("catnum"));
-    v.Comments = utf8ToWin1252(cli::commentText(a.get("comments")));
-
-    long double value = 0;
-    if (!amountValue(v.Price, value)) throw std::runtime_error(utf8(v.Price) + " is an invalid price!");
-    if (!amountValue(v.NetChange, value) || value != static_cast<long long>(value))
-        throw std::runtime_error(utf8(v.NetChange) +
-                                 " is an invalid value for net change. net change must be an integer.");
-
-    const CollectionLock lock(a.file);
+int commandDelete(const CommandLine& a) {
+    const std::string name = collectionText("NAME", a.arg(1), kHeaderTextCapacity);
+    const CollectionLock lock(a.arg(0));
     OpenCollection c;
-    c.LoadCollection(a.file);
-    if (const auto refused = c.InsertNewItem(v)) throw std::runtime_error(utf8(refused->text));
-    c.SaveCollection();
-    return 0;
-}
-
-int commandDelete(int argc, char** argv) {
-    const Arguments a = parse(argc, argv, {}, 1);
-    const std::string name = utf8ToWin1252(a.positional[0]);
-    const CollectionLock lock(a.file);
-    OpenCollection c;
-    c.LoadCollection(a.file);
+    c.LoadCollection(a.arg(0));
     TFigureNode* node = c.FindItem(name);
-    if (!node) throw std::runtime_error("a match for '" + a.positional[0] + "' was not found.");
+    if (!node) throw std::runtime_error("a match for '" + a.arg(1) + "' was not found.");
     c.BlankItem(node);
     c.SaveCollection();
     c.ReloadCollection();
     return 0;
 }
 
+struct Command {
+    CommandSyntax syntax;
+    std::function<int(const CommandLine&)> run;
+};
+
+const std::map<std::string, Command>& commands() {
+    static const std::map<std::string, Command> table = {
+        {"new", {{{"FILE"}, {"name", "brand", "year"}}, commandNew}},
+        {"show", {{{"FILE"}, {}}, commandShow}},
+        {"stats", {{{"FILE"}, {}}, commandStats}},
+        {"add", {{{"FILE"}, kItemFieldOptions, {"as-typed"}}, commandAdd}},
+        {"delete", {{{"FILE", "NAME"}, {}}, commandDelete}},
+        {"edit", {{{"FILE", "NAME"}, kItemFieldOptions, {"as-typed"}}, commandEdit}},
+        {"find", {{{"FILE", "TEXT"}, {"from"}}, commandFind}},
+        {"scan", {{{"STREAM"}, {"out"}}, commandScan}},
+        {"update", {{{"FILE"}, {"type"}}, commandUpdate}},
+        {"export", {{{"FILE"}, {}}, commandExport}},
+        {"print", {{{"FILE"}, {"pdf", "fields", "page"}}, commandPrint}},
+        {"backup", {{{"FILE"}, {}}, commandBackup}},
+        {"apply", {{{"FILE", "UPDATEDAT"}, {}}, commandApply}},
+    };
+    return table;
+}
+
+int printHelp() {
+    std::cout << kUsage << kReportUsage << kUsageNotes;
+    return 0;
+}
+
+int printVersion() {
+    std::cout << "vitrinex-cli " << kVersion << '\n';
+    return 0;
+}
+
+int run(int argc, char** argv) {
+    const std::string command = argv[1];
+    if (command == "--help" || command == "-h") return printHelp();
+    if (command == "--version") return printVersion();
+    const auto it = commands().find(command);
+    if (it == commands().end()) throw UsageError("unknown command " + command);
+    const CommandLine arguments(argc, argv, it->second.syntax);
+    if (arguments.helpRequested()) return printHelp();
+    if (arguments.versionRequested()) return printVersion();
+    return it->second.run(arguments);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        std::cerr << kUsage << cli::kReportUsage;
+        std::cerr << kUsage << kReportUsage;
         return 1;
     }
-    const std::string command = argv[1];
-    if (command == "--help" || command == "-h") return std::cout << kUsage ? 0 : 1;
     try {
-        if (const int status = cli::runItemCommand(argc, argv); status >= 0) return status;
-        if (command == "new") return commandNew(argc, argv);
-        if (command == "show") return commandShow(argc, argv);
-        if (command == "stats") return commandStats(argc, argv);
-        if (command == "add") return commandAdd(argc, argv);
-        if (command == "delete") return commandDelete(argc, argv);
-        if (command == "scan") return cli::commandScan(argc, argv);
-        if (command == "update") return cli::commandUpdate(argc, argv);
-        if (command == "export" || command == "print") return cli::runReportCommand(argc, argv);
-        if (command == "backup") return cli::commandBackup(argc, argv);
-        if (command == "apply") return cli::commandApply(argc, argv);
-        throw UsageError("unknown command " + command);
+        const int status = run(argc, argv);
+        // What was printed must have reached standard output (a full disk, a closed pipe).
+        if (std::fflush(stdout) != 0 || std::ferror(stdout) || !std::cout)
+            throw std::runtime_error("standard output: " + std::string(EInOutError::fromErrno(errno).what()));
+        return status;
     } catch (const EInOutError& e) {
-        const std::string file = g_fileArgument.empty() ? "" : oneLine(g_fileArgument) + ": ";
+        const std::string file = reportedFile().empty() ? "" : oneLine(reportedFile()) + ": ";
         std::cerr << "vitrinex-cli: " << file << oneLine(e.what()) << '\n';
     } catch (const UsageError& e) {
-        std::cerr << "vitrinex-cli: " << oneLine(e.what()) << "\n" << kUsage << cli::kReportUsage;
+        std::cerr << "vitrinex-cli: " << oneLine(e.what()) << "\n" << kUsage << kReportUsage;
     } catch (const std::exception& e) {
         std::cerr << "vitrinex-cli: " << oneLine(e.what()) << '\n';
     }

@@ -1,0 +1,107 @@
+#include "CommandLine.h"
+
+#include "collection/Win1252.h"
+
+#include <QCommandLineParser>
+#include <QStringList>
+
+#include <algorithm>
+
+namespace vitrinex::cli {
+namespace {
+
+// Arguments go through the parser as Latin-1, one character for each byte, so that every value
+// comes back as exactly the bytes given; option names are ASCII either way.
+QString bytes(const char* arg) {
+    return QString::fromLatin1(arg);
+}
+
+std::string bytes(const QString& arg) {
+    return arg.toLatin1().toStdString();
+}
+
+bool contains(const std::vector<std::string>& names, const std::string& name) {
+    return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+} // namespace
+
+std::string& reportedFile() {
+    static std::string file;
+    return file;
+}
+
+CommandLine::CommandLine(int argc, char** argv, const CommandSyntax& syntax) : argv_(argv) {
+    QStringList args = {bytes(argv[0])};
+    for (int i = 2; i < argc; ++i)
+        args << bytes(argv[i]);
+
+    // QCommandLineParser takes whatever follows an option as its value, an option included.
+    for (qsizetype i = 1; i + 1 < args.size() && args[i] != QLatin1String("--"); ++i) {
+        if (!args[i].startsWith(QLatin1String("--"))) continue;
+        const std::string name = bytes(args[i]).substr(2);
+        if (contains(syntax.options, name) && args[i + 1].startsWith(QLatin1String("--")))
+            throw UsageError("--" + name + " needs a value before " + bytes(args[i + 1]) + " (write --" + name +
+                             "=VALUE for a value that begins with --)");
+    }
+
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.addOption(QCommandLineOption(QStringList{"h", "help"}));
+    parser.addOption(QCommandLineOption("version"));
+    for (const std::string& o : syntax.options)
+        parser.addOption(QCommandLineOption(QString::fromStdString(o), QString(), "value"));
+    for (const std::string& f : syntax.flags)
+        parser.addOption(QCommandLineOption(QString::fromStdString(f)));
+    if (!parser.parse(args)) throw UsageError(bytes(parser.errorText()));
+    help_ = parser.isSet("help");
+    version_ = parser.isSet("version");
+    if (help_ || version_) return;
+
+    for (const QString& p : parser.positionalArguments())
+        positional_.push_back(bytes(p));
+    if (positional_.size() != syntax.positional.size()) {
+        std::string wanted;
+        for (const std::string& p : syntax.positional)
+            wanted += " " + p;
+        throw UsageError(std::string(argv[1]) + " takes" + (wanted.empty() ? " no arguments" : wanted));
+    }
+    if (!positional_.empty()) reportedFile() = positional_.front();
+    for (const std::string& o : syntax.options)
+        if (const QStringList given = parser.values(QString::fromStdString(o)); !given.isEmpty())
+            values_.emplace_back(o, bytes(given.back()));
+    for (const std::string& f : syntax.flags)
+        if (parser.isSet(QString::fromStdString(f))) flagsSet_.push_back(f);
+}
+
+bool CommandLine::isSet(const std::string& flag) const {
+    return contains(flagsSet_, flag);
+}
+
+std::optional<std::string> CommandLine::value(const std::string& option) const {
+    for (const auto& [name, v] : values_)
+        if (name == option) return v;
+    return std::nullopt;
+}
+
+std::string CommandLine::value(const std::string& option, const std::string& fallback) const {
+    return value(option).value_or(fallback);
+}
+
+std::string collectionText(const std::string& what, const std::string& utf8, std::size_t capacity) {
+    std::string text;
+    switch (utf8ToWin1252Exact(utf8, text)) {
+    case TextRefusal::NotUtf8:
+        throw std::runtime_error(what + " is not valid UTF-8");
+    case TextRefusal::NotWin1252:
+        throw std::runtime_error(what + " holds a character that a collection cannot store (Windows-1252)");
+    case TextRefusal::None:
+        break;
+    }
+    if (text.size() > capacity)
+        throw std::runtime_error(what + " takes at most " + std::to_string(capacity) + " characters, not " +
+                                 std::to_string(text.size()));
+    return text;
+}
+
+} // namespace vitrinex::cli
