@@ -78,9 +78,12 @@ private slots:
     void optionsAndValuesAreTold() {
         const std::string f = heroes();
         const QString file = QString::fromStdString(f);
-        Run r = cli({"add", file, "--name", "--price", "5"});
-        QCOMPARE(r.status, 1);
-        QVERIFY2(r.err.startsWith("vitrinex-cli: --name needs a value"), r.err);
+        Run r;
+        for (const QStringList& wrong : {QStringList{"--name", "--price", "5"}, QStringList{"-name", "-price", "5"}}) {
+            r = cli(QStringList{"add", file} + wrong);
+            QCOMPARE(r.status, 1);
+            QVERIFY2(r.err.startsWith("vitrinex-cli: --name needs a value"), r.err);
+        }
         QCOMPARE(cli({"add", file, "--name=--price", "--price=$5"}).status, 0);
         QCOMPARE(cli({"add", file, "--", "--name"}).status, 1); // after "--" an option is an argument
         OpenCollection c;

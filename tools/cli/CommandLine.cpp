@@ -37,12 +37,23 @@ CommandLine::CommandLine(int argc, char** argv, const CommandSyntax& syntax) : a
         args << bytes(argv[i]);
 
     // QCommandLineParser takes whatever follows an option as its value, an option included.
+    // Options are written with one dash or two ("-name", "--name").
+    const auto optionName = [](const QString& arg) {
+        if (!arg.startsWith(u'-') || arg == QLatin1String("--")) return std::string();
+        const std::string name = bytes(arg.mid(arg.startsWith(QLatin1String("--")) ? 2 : 1));
+        return name.substr(0, name.find('='));
+    };
+    std::vector<std::string> known = syntax.options;
+    known.insert(known.end(), syntax.flags.begin(), syntax.flags.end());
+    known.insert(known.end(), {"h", "help", "version"});
     for (qsizetype i = 1; i + 1 < args.size() && args[i] != QLatin1String("--"); ++i) {
-        if (!args[i].startsWith(QLatin1String("--"))) continue;
-        const std::string name = bytes(args[i]).substr(2);
-        if (contains(syntax.options, name) && args[i + 1].startsWith(QLatin1String("--")))
-            throw UsageError("--" + name + " needs a value before " + bytes(args[i + 1]) + " (write --" + name +
-                             "=VALUE for a value that begins with --)");
+        const std::string name = optionName(args[i]);
+        const QString& next = args[i + 1];
+        if (args[i].contains(u'=') || !contains(syntax.options, name)) continue;
+        if (next.startsWith(QLatin1String("--")) || contains(known, optionName(next)))
+            throw UsageError("--" + name + " needs a value before " + bytes(next) + " (write --" + name +
+                             "=VALUE for a value that begins with -- or names an option)");
+        ++i; // the value
     }
 
     QCommandLineParser parser;
