@@ -1,6 +1,8 @@
 #include "collection/FigureRecord.h"
 
+#include <cfloat>
 #include <charconv>
+#include <optional>
 
 namespace vitrinex {
 
@@ -25,6 +27,43 @@ inline unsigned char keyByte(char c) {
     const auto b = static_cast<unsigned char>(c);
     return (b >= 'a' && b <= 'z') ? static_cast<unsigned char>(b - 'a' + 'A') : b;
 }
+// A checked decimal number without exponent whose digits fit in 64 bits and whose decimal places
+// are few: its digits and the power of ten are exact in extended precision, so one division rounds
+// it exactly as a full conversion does. Anything else is left to the full conversion.
+std::optional<long double> exactDecimal(std::string_view text) {
+#if LDBL_MANT_DIG == 64
+    bool negative = false;
+    if (text.front() == '+' || text.front() == '-') {
+        negative = text.front() == '-';
+        text.remove_prefix(1);
+    }
+    std::uint64_t digits = 0;
+    int count = 0, places = 0;
+    bool afterPoint = false;
+    for (const char c : text) {
+        if (c == '.') {
+            afterPoint = true;
+            continue;
+        }
+        if (c < '0' || c > '9') return std::nullopt; // an exponent
+        if (++count > 19) return std::nullopt;
+        digits = digits * 10 + static_cast<std::uint64_t>(c - '0');
+        places += afterPoint ? 1 : 0;
+    }
+    // 10^27 = 2^27 * 5^27, and 5^27 fits in 64 bits.
+    constexpr int kExactPowers = 27;
+    if (places > kExactPowers) return std::nullopt;
+    long double power = 1;
+    for (int i = 0; i < places; ++i)
+        power *= 10;
+    const long double magnitude = static_cast<long double>(digits) / power;
+    return negative ? -magnitude : magnitude;
+#else
+    (void)text;
+    return std::nullopt;
+#endif
+}
+
 } // namespace
 
 std::string nameKey(std::string_view name) {
@@ -74,6 +113,10 @@ bool amountValue(std::string_view text, long double& value) {
     }
     if (i != text.size()) return false;
 
+    if (const auto exact = exactDecimal(text)) {
+        value = *exact;
+        return true;
+    }
     // from_chars takes no leading '+' and is independent of the process locale.
     std::string_view number = text;
     if (number.front() == '+') number.remove_prefix(1);

@@ -1,12 +1,18 @@
 #include "collection/Real48.h"
 
+#include <cfloat>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <cstdio>
 #include <cstdlib>
 
 namespace vitrinex {
 
-long double roundToReal48(long double value) {
+namespace {
+
+// The general rounding, through the C library.
+long double roundByLibrary(long double value) {
     if (value == 0 || !std::isfinite(value)) return value == 0 ? 0.0L : value;
     int exponent = 0;
     const long double mantissa = std::frexp(value, &exponent); // 0.5 <= |mantissa| < 1
@@ -14,6 +20,43 @@ long double roundToReal48(long double value) {
     if (exponent < -127) return 0.0L;
     const long double scaled = std::nearbyint(std::ldexp(mantissa, 40)); // ties to even
     return std::ldexp(scaled, exponent - 40);
+}
+
+} // namespace
+
+long double roundToReal48(long double value) {
+#if LDBL_MANT_DIG == 64
+    // The x87 extended format holds a 64-bit significand with its leading 1: rounding to 40 bits is
+    // integer work on its low 24 bits, a good deal cheaper than the library's functions (loading a
+    // large collection rounds every price and net change).
+    struct Bits {
+        std::uint64_t significand;
+        std::uint16_t signAndExponent;
+    };
+    Bits bits{};
+    std::memcpy(&bits, &value, 10);
+    const unsigned biased = bits.signAndExponent & 0x7FFFu;
+    constexpr unsigned kBias = 16383;
+    // 2^-128 is the smallest normal 6-byte real; zero, denormals and smaller values become 0.
+    if (biased < kBias - 128) return 0.0L;
+    // Infinities, NaNs, unnormal encodings and values near the top of the range take the general way.
+    if (biased >= 0x7FFE || !(bits.significand >> 63)) return roundByLibrary(value);
+    constexpr std::uint64_t kDropped = (std::uint64_t{1} << 24) - 1;
+    constexpr std::uint64_t kHalf = std::uint64_t{1} << 23;
+    const std::uint64_t low = bits.significand & kDropped;
+    std::uint64_t kept = bits.significand >> 24;
+    if (low > kHalf || (low == kHalf && (kept & 1))) ++kept;
+    if (kept >> 40) { // 1.111...1 rounded up to 10.000...0
+        kept >>= 1;
+        ++bits.signAndExponent;
+    }
+    bits.significand = kept << 24;
+    long double rounded = 0;
+    std::memcpy(&rounded, &bits, 10);
+    return rounded;
+#else
+    return roundByLibrary(value);
+#endif
 }
 
 std::string formatAmount(long double value) {

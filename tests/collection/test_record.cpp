@@ -4,6 +4,10 @@
 #include "collection/Win1252.h"
 
 #include <QtTest>
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <random>
 
 using namespace vitrinex;
 
@@ -75,6 +79,43 @@ private slots:
         long double parsed = -1;
         QCOMPARE(amountValue(text.toStdString(), parsed), valid);
         if (valid) QCOMPARE(static_cast<double>(parsed), value);
+    }
+
+    // Short decimals take a quicker way than long ones or exponents; both must give the same value
+    // the full conversion gives.
+    void amountValuesMatchTheFullConversion() {
+        std::mt19937_64 random(3);
+        for (int i = 0; i < 20000; ++i) {
+            std::string number = std::to_string(random() >> (random() % 64));
+            const std::size_t point = random() % (number.size() + 1);
+            if (point < number.size())
+                number = number.substr(0, number.size() - point) + "." + number.substr(number.size() - point);
+            if (random() % 3 == 0) number = "-" + number;
+            long double expected = 0, parsed = -1;
+            std::from_chars(number.data(), number.data() + number.size(), expected);
+            QVERIFY(amountValue("$ " + number, parsed));
+            QVERIFY2(parsed == expected, number.c_str());
+        }
+    }
+
+    // Rounding to 40 bits: ties go to the even significand, a carry moves to the next power of two,
+    // the sign plays no part.
+    void real48RoundingEdges() {
+        QCOMPARE(roundToReal48(2.0L - std::ldexp(1.0L, -41)), 2.0L);
+        QCOMPARE(roundToReal48(-(1.0L + 3 * std::ldexp(1.0L, -40))), -(1.0L + std::ldexp(1.0L, -38)));
+        QCOMPARE(roundToReal48(std::ldexp(1.0L, -128)), std::ldexp(1.0L, -128));
+        QCOMPARE(roundToReal48(std::ldexp(1.5L, -129)), 0.0L);
+        std::mt19937_64 random(5);
+        for (int i = 0; i < 20000; ++i) {
+            const long double v = std::ldexp(static_cast<long double>(random()), static_cast<int>(random() % 200) - 150);
+            int e = 0;
+            const long double m = std::frexp(v, &e);
+            const long double expected = e < -127 ? 0.0L : std::ldexp(std::nearbyint(std::ldexp(m, 40)), e - 40);
+            QCOMPARE(roundToReal48(v), expected);
+            QCOMPARE(roundToReal48(-v), -expected);
+        }
+        QVERIFY(std::isinf(roundToReal48(std::numeric_limits<long double>::infinity())));
+        QVERIFY(roundToReal48(12.99L) != 12.99L);
     }
 
     void recordLayoutIsExactToTheByte() {
