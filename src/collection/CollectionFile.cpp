@@ -13,8 +13,10 @@
 #include <mutex>
 #include <optional>
 #include <random>
+#include <stdexcept>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 #include <vector>
 
@@ -318,8 +320,62 @@ int openRegularFile(const std::string& path) {
     return fd;
 }
 
-void readCollectionFile(const std::string& path, TCollectionHeader& header,
-                        const std::function<void(const TFigureRecord&)>& onRecord, FileIdentity* identity) {
+namespace {
+
+// Reads into the places `parts` names, retrying short reads; returns how many bytes were read (less
+// only at the end of the file).
+std::size_t readScattered(int fd, iovec* parts, int count) {
+    std::size_t done = 0;
+    while (count > 0) {
+        const ssize_t n = ::readv(fd, parts, count);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            throw EInOutError::fromErrno(errno);
+        }
+        if (n == 0) break;
+        done += static_cast<std::size_t>(n);
+        // Skip the places filled; a place filled in part continues where the read stopped.
+        for (std::size_t left = static_cast<std::size_t>(n); left > 0 && count > 0;) {
+            if (left >= parts->iov_len) {
+                left -= parts->iov_len;
+                ++parts;
+                --count;
+            } else {
+                parts->iov_base = static_cast<char*>(parts->iov_base) + left;
+                parts->iov_len -= left;
+                left = 0;
+            }
+        }
+    }
+    return done;
+}
+
+// Hands the records to a function, through a small buffer.
+class CallbackReceiver : public RecordReceiver {
+public:
+    explicit CallbackReceiver(const std::function<void(const TFigureRecord&)>& onRecord) : onRecord_(onRecord) {}
+    void expect(std::size_t records) override { batch_.resize(std::min<std::size_t>(kBatch, records + 1)); }
+    std::size_t room(TFigureRecord** places, std::size_t wanted) override {
+        const std::size_t n = std::min(wanted, batch_.size());
+        for (std::size_t i = 0; i < n; ++i)
+            places[i] = &batch_[i];
+        return n;
+    }
+    void received(std::size_t count) override {
+        for (std::size_t i = 0; i < count; ++i)
+            onRecord_(batch_[i]);
+    }
+
+private:
+    static constexpr std::size_t kBatch = 256;
+    const std::function<void(const TFigureRecord&)>& onRecord_;
+    std::vector<TFigureRecord> batch_;
+};
+
+} // namespace
+
+void readCollectionFile(const std::string& path, TCollectionHeader& header, RecordReceiver& receiver,
+                        FileIdentity* identity) {
     FileDescriptor file(openRegularFile(path));
     const int fd = file.get();
     struct stat st {};
@@ -331,26 +387,38 @@ void readCollectionFile(const std::string& path, TCollectionHeader& header,
 
     // Never more than the file held when it was opened, whatever is appended meanwhile.
     std::size_t remaining = static_cast<std::size_t>(st.st_size);
-    const auto readSome = [&](char* buffer, std::size_t size) {
-        const std::size_t n = readFully(fd, buffer, std::min(size, remaining));
-        remaining -= n;
-        return n;
-    };
-    if (readSome(reinterpret_cast<char*>(&header), kRecordSize) != kRecordSize)
+    if (readFully(fd, reinterpret_cast<char*>(&header), std::min(remaining, kRecordSize)) != kRecordSize)
         throw EInOutError::fromCode(kReadBeyondEnd);
+    remaining -= kRecordSize;
+    receiver.expect(remaining / kRecordSize);
 
+    // A partial record at the end is read too, into the place of the next record, and then refused.
     constexpr std::size_t kBatch = 256;
-    std::vector<TFigureRecord> batch(std::min<std::size_t>(kBatch, remaining / kRecordSize + 1));
-    const std::size_t batchBytes = batch.size() * kRecordSize;
-    for (;;) {
-        const std::size_t got = readSome(reinterpret_cast<char*>(batch.data()), batchBytes);
-        const std::size_t whole = got / kRecordSize;
-        for (std::size_t i = 0; i < whole; ++i)
-            onRecord(batch[i]);
+    TFigureRecord* places[kBatch];
+    iovec parts[kBatch];
+    while (remaining > 0) {
+        const std::size_t wanted = std::min(kBatch, (remaining + kRecordSize - 1) / kRecordSize);
+        const std::size_t given = receiver.room(places, wanted);
+        if (given == 0) throw std::logic_error("a record receiver gave no room");
+        std::size_t asked = 0;
+        for (std::size_t i = 0; i < given; ++i) {
+            parts[i].iov_base = places[i];
+            parts[i].iov_len = std::min(kRecordSize, remaining - asked);
+            asked += parts[i].iov_len;
+        }
+        const std::size_t got = readScattered(fd, parts, static_cast<int>(given));
+        remaining -= got;
+        receiver.received(got / kRecordSize);
         if (got % kRecordSize != 0) throw EInOutError::fromCode(kReadBeyondEnd);
-        if (got < batchBytes) break;
+        if (got < asked) break; // the file shrank while being read
     }
     if (file.close() != 0) throw EInOutError::fromErrno(errno);
+}
+
+void readCollectionFile(const std::string& path, TCollectionHeader& header,
+                        const std::function<void(const TFigureRecord&)>& onRecord, FileIdentity* identity) {
+    CallbackReceiver receiver(onRecord);
+    readCollectionFile(path, header, receiver, identity);
 }
 
 FileIdentity writeCollectionFile(const std::string& path, const TCollectionHeader& header,

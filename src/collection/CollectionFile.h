@@ -22,6 +22,22 @@ void readCollectionFile(const std::string& path, TCollectionHeader& header,
                         const std::function<void(const TFigureRecord&)>& onRecord,
                         FileIdentity* identity = nullptr);
 
+// Takes the item records of a file as it is read, straight into memory of its own.
+class RecordReceiver {
+public:
+    virtual ~RecordReceiver() = default;
+    // How many whole item records the file holds; called once, before any record is read.
+    virtual void expect(std::size_t records) = 0;
+    // Up to `wanted` places for the next records: their addresses go to `places`; returns how many.
+    virtual std::size_t room(TFigureRecord** places, std::size_t wanted) = 0;
+    // The first `count` of the places last given now hold the next records, in file order.
+    virtual void received(std::size_t count) = 0;
+};
+
+// Reads `path` as readCollectionFile does, handing the item records to `receiver`.
+void readCollectionFile(const std::string& path, TCollectionHeader& header, RecordReceiver& receiver,
+                        FileIdentity* identity = nullptr);
+
 // Writes `header`, then the records `next` yields until it returns nullptr, skipping deleted records.
 // The link bytes are written as zeros. Usually the file is replaced atomically (a temporary file in the
 // same folder, flushed to disk, renamed over the old one). A file that a rename would change (another

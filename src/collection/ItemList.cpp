@@ -51,14 +51,15 @@ void ItemNameList::assign(std::vector<std::string> names) {
 }
 
 bool ItemNameList::assignIfOrdered(std::vector<std::string>& names, const std::vector<bool>& repeatsPrevious) {
-    QString previous;
+    // Two texts take turns as the previous and the current name, so no name costs an allocation.
+    QString texts[2];
     for (std::size_t i = 0; i < names.size(); ++i) {
-        QString current = toQString(names[i]);
+        QString& current = texts[i % 2];
+        toQString(names[i], current);
         if (i > 0) {
-            const int order = collator_.compare(previous, current);
+            const int order = collator_.compare(QStringView(texts[(i + 1) % 2]), QStringView(current));
             if (order > 0 || (order == 0 && !repeatsPrevious[i])) return false;
         }
-        previous = std::move(current);
     }
     names_ = std::move(names);
     names.clear();

@@ -1,30 +1,77 @@
 #include "collection/ItemTree.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <new>
+#include <sys/mman.h>
 
 namespace vitrinex {
 
-TFigureNode* NodeStore::add(const TFigureRecord& record) {
-    if (usedInLast_ == lastCapacity_) {
-        // Chunks grow with the store, so a small collection wastes little and a large one allocates
-        // rarely.
-        lastCapacity_ = std::clamp(size_, kFirstChunk, kLargestChunk);
-        chunks_.push_back(std::make_unique_for_overwrite<TFigureNode[]>(lastCapacity_));
-        sizes_.push_back(lastCapacity_);
-        usedInLast_ = 0;
+void NodeStore::Free::operator()(TFigureNode* nodes) const {
+    std::free(nodes);
+}
+
+void NodeStore::addBlock(std::size_t capacity) {
+    // Nodes are plain data: the block's memory holds them as it is. A large block is aligned to
+    // and sized in 2 MiB pages and asks the system for huge pages, which saves a page fault for
+    // every 4 KiB of a large collection as it is read in.
+    constexpr std::size_t kHugePage = std::size_t{2} << 20;
+    std::size_t bytes = capacity * sizeof(TFigureNode);
+    void* memory = nullptr;
+    if (bytes >= kHugePage) {
+        bytes = (bytes + kHugePage - 1) / kHugePage * kHugePage;
+        capacity = bytes / sizeof(TFigureNode);
+        memory = std::aligned_alloc(kHugePage, bytes);
+#ifdef MADV_HUGEPAGE
+        if (memory) ::madvise(memory, bytes, MADV_HUGEPAGE);
+#endif
+    } else {
+        memory = std::malloc(bytes);
     }
-    TFigureNode* node = &chunks_.back()[usedInLast_++];
+    if (!memory) throw std::bad_alloc();
+    blocks_.push_back({std::unique_ptr<TFigureNode, Free>(static_cast<TFigureNode*>(memory)), capacity, 0});
+}
+
+TFigureNode* NodeStore::add(const TFigureRecord& record) {
+    std::size_t room = 0;
+    TFigureNode* node = spare(room);
+    if (room == 0) {
+        // Blocks grow with the store, so a small collection wastes little and a large one allocates
+        // rarely.
+        addBlock(std::clamp(size_, kFirstBlock, kLargestBlock));
+        node = spare(room);
+    }
     node->Record = record;
     node->Left = nullptr;
     node->Right = nullptr;
-    ++size_;
+    commit(1);
     return node;
 }
 
+void NodeStore::reserve(std::size_t count) {
+    std::size_t room = 0;
+    spare(room);
+    if (room < count) addBlock(count);
+}
+
+TFigureNode* NodeStore::spare(std::size_t& count) const {
+    if (blocks_.empty()) {
+        count = 0;
+        return nullptr;
+    }
+    const Block& last = blocks_.back();
+    count = last.capacity - last.used;
+    return last.nodes.get() + last.used;
+}
+
+void NodeStore::commit(std::size_t count) {
+    blocks_.back().used += count;
+    size_ += count;
+}
+
 void NodeStore::clear() {
-    chunks_.clear();
-    sizes_.clear();
-    usedInLast_ = lastCapacity_ = size_ = 0;
+    blocks_.clear();
+    size_ = 0;
 }
 
 namespace {

@@ -20,46 +20,51 @@ struct TFigureNode {
     TFigureNode* Right = nullptr;
 };
 
-// Owns the nodes of one item tree. Nodes live in chunks that never move, so a node's address stays
-// valid until the store is cleared, and a large collection costs a few hundred allocations rather
-// than one per item.
+// Owns the nodes of one item tree. Nodes live in blocks that never move, so a node's address stays
+// valid until the store is cleared, and a large collection costs a few allocations rather than one
+// per item. A load reserves one block for all the records of its file and reads them straight into
+// it.
 class NodeStore {
 public:
     NodeStore() = default;
     NodeStore(NodeStore&& other) noexcept { *this = std::move(other); }
     NodeStore& operator=(NodeStore&& other) noexcept {
-        chunks_ = std::move(other.chunks_);
-        sizes_ = std::move(other.sizes_);
-        other.sizes_.clear();
-        usedInLast_ = std::exchange(other.usedInLast_, 0);
-        lastCapacity_ = std::exchange(other.lastCapacity_, 0);
+        blocks_ = std::exchange(other.blocks_, {});
         size_ = std::exchange(other.size_, 0);
-        other.chunks_.clear();
         return *this;
     }
 
     // A new node holding a copy of `record`, with both children empty.
     TFigureNode* add(const TFigureRecord& record);
+    // Makes room for `count` more nodes in one block.
+    void reserve(std::size_t count);
+    // The unused nodes at the end of the last block (none before the first add or reserve): their
+    // records may be filled in place, and commit() then counts the first of them as nodes.
+    TFigureNode* spare(std::size_t& count) const;
+    void commit(std::size_t count);
     // Releases every node.
     void clear();
     std::size_t size() const { return size_; }
     // Calls `visit` for every node, oldest first.
     template <typename Visit> void forEach(Visit visit) const {
-        for (std::size_t c = 0; c < chunks_.size(); ++c) {
-            const std::size_t used = c + 1 == chunks_.size() ? usedInLast_ : chunkSize(c);
-            for (std::size_t i = 0; i < used; ++i)
-                visit(chunks_[c][i]);
-        }
+        for (const Block& block : blocks_)
+            for (std::size_t i = 0; i < block.used; ++i)
+                visit(block.nodes.get()[i]);
     }
 
 private:
-    std::size_t chunkSize(std::size_t chunk) const { return sizes_[chunk]; }
-    static constexpr std::size_t kFirstChunk = 16;
-    static constexpr std::size_t kLargestChunk = 4096;
-    std::vector<std::unique_ptr<TFigureNode[]>> chunks_;
-    std::vector<std::size_t> sizes_;
-    std::size_t usedInLast_ = 0;
-    std::size_t lastCapacity_ = 0;
+    struct Free {
+        void operator()(TFigureNode* nodes) const;
+    };
+    struct Block {
+        std::unique_ptr<TFigureNode, Free> nodes;
+        std::size_t capacity = 0;
+        std::size_t used = 0;
+    };
+    void addBlock(std::size_t capacity);
+    static constexpr std::size_t kFirstBlock = 16;
+    static constexpr std::size_t kLargestBlock = 4096;
+    std::vector<Block> blocks_;
     std::size_t size_ = 0;
 };
 

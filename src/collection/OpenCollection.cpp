@@ -132,10 +132,16 @@ bool OpenCollection::InsertLoadedItem(const TFigureRecord& record) {
 
 TFigureNode* OpenCollection::addLoadedNode(const TFigureRecord& record) {
     TFigureNode* node = nodes.add(record);
-    node->Record.UpdateMark.assign("");
-    node->Record.Left = 0;
-    node->Record.Right = 0;
+    clearLoaded(*node);
     return node;
+}
+
+void OpenCollection::clearLoaded(TFigureNode& node) {
+    node.Record.UpdateMark.assign("");
+    node.Record.Left = 0;
+    node.Record.Right = 0;
+    node.Left = nullptr;
+    node.Right = nullptr;
 }
 
 std::optional<UserMessage> OpenCollection::InsertNewItem(const NewItemValues& values) {
@@ -227,43 +233,85 @@ struct OpenCollection::Repeat {
     std::size_t filePosition; // among the item records, from 0
 };
 
+
+// Reads a file's records straight into the node store and hangs each on the tree in file order.
+class OpenCollection::Loading : public RecordReceiver {
+public:
+    explicit Loading(OpenCollection& c) : c_(c), builder_(c.root) {}
+
+    void expect(std::size_t records) override { c_.nodes.reserve(records); }
+
+    std::size_t room(TFigureRecord** places, std::size_t wanted) override {
+        std::size_t spare = 0;
+        TFigureNode* free = c_.nodes.spare(spare);
+        if (spare == 0) {
+            c_.nodes.reserve(wanted);
+            free = c_.nodes.spare(spare);
+        }
+        const std::size_t n = std::min(spare, wanted);
+        for (std::size_t i = 0; i < n; ++i)
+            places[i] = &free[i].Record;
+        return n;
+    }
+
+    void received(std::size_t count) override {
+        std::size_t spare = 0;
+        TFigureNode* const free = c_.nodes.spare(spare);
+        std::size_t kept = 0;
+        for (std::size_t i = 0; i < count; ++i) {
+            TFigureNode* const node = free + kept;
+            // A repeat left a gap: close it before the node joins the tree.
+            if (kept < i) node->Record = free[i].Record;
+            if (take(node)) ++kept;
+        }
+        c_.nodes.commit(kept);
+    }
+
+    std::vector<Repeat> repeats;
+
+private:
+    // Hangs the node on the tree; false for a record whose name is there already.
+    bool take(TFigureNode* node) {
+        const TFigureRecord& record = node->Record;
+        ++recordNumber_;
+        ++c_.ItemCount;
+        TFigureNode* existing = nullptr;
+        TFigureNode** link = builder_.place(record.FigureName.view(), existing);
+        // A record whose name is already present is still listed and counted, and nothing else.
+        if (!link) {
+            repeats.push_back({existing, record.FigureName.str(), recordNumber_ - 1});
+            return false;
+        }
+        Amounts amounts{};
+        try {
+            amounts = amountsOf(record);
+        } catch (const EConvertError& e) {
+            throw EConvertError("record " + std::to_string(recordNumber_) + " (\"" +
+                                oneLine(win1252ToUtf8(record.FigureName.view())) + "\"): " + e.what());
+        }
+        clearLoaded(*node);
+        builder_.attach(link, node);
+        c_.addToAggregates(node->Record, amounts);
+        return true;
+    }
+
+    OpenCollection& c_;
+    PreOrderBuilder builder_;
+    std::size_t recordNumber_ = 0;
+};
+
 void OpenCollection::readFile(const std::string& fileName) {
     TCollectionHeader header;
-    PreOrderBuilder builder(root);
-    std::vector<Repeat> repeats;
-    std::size_t recordNumber = 0;
+    Loading loading(*this);
     FileIdentity identity;
-    readCollectionFile(
-        fileName, header,
-        [&](const TFigureRecord& record) {
-            ++recordNumber;
-            TFigureNode* existing = nullptr;
-            TFigureNode** link = builder.place(record.FigureName.view(), existing);
-            ++ItemCount;
-            // A record whose name is already present is still listed and counted, and nothing else.
-            if (!link) {
-                repeats.push_back({existing, record.FigureName.str(), recordNumber - 1});
-                return;
-            }
-            Amounts amounts{};
-            try {
-                amounts = amountsOf(record);
-            } catch (const EConvertError& e) {
-                throw EConvertError("record " + std::to_string(recordNumber) + " (\"" +
-                                    oneLine(win1252ToUtf8(record.FigureName.view())) + "\"): " + e.what());
-            }
-            TFigureNode* node = addLoadedNode(record);
-            builder.attach(link, node);
-            addToAggregates(node->Record, amounts);
-        },
-        &identity);
+    readCollectionFile(fileName, header, loading, &identity);
     DiskIdentity = identity;
     CollectionName = header.CollectionName.str();
     LastUpdate = header.LastUpdate.str();
     UpdateType = header.UpdateType.str();
     Brand = header.Brand.str();
     CollectionYear = header.CollectionYear.str();
-    buildIndexAndList(repeats);
+    buildIndexAndList(loading.repeats);
 }
 
 void OpenCollection::buildIndexAndList(std::vector<Repeat>& repeats) {

@@ -165,6 +165,8 @@ private:
     void takeState(OpenCollection& fresh);
     // A node holding a record read from a file, its update mark and link bytes cleared.
     TFigureNode* addLoadedNode(const TFigureRecord& record);
+    static void clearLoaded(TFigureNode& node);
+    class Loading;
     void readFile(const std::string& fileName);
     struct Repeat; // a record whose key was in the tree already
     void buildIndexAndList(std::vector<Repeat>& repeats);

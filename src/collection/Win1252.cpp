@@ -103,11 +103,16 @@ TextRefusal utf8ToWin1252Exact(std::string_view s, std::string& win1252) {
 }
 
 QString toQString(std::string_view bytes) {
-    QString out(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
+    QString out;
+    toQString(bytes, out);
+    return out;
+}
+
+void toQString(std::string_view bytes, QString& out) {
+    out.resize(static_cast<qsizetype>(bytes.size()));
     QChar* data = out.data();
     for (unsigned char b : bytes)
         *data++ = QChar(static_cast<char16_t>(toCodePoint(b)));
-    return out;
 }
 
 std::string fromQString(const QString& text) {

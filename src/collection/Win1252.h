@@ -22,6 +22,8 @@ TextRefusal utf8ToWin1252Exact(std::string_view utf8, std::string& win1252);
 std::string oneLine(std::string_view text);
 
 QString toQString(std::string_view win1252);
+// The same into `out`, reusing its memory.
+void toQString(std::string_view win1252, QString& out);
 // Characters that Windows-1252 cannot hold become '?'.
 std::string fromQString(const QString& text);
 

@@ -172,6 +172,20 @@ private slots:
         QVERIFY(compareNameKeys("bat", "batman") < 0);         // a prefix sorts first
         QVERIFY(compareNameKeys("Zorro", "\xe9mile") < 0);     // bytes compare unsigned
         QVERIFY(compareNameKeys("a_", "AB") > 0);              // '_' (95) sorts after 'B' (66)
+        // Long names are compared eight bytes at a time: the order must stay that of the keys.
+        std::mt19937 random(9);
+        const char alphabet[] = {'a', 'A', 'z', 'Z', '`', '{', '@', '[', ' ', '\xe1', '\xc1', '\xfa', '\x7f', '\x80'};
+        for (int i = 0; i < 20000; ++i) {
+            std::string x(random() % 24, 'q'), y;
+            for (char& c : x)
+                c = alphabet[random() % std::size(alphabet)];
+            y = x.substr(0, random() % (x.size() + 1));
+            for (std::size_t k = random() % 12; k > 0; --k)
+                y += alphabet[random() % std::size(alphabet)];
+            const int expected = nameKey(x).compare(nameKey(y));
+            const int order = compareNameKeys(x, y);
+            QVERIFY(((order > 0) - (order < 0)) == ((expected > 0) - (expected < 0)));
+        }
     }
 
     void windows1252Conversion() {
