@@ -2,7 +2,7 @@
 
 #include <cfloat>
 #include <charconv>
-#include <optional>
+#include <array>
 
 namespace vitrinex {
 
@@ -27,42 +27,16 @@ inline unsigned char keyByte(char c) {
     const auto b = static_cast<unsigned char>(c);
     return (b >= 'a' && b <= 'z') ? static_cast<unsigned char>(b - 'a' + 'A') : b;
 }
-// A checked decimal number without exponent whose digits fit in 64 bits and whose decimal places
-// are few: its digits and the power of ten are exact in extended precision, so one division rounds
-// it exactly as a full conversion does. Anything else is left to the full conversion.
-std::optional<long double> exactDecimal(std::string_view text) {
-#if LDBL_MANT_DIG == 64
-    bool negative = false;
-    if (text.front() == '+' || text.front() == '-') {
-        negative = text.front() == '-';
-        text.remove_prefix(1);
-    }
-    std::uint64_t digits = 0;
-    int count = 0, places = 0;
-    bool afterPoint = false;
-    for (const char c : text) {
-        if (c == '.') {
-            afterPoint = true;
-            continue;
-        }
-        if (c < '0' || c > '9') return std::nullopt; // an exponent
-        if (++count > 19) return std::nullopt;
-        digits = digits * 10 + static_cast<std::uint64_t>(c - '0');
-        places += afterPoint ? 1 : 0;
-    }
-    // 10^27 = 2^27 * 5^27, and 5^27 fits in 64 bits.
-    constexpr int kExactPowers = 27;
-    if (places > kExactPowers) return std::nullopt;
+// Powers of ten exact in extended precision: 10^k = 2^k * 5^k, and 5^27 fits in 64 bits.
+constexpr auto kPowersOfTen = [] {
+    std::array<long double, LDBL_MANT_DIG >= 64 ? 28 : 1> powers{};
     long double power = 1;
-    for (int i = 0; i < places; ++i)
+    for (auto& p : powers) {
+        p = power;
         power *= 10;
-    const long double magnitude = static_cast<long double>(digits) / power;
-    return negative ? -magnitude : magnitude;
-#else
-    (void)text;
-    return std::nullopt;
-#endif
-}
+    }
+    return powers;
+}();
 
 } // namespace
 
@@ -125,18 +99,32 @@ bool amountValue(std::string_view text, long double& value) {
     while (!text.empty() && text.back() == ' ')
         text.remove_suffix(1);
 
-    // A decimal number: optional sign, digits with an optional point, an optional exponent.
+    // A decimal number: optional sign, digits with an optional point, an optional exponent. Up to
+    // 19 digits (a 64-bit integer) with no exponent and few decimal places, the digits and the power
+    // of ten are exact in extended precision, so one division rounds the number exactly as the full
+    // conversion does.
     std::size_t i = 0;
+    const bool negative = i < text.size() && text[i] == '-';
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
-    std::size_t digits = 0;
-    while (i < text.size() && text[i] >= '0' && text[i] <= '9')
+    std::size_t digits = 0, places = 0;
+    std::uint64_t significand = 0;
+    while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
+        significand = significand * 10 + static_cast<std::uint64_t>(text[i] - '0');
         ++i, ++digits;
+    }
     if (i < text.size() && text[i] == '.') {
         ++i;
-        while (i < text.size() && text[i] >= '0' && text[i] <= '9')
-            ++i, ++digits;
+        while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
+            significand = significand * 10 + static_cast<std::uint64_t>(text[i] - '0');
+            ++i, ++digits, ++places;
+        }
     }
     if (digits == 0) return false;
+    if (i == text.size() && digits <= 19 && places < std::size(kPowersOfTen)) {
+        const long double magnitude = static_cast<long double>(significand) / kPowersOfTen[places];
+        value = negative ? -magnitude : magnitude;
+        return true;
+    }
     if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
         ++i;
         if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
@@ -147,10 +135,6 @@ bool amountValue(std::string_view text, long double& value) {
     }
     if (i != text.size()) return false;
 
-    if (const auto exact = exactDecimal(text)) {
-        value = *exact;
-        return true;
-    }
     // from_chars takes no leading '+' and is independent of the process locale.
     std::string_view number = text;
     if (number.front() == '+') number.remove_prefix(1);

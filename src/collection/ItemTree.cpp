@@ -83,6 +83,7 @@ int compareToNode(std::string_view name, const TFigureNode* node) {
 TFigureNode** PreOrderBuilder::place(std::string_view name, TFigureNode*& existing) {
     existing = nullptr;
     turnedLeft_.clear();
+    walked_ = false;
     if (indexed_) return placeByIndex(name, existing);
     keep_ = 0;
     nextLowerBound_ = nullptr;
@@ -122,6 +123,7 @@ TFigureNode** PreOrderBuilder::walkFrom(TFigureNode** link, std::string_view nam
         keep_ = 0;
         nextLowerBound_ = nullptr;
     }
+    walked_ = true;
     std::size_t steps = 0;
     while (*link) {
         ++steps;
@@ -172,14 +174,28 @@ TFigureNode** PreOrderBuilder::placeByIndex(std::string_view name, TFigureNode*&
 void PreOrderBuilder::attach(TFigureNode** link, TFigureNode* node) {
     *link = node;
     ++inserted_;
+    if (indexed_ || walked_) {
+        inKeyOrderKept_ = false;
+        inKeyOrder_.clear();
+    }
     if (indexed_) {
         index_.emplace(std::move(pendingKey_), node);
         return;
     }
+    if (inKeyOrderKept_) inKeyOrder_.insert(inKeyOrder_.end(), open_.rbegin(), open_.rend() - static_cast<std::ptrdiff_t>(keep_));
     open_.resize(keep_);
     open_.insert(open_.end(), turnedLeft_.begin(), turnedLeft_.end());
     open_.push_back(node);
     lowerBound_ = nextLowerBound_;
+}
+
+bool PreOrderBuilder::finish(std::vector<TFigureNode*>& inKeyOrder) {
+    if (!inKeyOrderKept_) return false;
+    inKeyOrder_.insert(inKeyOrder_.end(), open_.rbegin(), open_.rend());
+    open_.clear();
+    inKeyOrder = std::move(inKeyOrder_);
+    inKeyOrder_.clear();
+    return true;
 }
 
 std::size_t NameIndex::lowerBound(std::string_view name) const {

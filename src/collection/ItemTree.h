@@ -101,6 +101,13 @@ public:
     TFigureNode** place(std::string_view name, TFigureNode*& existing);
     // Hangs `node`, named as in the last call of place(), on the link that call returned.
     void attach(TFigureNode** link, TFigureNode* node);
+    // While the records come in pre-order, each node leaves the open ancestors exactly when every
+    // smaller key has: the nodes that left so far, in key order. Empty once the order broke.
+    const std::vector<TFigureNode*>& inKeyOrder() const { return inKeyOrder_; }
+    bool keepsKeyOrder() const { return inKeyOrderKept_; }
+    // All the nodes in key order, when every record came in pre-order; otherwise false (walk the
+    // tree instead).
+    bool finish(std::vector<TFigureNode*>& inKeyOrder);
 
 private:
     TFigureNode** walkFrom(TFigureNode** link, std::string_view name, TFigureNode*& existing);
@@ -118,6 +125,9 @@ private:
     std::size_t keep_ = 0;
     std::vector<TFigureNode*> turnedLeft_;
     TFigureNode* nextLowerBound_ = nullptr;
+    std::vector<TFigureNode*> inKeyOrder_;
+    bool inKeyOrderKept_ = true;
+    bool walked_ = false; // the last place() walked down the tree
     std::size_t inserted_ = 0;
     std::size_t walkSteps_ = 0;
     bool indexed_ = false;

@@ -35,17 +35,21 @@ long double convertAmount(std::string_view field, std::string_view text) {
 }
 
 // An item beyond the extreme starts its list afresh; one equal to it joins the list. The entry
-// line is made only when it is listed.
-template <typename Beyond>
-void trackExtreme(long double value, Real48& extreme, std::vector<std::string>& list, std::string_view name,
-                  std::string_view amountText, Beyond beyond) {
-    if (beyond(value, extreme.value())) {
+// line is made only when it is listed, which loading a large collection rarely does.
+[[gnu::noinline]] void listExtreme(bool beyond, long double value, Real48& extreme, std::vector<std::string>& list,
+                                   std::string_view name, std::string_view amountText) {
+    if (beyond) {
         list.clear();
-        list.push_back(OpenCollection::entryLine(name, amountText));
         extreme = value;
-    } else if (value == extreme.value()) {
-        list.push_back(OpenCollection::entryLine(name, amountText));
     }
+    list.push_back(OpenCollection::entryLine(name, amountText));
+}
+
+template <typename Beyond>
+inline void trackExtreme(long double value, Real48& extreme, std::vector<std::string>& list, std::string_view name,
+                         std::string_view amountText, Beyond beyond) {
+    const bool isBeyond = beyond(value, extreme.value());
+    if (isBeyond || value == extreme.value()) listExtreme(isBeyond, value, extreme, list, name, amountText);
 }
 
 } // namespace
@@ -239,7 +243,10 @@ class OpenCollection::Loading : public RecordReceiver {
 public:
     explicit Loading(OpenCollection& c) : c_(c), builder_(c.root) {}
 
-    void expect(std::size_t records) override { c_.nodes.reserve(records); }
+    void expect(std::size_t records) override {
+        c_.nodes.reserve(records);
+        names_.reserve(records);
+    }
 
     std::size_t room(TFigureRecord** places, std::size_t wanted) override {
         std::size_t spare = 0;
@@ -292,8 +299,34 @@ private:
         clearLoaded(*node);
         builder_.attach(link, node);
         c_.addToAggregates(node->Record, amounts);
+        nameLeftNodes();
         return true;
     }
+
+    // The names of the nodes that left the open ancestors, while their records are still in the
+    // processor's cache.
+    void nameLeftNodes() {
+        if (!builder_.keepsKeyOrder()) {
+            names_.clear();
+            return;
+        }
+        const std::vector<TFigureNode*>& left = builder_.inKeyOrder();
+        for (std::size_t i = names_.size(); i < left.size(); ++i)
+            names_.push_back(left[i]->Record.FigureName.str());
+    }
+
+public:
+    // The nodes in key order and their names, when the file held its records in pre-order.
+    bool finish(std::vector<TFigureNode*>& inKeyOrder, std::vector<std::string>& names) {
+        if (!builder_.finish(inKeyOrder)) return false;
+        names = std::move(names_);
+        for (std::size_t i = names.size(); i < inKeyOrder.size(); ++i)
+            names.push_back(inKeyOrder[i]->Record.FigureName.str());
+        return true;
+    }
+
+private:
+    std::vector<std::string> names_;
 
     OpenCollection& c_;
     PreOrderBuilder builder_;
@@ -311,33 +344,45 @@ void OpenCollection::readFile(const std::string& fileName) {
     UpdateType = header.UpdateType.str();
     Brand = header.Brand.str();
     CollectionYear = header.CollectionYear.str();
-    buildIndexAndList(loading.repeats);
+    std::vector<TFigureNode*> inKeyOrder;
+    std::vector<std::string> names;
+    if (!loading.finish(inKeyOrder, names)) {
+        inKeyOrder.clear();
+        inKeyOrder.reserve(nodes.size());
+        names.clear();
+        names.reserve(nodes.size());
+        forEachInOrder(root, [&](TFigureNode& node) {
+            inKeyOrder.push_back(&node);
+            names.push_back(node.Record.FigureName.str());
+        });
+    }
+    buildIndexAndList(loading.repeats, std::move(inKeyOrder), std::move(names));
 }
 
-void OpenCollection::buildIndexAndList(std::vector<Repeat>& repeats) {
-    // The walk in key order gives the index, and the list too wherever the list's language order
+void OpenCollection::buildIndexAndList(std::vector<Repeat>& repeats, std::vector<TFigureNode*> inKeyOrder,
+                                       std::vector<std::string> names) {
+    // The nodes in key order give the index, and the list too wherever the list's language order
     // agrees with the key order (a record's repeats follow it, as they follow it in the file).
-    std::stable_sort(repeats.begin(), repeats.end(),
-                     [](const Repeat& a, const Repeat& b) { return std::less<>()(a.of, b.of); });
-    std::vector<TFigureNode*> inKeyOrder;
-    inKeyOrder.reserve(nodes.size());
-    std::vector<std::string> names;
-    names.reserve(static_cast<std::size_t>(ItemCount));
-    std::vector<bool> repeatsPrevious;
-    repeatsPrevious.reserve(static_cast<std::size_t>(ItemCount));
-    forEachInOrder(root, [&](TFigureNode& node) {
-        inKeyOrder.push_back(&node);
-        names.push_back(node.Record.FigureName.str());
-        repeatsPrevious.push_back(false);
-        if (repeats.empty()) return;
-        const auto first = std::lower_bound(repeats.begin(), repeats.end(), &node, [](const Repeat& r, const TFigureNode* n) {
-            return std::less<>()(r.of, n);
-        });
-        for (auto r = first; r != repeats.end() && r->of == &node; ++r) {
-            names.push_back(r->name);
-            repeatsPrevious.push_back(true);
+    std::vector<bool> repeatsPrevious(names.size(), false);
+    if (!repeats.empty()) {
+        std::stable_sort(repeats.begin(), repeats.end(),
+                         [](const Repeat& a, const Repeat& b) { return std::less<>()(a.of, b.of); });
+        std::vector<std::string> withRepeats;
+        withRepeats.reserve(static_cast<std::size_t>(ItemCount));
+        repeatsPrevious.clear();
+        repeatsPrevious.reserve(static_cast<std::size_t>(ItemCount));
+        for (std::size_t i = 0; i < inKeyOrder.size(); ++i) {
+            withRepeats.push_back(std::move(names[i]));
+            repeatsPrevious.push_back(false);
+            const auto first = std::lower_bound(repeats.begin(), repeats.end(), inKeyOrder[i],
+                                                [](const Repeat& r, const TFigureNode* n) { return std::less<>()(r.of, n); });
+            for (auto r = first; r != repeats.end() && r->of == inKeyOrder[i]; ++r) {
+                withRepeats.push_back(r->name);
+                repeatsPrevious.push_back(true);
+            }
         }
-    });
+        names = std::move(withRepeats);
+    }
     index.assign(std::move(inKeyOrder));
     if (ItemList.assignIfOrdered(names, repeatsPrevious)) return;
 

@@ -169,7 +169,8 @@ private:
     class Loading;
     void readFile(const std::string& fileName);
     struct Repeat; // a record whose key was in the tree already
-    void buildIndexAndList(std::vector<Repeat>& repeats);
+    void buildIndexAndList(std::vector<Repeat>& repeats, std::vector<TFigureNode*> inKeyOrder,
+                           std::vector<std::string> names);
 };
 
 template <typename Visit> void OpenCollection::forEachPreOrder(Visit visit) const {

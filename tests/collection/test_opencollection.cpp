@@ -318,7 +318,18 @@ private slots:
         for (int i = 1324; i < shuffledSaved.size(); i += 1324)
             preOrder.push_back(*reinterpret_cast<const TFigureRecord*>(shuffledSaved.constData() + i));
 
-        for (const auto* records : {&pool, &preOrder, &ascending, &hostile}) {
+        // Pre-order with repeats of names already read (in another case) among the records.
+        std::vector<TFigureRecord> preOrderRepeats;
+        for (std::size_t i = 0; i < preOrder.size(); ++i) {
+            preOrderRepeats.push_back(preOrder[i]);
+            if (i % 5 == 0) {
+                TFigureRecord repeat = preOrder[i / 2];
+                repeat.FigureName.assign(nameKey(repeat.FigureName.view()));
+                preOrderRepeats.push_back(repeat);
+            }
+        }
+
+        for (const auto* records : {&pool, &preOrder, &preOrderRepeats, &ascending, &hostile}) {
             writeBytes(path("order.fcd"), fileImage(header(), *records));
             OpenCollection c;
             c.LoadCollection(path("order.fcd"));
