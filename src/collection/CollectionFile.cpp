@@ -7,6 +7,7 @@
 #include <climits>
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
@@ -98,14 +99,25 @@ public:
     explicit BlockWriter(int fd) : fd_(fd) { buffer_.reserve(kBlock); }
     void append(const void* data, std::size_t size) {
         const char* bytes = static_cast<const char*>(data);
+        // A block at least as large as the buffer goes out as it is, without a copy.
+        if (buffer_.empty() && size >= kBlock) {
+            writeOut(bytes, size);
+            return;
+        }
         buffer_.insert(buffer_.end(), bytes, bytes + size);
         if (buffer_.size() >= kBlock) flush();
     }
     std::size_t total() const { return total_ + buffer_.size(); }
     void flush() {
+        writeOut(buffer_.data(), buffer_.size());
+        buffer_.clear();
+    }
+
+private:
+    void writeOut(const char* bytes, std::size_t size) {
         std::size_t done = 0;
-        while (done < buffer_.size()) {
-            const ssize_t n = doWrite(fd_, buffer_.data() + done, buffer_.size() - done);
+        while (done < size) {
+            const ssize_t n = doWrite(fd_, bytes + done, size - done);
             if (n < 0) {
                 if (errno == EINTR) continue;
                 throw EInOutError::fromErrno(errno);
@@ -113,11 +125,9 @@ public:
             if (n == 0) throw EInOutError::fromCode(kDiskFull);
             done += static_cast<std::size_t>(n);
         }
-        total_ += buffer_.size();
-        buffer_.clear();
+        total_ += size;
     }
 
-private:
     static constexpr std::size_t kBlock = 256 * kRecordSize;
     int fd_;
     std::size_t total_ = 0;
@@ -424,14 +434,24 @@ void readCollectionFile(const std::string& path, TCollectionHeader& header,
 FileIdentity writeCollectionFile(const std::string& path, const TCollectionHeader& header,
                                  const std::function<const TFigureRecord*()>& next) {
     return writeFileAtomically(path, [&header, &next](const ByteSink& sink) {
-        sink(&header, kRecordSize);
+        // Records are gathered into blocks, their link bytes zeroed on the way: one copy each.
+        constexpr std::size_t kBlockRecords = 256;
+        std::vector<TFigureRecord> block;
+        block.reserve(kBlockRecords);
+        static_assert(sizeof(TCollectionHeader) == sizeof(TFigureRecord));
+        block.emplace_back();
+        std::memcpy(&block.back(), &header, kRecordSize);
         while (const TFigureRecord* record = next()) {
             if (isDeletedRecord(*record)) continue;
-            TFigureRecord copy = *record;
-            copy.Left = 0;
-            copy.Right = 0;
-            sink(&copy, kRecordSize);
+            block.push_back(*record);
+            block.back().Left = 0;
+            block.back().Right = 0;
+            if (block.size() == kBlockRecords) {
+                sink(block.data(), block.size() * kRecordSize);
+                block.clear();
+            }
         }
+        sink(block.data(), block.size() * kRecordSize);
     });
 }
 
