@@ -24,14 +24,15 @@ std::string cut(std::string_view text, std::size_t capacity) {
     return std::string(text.substr(0, std::min(text.size(), capacity)));
 }
 
-long double convertAmount(std::string_view field, std::string_view text) {
+// The amount as read from the text (0 when too small for the 6-byte real) and as a 6-byte real.
+std::pair<long double, long double> convertAmount(std::string_view field, std::string_view text) {
     long double value = 0;
     const bool number = amountValue(text, value);
     const long double stored = number ? roundToReal48(value) : 0;
     if (!number || stored > kReal48Max || stored < -kReal48Max)
         throw EConvertError(std::string(field) + " text \"" + oneLine(win1252ToUtf8(text)) +
                             "\" is not a valid floating point value");
-    return stored == 0 ? 0 : value;
+    return {stored == 0 ? 0 : value, stored};
 }
 
 // An item beyond the extreme starts its list afresh; one equal to it joins the list. The entry
@@ -102,14 +103,15 @@ void OpenCollection::attach(TFigureNode* node, TFigureNode** link, std::size_t p
 }
 
 OpenCollection::Amounts OpenCollection::amountsOf(const TFigureRecord& record) {
-    return {convertAmount("Price", record.Price.view()), convertAmount("NetChange", record.NetChange.view())};
+    const auto [price, storedPrice] = convertAmount("Price", record.Price.view());
+    const auto [netChange, storedNetChange] = convertAmount("NetChange", record.NetChange.view());
+    return {price, storedPrice, storedNetChange};
 }
 
 void OpenCollection::addToAggregates(const TFigureRecord& record, const Amounts& amounts) {
     const long double priceText = amounts.price;
-    const long double changeText = amounts.netChange;
-    const Real48 p = priceText;
-    const Real48 n = changeText;
+    const long double p = amounts.storedPrice;
+    const long double n = amounts.storedNetChange;
     const std::string_view name = record.FigureName.view();
 
     TotalNetChange = TotalNetChange + n;

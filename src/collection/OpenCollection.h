@@ -156,7 +156,8 @@ private:
     TFigureNode* locate(std::string_view name, TFigureNode**& link, std::size_t& position);
     void attach(TFigureNode* node, TFigureNode** link, std::size_t position);
     struct Amounts {
-        long double price, netChange; // as read from the texts, not yet rounded
+        long double price;                         // as read from the text, not yet rounded
+        long double storedPrice, storedNetChange; // as 6-byte reals
     };
     static Amounts amountsOf(const TFigureRecord& record);
     void addToAggregates(const TFigureRecord& record, const Amounts& amounts);
