@@ -1,7 +1,8 @@
 // Opening and saving a large collection, beside a plain implementation of the same work: every
 // record inserted by walking down from the root, the names listed unsorted, the tree saved by a
 // recursive pre-order walk. Files hold their records in pre-order, as the program writes them.
-//   collection_bench [ITEMS] [FOLDER] [--no-plain-chain]
+// Every measure runs in a fresh process of its own, so neither side inherits the other's memory.
+//   collection_bench [ITEMS] [FOLDER] [--no-plain-chain] [--runs N]
 #include "collection/CollectionFile.h"
 #include "collection/OpenCollection.h"
 
@@ -22,10 +23,6 @@ using namespace vitrinex;
 using Clock = std::chrono::steady_clock;
 
 namespace {
-
-std::size_t heapInUse() {
-    return mallinfo2().uordblks;
-}
 
 // Wall-clock seconds: what a user waits, including the flush to disk.
 template <typename F> double seconds(F&& f) {
@@ -173,46 +170,114 @@ double rawWrite(const std::string& from, const std::string& to) {
     });
 }
 
-struct Figures {
-    double load = 0, save = 0, raw = 0, plainLoad = -1, plainSave = -1;
-    double bytesPerItem = 0;
-};
+std::size_t heapInUse() {
+    const struct mallinfo2 m = mallinfo2();
+    return m.uordblks + m.hblkhd; // small blocks and the large ones glibc maps on their own
+}
 
-Figures measure(const std::string& file, const std::vector<std::string>& names, bool withPlain) {
-    writeBenchFile(file, names);
-    Figures f;
-    {
+double peakResidentMiB() {
+    struct rusage usage {};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_maxrss) / 1024.0;
+}
+
+// One measure in this process: opening (processor seconds, wall seconds, heap bytes per item, peak
+// resident MiB of the process once open), saving and writing the same bytes (wall seconds).
+int child(const std::string& side, const std::string& file, std::size_t items) {
+    double load = 0, wall = 0, perItem = 0, save = 0, raw = 0, peak = 0;
+    if (side == "vitrinex") {
         OpenCollection c;
         const std::size_t before = heapInUse();
-        f.load = cpuSeconds([&] { c.LoadCollection(file); });
-        f.bytesPerItem = static_cast<double>(heapInUse() - before) / static_cast<double>(names.size());
-        f.save = seconds([&] { c.SaveCollection(); });
-        f.raw = rawWrite(file, file + ".raw");
-    }
-    if (withPlain) {
+        wall = seconds([&] { load = cpuSeconds([&] { c.LoadCollection(file); }); });
+        perItem = static_cast<double>(heapInUse() - before) / static_cast<double>(items);
+        peak = peakResidentMiB();
+        c.CollectionFileName = file + ".saved";
+        save = seconds([&] { c.SaveCollection(); });
+        raw = rawWrite(file, file + ".raw");
+    } else {
         PlainCollection plain;
-        f.plainLoad = cpuSeconds([&] { plain.load(file); });
-        f.plainSave = seconds([&] { plain.save(file + ".plain"); });
+        const std::size_t before = heapInUse();
+        wall = seconds([&] { load = cpuSeconds([&] { plain.load(file); }); });
+        perItem = static_cast<double>(heapInUse() - before) / static_cast<double>(items);
+        peak = peakResidentMiB();
+        save = seconds([&] { plain.save(file + ".saved"); });
     }
-    std::remove(file.c_str());
+    std::remove((file + ".saved").c_str());
     std::remove((file + ".raw").c_str());
-    std::remove((file + ".plain").c_str());
+    std::printf("%.4f %.4f %.1f %.4f %.4f %.1f\n", load, wall, perItem, save, raw, peak);
+    return 0;
+}
+
+struct Figures {
+    double load = 0, wall = 0, perItem = 0, save = 0, raw = 0, peak = 0;
+};
+
+Figures runChild(const std::string& self, const std::string& side, const std::string& file, std::size_t items) {
+    const std::string command = "'" + self + "' --child " + side + " '" + file + "' " + std::to_string(items);
+    FILE* pipe = ::popen(command.c_str(), "r");
+    Figures f;
+    if (!pipe || std::fscanf(pipe, "%lf %lf %lf %lf %lf %lf", &f.load, &f.wall, &f.perItem, &f.save, &f.raw,
+                             &f.peak) != 6) {
+        std::fprintf(stderr, "measure failed: %s\n", command.c_str());
+        std::exit(1);
+    }
+    ::pclose(pipe);
     return f;
 }
 
-void print(const char* order, const Figures& f) {
-    std::printf("%-9s %8.3f %8.3f %8.3f %8.3f %8.3f %8.0f", order, f.load, f.plainLoad, f.save, f.plainSave,
-                f.raw, f.bytesPerItem);
-    if (f.plainLoad > 0) std::printf("   load %.2fx of plain", f.load / f.plainLoad);
-    std::printf("   save %.2fx of raw\n", f.save / f.raw);
+double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+Figures medianOf(const std::vector<Figures>& runs) {
+    auto pick = [&runs](double Figures::*field) {
+        std::vector<double> v;
+        for (const auto& r : runs)
+            v.push_back(r.*field);
+        return median(v);
+    };
+    return {pick(&Figures::load), pick(&Figures::wall), pick(&Figures::perItem),
+            pick(&Figures::save), pick(&Figures::raw),  pick(&Figures::peak)};
+}
+
+void runs(const char* order, const std::vector<Figures>& ours, const std::vector<Figures>& plain) {
+    std::printf("%s, every run (open, plain open):", order);
+    for (std::size_t i = 0; i < ours.size(); ++i) {
+        std::printf(" %.3f", ours[i].load);
+        if (i < plain.size()) std::printf("/%.3f", plain[i].load);
+    }
+    std::printf("\n");
+}
+
+void print(const char* order, const Figures& f, const Figures* p) {
+    std::printf("%-9s %7.3f %7.3f %7.0f %7.0f", order, f.load, f.wall, f.perItem, f.peak);
+    if (p) {
+        std::printf(" %7.3f %7.3f %7.0f %7.0f", p->load, p->wall, p->perItem, p->peak);
+    } else {
+        std::printf(" %7s %7s %7s %7s", "-", "-", "-", "-");
+    }
+    std::printf(" %7.3f %7.3f %7.3f", f.save, p ? p->save : 0.0, f.raw);
+    if (p) std::printf("   open %.2fx of plain", f.load / p->load);
+    std::printf("   save %.2fx of write\n", f.save / f.raw);
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 5 && std::strcmp(argv[1], "--child") == 0)
+        return child(argv[2], argv[3], static_cast<std::size_t>(std::atoll(argv[4])));
     const int items = argc > 1 ? std::atoi(argv[1]) : 100000;
     const std::string folder = argc > 2 ? argv[2] : ".";
-    const bool plainChain = !(argc > 3 && std::strcmp(argv[3], "--no-plain-chain") == 0);
+    bool plainChain = true;
+    int count = 3;
+    for (int i = 3; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--no-plain-chain") == 0) plainChain = false;
+        if (std::strcmp(argv[i], "--runs") == 0 && i + 1 < argc) count = std::max(1, std::atoi(argv[++i]));
+    }
+    char self[4096] = {};
+    if (::readlink("/proc/self/exe", self, sizeof self - 1) <= 0) return 1;
+
     std::vector<std::string> ascending;
     char name[32];
     for (int i = 0; i < items; ++i) {
@@ -221,17 +286,41 @@ int main(int argc, char** argv) {
     }
     std::vector<std::string> shuffled = ascending;
     std::shuffle(shuffled.begin(), shuffled.end(), std::mt19937(42));
+    const std::string randomFile = folder + "/bench-random.fcd";
+    const std::string chainFile = folder + "/bench-chain.fcd";
+    writeBenchFile(randomFile, shuffled);
+    writeBenchFile(chainFile, ascending);
+    shuffled.clear();
+    ascending.clear();
 
-    const Figures random = measure(folder + "/bench-random.fcd", shuffled, true);
-    // The plain walk on a chain takes time quadratic in the items (minutes at 100,000).
-    const Figures chain = measure(folder + "/bench-chain.fcd", ascending, plainChain);
-    std::printf("%d items (%d bytes a record); open: processor seconds; save, write: wall-clock seconds; heap bytes per item after opening\n", items, 1324);
-    std::printf("%-9s %8s %8s %8s %8s %8s %8s\n", "order", "open", "plain", "save", "plain", "write", "heap/it");
-    print("shuffled", random);
-    print("chain", chain);
+    // The two sides take turns, so a change in the machine's load falls on both.
+    std::vector<Figures> randomOurs, randomPlain, chainOurs, chainPlain;
+    for (int r = 0; r < count; ++r) {
+        randomOurs.push_back(runChild(self, "vitrinex", randomFile, items));
+        randomPlain.push_back(runChild(self, "plain", randomFile, items));
+        chainOurs.push_back(runChild(self, "vitrinex", chainFile, items));
+        // The plain walk on a chain takes time quadratic in the items (minutes at 100,000).
+        if (plainChain) chainPlain.push_back(runChild(self, "plain", chainFile, items));
+    }
+    std::remove(randomFile.c_str());
+    std::remove(chainFile.c_str());
+
+    std::printf("%d items, %d runs each, medians. open: processor seconds (and wall); heap bytes per item "
+                "and peak resident MiB of the process once open; save, plain save, write + fsync: wall seconds\n",
+                items, count);
+    std::printf("%-9s %7s %7s %7s %7s %7s %7s %7s %7s %7s %7s %7s\n", "order", "open", "wall", "heap/it",
+                "peak", "plain", "wall", "heap/it", "peak", "save", "plain", "write");
+    const Figures random = medianOf(randomOurs), plainRandom = medianOf(randomPlain);
+    const Figures chain = medianOf(chainOurs);
+    print("shuffled", random, &plainRandom);
+    if (plainChain) {
+        const Figures plain = medianOf(chainPlain);
+        print("chain", chain, &plain);
+    } else {
+        print("chain", chain, nullptr);
+    }
     std::printf("chain / shuffled open: %.2f\n", chain.load / random.load);
-    struct rusage usage {};
-    getrusage(RUSAGE_SELF, &usage);
-    std::printf("peak resident: %.0f MiB\n", static_cast<double>(usage.ru_maxrss) / 1024.0);
+    runs("shuffled", randomOurs, randomPlain);
+    runs("chain", chainOurs, chainPlain);
     return 0;
 }
