@@ -15,10 +15,11 @@ void NodeStore::addBlock(std::size_t capacity) {
     // Nodes are plain data: the block's memory holds them as it is. A large block is aligned to
     // and sized in 2 MiB pages and asks the system for huge pages, which saves a page fault for
     // every 4 KiB of a large collection as it is read in.
+    // (Only from 16 MiB on, so rounding up to whole pages costs little.)
     constexpr std::size_t kHugePage = std::size_t{2} << 20;
     std::size_t bytes = capacity * sizeof(TFigureNode);
     void* memory = nullptr;
-    if (bytes >= kHugePage) {
+    if (bytes >= 8 * kHugePage) {
         bytes = (bytes + kHugePage - 1) / kHugePage * kHugePage;
         capacity = bytes / sizeof(TFigureNode);
         memory = std::aligned_alloc(kHugePage, bytes);
