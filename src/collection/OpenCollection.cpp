@@ -239,7 +239,6 @@ struct OpenCollection::Repeat {
     std::size_t filePosition; // among the item records, from 0
 };
 
-
 // Reads a file's records straight into the node store and hangs each on the tree in file order.
 class OpenCollection::Loading : public RecordReceiver {
 public:
