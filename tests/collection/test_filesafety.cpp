@@ -245,6 +245,40 @@ private slots:
         QCOMPARE(loadError("/dev/zero"), QString("File access denied"));
     }
 
+    // A reader that offers a few places at a time gets every record in file order; a torn last
+    // record fails after the whole ones.
+    void recordsReachAReceiverInFileOrder() {
+        struct FewAtATime : RecordReceiver {
+            std::size_t expected = 0, turn = 0;
+            std::vector<TFigureRecord> places{3}, got;
+            void expect(std::size_t records) override { expected = records; }
+            std::size_t room(TFigureRecord** out, std::size_t wanted) override {
+                const std::size_t n = std::min(wanted, 1 + turn++ % 3);
+                for (std::size_t i = 0; i < n; ++i)
+                    out[i] = &places[i];
+                return n;
+            }
+            void received(std::size_t count) override { got.insert(got.end(), places.begin(), places.begin() + count); }
+        };
+        std::vector<TFigureRecord> records;
+        for (int i = 0; i < 20; ++i)
+            records.push_back(record("figure " + std::to_string(i)));
+        const std::string file = QDir::current().absoluteFilePath("few.fcd").toStdString();
+        const QByteArray image = fileImage(header(), records);
+        writeBytes(file, image);
+        TCollectionHeader h;
+        FewAtATime receiver;
+        readCollectionFile(file, h, receiver);
+        QCOMPARE(receiver.expected, std::size_t(20));
+        QCOMPARE(fileImage(h, receiver.got), image);
+
+        writeBytes(file, image.left(image.size() - 1));
+        FewAtATime torn;
+        QVERIFY_THROWS_EXCEPTION(EInOutError, readCollectionFile(file, h, torn));
+        QCOMPARE(torn.expected, std::size_t(19));
+        QCOMPARE(torn.got.size(), std::size_t(19));
+    }
+
     void amountsOutsideTheRealsRange() {
         const auto load = [](const std::vector<TFigureRecord>& records, OpenCollection& c) {
             writeBytes("range.fcd", fileImage(header(), records));

@@ -347,6 +347,36 @@ private slots:
         }
     }
 
+    // Large enough for the node store's one big block: the records read straight into their nodes
+    // come back byte for byte, and a damaged record or a torn end leaves the open collection alone.
+    void largeCollectionRoundTripAndFailures() {
+        std::vector<TFigureRecord> records;
+        char name[16];
+        for (int i = 0; i < 13000; ++i) {
+            std::snprintf(name, sizeof name, "item%06d", i);
+            records.push_back(record(name, "$" + std::to_string(i % 50) + ".25"));
+        }
+        const QByteArray image = fileImage(header(), records);
+        writeBytes(path("large.fcd"), image);
+        OpenCollection c;
+        c.LoadCollection(path("large.fcd"));
+        QCOMPARE(c.ItemCount, 13000);
+        QCOMPARE(c.ItemList.at(12999), std::string("item012999"));
+        QVERIFY(c.FindItem("ITEM006500"));
+        QCOMPARE(c.HighList.size(), std::size_t(260)); // every fiftieth item is priced $49.25
+        c.SaveCollection();
+        QCOMPARE(readBytes(path("large.fcd")), image);
+
+        records.back().Price.assign("$x");
+        writeBytes(path("bad.fcd"), fileImage(header(), records));
+        QVERIFY_THROWS_EXCEPTION(EConvertError, c.LoadCollection(path("bad.fcd")));
+        writeBytes(path("torn.fcd"), image.left(image.size() - 100));
+        QVERIFY_THROWS_EXCEPTION(EInOutError, c.LoadCollection(path("torn.fcd")));
+        QCOMPARE(c.CollectionFileName, path("large.fcd"));
+        QCOMPARE(c.ItemCount, 13000);
+        QCOMPARE(c.ItemList.size(), 13000);
+    }
+
     // A tree that is one long chain must not be walked by recursion: run on a small stack.
     void longChainNeedsNoDeepStack() {
         struct Job {
