@@ -267,10 +267,11 @@ QByteArray decodeJpegToBmp(const QString& fileName, const JpegOptions& options, 
     const std::string openError = "Cannot open file " + fileName.toStdString();
     const QByteArray path = QFile::encodeName(fileName);
     if (fileName.isEmpty() || fileName.contains(QChar(0))) throw EFOpenError(openError);
-    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+    // Without waiting on a FIFO or a device: only a regular file is a picture file.
+    const int fd = ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0) throw EFOpenError(openError);
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode) || !(d.file = ::fdopen(fd, "rb"))) {
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || !(d.file = ::fdopen(fd, "rb"))) {
         ::close(fd);
         throw EFOpenError(openError);
     }

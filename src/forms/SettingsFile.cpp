@@ -1,5 +1,6 @@
 #include "forms/SettingsFile.h"
 
+#include "collection/CollectionFile.h"
 #include "collection/InOutError.h"
 
 #include <QDir>
@@ -8,6 +9,7 @@
 #include <QSaveFile>
 
 #include <cerrno>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace vitrinex {
@@ -28,19 +30,28 @@ QString settingsPathIn(const QString& folder) {
 
 bool readSoundsSetting(const QString& folder) {
     const QString path = settingsPathIn(folder);
-    {
-        QFile file(path);
-        // A directory opens on some systems; it is no settings file either way.
-        if (!QFileInfo(path).isDir() && file.open(QIODevice::ReadOnly)) {
-            // The first line is "1" exactly when the file starts with "1" followed by a line end
-            // (CR or LF) or the end of the file, so two bytes decide it however long the file is.
-            char head[2] = {};
-            const qint64 got = file.read(head, sizeof head);
-            if (got >= 0) {
-                if (got == 0 || head[0] != '1') return false;
-                return got == 1 || head[1] == '\n' || head[1] == '\r';
-            }
+    try {
+        // Only a regular file is read, without waiting on a FIFO or a device; anything else is
+        // refused like a file that cannot be opened.
+        const int fd = openRegularFile(QFile::encodeName(path).toStdString());
+        // The first line is "1" exactly when the file starts with "1" followed by a line end
+        // (CR or LF) or the end of the file, so two bytes decide it however long the file is.
+        char head[2] = {};
+        ssize_t got = 0;
+        bool failed = false;
+        while (got < 2) {
+            const ssize_t n = ::read(fd, head + got, sizeof head - static_cast<std::size_t>(got));
+            if (n < 0 && errno == EINTR) continue;
+            failed = n < 0;
+            if (n <= 0) break;
+            got += n;
         }
+        ::close(fd);
+        if (!failed) {
+            if (got == 0 || head[0] != '1') return false;
+            return got == 1 || head[1] == '\n' || head[1] == '\r';
+        }
+    } catch (const EInOutError&) {
     }
     // Missing or unreadable: start afresh with sounds on.
     try {
@@ -55,7 +66,10 @@ void writeSoundsSetting(const QString& path, bool soundsOn) {
     const QByteArray line = soundsOn ? QByteArrayLiteral("1\r\n") : QByteArrayLiteral("0\r\n");
     const QByteArray native = QFile::encodeName(path);
 
-    // Replacing by rename would get past a write-protected file; the old runtime refused it.
+    // Replacing by rename would get past a write-protected file; the old runtime refused it. Nor is
+    // a FIFO, a device or a folder of that name replaced or written to.
+    struct stat st {};
+    if (::stat(native.constData(), &st) == 0 && !S_ISREG(st.st_mode)) failWithErrno(0, kAccessDenied);
     errno = 0;
     if (QFileInfo::exists(path) && ::access(native.constData(), W_OK) != 0)
         failWithErrno(errno, kAccessDenied);

@@ -6,6 +6,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <QSoundEffect>
 #include <QUrl>
 #include <QWaveDecoder>
@@ -28,10 +32,16 @@ QtSoundService::~QtSoundService() {
 }
 
 bool QtSoundService::isPlayableWave(const QString& path) {
-    const QFileInfo info(path);
-    if (!info.isFile()) return false;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return false;
+    // Only a regular file is a sound file; a FIFO or a device is refused without waiting on it.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) return false;
+    struct stat st {};
+    QFile file;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
+        !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return false;
+    }
     // The player's own decoder reads a local file's header at once; a format is known only when
     // a usable "fmt " chunk and the start of the "data" chunk were found.
     QWaveDecoder decoder(&file);

@@ -13,6 +13,7 @@
 #include <functional>
 
 #include <jpeglib.h>
+#include <sys/stat.h>
 
 using namespace vitrinex;
 
@@ -297,6 +298,7 @@ private slots:
         QVERIFY(writeAll(path("empty.jpg"), {}) && writeAll(path("text.jpg"), "this is not a picture"));
         QVERIFY(writeAll(path("cut.jpg"), good.left(scan + (good.size() - scan) / 2)));
         QVERIFY(writeAll(path("header.jpg"), good.left(30)) && QDir::current().mkdir("folder.jpg"));
+        QCOMPARE(::mkfifo(qPrintable(path("fifo.jpg")), 0600), 0); // would be waited on for ever
         QByteArray huge = good; // a tiny file claiming 60000 x 60000 pixels
         const qsizetype frame = huge.indexOf("\xFF\xC0");
         QVERIFY(frame > 0);
@@ -304,7 +306,7 @@ private slots:
         QVERIFY(writeAll(path("huge.jpg"), huge));
         QVERIFY(writeJpeg(path("progressive.jpg"), scene(256, 256), true));
 
-        for (const QString name : {"missing.jpg", "folder.jpg"})
+        for (const QString name : {"missing.jpg", "folder.jpg", "fifo.jpg"})
             QCOMPARE(thrown<EFOpenError>([&] { decode(path(name), ""); }), "Cannot open file " + path(name));
         const auto fails = [&](const char* file, const char* words, const JpegLimits& limits = {}) {
             return thrown<EJPEGException>([&] { decodeJpegToBmp(path(file), opts(words), limits); });

@@ -11,6 +11,7 @@
 
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 using vitrinex::EInOutError;
 using vitrinex::readSoundsSetting;
@@ -109,6 +110,14 @@ private slots:
         QVERIFY(QDir(dir.path()).mkdir("Vitrinex.ini"));
         QVERIFY(readSoundsSetting(dir.path()));
         QVERIFY(QFileInfo(dir.filePath("Vitrinex.ini")).isDir());
+
+        // A FIFO is neither waited on, nor replaced, nor written to.
+        QTemporaryDir fifoDir;
+        const QString fifo = fifoDir.filePath("Vitrinex.ini");
+        QCOMPARE(::mkfifo(qPrintable(fifo), 0600), 0);
+        QVERIFY(readSoundsSetting(fifoDir.path()));
+        QVERIFY_THROWS_EXCEPTION(EInOutError, writeSoundsSetting(fifo, false));
+        QVERIFY(!QFileInfo(fifo).isFile() && QFileInfo::exists(fifo));
 
         const QString gone = dir.filePath("no/such/folder");
         QVERIFY(readSoundsSetting(gone));
