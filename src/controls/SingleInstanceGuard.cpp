@@ -3,6 +3,7 @@
 #include "platform/ApplicationEnd.h"
 #include "platform/SingleInstance.h"
 
+#include <QMessageBox>
 #include <QWidget>
 
 TJustOne32::TJustOne32(QWidget* mainWindow) : QObject(mainWindow) {
@@ -18,5 +19,17 @@ TJustOne32::TJustOne32(QWidget* mainWindow) : QObject(mainWindow) {
     shownPrevious_ = guard->fileToHandOver().isEmpty() ? guard->askToShowWindow(vitrinex::applicationTitle())
                                                        : guard->askToOpenFile(guard->fileToHandOver());
     terminating_ = true;
-    vitrinex::requestApplicationEnd();
+    if (guard->lastRequestAnswered()) {
+        vitrinex::requestApplicationEnd();
+        return;
+    }
+    // The running copy hangs: ending silently would leave the user with no program at all.
+    unanswered_ = true;
+    QMessageBox box(QMessageBox::Warning, vitrinex::applicationTitle(),
+                    QStringLiteral("%1 is already running but does not answer. End the running copy, then "
+                                   "start the program again.")
+                        .arg(vitrinex::applicationTitle()),
+                    QMessageBox::Ok);
+    box.exec();
+    vitrinex::requestApplicationEnd(1);
 }

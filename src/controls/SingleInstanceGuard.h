@@ -1,7 +1,8 @@
 #pragma once
 // TJustOne32, the single-instance guard placed on the main window. In a copy started while another one runs,
 // it asks that copy to bring its window forward and then ends this copy; in the first copy it names the
-// window that stands for it.
+// window that stands for it. A running copy that does not answer is reported in a message box, and this
+// copy ends with status 1.
 
 #include <QObject>
 
@@ -17,8 +18,11 @@ public:
     bool terminating() const { return terminating_; }
     // True when the running copy answered that it brought a window forward (and took our file).
     bool shownPrevious() const { return shownPrevious_; }
+    // True when the running copy did not answer in time: this copy said so and ends with status 1.
+    bool unanswered() const { return unanswered_; }
 
 private:
     bool terminating_ = false;
     bool shownPrevious_ = false;
+    bool unanswered_ = false;
 };

@@ -12,13 +12,14 @@ namespace {
 constexpr int kRetryMs = 20;
 
 bool g_startupPending = false; // asked for during start-up; the main loop has not ended since
+int g_status = 0;
 
 // Asked for during start-up (no loop running yet): whatever loop runs first is left, and again until the
 // application reports the end of its main loop, since a loop start-up runs (a modal dialog's) may come
 // before the main one.
 void endAfterStartup() {
     if (!g_startupPending || !QCoreApplication::instance()) return;
-    if (QThread::currentThread()->loopLevel() > 0) QCoreApplication::exit(0);
+    if (QThread::currentThread()->loopLevel() > 0) QCoreApplication::exit(g_status);
     QTimer::singleShot(0, QCoreApplication::instance(), &endAfterStartup);
 }
 
@@ -28,14 +29,18 @@ void endWhenOutermost() {
         QTimer::singleShot(kRetryMs, QCoreApplication::instance(), &endWhenOutermost);
         return;
     }
-    QCoreApplication::quit();
+    if (g_status == 0)
+        QCoreApplication::quit();
+    else
+        QCoreApplication::exit(g_status);
 }
 
 } // namespace
 
-void requestApplicationEnd() {
+void requestApplicationEnd(int status) {
     QCoreApplication* app = QCoreApplication::instance();
     if (!app) return;
+    g_status = status;
     if (QThread::currentThread()->loopLevel() > 0) {
         QMetaObject::invokeMethod(app, &endWhenOutermost, Qt::QueuedConnection);
         return;

@@ -240,6 +240,7 @@ bool TPreviousInstance::askToOpenFile(const QString& path, int timeoutMs) const 
 }
 
 bool TPreviousInstance::ask(const QByteArray& request, int timeoutMs) const {
+    answered_ = false;
     if (serverPath_.isEmpty()) return false;
     QDeadlineTimer deadline(timeoutMs);
     QLocalSocket socket;
@@ -250,7 +251,9 @@ bool TPreviousInstance::ask(const QByteArray& request, int timeoutMs) const {
     while (!socket.canReadLine()) {
         if (deadline.hasExpired() || socket.state() != QLocalSocket::ConnectedState ||
             !socket.waitForReadyRead(int(deadline.remainingTime())))
-            return socket.canReadLine() && socket.readLine().startsWith('1');
+            break;
     }
+    if (!socket.canReadLine()) return false;
+    answered_ = true;
     return socket.readLine().startsWith('1');
 }

@@ -52,12 +52,18 @@ public:
     void setMainWindow(QWidget* window);
     QWidget* mainWindow() const { return mainWindow_; }
 
+    // How long a later copy waits for the running one's answer. A copy that answers nothing in that
+    // time hangs: the later copy says so instead of ending silently.
+    static constexpr int kAnswerTimeoutMs = 4000;
+
     // Asks the copy that holds the guard to bring forward its window with that title. True when it
     // answered that it found one; false when nobody answered in time or no window matched.
-    bool askToShowWindow(const QString& title, int timeoutMs = 2000) const;
+    bool askToShowWindow(const QString& title, int timeoutMs = kAnswerTimeoutMs) const;
     // Hands `path` (absolute) to the copy that holds the guard, which brings its main window forward
     // and opens it there. True when it took the file.
-    bool askToOpenFile(const QString& path, int timeoutMs = 2000) const;
+    bool askToOpenFile(const QString& path, int timeoutMs = kAnswerTimeoutMs) const;
+    // Whether the copy asked last answered at all (yes or no) in time.
+    bool lastRequestAnswered() const { return answered_; }
 
     // The file this copy was started with, for the running copy to open when this one is a later copy.
     void setFileToHandOver(const QString& path) { fileToHandOver_ = path; }
@@ -87,4 +93,5 @@ private:
     std::unique_ptr<QLocalServer> server_;
     QPointer<QWidget> mainWindow_;
     QString fileToHandOver_;
+    mutable bool answered_ = false;
 };

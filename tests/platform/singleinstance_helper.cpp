@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QEventLoop>
+#include <QMessageBox>
 #include <QSocketNotifier>
 #include <QTimer>
 #include <QWidget>
@@ -42,6 +43,15 @@ int main(int argc, char** argv) {
                                     .arg(window ? int(window->isMinimized()) : -1));
                      });
 
+    // A message box the guard shows is read out and closed, as a user would.
+    QTimer boxReader;
+    QObject::connect(&boxReader, &QTimer::timeout, [] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            report(QStringLiteral("box: ") + box->text());
+            box->accept();
+        }
+    });
+    boxReader.start(50);
     TJustOne32 justOne(&mainWindow);
     if (justOne.terminating()) report(QStringLiteral("asked shown=%1").arg(int(justOne.shownPrevious())));
 

@@ -68,6 +68,7 @@ private slots:
     void secondCopyRestoresMinimizedFirst();
     void differentFileNamesDoNotSeeEachOther();
     void secondCopyEndsWhenNoWindowAnswers();
+    void secondCopySaysSoWhenFirstHangs();
     void guardOutlivesCrashAndCleanEnd();
 
 private:
@@ -284,6 +285,16 @@ void TestSingleInstance::secondCopyEndsWhenNoWindowAnswers() {
     QVERIFY(second.printed("asked shown=0"));
     QCOMPARE(requests.size(), 1);
     QCOMPARE(requests.at(0).at(0).toString(), QStringLiteral("Nowhere 9"));
+}
+
+void TestSingleInstance::secondCopySaysSoWhenFirstHangs() {
+    const QString program = helperCopy("j");
+    QLocalServer hung; // a first copy that takes the request and never answers
+    QVERIFY(hung.listen(guardPathOf(program)));
+    Copy second(program);
+    QTRY_VERIFY_WITH_TIMEOUT(second.ended(), 20000);
+    QCOMPARE(second.process.exitCode(), 1);
+    QVERIFY2(second.printed("box: Vitrinex 1.4 is already running but does not answer"), second.output.constData());
 }
 
 void TestSingleInstance::guardOutlivesCrashAndCleanEnd() {
