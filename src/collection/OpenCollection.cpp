@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <sys/stat.h>
 #include <utility>
 
 namespace vitrinex {
@@ -202,18 +203,48 @@ TCollectionHeader OpenCollection::headerRecord() const {
     return h;
 }
 
+EChangedElsewhere::EChangedElsewhere(const std::string& fileName)
+    : std::runtime_error(changedElsewhereMessage(fileName).text), fileName_(fileName) {}
+
+UserMessage changedElsewhereMessage(const std::string& shownName) {
+    return {"file changed",
+            "'" + shownName +
+                "' was changed by another program, so it has been read again. the change you just made "
+                "was not saved; please make it again."};
+}
+
+void OpenCollection::writeCollection(const std::function<const TFigureRecord*()>& next) const {
+    std::optional<CollectionLock> lock;
+    if (DiskIdentity) {
+        struct stat st {};
+        if (::stat(CollectionFileName.c_str(), &st) == 0) {
+            // Held until the file is written, so nobody changes it between the look and the write.
+            if (!CollectionLock::heldOn(st)) lock.emplace(CollectionFileName);
+            if ((lock ? lock->identity() : FileIdentity::of(st)) != *DiskIdentity)
+                throw EChangedElsewhere(CollectionFileName);
+        }
+    }
+    try {
+        DiskIdentity = writeCollectionFile(CollectionFileName, headerRecord(), next);
+    } catch (...) {
+        // Still under the lock: whatever a failed save left there (the old content put back, as a
+        // rule) is this program's own doing, not another program's change.
+        DiskIdentity = currentIdentity(CollectionFileName);
+        throw;
+    }
+}
+
 void OpenCollection::SaveCollection() const {
     std::vector<const TFigureNode*> stack;
     if (root) stack.push_back(root);
-    DiskIdentity =
-        writeCollectionFile(CollectionFileName, headerRecord(), [&stack]() -> const TFigureRecord* {
-            if (stack.empty()) return nullptr;
-            const TFigureNode* node = stack.back();
-            stack.pop_back();
-            if (node->Right) stack.push_back(node->Right);
-            if (node->Left) stack.push_back(node->Left);
-            return &node->Record;
-        });
+    writeCollection([&stack]() -> const TFigureRecord* {
+        if (stack.empty()) return nullptr;
+        const TFigureNode* node = stack.back();
+        stack.pop_back();
+        if (node->Right) stack.push_back(node->Right);
+        if (node->Left) stack.push_back(node->Left);
+        return &node->Record;
+    });
 }
 
 void OpenCollection::FreeItemTree() {

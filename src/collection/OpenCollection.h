@@ -10,6 +10,7 @@
 #include "collection/Real48.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -34,6 +35,22 @@ struct UserMessage {
     std::string title;
     std::string text;
 };
+
+// A save refused because another program changed the collection file since this one last read or
+// wrote it: the file stays as the other program left it. what() is the dialog's text.
+class EChangedElsewhere : public std::runtime_error {
+public:
+    explicit EChangedElsewhere(const std::string& fileName);
+    // The file's name as the system spells it (the bytes of the path).
+    const std::string& fileName() const { return fileName_; }
+
+private:
+    std::string fileName_;
+};
+
+// What the message dialog says about a save refused for a file changed elsewhere; `shownName` is
+// the file's name as the user reads it.
+UserMessage changedElsewhereMessage(const std::string& shownName);
 
 // Everything that makes up an open collection. Loading, creating and closing build a fresh one and
 // swap it in whole, so a failure part-way leaves the open collection as it was.
@@ -118,7 +135,14 @@ public:
     // Turns the node into a deleted record; it stays in the tree until the next reload.
     void BlankItem(TFigureNode* node);
     // Writes the collection file from the header values and the tree, skipping deleted records.
+    // Throws EChangedElsewhere, writing nothing, when the file is no longer the one last read or
+    // written here (see writeCollection).
     void SaveCollection() const;
+    // Every write of the open collection's file goes through here: the header from the header
+    // values, then the records `next` yields. Under the file's lock it first makes sure the file is
+    // still the one this program last read or wrote (same file, size and modification time) and
+    // throws EChangedElsewhere otherwise; a file that is gone is written anew. Updates DiskIdentity.
+    void writeCollection(const std::function<const TFigureRecord*()>& next) const;
     // Releases every node and clears CurrentItem.
     void FreeItemTree();
     // Totals to 0, the four extremes to their start values.

@@ -53,16 +53,17 @@ void trackExtreme(long double value, Real48& extreme, std::vector<std::string>& 
 }
 
 // Reads the whole records of an update file, handing each to `onRecord`. Returns false when the file
-// cannot be opened or read; counts the bytes of a torn last record.
+// cannot be opened or read, or is no regular file (refused without waiting on a FIFO or a device);
+// counts the bytes of a torn last record.
 bool readUpdateFile(const std::string& path, std::int64_t& tailBytes,
                     const std::function<void(const TUpdateRecord&)>& onRecord) {
     int fd;
     do {
-        fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) return false;
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
         return false;
     }
@@ -193,23 +194,22 @@ public:
         const int step = progressStep(collection_.ItemCount);
         std::size_t nextStaged = 0, nextItem = 0;
         TFigureRecord updated;
-        writeCollectionFile(collection_.CollectionFileName, collection_.headerRecord(),
-                            [&]() -> const TFigureRecord* {
-                                const TFigureRecord* out = nullptr;
-                                if (nextStaged < staged_.size()) {
-                                    const Staged& s = staged_[nextStaged++];
-                                    updated = items_[s.slot].node->Record;
-                                    s.copyInto(updated);
-                                    out = &updated;
-                                } else {
-                                    while (nextItem < items_.size() && items_[nextItem].staged >= 0)
-                                        ++nextItem;
-                                    if (nextItem == items_.size()) return nullptr;
-                                    out = &items_[nextItem++].node->Record;
-                                }
-                                if (advanceProgress) advanceProgress(step);
-                                return out;
-                            });
+        collection_.writeCollection([&]() -> const TFigureRecord* {
+            const TFigureRecord* out = nullptr;
+            if (nextStaged < staged_.size()) {
+                const Staged& s = staged_[nextStaged++];
+                updated = items_[s.slot].node->Record;
+                s.copyInto(updated);
+                out = &updated;
+            } else {
+                while (nextItem < items_.size() && items_[nextItem].staged >= 0)
+                    ++nextItem;
+                if (nextItem == items_.size()) return nullptr;
+                out = &items_[nextItem++].node->Record;
+            }
+            if (advanceProgress) advanceProgress(step);
+            return out;
+        });
     }
 
     void commit() {

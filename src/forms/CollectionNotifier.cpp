@@ -27,32 +27,48 @@ void CollectionNotifier::open(const QString& fileName) {
     emit opened();
 }
 
-void CollectionNotifier::changeInfo(const QString& name, const QString& brand, const QString& year) {
-    OpenCollection& c = collection_;
-    const std::string oldName = c.CollectionName, oldBrand = c.Brand, oldYear = c.CollectionYear;
-    c.CollectionName = fromQString(name).substr(0, 255);
-    c.Brand = fromQString(brand).substr(0, 255);
-    c.CollectionYear = fromQString(year).substr(0, 255);
+void CollectionNotifier::saveChange(const std::function<void(OpenCollection&)>& change) {
     try {
-        c.SaveCollection();
-    } catch (...) {
-        // Nothing reached the file: the windows keep showing what the file holds.
-        c.CollectionName = oldName;
-        c.Brand = oldBrand;
-        c.CollectionYear = oldYear;
+        change(collection_);
+    } catch (const EChangedElsewhere&) {
+        try {
+            collection_.ReloadCollection();
+            emit reloaded();
+        } catch (const std::exception&) {
+            // Unreadable as the other program left it: the windows keep what they show, and the next
+            // save is refused again, so the file stays as it is.
+        }
         throw;
     }
+}
+
+void CollectionNotifier::changeInfo(const QString& name, const QString& brand, const QString& year) {
+    saveChange([&](OpenCollection& c) {
+        const std::string oldName = c.CollectionName, oldBrand = c.Brand, oldYear = c.CollectionYear;
+        c.CollectionName = fromQString(name).substr(0, 255);
+        c.Brand = fromQString(brand).substr(0, 255);
+        c.CollectionYear = fromQString(year).substr(0, 255);
+        try {
+            c.SaveCollection();
+        } catch (...) {
+            // Nothing reached the file: the windows keep showing what the file holds.
+            c.CollectionName = oldName;
+            c.Brand = oldBrand;
+            c.CollectionYear = oldYear;
+            throw;
+        }
+    });
     // The file holds the new information now: it is announced even if reading it back fails.
     emit infoChanged();
-    c.ReloadCollection();
+    collection_.ReloadCollection();
 }
 
 void CollectionNotifier::save() {
-    collection_.SaveCollection();
+    saveChange([](OpenCollection& c) { c.SaveCollection(); });
 }
 
 void CollectionNotifier::close() {
-    collection_.CloseCollection();
+    saveChange([](OpenCollection& c) { c.CloseCollection(); });
     emit closed();
 }
 
@@ -63,7 +79,7 @@ void CollectionNotifier::selectItem(const QString& name) {
 AddSaveOutcome CollectionNotifier::addSave(ItemEntry& entry) {
     AddSaveOutcome outcome;
     try {
-        outcome = entry.AddSave(collection_);
+        saveChange([&](OpenCollection& c) { outcome = entry.AddSave(c); });
     } catch (...) {
         // An item may be in memory that the file does not hold yet, or the file was read back.
         emit itemsChanged();
@@ -75,7 +91,7 @@ AddSaveOutcome CollectionNotifier::addSave(ItemEntry& entry) {
 
 void CollectionNotifier::deleteCurrentItem() {
     try {
-        DeleteCurrentItem(collection_);
+        saveChange([](OpenCollection& c) { DeleteCurrentItem(c); });
     } catch (...) {
         emit itemsChanged();
         throw;
@@ -91,7 +107,10 @@ void CollectionNotifier::confirmUpdate(const QDate& day, const std::string& chos
 UpdateOutcome CollectionNotifier::applyUpdate(std::uint64_t openingAtConfirm, const std::string& updateFile,
                                               const std::string& updateMessage,
                                               const std::function<void(int step)>& advance) {
-    UpdateOutcome outcome = ApplyUpdate(collection_, openingAtConfirm, updateFile, updateMessage, advance);
+    UpdateOutcome outcome;
+    saveChange([&](OpenCollection& c) {
+        outcome = ApplyUpdate(c, openingAtConfirm, updateFile, updateMessage, advance);
+    });
     if (!outcome.message) emit updated();
     return outcome;
 }

@@ -32,6 +32,11 @@ public:
     void changeInfo(const QString& name, const QString& brand, const QString& year);
     void save();
     void close();
+    // Runs `change`, which changes the collection and saves it. When the save finds the file changed
+    // by another program (EChangedElsewhere), the file is read again and announced (reloaded) before
+    // the error goes on: the windows show what the file holds, the change is dropped. Every command
+    // that saves goes through here.
+    void saveChange(const std::function<void(OpenCollection&)>& change);
     // Makes the item of that name the current one (selection only, nothing changes).
     void selectItem(const QString& name);
     // The add/edit dialog's Add/Save on the open collection (see ItemEntry::AddSave). Announces
@@ -44,9 +49,11 @@ public:
     // UpdateType the chosen catalog (in memory; the update or the next save writes them).
     void confirmUpdate(const QDate& day, const std::string& chosenType = {});
     // Applies update.dat to the collection if it is still the opening `openingAtConfirm`; announces
-    // `updated` when prices were applied. Throws EInOutError like ApplyUpdate.
+    // `updated` when prices were applied. Throws EInOutError like ApplyUpdate, and saves like every
+    // other change (see saveChange).
     UpdateOutcome applyUpdate(std::uint64_t openingAtConfirm, const std::string& updateFile,
-                              const std::string& updateMessage, const std::function<void(int step)>& advance);
+                              const std::string& updateMessage,
+                              const std::function<void(int step)>& advance = {});
 
 signals:
     // A collection was created or opened: everything about it is new.
@@ -60,6 +67,9 @@ signals:
     void updateConfirmed();
     // A catalog update changed prices, totals, the extreme lists and UpdatedCount.
     void updated();
+    // Read again from the file after a save was refused for a file changed elsewhere: the items,
+    // totals and header values may all be new.
+    void reloaded();
 
 private:
     OpenCollection collection_;

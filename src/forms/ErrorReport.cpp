@@ -1,7 +1,12 @@
 #include "forms/ErrorReport.h"
 
+#include "collection/OpenCollection.h"
+#include "forms/MessageDialog.h"
+
 #include <QApplication>
+#include <QFile>
 #include <QMessageBox>
+#include <QStringList>
 
 namespace vitrinex {
 namespace {
@@ -9,10 +14,44 @@ std::function<void(const QString&)>& testReport() {
     static std::function<void(const QString&)> report;
     return report;
 }
+
+// The reports made by the writes at the program's end so far.
+QStringList& endReports() {
+    static QStringList reports;
+    return reports;
+}
+
+// Runs `command`; an error it raises goes to `report`, a save refused for a file changed elsewhere to
+// the message dialog.
+bool guarded(const std::function<void()>& command, const std::function<void(const QString&)>& report) {
+    try {
+        command();
+        return true;
+    } catch (const EChangedElsewhere& e) {
+        showChangedElsewhere(e);
+    } catch (const std::exception& e) {
+        // EInOutError, EConvertError, EJPEGException, EFOpenError: each carries its message as what().
+        report(QString::fromUtf8(e.what()));
+    }
+    return false;
+}
+
 } // namespace
+
+void showChangedElsewhere(const EChangedElsewhere& refused) {
+    // Not a failure of the program: the user is told in the program's own message dialog.
+    const UserMessage m = changedElsewhereMessage(QFile::decodeName(refused.fileName().c_str()).toStdString());
+    // A test that takes the error reports but leaves the dialog real gets it as a report, never a
+    // modal box it cannot close.
+    if (testReport() && !messageDialogReplacedForTesting())
+        testReport()(QString::fromStdString(m.text));
+    else
+        ShowMessageDialog(QString::fromStdString(m.title), QString::fromStdString(m.text));
+}
 
 void setErrorReportForTesting(std::function<void(const QString&)> report) {
     testReport() = std::move(report);
+    endReports().clear();
 }
 
 void reportError(QWidget* parent, const QString& message) {
@@ -26,14 +65,17 @@ void reportError(QWidget* parent, const QString& message) {
 }
 
 bool runGuarded(QWidget* parent, const std::function<void()>& command) {
-    try {
-        command();
-        return true;
-    } catch (const std::exception& e) {
-        // EInOutError, EConvertError, EJPEGException, EFOpenError: each carries its message as what().
-        reportError(parent, QString::fromUtf8(e.what()));
-    }
-    return false;
+    return guarded(command, [parent](const QString& message) { reportError(parent, message); });
 }
+
+bool runGuardedAtEnd(QWidget* parent, const QString& fileName, const std::function<void()>& command) {
+    return guarded(command, [parent, &fileName](const QString& error) {
+        const QString message = QStringLiteral("%1: %2").arg(fileName, error);
+        if (endReports().contains(message)) return;
+        endReports() << message;
+        reportError(parent, message);
+    });
+}
+
 
 } // namespace vitrinex

@@ -13,8 +13,19 @@ namespace vitrinex {
 // Shows `message` in a plain message box over `parent`.
 void reportError(QWidget* parent, const QString& message);
 
-// Runs `command`; an error it raises is reported and the call answers false.
+// Runs `command`; an error it raises is reported and the call answers false. A save refused because
+// another program changed the collection file (EChangedElsewhere) is told in the message dialog.
 bool runGuarded(QWidget* parent, const std::function<void()>& command);
+
+class EChangedElsewhere;
+// Tells in the message dialog that a save was refused because another program changed the file, which
+// has been read again.
+void showChangedElsewhere(const EChangedElsewhere& refused);
+
+// Runs `command`, a write of `fileName` as the program ends (the settings file, the open collection):
+// its error is reported with the file's name in front ("/home/ann/Vitrinex.ini: File access denied"),
+// and only once, however many of the writes at the end fail the same way on the same file.
+bool runGuardedAtEnd(QWidget* parent, const QString& fileName, const std::function<void()>& command);
 
 // Tests: receive the reports instead of a message box; an empty function restores the box.
 void setErrorReportForTesting(std::function<void(const QString&)> report);

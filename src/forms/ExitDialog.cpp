@@ -47,11 +47,10 @@ TExitForm::~TExitForm() = default;
 void TExitForm::ExitJPGMouseUp() {
     close();
     // From the build folder this copy lands in the current directory; installed, in the one settings file.
-    vitrinex::runGuarded(this, [] {
-        vitrinex::writeSoundsSetting(vitrinex::FilePlaces::pathIn(vitrinex::filePlaces().exitSettingsFolder,
-                                                                   QString::fromLatin1(vitrinex::kSettingsFileName)),
-                                     vitrinex::Sounds::switchOn());
-    });
+    const QString path = vitrinex::FilePlaces::pathIn(vitrinex::filePlaces().exitSettingsFolder,
+                                                      QString::fromLatin1(vitrinex::kSettingsFileName));
+    vitrinex::runGuardedAtEnd(this, path,
+                              [&path] { vitrinex::writeSoundsSetting(path, vitrinex::Sounds::switchOn()); });
     exitConfirmed_ = true;
     vitrinex::requestApplicationEnd();
 }

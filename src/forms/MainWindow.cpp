@@ -155,7 +155,8 @@ TMainForm::TMainForm(QWidget* parent) : QWidget(parent), collection_(this), Butt
 TMainForm::~TMainForm() {
     // FormDestroy: the settings line is rewritten every time, changed or not.
     const bool soundsOn = sounds1->isChecked();
-    runGuarded(nullptr, [soundsOn] { writeSoundsSetting(settingsPathIn(programFolder()), soundsOn); });
+    const QString path = settingsPathIn(programFolder());
+    runGuardedAtEnd(nullptr, path, [&path, soundsOn] { writeSoundsSetting(path, soundsOn); });
 }
 
 void TMainForm::createControls() {
@@ -293,6 +294,8 @@ void TMainForm::createDialogs() {
     };
     connect(&collection_, &CollectionNotifier::updated, this,
             [this] { setCaption(collection().captionWithValue()); });
+    // A save refused for a file changed elsewhere read the file again: show it as it is now.
+    connect(&collection_, &CollectionNotifier::reloaded, this, &TMainForm::showOpenedCollection);
 }
 
 void TMainForm::createMenu() {
@@ -819,8 +822,17 @@ void TMainForm::UpdateCollection() {
 bool TMainForm::ApplyCatalogUpdate(const std::function<void(int)>& advanceProgress) {
     net::UpdateDownload& download = UpdateForm->download();
     // The window is not modal: the collection may have been closed, or another opened, meanwhile.
-    const UpdateOutcome outcome =
-        collection_.applyUpdate(updateOpening_, download.UpdateFileName, download.UpdateMessage(), advanceProgress);
+    UpdateOutcome outcome;
+    try {
+        outcome = collection_.applyUpdate(updateOpening_, download.UpdateFileName, download.UpdateMessage(),
+                                          advanceProgress);
+    } catch (const EChangedElsewhere& refused) {
+        // The collection was read again as the other program left it; the update can be run again.
+        showChangedElsewhere(refused);
+        download.showNotApplied("the collection file was changed by another program; the update was not applied.",
+                                "status:  update not applied . . .");
+        return false;
+    }
     if (outcome.message) {
         ShowMessageDialog(toQString(outcome.message->title), toQString(outcome.message->text));
         // The file came whole; the window must not blame the host for a collection that went.
@@ -922,5 +934,10 @@ void TMainForm::exitvitrinex1Click() {
     Play(kSoundClick);
     ExitForm->exec();
     // Whichever way the dialog closed, the open collection is written.
-    if (collection().CollectionOpen) runGuarded(this, [this] { collection_.save(); });
+    if (!collection().CollectionOpen) return;
+    if (ExitForm->ExitConfirmed())
+        runGuardedAtEnd(this, QFile::decodeName(collection().CollectionFileName.c_str()),
+                        [this] { collection_.save(); });
+    else
+        runGuarded(this, [this] { collection_.save(); });
 }

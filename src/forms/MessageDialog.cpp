@@ -129,4 +129,8 @@ void setMessageDialogForTesting(std::function<void(const QString& title, const Q
     testShow() = std::move(show);
 }
 
+bool messageDialogReplacedForTesting() {
+    return static_cast<bool>(testShow());
+}
+
 } // namespace vitrinex

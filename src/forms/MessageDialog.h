@@ -57,5 +57,6 @@ namespace vitrinex {
 // Tests: messages go to `show` (with the defaults already applied) instead of a window; an empty
 // function restores the window.
 void setMessageDialogForTesting(std::function<void(const QString& title, const QString& text)> show);
+bool messageDialogReplacedForTesting();
 
 } // namespace vitrinex

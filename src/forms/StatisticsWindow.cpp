@@ -39,6 +39,8 @@ TStatsForm::~TStatsForm() = default;
 void TStatsForm::follow(const CollectionNotifier* collection) {
     connect(collection, &CollectionNotifier::opened, this,
             [this, collection] { showCollection(collection->collection()); });
+    connect(collection, &CollectionNotifier::reloaded, this,
+            [this, collection] { showCollection(collection->collection()); });
     connect(collection, &CollectionNotifier::infoChanged, this,
             [this, collection] { setTitleFrom(collection->collection()); });
     connect(collection, &CollectionNotifier::closed, this, &TStatsForm::clearLists);

@@ -269,10 +269,7 @@ void TestStartup::confirmedExitSavesWritesSettingsAndEnds() {
     click(ui.OpenJPG);
     QVERIFY(main->collection().CollectionOpen);
     ui.sounds1->trigger(); // sounds off
-    QFile scribble(path);
-    QVERIFY(scribble.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    scribble.write("scribbled over");
-    scribble.close();
+    const auto loaded = vitrinex::currentIdentity(QFile::encodeName(path).toStdString());
 
     bool stillRunning = false;
     bool dialogSeen = false;
@@ -294,6 +291,7 @@ void TestStartup::confirmedExitSavesWritesSettingsAndEnds() {
     QVERIFY2(!stillRunning, "the program went on after the exit was confirmed");
     QCOMPARE(status, 0);
     // The collection was written after the dialog, and the setting in the current directory.
+    QVERIFY(vitrinex::currentIdentity(QFile::encodeName(path).toStdString()) != loaded);
     QCOMPARE(readAll(path), original);
     QCOMPARE(readAll(QDir::current().filePath("Vitrinex.ini")), QByteArray("0\r\n"));
     QCOMPARE(readAll(programDir.filePath("Vitrinex.ini")), QByteArray("1\r\n"));

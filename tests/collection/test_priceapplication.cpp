@@ -8,6 +8,7 @@
 #include <QtTest>
 #include <cerrno>
 #include <random>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace vitrinex;
@@ -152,7 +153,8 @@ private slots:
         openWith(c, "c.fcd", {{"Luke", "$14.99", "AB12"}});
         const QByteArray before = readBytes("c.fcd");
         QVERIFY(QDir().mkdir("folder.dat"));
-        for (const char* path : {"missing.dat", "folder.dat"}) {
+        QCOMPARE(::mkfifo("fifo.dat", 0600), 0); // would be waited on for ever
+        for (const char* path : {"missing.dat", "folder.dat", "fifo.dat"}) {
             const UpdateOutcome out = ApplyUpdate(c, c.openingId(), path, "");
             QVERIFY(out.message);
             QCOMPARE(out.message->title, std::string("update file not found"));

@@ -1,0 +1,167 @@
+// A collection file changed by another program while the window holds it: every save the window makes
+// finds out first, writes nothing, reads the file again and says so in the message dialog.
+
+#include "CollectionFixtures.h"
+#include "MainWindowControls.h"
+#include "collection/CollectionFile.h"
+#include "forms/CollectionNotifier.h"
+#include "forms/ErrorReport.h"
+#include "forms/MessageDialog.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <cerrno>
+#include <memory>
+
+using namespace vitrinex;
+
+namespace {
+
+// The command-line program, a real second process, adds an item to the file.
+void addElsewhere(const QString& file, const QString& name) {
+    QProcess cli;
+    cli.start(QStringLiteral(VITRINEX_CLI), {"add", file, "--name", name, "--price", "$5", "--catnum", "K1"});
+    QVERIFY(cli.waitForFinished(15000));
+    QCOMPARE(cli.exitCode(), 0);
+}
+
+std::vector<std::string> namesIn(const QString& file) {
+    OpenCollection c;
+    c.LoadCollection(QFile::encodeName(file).toStdString());
+    return c.ItemList.names();
+}
+
+} // namespace
+
+class TestWindowSaves : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() {
+        TMainForm::setProgramFolderForTesting(dir_.path());
+        messages_.clear();
+        setMessageDialogForTesting(
+            [this](const QString& title, const QString& text) { messages_ << title + ": " + text; });
+        setErrorReportForTesting([this](const QString& e) { messages_ << "report: " + e; });
+        file_ = dir_.filePath("heroes.fcd");
+        OpenCollection c;
+        c.CreateCollection(QFile::encodeName(file_).toStdString(), "Heroes", "Kenner", "1985");
+        c.InsertNewItem(fixtures::item("Batman"));
+        c.SaveCollection();
+    }
+    void cleanup() {
+        setMessageDialogForTesting({});
+        setErrorReportForTesting({});
+        TMainForm::setProgramFolderForTesting({});
+    }
+    void closeReadsFileAgainInsteadOfOverwriting();
+    void everySaveOfTheCollectionChecksFirst();
+    void failedWritesAtTheEndAreToldOncePerFile();
+
+private:
+    void expectOneMessage() {
+        QCOMPARE(messages_.size(), 1);
+        QVERIFY2(messages_[0].startsWith("file changed: '" + file_ + "' was changed by another program"),
+                 qPrintable(messages_[0]));
+        messages_.clear();
+    }
+    QTemporaryDir dir_;
+    QString file_;
+    QStringList messages_;
+};
+
+void TestWindowSaves::closeReadsFileAgainInsteadOfOverwriting() {
+    TMainForm main;
+    main.show();
+    main.OpenCollectionFile(file_);
+    QTRY_VERIFY(main.collection().CollectionOpen);
+    addElsewhere(file_, "Robin");
+
+    windowtest::control<QAction>(&main, "closecollection1")->trigger();
+    expectOneMessage();
+    QVERIFY(main.collection().CollectionOpen);
+    QCOMPARE(namesIn(file_), (std::vector<std::string>{"Batman", "Robin"}));
+    auto* list = windowtest::control<QListWidget>(&main, "ListBox2");
+    QCOMPARE(list->count(), 2);
+    QVERIFY(main.windowTitle().endsWith("$17.5"));
+
+    // Read again, the file is the window's own: the next close saves and closes.
+    windowtest::control<QAction>(&main, "closecollection1")->trigger();
+    QVERIFY(messages_.isEmpty());
+    QVERIFY(!main.collection().CollectionOpen);
+    QCOMPARE(namesIn(file_), (std::vector<std::string>{"Batman", "Robin"}));
+}
+
+void TestWindowSaves::everySaveOfTheCollectionChecksFirst() {
+    const QString updateFile = dir_.filePath("update.dat");
+    TUpdateRecord record{};
+    record.UpdateCatNum.assign("K1");
+    record.UpdatePrice.assign("9");
+    fixtures::writeBytes(updateFile.toStdString(),
+                         QByteArray(reinterpret_cast<const char*>(&record), sizeof record));
+
+    CollectionNotifier notifier;
+    int reloads = 0;
+    connect(&notifier, &CollectionNotifier::reloaded, [&] { ++reloads; });
+    notifier.open(file_);
+    const std::vector<std::function<void()>> saves{
+        [&] { notifier.changeInfo("Villains", "Kenner", "1985"); },
+        [&] { notifier.applyUpdate(notifier.collection().openingId(), updateFile.toStdString(), "{}"); },
+        [&] { notifier.save(); },
+        [&] { notifier.close(); },
+    };
+    int added = 0;
+    for (const auto& save : saves) {
+        addElsewhere(file_, QStringLiteral("Joker %1").arg(++added));
+        const QByteArray onDisk = windowtest::readAll(file_);
+        QVERIFY(runGuarded(nullptr, save) == false);
+        expectOneMessage();
+        QCOMPARE(windowtest::readAll(file_), onDisk);
+        QCOMPARE(reloads, added);
+        QCOMPARE(notifier.collection().ItemCount, added + 1);
+        QCOMPARE(notifier.collection().CollectionName, std::string("Heroes"));
+    }
+    // Once read again, each of them saves.
+    notifier.changeInfo("Villains", "Kenner", "1985");
+    QCOMPARE(notifier.applyUpdate(notifier.collection().openingId(), updateFile.toStdString(), "{}")
+                 .texts.statistics.UpdatedFigsLBL,
+             std::string("4/5"));
+    notifier.close();
+    QCOMPARE(namesIn(file_).size(), std::size_t(5));
+}
+
+void TestWindowSaves::failedWritesAtTheEndAreToldOncePerFile() {
+    // The exit dialog and the window's end both write the settings file here, and neither can; the
+    // collection's disk is full.
+    TMainForm::setProgramFolderForTesting(QDir::currentPath());
+    QVERIFY(QDir().mkdir("Vitrinex.ini"));
+    auto main = std::make_unique<TMainForm>();
+    main->show();
+    main->OpenCollectionFile(file_);
+    QTRY_VERIFY(main->collection().CollectionOpen);
+    const FileSystemCalls full{[](int, const void*, std::size_t) -> ssize_t {
+                                   errno = ENOSPC;
+                                   return -1;
+                               },
+                               {},
+                               {}};
+    setFileSystemCallsForTesting(&full);
+    auto* exitForm = windowtest::control<TExitForm>(main.get(), "ExitForm");
+    QTimer::singleShot(50, exitForm, [exitForm] {
+        windowtest::click(windowtest::control<TJPEGImage>(exitForm, "ExitJPG"));
+    });
+    windowtest::control<QAction>(main.get(), "exitvitrinex1")->trigger();
+    setFileSystemCallsForTesting(nullptr);
+    main.reset();
+    QVERIFY(QDir().rmdir("Vitrinex.ini"));
+
+    QCOMPARE(messages_.size(), 2);
+    QVERIFY2(messages_[0].startsWith("report: " + QDir::current().filePath("Vitrinex.ini") + ": "),
+             qPrintable(messages_[0]));
+    QCOMPARE(messages_[1], "report: " + file_ + ": Disk full");
+}
+
+QTEST_MAIN(TestWindowSaves)
+#include "test_windowsaves.moc"
