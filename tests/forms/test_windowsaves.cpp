@@ -106,7 +106,18 @@ void TestWindowSaves::everySaveOfTheCollectionChecksFirst() {
     int reloads = 0;
     connect(&notifier, &CollectionNotifier::reloaded, [&] { ++reloads; });
     notifier.open(file_);
+    ItemEntry edit;
     const std::vector<std::function<void()>> saves{
+        [&] {
+            notifier.selectItem("Batman");
+            edit.FillForEdit(notifier.collection().CurrentItem->Record);
+            edit.Fields.Series = "Changed";
+            notifier.addSave(edit);
+        },
+        [&] {
+            notifier.selectItem("Batman");
+            notifier.deleteCurrentItem();
+        },
         [&] { notifier.changeInfo("Villains", "Kenner", "1985"); },
         [&] { notifier.applyUpdate(notifier.collection().openingId(), updateFile.toStdString(), "{}"); },
         [&] { notifier.save(); },
@@ -127,9 +138,9 @@ void TestWindowSaves::everySaveOfTheCollectionChecksFirst() {
     notifier.changeInfo("Villains", "Kenner", "1985");
     QCOMPARE(notifier.applyUpdate(notifier.collection().openingId(), updateFile.toStdString(), "{}")
                  .texts.statistics.UpdatedFigsLBL,
-             std::string("4/5"));
+             std::string("6/7"));
     notifier.close();
-    QCOMPARE(namesIn(file_).size(), std::size_t(5));
+    QCOMPARE(namesIn(file_).size(), std::size_t(7));
 }
 
 void TestWindowSaves::failedWritesAtTheEndAreToldOncePerFile() {
