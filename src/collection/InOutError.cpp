@@ -15,6 +15,8 @@ EInOutError EInOutError::fromCode(int code) {
         return {code, "Too many open files"};
     case kAccessDenied:
         return {code, "File access denied"};
+    case kNotEnoughMemory:
+        return {code, "Not enough memory"};
     case kReadBeyondEnd:
         return {code, "Read beyond end of file"};
     case kDiskFull:

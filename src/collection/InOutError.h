@@ -31,6 +31,7 @@ enum InOutCode : int {
     kPathNotFound = 3,
     kTooManyOpenFiles = 4,
     kAccessDenied = 5,
+    kNotEnoughMemory = 8,
     kSharingViolation = 32,
     kFileNameTooLong = 36,
     kSymbolicLinkLoop = 40,

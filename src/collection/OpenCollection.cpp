@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <new>
 #include <sys/stat.h>
 #include <utility>
 
@@ -366,6 +367,16 @@ private:
 };
 
 void OpenCollection::readFile(const std::string& fileName) {
+    // A file larger than the memory it would take is refused like any unreadable file, and the
+    // collection open until now stays.
+    try {
+        readWholeFile(fileName);
+    } catch (const std::bad_alloc&) {
+        throw EInOutError::fromCode(kNotEnoughMemory);
+    }
+}
+
+void OpenCollection::readWholeFile(const std::string& fileName) {
     TCollectionHeader header;
     Loading loading(*this);
     FileIdentity identity;

@@ -193,6 +193,7 @@ private:
     static void clearLoaded(TFigureNode& node);
     class Loading;
     void readFile(const std::string& fileName);
+    void readWholeFile(const std::string& fileName);
     struct Repeat; // a record whose key was in the tree already
     void buildIndexAndList(std::vector<Repeat>& repeats, std::vector<TFigureNode*> inKeyOrder,
                            std::vector<std::string> names);

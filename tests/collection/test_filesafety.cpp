@@ -303,6 +303,23 @@ private slots:
             QCOMPARE(c.LowList, std::vector<std::string>{"tiny  $1e-39"}); // the open collection stays
         }
     }
+
+    void fileLargerThanMemoryIsRefused() {
+#if defined(__SANITIZE_ADDRESS__)
+        QSKIP("the address sanitizer's allocator ends the program instead of failing the allocation");
+#endif
+        // A sparse file of 4 TiB claims some 3 billion records: more than any memory can hold.
+        OpenCollection c;
+        prepare(c, path("small.fcd"));
+        const std::string big = path("huge.fcd");
+        c.CreateCollection(big, "Huge", "Kenner", "1985");
+        if (::truncate(big.c_str(), (off_t{4} << 40) + off_t(kRecordSize)) != 0)
+            QSKIP("this file system holds no sparse file of 4 TiB");
+        c.LoadCollection(path("small.fcd"));
+        QCOMPARE(errorOf([&] { c.LoadCollection(big); }), QString("Not enough memory"));
+        QCOMPARE(c.ItemCount, 3); // the collection open until now stays
+        ::unlink(big.c_str());
+    }
 };
 
 QTEST_GUILESS_MAIN(FileSafetyTest)
