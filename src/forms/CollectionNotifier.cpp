@@ -78,6 +78,7 @@ void CollectionNotifier::selectItem(const QString& name) {
 
 AddSaveOutcome CollectionNotifier::addSave(ItemEntry& entry) {
     AddSaveOutcome outcome;
+    const bool saving = entry.EditMode;
     try {
         saveChange([&](OpenCollection& c) { outcome = entry.AddSave(c); });
     } catch (...) {
@@ -86,6 +87,7 @@ AddSaveOutcome CollectionNotifier::addSave(ItemEntry& entry) {
         throw;
     }
     if (outcome.completed) emit itemsChanged();
+    if (outcome.completed && saving) emit itemSaved();
     return outcome;
 }
 

@@ -63,6 +63,9 @@ signals:
     void closed();
     // Items were added, changed or deleted: the list, the totals and the extremes are new.
     void itemsChanged();
+    // An item was saved from the edit dialog (after itemsChanged): the count of the last update no
+    // longer describes the collection.
+    void itemSaved();
     // An update was confirmed: the extreme lists start afresh.
     void updateConfirmed();
     // A catalog update changed prices, totals, the extreme lists and UpdatedCount.

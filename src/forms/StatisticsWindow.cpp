@@ -50,6 +50,7 @@ void TStatsForm::follow(const CollectionNotifier* collection) {
         fillListsFrom(collection->collection());
         setTotalsFrom(collection->collection());
     });
+    connect(collection, &CollectionNotifier::itemSaved, this, &TStatsForm::hideUpdatedCount);
     connect(collection, &CollectionNotifier::updateConfirmed, this, &TStatsForm::clearLists);
     connect(collection, &CollectionNotifier::updated, this, [this, collection] {
         const OpenCollection& c = collection->collection();

@@ -182,6 +182,12 @@ private slots:
     void renamesSaveAtOnceAndARefusedOneRestoresTheItem() {
         open({"Batman", "Hangman", "Superman"});
         main_->SelectItem(1);
+        // The statistics window's OK shows the last update's count again.
+        in<QAction>(main_, "collectionstats1")->trigger();
+        auto* stats = topLevelControl<QWidget>("StatsForm");
+        click(stats->findChild<TJPEGImage*>("OKJPG"));
+        auto* updatedCaption = stats->findChild<QLabel*>("Label7");
+        QVERIFY(!updatedCaption->isHidden());
         QVERIFY(inDialog(add_, "edititem1", [&] {
             QCOMPARE(add_->windowTitle(), QString("edit item"));
             type("FigureNameEDT", "Joker");
@@ -189,6 +195,7 @@ private slots:
         }));
         QCOMPARE(storedNames(), QStringList({"Batman", "Joker", "Superman"}));
         QCOMPARE(selected(), QString("Joker"));
+        QVERIFY(updatedCaption->isHidden()); // the last update's count no longer holds
 
         main_->SelectItem(0);
         QVERIFY(inDialog(add_, "edititem1", [&] {
