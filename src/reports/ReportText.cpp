@@ -4,19 +4,9 @@ namespace vitrinex {
 
 std::vector<const TFigureRecord*> liveItemsInKeyOrder(const OpenCollection& collection) {
     std::vector<const TFigureRecord*> items;
-    std::vector<const TFigureNode*> stack;
-    const TFigureNode* node = collection.ItemTree();
-    // Iterative, so a tree that is one long chain cannot overflow the stack.
-    while (node || !stack.empty()) {
-        while (node) {
-            stack.push_back(node);
-            node = node->Left;
-        }
-        node = stack.back();
-        stack.pop_back();
-        if (!isDeletedRecord(node->Record)) items.push_back(&node->Record);
-        node = node->Right;
-    }
+    forEachInOrder(collection.ItemTree(), [&items](const TFigureNode& node) {
+        if (!isDeletedRecord(node.Record)) items.push_back(&node.Record);
+    });
     return items;
 }
 
