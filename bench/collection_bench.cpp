@@ -202,6 +202,7 @@ int child(const std::string& side, const std::string& file, std::size_t items) {
         perItem = static_cast<double>(heapInUse() - before) / static_cast<double>(items);
         peak = peakResidentMiB();
         c.CollectionFileName = file + ".saved";
+        c.DiskIdentity.reset(); // a save under another name
         save = seconds([&] { c.SaveCollection(); });
         raw = rawWrite(file, file + ".raw");
     } else {
