@@ -31,8 +31,13 @@ void CollectionNotifier::saveChange(const std::function<void(OpenCollection&)>& 
     try {
         change(collection_);
     } catch (const EChangedElsewhere&) {
+        // The item being edited stays current, so that a dialog still open saves it again, read
+        // as the other program left it, instead of adding a copy.
+        const std::string current =
+            collection_.CurrentItem ? collection_.CurrentItem->Record.FigureName.str() : std::string();
         try {
             collection_.ReloadCollection();
+            if (!current.empty()) collection_.FindItem(current);
             emit reloaded();
         } catch (const std::exception&) {
             // Unreadable as the other program left it: the windows keep what they show, and the next

@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <algorithm>
 #include <cerrno>
 #include <memory>
 
@@ -59,6 +60,7 @@ private slots:
     void closeReadsFileAgainInsteadOfOverwriting();
     void everySaveOfTheCollectionChecksFirst();
     void failedWritesAtTheEndAreToldOncePerFile();
+    void editRefusedOnceSavesWhenMadeAgain();
 
 private:
     void expectOneMessage() {
@@ -172,6 +174,29 @@ void TestWindowSaves::failedWritesAtTheEndAreToldOncePerFile() {
     QVERIFY2(messages_[0].startsWith("report: " + QDir::current().filePath("Vitrinex.ini") + ": "),
              qPrintable(messages_[0]));
     QCOMPARE(messages_[1], "report: " + file_ + ": Disk full");
+}
+
+void TestWindowSaves::editRefusedOnceSavesWhenMadeAgain() {
+    CollectionNotifier notifier;
+    notifier.open(file_);
+    for (const QString& newName : {QStringLiteral("Batman"), QStringLiteral("Dark Knight")}) {
+        const std::string oldName = notifier.collection().ItemList.names().front();
+        notifier.selectItem(QString::fromStdString(oldName));
+        ItemEntry edit;
+        edit.FillForEdit(notifier.collection().CurrentItem->Record);
+        edit.Fields.FigureName = newName;
+        edit.Fields.Series = "Changed";
+        addElsewhere(file_, "Joker " + newName);
+        QVERIFY(runGuarded(nullptr, [&] { notifier.addSave(edit); }) == false);
+        expectOneMessage();
+        // The dialog, still open, saves again: the item read again takes the change, nothing is copied.
+        QVERIFY(runGuarded(nullptr, [&] { notifier.addSave(edit); }));
+        QVERIFY2(messages_.isEmpty(), qPrintable(messages_.join('\n')));
+        const std::vector<std::string> names = namesIn(file_);
+        QCOMPARE(std::count(names.begin(), names.end(), newName.toStdString()), 1);
+        QCOMPARE(std::count(names.begin(), names.end(), oldName), oldName == newName.toStdString() ? 1 : 0);
+    }
+    QCOMPARE(namesIn(file_).size(), std::size_t(3));
 }
 
 QTEST_MAIN(TestWindowSaves)
