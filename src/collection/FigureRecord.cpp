@@ -3,6 +3,7 @@
 #include <cfloat>
 #include <charconv>
 #include <array>
+#include <bit>
 
 namespace vitrinex {
 
@@ -68,6 +69,12 @@ std::uint64_t keyWord(std::uint64_t word) {
     return word & ~(small >> 2);
 }
 
+// The word as the number its bytes spell, first byte highest.
+std::uint64_t asBigEndian(std::uint64_t word) {
+    if constexpr (std::endian::native == std::endian::little) return __builtin_bswap64(word);
+    return word;
+}
+
 } // namespace
 
 int compareNameKeys(std::string_view a, std::string_view b) {
@@ -79,8 +86,8 @@ int compareNameKeys(std::string_view a, std::string_view b) {
         const std::uint64_t x = load8(a.data() + i);
         const std::uint64_t y = load8(b.data() + i);
         if (x == y) continue;
-        const std::uint64_t kx = __builtin_bswap64(keyWord(x));
-        const std::uint64_t ky = __builtin_bswap64(keyWord(y));
+        const std::uint64_t kx = asBigEndian(keyWord(x));
+        const std::uint64_t ky = asBigEndian(keyWord(y));
         if (kx != ky) return kx < ky ? -1 : 1;
     }
     for (; i < n; ++i) {

@@ -125,25 +125,6 @@ void OpenCollection::addToAggregates(const TFigureRecord& record, const Amounts&
     TotalValue = TotalValue.value() + priceText * static_cast<long double>(record.Quantity);
 }
 
-bool OpenCollection::InsertLoadedItem(const TFigureRecord& record) {
-    TFigureNode** link = nullptr;
-    std::size_t place = 0;
-    if (locate(record.FigureName.view(), link, place)) return false;
-    // Convert before inserting, so that a record that is no number leaves the tree as it was.
-    const Amounts amounts = amountsOf(record);
-
-    TFigureNode* node = addLoadedNode(record);
-    attach(node, link, place);
-    addToAggregates(node->Record, amounts);
-    return true;
-}
-
-TFigureNode* OpenCollection::addLoadedNode(const TFigureRecord& record) {
-    TFigureNode* node = nodes.add(record);
-    clearLoaded(*node);
-    return node;
-}
-
 void OpenCollection::clearLoaded(TFigureNode& node) {
     node.Record.UpdateMark.assign("");
     node.Record.Left = 0;

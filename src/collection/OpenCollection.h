@@ -124,10 +124,6 @@ public:
     // --- operations --------------------------------------------------------------------------
     // The node whose key equals the name's key, or nullptr; a found node becomes CurrentItem.
     TFigureNode* FindItem(std::string_view name);
-    // Inserts a copy of a record read from a file and updates the aggregates; a record whose key is
-    // already present changes nothing. Throws EConvertError for a Price or NetChange that is no number
-    // or lies beyond the 6-byte real's range; an amount too small for it counts as 0.
-    bool InsertLoadedItem(const TFigureRecord& record);
     // Inserts a new item, adds its name to the item list, counts it, updates the aggregates and makes
     // it CurrentItem. An existing name inserts nothing and returns the "item exists" message. The
     // caller saves the file.
@@ -188,8 +184,6 @@ private:
     CollectionState& state() { return *this; }
     // Makes `fresh` the open collection.
     void takeState(OpenCollection& fresh);
-    // A node holding a record read from a file, its update mark and link bytes cleared.
-    TFigureNode* addLoadedNode(const TFigureRecord& record);
     static void clearLoaded(TFigureNode& node);
     class Loading;
     void readFile(const std::string& fileName);
