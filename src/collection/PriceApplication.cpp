@@ -57,14 +57,10 @@ void trackExtreme(long double value, Real48& extreme, std::vector<std::string>& 
 // counts the bytes of a torn last record.
 bool readUpdateFile(const std::string& path, std::int64_t& tailBytes,
                     const std::function<void(const TUpdateRecord&)>& onRecord) {
-    int fd;
-    do {
-        fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    } while (fd < 0 && errno == EINTR);
-    if (fd < 0) return false;
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
+    int fd = -1;
+    try {
+        fd = openRegularFile(path);
+    } catch (const EInOutError&) {
         return false;
     }
     constexpr std::size_t kBatch = 4096;
