@@ -136,11 +136,14 @@ public:
     }
 
     // One record: every live item with its catalog number takes the price. False when the price is
-    // no number (the record then changes nothing).
+    // no number, or when what the item would keep of it no longer is one (blanks before the digits
+    // push them out of the 8 characters): the record then changes nothing.
     bool UpdateMatchingItems(const TUpdateRecord& record) {
         const std::string priceText = ("$" + record.UpdatePrice.str()).substr(0, 10);
-        long double delivered = 0;
-        if (!deliveredPriceValue(std::string_view(priceText).substr(1), delivered)) return false;
+        long double delivered = 0, kept = 0;
+        if (!deliveredPriceValue(std::string_view(priceText).substr(1), delivered) ||
+            !amountValue(readableCut(priceText, 8), kept))
+            return false;
         const Real48 newPrice = delivered;
         if (matching_ == UpdateMatching::CatalogIndex) {
             const auto found = byCatNum_.find(nameKey(record.UpdateCatNum.view()));

@@ -178,11 +178,11 @@ private slots:
         // An earlier update in the same run marks Yoda; the next must still write it.
         writeUpdate("update.dat", {{"C", "9.5"}});
         ApplyUpdate(c, c.openingId(), "update.dat", "");
-        writeUpdate("update.dat", {{"A", ""}, {"A", "1..2"}, {"A", "12"}, {"B", "5"}, {"A", "15"}, {"A", "1E999"}},
+        writeUpdate("update.dat", {{"A", ""}, {"A", "1..2"}, {"A", "12"}, {"B", "5"}, {"A", "        89"}, {"A", "15"}, {"A", "1E999"}},
                     QByteArray("\x01Z\0\0", 4));
         const UpdateOutcome out = ApplyUpdate(c, c.openingId(), "update.dat", "");
-        QCOMPARE(out.recordsRead, std::int64_t(6));
-        QCOMPARE(out.recordsSkipped, std::int64_t(3));
+        QCOMPARE(out.recordsRead, std::int64_t(7));
+        QCOMPARE(out.recordsSkipped, std::int64_t(4));
         QCOMPARE(out.tailBytesIgnored, std::int64_t(4));
 
         const auto records = recordsOf("c.fcd");
