@@ -1,36 +1,62 @@
 #include "collection/ItemTree.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <new>
 #include <sys/mman.h>
+#include <unistd.h>
 
 namespace vitrinex {
 
 void NodeStore::Free::operator()(TFigureNode* nodes) const {
-    std::free(nodes);
+    if (mappedBytes)
+        ::munmap(nodes, mappedBytes);
+    else
+        std::free(nodes);
 }
 
+namespace {
+
+constexpr std::size_t kHugePage = std::size_t{2} << 20;
+
+// `bytes` of fresh memory starting on a 2 MiB boundary, mapped on its own so that it costs exactly
+// what it holds: the whole 2 MiB pages it spans are asked for as huge pages, which saves a page
+// fault for every 4 KiB of a large collection as it is read in, and the part of a page beyond the
+// last whole one stays in small pages instead of taking a whole huge page.
+void* mapAligned(std::size_t bytes) {
+    const std::size_t span = bytes + kHugePage;
+    void* mapped = ::mmap(nullptr, span, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (mapped == MAP_FAILED) return nullptr;
+    const auto start = reinterpret_cast<std::uintptr_t>(mapped);
+    const std::uintptr_t aligned = (start + kHugePage - 1) / kHugePage * kHugePage;
+    if (aligned > start) ::munmap(mapped, aligned - start);
+    if (start + span > aligned + bytes) ::munmap(reinterpret_cast<void*>(aligned + bytes), start + span - aligned - bytes);
+#ifdef MADV_HUGEPAGE
+    ::madvise(reinterpret_cast<void*>(aligned), bytes / kHugePage * kHugePage, MADV_HUGEPAGE);
+#endif
+    return reinterpret_cast<void*>(aligned);
+}
+
+} // namespace
+
 void NodeStore::addBlock(std::size_t capacity) {
-    // Nodes are plain data: the block's memory holds them as it is. A large block is aligned to
-    // and sized in 2 MiB pages and asks the system for huge pages, which saves a page fault for
-    // every 4 KiB of a large collection as it is read in.
-    // (Only from 16 MiB on, so rounding up to whole pages costs little.)
-    constexpr std::size_t kHugePage = std::size_t{2} << 20;
+    // Nodes are plain data: the block's memory holds them as it is. Only blocks from 16 MiB on are
+    // mapped on their own; the many small ones of a small collection come from the heap.
+    const std::size_t pageSize = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
     std::size_t bytes = capacity * sizeof(TFigureNode);
+    Free release;
     void* memory = nullptr;
     if (bytes >= 8 * kHugePage) {
-        bytes = (bytes + kHugePage - 1) / kHugePage * kHugePage;
+        bytes = (bytes + pageSize - 1) / pageSize * pageSize;
         capacity = bytes / sizeof(TFigureNode);
-        memory = std::aligned_alloc(kHugePage, bytes);
-#ifdef MADV_HUGEPAGE
-        if (memory) ::madvise(memory, bytes, MADV_HUGEPAGE);
-#endif
+        memory = mapAligned(bytes);
+        release.mappedBytes = bytes;
     } else {
         memory = std::malloc(bytes);
     }
     if (!memory) throw std::bad_alloc();
-    blocks_.push_back({std::unique_ptr<TFigureNode, Free>(static_cast<TFigureNode*>(memory)), capacity, 0});
+    blocks_.push_back({std::unique_ptr<TFigureNode, Free>(static_cast<TFigureNode*>(memory), release), capacity, 0});
 }
 
 TFigureNode* NodeStore::add(const TFigureRecord& record) {

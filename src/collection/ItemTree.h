@@ -53,7 +53,9 @@ public:
     }
 
 private:
+    // A block is either malloc'ed (mappedBytes 0) or mapped on its own (see addBlock).
     struct Free {
+        std::size_t mappedBytes = 0;
         void operator()(TFigureNode* nodes) const;
     };
     struct Block {
@@ -95,6 +97,9 @@ template <typename Node, typename Visit> void forEachInOrder(Node* root, Visit v
 class PreOrderBuilder {
 public:
     explicit PreOrderBuilder(TFigureNode*& root) : root_(root) {}
+
+    // Makes room in the key order for `count` records, so that it becomes the name index as it is.
+    void reserve(std::size_t count) { inKeyOrder_.reserve(count); }
 
     // Where a record named `name` goes: the empty link to hang its node on, or nullptr when a node
     // with the same key is in the tree already (then `existing` is that node).

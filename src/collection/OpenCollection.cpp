@@ -259,6 +259,7 @@ public:
 
     void expect(std::size_t records) override {
         c_.nodes.reserve(records);
+        builder_.reserve(records);
         names_.reserve(records);
     }
 

@@ -23,6 +23,8 @@ private slots:
         QVERIFY(spare >= 20000 - 2499);
         for (int i = 0; i < 3; ++i)
             free[i].Record.Quantity = 5000 + i;
+        free[spare - 1].Record.Quantity = -1; // every spare node of a big block can be written
+        QCOMPARE(free[spare - 1].Record.Quantity, -1);
         store.commit(3);
         QCOMPARE(store.size(), std::size_t(5003));
         int expected = 0;
