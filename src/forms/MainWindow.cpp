@@ -15,17 +15,18 @@
 #include "forms/ExitDialog.h"
 #include "forms/FindDialog.h"
 #include "forms/ItemDialog.h"
+#include "forms/LastUpdateDialog.h"
 #include "forms/MessageDialog.h"
 #include "forms/PrintDialog.h"
 #include "forms/SettingsFile.h"
-#include "platform/FilePlaces.h"
 #include "forms/SkinnedWindow.h"
 #include "forms/StatisticsWindow.h"
-#include "forms/LastUpdateDialog.h"
 #include "forms/UpdateTypeDialog.h"
 #include "forms/UpdateWindow.h"
 #include "net/UpdatePrompts.h"
+#include "platform/ApplicationEnd.h"
 #include "platform/FileDialogs.h"
+#include "platform/FilePlaces.h"
 #include "platform/HelpViewer.h"
 #include "reports/Backup.h"
 #include "reports/PainterPrinter.h"
@@ -36,7 +37,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
-#include <QCoreApplication>
 #include <QDate>
 #include <QDir>
 #include <QFile>
@@ -595,9 +595,9 @@ void TMainForm::contextMenuEvent(QContextMenuEvent* event) {
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
-    // The close box ends the program at once, whatever other windows are still open.
+    // The close box ends the program, whatever other windows are still open.
     QWidget::closeEvent(event);
-    if (event->isAccepted()) QCoreApplication::quit();
+    if (event->isAccepted()) vitrinex::requestApplicationEnd();
 }
 
 void TMainForm::showEvent(QShowEvent* event) {

@@ -1,6 +1,6 @@
 #pragma once
-// The one way the program asks to end: the exit dialog's Exit and a second copy handing over to the
-// first both come here.
+// The one way the program asks to end: the exit dialog's Exit, the main window's close box and a
+// second copy handing over to the first all come here.
 
 namespace vitrinex {
 
