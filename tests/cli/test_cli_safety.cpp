@@ -2,6 +2,7 @@
 // limits give a one-line error instead of a hang or a silent death.
 #include "CollectionFixtures.h"
 #include "collection/OpenCollection.h"
+#include "collection/UpdateRecord.h"
 
 #include <QProcess>
 #include <QtTest>
@@ -52,12 +53,21 @@ private slots:
             "for i in $(seq 0 199); do \"$0\" add \"$1\" --name A$i --price '$1' || exit 1; done";
         const QString mixed = "for i in $(seq 0 99); do \"$0\" add \"$1\" --name B$i || exit 1; "
                               "\"$0\" delete \"$1\" D$i || exit 1; done";
-        QProcess first, second;
+        // Meanwhile price updates rewrite the whole file, each one between two of those commands.
+        vitrinex::TUpdateRecord update;
+        std::memset(&update, 0, sizeof update);
+        update.UpdateCatNum.assign("X1");
+        update.UpdatePrice.assign("5");
+        writeBytes("update.dat", QByteArray(reinterpret_cast<const char*>(&update), sizeof update));
+        const QString applies = "for i in $(seq 0 59); do \"$0\" apply \"$1\" update.dat >/dev/null || exit 1; done";
+        QProcess first, second, third;
         first.start("sh", {"-c", adds, VITRINEX_CLI, f});
         second.start("sh", {"-c", mixed, VITRINEX_CLI, f});
-        QVERIFY(first.waitForFinished(240000) && second.waitForFinished(240000));
+        third.start("sh", {"-c", applies, VITRINEX_CLI, f});
+        QVERIFY(first.waitForFinished(240000) && second.waitForFinished(240000) && third.waitForFinished(240000));
         QCOMPARE(first.exitCode(), 0);
         QCOMPARE(second.exitCode(), 0);
+        QVERIFY2(third.exitCode() == 0, third.readAllStandardError());
         QStringList expected;
         for (int i = 0; i < 200; ++i)
             expected << QString("A%1").arg(i) << (i < 100 ? QString("B%1").arg(i) : QString());

@@ -2,6 +2,7 @@
 
 #include "CommandLine.h"
 #include "Json.h"
+#include "collection/CollectionLock.h"
 #include "collection/InOutError.h"
 #include "StatisticsJson.h"
 #include "collection/OpenCollection.h"
@@ -32,6 +33,7 @@ int commandBackup(const CommandLine& a) {
 }
 
 int commandApply(const CommandLine& a) {
+    const CollectionLock lock(a.arg(0)); // read, apply and rewrite with no other writer in between
     OpenCollection c;
     c.LoadCollection(a.arg(0));
     // No download ran, so the update window's status would hold no braced message.

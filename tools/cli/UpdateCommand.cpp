@@ -6,6 +6,7 @@
 
 #include "CommandLine.h"
 #include "Json.h"
+#include "collection/CollectionLock.h"
 #include "collection/OpenCollection.h"
 #include "collection/PriceApplication.h"
 #include "collection/Win1252.h"
@@ -28,6 +29,9 @@ int commandUpdate(const CommandLine& a) {
     if (!type.empty() && type != "SW" && type != "HW") throw UsageError("--type is SW or HW");
     int qtArgc = 1;
     QCoreApplication app(qtArgc, a.argv());
+    // The update writes the collection twice (the catalog's date, then the prices): no other writer
+    // comes in between; one that waits longer than the update takes gets "File is in use".
+    const CollectionLock lock(file);
     OpenCollection collection;
     collection.LoadCollection(file);
     if (!net::updateAvailable(collection)) throw std::runtime_error("the collection holds no items to update");
