@@ -3,6 +3,7 @@
 #include "Version.h"
 #include "app/CommandLine.h"
 #include "app/Startup.h"
+#include "collection/CollectionFile.h"
 #include "forms/MainWindow.h"
 #include "platform/FilePlaces.h"
 #include "platform/SingleInstance.h"
@@ -20,6 +21,7 @@ void print(FILE* stream, const QString& text) {
 } // namespace
 
 int main(int argc, char** argv) {
+    vitrinex::ignoreFileSizeSignal(); // any file written beyond a size limit fails with "Disk full"
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);

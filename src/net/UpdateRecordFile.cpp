@@ -1,9 +1,11 @@
 #include "net/UpdateRecordFile.h"
 
+#include "collection/CollectionFile.h"
 #include "collection/InOutError.h"
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace vitrinex::net {
@@ -14,8 +16,26 @@ UpdateRecordWriter::~UpdateRecordWriter() {
 
 void UpdateRecordWriter::create(const std::string& path) {
     if (fd_ >= 0) ::close(fd_);
-    fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd_ < 0) throw EInOutError::fromErrno(errno);
+    fd_ = -1;
+    ignoreFileSizeSignal();
+    // Opened without waiting on a FIFO or a device of that name, and emptied only once it is known to
+    // be a regular file; anything else is refused like an unreadable update.dat.
+    int fd;
+    do {
+        fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0644);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) throw errno == ENXIO ? EInOutError::fromCode(kAccessDenied) : EInOutError::fromErrno(errno);
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        throw EInOutError::fromCode(kAccessDenied);
+    }
+    if (::ftruncate(fd, 0) != 0) {
+        const int error = errno;
+        ::close(fd);
+        throw EInOutError::fromErrno(error);
+    }
+    fd_ = fd;
 }
 
 void UpdateRecordWriter::append(const TUpdateRecord& record) {

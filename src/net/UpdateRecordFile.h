@@ -8,7 +8,8 @@
 
 namespace vitrinex::net {
 
-// Creates (or truncates) the file and appends whole records to it. Every failure throws EInOutError.
+// Creates (or empties) the file and appends whole records to it. Every failure throws EInOutError; a
+// path that names something other than a regular file is refused with "File access denied".
 class UpdateRecordWriter {
 public:
     UpdateRecordWriter() = default;

@@ -6,6 +6,7 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QtTest>
+#include <sys/stat.h>
 
 class ScanTest : public QObject {
     Q_OBJECT
@@ -39,6 +40,16 @@ private slots:
         QCOMPARE(r["records"].toArray(),
                  records({{"ABCDEFGHI", "1234567890"}, {"12", "3"}, {"A", "1"}, {"A", "2"}}));
         QCOMPARE(r["end"].toBool(), false);
+
+        // update.dat named by a FIFO or a device is refused at once, not waited on or emptied.
+        QCOMPARE(::mkfifo("fifo.dat", 0600), 0);
+        for (const char* odd : {"fifo.dat", "/dev/zero"}) {
+            QProcess p;
+            p.start(VITRINEX_CLI, {"scan", "answer.auf", "--out", odd});
+            QVERIFY(p.waitForFinished(10000));
+            QCOMPARE(p.exitCode(), 1);
+            QCOMPARE(p.readAllStandardError(), QByteArray("vitrinex-cli: ") + odd + ": File access denied\n");
+        }
     }
 
     void recordsAndMessagesCutByBlockEdges() {
