@@ -2,19 +2,14 @@
 
 #include "collection/CollectionFile.h"
 #include "collection/PriceApplication.h"
+#include "reports/ReportText.h"
 
 #include <vector>
 
 namespace vitrinex {
 
 std::string BackupFileName(std::string_view collectionFileName) {
-    // Only the file name is searched: a ".fcd" in a folder name would put the backup in another folder,
-    // over the backup of another collection.
-    const std::size_t slash = collectionFileName.rfind('/');
-    const std::size_t nameStart = slash == std::string_view::npos ? 0 : slash + 1;
-    const std::size_t dot = collectionFileName.find(".fcd", nameStart);
-    if (dot == std::string_view::npos) return "bak";
-    return std::string(collectionFileName.substr(0, dot + 1)) + "bak";
+    return besideCollectionFile(collectionFileName, "bak");
 }
 
 std::string WriteBackup(const OpenCollection& collection, const std::function<void(int)>& advanceProgress) {

@@ -2,6 +2,14 @@
 
 namespace vitrinex {
 
+std::string besideCollectionFile(std::string_view collectionFileName, std::string_view extension) {
+    const std::size_t slash = collectionFileName.rfind('/');
+    const std::size_t nameStart = slash == std::string_view::npos ? 0 : slash + 1;
+    const std::size_t dot = collectionFileName.find(".fcd", nameStart);
+    if (dot == std::string_view::npos) return std::string(extension);
+    return std::string(collectionFileName.substr(0, dot + 1)).append(extension);
+}
+
 std::vector<const TFigureRecord*> liveItemsInKeyOrder(const OpenCollection& collection) {
     std::vector<const TFigureRecord*> items;
     forEachInOrder(collection.ItemTree(), [&items](const TFigureNode& node) {

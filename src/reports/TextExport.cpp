@@ -23,9 +23,7 @@ void appendComment(std::string& out, std::string_view comment) {
 } // namespace
 
 std::string textExportFileName(std::string_view collectionFileName) {
-    const std::size_t dot = collectionFileName.find(".fcd");
-    if (dot == std::string_view::npos) return "txt";
-    return std::string(collectionFileName.substr(0, dot + 1)) + "txt";
+    return besideCollectionFile(collectionFileName, "txt");
 }
 
 std::string textExportContent(const OpenCollection& c) {

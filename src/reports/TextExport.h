@@ -9,8 +9,7 @@
 
 namespace vitrinex {
 
-// The collection file's path up to and including the dot of its first ".fcd", then "txt";
-// just "txt" when the path holds no ".fcd".
+// besideCollectionFile(collectionFileName, "txt").
 std::string textExportFileName(std::string_view collectionFileName);
 
 // The whole export file's bytes.

@@ -73,6 +73,13 @@ private slots:
         QCOMPARE(name, std::string("txt"));
         QCOMPARE(exported("txt"), QByteArray(kHeader));
         QVERIFY(textExportCompletedMessage(c, name).text.ends_with("the file is named txt."));
+
+        // A folder named like a collection file keeps the export in the collection's folder.
+        QDir().mkdir("shelf.fcd");
+        QVERIFY(QFile::copy("store/heroes.fcd", "shelf.fcd/heroes.fcd"));
+        c.LoadCollection(QDir::current().absoluteFilePath("shelf.fcd/heroes.fcd").toStdString());
+        QCOMPARE(writeTextExport(c), QDir::current().absoluteFilePath("shelf.fcd/heroes.txt").toStdString());
+        QVERIFY(!QFile::exists("shelf.txt"));
     }
 
     void failuresKeepThePreviousExport() {
