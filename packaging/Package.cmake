@@ -17,7 +17,9 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# Not linked, yet needed: the skin's texts are set in "Arial Narrow", which these fonts stand in for.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation")
+# Not linked, yet needed: the skin's and the printed list's texts are set in "Arial Narrow", which
+# Liberation Sans Narrow stands in for, and the printed net-change arrows come from the Symbol
+# font's stand-in, Standard Symbols PS; without it they would print as letters of another font.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation, fonts-urw-base35")
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "http://www.quillory.com/vitrinex/")
 include(CPack)

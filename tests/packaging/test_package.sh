@@ -18,9 +18,9 @@ cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/out" >"$work/cpack.lo
 deb=$work/out/vitrinex_${version}-1_amd64.deb
 [ -f "$deb" ] || { ls "$work/out"; echo "FAIL: no $deb"; exit 1; }
 
-# Dependencies computed from the libraries the programs link, plus the fonts the skin is set in.
+# Dependencies computed from the libraries the programs link, plus the fonts the skin and the print use.
 depends=$(dpkg-deb -f "$deb" Depends)
-for d in libc6 libqt6widgets6 libqt6multimedia6 libjpeg62-turbo fonts-liberation; do
+for d in libc6 libqt6widgets6 libqt6multimedia6 libjpeg62-turbo fonts-liberation fonts-urw-base35; do
   grep -q "\b$d\b" <<<"$depends" || fail "Depends lacks $d: $depends"
 done
 
