@@ -316,12 +316,13 @@ void ignoreFileSizeSignal() {
     });
 }
 
-int openRegularFile(const std::string& path) {
+int openRegularFile(const std::string& path, int flags) {
     int fd;
     do {
-        fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+        fd = ::open(path.c_str(), flags | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0644);
     } while (fd < 0 && errno == EINTR);
-    if (fd < 0) throw EInOutError::fromErrno(errno, path);
+    // ENXIO: a FIFO opened for writing with no reader, or a device without its hardware.
+    if (fd < 0) throw errno == ENXIO ? EInOutError::fromCode(kAccessDenied) : EInOutError::fromErrno(errno, path);
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);

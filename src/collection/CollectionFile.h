@@ -8,6 +8,7 @@
 #include "collection/FigureRecord.h"
 
 #include <cstddef>
+#include <fcntl.h>
 #include <functional>
 #include <string>
 #include <sys/types.h>
@@ -48,9 +49,10 @@ void readCollectionFile(const std::string& path, TCollectionHeader& header, Reco
 FileIdentity writeCollectionFile(const std::string& path, const TCollectionHeader& header,
                                  const std::function<const TFigureRecord*()>& next);
 
-// Opens `path` for reading without waiting on a FIFO or a device; anything but a regular file is
-// refused with "File access denied". Returns the descriptor.
-int openRegularFile(const std::string& path);
+// Opens `path` without waiting on a FIFO or a device; anything but a regular file is refused with
+// "File access denied". `flags` is O_RDONLY, or O_WRONLY with O_CREAT to create a missing file
+// (mode 0644); the file is never truncated here. Returns the descriptor.
+int openRegularFile(const std::string& path, int flags = O_RDONLY);
 
 // A file-size limit makes writes fail with "Disk full" instead of killing the program.
 void ignoreFileSizeSignal();

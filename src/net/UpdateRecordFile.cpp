@@ -5,7 +5,6 @@
 
 #include <cerrno>
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace vitrinex::net {
@@ -18,18 +17,8 @@ void UpdateRecordWriter::create(const std::string& path) {
     if (fd_ >= 0) ::close(fd_);
     fd_ = -1;
     ignoreFileSizeSignal();
-    // Opened without waiting on a FIFO or a device of that name, and emptied only once it is known to
-    // be a regular file; anything else is refused like an unreadable update.dat.
-    int fd;
-    do {
-        fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0644);
-    } while (fd < 0 && errno == EINTR);
-    if (fd < 0) throw errno == ENXIO ? EInOutError::fromCode(kAccessDenied) : EInOutError::fromErrno(errno);
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        throw EInOutError::fromCode(kAccessDenied);
-    }
+    // Emptied only once it is known to be a regular file: a FIFO or a device of that name is refused.
+    const int fd = openRegularFile(path, O_WRONLY | O_CREAT);
     if (::ftruncate(fd, 0) != 0) {
         const int error = errno;
         ::close(fd);
