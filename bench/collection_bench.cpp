@@ -197,7 +197,7 @@ double peakResidentMiB() {
 }
 
 // One measure in this process: opening twice, the second time after closing the first (processor
-// seconds, their user part, wall seconds, resident bytes per item and peak resident MiB of the process
+// seconds, their user time, wall seconds, resident bytes per item and peak resident MiB of the process
 // once open), saving and writing the same bytes (wall seconds). On a virtual machine the first open
 // may land on memory the host has never given the guest, which costs several times the program's own
 // work and differs from run to run; the open again lands on memory the first one gave back, as any
@@ -335,9 +335,7 @@ int main(int argc, char** argv) {
         randomPlain.push_back(runChild(self, "plain", randomFile, items));
         chainOurs.push_back(runChild(self, "vitrinex", chainFile, items));
         // The plain walk on a chain takes time quadratic in the items (minutes at 100,000); without
-        // it the shuffled one runs again, so that every open of ours follows a plain one. (What ran
-        // before matters: the nodes' huge pages come quickly after a process that used huge pages
-        // too, and only after the kernel compacts memory after one that used small pages.)
+        // it the shuffled one runs again, so that every open of ours follows a plain one.
         if (plainChain)
             chainPlain.push_back(runChild(self, "plain", chainFile, items));
         else
@@ -346,7 +344,7 @@ int main(int argc, char** argv) {
     std::remove(randomFile.c_str());
     std::remove(chainFile.c_str());
 
-    std::printf("%d items, %d runs each, medians. first open and open again: processor seconds (the second's user part, "
+    std::printf("%d items, %d runs each, medians. first open and open again: processor seconds (the second's user time, "
                 "and wall); resident bytes per item and peak resident MiB of the process once open; save, plain save, "
                 "write + fsync: wall seconds\n",
                 items, count);
