@@ -4,6 +4,7 @@
 #include "collection/InOutError.h"
 
 #include <cerrno>
+#include <cstddef>
 #include <climits>
 #include <csignal>
 #include <cstdlib>
@@ -434,7 +435,12 @@ void readCollectionFile(const std::string& path, TCollectionHeader& header,
 
 FileIdentity writeCollectionFile(const std::string& path, const TCollectionHeader& header,
                                  const std::function<const TFigureRecord*()>& next) {
-    return writeFileAtomically(path, [&header, &next](const ByteSink& sink) {
+    return writeFileAtomically(path, collectionFileContent(header, next));
+}
+
+std::function<void(const ByteSink&)> collectionFileContent(const TCollectionHeader& header,
+                                                          const std::function<const TFigureRecord*()>& next) {
+    return [&header, &next](const ByteSink& sink) {
         // Records are gathered into blocks, their link bytes zeroed on the way: one copy each.
         constexpr std::size_t kBlockRecords = 256;
         std::vector<TFigureRecord> block;
@@ -453,7 +459,7 @@ FileIdentity writeCollectionFile(const std::string& path, const TCollectionHeade
             }
         }
         sink(block.data(), block.size() * kRecordSize);
-    });
+    };
 }
 
 FileIdentity writeFileAtomically(const std::string& path,
@@ -537,6 +543,119 @@ FileIdentity writeFileAtomically(const std::string& path,
         ::close(dir);
     }
     return written;
+}
+
+namespace {
+
+FileIdentity nameIdentity(const std::string& path, bool followLink, struct stat& st) {
+    if ((followLink ? ::stat(path.c_str(), &st) : ::lstat(path.c_str(), &st)) != 0) return {};
+    return FileIdentity::of(st);
+}
+
+// A regular file of whole records whose header holds a catalog type of at most two characters: what
+// the loader takes for a collection (text and PDF files fail the type's length byte at once).
+bool readsAsCollection(const std::string& path, const struct stat& st) {
+    if (!S_ISREG(st.st_mode) || st.st_size < static_cast<off_t>(kRecordSize) ||
+        st.st_size % static_cast<off_t>(kRecordSize) != 0)
+        return false;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) return false;
+    unsigned char typeLength = 0xFF;
+    const bool read = ::pread(fd, &typeLength, 1, offsetof(TCollectionHeader, UpdateType)) == 1;
+    ::close(fd);
+    return read && typeLength <= 2;
+}
+
+} // namespace
+
+CopyRules copyRulesFor(const std::string& collectionPath) {
+    CopyRules rules;
+    struct stat st {};
+    if (!collectionPath.empty() && ::stat(collectionPath.c_str(), &st) == 0) rules.mode = st.st_mode & 0666;
+    rules.collectionPath = collectionPath;
+    return rules;
+}
+
+FileReplacement::FileReplacement(const std::string& path, mode_t mode) : path_(path) {
+    ignoreFileSizeSignal();
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) == 0) {
+        // A link someone else put there is no name of ours to replace; a folder, a FIFO or a device
+        // is no file to replace at all.
+        if (S_ISLNK(st.st_mode) && st.st_uid != ::geteuid())
+            throw EInOutError(kAccessDenied, "File access denied: " + path + " is a link of another user");
+        if (!S_ISLNK(st.st_mode) && !S_ISREG(st.st_mode)) throw EInOutError::fromCode(kAccessDenied);
+    } else if (errno != ENOENT) {
+        throw EInOutError::fromErrno(errno, path);
+    }
+    const std::string folder = folderOf(path);
+    removeLeftovers(folder);
+    std::random_device random;
+    for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
+        temporary_ = folder + "/" + temporaryName(random());
+        fd_ = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode & 0666);
+        if (fd_ < 0 && errno != EEXIST) throw EInOutError::fromErrno(errno, path);
+    }
+    if (fd_ < 0) throw EInOutError::fromErrno(EEXIST);
+}
+
+FileReplacement::~FileReplacement() {
+    discard();
+}
+
+void FileReplacement::write(const void* data, std::size_t size) {
+    if (fd_ < 0) throw EInOutError::fromCode(103); // file not open
+    const char* bytes = static_cast<const char*>(data);
+    for (std::size_t done = 0; done < size;) {
+        const ssize_t n = doWrite(fd_, bytes + done, size - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) throw EInOutError::fromErrno(n < 0 ? errno : ENOSPC);
+        done += static_cast<std::size_t>(n);
+    }
+    size_ += size;
+}
+
+void FileReplacement::commit() {
+    if (fd_ < 0) throw EInOutError::fromCode(103);
+    try {
+        if (doFsync(fd_) != 0) throw EInOutError::fromErrno(errno);
+        const int rc = ::close(fd_);
+        fd_ = -1;
+        if (rc != 0) throw EInOutError::fromErrno(errno);
+        if (doRename(temporary_.c_str(), path_.c_str()) != 0) throw EInOutError::fromErrno(errno, path_);
+    } catch (...) {
+        discard();
+        throw;
+    }
+    temporary_.clear();
+    const int dir = ::open(folderOf(path_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+}
+
+void FileReplacement::discard() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+    if (!temporary_.empty()) ::unlink(temporary_.c_str());
+    temporary_.clear();
+}
+
+void writeCopyFile(const std::string& path, const CopyRules& rules,
+                   const std::function<void(const ByteSink&)>& produce) {
+    struct stat target {}, collection {};
+    const FileIdentity name = nameIdentity(path, false, target);
+    if (name.inode != 0) {
+        const FileIdentity open =
+            rules.collectionPath.empty() ? FileIdentity{} : nameIdentity(rules.collectionPath, true, collection);
+        const bool isCollection = open.inode == name.inode && open.device == name.device;
+        if (isCollection || (!rules.mayReplaceCollectionFile && readsAsCollection(path, target)))
+            throw EInOutError(kAccessDenied, "File access denied: " + path + " holds a collection");
+    }
+    FileReplacement file(path, rules.mode);
+    produce([&file](const void* data, std::size_t size) { file.write(data, size); });
+    file.commit();
 }
 
 } // namespace vitrinex

@@ -815,6 +815,7 @@ void TMainForm::UpdateCollection() {
     // An update still running gives way to the new one.
     if (UpdateForm->isVisible()) UpdateForm->close();
     UpdateForm->download().UpdateType = collection().UpdateType;
+    UpdateForm->download().UpdateFileMode = copyRulesFor(collection().CollectionFileName).mode;
     UpdateForm->show();
     UpdateForm->raise();
 }
@@ -877,7 +878,8 @@ void TMainForm::PrintCollectionList() {
     if (PrintForm->exec() != QDialog::Accepted) return;
     const PrintFields fields = PrintForm->Fields();
     runGuarded(this, [this, &fields] {
-        printOnPrinter(PrintForm->printer(), [this, &fields](Printer& p) { printCollection(collection(), fields, p); });
+        printOnPrinter(PrintForm->printer(), copyRulesFor(collection().CollectionFileName),
+                       [this, &fields](Printer& p) { printCollection(collection(), fields, p); });
     });
     // The shown item is looked up again by the entry selected in the list.
     if (hasSelection()) {

@@ -10,9 +10,11 @@
 namespace vitrinex::net {
 
 UpdateDownload::UpdateDownload(QObject* parent) : QObject(parent) {
-    for (QTimer* t : {&Timer1, &Timer2, &Timer3})
+    for (QTimer* t : {&Timer1, &Timer2, &Timer3, &DownloadDeadline})
         t->setSingleShot(true);
     setIntervals(updateTimeoutMs(), kPauseMs);
+    DownloadDeadline.setInterval(updateDeadlineMs());
+    connect(&DownloadDeadline, &QTimer::timeout, this, &UpdateDownload::Timer1Timer);
     connect(&Timer1, &QTimer::timeout, this, &UpdateDownload::Timer1Timer);
     connect(&Timer2, &QTimer::timeout, this, &UpdateDownload::Timer2Timer);
     connect(&Timer3, &QTimer::timeout, this, &UpdateDownload::Timer3Timer);
@@ -119,7 +121,7 @@ void UpdateDownload::StartDownload() {
     }
     if (!FileOpen && FileClosed) {
         try {
-            updateFile_.create(UpdateFileName);
+            updateFile_.create(UpdateFileName, UpdateFileMode);
         } catch (const std::exception& e) {
             inOutFailure(e);
             return;
@@ -133,6 +135,9 @@ void UpdateDownload::StartDownload() {
     setStatus("status:  looking up Quillory . . .");
     advanceProgress(100);
     Phase = 1;
+    // A server that keeps sending a little at a time never lets the time-out run out: the whole
+    // download has a deadline of its own.
+    DownloadDeadline.start();
     Socket->LookupHost(this, HostLookupMessage, name);
     waitForNetwork();
 }
@@ -241,6 +246,7 @@ void UpdateDownload::ProcessHostGet(std::size_t length) {
 
 void UpdateDownload::endMarkerReached() {
     Timer1.stop();
+    DownloadDeadline.stop();
     setStatus("status:  update file transfered . . .");
     setProgress(kProgressMax);
     closeConnection(true);
@@ -283,13 +289,10 @@ void UpdateDownload::Timer1Timer() {
 }
 
 void UpdateDownload::FormClose() {
-    for (QTimer* t : {&Timer1, &Timer2, &Timer3})
+    for (QTimer* t : {&Timer1, &Timer2, &Timer3, &DownloadDeadline})
         t->stop();
-    try {
-        if (FileOpen && !FileClosed) closeUpdateFile();
-    } catch (const std::exception&) {
-        // The window is going; nothing will read this update.dat.
-    }
+    // A download stopped before its end marker leaves no update.dat.
+    if (FileOpen && !FileClosed) discardUpdateFile();
     closeConnection(false);
     if (Socket) Socket->Cleanup();
     Socket.reset();
@@ -303,14 +306,11 @@ void UpdateDownload::FormClose() {
 
 void UpdateDownload::failure(const std::string& label, const std::string& status) {
     Timer1.stop();
+    DownloadDeadline.stop();
     if (!FileClosed) playSound("v10dt.qys");
     setLabel1(label);
     setStatus(status);
-    try {
-        closeUpdateFile();
-    } catch (const std::exception&) {
-        // Nothing is applied after a failure, so an unfinished update.dat does no harm.
-    }
+    discardUpdateFile();
     // Nothing more may arrive for a download that has ended.
     closeConnection(true);
     setFinished(true);
@@ -329,12 +329,9 @@ void UpdateDownload::inOutFailure(const std::exception& error) {
     Timer1.stop();
     Timer2.stop();
     Timer3.stop();
+    DownloadDeadline.stop();
     if (!FileClosed) playSound("v10dt.qys");
-    try {
-        closeUpdateFile();
-    } catch (const std::exception&) {
-    }
-    FileClosed = true;
+    discardUpdateFile();
     closeConnection(true);
     setFinished(true);
     emit inOutError(QString::fromLocal8Bit(error.what()));
@@ -345,6 +342,12 @@ void UpdateDownload::closeUpdateFile() {
     FileOpen = false;
     FileClosed = true;
     updateFile_.close();
+}
+
+void UpdateDownload::discardUpdateFile() {
+    FileOpen = false;
+    FileClosed = true;
+    updateFile_.discard();
 }
 
 void UpdateDownload::closeConnection(bool shutDownReceiving) {

@@ -52,6 +52,8 @@ public:
     void setIntervals(int timeoutMs, int pauseMs);
     // Where update.dat is written (the current directory by default).
     std::string UpdateFileName = "update.dat";
+    // Its permission bits: at most the collection's.
+    mode_t UpdateFileMode = 0600;
 
     // --- the window's handlers ---------------------------------------------------------------
     void FormShow();
@@ -111,12 +113,13 @@ private:
     void fileNotFound();
     void inOutFailure(const std::exception& error);
     void closeUpdateFile();
+    void discardUpdateFile();
     void closeConnection(bool shutDownReceiving);
     void waitForNetwork();
     void playSound(const char* name);
     std::string host() const;
 
-    QTimer Timer1, Timer2, Timer3;
+    QTimer Timer1, Timer2, Timer3, DownloadDeadline;
     std::unique_ptr<_TSocket> Socket;
     wsa::Socket SocketHandle = wsa::kInvalidSocket;
     char ReceiveBuffer[UpdateStreamScanner::kBlockSize + 1] = {};

@@ -25,14 +25,27 @@ std::string updateHost() {
     return VITRINEX_UPDATE_HOST_DEFAULT;
 }
 
-int updateTimeoutMs() {
-    const char* fromEnvironment = std::getenv("VITRINEX_UPDATE_TIMEOUT_MS");
+namespace {
+
+// A number of milliseconds from the environment, or `fallback` when it is unset or no such number.
+int millisecondsFromEnvironment(const char* name, int fallback) {
+    const char* fromEnvironment = std::getenv(name);
     if (fromEnvironment && *fromEnvironment) {
         char* end = nullptr;
         const long value = std::strtol(fromEnvironment, &end, 10);
         if (*end == '\0' && value > 0 && value <= 3600000) return static_cast<int>(value);
     }
-    return 15000;
+    return fallback;
+}
+
+} // namespace
+
+int updateTimeoutMs() {
+    return millisecondsFromEnvironment("VITRINEX_UPDATE_TIMEOUT_MS", 15000);
+}
+
+int updateDeadlineMs() {
+    return millisecondsFromEnvironment("VITRINEX_UPDATE_DEADLINE_MS", 180000);
 }
 
 std::string updateUrl(const std::string& updateType, const std::string& host) {

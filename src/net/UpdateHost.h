@@ -13,6 +13,10 @@ std::string updateHost();
 // holds a positive number of milliseconds, else 15 seconds.
 int updateTimeoutMs();
 
+// How long a whole download may take, however steadily the server sends: VITRINEX_UPDATE_DEADLINE_MS
+// when it holds a positive number of milliseconds, else three minutes.
+int updateDeadlineMs();
+
 // "http://" + host + "/update.auf" for "SW", "/hwupdate.auf" for "HW"; empty for any other type.
 std::string updateUrl(const std::string& updateType, const std::string& host);
 

@@ -3,50 +3,42 @@
 #include "collection/CollectionFile.h"
 #include "collection/InOutError.h"
 
-#include <cerrno>
-#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace vitrinex::net {
 
-UpdateRecordWriter::~UpdateRecordWriter() {
-    if (fd_ >= 0) ::close(fd_);
-}
+UpdateRecordWriter::UpdateRecordWriter() = default;
 
-void UpdateRecordWriter::create(const std::string& path) {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = -1;
-    ignoreFileSizeSignal();
-    // Emptied only once it is known to be a regular file: a FIFO or a device of that name is refused.
-    const int fd = openRegularFile(path, O_WRONLY | O_CREAT);
-    if (::ftruncate(fd, 0) != 0) {
-        const int error = errno;
-        ::close(fd);
-        throw EInOutError::fromErrno(error);
-    }
-    fd_ = fd;
+UpdateRecordWriter::~UpdateRecordWriter() = default;
+
+void UpdateRecordWriter::create(const std::string& path, mode_t mode) {
+    file_.reset();
+    path_ = path;
+    file_ = std::make_unique<FileReplacement>(path, mode);
 }
 
 void UpdateRecordWriter::append(const TUpdateRecord& record) {
-    if (fd_ < 0) throw EInOutError::fromCode(103); // file not open
-    const char* data = reinterpret_cast<const char*>(&record);
-    std::size_t left = sizeof record;
-    while (left > 0) {
-        const ssize_t n = ::write(fd_, data, left);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) throw EInOutError::fromErrno(n < 0 ? errno : ENOSPC);
-        data += n;
-        left -= static_cast<std::size_t>(n);
-    }
+    if (!file_) throw EInOutError::fromCode(103); // file not open
+    if (file_->size() + sizeof record > kMaxUpdateFileBytes)
+        throw EInOutError(kDiskFull, "the update file grew past " + std::to_string(kMaxUpdateFileBytes >> 20) +
+                                         " MiB, far more than any catalog: the download was stopped");
+    file_->write(&record, sizeof record);
 }
 
 void UpdateRecordWriter::close() {
-    if (fd_ < 0) return;
-    const int syncError = ::fsync(fd_) == 0 ? 0 : errno;
-    const int closeError = ::close(fd_) == 0 ? 0 : errno;
-    fd_ = -1;
-    if (syncError && syncError != EINVAL) throw EInOutError::fromErrno(syncError);
-    if (closeError) throw EInOutError::fromErrno(closeError);
+    if (!file_) return;
+    const std::unique_ptr<FileReplacement> file = std::move(file_);
+    file->commit();
+}
+
+void UpdateRecordWriter::discard() {
+    file_.reset();
+    if (path_.empty()) return;
+    struct stat st {};
+    // Only a file of ours: a link or anything else at the name stays as it is.
+    if (::lstat(path_.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid())
+        ::unlink(path_.c_str());
 }
 
 } // namespace vitrinex::net

@@ -4,27 +4,43 @@
 
 #include "collection/UpdateRecord.h"
 
+#include <cstddef>
+#include <memory>
 #include <string>
+#include <sys/types.h>
+
+namespace vitrinex {
+class FileReplacement;
+}
 
 namespace vitrinex::net {
 
-// Creates (or empties) the file and appends whole records to it. Every failure throws EInOutError; a
-// path that names something other than a regular file is refused with "File access denied".
+// Far above any real catalog (a few thousand records): an answer that goes past it is no catalog.
+inline constexpr std::size_t kMaxUpdateFileBytes = std::size_t{64} << 20;
+
+// Writes update.dat as a new file beside the name and puts it in place only when the download is
+// complete; every failure throws EInOutError. A link or a folder at the name is never written through.
 class UpdateRecordWriter {
 public:
-    UpdateRecordWriter() = default;
+    UpdateRecordWriter();
     ~UpdateRecordWriter();
     UpdateRecordWriter(const UpdateRecordWriter&) = delete;
     UpdateRecordWriter& operator=(const UpdateRecordWriter&) = delete;
 
-    void create(const std::string& path);
+    // Starts a new file for `path` with the permission bits `mode` (at most the collection's).
+    void create(const std::string& path, mode_t mode = 0600);
+    // Appends a record; past kMaxUpdateFileBytes the download is refused.
     void append(const TUpdateRecord& record);
-    // Flushes to disk and closes; a failure throws after the file was closed.
+    // Flushes to disk and puts the file in place of the name; a failure throws and leaves no file.
     void close();
-    bool isOpen() const { return fd_ >= 0; }
+    // Drops the unfinished file, and the update.dat of an earlier download too: after a failed
+    // download none is left that could be taken for this one's.
+    void discard();
+    bool isOpen() const { return file_ != nullptr; }
 
 private:
-    int fd_ = -1;
+    std::unique_ptr<FileReplacement> file_;
+    std::string path_;
 };
 
 } // namespace vitrinex::net

@@ -32,7 +32,8 @@ void UpdateStreamScanner::scan(char c) {
     if (c == '{') {
         InBraces = true;
         UpdateMessage.clear();
-    } else if (InBraces && c != '}') {
+    } else if (InBraces && c != '}' && UpdateMessage.size() < kMaxMessageBytes) {
+        // Only the message's start is kept: an endless one must not grow without bound.
         UpdateMessage += c;
     }
     if (c == '}') InBraces = false;

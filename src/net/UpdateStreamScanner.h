@@ -16,6 +16,8 @@ namespace vitrinex::net {
 class UpdateStreamScanner {
 public:
     static constexpr std::size_t kBlockSize = 8192;
+    // How much of the braced message is kept; a real one is a line or two.
+    static constexpr std::size_t kMaxMessageBytes = 4096;
 
     enum class Answer {
         Reading,  // nothing final yet

@@ -12,6 +12,9 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <cerrno>
+#include <cstdio>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -31,21 +34,48 @@ TPreviousInstance* g_instance = nullptr;
 QString g_title;
 bool g_titleSet = false;
 
-// Our private runtime folder, when the session has one we own and nobody else can enter.
-QString privateRuntimeDir() {
-    const QByteArray dir = qgetenv("XDG_RUNTIME_DIR");
-    if (dir.isEmpty() || !dir.startsWith('/')) return {};
+// A folder only this user can enter: owned by us, no access for group or others, not a link.
+bool isPrivateFolder(const QByteArray& dir) {
     struct stat st {};
-    if (::stat(dir.constData(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::getuid() ||
-        (st.st_mode & 077) != 0)
-        return {};
-    return QFile::decodeName(dir);
+    return ::lstat(dir.constData(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::geteuid() &&
+           (st.st_mode & 077) == 0;
+}
+
+// Where the guard's socket lives: the session's runtime folder, else a folder of our own in the
+// temporary folder. A name another user could take first would hand them every file we open, so
+// when no private folder can be had there is no guard, and the user is told once.
+QString privateRuntimeDir() {
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    if (runtime.startsWith('/') && isPrivateFolder(runtime)) return QFile::decodeName(runtime);
+    const QByteArray own = QFile::encodeName(QDir::tempPath()) + "/vitrinex-" + QByteArray::number(::geteuid());
+    if (::mkdir(own.constData(), 0700) == 0 || errno == EEXIST) {
+        if (isPrivateFolder(own)) return QFile::decodeName(own);
+    }
+    static bool told = false;
+    if (!told) {
+        told = true;
+        std::fprintf(stderr,
+                     "%s: %s is not a folder of this user's alone: running without handing files to a "
+                     "running copy\n",
+                     qPrintable(vitrinex::applicationTitle()), own.constData());
+    }
+    return {};
+}
+
+// Whether the other end of a local connection runs as this user.
+bool peerIsThisUser(qintptr descriptor) {
+    ucred peer {};
+    socklen_t size = sizeof peer;
+    return descriptor >= 0 &&
+           ::getsockopt(static_cast<int>(descriptor), SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0 &&
+           peer.uid == ::geteuid();
 }
 
 QString socketPathFor(const QString& title) {
     QString name = vitrinex::instanceGuardName(title);
     const QString dir = privateRuntimeDir();
-    auto place = [&dir](const QString& n) { return dir.isEmpty() ? n : dir + QLatin1Char('/') + n; };
+    if (dir.isEmpty()) return {};
+    auto place = [&dir](const QString& n) { return dir + QLatin1Char('/') + n; };
     // Very long program names would not fit a socket path: use a digest of the title instead.
     if (QFile::encodeName(place(name)).size() > kMaxSocketPathBytes || QFile::encodeName(name).size() > 60) {
         const QByteArray digest =
@@ -92,10 +122,8 @@ TPreviousInstance::TPreviousInstance(QObject* parent)
 TPreviousInstance::TPreviousInstance(const QString& title, QObject* parent) : QObject(parent), title_(title) {
     if (!g_instance) g_instance = this;
     // An empty title names nothing to guard: run as a first copy without a guard.
-    if (!title_.isEmpty()) {
-        serverPath_ = socketPathFor(title_);
-        startGuard();
-    }
+    if (!title_.isEmpty()) serverPath_ = socketPathFor(title_);
+    if (!serverPath_.isEmpty()) startGuard();
 }
 
 TPreviousInstance::~TPreviousInstance() {
@@ -114,16 +142,14 @@ bool TPreviousInstance::isGuarding() const {
 void TPreviousInstance::startGuard() {
     // Two copies started together must not both decide they are first: probing and listening happen
     // under a lock file, which QLockFile frees again when its holder has died.
-    QLockFile lock(serverPath_.startsWith(QLatin1Char('/'))
-                       ? serverPath_ + QStringLiteral(".lock")
-                       : QDir::tempPath() + QLatin1Char('/') + serverPath_ + QStringLiteral(".lock"));
+    QLockFile lock(serverPath_ + QStringLiteral(".lock"));
     const bool locked = lock.tryLock(3000);
     (void)locked; // without the lock we still do our best
 
     {
         QLocalSocket probe;
         probe.connectToServer(serverPath_);
-        if (probe.waitForConnected(1000)) {
+        if (probe.waitForConnected(1000) && peerIsThisUser(probe.socketDescriptor())) {
             previous_ = true;
             probe.abort();
             return;
@@ -149,6 +175,11 @@ void TPreviousInstance::startGuard() {
 
 void TPreviousInstance::acceptConnections() {
     while (QLocalSocket* socket = server_->nextPendingConnection()) {
+        if (!peerIsThisUser(socket->socketDescriptor())) {
+            socket->abort();
+            socket->deleteLater();
+            continue;
+        }
         socket->setReadBufferSize(kMaxRequestBytes + 1);
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] { readRequest(socket); });
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
@@ -174,27 +205,38 @@ void TPreviousInstance::readRequest(QLocalSocket* socket) {
     while (line.endsWith('\n') || line.endsWith('\r'))
         line.chop(1);
 
-    QWidget* window = nullptr;
+    // The request is answered before anything it sets off can run: opening a file may show a modal
+    // message, whose event loop can outlast the other copy's patience and this connection.
+    QPointer<QWidget> window;
     bool restored = false;
+    QString title, path;
     if (line.startsWith(kShowVerb)) {
-        const QString title =
-            QString::fromUtf8(QByteArray::fromPercentEncoding(line.mid(sizeof kShowVerb - 1)));
+        title = QString::fromUtf8(QByteArray::fromPercentEncoding(line.mid(sizeof kShowVerb - 1)));
         window = findWindow(title);
         if (window) restored = bringForward(window);
-        emit windowRequested(title, window, restored);
     } else if (line.startsWith(kOpenVerb)) {
         const QByteArray name = QByteArray::fromPercentEncoding(line.mid(sizeof kOpenVerb - 1));
-        const QString path = QFile::decodeName(name);
+        path = QFile::decodeName(name);
         // Only a whole absolute path is taken; the window that opens it must exist already.
         if (!name.contains('\0') && QDir::isAbsolutePath(path) && mainWindow_) {
-            window = mainWindow_;
+            window = mainWindow_.data();
             restored = bringForward(window);
-            emit fileOpenRequested(path);
+        } else {
+            path.clear();
         }
     }
     socket->write(window ? "1\n" : "0\n");
     socket->flush();
     socket->disconnectFromServer();
+
+    const bool show = line.startsWith(kShowVerb);
+    QMetaObject::invokeMethod(
+        this,
+        [this, show, title, path, window, restored] {
+            if (show) emit windowRequested(title, window, restored);
+            else if (!path.isEmpty() && window) emit fileOpenRequested(path);
+        },
+        Qt::QueuedConnection);
 }
 
 void TPreviousInstance::setMainWindow(QWidget* window) {
@@ -246,6 +288,8 @@ bool TPreviousInstance::ask(const QByteArray& request, int timeoutMs) const {
     QLocalSocket socket;
     socket.connectToServer(serverPath_);
     if (!socket.waitForConnected(int(deadline.remainingTime()))) return false;
+    // Only a copy of ours hears which file we were started with.
+    if (!peerIsThisUser(socket.socketDescriptor())) return false;
     socket.write(request);
     if (!socket.waitForBytesWritten(int(deadline.remainingTime()))) return false;
     while (!socket.canReadLine()) {

@@ -1,7 +1,8 @@
 #pragma once
 // TPreviousInstance: one running copy per user and program name. The first copy listens on a local
-// socket named after the application's default title; a later copy finds it there, asks it to bring its
-// window forward and ends.
+// socket named after the application's default title, in a folder only the user can enter, and talks
+// only to copies of the same user; a later copy finds it there, asks it to bring its window forward
+// (or to open its file) and ends.
 
 #include <QObject>
 #include <QPointer>
@@ -45,7 +46,8 @@ public:
     // True while this copy holds the guard and answers later copies.
     bool isGuarding() const;
     QString title() const { return title_; }
-    // Where the local socket lives (full path, or a bare name in the temporary folder).
+    // Where the local socket lives: a full path in a folder only this user can enter; empty when
+    // there is no such folder (the copy then runs without a guard).
     QString serverPath() const { return serverPath_; }
 
     // The window standing for this copy when a request names the application's title.

@@ -19,12 +19,17 @@ std::string WriteBackup(const OpenCollection& collection, const std::function<vo
         if (!isDeletedRecord(node.Record)) live.push_back(&node.Record);
     });
     const int step = progressStep(collection.ItemCount);
+    // The previous backup reads as a collection and is replaced; the collection itself never is.
+    CopyRules rules = copyRulesFor(collection.CollectionFileName);
+    rules.mayReplaceCollectionFile = true;
+    const TCollectionHeader header = collection.headerRecord();
     std::size_t next = 0;
-    writeCollectionFile(path, collection.headerRecord(), [&]() -> const TFigureRecord* {
+    const std::function<const TFigureRecord*()> nextRecord = [&]() -> const TFigureRecord* {
         if (next == live.size()) return nullptr;
         if (advanceProgress) advanceProgress(step);
         return live[next++];
-    });
+    };
+    writeCopyFile(path, rules, collectionFileContent(header, nextRecord));
     return path;
 }
 

@@ -11,13 +11,12 @@
 
 namespace vitrinex {
 
-// The backup's path: the collection file's path up to and including the dot of ".fcd" (searched,
-// case-sensitively, in the file name only), then "bak"; "bak" in the current directory when the file
-// name holds no ".fcd".
+// The backup's path: besideCollectionFile(collectionFileName, "bak").
 std::string BackupFileName(std::string_view collectionFileName);
 
 // Writes the header and every live item in pre-order to BackupFileName(CollectionFileName),
-// replacing any earlier backup atomically, and returns the backup's path. `advanceProgress` is called
+// replacing any earlier backup as a whole (never through a link, never over the collection itself,
+// at most as readable as the collection), and returns the backup's path. `advanceProgress` is called
 // with 500 div ItemCount for every item written. Throws EInOutError; a failed backup leaves the
 // previous backup file as it was.
 std::string WriteBackup(const OpenCollection& collection, const std::function<void(int step)>& advanceProgress = {});

@@ -52,7 +52,8 @@ int PainterPrinter::resolution() const {
     return device_.logicalDpiX();
 }
 
-void printToPdfFile(const std::string& path, const QPageLayout& layout, int resolution, const PrintDrawing& draw) {
+void printToPdfFile(const std::string& path, const CopyRules& rules, const QPageLayout& layout, int resolution,
+                    const PrintDrawing& draw) {
     QBuffer pdf;
     pdf.open(QIODevice::WriteOnly);
     {
@@ -64,12 +65,12 @@ void printToPdfFile(const std::string& path, const QPageLayout& layout, int reso
         draw(printer);
     }
     const QByteArray& bytes = pdf.data();
-    writeFileAtomically(path, [&bytes](const ByteSink& sink) { sink(bytes.constData(), bytes.size()); });
+    writeCopyFile(path, rules, [&bytes](const ByteSink& sink) { sink(bytes.constData(), bytes.size()); });
 }
 
-void printOnPrinter(QPrinter& printer, const PrintDrawing& draw) {
+void printOnPrinter(QPrinter& printer, const CopyRules& rules, const PrintDrawing& draw) {
     if (printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty()) {
-        printToPdfFile(QFile::encodeName(printer.outputFileName()).toStdString(), printer.pageLayout(),
+        printToPdfFile(QFile::encodeName(printer.outputFileName()).toStdString(), rules, printer.pageLayout(),
                        printer.resolution(), draw);
         return;
     }

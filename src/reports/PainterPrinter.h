@@ -2,6 +2,7 @@
 // The printer interface over QPainter, drawing on a system printer (QPrinter) or a PDF writer, and
 // the two ways a print job leaves the program: to a printer, or to a PDF file written atomically.
 
+#include "collection/CollectionFile.h"
 #include "reports/Printer.h"
 
 #include <QFont>
@@ -38,12 +39,14 @@ private:
 
 using PrintDrawing = std::function<void(Printer&)>;
 
-// Draws the job into memory as PDF, then replaces `path` with it as a whole. Throws EInOutError
+// Draws the job into memory as PDF, then replaces `path` with it as a whole, as a copy of the
+// collection within `rules` (never through a link, never over a collection). Throws EInOutError
 // when the file cannot be written.
-void printToPdfFile(const std::string& path, const QPageLayout& layout, int resolution, const PrintDrawing& draw);
+void printToPdfFile(const std::string& path, const CopyRules& rules, const QPageLayout& layout, int resolution,
+                    const PrintDrawing& draw);
 
 // Prints on the printer chosen in the print dialog. A PDF file chosen there is written as
 // printToPdfFile writes it. Throws EPrinterError when the printer does not take the job.
-void printOnPrinter(QPrinter& printer, const PrintDrawing& draw);
+void printOnPrinter(QPrinter& printer, const CopyRules& rules, const PrintDrawing& draw);
 
 } // namespace vitrinex

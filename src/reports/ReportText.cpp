@@ -3,11 +3,14 @@
 namespace vitrinex {
 
 std::string besideCollectionFile(std::string_view collectionFileName, std::string_view extension) {
+    constexpr std::string_view kCollectionExtension = ".fcd";
     const std::size_t slash = collectionFileName.rfind('/');
-    const std::size_t nameStart = slash == std::string_view::npos ? 0 : slash + 1;
-    const std::size_t dot = collectionFileName.find(".fcd", nameStart);
-    if (dot == std::string_view::npos) return std::string(extension);
-    return std::string(collectionFileName.substr(0, dot + 1)).append(extension);
+    const std::string_view fileName =
+        collectionFileName.substr(slash == std::string_view::npos ? 0 : slash + 1);
+    std::string name(collectionFileName);
+    if (fileName.size() > kCollectionExtension.size() && fileName.ends_with(kCollectionExtension))
+        name.resize(name.size() - kCollectionExtension.size());
+    return name.append(".").append(extension);
 }
 
 std::vector<const TFigureRecord*> liveItemsInKeyOrder(const OpenCollection& collection) {

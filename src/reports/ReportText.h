@@ -10,10 +10,9 @@
 
 namespace vitrinex {
 
-// The name of a file beside the collection file: its path up to and including the dot of the first
-// ".fcd" in its file name, then `extension`; just `extension` when the file name holds no ".fcd".
-// A folder's name is not searched: a ".fcd" there would put the file into another folder, over
-// whatever file of that name is there.
+// The name of a file beside the collection file: "mine.fcd" gives "mine." + `extension`; a name
+// that does not end in ".fcd" ("txt", "my.fcd.old", "mine.bak") keeps all of it and gets "." +
+// `extension` appended, so that no two collections share a copy and no copy takes a collection's name.
 std::string besideCollectionFile(std::string_view collectionFileName, std::string_view extension);
 
 // The live items (not deleted records) in ascending order of their name keys.

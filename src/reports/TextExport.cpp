@@ -60,7 +60,8 @@ UserMessage textExportCompletedMessage(const OpenCollection& c, std::string_view
 std::string writeTextExport(const OpenCollection& c) {
     const std::string fileName = textExportFileName(c.CollectionFileName);
     const std::string content = textExportContent(c);
-    writeFileAtomically(fileName, [&content](const ByteSink& sink) { sink(content.data(), content.size()); });
+    writeCopyFile(fileName, copyRulesFor(c.CollectionFileName),
+                  [&content](const ByteSink& sink) { sink(content.data(), content.size()); });
     return fileName;
 }
 

@@ -20,7 +20,8 @@ std::string textExportContent(const OpenCollection& collection);
 UserMessage textExportCompletedMessage(const OpenCollection& collection, std::string_view exportFileName);
 
 // Writes the export beside the collection file, replacing the file of that name as a whole or not
-// at all, and returns its name. Throws EInOutError.
+// at all (never a link's target or a collection), at most as readable as the collection, and
+// returns its name. Throws EInOutError.
 std::string writeTextExport(const OpenCollection& collection);
 
 } // namespace vitrinex

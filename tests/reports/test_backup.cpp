@@ -11,13 +11,15 @@ class BackupTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void fileNameFollowsTheFirstFcdOfTheFileName() {
+    void fileNameReplacesAFinalFcdOrIsAppended() {
         QCOMPARE(BackupFileName("/home/me/mine.fcd"), std::string("/home/me/mine.bak"));
-        QCOMPARE(BackupFileName("/home/me/old.fcd.fcd"), std::string("/home/me/old.bak"));
-        QCOMPARE(BackupFileName("/home/me/MINE.FCD"), std::string("bak"));
+        QCOMPARE(BackupFileName("/home/me/old.fcd.fcd"), std::string("/home/me/old.fcd.bak"));
+        // Any other name keeps all of itself, so that no two collections share one backup.
+        QCOMPARE(BackupFileName("/home/me/my.fcd.old"), std::string("/home/me/my.fcd.old.bak"));
+        QCOMPARE(BackupFileName("/home/me/MINE.FCD"), std::string("/home/me/MINE.FCD.bak"));
+        QCOMPARE(BackupFileName("bak"), std::string("bak.bak"));
         // A folder named like a collection file does not move the backup out of the file's folder.
         QCOMPARE(BackupFileName("/home/me/a.fcd/b.fcd"), std::string("/home/me/a.fcd/b.bak"));
-        QCOMPARE(BackupFileName("/home/me/a.fcd/b"), std::string("bak"));
     }
 
     void backupHoldsWhatASaveWritesAndIsOverwritten() {
@@ -36,11 +38,11 @@ private slots:
         QCOMPARE(backupCompleteMessage(c.CollectionName, path).text,
                  std::string("a backup file of Heroes has been created. the file is named mine.bak."));
 
-        // Opened from its backup, the collection backs up into "bak" in the current directory.
+        // Opened from its backup, the collection backs up beside it, never over itself.
         OpenCollection fromBackup;
         fromBackup.LoadCollection(path);
-        QCOMPARE(WriteBackup(fromBackup), std::string("bak"));
-        QCOMPARE(readBytes("bak"), readBytes(path));
+        QCOMPARE(WriteBackup(fromBackup), path + ".bak");
+        QCOMPARE(readBytes(path + ".bak"), readBytes(path));
     }
 };
 

@@ -28,7 +28,7 @@ class PdfPrintTest : public QObject {
         const QPageLayout a4(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(6.35, 6.35, 6.35, 6.35),
                              QPageLayout::Millimeter);
         int pages = 0;
-        printToPdfFile(path, a4, 600, [&](Printer& p) { pages = printCollection(c, fields, p); });
+        printToPdfFile(path, CopyRules{}, a4, 600, [&](Printer& p) { pages = printCollection(c, fields, p); });
         return pages;
     }
 

@@ -56,11 +56,11 @@ private slots:
     void noLiveItemsGivesTheHeaderLinesOnly() {
         OpenCollection c;
         open(c, QDir::current().absoluteFilePath("sub.fcd.d.fcd").toStdString());
-        QCOMPARE(writeTextExport(c), QDir::current().absoluteFilePath("sub.txt").toStdString());
-        QCOMPARE(exported("sub.txt"), QByteArray(kHeader));
+        QCOMPARE(writeTextExport(c), QDir::current().absoluteFilePath("sub.fcd.d.txt").toStdString());
+        QCOMPARE(exported("sub.fcd.d.txt"), QByteArray(kHeader));
     }
 
-    void backupExportsToTxtInTheCurrentFolder() {
+    void otherNamesExportBesideTheCollection() {
         QDir().mkdir("store");
         {
             OpenCollection c;
@@ -70,9 +70,9 @@ private slots:
         OpenCollection c;
         c.LoadCollection(QDir::current().absoluteFilePath("store/heroes.bak").toStdString());
         const std::string name = writeTextExport(c);
-        QCOMPARE(name, std::string("txt"));
-        QCOMPARE(exported("txt"), QByteArray(kHeader));
-        QVERIFY(textExportCompletedMessage(c, name).text.ends_with("the file is named txt."));
+        QCOMPARE(name, QDir::current().absoluteFilePath("store/heroes.bak.txt").toStdString());
+        QCOMPARE(exported("store/heroes.bak.txt"), QByteArray(kHeader));
+        QVERIFY(textExportCompletedMessage(c, name).text.ends_with("the file is named heroes.bak.txt."));
 
         // A folder named like a collection file keeps the export in the collection's folder.
         QDir().mkdir("shelf.fcd");

@@ -84,7 +84,7 @@ int commandPrint(const CommandLine& a) {
                              QMarginsF(6.35, 6.35, 6.35, 6.35), QPageLayout::Millimeter);
     int pages = 0;
     try {
-        printToPdfFile(pdf, layout, 600,
+        printToPdfFile(pdf, copyRulesFor(a.arg(0)), layout, 600,
                        [&](Printer& printer) { pages = printCollection(c, fields, printer); });
     } catch (const EInOutError& e) {
         throw std::runtime_error(pdf + ": " + e.what());

@@ -6,6 +6,7 @@
 
 #include "CommandLine.h"
 #include "Json.h"
+#include "collection/CollectionFile.h"
 #include "collection/CollectionLock.h"
 #include "collection/OpenCollection.h"
 #include "collection/PriceApplication.h"
@@ -29,9 +30,6 @@ int commandUpdate(const CommandLine& a) {
     if (!type.empty() && type != "SW" && type != "HW") throw UsageError("--type is SW or HW");
     int qtArgc = 1;
     QCoreApplication app(qtArgc, a.argv());
-    // The update writes the collection twice (the catalog's date, then the prices): no other writer
-    // comes in between; one that waits longer than the update takes gets "File is in use".
-    const CollectionLock lock(file);
     OpenCollection collection;
     collection.LoadCollection(file);
     if (!net::updateAvailable(collection)) throw std::runtime_error("the collection holds no items to update");
@@ -44,14 +42,21 @@ int commandUpdate(const CommandLine& a) {
                                  "or --type HW (Mattel Hot Wheels)");
     }
     const std::uint64_t opening = collection.openingId();
-    net::confirmUpdate(collection, QDate::currentDate(), type);
+    const QDate today = QDate::currentDate();
+    net::confirmUpdate(collection, today, type);
 
     net::UpdateDownload download;
     download.UpdateType = collection.UpdateType;
+    download.UpdateFileMode = copyRulesFor(file).mode;
     download.showSocketError = [](const std::string& text) { std::cerr << "vitrinex-cli: " << text << '\n'; };
     download.writeBackup = [&collection](const std::function<void(int)>& advance) { WriteBackup(collection, advance); };
     bool applied = false;
     download.applyUpdate = [&](const std::function<void(int)>& advance) {
+        // The collection is held only while the prices go in, never while a server takes its time;
+        // what another program saved during the download is read first and kept.
+        const CollectionLock lock(file);
+        collection.ReloadCollection();
+        net::confirmUpdate(collection, today, type);
         const UpdateOutcome outcome =
             ApplyUpdate(collection, opening, download.UpdateFileName, download.UpdateMessage(), advance);
         if (outcome.message) {
