@@ -12,28 +12,42 @@ UpdateRecordWriter::UpdateRecordWriter() = default;
 
 UpdateRecordWriter::~UpdateRecordWriter() = default;
 
+namespace {
+constexpr std::size_t kBlockBytes = 21 * 4096;
+}
+
 void UpdateRecordWriter::create(const std::string& path, mode_t mode) {
     file_.reset();
+    pending_.clear();
     path_ = path;
     file_ = std::make_unique<FileReplacement>(path, mode);
 }
 
 void UpdateRecordWriter::append(const TUpdateRecord& record) {
     if (!file_) throw EInOutError::fromCode(103); // file not open
-    if (file_->size() + sizeof record > kMaxUpdateFileBytes)
+    if (file_->size() + pending_.size() + sizeof record > kMaxUpdateFileBytes)
         throw EInOutError(kDiskFull, "the update file grew past " + std::to_string(kMaxUpdateFileBytes >> 20) +
                                          " MiB, far more than any catalog: the download was stopped");
-    file_->write(&record, sizeof record);
+    pending_.append(reinterpret_cast<const char*>(&record), sizeof record);
+    if (pending_.size() >= kBlockBytes) flush();
+}
+
+void UpdateRecordWriter::flush() {
+    file_->write(pending_.data(), pending_.size());
+    pending_.clear();
 }
 
 void UpdateRecordWriter::close() {
     if (!file_) return;
     const std::unique_ptr<FileReplacement> file = std::move(file_);
+    file->write(pending_.data(), pending_.size());
+    pending_.clear();
     file->commit();
 }
 
 void UpdateRecordWriter::discard() {
     file_.reset();
+    pending_.clear();
     if (path_.empty()) return;
     struct stat st {};
     // Only a file of ours: a link or anything else at the name stays as it is.

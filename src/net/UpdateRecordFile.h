@@ -39,8 +39,11 @@ public:
     bool isOpen() const { return file_ != nullptr; }
 
 private:
+    void flush();
+
     std::unique_ptr<FileReplacement> file_;
     std::string path_;
+    std::string pending_; // records not yet written, a block at a time
 };
 
 } // namespace vitrinex::net

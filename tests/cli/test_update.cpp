@@ -9,6 +9,11 @@
 #include <QProcess>
 #include <QtTest>
 
+#include <atomic>
+#include <functional>
+#include <sys/resource.h>
+#include <thread>
+
 namespace {
 
 struct Run {
@@ -26,6 +31,54 @@ QByteArray sampleAnswer(const char* name) {
     return bytesOf(QStringLiteral(VITRINEX_SOURCE_DIR "/assets/samples/") + name);
 }
 
+// A server on loopback that answers every request by `answer`, which writes to the connection until
+// it returns or the client goes away.
+class HostileServer {
+public:
+    using Send = std::function<bool(const QByteArray&)>;
+    explicit HostileServer(std::function<void(const Send&)> answer) : answer_(std::move(answer)) {
+        listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t n = sizeof a;
+        ::bind(listener_, reinterpret_cast<sockaddr*>(&a), n);
+        ::listen(listener_, 4);
+        ::getsockname(listener_, reinterpret_cast<sockaddr*>(&a), &n);
+        port_ = ntohs(a.sin_port);
+        thread_ = std::thread([this] { serve(); });
+    }
+    ~HostileServer() {
+        stop_ = true;
+        ::shutdown(listener_, SHUT_RDWR);
+        thread_.join();
+        ::close(listener_);
+    }
+    QString hostPort() const { return QStringLiteral("127.0.0.1:%1").arg(port_); }
+    bool answering() const { return answering_; }
+
+private:
+    void serve() {
+        while (!stop_) {
+            const int fd = ::accept(listener_, nullptr, nullptr);
+            if (fd < 0) return;
+            char c = 0;
+            while (::read(fd, &c, 1) == 1 && c != '\n') {
+            }
+            answering_ = true;
+            answer_([this, fd](const QByteArray& bytes) {
+                return !stop_ && ::send(fd, bytes.constData(), bytes.size(), MSG_NOSIGNAL) == bytes.size();
+            });
+            ::close(fd);
+        }
+    }
+    std::function<void(const Send&)> answer_;
+    int listener_ = -1;
+    quint16 port_ = 0;
+    std::atomic<bool> stop_{false}, answering_{false};
+    std::thread thread_;
+};
+
 } // namespace
 
 class UpdateTest : public QObject {
@@ -33,15 +86,22 @@ class UpdateTest : public QObject {
 
     const QString collection = QDir::current().absoluteFilePath("heroes.fcd");
 
-    Run cli(const QStringList& args, const QString& host, const QString& timeoutMs = "5000") {
-        QProcess p;
+    static void start(QProcess& p, const QStringList& args, const QString& host, const QString& timeoutMs = "5000") {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("VITRINEX_UPDATE_HOST", host);
         env.insert("VITRINEX_UPDATE_TIMEOUT_MS", timeoutMs);
+        env.insert("VITRINEX_UPDATE_DEADLINE_MS", "3000");
         p.setProcessEnvironment(env);
         p.start(VITRINEX_CLI, args);
-        if (!p.waitForFinished(30000)) qFatal("vitrinex-cli did not finish");
+    }
+    static Run finish(QProcess& p) {
+        if (!p.waitForFinished(60000)) qFatal("vitrinex-cli did not finish");
         return {p.exitCode(), QJsonDocument::fromJson(p.readAllStandardOutput()).object(), p.readAllStandardError()};
+    }
+    Run cli(const QStringList& args, const QString& host, const QString& timeoutMs = "5000") {
+        QProcess p;
+        start(p, args, host, timeoutMs);
+        return finish(p);
     }
 
 private slots:
@@ -116,6 +176,71 @@ private slots:
         QCOMPARE(run.json["label"].toString(), label);
         QCOMPARE(run.json["status"].toString(), status);
         QCOMPARE(bytesOf(collection), before);
+    }
+
+    // A server that sends without end, or a little at a time for ever, costs bounded memory, disk and
+    // time, and holds nobody up: the collection is locked only while prices go in.
+    void hostileServersAreBounded() {
+        const QByteArray before = bytesOf(collection);
+        {
+            // A braced message far larger than memory should hold, then a good end.
+            HostileServer endlessMessage([](const HostileServer::Send& send) {
+                const QByteArray chunk(1 << 20, 'x');
+                if (!send("{")) return;
+                for (int i = 0; i < 256; ++i)
+                    if (!send(chunk)) return;
+                send("}AB1|1.00*~");
+            });
+            const Run run = cli({"update", collection, "--type", "SW"}, endlessMessage.hostPort());
+            QCOMPARE(run.status, 0);
+            rusage usage{};
+            QCOMPARE(::getrusage(RUSAGE_CHILDREN, &usage), 0);
+#if defined(__SANITIZE_ADDRESS__)
+            const long limitKiB = 250 * 1024; // the sanitizer's own bookkeeping comes on top
+#else
+            const long limitKiB = 100 * 1024;
+#endif
+            QVERIFY2(usage.ru_maxrss < limitKiB, qPrintable(QString::number(usage.ru_maxrss) + " KiB"));
+        }
+        {
+            QFile restore(collection);
+            QVERIFY(restore.open(QIODevice::WriteOnly | QIODevice::Truncate) && restore.write(before) == before.size());
+        }
+        {
+            // Records for ever: update.dat stops far above any catalog, and nothing of it is left.
+            HostileServer endlessRecords([](const HostileServer::Send& send) {
+                QByteArray records;
+                for (int i = 0; i < 10000; ++i)
+                    records += "AB12|4.50*";
+                while (send(records)) {
+                }
+            });
+            const Run run = cli({"update", collection, "--type", "SW"}, endlessRecords.hostPort());
+            QCOMPARE(run.status, 1);
+            QVERIFY2(run.err.contains("64 MiB"), run.err);
+            QVERIFY(!QFile::exists("update.dat"));
+            QCOMPARE(bytesOf(collection), before);
+        }
+        {
+            // A byte now and then: the download ends at its deadline, and meanwhile another command
+            // changes the collection without waiting for it.
+            HostileServer drip([](const HostileServer::Send& send) {
+                while (send("{")) QThread::msleep(200);
+            });
+            QProcess update;
+            start(update, {"update", collection, "--type", "SW"}, drip.hostPort(), "1000");
+            QTRY_VERIFY(drip.answering());
+            QProcess add;
+            add.start(VITRINEX_CLI, {"add", collection, "--name", "Drip Tester", "--price", "1"});
+            QVERIFY(add.waitForFinished(10000));
+            QCOMPARE(add.exitCode(), 0);
+            QCOMPARE(update.state(), QProcess::Running);
+            const Run run = finish(update);
+            QCOMPARE(run.status, 1);
+            QCOMPARE(run.json["status"].toString(), "update has timed-out.");
+            QVERIFY(bytesOf(collection).contains("Drip Tester"));
+            QVERIFY(!QFile::exists("update.dat"));
+        }
     }
 
     void collectionWithoutCatalogNeedsAType() {

@@ -9,9 +9,17 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QWidget>
 
+#include "OtherUser.h"
+
+#include <poll.h>
 #include <signal.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -52,6 +60,40 @@ QByteArray rawRequest(const QString& path, const QByteArray& bytes) {
     return answer + socket.readAll();
 }
 
+// A request as a later copy sends it, blocking, from a thread or process of its own: the answer
+// line, or what arrived before the connection closed or `timeoutMs` ran out.
+QByteArray blockingRequest(const QString& path, const QByteArray& request, int timeoutMs) {
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    qstrncpy(address.sun_path, QFile::encodeName(path).constData(), sizeof address.sun_path);
+    QByteArray answer;
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+        ::write(fd, request.constData(), request.size()) == request.size()) {
+        pollfd wait{fd, POLLIN, 0};
+        char c = 0;
+        while (!answer.endsWith('\n') && ::poll(&wait, 1, timeoutMs) == 1 && ::read(fd, &c, 1) == 1)
+            answer += c;
+    }
+    ::close(fd);
+    return answer;
+}
+
+// Sets an environment variable for one test and puts it back afterwards.
+struct EnvironmentChange {
+    EnvironmentChange(const char* name, const QByteArray* value) : name_(name), old_(qgetenv(name)), had_(qEnvironmentVariableIsSet(name)) {
+        if (value) qputenv(name, *value);
+        else qunsetenv(name);
+    }
+    ~EnvironmentChange() {
+        if (had_) qputenv(name_, old_);
+        else qunsetenv(name_);
+    }
+    const char* name_;
+    QByteArray old_;
+    bool had_;
+};
+
 } // namespace
 
 class TestSingleInstance : public QObject {
@@ -70,6 +112,9 @@ private slots:
     void secondCopyEndsWhenNoWindowAnswers();
     void secondCopySaysSoWhenFirstHangs();
     void guardOutlivesCrashAndCleanEnd();
+    void handOverIsAnsweredBeforeAModalMessage();
+    void guardNeedsAPrivateFolder();
+    void otherUsersAreNotAnswered();
 
 private:
     // A program name no other test or parallel run uses, copied from the helper into `folder`.
@@ -324,6 +369,86 @@ void TestSingleInstance::guardOutlivesCrashAndCleanEnd() {
     QTRY_VERIFY_WITH_TIMEOUT(third.ended(), 10000);
     QVERIFY(third.printed("guard second"));
     QTRY_VERIFY_WITH_TIMEOUT(next.printed("window=MainForm"), 5000);
+}
+
+void TestSingleInstance::handOverIsAnsweredBeforeAModalMessage() {
+    TPreviousInstance guard(QStringLiteral("VxtHandOver%1").arg(::getpid()));
+    QVERIFY(guard.isGuarding());
+    QWidget main;
+    guard.setMainWindow(&main);
+    // Opening the file shows a message that stays up longer than the later copy waits.
+    bool messageClosed = false;
+    connect(&guard, &TPreviousInstance::fileOpenRequested, this, [&messageClosed] {
+        QEventLoop message;
+        QTimer::singleShot(TPreviousInstance::kAnswerTimeoutMs + 1500, &message, &QEventLoop::quit);
+        message.exec();
+        messageClosed = true;
+    });
+    QByteArray answer;
+    std::thread later([&] {
+        answer = blockingRequest(guard.serverPath(), "OPEN /tmp/handed.fcd\n", TPreviousInstance::kAnswerTimeoutMs);
+    });
+    QTRY_VERIFY_WITH_TIMEOUT(messageClosed, 15000);
+    later.join();
+    QCOMPARE(answer, QByteArray("1\n"));
+    QVERIFY(guard.isGuarding()); // and the copy lives on
+}
+
+void TestSingleInstance::guardNeedsAPrivateFolder() {
+    const EnvironmentChange noSession("XDG_RUNTIME_DIR", nullptr);
+    const QByteArray temporary = QFile::encodeName(dir_.filePath(QStringLiteral("tmp-private")));
+    QVERIFY(QDir().mkpath(QFile::decodeName(temporary)));
+    const EnvironmentChange tmp("TMPDIR", &temporary);
+    const QByteArray own = temporary + "/vitrinex-" + QByteArray::number(::geteuid());
+
+    // Another user (or anyone, through its mode) got there first: no guard rather than theirs.
+    QVERIFY(::mkdir(own.constData(), 0700) == 0 && ::chmod(own.constData(), 0777) == 0);
+    if (fixtures::otherUserAvailable()) QVERIFY(::chown(own.constData(), fixtures::kOtherUser, fixtures::kOtherUser) == 0);
+    {
+        TPreviousInstance planted(QStringLiteral("VxtPlanted"));
+        QVERIFY(!planted.isGuarding());
+        QVERIFY(!planted.isPreviousInstance());
+        QVERIFY(planted.serverPath().isEmpty());
+    }
+    QVERIFY(::rmdir(own.constData()) == 0);
+
+    TPreviousInstance guard(QStringLiteral("VxtPrivate"));
+    QVERIFY(guard.isGuarding());
+    QCOMPARE(QFileInfo(guard.serverPath()).path(), QFile::decodeName(own));
+    struct stat st {};
+    QVERIFY(::lstat(own.constData(), &st) == 0);
+    QCOMPARE(st.st_mode & 0777, mode_t(0700));
+}
+
+void TestSingleInstance::otherUsersAreNotAnswered() {
+    if (!fixtures::otherUserAvailable()) QSKIP(fixtures::otherUserUnavailable());
+    // A copy of another user whose folder root can still reach: it must not take root's requests.
+    const QString shared = dir_.filePath(QStringLiteral("shared"));
+    QVERIFY(QDir().mkpath(shared) && ::chmod(QFile::encodeName(shared), 01777) == 0 &&
+            ::chmod(QFile::encodeName(dir_.path()), 0711) == 0);
+    const QString program = helperCopy("u", shared);
+    QVERIFY(::chmod(QFile::encodeName(program), 0755) == 0);
+    QProcess other;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+    env.insert(QStringLiteral("TMPDIR"), shared);
+    env.insert(QStringLiteral("HOME"), shared);
+    other.setProcessEnvironment(env);
+    other.setChildProcessModifier([] {
+        if (::setgid(fixtures::kOtherUser) != 0 || ::setuid(fixtures::kOtherUser) != 0) ::_exit(127);
+    });
+    other.start(program, {});
+    QByteArray output;
+    QTRY_VERIFY_WITH_TIMEOUT((output += other.readAllStandardOutput()).contains("running"), 10000);
+    const QString socket = QStringLiteral("%1/vitrinex-%2/%3-%2")
+                               .arg(shared)
+                               .arg(fixtures::kOtherUser)
+                               .arg(vitrinex::defaultApplicationTitle(program));
+    QVERIFY(QFileInfo::exists(socket));
+    QCOMPARE(rawRequest(socket, "SHOW Vitrinex%201.4\n"), QByteArray());
+    other.write("quit\n");
+    QVERIFY(other.waitForFinished(10000));
+    QVERIFY2(!(output + other.readAllStandardOutput()).contains("request"), output.constData());
 }
 
 QTEST_MAIN(TestSingleInstance)
