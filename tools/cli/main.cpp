@@ -18,6 +18,9 @@
 #include "collection/OpenCollection.h"
 #include "collection/Win1252.h"
 
+#include <QString>
+#include <QtGlobal>
+
 #include <cerrno>
 #include <cstdio>
 #include <functional>
@@ -163,8 +166,15 @@ int run(int argc, char** argv) {
 
 } // namespace
 
+// Qt's own notes (a missing runtime folder, a font substitution) are no business of a script: the
+// command line says nothing on standard error unless a command fails, and then in its own words.
+static void keepQtQuiet(QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type == QtCriticalMsg || type == QtFatalMsg) std::cerr << "vitrinex-cli: " << message.toStdString() << '\n';
+}
+
 int main(int argc, char** argv) {
     vitrinex::ignoreFileSizeSignal(); // any file written beyond a size limit fails with "Disk full"
+    qInstallMessageHandler(keepQtQuiet);
     if (argc < 2) {
         std::cerr << kUsage << kReportUsage;
         return 1;
