@@ -76,6 +76,12 @@ class TestItemDialogs : public QObject {
         e->selectAll();
         QTest::keyClicks(e, text);
     }
+    // Typing letters that no key of the test's keyboard map carries.
+    static void typeAny(QWidget* w, const QString& text) {
+        w->setFocus();
+        for (const QChar c : text)
+            QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    }
     void leave(const char* field) { QTest::keyClick(in<QLineEdit>(add_, field), Qt::Key_Tab); }
     void fillRequired(const QString& name) {
         type("FigureNameEDT", name);
@@ -224,6 +230,56 @@ private slots:
         QCOMPARE(storedNames(), QStringList({"Batman", "Joker", "Robin"}));
         QCOMPARE(selected(), QString());
         QVERIFY(!in<QLabel>(main_, "FigureNameLBL")->isVisible());
+    }
+
+    // A stored name longer than the dialog lets one type is shown and saved whole.
+    void longStoredNamesStayWhole() {
+        const QString longName = QString(50, 'N') + " Figure Sixty";
+        open({longName});
+        main_->SelectItem(0);
+        QVERIFY(inDialog(add_, "edititem1", [&] {
+            QCOMPARE(text("FigureNameEDT"), longName);
+            type("QuantityEDT", "7");
+            click(in<TJPEGImage>(add_, "EditJPG"));
+        }));
+        QCOMPARE(storedNames(), QStringList{longName});
+        QCOMPARE(stored().at(0).Quantity, 7);
+    }
+
+    // Characters a collection cannot hold are refused in every window that stores typed text: the
+    // message names the field and the character, and nothing is saved.
+    void foreignCharactersAreRefused() {
+        open({"Batman"});
+        const QByteArray before = fixtures::readBytes(QFile::encodeName(file_).toStdString());
+        QVERIFY(inDialog(add_, "additem1", [&] {
+            fillRequired("");
+            typeAny(in<QLineEdit>(add_, "FigureNameEDT"), QString::fromUtf8("\u0141\u00f3d\u017a\u20ac"));
+            click(in<TJPEGImage>(add_, "AddJPG"));
+            QVERIFY(add_->isVisible());
+            click(in<TJPEGImage>(add_, "CancelJPG"));
+        }));
+        auto* info = main_->findChild<QDialog*>("NewUForm");
+        QVERIFY(inDialog(info, "editcollectioninfo1", [&] {
+            auto* brand = in<QLineEdit>(info, "BrandEDT");
+            brand->selectAll();
+            typeAny(brand, QString::fromUtf8("\u0141ego"));
+            click(in<TJPEGImage>(info, "OKJPG"));
+            QVERIFY(info->isVisible());
+            click(in<TJPEGImage>(info, "CancelJPG"));
+        }));
+        auto* find = main_->findChild<TFindForm*>();
+        QVERIFY(inDialog(find, "find1", [&] {
+            typeAny(in<QLineEdit>(find, "FindEDT"), QString::fromUtf8("\u0141"));
+            click(in<TJPEGImage>(find, "OkBtn"));
+            find->close();
+        }));
+        QCOMPARE(messages_.size(), 3);
+        for (const auto& [field, message] : {std::pair{"name", messages_[0]}, std::pair{"brand", messages_[1]},
+                                             std::pair{"find", messages_[2]}})
+            QVERIFY2(message.startsWith("invalid character|") && message.contains(field) &&
+                         message.contains(QString::fromUtf8("'\u0141'")),
+                     qPrintable(message));
+        QCOMPARE(fixtures::readBytes(QFile::encodeName(file_).toStdString()), before);
     }
 
     void enterInCommentsBreaksTheLineAndElsewhereAdds() {
