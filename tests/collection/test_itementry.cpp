@@ -54,6 +54,24 @@ private slots:
         QCOMPARE(c.ItemList.names(), std::vector<std::string>({"Joker", "Robin"}));
     }
 
+    // An add whose save failed is not in the collection either: the next press stores it.
+    void aFailedAddIsStoredByTheNextPress() {
+        OpenCollection c;
+        open(c);
+        ItemEntry add;
+        add.Fields.FigureName = "Joker";
+        add.putField(EntryField::Quantity, "1");
+        add.putField(EntryField::Year, "1985");
+        const FileSystemCalls failing{nullptr, nullptr, &ItemEntryTest::failRename};
+        setFileSystemCallsForTesting(&failing);
+        QVERIFY_THROWS_EXCEPTION(EInOutError, add.AddSave(c));
+        setFileSystemCallsForTesting(nullptr);
+        QVERIFY(!add.AddSave(c).message);
+        OpenCollection stored;
+        stored.LoadCollection("heroes.fcd");
+        QVERIFY(stored.FindItem("Joker"));
+    }
+
     void completionSelectsTheStoredItemOrNothing() {
         OpenCollection c;
         open(c);
