@@ -251,28 +251,19 @@ private slots:
     void foreignCharactersAreRefused() {
         open({"Batman"});
         const QByteArray before = fixtures::readBytes(QFile::encodeName(file_).toStdString());
-        QVERIFY(inDialog(add_, "additem1", [&] {
-            fillRequired("");
-            typeAny(in<QLineEdit>(add_, "FigureNameEDT"), QString::fromUtf8("\u0141\u00f3d\u017a\u20ac"));
-            click(in<TJPEGImage>(add_, "AddJPG"));
-            QVERIFY(add_->isVisible());
-            click(in<TJPEGImage>(add_, "CancelJPG"));
-        }));
         auto* info = main_->findChild<QDialog*>("NewUForm");
-        QVERIFY(inDialog(info, "editcollectioninfo1", [&] {
-            auto* brand = in<QLineEdit>(info, "BrandEDT");
-            brand->selectAll();
-            typeAny(brand, QString::fromUtf8("\u0141ego"));
-            click(in<TJPEGImage>(info, "OKJPG"));
-            QVERIFY(info->isVisible());
-            click(in<TJPEGImage>(info, "CancelJPG"));
-        }));
         auto* find = main_->findChild<TFindForm*>();
-        QVERIFY(inDialog(find, "find1", [&] {
-            typeAny(in<QLineEdit>(find, "FindEDT"), QString::fromUtf8("\u0141"));
-            click(in<TJPEGImage>(find, "OkBtn"));
-            find->close();
-        }));
+        for (const auto& [dialog, action, field, ok] :
+             {std::tuple<QDialog*, const char*, const char*, const char*>{add_, "additem1", "FigureNameEDT", "AddJPG"},
+              {info, "editcollectioninfo1", "BrandEDT", "OKJPG"}, {find, "find1", "FindEDT", "OkBtn"}})
+            QVERIFY(inDialog(dialog, action, [&] {
+                if (dialog == add_) fillRequired("");
+                in<QLineEdit>(dialog, field)->selectAll();
+                typeAny(in<QLineEdit>(dialog, field), QString::fromUtf8("\u0141\u00f3d\u017a\u20ac"));
+                click(in<TJPEGImage>(dialog, ok));
+                QVERIFY(dialog->isVisible()); // refused: the dialog stays on the typed text
+                dialog->reject();
+            }));
         QCOMPARE(messages_.size(), 3);
         for (const auto& [field, message] : {std::pair{"name", messages_[0]}, std::pair{"brand", messages_[1]},
                                              std::pair{"find", messages_[2]}})
