@@ -174,62 +174,124 @@ std::string baseName(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// The user's cache folder for copies of files that are rewritten in place.
-std::string cacheFolder() {
-    std::string base;
-    const char* xdg = std::getenv("XDG_CACHE_HOME");
-    const char* home = std::getenv("HOME");
-    if (xdg && xdg[0] == '/') {
-        base = xdg;
-    } else if (home && home[0] == '/') {
-        base = std::string(home) + "/.cache";
-    } else {
-        throw EInOutError::fromCode(kPathNotFound);
-    }
-    ::mkdir(base.c_str(), 0700);
-    const std::string folder = base + "/vitrinex";
-    if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) throw EInOutError::fromErrno(errno, folder);
-    return folder;
-}
-
 void writeAll(int fd, const char* data, std::size_t size) {
     BlockWriter writer(fd);
     writer.append(data, size);
     writer.flush();
 }
 
-// Copies the whole of `source` into a new file of the cache folder, flushed to disk; returns its path.
-std::string copyToCache(int source, const std::string& target) {
-    const std::string folder = cacheFolder();
-    char stamp[32];
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", ::localtime_r(&now, &local));
-    const std::string name = baseName(target).substr(0, 120) + "." + stamp + "." + std::to_string(::getpid());
-    std::string path;
-    int fd = -1;
-    for (int attempt = 0; fd < 0; ++attempt) {
-        path = folder + "/" + name + (attempt ? "-" + std::to_string(attempt) : "") + ".old";
-        fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-        if (fd < 0 && (errno != EEXIST || attempt > 100)) throw EInOutError::fromErrno(errno, path);
+// Tests stop a saving process at a named step, to see what a crash there leaves behind.
+void crashPoint(const char* step) {
+    const char* wanted = std::getenv("VITRINEX_TEST_KILL_AT");
+    if (wanted && std::strcmp(wanted, step) == 0) ::raise(SIGKILL);
+}
+
+void syncFolder(const std::string& folder) {
+    const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
     }
+}
+
+// A rewrite in place works like a rollback journal: the old content is kept, flushed, in a journal
+// before the file is touched, and the journal goes once the new content is flushed. A journal found
+// later belongs to a save that was cut short, and puts the file back as it was.
+struct JournalHeader {
+    char magic[16];
+    std::uint64_t device, inode, size; // the file it belongs to, and its old length
+};
+constexpr char kJournalMagic[16] = {'v', 'i', 't', 'r', 'i', 'n', 'e', 'x', '-', 'j', 'o', 'u', 'r', 'n', 'a', 'l'};
+
+// Beside the collection, where anyone who opens it finds it.
+std::string journalBeside(const std::string& target) {
+    return folderOf(target) + "/." + baseName(target) + ".vitrinex-journal";
+}
+
+// The user's own place, for a collection whose folder takes no new file: a 0700 folder of the user's
+// data folder, named after the collection's full path. Empty when there is no such folder (and
+// `create` is false, or it cannot be made).
+std::string privateJournal(const std::string& target, bool create) {
+    std::string base;
+    const char* xdg = std::getenv("XDG_DATA_HOME");
+    const char* home = std::getenv("HOME");
+    if (xdg && xdg[0] == '/') {
+        base = xdg;
+    } else if (home && home[0] == '/') {
+        base = std::string(home) + "/.local/share";
+    } else {
+        if (create) throw EInOutError(kPathNotFound, "no data folder (neither XDG_DATA_HOME nor HOME is set)");
+        return {};
+    }
+    const std::string folder = base + "/vitrinex/journals";
+    if (create) {
+        // Every missing folder on the way is made, the user's own.
+        for (std::size_t slash = 1; slash != std::string::npos; slash = folder.find('/', slash + 1)) {
+            const std::string f = folder.substr(0, folder.find('/', slash + 1));
+            if (::mkdir(f.c_str(), 0700) != 0 && errno != EEXIST)
+                throw EInOutError(EInOutError::fromErrno(errno).code(),
+                                  "the old content could not be kept in " + f + ": " + EInOutError::fromErrno(errno).what());
+            if (f == folder) break;
+        }
+        struct stat st {};
+        if (::lstat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::getuid() || (st.st_mode & 077))
+            throw EInOutError(kAccessDenied, folder + " is not a private folder of this user");
+    }
+    char resolved[PATH_MAX];
+    const std::string full = ::realpath(target.c_str(), resolved) ? std::string(resolved) : target;
+    std::uint64_t hash = 14695981039346656037ull; // FNV-1a
+    for (const unsigned char c : full)
+        hash = (hash ^ c) * 1099511628211ull;
+    char name[40];
+    std::snprintf(name, sizeof name, "/%016llx.journal", static_cast<unsigned long long>(hash));
+    return folder + name;
+}
+
+// Writes the journal of the locked file `source` (a temporary file renamed to its name, so that a
+// journal is always whole) and returns its path.
+std::string keepJournal(int source, const std::string& target, const FileIdentity& locked) {
+    std::string journal = journalBeside(target);
+    std::string folder = folderOf(target);
+    std::random_device random;
+    std::string temporary = folder + "/" + temporaryName(random());
+    int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0 && errno != EEXIST) {
+        journal = privateJournal(target, true);
+        folder = folderOf(journal);
+        removeLeftovers(folder);
+        temporary = folder + "/" + temporaryName(random());
+        fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    }
+    if (fd < 0)
+        throw EInOutError(EInOutError::fromErrno(errno).code(),
+                          "the old content could not be kept in " + folder + ": " + EInOutError::fromErrno(errno).what());
     FileDescriptor copy(fd);
     try {
+        JournalHeader header{};
+        std::memcpy(header.magic, kJournalMagic, sizeof header.magic);
+        header.device = locked.device;
+        header.inode = locked.inode;
+        header.size = static_cast<std::uint64_t>(locked.size);
+        BlockWriter writer(fd);
+        writer.append(&header, sizeof header);
         std::vector<char> buffer(256 * kRecordSize);
-        off_t offset = 0;
-        for (;;) {
+        for (off_t offset = 0;;) {
             const std::size_t n = readFully(source, buffer.data(), buffer.size(), offset);
-            writeAll(fd, buffer.data(), n);
+            writer.append(buffer.data(), n);
             offset += static_cast<off_t>(n);
             if (n < buffer.size()) break;
         }
+        writer.flush();
+        if (writer.total() != sizeof header + header.size) throw EInOutError::fromCode(kReadBeyondEnd);
         if (doFsync(fd) != 0) throw EInOutError::fromErrno(errno);
         if (copy.close() != 0) throw EInOutError::fromErrno(errno);
+        if (doRename(temporary.c_str(), journal.c_str()) != 0) throw EInOutError::fromErrno(errno, journal);
     } catch (...) {
-        ::unlink(path.c_str());
+        ::unlink(temporary.c_str());
         throw;
     }
-    return path;
+    syncFolder(folder);
+    return journal;
 }
 
 // Opens `target` for writing in place, making sure it is still the file that was locked.
@@ -245,24 +307,40 @@ int openSameFileForWriting(const std::string& target, const FileIdentity& locked
     return fd;
 }
 
-// Puts the copied old content back over a file whose rewrite failed; false when that failed too.
-bool restoreFromCopy(const std::string& copy, const std::string& target, const FileIdentity& locked) {
+enum class Rollback { Done, Failed, NotThisFile };
+
+// Puts the journal's old content back over the locked file. NotThisFile: the journal belongs to
+// another file (the one it was kept for has since been replaced).
+Rollback rollBack(const std::string& journal, const std::string& target, const FileIdentity& locked) {
     try {
-        FileDescriptor in(::open(copy.c_str(), O_RDONLY | O_CLOEXEC));
-        if (in.get() < 0) return false;
+        FileDescriptor in(::open(journal.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+        if (in.get() < 0) return Rollback::Failed;
+        JournalHeader header{};
+        struct stat st {};
+        if (readFully(in.get(), reinterpret_cast<char*>(&header), sizeof header) != sizeof header ||
+            std::memcmp(header.magic, kJournalMagic, sizeof header.magic) != 0 || ::fstat(in.get(), &st) != 0 ||
+            static_cast<std::uint64_t>(st.st_size) != sizeof header + header.size)
+            return Rollback::Failed;
+        if (header.device != locked.device || header.inode != locked.inode) return Rollback::NotThisFile;
         FileDescriptor out(openSameFileForWriting(target, locked));
         std::vector<char> buffer(256 * kRecordSize);
-        off_t size = 0;
         for (;;) {
             const std::size_t n = readFully(in.get(), buffer.data(), buffer.size());
             writeAll(out.get(), buffer.data(), n);
-            size += static_cast<off_t>(n);
             if (n < buffer.size()) break;
         }
-        return ::ftruncate(out.get(), size) == 0 && doFsync(out.get()) == 0 && out.close() == 0;
+        const bool ok = ::ftruncate(out.get(), static_cast<off_t>(header.size)) == 0 && doFsync(out.get()) == 0 &&
+                        out.close() == 0;
+        return ok ? Rollback::Done : Rollback::Failed;
     } catch (const EInOutError&) {
-        return false;
+        return Rollback::Failed;
     }
+}
+
+bool removeJournal(const std::string& journal) {
+    if (::unlink(journal.c_str()) != 0) return false;
+    syncFolder(folderOf(journal));
+    return true;
 }
 
 std::size_t writeProduced(int fd, const std::function<void(const ByteSink&)>& produce) {
@@ -272,33 +350,67 @@ std::size_t writeProduced(int fd, const std::function<void(const ByteSink&)>& pr
     return writer.total();
 }
 
-// Rewrites the locked file in place, keeping its owner, group, permissions and links. Its old content
-// is first copied to the cache folder; a failure puts it back, or, when even that fails, names the copy.
+// The journals of cut-short saves of `target` that exist now.
+std::vector<std::string> journalsOf(const std::string& target) {
+    std::vector<std::string> journals;
+    struct stat st {};
+    for (const std::string& j : {journalBeside(target), privateJournal(target, false)})
+        if (!j.empty() && ::lstat(j.c_str(), &st) == 0 && S_ISREG(st.st_mode)) journals.push_back(j);
+    return journals;
+}
+
+// Puts the locked file back as its cut-short saves found it; true when there was one.
+bool rollBackJournals(const std::string& target, const CollectionLock& lock) {
+    bool recovered = false;
+    for (const std::string& journal : journalsOf(target)) {
+        switch (rollBack(journal, target, lock.identity())) {
+        case Rollback::Done:
+            recovered = true;
+            [[fallthrough]];
+        case Rollback::NotThisFile:
+            removeJournal(journal);
+            break;
+        case Rollback::Failed:
+            throw EInOutError(kAccessDenied, "a save of this file was cut short, and its old content could not be "
+                                             "put back from " + journal);
+        }
+    }
+    return recovered;
+}
+
+// Rewrites the locked file in place, keeping its owner, group, permissions and links, under the
+// protection of a journal of its old content: a failure puts the old content back at once, a crash
+// leaves the journal for the next open to put it back.
 FileIdentity writeInPlace(const std::string& target, const CollectionLock& lock,
                           const std::function<void(const ByteSink&)>& produce) {
+    // A journal left by a save that could not even put the old content back goes first: it, not the
+    // file's present content, is what the new journal must keep.
+    rollBackJournals(target, lock);
     const FileIdentity locked = lock.identity();
-    const std::string copy = copyToCache(lock.descriptor(), target);
+    const std::string journal = keepJournal(lock.descriptor(), target, locked);
+    crashPoint("journal-kept");
     FileIdentity written;
     try {
         FileDescriptor file(openSameFileForWriting(target, locked));
         const std::size_t size = writeProduced(file.get(), produce);
+        crashPoint("in-place-unflushed");
         if (::ftruncate(file.get(), static_cast<off_t>(size)) != 0) throw EInOutError::fromErrno(errno);
         if (doFsync(file.get()) != 0) throw EInOutError::fromErrno(errno);
+        crashPoint("in-place-flushed");
         struct stat st {};
         ::fstat(file.get(), &st);
         written = FileIdentity::of(st);
         if (file.close() != 0) throw EInOutError::fromErrno(errno);
+        if (!removeJournal(journal)) throw EInOutError::fromErrno(errno, journal);
     } catch (const EInOutError& e) {
-        if (restoreFromCopy(copy, target, locked)) {
-            ::unlink(copy.c_str());
-            throw;
-        }
-        throw EInOutError(e.code(), std::string(e.what()) + "; the previous content is kept in " + copy);
+        if (rollBack(journal, target, locked) == Rollback::Done && removeJournal(journal)) throw;
+        throw EInOutError(e.code(), std::string(e.what()) + "; the previous content is kept in " + journal +
+                                        " and is put back when the collection is next opened");
     } catch (...) {
-        if (restoreFromCopy(copy, target, locked)) ::unlink(copy.c_str());
+        if (rollBack(journal, target, locked) == Rollback::Done) removeJournal(journal);
         throw;
     }
-    ::unlink(copy.c_str());
+    crashPoint("saved");
     return written;
 }
 
@@ -520,6 +632,7 @@ FileIdentity writeFileAtomically(const std::string& path,
         kept = ::dup(fd);
         if (kept < 0) throw EInOutError::fromErrno(errno);
         if (file.close() != 0) throw EInOutError::fromErrno(errno);
+        crashPoint("replace-written");
         if (doRename(temporary.c_str(), target.c_str()) != 0) throw EInOutError::fromErrno(errno, target);
     } catch (...) {
         if (file.get() >= 0) file.close();
@@ -537,11 +650,8 @@ FileIdentity writeFileAtomically(const std::string& path,
     }
 
     // Make the rename itself durable; the new file is complete either way.
-    const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
-    }
+    syncFolder(folder);
+    crashPoint("saved");
     return written;
 }
 
@@ -628,11 +738,7 @@ void FileReplacement::commit() {
         throw;
     }
     temporary_.clear();
-    const int dir = ::open(folderOf(path_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
-    }
+    syncFolder(folderOf(path_));
 }
 
 void FileReplacement::discard() {
@@ -656,6 +762,36 @@ void writeCopyFile(const std::string& path, const CopyRules& rules,
     FileReplacement file(path, rules.mode);
     produce([&file](const void* data, std::size_t size) { file.write(data, size); });
     file.commit();
+}
+
+void appendRecords(const std::string& path, const std::vector<TFigureRecord>& records) {
+    FileReplacement file(path, 0600);
+    // What the file holds already stays first; a link or anything but a regular file is not read.
+    FileDescriptor old(::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    struct stat st {};
+    if (old.get() >= 0 && ::fstat(old.get(), &st) == 0 && S_ISREG(st.st_mode)) {
+        std::vector<char> buffer(256 * kRecordSize);
+        for (;;) {
+            const std::size_t n = readFully(old.get(), buffer.data(), buffer.size());
+            file.write(buffer.data(), n);
+            if (n < buffer.size()) break;
+        }
+    } else if (old.get() < 0 && errno != ENOENT && errno != ELOOP) {
+        throw EInOutError::fromErrno(errno, path);
+    }
+    file.write(records.data(), records.size() * kRecordSize);
+    file.commit();
+}
+
+bool recoverInterruptedSave(const std::string& path) {
+    const std::string target = resolveTarget(path);
+    struct stat st {};
+    if (!journalsOf(target).size() || ::stat(target.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+    // Under the file's lock: a save still running elsewhere finishes (and removes its journal) first.
+    std::optional<CollectionLock> ownLock;
+    CollectionLock* lock = CollectionLock::heldOn(st);
+    if (!lock) lock = &ownLock.emplace(target);
+    return rollBackJournals(target, *lock);
 }
 
 } // namespace vitrinex

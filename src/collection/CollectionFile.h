@@ -1,8 +1,8 @@
 #pragma once
 // Reading and writing collection files: a header record, then item records, 1324 bytes each.
 // Writing replaces the file atomically where that keeps the file's owner, group and links, and
-// otherwise rewrites it in place after a copy of its old content; either way a failure leaves the
-// previous content. Readers and writers wait for a program that holds the file's CollectionLock.
+// otherwise rewrites it in place under a journal of its old content; either way a failure or a crash
+// leaves the previous content. Readers and writers wait for a program that holds the file's CollectionLock.
 
 #include "collection/CollectionLock.h"
 #include "collection/FigureRecord.h"
@@ -12,6 +12,7 @@
 #include <functional>
 #include <string>
 #include <sys/types.h>
+#include <vector>
 
 namespace vitrinex {
 
@@ -46,9 +47,11 @@ void readCollectionFile(const std::string& path, TCollectionHeader& header, Reco
 // The link bytes are written as zeros. Usually the file is replaced atomically (a temporary file in the
 // same folder, flushed to disk, renamed over the old one). A file that a rename would change (another
 // owner or group, more than one link, a folder that cannot take the temporary file) is rewritten in
-// place instead, its old content first copied to the user's cache folder. On any failure the old
-// content stays (or, if even putting it back failed, the message names the copy), no temporary file
-// is left and EInOutError is thrown. Returns the identity of the file as written.
+// place instead, under a journal of its old content kept beside it (or, when its folder takes no new
+// file, in the user's data folder) and flushed before the file is touched; the journal goes once the
+// new content is flushed. On any failure the old content stays (or, if even putting it back failed,
+// the message names the journal), no temporary file is left and EInOutError is thrown. Returns the
+// identity of the file as written.
 FileIdentity writeCollectionFile(const std::string& path, const TCollectionHeader& header,
                                  const std::function<const TFigureRecord*()>& next);
 
@@ -56,6 +59,16 @@ FileIdentity writeCollectionFile(const std::string& path, const TCollectionHeade
 // outlive the function returned.
 std::function<void(const ByteSink&)> collectionFileContent(const TCollectionHeader& header,
                                                           const std::function<const TFigureRecord*()>& next);
+
+// A rewrite in place that was cut short (the program killed, the machine down) leaves its journal:
+// puts the file back as it was before that save and removes the journal. Returns true when it did.
+// Throws EInOutError when the old content cannot be put back.
+bool recoverInterruptedSave(const std::string& path);
+
+// Adds `records` to the end of the record file `path` (created when missing): the file is replaced
+// by a temporary file holding its old bytes and the new ones, a link at that name replaced, never
+// followed. Created readable by its owner only. Throws EInOutError.
+void appendRecords(const std::string& path, const std::vector<TFigureRecord>& records);
 
 // Opens `path` without waiting on a FIFO or a device; anything but a regular file is refused with
 // "File access denied". `flags` is O_RDONLY, or O_WRONLY with O_CREAT to create a missing file

@@ -25,6 +25,16 @@ bool isAmount(const QString& text) {
     return amountValue(fromQString(text), value);
 }
 
+// After a save that did not happen, memory goes back to what the unchanged file holds, with the
+// item of that name current again.
+void restoreFromFile(OpenCollection& collection, const std::string& name) {
+    try {
+        collection.ReloadCollection();
+        collection.FindItem(name);
+    } catch (...) {
+    }
+}
+
 } // namespace
 
 const QString ItemEntry::kPriceReset = QStringLiteral("$     0 ");
@@ -251,9 +261,16 @@ AddSaveOutcome ItemEntry::AddSave(OpenCollection& collection) {
     TFigureNode* item = EditMode ? collection.CurrentItem : nullptr;
     if (!item) {
         NameToSelect = Fields.FigureName;
+        const std::string before = collection.CurrentItem ? collection.CurrentItem->Record.FigureName.str() : "";
         out.message = collection.InsertNewItem(values());
         // Saved in both cases; the fields are cleared only once the item is safely in the file.
-        collection.SaveCollection();
+        try {
+            collection.SaveCollection();
+        } catch (...) {
+            // Not in the file, so not in the collection either: the next Add inserts and saves it.
+            if (!out.message) restoreFromFile(collection, before);
+            throw;
+        }
         out.completed = true;
         if (!out.message) {
             ClearAfterStore();
@@ -295,23 +312,43 @@ void ItemEntry::SaveSameName(OpenCollection& collection, TFigureNode* item) {
     r.Condition.assign(v.Condition);
     r.CatNum.assign(v.CatNum);
     r.Comments.assign(v.Comments);
+    collection.UnsavedChanges = true;
     collection.SaveCollection();
     collection.ReloadCollection();
 }
 
 std::optional<UserMessage> ItemEntry::SaveNewName(OpenCollection& collection, TFigureNode* item) {
     SavedItem = item->Record;
-    BlankSaveAndReload(collection, item);
-    auto refused = collection.InsertNewItem(values());
-    if (refused) {
-        // Another item bears the new name: the old item goes back in, and the fields show it.
+    const NewItemValues v = values();
+    // Another item bears the new name: nothing changes, and the fields show the old item again.
+    TFigureNode* const current = collection.CurrentItem;
+    const bool taken = collection.FindItem(v.FigureName.substr(0, 255)) != nullptr;
+    collection.CurrentItem = current;
+    if (taken) {
         fillFrom(SavedItem);
         EnteredQuantity = SavedItem.Quantity;
-        collection.InsertNewItem(values());
+        return UserMessage{"item exists", v.FigureName + " already exists!"};
     }
-    // The old item has already left the file: its new form (or its restore) is written at once.
-    collection.SaveCollection();
-    return refused;
+    // The old name leaves and the new one comes in with one save, so the file always holds the item
+    // under exactly one of its names.
+    collection.BlankItem(item);
+    std::optional<UserMessage> refused;
+    try {
+        refused = collection.InsertNewItem(v);
+        if (!refused) collection.SaveCollection();
+    } catch (...) {
+        restoreFromFile(collection, SavedItem.FigureName.str());
+        throw;
+    }
+    if (refused) {
+        // Only a name that the blanked item itself now bears (one blank) gets here: nothing was saved.
+        restoreFromFile(collection, SavedItem.FigureName.str());
+        fillFrom(SavedItem);
+        EnteredQuantity = SavedItem.Quantity;
+        return refused;
+    }
+    collection.ReloadCollection();
+    return std::nullopt;
 }
 
 void ItemEntry::Cancel() {

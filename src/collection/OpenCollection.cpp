@@ -7,6 +7,7 @@
 #include "collection/Win1252.h"
 
 #include <algorithm>
+#include <cstring>
 #include <functional>
 #include <new>
 #include <sys/stat.h>
@@ -55,7 +56,47 @@ inline void trackExtreme(long double value, Real48& extreme, std::vector<std::st
     if (isBeyond || value == extreme.value()) listExtreme(isBeyond, value, extreme, list, name, amountText);
 }
 
+bool sameRecords(const std::vector<DamagedRecord>& a, const std::vector<DamagedRecord>& b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const DamagedRecord& x, const DamagedRecord& y) {
+        return std::memcmp(&x.bytes, &y.bytes, kRecordSize) == 0;
+    });
+}
+
+bool allZero(const TFigureRecord& record) {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(&record);
+    return std::all_of(bytes, bytes + kRecordSize, [](unsigned char b) { return b == 0; });
+}
+
 } // namespace
+
+std::optional<std::string> recordDamage(const TFigureRecord& record) {
+    if (allZero(record)) return std::string("the record holds only zero bytes");
+    for (const auto& [field, text] : {std::pair{"price", record.Price.view()}, std::pair{"net change", record.NetChange.view()}}) {
+        try {
+            convertAmount(field, text);
+        } catch (const EConvertError&) {
+            const std::string name = record.FigureName.empty() ? "" : "\"" + oneLine(record.FigureName.view()) + "\": ";
+            return name + "the " + field + " \"" + oneLine(text) + "\" is not an amount";
+        }
+    }
+    return std::nullopt;
+}
+
+UserMessage interruptedSaveMessage(const std::string& shownName) {
+    return {"save put back", "a save of '" + shownName +
+                                 "' was cut short; the file has been put back as it was before that save."};
+}
+
+UserMessage damagedRecordsMessage(const std::string& shownName, const std::vector<DamagedRecord>& damaged) {
+    std::string list;
+    constexpr std::size_t kNamed = 4; // the message box has room for a few
+    for (std::size_t i = 0; i < damaged.size() && i < kNamed; ++i)
+        list += (i ? "; record " : "record ") + std::to_string(damaged[i].record) + ": " + damaged[i].reason;
+    if (damaged.size() > kNamed) list += "; and " + std::to_string(damaged.size() - kNamed) + " more";
+    return {"damaged records",
+            std::to_string(damaged.size()) + (damaged.size() == 1 ? " damaged record was" : " damaged records were") +
+                " set aside (" + list + "). they are kept in '" + shownName + ".damaged'."};
+}
 
 OpenCollection::OpenCollection() {
     ResetAggregates();
@@ -157,6 +198,7 @@ std::optional<UserMessage> OpenCollection::InsertNewItem(const NewItemValues& va
     ItemList.add(record.FigureName.str());
     addToAggregates(node->Record, amounts);
     CurrentItem = node;
+    UnsavedChanges = true;
     return std::nullopt;
 }
 
@@ -164,6 +206,7 @@ void OpenCollection::BlankItem(TFigureNode* node) {
     if (!node) return;
     index.erase(node);
     holdsBlankedNodes = true;
+    UnsavedChanges = true;
     TFigureRecord& r = node->Record;
     for (auto* text : {&r.FigureName, &r.Year, &r.Series, &r.Comments})
         text->assign(" ");
@@ -207,7 +250,16 @@ void OpenCollection::writeCollection(const std::function<const TFigureRecord*()>
         }
     }
     try {
+        // The records set aside at opening leave the file with this save: their bytes go first.
+        if (!Damaged.empty() && !DamagedKept) {
+            std::vector<TFigureRecord> records;
+            for (const DamagedRecord& d : Damaged)
+                records.push_back(d.bytes);
+            appendRecords(CollectionFileName + ".damaged", records);
+            DamagedKept = true;
+        }
         DiskIdentity = writeCollectionFile(CollectionFileName, headerRecord(), next);
+        UnsavedChanges = false;
     } catch (...) {
         // Still under the lock: whatever a failed save left there (the old content put back, as a
         // rule) is this program's own doing, not another program's change.
@@ -296,20 +348,22 @@ private:
     bool take(TFigureNode* node) {
         const TFigureRecord& record = node->Record;
         ++recordNumber_;
+        // A record that cannot be an item is set aside; the rest of the file opens.
+        Amounts amounts{};
+        try {
+            amounts = amountsOf(record);
+        } catch (const EConvertError&) {
+            c_.Damaged.push_back({recordNumber_, recordDamage(record).value_or("damaged"), record});
+            return false;
+        }
         ++c_.ItemCount;
+        ++listed_;
         TFigureNode* existing = nullptr;
         TFigureNode** link = builder_.place(record.FigureName.view(), existing);
         // A record whose name is already present is still listed and counted, and nothing else.
         if (!link) {
-            repeats.push_back({existing, record.FigureName.str(), recordNumber_ - 1});
+            repeats.push_back({existing, record.FigureName.str(), listed_ - 1});
             return false;
-        }
-        Amounts amounts{};
-        try {
-            amounts = amountsOf(record);
-        } catch (const EConvertError& e) {
-            throw EConvertError("record " + std::to_string(recordNumber_) + " (\"" +
-                                oneLine(win1252ToUtf8(record.FigureName.view())) + "\"): " + e.what());
         }
         clearLoaded(*node);
         builder_.attach(link, node);
@@ -346,6 +400,7 @@ private:
     OpenCollection& c_;
     PreOrderBuilder builder_;
     std::size_t recordNumber_ = 0;
+    std::size_t listed_ = 0; // records that are items
 };
 
 void OpenCollection::readFile(const std::string& fileName) {
@@ -359,6 +414,7 @@ void OpenCollection::readFile(const std::string& fileName) {
 }
 
 void OpenCollection::readWholeFile(const std::string& fileName) {
+    RecoveredSave = recoverInterruptedSave(fileName);
     TCollectionHeader header;
     Loading loading(*this);
     FileIdentity identity;
@@ -437,7 +493,21 @@ void OpenCollection::ReloadCollection() {
     fresh.CollectionOpen = CollectionOpen;
     fresh.UpdatedCount = UpdatedCount;
     fresh.openingId_ = openingId_;
+    // The same records set aside again: their bytes are kept already.
+    fresh.DamagedKept = DamagedKept && sameRecords(fresh.Damaged, Damaged);
+    fresh.UnsavedChanges = false;
     takeState(fresh);
+}
+
+namespace {
+std::function<void(const OpenCollection&)>& openNoticeObserver() {
+    static std::function<void(const OpenCollection&)> observer;
+    return observer;
+}
+} // namespace
+
+void OpenCollection::setOpenNoticeObserver(std::function<void(const OpenCollection&)> observer) {
+    openNoticeObserver() = std::move(observer);
 }
 
 void OpenCollection::LoadCollection(const std::string& fileName) {
@@ -448,6 +518,7 @@ void OpenCollection::LoadCollection(const std::string& fileName) {
     fresh.openingId_ = nextOpeningId();
     fresh.UpdatedCount = UpdatedCount;
     takeState(fresh);
+    if ((RecoveredSave || !Damaged.empty()) && openNoticeObserver()) openNoticeObserver()(*this);
 }
 
 void OpenCollection::CreateCollection(const std::string& fileName, const std::string& name,
@@ -466,8 +537,16 @@ void OpenCollection::CreateCollection(const std::string& fileName, const std::st
     takeState(fresh);
 }
 
+void OpenCollection::SaveBeforeLeaving() const {
+    try {
+        SaveCollection();
+    } catch (const EChangedElsewhere&) {
+        if (UnsavedChanges) throw;
+    }
+}
+
 void OpenCollection::CloseCollection() {
-    SaveCollection();
+    SaveBeforeLeaving();
     OpenCollection empty;
     takeState(empty);
 }

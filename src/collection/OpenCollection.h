@@ -52,6 +52,23 @@ private:
 // the file's name as the user reads it.
 UserMessage changedElsewhereMessage(const std::string& shownName);
 
+// What the message dialog says after opening a file whose save was cut short and has been put back.
+UserMessage interruptedSaveMessage(const std::string& shownName);
+
+// A record of a collection file that cannot be an item (a record of zero bytes, an amount that does
+// not read), set aside when the file is opened; its bytes are kept in "<file>.damaged".
+struct DamagedRecord {
+    std::size_t record = 0; // among the item records, from 1
+    std::string reason;     // Windows-1252
+    TFigureRecord bytes{};
+};
+
+// Why a record read from a file cannot be an item, or nullopt when it can.
+std::optional<std::string> recordDamage(const TFigureRecord& record);
+
+// What the message dialog says about the records set aside when `shownName` was opened.
+UserMessage damagedRecordsMessage(const std::string& shownName, const std::vector<DamagedRecord>& damaged);
+
 // Everything that makes up an open collection. Loading, creating and closing build a fresh one and
 // swap it in whole, so a failure part-way leaves the open collection as it was.
 struct CollectionState {
@@ -68,6 +85,13 @@ struct CollectionState {
     // The collection file as this program last read or wrote it; another identity on disk means
     // another program changed it since.
     mutable std::optional<FileIdentity> DiskIdentity;
+    // Memory holds a change the file does not (yet): set by every change, cleared by a save or a load.
+    mutable bool UnsavedChanges = false;
+    // Records the file held that could not be items, and whether their bytes are kept already.
+    std::vector<DamagedRecord> Damaged;
+    mutable bool DamagedKept = false;
+    // Opening put back a save that had been cut short.
+    bool RecoveredSave = false;
 
     // The tree: its nodes, its root, and the index that finds a name's node.
     NodeStore nodes;
@@ -114,6 +138,12 @@ public:
     using CollectionState::UpdatedCount;
     using CollectionState::ItemList;
     using CollectionState::DiskIdentity;
+    using CollectionState::UnsavedChanges;
+    using CollectionState::Damaged;
+    using CollectionState::RecoveredSave;
+
+    // The file name of the records set aside: the collection file's name and ".damaged".
+    std::string damagedFileName() const { return CollectionFileName + ".damaged"; }
 
     TFigureNode* ItemTree() const { return root; }
 
@@ -148,12 +178,19 @@ public:
     // The open command's work: reads the file and makes it the open collection. On failure nothing
     // has changed and the previous state stays.
     void LoadCollection(const std::string& fileName);
+    // Called after every LoadCollection that set records aside or put back a cut-short save, so that
+    // a program without windows can tell its user (the windows tell theirs themselves).
+    static void setOpenNoticeObserver(std::function<void(const OpenCollection&)> observer);
+
     // The new command's file work: writes a header with no items and opens the new collection.
     // On failure nothing has changed.
     void CreateCollection(const std::string& fileName, const std::string& name, const std::string& brand,
                           const std::string& year);
     // Saves and closes. A failing save throws and leaves the collection open.
     void CloseCollection();
+    // The save of close and exit: when another program changed the file and memory holds nothing the
+    // file lacks, there is nothing to save, and the other program's file stays.
+    void SaveBeforeLeaving() const;
 
     // Calls `visit` for every node in pre-order (node, left subtree, right subtree), the order in
     // which a collection file holds its records.

@@ -123,6 +123,12 @@ std::string fromQString(const QString& text) {
     return out;
 }
 
+QString firstForeignCharacter(const QString& text) {
+    for (const char32_t c : text.toUcs4())
+        if (c != U'?' && fromCodePoint(c) == '?') return QString::fromUcs4(&c, 1);
+    return {};
+}
+
 std::string oneLine(std::string_view text) {
     std::string out;
     out.reserve(text.size());

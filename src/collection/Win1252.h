@@ -26,5 +26,8 @@ QString toQString(std::string_view win1252);
 void toQString(std::string_view win1252, QString& out);
 // Characters that Windows-1252 cannot hold become '?'.
 std::string fromQString(const QString& text);
+// The first character of `text` that Windows-1252 cannot hold (as text of its own), or an empty
+// text when it holds none.
+QString firstForeignCharacter(const QString& text);
 
 } // namespace vitrinex

@@ -2,6 +2,7 @@
 
 #include "controls/MaskedEditField.h"
 #include "controls/PictureControl.h"
+#include "forms/MessageDialog.h"
 #include "forms/SkinnedWindow.h"
 #include "sound/Sound.h"
 
@@ -106,6 +107,8 @@ void TNewUForm::OKJPGClick() {
     const QString name = CollectNameEDT->text();
     const QString brand = BrandEDT->text();
     const QString year = YearEDT->text();
+    if (refuseForeignCharacters({{QStringLiteral("the collection name"), name}, {QStringLiteral("the brand"), brand}}))
+        return;
     entryTaken_ = false;
     if (editMode_) {
         editMode_ = false;

@@ -50,9 +50,11 @@ void CollectionNotifier::saveChange(const std::function<void(OpenCollection&)>& 
 void CollectionNotifier::changeInfo(const QString& name, const QString& brand, const QString& year) {
     saveChange([&](OpenCollection& c) {
         const std::string oldName = c.CollectionName, oldBrand = c.Brand, oldYear = c.CollectionYear;
+        const bool unsaved = c.UnsavedChanges;
         c.CollectionName = fromQString(name).substr(0, 255);
         c.Brand = fromQString(brand).substr(0, 255);
         c.CollectionYear = fromQString(year).substr(0, 255);
+        c.UnsavedChanges = true;
         try {
             c.SaveCollection();
         } catch (...) {
@@ -60,6 +62,7 @@ void CollectionNotifier::changeInfo(const QString& name, const QString& brand, c
             c.CollectionName = oldName;
             c.Brand = oldBrand;
             c.CollectionYear = oldYear;
+            c.UnsavedChanges = unsaved;
             throw;
         }
     });
@@ -70,6 +73,10 @@ void CollectionNotifier::changeInfo(const QString& name, const QString& brand, c
 
 void CollectionNotifier::save() {
     saveChange([](OpenCollection& c) { c.SaveCollection(); });
+}
+
+void CollectionNotifier::saveBeforeLeaving() {
+    saveChange([](OpenCollection& c) { c.SaveBeforeLeaving(); });
 }
 
 void CollectionNotifier::close() {

@@ -31,6 +31,9 @@ public:
     // then reads the file back.
     void changeInfo(const QString& name, const QString& brand, const QString& year);
     void save();
+    // The save of exit: nothing to save when another program changed the file and memory holds
+    // nothing the file lacks (see OpenCollection::SaveBeforeLeaving).
+    void saveBeforeLeaving();
     void close();
     // Runs `change`, which changes the collection and saves it. When the save finds the file changed
     // by another program (EChangedElsewhere), the file is read again and announced (reloaded) before

@@ -2,6 +2,7 @@
 
 #include "controls/PictureControl.h"
 #include "forms/CollectionNotifier.h"
+#include "forms/MessageDialog.h"
 #include "forms/SkinnedWindow.h"
 
 #include <QKeyEvent>
@@ -52,6 +53,8 @@ void TFindForm::ShowBeside(QPoint mainWindowPos) {
 void TFindForm::OkBtnClick() {
     const QString text = FindEDT->text();
     if (text.isEmpty()) return;
+    // No name holds such a character: the search is refused rather than searching for "?".
+    if (refuseForeignCharacters({{QStringLiteral("the text to find"), text}})) return;
     const int row = search_.Search(collection_.collection().ItemList, text);
     Label1->setText(search_.Label);
     if (row >= 0) emit found(row);

@@ -166,6 +166,9 @@ void TAddFigureForm::writeFields() {
     syncing_ = true;
     const ItemFieldTexts& f = entry_.Fields;
     auto put = [](QLineEdit* e, const QString& text) {
+        // A stored text longer than the dialog lets one type (written by the command line or another
+        // program) is shown and kept whole.
+        if (text.size() > e->maxLength()) e->setMaxLength(int(text.size()));
         if (e->text() != text) e->setText(text);
     };
     put(FigureNameEDT, f.FigureName);
@@ -196,8 +199,15 @@ void TAddFigureForm::limitComments() {
     readFields();
 }
 
+void TAddFigureForm::resetLimits() {
+    FigureNameEDT->setMaxLength(ItemEntry::kNameLimit);
+    SeriesEDT->setMaxLength(ItemEntry::kSeriesLimit);
+    CatNumEDT->setMaxLength(ItemEntry::kCatNumLimit);
+}
+
 void TAddFigureForm::ShowAdd(const QString& title) {
     entry_.EditMode = false;
+    resetLimits();
     TitlePanel->setText(title);
     entry_.putField(EntryField::Condition, ItemEntry::Conditions().front());
     entry_.putField(EntryField::Price, ItemEntry::kPriceReset);
@@ -210,6 +220,7 @@ void TAddFigureForm::ShowAdd(const QString& title) {
 void TAddFigureForm::ShowEdit(const QString& title) {
     const TFigureNode* item = collection_.collection().CurrentItem;
     if (!item) return;
+    resetLimits();
     entry_.FillForEdit(item->Record);
     writeFields();
     setWindowTitle(kEditCaption);
@@ -247,6 +258,11 @@ void TAddFigureForm::showRefusal(const UserMessage& message, EntryField focus) {
 void TAddFigureForm::AddSave() {
     readFields();
     if (!InputComplete()) return;
+    if (refuseForeignCharacters({{QStringLiteral("the name"), entry_.Fields.FigureName},
+                                 {QStringLiteral("the series"), entry_.Fields.Series},
+                                 {QStringLiteral("the catalog #"), entry_.Fields.CatNum},
+                                 {QStringLiteral("the comments"), entry_.Fields.Comments}}))
+        return;
     AddSaveOutcome out;
     const bool ran = runGuarded(this, [&] { out = collection_.addSave(entry_); });
     writeFields();

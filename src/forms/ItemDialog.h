@@ -53,6 +53,8 @@ protected:
 
 private:
     void createFields();
+    // The dialog's own limits of the free-text fields, before they are filled.
+    void resetLimits();
     // The widgets' texts into the entry, and back.
     void readFields();
     void writeFields();

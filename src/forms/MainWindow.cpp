@@ -659,7 +659,16 @@ bool TMainForm::openFile(const QString& fileName) {
     if (!runGuarded(this, [&] { collection_.open(fileName); })) return false;
     showOpenedCollection();
     Play(kSoundOpen);
+    tellOpenNotices(fileName, collection().RecoveredSave, true);
     return true;
+}
+
+void TMainForm::tellOpenNotices(const QString& fileName, bool recoveredSave, bool damaged) {
+    const std::string shown = fromQString(QFileInfo(fileName).fileName());
+    for (const UserMessage& m : {recoveredSave ? interruptedSaveMessage(shown) : UserMessage{},
+                                 !damaged || collection().Damaged.empty() ? UserMessage{}
+                                                              : damagedRecordsMessage(shown, collection().Damaged)})
+        if (!m.title.empty()) ShowMessageDialog(toQString(m.title), toQString(m.text));
 }
 
 void TMainForm::OpenCollectionFile(const QString& fileName) {
@@ -680,10 +689,14 @@ void TMainForm::openWaitingFile() {
     if (collection().CollectionOpen) {
         // A file that cannot be read whole must not cost the collection that is open: read it once
         // on the side before closing.
-        if (!runGuarded(this, [&] { OpenCollection().LoadCollection(QFile::encodeName(fileName).toStdString()); }))
+        OpenCollection side;
+        if (!runGuarded(this, [&] { side.LoadCollection(QFile::encodeName(fileName).toStdString()); }))
             return;
         closecollection1Click();
         if (collection().CollectionOpen) return; // the close failed and said so; the collection stays
+        // The side read put back a cut-short save: the user hears of it with the open.
+        if (openFile(fileName) && side.RecoveredSave) tellOpenNotices(fileName, true, false);
+        return;
     }
     openFile(fileName);
 }
@@ -939,7 +952,7 @@ void TMainForm::exitvitrinex1Click() {
     if (!collection().CollectionOpen) return;
     if (ExitForm->ExitConfirmed())
         runGuardedAtEnd(this, QFile::decodeName(collection().CollectionFileName.c_str()),
-                        [this] { collection_.save(); });
+                        [this] { collection_.saveBeforeLeaving(); });
     else
-        runGuarded(this, [this] { collection_.save(); });
+        runGuarded(this, [this] { collection_.saveBeforeLeaving(); });
 }

@@ -95,6 +95,8 @@ private:
     void setCaption(const std::string& win1252Caption);
     QString chooseFileToOpen();
     bool openFile(const QString& fileName);
+    // Tells what opening mended: a cut-short save put back, damaged records set aside.
+    void tellOpenNotices(const QString& fileName, bool recoveredSave, bool damaged);
     void openWaitingFile();
     void showOpenedCollection();
     void showHelp(const QString& helpFile);

@@ -1,8 +1,10 @@
 #include "forms/MessageDialog.h"
 
 #include "controls/PictureControl.h"
+#include "collection/Win1252.h"
 #include "forms/SkinnedWindow.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QLabel>
 #include <QPointer>
@@ -68,6 +70,21 @@ TError1Form::~TError1Form() = default;
 void TError1Form::setMessage(const QString& title, const QString& text) {
     setWindowTitle(orDefault(title, kDefaultTitle));
     Label1->setText(orDefault(text, kDefaultText));
+    fitMessage();
+}
+
+void TError1Form::fitMessage() {
+    // The usual box is 250 x 150 with a 189 x 69 label; a longer text makes it taller and a longer
+    // title wider, so that every message is read whole. Room is left for the title bar's close box.
+    const QFontMetrics titleFont(QApplication::font("QMdiSubWindowTitleBar"));
+    const int width = std::max(250, titleFont.horizontalAdvance(windowTitle()) + 110);
+    const int labelWidth = 189 + (width - 250);
+    const int labelHeight = std::max(69, Label1->heightForWidth(labelWidth));
+    const int shift = labelHeight - 69;
+    setFixedSize(width, 150 + shift);
+    JPEGImage1->setGeometry(0, 0, width, 150 + shift);
+    Label1->setGeometry(30, 20, labelWidth, labelHeight);
+    OKJPG->move((width - OKJPG->width()) / 2, 100 + shift);
 }
 
 void TError1Form::resetMessage() {
@@ -124,6 +141,17 @@ TError1Form* MessageDialogWindow() {
 }
 
 namespace vitrinex {
+
+bool refuseForeignCharacters(std::initializer_list<std::pair<QString, QString>> fields) {
+    for (const auto& [caption, text] : fields) {
+        const QString foreign = firstForeignCharacter(text);
+        if (foreign.isEmpty()) continue;
+        ShowMessageDialog(QStringLiteral("invalid character"),
+                          caption + " holds '" + foreign + "', a character a collection cannot store.");
+        return true;
+    }
+    return false;
+}
 
 void setMessageDialogForTesting(std::function<void(const QString& title, const QString& text)> show) {
     testShow() = std::move(show);

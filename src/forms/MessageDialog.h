@@ -8,6 +8,8 @@
 #include <QString>
 
 #include <functional>
+#include <initializer_list>
+#include <utility>
 
 class QLabel;
 class TJPEGImage;
@@ -39,6 +41,8 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    void fitMessage();
+
     TJPEGImage* JPEGImage1 = nullptr;
     QLabel* Label1 = nullptr;
     TJPEGImage* OKJPG = nullptr;
@@ -53,6 +57,11 @@ TError1Form* MessageDialogWindow();
 void ShowMessageDialog(const QString& title = {}, const QString& text = {});
 
 namespace vitrinex {
+
+// A typed text holding a character a collection file cannot store is refused rather than stored as
+// "?": the message dialog names the field and the character. True when one of `fields` (caption,
+// text) was refused.
+bool refuseForeignCharacters(std::initializer_list<std::pair<QString, QString>> fields);
 
 // Tests: messages go to `show` (with the defaults already applied) instead of a window; an empty
 // function restores the window.

@@ -204,7 +204,7 @@ void UpdateDownload::ProcessHostWelcome() {
     Phase = 2;
     const std::string path = pathFromUrl(updateUrl(UpdateType, UpdateHost));
     if (!Socket->IsConnected(SocketHandle)) {
-        failure("vitrinex could connect with host. please try again later.", "status:  not connected . . .");
+        failure("vitrinex could not connect with host. please try again later.", "status:  not connected . . .");
         return;
     }
     setStatus("status:  requesting update file . . .");

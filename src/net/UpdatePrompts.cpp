@@ -29,6 +29,13 @@ std::string shortDateText(const QDate& day) {
 void confirmUpdate(OpenCollection& collection, const QDate& day, const std::string& chosenType) {
     collection.LastUpdate = shortDateText(day);
     if (!chosenType.empty()) collection.UpdateType = chosenType;
+    collection.UnsavedChanges = true;
+    // The extreme lists start afresh: the update's first item beyond a reset extreme fills each, and
+    // a list no item reaches stays empty.
+    collection.HighList.clear();
+    collection.LowList.clear();
+    collection.HotList.clear();
+    collection.ColdList.clear();
 }
 
 } // namespace vitrinex::net

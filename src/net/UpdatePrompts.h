@@ -24,7 +24,8 @@ std::string lastUpdateQuestion(const OpenCollection& collection);
 std::string shortDateText(const QDate& day);
 
 // Confirming a prompt: LastUpdate becomes the day's short date and, when given, UpdateType the
-// chosen catalog. Only memory changes; the file is written by the update or the next save.
+// chosen catalog, and the four extreme lists are emptied. Only memory changes; the file is written
+// by the update or the next save.
 void confirmUpdate(OpenCollection& collection, const QDate& day, const std::string& chosenType = {});
 
 } // namespace vitrinex::net

@@ -54,6 +54,13 @@ private slots:
         QCOMPARE(s["hot"].toArray(), QJsonArray({"Luke  $4.99999999998545"}));
         // The header is as it was.
         QCOMPARE(readBytes(f.toStdString()).left(1324), saved.left(1324));
+
+        // An update that matches nothing leaves no change to list beside its net change of $0.
+        r.UpdateCatNum.assign("NONE");
+        writeBytes("update.dat", QByteArray(reinterpret_cast<const char*>(&r), sizeof r));
+        const QJsonObject none = cli({"apply", f, "update.dat"});
+        QCOMPARE(none["updated"].toString() + " " + none["netChange"].toString(), QString("0/2 $0"));
+        QVERIFY(none["hot"].toArray().isEmpty() && none["cold"].toArray().isEmpty());
     }
 };
 

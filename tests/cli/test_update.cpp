@@ -147,7 +147,7 @@ private slots:
                                        << "update has timed-out. be sure you have established an internet "
                                           "connection and try again."
                                        << "update has timed-out.";
-        QTest::newRow("refused") << "" << "refused" << "vitrinex could connect with host. please try again later."
+        QTest::newRow("refused") << "" << "refused" << "vitrinex could not connect with host. please try again later."
                                  << "status:  not connected . . .";
         QTest::newRow("unknown host") << "" << "nosuchhost.invalid"
                                       << "nosuchhost.invalid could not be found. please try again later."

@@ -54,6 +54,20 @@ private slots:
         QCOMPARE(c.ItemList.names(), std::vector<std::string>({"Joker", "Robin"}));
     }
 
+    // An add whose save failed is not in the collection either: the next press stores it.
+    void aFailedAddIsStoredByTheNextPress() {
+        OpenCollection c;
+        open(c);
+        ItemEntry add;
+        add.Fields = {"Joker", "1  ", "1985", {}, "$     0 ", "$   0", "C-10", {}, {}};
+        const FileSystemCalls failing{nullptr, nullptr, &ItemEntryTest::failRename};
+        setFileSystemCallsForTesting(&failing);
+        QVERIFY_THROWS_EXCEPTION(EInOutError, add.AddSave(c));
+        setFileSystemCallsForTesting(nullptr);
+        QVERIFY(!add.AddSave(c).message);
+        QVERIFY(readBytes("heroes.fcd").contains("Joker"));
+    }
+
     void completionSelectsTheStoredItemOrNothing() {
         OpenCollection c;
         open(c);

@@ -76,6 +76,12 @@ class TestItemDialogs : public QObject {
         e->selectAll();
         QTest::keyClicks(e, text);
     }
+    // Typing letters that no key of the test's keyboard map carries.
+    static void typeAny(QWidget* w, const QString& text) {
+        w->setFocus();
+        for (const QChar c : text)
+            QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    }
     void leave(const char* field) { QTest::keyClick(in<QLineEdit>(add_, field), Qt::Key_Tab); }
     void fillRequired(const QString& name) {
         type("FigureNameEDT", name);
@@ -224,6 +230,47 @@ private slots:
         QCOMPARE(storedNames(), QStringList({"Batman", "Joker", "Robin"}));
         QCOMPARE(selected(), QString());
         QVERIFY(!in<QLabel>(main_, "FigureNameLBL")->isVisible());
+    }
+
+    // A stored name longer than the dialog lets one type is shown and saved whole.
+    void longStoredNamesStayWhole() {
+        const QString longName = QString(50, 'N') + " Figure Sixty";
+        open({longName});
+        main_->SelectItem(0);
+        QVERIFY(inDialog(add_, "edititem1", [&] {
+            QCOMPARE(text("FigureNameEDT"), longName);
+            type("QuantityEDT", "7");
+            click(in<TJPEGImage>(add_, "EditJPG"));
+        }));
+        QCOMPARE(storedNames(), QStringList{longName});
+        QCOMPARE(stored().at(0).Quantity, 7);
+    }
+
+    // Characters a collection cannot hold are refused in every window that stores typed text: the
+    // message names the field and the character, and nothing is saved.
+    void foreignCharactersAreRefused() {
+        open({"Batman"});
+        const QByteArray before = fixtures::readBytes(QFile::encodeName(file_).toStdString());
+        auto* info = main_->findChild<QDialog*>("NewUForm");
+        auto* find = main_->findChild<TFindForm*>();
+        for (const auto& [dialog, action, field, ok] :
+             {std::tuple<QDialog*, const char*, const char*, const char*>{add_, "additem1", "FigureNameEDT", "AddJPG"},
+              {info, "editcollectioninfo1", "BrandEDT", "OKJPG"}, {find, "find1", "FindEDT", "OkBtn"}})
+            QVERIFY(inDialog(dialog, action, [&] {
+                if (dialog == add_) fillRequired("");
+                in<QLineEdit>(dialog, field)->selectAll();
+                typeAny(in<QLineEdit>(dialog, field), QString::fromUtf8("\u0141\u00f3d\u017a\u20ac"));
+                click(in<TJPEGImage>(dialog, ok));
+                QVERIFY(dialog->isVisible()); // refused: the dialog stays on the typed text
+                dialog->reject();
+            }));
+        QCOMPARE(messages_.size(), 3);
+        for (const auto& [field, message] : {std::pair{"name", messages_[0]}, std::pair{"brand", messages_[1]},
+                                             std::pair{"find", messages_[2]}})
+            QVERIFY2(message.startsWith("invalid character|") && message.contains(field) &&
+                         message.contains(QString::fromUtf8("'\u0141'")),
+                     qPrintable(message));
+        QCOMPARE(fixtures::readBytes(QFile::encodeName(file_).toStdString()), before);
     }
 
     void enterInCommentsBreaksTheLineAndElsewhereAdds() {

@@ -1,6 +1,7 @@
 // Route simulated mouse events through the window, as real ones are: the pressed widget keeps the mouse.
 #define QTEST_QPA_MOUSE_HANDLING
 
+#include "collection/OpenCollection.h"
 #include "forms/MessageDialog.h"
 
 #include "controls/PictureControl.h"
@@ -157,6 +158,17 @@ void TestError1::longTextWrapsInsideLabel() {
     QCOMPARE(geometry, QRect(30, 20, 189, 69));
     QVERIFY2(wrappedHeight >= 2 * lineHeight && wrappedHeight <= geometry.height(),
              qPrintable(QString("height %1, line %2").arg(wrappedHeight).arg(lineHeight)));
+
+    // A text too long for the usual label makes the box taller, so that it is read whole.
+    const QString changed = QString::fromStdString(vitrinex::changedElsewhereMessage(std::string(60, 'f')).text);
+    bool whole = false;
+    const Seen seen = showMessage("file changed", changed, [&](TError1Form* f) {
+        auto* label = control<QLabel>(f, "Label1");
+        whole = label->heightForWidth(label->width()) <= label->height() &&
+                label->geometry().bottom() < control<QWidget>(f, "OKJPG")->y();
+        clickOk(f);
+    });
+    QVERIFY(seen.open && seen.text == changed && whole);
 }
 
 void TestError1::onlyLeftButtonOnOkCloses() {

@@ -104,7 +104,7 @@ private slots:
         closed.close();
         Run run(closed.hostPort());
         QVERIFY(run.finish());
-        QCOMPARE(run.label(), "vitrinex could connect with host. please try again later.");
+        QCOMPARE(run.label(), "vitrinex could not connect with host. please try again later.");
         QCOMPARE(run.status(), "status:  not connected . . .");
         // The refusal arrives with the connect event; IsConnected then fails quietly.
         QVERIFY(run.boxes.isEmpty());

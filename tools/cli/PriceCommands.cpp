@@ -36,6 +36,9 @@ int commandApply(const CommandLine& a) {
     const CollectionLock lock(a.arg(0)); // read, apply and rewrite with no other writer in between
     OpenCollection c;
     c.LoadCollection(a.arg(0));
+    // The lists start afresh, as confirming an update empties them before every application.
+    for (auto* list : {&c.HighList, &c.LowList, &c.HotList, &c.ColdList})
+        list->clear();
     // No download ran, so the update window's status would hold no braced message.
     const UpdateOutcome outcome = ApplyUpdate(c, c.openingId(), a.arg(1), "");
     if (outcome.message) throw std::runtime_error(win1252ToUtf8(outcome.message->text));

@@ -7,6 +7,7 @@
 #include "ItemText.h"
 #include "Json.h"
 #include "PriceCommands.h"
+#include "RepairCommands.h"
 #include "ReportCommands.h"
 #include "ScanCommand.h"
 #include "UpdateCommand.h"
@@ -51,7 +52,9 @@ const char* const kUsage =
     "  vitrinex-cli scan STREAM --out UPDATEDAT\n"
     "  vitrinex-cli update FILE [--type SW|HW]\n"
     "  vitrinex-cli backup FILE\n"
-    "  vitrinex-cli apply FILE UPDATEDAT\n";
+    "  vitrinex-cli apply FILE UPDATEDAT\n"
+    "  vitrinex-cli check FILE\n"
+    "  vitrinex-cli repair FILE\n";
 
 // Options take their value as the next argument or after "=" (--name=Batman); "--" ends the options.
 const char* const kUsageNotes = "options: --name VALUE or --name=VALUE; -- ends the options; --help, --version\n";
@@ -82,6 +85,8 @@ int commandNew(const CommandLine& a) {
 }
 
 int commandShow(const CommandLine& a) {
+    if (recoverInterruptedSave(a.arg(0)))
+        std::cerr << "vitrinex-cli: " << win1252ToUtf8(interruptedSaveMessage(utf8ToWin1252(a.arg(0))).text) << '\n';
     TCollectionHeader header;
     std::vector<std::string> items;
     readCollectionFile(a.arg(0), header,
@@ -138,6 +143,8 @@ const std::map<std::string, Command>& commands() {
         {"print", {{{"FILE"}, {"pdf", "fields", "page"}}, commandPrint}},
         {"backup", {{{"FILE"}, {}}, commandBackup}},
         {"apply", {{{"FILE", "UPDATEDAT"}, {}}, commandApply}},
+        {"check", {{{"FILE"}, {}}, commandCheck}},
+        {"repair", {{{"FILE"}, {}}, commandRepair}},
     };
     return table;
 }
@@ -175,6 +182,7 @@ static void keepQtQuiet(QtMsgType type, const QMessageLogContext&, const QString
 int main(int argc, char** argv) {
     vitrinex::ignoreFileSizeSignal(); // any file written beyond a size limit fails with "Disk full"
     qInstallMessageHandler(keepQtQuiet);
+    tellOpenNotices();
     if (argc < 2) {
         std::cerr << kUsage << kReportUsage;
         return 1;

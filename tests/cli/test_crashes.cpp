@@ -1,0 +1,91 @@
+// vitrinex-cli killed at chosen steps of a save (VITRINEX_TEST_KILL_AT makes the writer kill itself
+// there), and files with damaged records: what the next command finds loses nothing.
+#include "CollectionFixtures.h"
+#include "collection/OpenCollection.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QtTest>
+#include <unistd.h>
+
+using namespace fixtures;
+
+struct Run {
+    int status = -1;
+    bool killed = false;
+    QByteArray out, err;
+};
+
+class CrashTest : public QObject {
+    Q_OBJECT
+
+    Run cli(const QStringList& args, const QString& killAt = {}) {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        if (!killAt.isEmpty()) env.insert("VITRINEX_TEST_KILL_AT", killAt);
+        p.setProcessEnvironment(env);
+        p.start(VITRINEX_CLI, args);
+        if (!p.waitForFinished(30000)) qFatal("vitrinex-cli did not finish");
+        return {p.exitCode(), p.exitStatus() == QProcess::CrashExit, p.readAllStandardOutput(), p.readAllStandardError()};
+    }
+    static QStringList names(const std::string& path) {
+        vitrinex::OpenCollection c;
+        c.LoadCollection(path);
+        QStringList n;
+        for (const auto& name : c.ItemList.names())
+            n << QString::fromStdString(name);
+        return n;
+    }
+
+private slots:
+    // Killed anywhere in a rename, the file holds the item under exactly one of its names.
+    void renameIsOneSave() {
+        for (const char* step : {"replace-written", "saved"}) {
+            writeBytes("rename.fcd", fileImage(header(), {record("Batman"), record("Joker")}));
+            QVERIFY(cli({"edit", "rename.fcd", "Batman", "--as-typed", "--name", "Robin", "--year", "1985"}, step).killed);
+            const QStringList n = names("rename.fcd");
+            QVERIFY2(n.contains("Batman") != n.contains("Robin") && n.contains("Joker"), qPrintable(step + (": " + n.join(','))));
+        }
+    }
+
+    // A save in place (a hard-linked file) killed at any step: the next command puts the old content
+    // back and says so; a finished save leaves no journal.
+    void cutShortSaveInPlaceIsPutBack() {
+        for (const char* step : {"journal-kept", "in-place-unflushed", "in-place-flushed"}) {
+            writeBytes("linked.fcd", fileImage(header(), {record("Batman"), record("Joker"), record("Robin")}));
+            QFile::remove("other.fcd");
+            QVERIFY(::link("linked.fcd", "other.fcd") == 0);
+            const QByteArray before = readBytes("linked.fcd");
+            QVERIFY(cli({"delete", "linked.fcd", "Batman"}, step).killed);
+            const Run next = cli({"stats", "linked.fcd"});
+            QVERIFY2(next.status == 0 && next.err.contains("cut short"), next.err);
+            QCOMPARE(readBytes("other.fcd"), before);
+        }
+        QCOMPARE(cli({"delete", "linked.fcd", "Batman"}).status, 0);
+        QCOMPARE(names("other.fcd"), (QStringList{"Joker", "Robin"}));
+        QCOMPARE(QDir(".", "*journal*", QDir::Name, QDir::Hidden | QDir::Files).entryList(), QStringList());
+    }
+
+    // Damaged records are named by check and set aside by repair, their bytes appended to NAME.damaged.
+    void damagedRecordsAreSetAside() {
+        vitrinex::TFigureRecord deleted = record(" ", "$x", "$0", 0);
+        writeBytes("damaged.fcd", fileImage(header(), {record("Batman"), vitrinex::blankFigureRecord(), deleted, record("Joker")}));
+        writeBytes("damaged.fcd.damaged", "earlier");
+        const QJsonObject check = QJsonDocument::fromJson(cli({"check", "damaged.fcd"}).out).object();
+        const QJsonArray damaged = check["damaged"].toArray();
+        QCOMPARE(check["records"].toInt() * 100 + damaged[0]["record"].toInt() * 10 + damaged[1]["record"].toInt(), 423);
+        QVERIFY(damaged.size() == 2 && damaged[1]["reason"].toString().contains("$x"));
+        const QJsonObject done = QJsonDocument::fromJson(cli({"repair", "damaged.fcd"}).out).object();
+        QCOMPARE(done["kept"].toInt() * 10 + done["setAside"].toInt(), 22);
+        const QByteArray aside = readBytes("damaged.fcd.damaged");
+        QCOMPARE(aside.size(), 7 + 2 * 1324);
+        QVERIFY(aside.startsWith("earlier") && aside.endsWith(QByteArray(reinterpret_cast<const char*>(&deleted), 1324)));
+        QCOMPARE(names("damaged.fcd"), (QStringList{"Batman", "Joker"}));
+        QCOMPARE(cli({"check", "damaged.fcd"}).out.trimmed(), QByteArray(R"({"records": 2, "damaged": []})"));
+    }
+};
+
+QTEST_GUILESS_MAIN(CrashTest)
+#include "test_crashes.moc"
