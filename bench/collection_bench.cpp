@@ -214,9 +214,7 @@ int child(const std::string& side, const std::string& file, std::size_t items) {
         wall = seconds([&] { load = cpuSeconds([&] { c.LoadCollection(file); }, user); });
         perItem = static_cast<double>(residentBytes() - before) / static_cast<double>(items);
         peak = peakResidentMiB();
-        c.CollectionFileName = file + ".saved";
-        c.DiskIdentity.reset(); // a save under another name
-        save = seconds([&] { c.SaveCollection(); });
+        save = seconds([&] { c.saveAs(file + ".saved"); });
         raw = rawWrite(file, file + ".raw");
     } else {
         {

@@ -59,19 +59,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Exercise what the windows read.
     (void)c.captionWithValue();
     (void)c.netChangeText();
-    for (int i = 0; i < c.ItemList.size(); ++i)
-        (void)c.FindItem(c.ItemList.at(i));
+    for (int i = 0; i < c.itemList().size(); ++i)
+        (void)c.FindItem(c.itemList().at(i));
 
     // Saved under other names: the identity of the file read says nothing about those files.
-    c.CollectionFileName = first;
-    c.DiskIdentity.reset();
-    c.SaveCollection();
+    c.saveAs(first);
     OpenCollection again;
     again.LoadCollection(first);
-    again.CollectionFileName = second;
-    again.DiskIdentity.reset();
-    again.SaveCollection();
+    again.saveAs(second);
     if (readAll(first) != readAll(second)) std::abort();
-    if (again.ItemList.size() > c.ItemList.size()) std::abort();
+    if (again.itemList().size() > c.itemList().size()) std::abort();
     return 0;
 }

@@ -258,10 +258,10 @@ AddSaveOutcome ItemEntry::AddSave(OpenCollection& collection) {
         return out;
     }
 
-    TFigureNode* item = EditMode ? collection.CurrentItem : nullptr;
+    TFigureNode* item = EditMode ? collection.currentItem() : nullptr;
     if (!item) {
         NameToSelect = Fields.FigureName;
-        const std::string before = collection.CurrentItem ? collection.CurrentItem->Record.FigureName.str() : "";
+        const std::string before = collection.currentItem() ? collection.currentItem()->Record.FigureName.str() : "";
         out.message = collection.InsertNewItem(values());
         // Saved in both cases; the fields are cleared only once the item is safely in the file.
         try {
@@ -290,7 +290,7 @@ AddSaveOutcome ItemEntry::AddSave(OpenCollection& collection) {
         }
     } catch (...) {
         // The file could not be written: the dialog goes on editing what the collection now holds.
-        EditMode = collection.CurrentItem != nullptr;
+        EditMode = collection.currentItem() != nullptr;
         throw;
     }
     out.completed = true;
@@ -312,7 +312,7 @@ void ItemEntry::SaveSameName(OpenCollection& collection, TFigureNode* item) {
     r.Condition.assign(v.Condition);
     r.CatNum.assign(v.CatNum);
     r.Comments.assign(v.Comments);
-    collection.UnsavedChanges = true;
+    collection.markUnsaved();
     collection.SaveCollection();
     collection.ReloadCollection();
 }
@@ -321,9 +321,9 @@ std::optional<UserMessage> ItemEntry::SaveNewName(OpenCollection& collection, TF
     SavedItem = item->Record;
     const NewItemValues v = values();
     // Another item bears the new name: nothing changes, and the fields show the old item again.
-    TFigureNode* const current = collection.CurrentItem;
+    TFigureNode* const current = collection.currentItem();
     const bool taken = collection.FindItem(v.FigureName.substr(0, 255)) != nullptr;
-    collection.CurrentItem = current;
+    collection.selectNode(current);
     if (taken) {
         fillFrom(SavedItem);
         EnteredQuantity = SavedItem.Quantity;
@@ -400,7 +400,7 @@ void BlankSaveAndReload(OpenCollection& collection, TFigureNode* node) {
 }
 
 void DeleteCurrentItem(OpenCollection& collection) {
-    if (collection.CurrentItem) BlankSaveAndReload(collection, collection.CurrentItem);
+    if (collection.currentItem()) BlankSaveAndReload(collection, collection.currentItem());
 }
 
 } // namespace vitrinex

@@ -545,6 +545,64 @@ void OpenCollection::SaveBeforeLeaving() const {
     }
 }
 
+void OpenCollection::setInfo(const std::string& name, const std::string& brand, const std::string& year) {
+    const std::string oldName = CollectionName, oldBrand = Brand, oldYear = CollectionYear;
+    const bool unsaved = UnsavedChanges;
+    CollectionName = cut(name, kHeaderTextCapacity);
+    Brand = cut(brand, kHeaderTextCapacity);
+    CollectionYear = cut(year, kHeaderTextCapacity);
+    UnsavedChanges = true;
+    try {
+        SaveCollection();
+    } catch (...) {
+        // Nothing reached the file: memory keeps what the file holds.
+        CollectionName = oldName;
+        Brand = oldBrand;
+        CollectionYear = oldYear;
+        UnsavedChanges = unsaved;
+        throw;
+    }
+}
+
+void OpenCollection::confirmUpdate(const std::string& lastUpdate, const std::string& chosenType) {
+    LastUpdate = lastUpdate;
+    if (!chosenType.empty()) UpdateType = chosenType;
+    UnsavedChanges = true;
+    clearExtremeLists();
+}
+
+void OpenCollection::clearExtremeLists() {
+    HighList.clear();
+    LowList.clear();
+    HotList.clear();
+    ColdList.clear();
+}
+
+void OpenCollection::saveAs(const std::string& fileName) {
+    CollectionFileName = fileName;
+    // The identity of the file read says nothing about the file of the new name.
+    DiskIdentity.reset();
+    SaveCollection();
+}
+
+void OpenCollection::takeUpdatedAggregates(UpdatedAggregates values) {
+    TotalValue = values.TotalValue;
+    TotalNetChange = values.TotalNetChange;
+    HighPrice = values.HighPrice;
+    LowPrice = values.LowPrice;
+    HotChange = values.HotChange;
+    ColdChange = values.ColdChange;
+    HighList = std::move(values.HighList);
+    LowList = std::move(values.LowList);
+    HotList = std::move(values.HotList);
+    ColdList = std::move(values.ColdList);
+    UpdatedCount = values.UpdatedCount;
+}
+
+void OpenCollection::adoptFileOnDisk() {
+    DiskIdentity = currentIdentity(CollectionFileName);
+}
+
 void OpenCollection::CloseCollection() {
     SaveBeforeLeaving();
     OpenCollection empty;

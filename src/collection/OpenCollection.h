@@ -69,6 +69,14 @@ std::optional<std::string> recordDamage(const TFigureRecord& record);
 // What the message dialog says about the records set aside when `shownName` was opened.
 UserMessage damagedRecordsMessage(const std::string& shownName, const std::vector<DamagedRecord>& damaged);
 
+// The totals, extremes and updated count a catalog update computes for its new prices.
+struct UpdatedAggregates {
+    Real48 TotalValue = 0, TotalNetChange = 0;
+    Real48 HighPrice, LowPrice, HotChange, ColdChange;
+    std::vector<std::string> HighList, LowList, HotList, ColdList;
+    std::int32_t UpdatedCount = 0;
+};
+
 // Everything that makes up an open collection. Loading, creating and closing build a fresh one and
 // swap it in whole, so a failure part-way leaves the open collection as it was.
 struct CollectionState {
@@ -115,32 +123,37 @@ public:
     OpenCollection(const OpenCollection&) = delete;
     OpenCollection& operator=(const OpenCollection&) = delete;
 
-    // --- state -------------------------------------------------------------------------------
-    using CollectionState::CollectionOpen;
-    using CollectionState::CollectionFileName;
-    using CollectionState::CollectionName;
-    using CollectionState::LastUpdate;
-    using CollectionState::UpdateType;
-    using CollectionState::Brand;
-    using CollectionState::CollectionYear;
-    using CollectionState::CurrentItem;
-    using CollectionState::ItemCount;
-    using CollectionState::TotalValue;
-    using CollectionState::TotalNetChange;
-    using CollectionState::HighPrice;
-    using CollectionState::LowPrice;
-    using CollectionState::HotChange;
-    using CollectionState::ColdChange;
-    using CollectionState::HighList;
-    using CollectionState::LowList;
-    using CollectionState::HotList;
-    using CollectionState::ColdList;
-    using CollectionState::UpdatedCount;
-    using CollectionState::ItemList;
-    using CollectionState::DiskIdentity;
-    using CollectionState::UnsavedChanges;
-    using CollectionState::Damaged;
-    using CollectionState::RecoveredSave;
+    // --- state (read only; changed through the operations below) -------------------------------
+    // The five header values (texts in Windows-1252).
+    struct HeaderValues {
+        const std::string &CollectionName, &LastUpdate, &UpdateType, &Brand, &CollectionYear;
+    };
+    // The running totals.
+    struct Totals {
+        const std::int32_t& ItemCount;
+        const Real48 &TotalValue, &TotalNetChange;
+        const std::int32_t& UpdatedCount;
+    };
+    // The four extremes and the entry lists that show them.
+    struct Extremes {
+        const Real48 &HighPrice, &LowPrice, &HotChange, &ColdChange;
+        const std::vector<std::string> &HighList, &LowList, &HotList, &ColdList;
+    };
+    HeaderValues header() const { return {CollectionName, LastUpdate, UpdateType, Brand, CollectionYear}; }
+    Totals totals() const { return {ItemCount, TotalValue, TotalNetChange, UpdatedCount}; }
+    Extremes extremes() const {
+        return {HighPrice, LowPrice, HotChange, ColdChange, HighList, LowList, HotList, ColdList};
+    }
+    bool isOpen() const { return CollectionOpen; }
+    const std::string& fileName() const { return CollectionFileName; }
+    TFigureNode* currentItem() const { return CurrentItem; }
+    const ItemNameList& itemList() const { return ItemList; }
+    // The collection file as this program last read or wrote it.
+    const std::optional<FileIdentity>& diskIdentity() const { return DiskIdentity; }
+    bool hasUnsavedChanges() const { return UnsavedChanges; }
+    const std::vector<DamagedRecord>& damaged() const { return Damaged; }
+    // The last open put back a save that had been cut short.
+    bool recoveredSave() const { return RecoveredSave; }
 
     // The file name of the records set aside: the collection file's name and ".damaged".
     std::string damagedFileName() const { return CollectionFileName + ".damaged"; }
@@ -188,6 +201,25 @@ public:
                           const std::string& year);
     // Saves and closes. A failing save throws and leaves the collection open.
     void CloseCollection();
+    // The collection-information dialog's change: the new name, brand and year, saved at once; a
+    // failing save puts the old values back and throws.
+    void setInfo(const std::string& name, const std::string& brand, const std::string& year);
+    // A catalog update confirmed by its prompt: the date of the last update and, when one was chosen,
+    // the catalog; the entry lists of the last update are emptied. Saved with the prices.
+    void confirmUpdate(const std::string& lastUpdate, const std::string& chosenType);
+    // The four entry lists start afresh before prices are applied: the first item beyond a reset
+    // extreme fills each, and a list no item reaches stays empty.
+    void clearExtremeLists();
+    // Memory now holds a change the file lacks (until the next save or load).
+    void markUnsaved() const { UnsavedChanges = true; }
+    // Makes `node` (a node of this tree, or nullptr) the current item.
+    void selectNode(TFigureNode* node) { CurrentItem = node; }
+    // Saves the collection under another file name, which it keeps from then on.
+    void saveAs(const std::string& fileName);
+    // What a catalog update computed for the prices it put into the tree.
+    void takeUpdatedAggregates(UpdatedAggregates values);
+    // Takes the file as it is on disk now for the one last read or written (after a repair by hand).
+    void adoptFileOnDisk();
     // The save of close and exit: when another program changed the file and memory holds nothing the
     // file lacks, there is nothing to save, and the other program's file stays.
     void SaveBeforeLeaving() const;

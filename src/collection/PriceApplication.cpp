@@ -90,12 +90,11 @@ bool readUpdateFile(const std::string& path, std::int64_t& tailBytes,
 }
 
 // The totals, extremes and lists an update builds, kept apart until the new file is on disk.
-struct Aggregates {
-    Real48 TotalValue = 0, TotalNetChange = 0;
-    Real48 HighPrice = -OpenCollection::kExtremeStart, LowPrice = OpenCollection::kExtremeStart;
-    Real48 HotChange = -OpenCollection::kExtremeStart, ColdChange = OpenCollection::kExtremeStart;
-    std::vector<std::string> HighList, LowList, HotList, ColdList;
-    std::int32_t UpdatedCount = 0;
+struct Aggregates : UpdatedAggregates {
+    Aggregates() {
+        HighPrice = HotChange = -OpenCollection::kExtremeStart;
+        LowPrice = ColdChange = OpenCollection::kExtremeStart;
+    }
 
     void trackPrice(long double price, const std::string& entry) {
         trackExtreme(price, HighPrice, HighList, entry, std::greater<long double>());
@@ -112,10 +111,10 @@ public:
     PriceApplication(OpenCollection& collection, UpdateMatching matching)
         : collection_(collection), matching_(matching) {
         // The lists are not emptied: the first item that beats a reset extreme empties its list.
-        totals_.HighList = collection.HighList;
-        totals_.LowList = collection.LowList;
-        totals_.HotList = collection.HotList;
-        totals_.ColdList = collection.ColdList;
+        totals_.HighList = collection.extremes().HighList;
+        totals_.LowList = collection.extremes().LowList;
+        totals_.HotList = collection.extremes().HotList;
+        totals_.ColdList = collection.extremes().ColdList;
         std::vector<TFigureNode*> stack;
         if (collection.ItemTree()) stack.push_back(collection.ItemTree());
         while (!stack.empty()) {
@@ -190,7 +189,7 @@ public:
 
     // The new file, complete, replaces the old one; nothing in memory has changed yet.
     void writeFile(const std::function<void(int)>& advanceProgress) const {
-        const int step = progressStep(collection_.ItemCount);
+        const int step = progressStep(collection_.totals().ItemCount);
         std::size_t nextStaged = 0, nextItem = 0;
         TFigureRecord updated;
         collection_.writeCollection([&]() -> const TFigureRecord* {
@@ -214,18 +213,7 @@ public:
     void commit() {
         for (const Staged& s : staged_)
             s.copyInto(items_[s.slot].node->Record);
-        OpenCollection& c = collection_;
-        c.TotalValue = totals_.TotalValue;
-        c.TotalNetChange = totals_.TotalNetChange;
-        c.HighPrice = totals_.HighPrice;
-        c.LowPrice = totals_.LowPrice;
-        c.HotChange = totals_.HotChange;
-        c.ColdChange = totals_.ColdChange;
-        c.HighList = std::move(totals_.HighList);
-        c.LowList = std::move(totals_.LowList);
-        c.HotList = std::move(totals_.HotList);
-        c.ColdList = std::move(totals_.ColdList);
-        c.UpdatedCount = totals_.UpdatedCount;
+        collection_.takeUpdatedAggregates(std::move(totals_));
     }
 
 private:
@@ -286,7 +274,7 @@ UpdateOutcome ApplyUpdate(OpenCollection& collection, std::uint64_t openingAtCon
                           const std::string& updateFile, const std::string& updateMessage,
                           const std::function<void(int step)>& advanceProgress, UpdateMatching matching) {
     UpdateOutcome outcome;
-    if (!collection.CollectionOpen || collection.openingId() != openingAtConfirm) {
+    if (!collection.isOpen() || collection.openingId() != openingAtConfirm) {
         outcome.message = UserMessage{"update not applied",
                                       "the collection the update was started for is no longer open."};
         return outcome;
@@ -306,13 +294,13 @@ UpdateOutcome ApplyUpdate(OpenCollection& collection, std::uint64_t openingAtCon
     application.commit();
 
     UpdateStatisticsTexts& s = outcome.texts.statistics;
-    s.UpdatedFigsLBL = std::to_string(collection.UpdatedCount) + "/" + std::to_string(collection.ItemCount);
+    s.UpdatedFigsLBL = std::to_string(collection.totals().UpdatedCount) + "/" + std::to_string(collection.totals().ItemCount);
     s.CollValueLBL = collection.valueText();
     s.NetChangeLBL = collection.netChangeText();
-    s.HighFigLBL = collection.HighList;
-    s.LowFigLBL = collection.LowList;
-    s.HotLBL = collection.HotList;
-    s.ColdLBL = collection.ColdList;
+    s.HighFigLBL = collection.extremes().HighList;
+    s.LowFigLBL = collection.extremes().LowList;
+    s.HotLBL = collection.extremes().HotList;
+    s.ColdLBL = collection.extremes().ColdList;
     outcome.texts.Label1 = "vitrinex has completed updating your collection. press ok to continue.";
     outcome.texts.StatusLBL = updateMessage;
     outcome.texts.Caption = collection.captionWithValue();

@@ -1,7 +1,7 @@
 #include "forms/CollectionNotifier.h"
 
 #include "collection/Win1252.h"
-#include "net/UpdatePrompts.h"
+#include "collection/UpdatePrompts.h"
 
 #include <QFile>
 
@@ -34,7 +34,7 @@ void CollectionNotifier::saveChange(const std::function<void(OpenCollection&)>& 
         // The item being edited stays current, so that a dialog still open saves it again, read
         // as the other program left it, instead of adding a copy.
         const std::string current =
-            collection_.CurrentItem ? collection_.CurrentItem->Record.FigureName.str() : std::string();
+            collection_.currentItem() ? collection_.currentItem()->Record.FigureName.str() : std::string();
         try {
             collection_.ReloadCollection();
             if (!current.empty()) collection_.FindItem(current);
@@ -48,24 +48,7 @@ void CollectionNotifier::saveChange(const std::function<void(OpenCollection&)>& 
 }
 
 void CollectionNotifier::changeInfo(const QString& name, const QString& brand, const QString& year) {
-    saveChange([&](OpenCollection& c) {
-        const std::string oldName = c.CollectionName, oldBrand = c.Brand, oldYear = c.CollectionYear;
-        const bool unsaved = c.UnsavedChanges;
-        c.CollectionName = fromQString(name).substr(0, 255);
-        c.Brand = fromQString(brand).substr(0, 255);
-        c.CollectionYear = fromQString(year).substr(0, 255);
-        c.UnsavedChanges = true;
-        try {
-            c.SaveCollection();
-        } catch (...) {
-            // Nothing reached the file: the windows keep showing what the file holds.
-            c.CollectionName = oldName;
-            c.Brand = oldBrand;
-            c.CollectionYear = oldYear;
-            c.UnsavedChanges = unsaved;
-            throw;
-        }
-    });
+    saveChange([&](OpenCollection& c) { c.setInfo(fromQString(name), fromQString(brand), fromQString(year)); });
     // The file holds the new information now: it is announced even if reading it back fails.
     emit infoChanged();
     collection_.ReloadCollection();
@@ -114,7 +97,7 @@ void CollectionNotifier::deleteCurrentItem() {
 }
 
 void CollectionNotifier::confirmUpdate(const QDate& day, const std::string& chosenType) {
-    net::confirmUpdate(collection_, day, chosenType);
+    vitrinex::confirmUpdate(collection_, day, chosenType);
     emit updateConfirmed();
 }
 

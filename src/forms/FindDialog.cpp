@@ -55,7 +55,7 @@ void TFindForm::OkBtnClick() {
     if (text.isEmpty()) return;
     // No name holds such a character: the search is refused rather than searching for "?".
     if (refuseForeignCharacters({{QStringLiteral("the text to find"), text}})) return;
-    const int row = search_.Search(collection_.collection().ItemList, text);
+    const int row = search_.Search(collection_.collection().itemList(), text);
     Label1->setText(search_.Label);
     if (row >= 0) emit found(row);
 }

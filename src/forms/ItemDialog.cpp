@@ -218,7 +218,7 @@ void TAddFigureForm::ShowAdd(const QString& title) {
 }
 
 void TAddFigureForm::ShowEdit(const QString& title) {
-    const TFigureNode* item = collection_.collection().CurrentItem;
+    const TFigureNode* item = collection_.collection().currentItem();
     if (!item) return;
     resetLimits();
     entry_.FillForEdit(item->Record);

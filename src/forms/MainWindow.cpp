@@ -23,7 +23,7 @@
 #include "forms/StatisticsWindow.h"
 #include "forms/UpdateTypeDialog.h"
 #include "forms/UpdateWindow.h"
-#include "net/UpdatePrompts.h"
+#include "collection/UpdatePrompts.h"
 #include "platform/ApplicationEnd.h"
 #include "platform/FileDialogs.h"
 #include "platform/FilePlaces.h"
@@ -402,16 +402,16 @@ void TMainForm::createButtons() {
                       "click to print collection", kCollectionGroup, &TMainForm::printcollection1Click);
 
     Buttons.setReactCondition(UpdateJPG,
-                              [this] { return collection().CollectionOpen && collection().ItemCount > 0; });
+                              [this] { return collection().isOpen() && collection().totals().ItemCount > 0; });
     Buttons.setReactCondition(DeleteJPG, [this] { return hasSelection(); });
     Buttons.setReactCondition(EditJPG, [this] { return hasSelection(); });
-    Buttons.setReactCondition(PrintJPG, [this] { return collection().ItemCount > 0; });
+    Buttons.setReactCondition(PrintJPG, [this] { return collection().totals().ItemCount > 0; });
 }
 
 // --- states ---------------------------------------------------------------------------------------
 
 void TMainForm::RefreshButtons() {
-    const bool open = collection().CollectionOpen;
+    const bool open = collection().isOpen();
     NewJPG->setVisible(!open);
     OpenJPG->setVisible(!open);
     for (TJPEGImage* b : {AddJPG, EditJPG, DeleteJPG, PrintJPG, CloseJPG})
@@ -423,8 +423,8 @@ void TMainForm::RefreshButtons() {
 }
 
 void TMainForm::EnableItemCommands() {
-    const bool open = collection().CollectionOpen;
-    const bool hasItems = open && collection().ItemCount > 0;
+    const bool open = collection().isOpen();
+    const bool hasItems = open && collection().totals().ItemCount > 0;
     newcollection1->setEnabled(!open);
     opencollection1->setEnabled(!open);
     closecollection1->setEnabled(open);
@@ -436,7 +436,7 @@ void TMainForm::EnableItemCommands() {
 }
 
 void TMainForm::RefreshListScroll() {
-    if (!collection().CollectionOpen) return;
+    if (!collection().isOpen()) return;
     ListBox2->show();
     BMPScrollBar1->show();
     BMPScrollBar1->setMax(ListBox2->count() - 10);
@@ -468,8 +468,8 @@ int TMainForm::selectedRow() const {
 void TMainForm::FillItemList() {
     ListBox2->clear();
     QStringList names;
-    names.reserve(collection().ItemList.size());
-    for (const std::string& n : collection().ItemList.names())
+    names.reserve(collection().itemList().size());
+    for (const std::string& n : collection().itemList().names())
         names << toQString(n);
     ListBox2->addItems(names);
     ListBox2->setCurrentRow(-1);
@@ -500,7 +500,7 @@ void TMainForm::ShowChangedItems() {
 }
 
 void TMainForm::AddSaveCompletion(const QString& nameToSelect) {
-    const int row = ItemEntry::CompletionRow(collection().ItemList, nameToSelect);
+    const int row = ItemEntry::CompletionRow(collection().itemList(), nameToSelect);
     if (row >= 0) {
         SelectItem(row);
     } else {
@@ -518,7 +518,7 @@ void TMainForm::ShowFoundItem(int row) {
 }
 
 void TMainForm::ShowCurrentItem() {
-    const TFigureNode* item = collection().CurrentItem;
+    const TFigureNode* item = collection().currentItem();
     if (!item) return;
     const TFigureRecord& r = item->Record;
     FigureNameLBL->setText(toQString(r.FigureName.view()));
@@ -534,8 +534,8 @@ void TMainForm::ShowCurrentItem() {
 
 void TMainForm::ShowItemComments() {
     CommentsLBL->clear();
-    if (collection().CurrentItem)
-        CommentsLBL->addItems(WrapComments(toQString(collection().CurrentItem->Record.Comments.view())));
+    if (collection().currentItem())
+        CommentsLBL->addItems(WrapComments(toQString(collection().currentItem()->Record.Comments.view())));
     BMPScrollBar2->setMax(CommentsLBL->count() > 4 ? CommentsLBL->count() - 3 : 1);
 }
 
@@ -659,15 +659,15 @@ bool TMainForm::openFile(const QString& fileName) {
     if (!runGuarded(this, [&] { collection_.open(fileName); })) return false;
     showOpenedCollection();
     Play(kSoundOpen);
-    tellOpenNotices(fileName, collection().RecoveredSave, true);
+    tellOpenNotices(fileName, collection().recoveredSave(), true);
     return true;
 }
 
 void TMainForm::tellOpenNotices(const QString& fileName, bool recoveredSave, bool damaged) {
     const std::string shown = fromQString(QFileInfo(fileName).fileName());
     for (const UserMessage& m : {recoveredSave ? interruptedSaveMessage(shown) : UserMessage{},
-                                 !damaged || collection().Damaged.empty() ? UserMessage{}
-                                                              : damagedRecordsMessage(shown, collection().Damaged)})
+                                 !damaged || collection().damaged().empty() ? UserMessage{}
+                                                              : damagedRecordsMessage(shown, collection().damaged())})
         if (!m.title.empty()) ShowMessageDialog(toQString(m.title), toQString(m.text));
 }
 
@@ -686,16 +686,16 @@ void TMainForm::openWaitingFile() {
         return;
     }
     const QString fileName = std::exchange(waitingFile_, QString());
-    if (collection().CollectionOpen) {
+    if (collection().isOpen()) {
         // A file that cannot be read whole must not cost the collection that is open: read it once
         // on the side before closing.
         OpenCollection side;
         if (!runGuarded(this, [&] { side.LoadCollection(QFile::encodeName(fileName).toStdString()); }))
             return;
         closecollection1Click();
-        if (collection().CollectionOpen) return; // the close failed and said so; the collection stays
+        if (collection().isOpen()) return; // the close failed and said so; the collection stays
         // The side read put back a cut-short save: the user hears of it with the open.
-        if (openFile(fileName) && side.RecoveredSave) tellOpenNotices(fileName, true, false);
+        if (openFile(fileName) && side.recoveredSave()) tellOpenNotices(fileName, true, false);
         return;
     }
     openFile(fileName);
@@ -715,8 +715,8 @@ void TMainForm::showOpenedCollection() {
 void TMainForm::editcollectioninfo1Click() {
     if (!editcollectioninfo1->isEnabled()) return;
     Play(kSoundClick);
-    NewUForm->ShowEdit(toQString(collection().CollectionName), toQString(collection().Brand),
-                       toQString(collection().CollectionYear));
+    NewUForm->ShowEdit(toQString(collection().header().CollectionName), toQString(collection().header().Brand),
+                       toQString(collection().header().CollectionYear));
 }
 
 void TMainForm::ChangeCollectionInfo(const QString& name, const QString& brand, const QString& year) {
@@ -767,8 +767,8 @@ void TMainForm::openItemWindow(ItemWindow which) {
         AddFigureForm->ShowEdit(toQString(collection().statsTitle()));
         break;
     case ItemWindow::DeleteItem:
-        if (collection().CurrentItem)
-            DeleteForm->ShowFor(toQString(collection().CurrentItem->Record.FigureName.view()));
+        if (collection().currentItem())
+            DeleteForm->ShowFor(toQString(collection().currentItem()->Record.FigureName.view()));
         break;
     case ItemWindow::Find:
         FindForm->ShowBeside(pos());
@@ -807,15 +807,15 @@ void TMainForm::find1Click() {
     if (find1->isEnabled()) runItemWindow(ItemWindow::Find);
 }
 void TMainForm::printcollection1Click() {
-    if (collection().ItemCount > 0) runItemWindow(ItemWindow::Print, true);
+    if (collection().totals().ItemCount > 0) runItemWindow(ItemWindow::Print, true);
 }
 void TMainForm::updatecollection1Click() {
-    if (collection().CollectionOpen && collection().ItemCount > 0) runItemWindow(ItemWindow::Update);
+    if (collection().isOpen() && collection().totals().ItemCount > 0) runItemWindow(ItemWindow::Update);
 }
 void TMainForm::UpdateCollection() {
     std::string chosenType;
-    if (net::hasUpdateType(collection())) {
-        LastUpdateForm->setQuestion(toQString(net::lastUpdateQuestion(collection())));
+    if (hasUpdateType(collection())) {
+        LastUpdateForm->setQuestion(toQString(lastUpdateQuestion(collection())));
         Play(kSoundClick);
         if (LastUpdateForm->exec() != QDialog::Accepted) return;
     } else {
@@ -827,8 +827,8 @@ void TMainForm::UpdateCollection() {
     collection_.confirmUpdate(QDate::currentDate(), chosenType);
     // An update still running gives way to the new one.
     if (UpdateForm->isVisible()) UpdateForm->close();
-    UpdateForm->download().UpdateType = collection().UpdateType;
-    UpdateForm->download().UpdateFileMode = copyRulesFor(collection().CollectionFileName).mode;
+    UpdateForm->download().UpdateType = collection().header().UpdateType;
+    UpdateForm->download().UpdateFileMode = copyRulesFor(collection().fileName()).mode;
     UpdateForm->show();
     UpdateForm->raise();
 }
@@ -850,7 +850,7 @@ bool TMainForm::ApplyCatalogUpdate(const std::function<void(int)>& advanceProgre
     if (outcome.message) {
         ShowMessageDialog(toQString(outcome.message->title), toQString(outcome.message->text));
         // The file came whole; the window must not blame the host for a collection that went.
-        if (!collection().CollectionOpen || collection().openingId() != updateOpening_)
+        if (!collection().isOpen() || collection().openingId() != updateOpening_)
             download.showNotApplied(outcome.message->text, "status:  update not applied . . .");
         return false;
     }
@@ -870,12 +870,12 @@ void TMainForm::ShowStatsAfterUpdate() {
 }
 
 void TMainForm::createbackup1Click() {
-    if (!createbackup1->isEnabled() || !collection().CollectionOpen) return;
+    if (!createbackup1->isEnabled() || !collection().isOpen()) return;
     std::string path;
     if (!runGuarded(this, [&] { path = writeBackup({}); })) return;
     Play(kSoundClick);
     const vitrinex::UserMessage done = vitrinex::backupCompleteMessage(
-        toQString(collection().CollectionName).toStdString(), QFile::decodeName(path.c_str()).toStdString());
+        toQString(collection().header().CollectionName).toStdString(), QFile::decodeName(path.c_str()).toStdString());
     ShowMessageDialog(QString::fromStdString(done.title), QString::fromStdString(done.text));
 }
 
@@ -891,7 +891,7 @@ void TMainForm::PrintCollectionList() {
     if (PrintForm->exec() != QDialog::Accepted) return;
     const PrintFields fields = PrintForm->Fields();
     runGuarded(this, [this, &fields] {
-        printOnPrinter(PrintForm->printer(), copyRulesFor(collection().CollectionFileName),
+        printOnPrinter(PrintForm->printer(), copyRulesFor(collection().fileName()),
                        [this, &fields](Printer& p) { printCollection(collection(), fields, p); });
     });
     // The shown item is looked up again by the entry selected in the list.
@@ -949,9 +949,9 @@ void TMainForm::exitvitrinex1Click() {
     Play(kSoundClick);
     ExitForm->exec();
     // Whichever way the dialog closed, the open collection is written.
-    if (!collection().CollectionOpen) return;
+    if (!collection().isOpen()) return;
     if (ExitForm->ExitConfirmed())
-        runGuardedAtEnd(this, QFile::decodeName(collection().CollectionFileName.c_str()),
+        runGuardedAtEnd(this, QFile::decodeName(collection().fileName().c_str()),
                         [this] { collection_.saveBeforeLeaving(); });
     else
         runGuarded(this, [this] { collection_.saveBeforeLeaving(); });

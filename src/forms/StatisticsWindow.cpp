@@ -179,10 +179,10 @@ void TStatsForm::setTotalsFrom(const OpenCollection& collection) {
 }
 
 void TStatsForm::fillListsFrom(const OpenCollection& collection) {
-    fill(HighFigLBL, collection.HighList);
-    fill(LowFigLBL, collection.LowList);
-    fill(HotLBL, collection.HotList);
-    fill(ColdLBL, collection.ColdList);
+    fill(HighFigLBL, collection.extremes().HighList);
+    fill(LowFigLBL, collection.extremes().LowList);
+    fill(HotLBL, collection.extremes().HotList);
+    fill(ColdLBL, collection.extremes().ColdList);
 }
 
 void TStatsForm::clearLists() {
@@ -191,8 +191,8 @@ void TStatsForm::clearLists() {
 }
 
 void TStatsForm::showUpdatedCount(const OpenCollection& collection) {
-    UpdatedFigsLBL->setText(QString::number(collection.UpdatedCount) + QLatin1Char('/') +
-                            QString::number(collection.ItemCount));
+    UpdatedFigsLBL->setText(QString::number(collection.totals().UpdatedCount) + QLatin1Char('/') +
+                            QString::number(collection.totals().ItemCount));
     UpdatedFigsLBL->setVisible(true);
     Label7->setVisible(true);
 }

@@ -13,14 +13,14 @@ std::string BackupFileName(std::string_view collectionFileName) {
 }
 
 std::string WriteBackup(const OpenCollection& collection, const std::function<void(int)>& advanceProgress) {
-    const std::string path = BackupFileName(collection.CollectionFileName);
+    const std::string path = BackupFileName(collection.fileName());
     std::vector<const TFigureRecord*> live;
     collection.forEachPreOrder([&live](const TFigureNode& node) {
         if (!isDeletedRecord(node.Record)) live.push_back(&node.Record);
     });
-    const int step = progressStep(collection.ItemCount);
+    const int step = progressStep(collection.totals().ItemCount);
     // The previous backup reads as a collection and is replaced; the collection itself never is.
-    CopyRules rules = copyRulesFor(collection.CollectionFileName);
+    CopyRules rules = copyRulesFor(collection.fileName());
     rules.mayReplaceCollectionFile = true;
     const TCollectionHeader header = collection.headerRecord();
     std::size_t next = 0;

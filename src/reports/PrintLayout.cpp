@@ -43,12 +43,12 @@ private:
         setSize(12);
         printer_.textOut(0, 0, kRule);
         setSize(22);
-        const QString name = toQString(collection_.CollectionName);
+        const QString name = toQString(collection_.header().CollectionName);
         printer_.textOut(u, u + u / 4, name);
         const int titleWidth = printer_.textWidth(name);
         setSize(12);
         printer_.textOut(2 * u + titleWidth, u + u / 4 * 3,
-                         toQString(collection_.CollectionYear) + QStringLiteral("    ") + toQString(collection_.Brand));
+                         toQString(collection_.header().CollectionYear) + QStringLiteral("    ") + toQString(collection_.header().Brand));
         printer_.textOut(printer_.pageWidth() - printer_.textWidth(QStringLiteral("page        ")), u + u / 4 * 3,
                          QStringLiteral("page %1").arg(page_));
         printer_.textOut(0, 2 * u + u / 4 * 3, kRule);

@@ -30,7 +30,7 @@ std::string textExportContent(const OpenCollection& c) {
     std::string out;
     out += std::string(kApplicationTitle) + kEnd;
     out += kEnd;
-    out += c.CollectionName + "   " + c.Brand + "   " + c.CollectionYear + kEnd;
+    out += c.header().CollectionName + "   " + c.header().Brand + "   " + c.header().CollectionYear + kEnd;
     out += kEnd;
     for (const TFigureRecord* item : liveItemsInKeyOrder(c)) {
         const auto line = [&out](std::string_view label, std::string_view text) {
@@ -54,13 +54,13 @@ UserMessage textExportCompletedMessage(const OpenCollection& c, std::string_view
     const std::string_view shortName =
         slash == std::string_view::npos ? exportFileName : exportFileName.substr(slash + 1);
     return {"export as text completed",
-            c.CollectionName + " has been exported as a text file. the file is named " + std::string(shortName) + "."};
+            c.header().CollectionName + " has been exported as a text file. the file is named " + std::string(shortName) + "."};
 }
 
 std::string writeTextExport(const OpenCollection& c) {
-    const std::string fileName = textExportFileName(c.CollectionFileName);
+    const std::string fileName = textExportFileName(c.fileName());
     const std::string content = textExportContent(c);
-    writeCopyFile(fileName, copyRulesFor(c.CollectionFileName),
+    writeCopyFile(fileName, copyRulesFor(c.fileName()),
                   [&content](const ByteSink& sink) { sink(content.data(), content.size()); });
     return fileName;
 }

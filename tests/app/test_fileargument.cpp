@@ -69,17 +69,17 @@ void TestFileArgument::opensOnceWindowTakesInputAndNoDialogIsOpen() {
     main.show();
     main.OpenCollectionFile(a);
     QTest::qWait(300);
-    QVERIFY(!main.collection().CollectionOpen);
+    QVERIFY(!main.collection().isOpen());
 
     // Enabled with a dialog open over it: still waiting until the dialog closes.
     QDialog busy(&main);
     QVERIFY(windowtest::runModal(busy, [&] {
         main.setEnabled(true);
         QTest::qWait(300);
-        QVERIFY(!main.collection().CollectionOpen);
+        QVERIFY(!main.collection().isOpen());
         busy.accept();
     }));
-    QTRY_VERIFY_WITH_TIMEOUT(main.collection().CollectionOpen, 3000);
+    QTRY_VERIFY_WITH_TIMEOUT(main.collection().isOpen(), 3000);
     QCOMPARE(main.windowTitle(), caption);
 }
 
@@ -91,7 +91,7 @@ void TestFileArgument::replacesOpenCollectionAfterSavingIt() {
     TMainForm main;
     main.show();
     main.OpenCollectionFile(a);
-    QTRY_VERIFY(main.collection().CollectionOpen);
+    QTRY_VERIFY(main.collection().isOpen());
     const auto loaded = vitrinex::currentIdentity(QFile::encodeName(a).toStdString());
 
     main.setEnabled(false);
@@ -116,9 +116,9 @@ void TestFileArgument::unreadableFileKeepsOpenCollection() {
     main.show();
     main.OpenCollectionFile(bad);
     QTRY_COMPARE(errors_.size(), 1);
-    QVERIFY(!main.collection().CollectionOpen);
+    QVERIFY(!main.collection().isOpen());
     main.OpenCollectionFile(a);
-    QTRY_VERIFY(main.collection().CollectionOpen);
+    QTRY_VERIFY(main.collection().isOpen());
     main.OpenCollectionFile(dir_.filePath("missing.fcd"));
     QTRY_COMPARE(errors_.size(), 2);
     QCOMPARE(main.windowTitle(), captionA);

@@ -267,7 +267,7 @@ void TestStartup::confirmedExitSavesWritesSettingsAndEnds() {
         QTest::mouseRelease(w, Qt::LeftButton, {}, p);
     };
     click(ui.OpenJPG);
-    QVERIFY(main->collection().CollectionOpen);
+    QVERIFY(main->collection().isOpen());
     ui.sounds1->trigger(); // sounds off
     const auto loaded = vitrinex::currentIdentity(QFile::encodeName(path).toStdString());
 

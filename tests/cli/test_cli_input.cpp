@@ -70,7 +70,7 @@ class CliInputTest : public QObject {
         const AddSaveOutcome outcome = entry.AddSave(c);
         if (!outcome.acted || outcome.message) return std::nullopt;
         c.ReloadCollection();
-        if (c.ItemCount != 1) return std::nullopt; // the name " " is never written
+        if (c.totals().ItemCount != 1) return std::nullopt; // the name " " is never written
         return c.ItemTree()->Record;
     }
 
@@ -88,7 +88,7 @@ private slots:
         QCOMPARE(cli({"add", file, "--", "--name"}).status, 1); // after "--" an option is an argument
         OpenCollection c;
         c.LoadCollection(f);
-        QCOMPARE(c.ItemList.names(), std::vector<std::string>{"--price"});
+        QCOMPARE(c.itemList().names(), std::vector<std::string>{"--price"});
         for (const QStringList& help : {QStringList{"--help"}, QStringList{"add", "--help"}}) {
             r = cli(help);
             QCOMPARE(r.status, 0);

@@ -35,7 +35,7 @@ class CliSafetyTest : public QObject {
         vitrinex::OpenCollection c;
         c.LoadCollection(f.toStdString());
         QStringList names;
-        for (const auto& n : c.ItemList.names())
+        for (const auto& n : c.itemList().names())
             names << QString::fromStdString(n);
         return names;
     }

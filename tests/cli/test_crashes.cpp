@@ -34,7 +34,7 @@ class CrashTest : public QObject {
         vitrinex::OpenCollection c;
         c.LoadCollection(path);
         QStringList n;
-        for (const auto& name : c.ItemList.names())
+        for (const auto& name : c.itemList().names())
             n << QString::fromStdString(name);
         return n;
     }

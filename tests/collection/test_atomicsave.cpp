@@ -52,7 +52,7 @@ class AtomicSaveTest : public QObject {
         for (int i = 0; i < count; ++i)
             c.InsertNewItem(item("item " + std::to_string(i)));
         c.SaveCollection();
-        c.CollectionName = "After";
+        c.confirmUpdate("After", "");
         c.InsertNewItem(item("one more"));
     }
 

@@ -114,19 +114,19 @@ private slots:
         ::waitpid(child, nullptr, 0);
         OpenCollection reader;
         reader.LoadCollection(file); // a reader in the lock holder's program does not wait for itself
-        QCOMPARE(reader.ItemCount, 4);
-        QCOMPARE(reader.DiskIdentity, currentIdentity(file));
+        QCOMPARE(reader.totals().ItemCount, 4);
+        QCOMPARE(reader.diskIdentity(), currentIdentity(file));
     }
 
     void identityTellsAnotherProgramsSave() {
         const std::string file = path("identity.fcd");
         OpenCollection mine, other;
         prepare(mine, file);
-        QCOMPARE(mine.DiskIdentity, currentIdentity(file));
+        QCOMPARE(mine.diskIdentity(), currentIdentity(file));
         other.LoadCollection(file);
         other.InsertNewItem(item("Alfred"));
         other.SaveCollection();
-        QVERIFY(mine.DiskIdentity != currentIdentity(file));
+        QVERIFY(mine.diskIdentity() != currentIdentity(file));
     }
 
     void hardLinkStaysOneFile() {
@@ -199,7 +199,7 @@ private slots:
             QCOMPARE(recoverInterruptedSave(file), !copy.isEmpty());
             QCOMPARE(readBytes(file), before);
             QVERIFY(!QFile::exists(journal));
-            c.DiskIdentity = currentIdentity(file); // the put-back is the test's doing
+            c.adoptFileOnDisk(); // the put-back is the test's doing
         }
         // A real size limit between the old and the new size: the old content is put back.
         const ChildResult limited = inChild([&] {
@@ -290,13 +290,13 @@ private slots:
         OpenCollection c;
         QCOMPARE(load({record("largest", "$1.7e38", "$-1"), record("tiny", "$1e-39", "$0", 5)}, c),
                  QString());
-        QCOMPARE(c.LowList, std::vector<std::string>{"tiny  $1e-39"});
-        QCOMPARE(c.LowPrice.value(), 0.0L);
-        QVERIFY(c.TotalValue.value() > 1.69e38L && c.TotalValue.value() < 1.71e38L);
+        QCOMPARE(c.extremes().LowList, std::vector<std::string>{"tiny  $1e-39"});
+        QCOMPARE(c.extremes().LowPrice.value(), 0.0L);
+        QVERIFY(c.totals().TotalValue.value() > 1.69e38L && c.totals().TotalValue.value() < 1.71e38L);
         for (const char* beyond : {"$1.8e38", "$-2e38", "$1e4932"}) {
             QCOMPARE(load({record(std::string("big\n\r\0name", 11), beyond)}, c), QString());
-            QCOMPARE(c.Damaged.size(), std::size_t(1)); // set aside, on one line
-            const QString reason = QString::fromStdString(c.Damaged[0].reason);
+            QCOMPARE(c.damaged().size(), std::size_t(1)); // set aside, on one line
+            const QString reason = QString::fromStdString(c.damaged()[0].reason);
             QVERIFY2(reason.contains("is not an amount") && !reason.contains('\n') && !reason.contains('\r') &&
                          reason.contains("big\\n\\r"),
                      qPrintable(reason));
@@ -316,7 +316,7 @@ private slots:
             QSKIP("this file system holds no sparse file of 4 TiB");
         c.LoadCollection(path("small.fcd"));
         QCOMPARE(errorOf([&] { c.LoadCollection(big); }), QString("Not enough memory"));
-        QCOMPARE(c.ItemCount, 3); // the collection open until now stays
+        QCOMPARE(c.totals().ItemCount, 3); // the collection open until now stays
         ::unlink(big.c_str());
     }
 };

@@ -51,7 +51,7 @@ private slots:
         QCOMPARE(readBytes("heroes.fcd"), before);
         c.FindItem("Batman");
         QVERIFY(rename.AddSave(c).closeDialog);
-        QCOMPARE(c.ItemList.names(), std::vector<std::string>({"Joker", "Robin"}));
+        QCOMPARE(c.itemList().names(), std::vector<std::string>({"Joker", "Robin"}));
     }
 
     // An add whose save failed is not in the collection either: the next press stores it.
@@ -75,14 +75,14 @@ private slots:
         edit.FillForEdit(c.FindItem("robin")->Record);
         edit.putField(EntryField::Series, "Teen Titans");
         QVERIFY(edit.AddSave(c).completed);
-        QCOMPARE(ItemEntry::CompletionRow(c.ItemList, edit.NameToSelect), 1);
+        QCOMPARE(ItemEntry::CompletionRow(c.itemList(), edit.NameToSelect), 1);
         QCOMPARE(c.FindItem("Robin")->Record.Series.str(), std::string("Teen Titans"));
 
-        edit.FillForEdit(c.CurrentItem->Record);
+        edit.FillForEdit(c.currentItem()->Record);
         edit.putField(EntryField::Quantity, "0");
         QVERIFY(edit.AddSave(c).completed);
-        QCOMPARE(ItemEntry::CompletionRow(c.ItemList, edit.NameToSelect), -1);
-        QCOMPARE(c.ItemList.names(), std::vector<std::string>({"Batman"}));
+        QCOMPARE(ItemEntry::CompletionRow(c.itemList(), edit.NameToSelect), -1);
+        QCOMPARE(c.itemList().names(), std::vector<std::string>({"Batman"}));
     }
 };
 

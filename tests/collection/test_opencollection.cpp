@@ -20,7 +20,7 @@ private slots:
     void createWritesHeaderOnlyAndOpens() {
         OpenCollection c;
         c.CreateCollection(path("new.fcd"), "Heroes", "Kenner", "1985-1990");
-        QVERIFY(c.CollectionOpen);
+        QVERIFY(c.isOpen());
         const QByteArray bytes = readBytes(path("new.fcd"));
         QCOMPARE(bytes.size(), 1324);
         const auto* h = reinterpret_cast<const TCollectionHeader*>(bytes.constData());
@@ -34,7 +34,7 @@ private slots:
 
         OpenCollection opened;
         opened.LoadCollection(path("new.fcd"));
-        QCOMPARE(opened.ItemCount, 0);
+        QCOMPARE(opened.totals().ItemCount, 0);
         QCOMPARE(opened.captionWithValue(), std::string("Vitrinex 1.4 - Heroes:  $0"));
         QCOMPARE(opened.totalText(), std::string("total items:  0"));
         QCOMPARE(opened.statsTitle(), std::string("Kenner - Heroes - 1985-1990"));
@@ -43,8 +43,8 @@ private slots:
     void failedCreateLeavesNothingOpen() {
         OpenCollection c;
         QVERIFY_THROWS_EXCEPTION(EInOutError, c.CreateCollection(path("missing/dir/x.fcd"), "a", "b", "c"));
-        QVERIFY(!c.CollectionOpen);
-        QVERIFY(c.CollectionFileName.empty());
+        QVERIFY(!c.isOpen());
+        QVERIFY(c.fileName().empty());
     }
 
     void duplicateNamesAreRefusedWhateverTheirCase() {
@@ -55,15 +55,15 @@ private slots:
         QVERIFY(refused);
         QCOMPARE(refused->title, std::string("item exists"));
         QCOMPARE(refused->text, std::string("batman already exists!"));
-        QCOMPARE(c.ItemCount, 1);
-        QCOMPARE(c.ItemList.size(), 1);
+        QCOMPARE(c.totals().ItemCount, 1);
+        QCOMPARE(c.itemList().size(), 1);
         // Letters outside a to z keep their case: these are two items.
         QVERIFY(!c.InsertNewItem(item("\xe9mile")));
         QVERIFY(!c.InsertNewItem(item("\xc9mile")));
-        QCOMPARE(c.ItemCount, 3);
+        QCOMPARE(c.totals().ItemCount, 3);
         QCOMPARE(c.FindItem("BATMAN"), c.FindItem("batman"));
         QVERIFY(c.FindItem("Robin") == nullptr);
-        QCOMPARE(c.CurrentItem->Record.FigureName.str(), std::string("Batman")); // not found leaves it
+        QCOMPARE(c.currentItem()->Record.FigureName.str(), std::string("Batman")); // not found leaves it
     }
 
     void newItemFieldsAreCutToTheirCapacities() {
@@ -73,9 +73,9 @@ private slots:
         v.Condition = "loose!";
         v.CatNum = "1234567890";
         QVERIFY_THROWS_EXCEPTION(EConvertError, c.InsertNewItem(item("Bad", "$abc")));
-        QCOMPARE(c.ItemCount, 0);
+        QCOMPARE(c.totals().ItemCount, 0);
         QVERIFY(!c.InsertNewItem(v));
-        const TFigureRecord& r = c.CurrentItem->Record;
+        const TFigureRecord& r = c.currentItem()->Record;
         QCOMPARE(r.Price.str(), std::string("$1234567"));
         QCOMPARE(r.NetChange.str(), std::string("$-123"));
         QCOMPARE(r.Condition.str(), std::string("loose"));
@@ -91,12 +91,12 @@ private slots:
         QCOMPARE(c.netChangeText(), std::string("$-5")); // a net change counts once, not per piece
         c.InsertNewItem(item("B", "$  20", "$   2", 1));
         c.InsertNewItem(item("C", "$  20", "$   2", 1));
-        QCOMPARE(c.HighList, (std::vector<std::string>{"B  $  20", "C  $  20"}));
-        QCOMPARE(c.HotList, (std::vector<std::string>{"B  $   2", "C  $   2"}));
-        QCOMPARE(c.LowList, (std::vector<std::string>{"A  $  12.50"}));
-        QCOMPARE(c.ColdList, (std::vector<std::string>{"A  $  -5"}));
+        QCOMPARE(c.extremes().HighList, (std::vector<std::string>{"B  $  20", "C  $  20"}));
+        QCOMPARE(c.extremes().HotList, (std::vector<std::string>{"B  $   2", "C  $   2"}));
+        QCOMPARE(c.extremes().LowList, (std::vector<std::string>{"A  $  12.50"}));
+        QCOMPARE(c.extremes().ColdList, (std::vector<std::string>{"A  $  -5"}));
         c.InsertNewItem(item("D", "$  25", "$   0", 1));
-        QCOMPARE(c.HighList, (std::vector<std::string>{"D  $  25"}));
+        QCOMPARE(c.extremes().HighList, (std::vector<std::string>{"D  $  25"}));
         QCOMPARE(c.valueText(), std::string("$102.5"));
         QCOMPARE(c.netChangeText(), std::string("$-1"));
     }
@@ -105,9 +105,9 @@ private slots:
         OpenCollection c;
         c.CreateCollection(path("start.fcd"), "Heroes", "Kenner", "1985-1990");
         c.InsertNewItem(item("Big", "$2000000", "$   0"));
-        QCOMPARE(c.HighList.size(), std::size_t(1));
-        QVERIFY(c.LowList.empty());
-        QCOMPARE(static_cast<long double>(c.LowPrice), 1000000.0L);
+        QCOMPARE(c.extremes().HighList.size(), std::size_t(1));
+        QVERIFY(c.extremes().LowList.empty());
+        QCOMPARE(static_cast<long double>(c.extremes().LowPrice), 1000000.0L);
     }
 
     void theSixByteRealShowsInTheTotals() {
@@ -134,10 +134,10 @@ private slots:
         OpenCollection reopened;
         reopened.LoadCollection(path("shape.fcd"));
         QCOMPARE(shapeOf(reopened), before);
-        QCOMPARE(reopened.ItemCount, 10);
+        QCOMPARE(reopened.totals().ItemCount, 10);
         // The list is in case-insensitive order, whatever the tree's shape.
         QStringList list;
-        for (const auto& n : reopened.ItemList.names())
+        for (const auto& n : reopened.itemList().names())
             list << QString::fromStdString(n);
         QCOMPARE(list, (QStringList{"a", "b", "c", "d", "E", "M", "N", "X", "Y", "z"}));
     }
@@ -153,12 +153,12 @@ private slots:
         c.SaveCollection();
         QCOMPARE(readBytes(path("del.fcd")).size(), 3 * 1324);
         c.ReloadCollection();
-        QCOMPARE(c.ItemCount, 2);
-        QCOMPARE(c.ItemList.size(), 2);
+        QCOMPARE(c.totals().ItemCount, 2);
+        QCOMPARE(c.itemList().size(), 2);
         QCOMPARE(c.valueText(), std::string("$30"));
-        QCOMPARE(c.HighList, (std::vector<std::string>{"Alfred  $  20"}));
-        QCOMPARE(c.HotList, (std::vector<std::string>{"Alfred  $   1"}));
-        QVERIFY(c.CurrentItem == nullptr);
+        QCOMPARE(c.extremes().HighList, (std::vector<std::string>{"Alfred  $  20"}));
+        QCOMPARE(c.extremes().HotList, (std::vector<std::string>{"Alfred  $   1"}));
+        QVERIFY(c.currentItem() == nullptr);
         // A new item can go where the deleted one was.
         QVERIFY(!c.InsertNewItem(item("Batman")));
     }
@@ -168,7 +168,7 @@ private slots:
         writeBytes(file, fileImage(header(), {record("Keep"), record("Gone", "$1", "$0", 0), record(" ")}));
         OpenCollection c;
         c.LoadCollection(file);
-        QCOMPARE(c.ItemCount, 3); // readers do not filter
+        QCOMPARE(c.totals().ItemCount, 3); // readers do not filter
         c.SaveCollection();
         QCOMPARE(readBytes(file).size(), 2 * 1324);
     }
@@ -188,7 +188,7 @@ private slots:
         a.LoadCollection(path("noisy.fcd"));
         b.LoadCollection(path("clean.fcd"));
         QCOMPARE(a.valueText(), b.valueText());
-        QCOMPARE(a.HighList, b.HighList);
+        QCOMPARE(a.extremes().HighList, b.extremes().HighList);
         QVERIFY(a.FindItem("batmobile")->Record.UpdateMark.empty());
         a.SaveCollection();
         const QByteArray saved = readBytes(path("noisy.fcd"));
@@ -219,10 +219,10 @@ private slots:
             // A record that cannot be an item is set aside; the rest opens.
             OpenCollection d;
             d.LoadCollection(path("badprice.fcd"));
-            QCOMPARE(d.ItemCount, 1);
-            QCOMPARE(d.Damaged.size(), std::size_t(1));
-            const QString message = QString::fromStdString(d.Damaged[0].reason);
-            QVERIFY2(d.Damaged[0].record == 2 && message.contains("Joker") && message.contains("price") &&
+            QCOMPARE(d.totals().ItemCount, 1);
+            QCOMPARE(d.damaged().size(), std::size_t(1));
+            const QString message = QString::fromStdString(d.damaged()[0].reason);
+            QVERIFY2(d.damaged()[0].record == 2 && message.contains("Joker") && message.contains("price") &&
                          message.contains("$1x"),
                      qPrintable(message));
         }
@@ -232,11 +232,11 @@ private slots:
         } catch (const EInOutError& e) {
             QCOMPARE(QString(e.what()), QString("File not found"));
         }
-        QVERIFY(c.CollectionOpen);
-        QCOMPARE(c.CollectionName, std::string("Good"));
-        QCOMPARE(c.CollectionFileName, path("good.fcd"));
+        QVERIFY(c.isOpen());
+        QCOMPARE(c.header().CollectionName, std::string("Good"));
+        QCOMPARE(c.fileName(), path("good.fcd"));
         QCOMPARE(shapeOf(c), shape);
-        QCOMPARE(c.ItemCount, 1);
+        QCOMPARE(c.totals().ItemCount, 1);
     }
 
     void duplicateRecordsInAFileAreListedButKeptOnce() {
@@ -244,8 +244,8 @@ private slots:
                    fileImage(header(), {record("Batman", "$10"), record("BATMAN", "$99")}));
         OpenCollection c;
         c.LoadCollection(path("twice.fcd"));
-        QCOMPARE(c.ItemCount, 2);
-        QCOMPARE(c.ItemList.size(), 2);
+        QCOMPARE(c.totals().ItemCount, 2);
+        QCOMPARE(c.itemList().size(), 2);
         QCOMPARE(c.valueText(), std::string("$10"));
         QCOMPARE(c.FindItem("batman")->Record.Price.str(), std::string("$10"));
     }
@@ -255,10 +255,10 @@ private slots:
         c.CreateCollection(path("close.fcd"), "Heroes", "Kenner", "1985-1990");
         c.InsertNewItem(item("Batman"));
         c.CloseCollection();
-        QVERIFY(!c.CollectionOpen);
+        QVERIFY(!c.isOpen());
         QVERIFY(c.ItemTree() == nullptr);
-        QCOMPARE(c.ItemCount, 0);
-        QVERIFY(c.HighList.empty());
+        QCOMPARE(c.totals().ItemCount, 0);
+        QVERIFY(c.extremes().HighList.empty());
         QCOMPARE(readBytes(path("close.fcd")).size(), 2 * 1324);
     }
 
@@ -342,8 +342,8 @@ private slots:
             for (const auto& r : *records)
                 names.push_back(r.FigureName.str());
             sorted.assign(names);
-            QCOMPARE(c.ItemList.names(), sorted.names());
-            QCOMPARE(c.ItemCount, static_cast<int>(records->size()));
+            QCOMPARE(c.itemList().names(), sorted.names());
+            QCOMPARE(c.totals().ItemCount, static_cast<int>(records->size()));
             for (const auto& r : *records)
                 QVERIFY(c.FindItem(r.FigureName.view()));
         }
@@ -362,10 +362,10 @@ private slots:
         writeBytes(path("large.fcd"), image);
         OpenCollection c;
         c.LoadCollection(path("large.fcd"));
-        QCOMPARE(c.ItemCount, 13000);
-        QCOMPARE(c.ItemList.at(12999), std::string("item012999"));
+        QCOMPARE(c.totals().ItemCount, 13000);
+        QCOMPARE(c.itemList().at(12999), std::string("item012999"));
         QVERIFY(c.FindItem("ITEM006500"));
-        QCOMPARE(c.HighList.size(), std::size_t(260)); // every fiftieth item is priced $49.25
+        QCOMPARE(c.extremes().HighList.size(), std::size_t(260)); // every fiftieth item is priced $49.25
         c.SaveCollection();
         QCOMPARE(readBytes(path("large.fcd")), image);
 
@@ -373,9 +373,9 @@ private slots:
         writeBytes(path("bad.fcd"), fileImage(header(), records));
         writeBytes(path("torn.fcd"), image.left(image.size() - 100));
         QVERIFY_THROWS_EXCEPTION(EInOutError, c.LoadCollection(path("torn.fcd")));
-        QCOMPARE(c.CollectionFileName, path("large.fcd"));
-        QCOMPARE(c.ItemCount, 13000);
-        QCOMPARE(c.ItemList.size(), 13000);
+        QCOMPARE(c.fileName(), path("large.fcd"));
+        QCOMPARE(c.totals().ItemCount, 13000);
+        QCOMPARE(c.itemList().size(), 13000);
     }
 
     // A tree that is one long chain must not be walked by recursion: run on a small stack.
@@ -397,7 +397,7 @@ private slots:
             c.SaveCollection();
             c.ReloadCollection();
             j->ok =
-                c.ItemCount == j->items && c.ItemTree()->Left == nullptr && c.ItemTree()->Right != nullptr;
+                c.totals().ItemCount == j->items && c.ItemTree()->Left == nullptr && c.ItemTree()->Right != nullptr;
             return nullptr;
         };
         pthread_attr_t attr;

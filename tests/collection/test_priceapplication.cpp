@@ -139,7 +139,7 @@ private slots:
         for (int i = 0; i < 501; ++i)
             figures.push_back({"figure " + std::to_string(i), "$" + std::to_string(i % 7 + 1), "N" + std::to_string(i)});
         openWith(c, "c.fcd", figures);
-        const auto hot = c.HotList, cold = c.ColdList;
+        const auto hot = c.extremes().HotList, cold = c.extremes().ColdList;
         writeUpdate("update.dat", {{"NONE", "1"}});
         int progress = 0;
         const UpdateOutcome out = ApplyUpdate(c, c.openingId(), "update.dat", "", [&](int s) { progress += s; });

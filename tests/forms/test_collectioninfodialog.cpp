@@ -177,7 +177,7 @@ bool TestNewUForm::runEdit(const std::function<void(TNewUForm*)>& whileOpen) {
 void TestNewUForm::openCollection(const QString& path) {
     answer_ = path;
     click(ui_.OpenJPG);
-    QVERIFY2(main_->collection().CollectionOpen, qPrintable(errors_.join(", ")));
+    QVERIFY2(main_->collection().isOpen(), qPrintable(errors_.join(", ")));
     sounds_.clear();
 }
 
@@ -233,7 +233,7 @@ void TestNewUForm::readyOnlyWithNameBrandAndYear() {
     });
     QVERIFY(seen);
     QVERIFY(!QFile::exists(path));
-    QVERIFY(!main_->collection().CollectionOpen);
+    QVERIFY(!main_->collection().isOpen());
 }
 
 void TestNewUForm::enterActsOnlyWhileReady() {
@@ -265,7 +265,7 @@ void TestNewUForm::enterActsOnlyWhileReady() {
     });
     QVERIFY(seen);
     QCOMPARE(QFileInfo(path).size(), qint64(1324));
-    QVERIFY(main_->collection().CollectionOpen);
+    QVERIFY(main_->collection().isOpen());
 }
 
 void TestNewUForm::createModeWritesTheCollection() {
@@ -285,16 +285,16 @@ void TestNewUForm::createModeWritesTheCollection() {
     QCOMPARE(QFileInfo(path).size(), qint64(1324));
     const std::unique_ptr<OpenCollection> loaded = load(path);
     const OpenCollection& written = *loaded;
-    QCOMPARE(written.CollectionName, std::string("Villains"));
-    QCOMPARE(written.Brand, std::string("Mattel"));
-    QCOMPARE(written.CollectionYear, std::string("1982-1988"));
-    QCOMPARE(written.LastUpdate, std::string("New Collection"));
-    QCOMPARE(written.UpdateType, std::string());
-    QCOMPARE(written.ItemCount, 0);
+    QCOMPARE(written.header().CollectionName, std::string("Villains"));
+    QCOMPARE(written.header().Brand, std::string("Mattel"));
+    QCOMPARE(written.header().CollectionYear, std::string("1982-1988"));
+    QCOMPARE(written.header().LastUpdate, std::string("New Collection"));
+    QCOMPARE(written.header().UpdateType, std::string());
+    QCOMPARE(written.totals().ItemCount, 0);
 
     TMainForm& m = *main_;
-    QVERIFY(main_->collection().CollectionOpen);
-    QCOMPARE(QString::fromStdString(main_->collection().CollectionFileName), path);
+    QVERIFY(main_->collection().isOpen());
+    QCOMPARE(QString::fromStdString(main_->collection().fileName()), path);
     QCOMPARE(m.windowTitle(), QString("Vitrinex 1.4 - Villains"));
     QCOMPARE(ui_.TotalLBL->text(), QString("total items:  0"));
     QVERIFY(ui_.AddJPG->isVisible() && !ui_.NewJPG->isVisible());
@@ -318,7 +318,7 @@ void TestNewUForm::createFailureKeepsTheDialogOpen() {
     }));
     QVERIFY(stillOpen);
     QCOMPARE(errors_.size(), 1);
-    QVERIFY(!main_->collection().CollectionOpen);
+    QVERIFY(!main_->collection().isOpen());
     QCOMPARE(main_->windowTitle(), QString("Vitrinex 1.4"));
     QCOMPARE(sounds_.names(), QStringList{"v10bp.qys"});
 }
@@ -330,7 +330,7 @@ void TestNewUForm::cancelInCreateModeCreatesNothing() {
         click(control<TJPEGImage>(d, "CancelJPG"));
     }));
     QVERIFY(!QFile::exists(path));
-    QVERIFY(!main_->collection().CollectionOpen);
+    QVERIFY(!main_->collection().isOpen());
     QVERIFY(ui_.NewJPG->isVisible());
     QCOMPARE(sounds_.names(), QStringList{"v10bp.qys"}); // cancel is silent
     QVERIFY(control<QLineEdit>(dialog_, "CollectNameEDT")->text().isEmpty());
@@ -368,18 +368,18 @@ void TestNewUForm::editModeSavesReloadsAndSetsCaption() {
 
     const std::unique_ptr<OpenCollection> loaded = load(path);
     const OpenCollection& written = *loaded;
-    QCOMPARE(written.CollectionName, std::string("Super Heroes"));
-    QCOMPARE(written.Brand, std::string("Kenner"));
-    QCOMPARE(written.CollectionYear, std::string("1985-1990"));
-    QCOMPARE(written.LastUpdate, std::string("New Collection")); // untouched
-    QCOMPARE(written.ItemCount, 2);                              // the items stay
+    QCOMPARE(written.header().CollectionName, std::string("Super Heroes"));
+    QCOMPARE(written.header().Brand, std::string("Kenner"));
+    QCOMPARE(written.header().CollectionYear, std::string("1985-1990"));
+    QCOMPARE(written.header().LastUpdate, std::string("New Collection")); // untouched
+    QCOMPARE(written.totals().ItemCount, 2);                              // the items stay
 
     TMainForm& m = *main_;
     QCOMPARE(m.windowTitle(), QString("Vitrinex 1.4 - Super Heroes:  $40"));
-    QCOMPARE(main_->collection().CollectionName, std::string("Super Heroes"));
-    QCOMPARE(main_->collection().ItemCount, 2);
+    QCOMPARE(main_->collection().header().CollectionName, std::string("Super Heroes"));
+    QCOMPARE(main_->collection().totals().ItemCount, 2);
     QCOMPARE(ui_.ListBox2->count(), 2);
-    QVERIFY(main_->collection().CollectionOpen);
+    QVERIFY(main_->collection().isOpen());
 
     QVERIFY(!dialog_->isVisible());
     QVERIFY(!dialog_->EditMode());
@@ -412,9 +412,9 @@ void TestNewUForm::editFailureKeepsTheOldInformation() {
     }));
     QVERIFY(stillOpen);
     QCOMPARE(errors_.size(), 1);
-    QCOMPARE(main_->collection().Brand, std::string("Kenner"));
+    QCOMPARE(main_->collection().header().Brand, std::string("Kenner"));
     QCOMPARE(main_->windowTitle(), QString("Vitrinex 1.4 - Heroes:  $0"));
-    QVERIFY(main_->collection().CollectionOpen);
+    QVERIFY(main_->collection().isOpen());
 }
 
 void TestNewUForm::cancelInEditModeThenNewCreatesNormally() {
@@ -431,10 +431,10 @@ void TestNewUForm::cancelInEditModeThenNewCreatesNormally() {
         click(control<TJPEGImage>(d, "CancelJPG"));
     }));
     QCOMPARE(readAll(first), before);
-    QCOMPARE(main_->collection().CollectionName, std::string("Heroes"));
+    QCOMPARE(main_->collection().header().CollectionName, std::string("Heroes"));
     QCOMPARE(main_->windowTitle(), QString("Vitrinex 1.4 - Heroes:  $0"));
     click(ui_.CloseJPG);
-    QVERIFY(!main_->collection().CollectionOpen);
+    QVERIFY(!main_->collection().isOpen());
 
     const QString second = dataPath("second.fcd");
     QVERIFY(runNew(second, [](TNewUForm* d) {
@@ -448,7 +448,7 @@ void TestNewUForm::cancelInEditModeThenNewCreatesNormally() {
         click(control<TJPEGImage>(d, "OKJPG"));
     }));
     QCOMPARE(QFileInfo(second).size(), qint64(1324));
-    QCOMPARE(load(second)->CollectionName, std::string("Villains"));
+    QCOMPARE(load(second)->header().CollectionName, std::string("Villains"));
     QCOMPARE(readAll(first), before); // the first collection is not touched
     QCOMPARE(main_->windowTitle(), QString("Vitrinex 1.4 - Villains"));
 }

@@ -43,7 +43,7 @@ class TestItemDialogs : public QObject {
             QVERIFY(!c.InsertNewItem(fixtures::item(n.toStdString())));
         c.SaveCollection();
         main_->OpenCollectionFile(file_);
-        QVERIFY(main_->collection().CollectionOpen);
+        QVERIFY(main_->collection().isOpen());
         sounds_.clear();
     }
     // The items the file holds now, read by a collection of its own.
@@ -51,7 +51,7 @@ class TestItemDialogs : public QObject {
         OpenCollection c;
         c.LoadCollection(QFile::encodeName(file_).toStdString());
         std::vector<TFigureRecord> out;
-        for (const std::string& n : c.ItemList.names())
+        for (const std::string& n : c.itemList().names())
             out.push_back(c.FindItem(n)->Record);
         return out;
     }

@@ -246,7 +246,7 @@ void TestMainForm::destroyMain() {
 void TestMainForm::openFile(const QString& path) {
     answer_ = path;
     click(ui_.OpenJPG);
-    QVERIFY2(main_->collection().CollectionOpen, qPrintable(errors_.join(", ") + messages_.join(", ")));
+    QVERIFY2(main_->collection().isOpen(), qPrintable(errors_.join(", ") + messages_.join(", ")));
 }
 
 void TestMainForm::chooseFromMenu(QMenu* submenu, QAction* item) {
@@ -408,7 +408,7 @@ void TestMainForm::openCollectionShowsTotalsAndEnablesItemCommands() {
     openFile(path);
     QCOMPARE(main_->windowTitle(), QString("Vitrinex 1.4 - Gotham:  $12.9900000000052"));
     click(ui_.CloseJPG);
-    QVERIFY(!main_->collection().CollectionOpen);
+    QVERIFY(!main_->collection().isOpen());
 
     const QString path2 = dataPath("three.fcd");
     writeCollection(path2, {fixtures::item("Robin", "$12.50", "$0", 2), fixtures::item("Batman", "$15"),
@@ -468,7 +468,7 @@ void TestMainForm::newCollectionFromButtonShowsNameOnlyCaption() {
     QCOMPARE(requests_[0].filter, QString("figure collector document|*.fcd"));
 
     TMainForm& m = *main_;
-    QVERIFY(main_->collection().CollectionOpen);
+    QVERIFY(main_->collection().isOpen());
     QCOMPARE(m.windowTitle(), QString("Vitrinex 1.4 - Villains"));
     QCOMPARE(ui_.TotalLBL->text(), QString("total items:  0"));
     QVERIFY(ui_.TotalLBL->isVisible());
@@ -485,10 +485,10 @@ void TestMainForm::newCollectionFromButtonShowsNameOnlyCaption() {
     // What was written reads back as the collection shown.
     OpenCollection check;
     check.LoadCollection(QFile::encodeName(path).toStdString());
-    QCOMPARE(check.CollectionName, std::string("Villains"));
-    QCOMPARE(check.Brand, std::string("Kenner"));
-    QCOMPARE(check.CollectionYear, std::string("1985-1990"));
-    QCOMPARE(check.LastUpdate, std::string("New Collection"));
+    QCOMPARE(check.header().CollectionName, std::string("Villains"));
+    QCOMPARE(check.header().Brand, std::string("Kenner"));
+    QCOMPARE(check.header().CollectionYear, std::string("1985-1990"));
+    QCOMPARE(check.header().LastUpdate, std::string("New Collection"));
 }
 
 void TestMainForm::cancelledDialogsDoNothing() {
@@ -497,7 +497,7 @@ void TestMainForm::cancelledDialogsDoNothing() {
     click(ui_.OpenJPG);
     chooseFromMenu(ui_.collection1, ui_.opencollection1);
     QCOMPARE(requests_.size(), 3);
-    QVERIFY(!main_->collection().CollectionOpen);
+    QVERIFY(!main_->collection().isOpen());
     QVERIFY(!ui_.NewUForm->isVisible());
     QVERIFY(sounds_.names().isEmpty());
     QVERIFY(messages_.isEmpty());
@@ -529,7 +529,7 @@ void TestMainForm::disabledMenuItemsIgnoreTheirShortcuts() {
     QCOMPARE(opened_, (QList<ItemWindow>{ItemWindow::EditItem, ItemWindow::AddItem}));
     // Ctrl+W closes.
     QTest::keyClick(main_, Qt::Key_W, Qt::ControlModifier);
-    QVERIFY(!main_->collection().CollectionOpen);
+    QVERIFY(!main_->collection().isOpen());
     QCOMPARE(sounds_.names(), (QStringList{"v10bp.qys", "v10bp.qys", "v10cs.qys"}));
 }
 
@@ -561,8 +561,8 @@ void TestMainForm::selectingShowsTheItem() {
     QCOMPARE(ui_.ConditionLBL->text(), QString("C-8"));
     QCOMPARE(ui_.CatNumLBL->text(), QString("K-1001"));
     QCOMPARE(entries(ui_.CommentsLBL), (QStringList{"cape torn", "no box"}));
-    QVERIFY(main_->collection().CurrentItem);
-    QCOMPARE(main_->collection().CurrentItem->Record.FigureName.str(), std::string("Batman"));
+    QVERIFY(main_->collection().currentItem());
+    QCOMPARE(main_->collection().currentItem()->Record.FigureName.str(), std::string("Batman"));
 
     // The keyboard moves the selection and the panel follows.
     ui_.ListBox2->setFocus();
@@ -835,7 +835,7 @@ void TestMainForm::rightClickOpensTheMenu() {
     QVERIFY(!ui_.sounds1->isChecked());
     QVERIFY(!Sounds::switchOn());
     chooseFromMenu(ui_.collection1, ui_.closecollection1);
-    QVERIFY(!main_->collection().CollectionOpen);
+    QVERIFY(!main_->collection().isOpen());
     QCOMPARE(sounds_.names(), QStringList{"v10op.qys"}); // the close was silent
 }
 
@@ -893,7 +893,7 @@ void TestMainForm::openFromButtonOfMissingFile() {
     click(ui_.OpenJPG);
     QCOMPARE(messages_, QStringList{"file not found|file does not exist!"});
     QVERIFY(errors_.isEmpty());
-    QVERIFY(!main_->collection().CollectionOpen);
+    QVERIFY(!main_->collection().isOpen());
     QVERIFY(sounds_.names().isEmpty());
     QVERIFY(ui_.OpenJPG->isVisible());
 
@@ -902,7 +902,7 @@ void TestMainForm::openFromButtonOfMissingFile() {
     chooseFromMenu(ui_.collection1, ui_.opencollection1);
     QCOMPARE(errors_, QStringList{"File not found"});
     QVERIFY(messages_.isEmpty());
-    QVERIFY(!main_->collection().CollectionOpen);
+    QVERIFY(!main_->collection().isOpen());
     QCOMPARE(main_->windowTitle(), QString("Vitrinex 1.4"));
 }
 
@@ -918,7 +918,7 @@ void TestMainForm::damagedFileLeavesNoCollectionOpen() {
     click(ui_.OpenJPG);
     QCOMPARE(errors_, QStringList{"Read beyond end of file"});
     TMainForm& m = *main_;
-    QVERIFY(!main_->collection().CollectionOpen);
+    QVERIFY(!main_->collection().isOpen());
     QCOMPARE(m.windowTitle(), QString("Vitrinex 1.4"));
     QVERIFY(!ui_.ListBox2->isVisible());
     QCOMPARE(ui_.ListBox2->count(), 0);
@@ -934,7 +934,7 @@ void TestMainForm::damagedFileLeavesNoCollectionOpen() {
     writeAll(damaged, bytes.left(10));
     click(ui_.OpenJPG);
     QCOMPARE(errors_, QStringList{"Read beyond end of file"});
-    QVERIFY(!main_->collection().CollectionOpen);
+    QVERIFY(!main_->collection().isOpen());
 }
 
 // Nobody pushes values into the statistics window: it follows the collection's announcements, even
@@ -994,7 +994,7 @@ void TestMainForm::closeWritesTheFileAndResetsTheWindow() {
     QCOMPARE(readAll(path), original);
     QVERIFY(errors_.isEmpty());
 
-    QVERIFY(!main_->collection().CollectionOpen);
+    QVERIFY(!main_->collection().isOpen());
     QCOMPARE(m.windowTitle(), QString("Vitrinex 1.4"));
     QVERIFY(!ui_.ListBox2->isVisible());
     QCOMPARE(ui_.ListBox2->count(), 0);
@@ -1008,7 +1008,7 @@ void TestMainForm::closeWritesTheFileAndResetsTheWindow() {
     QVERIFY(ui_.NewJPG->isVisible() && ui_.OpenJPG->isVisible());
     for (TJPEGImage* b : {ui_.AddJPG, ui_.EditJPG, ui_.DeleteJPG, ui_.PrintJPG, ui_.CloseJPG})
         QVERIFY(!b->isVisible());
-    QVERIFY(main_->collection().CurrentItem == nullptr);
+    QVERIFY(main_->collection().currentItem() == nullptr);
     QCOMPARE(sounds_.names(), QStringList{"v10cs.qys"});
 
     // The window is ready for the next collection.
@@ -1029,7 +1029,7 @@ void TestMainForm::failedCloseKeepsTheCollectionOpen() {
     click(ui_.CloseJPG);
     QCOMPARE(errors_.size(), 1);
     TMainForm& m = *main_;
-    QVERIFY(main_->collection().CollectionOpen);
+    QVERIFY(main_->collection().isOpen());
     QCOMPARE(m.windowTitle(), QString("Vitrinex 1.4 - Heroes:  $12.5"));
     QVERIFY(ui_.ListBox2->isVisible());
     QCOMPARE(ui_.ListBox2->count(), 1);
@@ -1040,7 +1040,7 @@ void TestMainForm::failedCloseKeepsTheCollectionOpen() {
     // Once the folder is back the close goes through.
     QVERIFY(data.mkdir("gone"));
     click(ui_.CloseJPG);
-    QVERIFY(!main_->collection().CollectionOpen);
+    QVERIFY(!main_->collection().isOpen());
     QCOMPARE(QFileInfo(path).size(), qint64(2 * 1324));
 }
 
@@ -1187,7 +1187,7 @@ void TestMainForm::exitPlaysClickShowsDialogAndSavesWhenCancelled() {
     QVERIFY(currentIdentity(QFile::encodeName(path).toStdString()) != loaded);
     QCOMPARE(readAll(path), original);
     QVERIFY(!ui_.ExitForm->ExitConfirmed());
-    QVERIFY(main_->collection().CollectionOpen);
+    QVERIFY(main_->collection().isOpen());
     QVERIFY(main_->isVisible());
     QCOMPARE(sounds_.names(), QStringList{"v10bp.qys"}); // cancel is silent
 

@@ -6,7 +6,7 @@
 #include "forms/MessageDialog.h"
 #include "forms/UpdateTypeDialog.h"
 #include "forms/UpdateWindow.h"
-#include "net/UpdatePrompts.h"
+#include "collection/UpdatePrompts.h"
 #include "platform/PlatformSound.h"
 #include "reports/Backup.h"
 #include "sound/Sound.h"
@@ -57,7 +57,7 @@ private slots:
         TMainForm main;
         main.show();
         main.OpenCollectionFile(QString::fromStdString(path));
-        QTRY_VERIFY(main.collection().CollectionOpen);
+        QTRY_VERIFY(main.collection().isOpen());
         MainControls ui;
         ui.find(&main);
         auto* window = control<TUpdateForm>(&main, "UpdateForm");
@@ -78,8 +78,8 @@ private slots:
         OpenCollection file, backup;
         file.LoadCollection(path);
         backup.LoadCollection(BackupFileName(path));
-        QCOMPARE(file.FindItem("Luke")->Record.Price.str() + file.UpdateType, std::string("$26.50SW"));
-        QCOMPARE(file.LastUpdate, net::shortDateText(QDate::currentDate()));
+        QCOMPARE(file.FindItem("Luke")->Record.Price.str() + file.header().UpdateType, std::string("$26.50SW"));
+        QCOMPARE(file.header().LastUpdate, shortDateText(QDate::currentDate()));
         QCOMPARE(backup.FindItem("Luke")->Record.Price.str(), std::string("$  12.50"));
 
         // Closed and opened again while the update runs: the prices go to no collection.
@@ -88,7 +88,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(status->text(), "status:  update file transfered . . .", 10000);
         ui.closecollection1->trigger();
         main.OpenCollectionFile(QString::fromStdString(path));
-        QVERIFY(main.collection().CollectionOpen);
+        QVERIFY(main.collection().isOpen());
         QByteArray before = fixtures::readBytes(path);
         QTRY_COMPARE(status->text(), "status:  update not applied . . .");
         QCOMPARE(messages_, QStringList{"update not applied|the collection the update was started for is no longer open."});

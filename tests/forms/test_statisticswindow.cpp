@@ -33,10 +33,7 @@ struct Item {
 std::unique_ptr<OpenCollection> makeCollection(const std::vector<Item>& items,
                                                const std::string& name = "Heroes") {
     auto c = std::make_unique<OpenCollection>();
-    c->CollectionOpen = true;
-    c->CollectionName = name;
-    c->Brand = "Kenner";
-    c->CollectionYear = "1985-1990";
+    c->CreateCollection(name + ".fcd", name, "Kenner", "1985-1990");
     for (const Item& i : items) {
         if (c->InsertNewItem(fixtures::item(i.name, i.price, i.netChange, i.quantity)))
             qFatal("could not insert %s", i.name.c_str());
@@ -280,17 +277,17 @@ private slots:
 
     void updatedCountShowsCountOverItems() {
         auto c = makeCollection({{"Robin", "$1", "$0"}});
-        c->UpdatedCount = 12;
-        c->ItemCount = 340;
+        vitrinex::UpdatedAggregates updated;
+        updated.UpdatedCount = 12;
+        c->takeUpdatedAggregates(updated);
         form->collectionstats1Click(*c);
         QVERIFY(label("UpdatedFigsLBL")->isHidden());
         form->showUpdatedCount(*c);
-        QCOMPARE(label("UpdatedFigsLBL")->text(), QString("12/340"));
+        QCOMPARE(label("UpdatedFigsLBL")->text(), QString("12/1"));
         QVERIFY(label("UpdatedFigsLBL")->isVisible());
         QVERIFY(label("Label7")->isVisible());
 
-        c->UpdatedCount = 0;
-        c->ItemCount = 1;
+        c->takeUpdatedAggregates(vitrinex::UpdatedAggregates{});
         form->showUpdatedCount(*c);
         QCOMPARE(label("UpdatedFigsLBL")->text(), QString("0/1"));
         form->hideUpdatedCount();

@@ -31,7 +31,7 @@ void addElsewhere(const QString& file, const QString& name) {
 std::vector<std::string> namesIn(const QString& file) {
     OpenCollection c;
     c.LoadCollection(QFile::encodeName(file).toStdString());
-    return c.ItemList.names();
+    return c.itemList().names();
 }
 
 } // namespace
@@ -78,14 +78,14 @@ void TestWindowSaves::closeWithNothingUnsavedKeepsTheOtherProgramsFile() {
     TMainForm main;
     main.show();
     main.OpenCollectionFile(file_);
-    QTRY_VERIFY(main.collection().CollectionOpen);
+    QTRY_VERIFY(main.collection().isOpen());
     addElsewhere(file_, "Robin");
 
     // With nothing unsaved here, there is nothing to save: the close closes and the file keeps the
     // other program's change.
     windowtest::control<QAction>(&main, "closecollection1")->trigger();
     QVERIFY(messages_.isEmpty());
-    QVERIFY(!main.collection().CollectionOpen);
+    QVERIFY(!main.collection().isOpen());
     QCOMPARE(namesIn(file_), (std::vector<std::string>{"Batman", "Robin"}));
 }
 
@@ -105,7 +105,7 @@ void TestWindowSaves::everySaveOfTheCollectionChecksFirst() {
     const std::vector<std::function<void()>> saves{
         [&] {
             notifier.selectItem("Batman");
-            edit.FillForEdit(notifier.collection().CurrentItem->Record);
+            edit.FillForEdit(notifier.collection().currentItem()->Record);
             edit.Fields.Series = "Changed";
             notifier.addSave(edit);
         },
@@ -125,8 +125,8 @@ void TestWindowSaves::everySaveOfTheCollectionChecksFirst() {
         expectOneMessage();
         QCOMPARE(windowtest::readAll(file_), onDisk);
         QCOMPARE(reloads, added);
-        QCOMPARE(notifier.collection().ItemCount, added + 1);
-        QCOMPARE(notifier.collection().CollectionName, std::string("Heroes"));
+        QCOMPARE(notifier.collection().totals().ItemCount, added + 1);
+        QCOMPARE(notifier.collection().header().CollectionName, std::string("Heroes"));
     }
     // Once read again, each of them saves.
     notifier.changeInfo("Villains", "Kenner", "1985");
@@ -145,7 +145,7 @@ void TestWindowSaves::failedWritesAtTheEndAreToldOncePerFile() {
     auto main = std::make_unique<TMainForm>();
     main->show();
     main->OpenCollectionFile(file_);
-    QTRY_VERIFY(main->collection().CollectionOpen);
+    QTRY_VERIFY(main->collection().isOpen());
     const FileSystemCalls full{[](int, const void*, std::size_t) -> ssize_t {
                                    errno = ENOSPC;
                                    return -1;
@@ -172,10 +172,10 @@ void TestWindowSaves::editRefusedOnceSavesWhenMadeAgain() {
     CollectionNotifier notifier;
     notifier.open(file_);
     for (const QString& newName : {QStringLiteral("Batman"), QStringLiteral("Dark Knight")}) {
-        const std::string oldName = notifier.collection().ItemList.names().front();
+        const std::string oldName = notifier.collection().itemList().names().front();
         notifier.selectItem(QString::fromStdString(oldName));
         ItemEntry edit;
-        edit.FillForEdit(notifier.collection().CurrentItem->Record);
+        edit.FillForEdit(notifier.collection().currentItem()->Record);
         edit.Fields.FigureName = newName;
         edit.Fields.Series = "Changed";
         addElsewhere(file_, "Joker " + newName);

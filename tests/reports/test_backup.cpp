@@ -33,9 +33,9 @@ private slots:
         c.SaveCollection();
         int progress = 0;
         const std::string path = WriteBackup(c, [&progress](int step) { progress += step; });
-        QCOMPARE(readBytes(path), readBytes(c.CollectionFileName));
+        QCOMPARE(readBytes(path), readBytes(c.fileName()));
         QCOMPARE(progress, 3 * (500 / 4));
-        QCOMPARE(backupCompleteMessage(c.CollectionName, path).text,
+        QCOMPARE(backupCompleteMessage(c.header().CollectionName, path).text,
                  std::string("a backup file of Heroes has been created. the file is named mine.bak."));
 
         // Opened from its backup, the collection backs up beside it, never over itself.

@@ -19,7 +19,7 @@ using namespace fixtures;
 namespace {
 
 std::string folderOfCollection(const OpenCollection& c) {
-    return c.CollectionFileName.substr(0, c.CollectionFileName.rfind('/'));
+    return c.fileName().substr(0, c.fileName().rfind('/'));
 }
 
 // Each way the program writes a copy of the open collection; returns the copy's path.
@@ -30,7 +30,7 @@ const std::vector<std::pair<const char*, std::function<std::string(const OpenCol
      [](const OpenCollection& c) {
          const std::string path = folderOfCollection(c) + "/update.dat";
          net::UpdateRecordWriter writer;
-         writer.create(path, copyRulesFor(c.CollectionFileName).mode);
+         writer.create(path, copyRulesFor(c.fileName()).mode);
          writer.append(TUpdateRecord{});
          writer.close();
          return path;
@@ -56,7 +56,7 @@ class CopiesTest : public QObject {
     static void open(OpenCollection& c, const std::string& folder, mode_t mode = 0600) {
         c.CreateCollection(folder + "/mine.fcd", "Heroes", "Kenner", "1985");
         c.InsertNewItem(item("Luke"));
-        ::chmod(c.CollectionFileName.c_str(), mode);
+        ::chmod(c.fileName().c_str(), mode);
     }
 
 private slots:
@@ -114,8 +114,8 @@ private slots:
         // Neither the open collection nor any other collection is taken for an old copy.
         QVERIFY(QFile::remove("txt.txt") && QFile::copy("txt", "txt.txt"));
         QVERIFY_THROWS_EXCEPTION(EInOutError, writeTextExport(named));
-        QVERIFY_THROWS_EXCEPTION(EInOutError, writeCopyFile(named.CollectionFileName,
-                                                            copyRulesFor(named.CollectionFileName),
+        QVERIFY_THROWS_EXCEPTION(EInOutError, writeCopyFile(named.fileName(),
+                                                            copyRulesFor(named.fileName()),
                                                             [](const ByteSink& sink) { sink("%PDF", 4); }));
         QCOMPARE(readBytes(folder + "/txt"), collection);
         QCOMPARE(readBytes(folder + "/txt.txt"), collection);

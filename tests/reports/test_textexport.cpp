@@ -104,7 +104,7 @@ private slots:
         QCOMPARE(QDir().entryList({"*.tmp"}, QDir::Files | QDir::Hidden), QStringList());
 
         QDir().mkdir("folder.txt");
-        c.CollectionFileName = "folder.fcd";
+        c.saveAs("folder.fcd");
         QVERIFY_THROWS_EXCEPTION(EInOutError, writeTextExport(c));
     }
 };

@@ -210,11 +210,11 @@ int commandFind(const CommandLine& a) {
     }
     OpenCollection collection;
     collection.LoadCollection(a.arg(0));
-    const int index = search.Search(collection.ItemList, QString::fromUtf8(a.arg(1)));
+    const int index = search.Search(collection.itemList(), QString::fromUtf8(a.arg(1)));
     json::Object out;
     out.addString("label", search.Label.toStdString());
     if (index >= 0)
-        out.addNumber("index", index).addString("name", win1252ToUtf8(collection.ItemList.at(index)));
+        out.addNumber("index", index).addString("name", win1252ToUtf8(collection.itemList().at(index)));
     else
         out.add("index", "null").add("name", "null");
     out.addNumber("next", search.FindStart);

@@ -23,11 +23,11 @@ int commandBackup(const CommandLine& a) {
     try {
         path = WriteBackup(c);
     } catch (const EInOutError& e) {
-        throw std::runtime_error(BackupFileName(c.CollectionFileName) + ": " + e.what());
+        throw std::runtime_error(BackupFileName(c.fileName()) + ": " + e.what());
     }
     json::Object out;
     // Paths are in the system's encoding (UTF-8), names in Windows-1252.
-    out.addString("file", path).addString("message", backupCompleteMessage(win1252ToUtf8(c.CollectionName), path).text);
+    out.addString("file", path).addString("message", backupCompleteMessage(win1252ToUtf8(c.header().CollectionName), path).text);
     std::cout << out.str() << '\n';
     return 0;
 }
@@ -37,8 +37,7 @@ int commandApply(const CommandLine& a) {
     OpenCollection c;
     c.LoadCollection(a.arg(0));
     // The lists start afresh, as confirming an update empties them before every application.
-    for (auto* list : {&c.HighList, &c.LowList, &c.HotList, &c.ColdList})
-        list->clear();
+    c.clearExtremeLists();
     // No download ran, so the update window's status would hold no braced message.
     const UpdateOutcome outcome = ApplyUpdate(c, c.openingId(), a.arg(1), "");
     if (outcome.message) throw std::runtime_error(win1252ToUtf8(outcome.message->text));

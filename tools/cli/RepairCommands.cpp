@@ -21,10 +21,10 @@ void tellRecovered(const std::string& file) {
 
 void tellOpenNotices() {
     OpenCollection::setOpenNoticeObserver([](const OpenCollection& c) {
-        const std::string shown = utf8ToWin1252(c.CollectionFileName);
-        if (c.RecoveredSave) tellRecovered(c.CollectionFileName);
-        if (!c.Damaged.empty()) {
-            std::cerr << "vitrinex-cli: " << win1252ToUtf8(damagedRecordsMessage(shown, c.Damaged).text)
+        const std::string shown = utf8ToWin1252(c.fileName());
+        if (c.recoveredSave()) tellRecovered(c.fileName());
+        if (!c.damaged().empty()) {
+            std::cerr << "vitrinex-cli: " << win1252ToUtf8(damagedRecordsMessage(shown, c.damaged()).text)
                       << " (they leave the collection with its next save)\n";
         }
     });
@@ -55,7 +55,7 @@ int commandRepair(const CommandLine& a) {
     const CollectionLock lock(file); // read, set aside and rewrite with no other writer in between
     OpenCollection c;
     c.LoadCollection(file);
-    const std::size_t setAside = c.Damaged.size();
+    const std::size_t setAside = c.damaged().size();
     if (setAside > 0) c.SaveCollection();
     const std::optional<FileIdentity> now = currentIdentity(file);
     const long long kept = now ? now->size / static_cast<long long>(kRecordSize) - 1 : 0;

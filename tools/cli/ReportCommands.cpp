@@ -35,7 +35,7 @@ int commandExport(const CommandLine& a) {
     try {
         exportFile = writeTextExport(c);
     } catch (const EInOutError& e) {
-        throw std::runtime_error(textExportFileName(c.CollectionFileName) + ": " + e.what());
+        throw std::runtime_error(textExportFileName(c.fileName()) + ": " + e.what());
     }
     const UserMessage message = textExportCompletedMessage(c, utf8ToWin1252(exportFile));
     json::Object out;

@@ -21,11 +21,11 @@ json::Object statisticsJson(const OpenCollection& c) {
         .addString("total", win1252ToUtf8(c.totalText()))
         .addString("value", win1252ToUtf8(c.valueText()))
         .addString("netChange", win1252ToUtf8(c.netChangeText()))
-        .addStrings("high", utf8All(c.HighList))
-        .addStrings("low", utf8All(c.LowList))
-        .addStrings("hot", utf8All(c.HotList))
-        .addStrings("cold", utf8All(c.ColdList))
-        .addStrings("list", utf8All(c.ItemList.names()));
+        .addStrings("high", utf8All(c.extremes().HighList))
+        .addStrings("low", utf8All(c.extremes().LowList))
+        .addStrings("hot", utf8All(c.extremes().HotList))
+        .addStrings("cold", utf8All(c.extremes().ColdList))
+        .addStrings("list", utf8All(c.itemList().names()));
     return out;
 }
 

@@ -12,7 +12,7 @@
 #include "collection/PriceApplication.h"
 #include "collection/Win1252.h"
 #include "net/UpdateDownload.h"
-#include "net/UpdatePrompts.h"
+#include "collection/UpdatePrompts.h"
 #include "reports/Backup.h"
 
 #include <QCoreApplication>
@@ -32,10 +32,10 @@ int commandUpdate(const CommandLine& a) {
     QCoreApplication app(qtArgc, a.argv());
     OpenCollection collection;
     collection.LoadCollection(file);
-    if (!net::updateAvailable(collection)) throw std::runtime_error("the collection holds no items to update");
-    if (net::hasUpdateType(collection)) {
-        if (!type.empty() && type != collection.UpdateType)
-            throw std::runtime_error("the collection follows the catalog " + collection.UpdateType + ", not " + type);
+    if (!updateAvailable(collection)) throw std::runtime_error("the collection holds no items to update");
+    if (hasUpdateType(collection)) {
+        if (!type.empty() && type != collection.header().UpdateType)
+            throw std::runtime_error("the collection follows the catalog " + collection.header().UpdateType + ", not " + type);
     } else if (type.empty()) {
         // The update-type prompt, answered with Cancel.
         throw std::runtime_error("the collection follows no catalog yet: give --type SW (Kenner Star Wars POTF) "
@@ -43,10 +43,10 @@ int commandUpdate(const CommandLine& a) {
     }
     const std::uint64_t opening = collection.openingId();
     const QDate today = QDate::currentDate();
-    net::confirmUpdate(collection, today, type);
+    confirmUpdate(collection, today, type);
 
     net::UpdateDownload download;
-    download.UpdateType = collection.UpdateType;
+    download.UpdateType = collection.header().UpdateType;
     download.UpdateFileMode = copyRulesFor(file).mode;
     download.showSocketError = [](const std::string& text) { std::cerr << "vitrinex-cli: " << text << '\n'; };
     download.writeBackup = [&collection](const std::function<void(int)>& advance) { WriteBackup(collection, advance); };
@@ -56,7 +56,7 @@ int commandUpdate(const CommandLine& a) {
         // what another program saved during the download is read first and kept.
         const CollectionLock lock(file);
         collection.ReloadCollection();
-        net::confirmUpdate(collection, today, type);
+        confirmUpdate(collection, today, type);
         const UpdateOutcome outcome =
             ApplyUpdate(collection, opening, download.UpdateFileName, download.UpdateMessage(), advance);
         if (outcome.message) {

@@ -1,21 +1,21 @@
-#include "net/UpdatePrompts.h"
+#include "collection/UpdatePrompts.h"
 
 #include "collection/Win1252.h"
 
 #include <QLocale>
 
-namespace vitrinex::net {
+namespace vitrinex {
 
 bool updateAvailable(const OpenCollection& collection) {
-    return collection.CollectionOpen && collection.ItemCount > 0;
+    return collection.isOpen() && collection.totals().ItemCount > 0;
 }
 
 bool hasUpdateType(const OpenCollection& collection) {
-    return collection.UpdateType == "SW" || collection.UpdateType == "HW";
+    return collection.header().UpdateType == "SW" || collection.header().UpdateType == "HW";
 }
 
 std::string lastUpdateQuestion(const OpenCollection& collection) {
-    return collection.CollectionName + " was last updated on " + collection.LastUpdate +
+    return collection.header().CollectionName + " was last updated on " + collection.header().LastUpdate +
            ". Would you like to continue?";
 }
 
@@ -27,15 +27,7 @@ std::string shortDateText(const QDate& day) {
 }
 
 void confirmUpdate(OpenCollection& collection, const QDate& day, const std::string& chosenType) {
-    collection.LastUpdate = shortDateText(day);
-    if (!chosenType.empty()) collection.UpdateType = chosenType;
-    collection.UnsavedChanges = true;
-    // The extreme lists start afresh: the update's first item beyond a reset extreme fills each, and
-    // a list no item reaches stays empty.
-    collection.HighList.clear();
-    collection.LowList.clear();
-    collection.HotList.clear();
-    collection.ColdList.clear();
+    collection.confirmUpdate(shortDateText(day), chosenType);
 }
 
-} // namespace vitrinex::net
+} // namespace vitrinex

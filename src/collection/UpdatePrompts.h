@@ -8,7 +8,7 @@
 
 #include <string>
 
-namespace vitrinex::net {
+namespace vitrinex {
 
 // Whether the Update command does anything: a collection is open and holds at least one item.
 bool updateAvailable(const OpenCollection& collection);
@@ -28,4 +28,4 @@ std::string shortDateText(const QDate& day);
 // by the update or the next save.
 void confirmUpdate(OpenCollection& collection, const QDate& day, const std::string& chosenType = {});
 
-} // namespace vitrinex::net
+} // namespace vitrinex
