@@ -3,7 +3,7 @@
 # dependencies found by dpkg-shlibdeps). Install it with: apt install ./build-package/vitrinex_*.deb
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/setup.sh
+bash scripts/setup.sh --package
 # Only the programs are installed, so cpack need not build the tests first.
 cmake -S . -B build-package -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON >/dev/null
 cmake --build build-package -j2 --target vitrinex vitrinex-cli
