@@ -6,11 +6,17 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR Quillory)
 set(CPACK_PACKAGE_CONTACT "Quillory <vitrinex@quillory.com>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "keeps collections of action figures")
-# One string: separate quoted parts would become a list, joined by semicolons.
+# Lines of at most 80 characters, as Debian shows them. One string: separate quoted parts would
+# become a list, joined by semicolons.
 string(CONCAT CPACK_PACKAGE_DESCRIPTION
-    "Vitrinex keeps a collector's collections of action figures, one file (.fcd) per collection: "
-    "items with their prices, price updates from the maker's catalog, the collection's value and "
-    "extremes, printing, text export and backup.")
+    "Vitrinex keeps a collector's collections of action figures, one file (.fcd)\n"
+    "per collection, with every item's name, year, series, price, quantity,\n"
+    "condition, catalog number, net change and comments.\n"
+    "\n"
+    "It updates prices from the maker's catalog, reports the collection's value\n"
+    "and its highest, lowest, most risen and most fallen items, and prints,\n"
+    "exports and backs up a collection. vitrinex-cli does the same from the\n"
+    "command line.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

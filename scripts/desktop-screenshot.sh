@@ -5,6 +5,7 @@
 #   scripts/desktop-screenshot.sh [BUILD_DIR]
 set -euo pipefail
 cd "$(dirname "$0")/.."
+bash scripts/setup.sh --screenshot
 build=${1:-build}
 out=$PWD/docs/desktop-entry.png
 prefix=$(mktemp -d)

@@ -5,7 +5,7 @@
 #   scripts/fuzz.sh SECONDS
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/setup.sh
+bash scripts/setup.sh --clang
 
 seconds=60
 case "${1:-}" in

@@ -1,15 +1,38 @@
 #!/usr/bin/env bash
-# Installs every Debian package Vitrinex needs to build, run and test. Safe to run again.
+# Installs the Debian packages Vitrinex needs, and nothing more than what is asked for. Safe to run
+# again; no package installed here runs a service.
+#   scripts/setup.sh            building and running the program
+#   scripts/setup.sh --server   ... and the local update server (scripts/update-server.sh)
+#   scripts/setup.sh --package  ... and building the Debian package (scripts/package.sh)
+#   scripts/setup.sh --test     ... and running the tests (includes --server and --package)
+#   scripts/setup.sh --clang    ... and clang with its sanitizer and fuzzer runtimes
+#   scripts/setup.sh --screenshot ... and the virtual display and tools that take pictures of it
+# Options can be combined.
 set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-multimedia-dev qt6-qpa-plugins libqt6opengl6-dev libgl-dev
-  libjpeg-dev fonts-liberation fonts-urw-base35
-  clang libclang-rt-14-dev
-  poppler-utils xvfb xauth nginx-light
-  dpkg-dev file desktop-file-utils appstream shared-mime-info x11-apps netpbm
+  qt6-base-dev qt6-multimedia-dev qt6-qpa-plugins libqt6opengl6-dev libgl-dev libjpeg-dev
+  # The skin and the printed list are set in these fonts.
+  fonts-liberation fonts-urw-base35
 )
+server=(python3)
+package=(dpkg-dev file)
+screenshot=(xvfb xauth x11-utils x11-apps netpbm)
+for option in "$@"; do
+  case $option in
+    --server) packages+=("${server[@]}") ;;
+    --package) packages+=("${package[@]}") ;;
+    --test)
+      # pdftotext reads printed lists back; the packaging test validates the desktop files, runs
+      # lintian and reads the window's class under a virtual display.
+      packages+=("${server[@]}" "${package[@]}" poppler-utils desktop-file-utils appstream
+                 shared-mime-info lintian xvfb xauth x11-utils) ;;
+    --clang) packages+=(clang libclang-rt-14-dev) ;;
+    --screenshot) packages+=("${screenshot[@]}") ;;
+    *) echo "usage: $0 [--server] [--package] [--test] [--clang] [--screenshot]" >&2; exit 2 ;;
+  esac
+done
 
 missing=()
 for p in "${packages[@]}"; do

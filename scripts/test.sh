@@ -5,18 +5,20 @@
 #   scripts/test.sh --core      the core, the command line and their tests without Qt Widgets, in build-core/
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/setup.sh
 
 build=build
 flags=()
+setup=(--test)
 case "${1:-}" in
   --sanitize)
+    setup+=(--clang)
     build=build-asan
     flags=(-DVITRINEX_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug) ;;
   --core)
     build=build-core
     flags=(-DVITRINEX_GUI=OFF) ;;
 esac
+bash scripts/setup.sh "${setup[@]}"
 
 cmake -S . -B "$build" -G Ninja "${flags[@]}" >/dev/null
 cmake --build "$build" -j2

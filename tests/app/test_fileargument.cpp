@@ -158,6 +158,9 @@ void TestFileArgument::firstCopyOpensItsFileAndLaterCopyHandsItsFileOver() {
     second.process.start(program, {"second.fcd"});
     QVERIFY(second.process.waitForFinished(15000));
     QCOMPARE(second.process.exitCode(), 0);
+    // Started from a terminal, it says in one line where its file went.
+    const QStringList told = QString::fromLocal8Bit(second.process.readAllStandardError()).split('\n');
+    QCOMPARE(told.filter(QRegularExpression("^vitrinex: .*running.*" + QRegularExpression::escape(b))).size(), 1);
     QTRY_VERIFY_WITH_TIMEOUT(probe.askToShowWindow(captionB, 500), 5000);
     QVERIFY(!probe.askToShowWindow(captionA, 500));
     QCOMPARE(first.process.state(), QProcess::Running);

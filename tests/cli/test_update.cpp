@@ -1,4 +1,4 @@
-// vitrinex-cli update end to end against nginx on loopback: a good update file is applied after a
+// vitrinex-cli update end to end against a loopback HTTP server: a good update file is applied after a
 // backup; every way the server or the network can fail ends in its texts with the collection file
 // byte for byte as before.
 

@@ -1,4 +1,4 @@
-// The main window's Update command end to end against nginx on loopback.
+// The main window's Update command end to end against a loopback HTTP server.
 #define QTEST_QPA_MOUSE_HANDLING
 
 #include "forms/ErrorReport.h"

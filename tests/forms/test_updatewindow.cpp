@@ -1,4 +1,4 @@
-// The update window against nginx on loopback: its texts follow the download, OK and stats act only
+// The update window against a loopback HTTP server: its texts follow the download, OK and stats act only
 // once it has stopped, and its close box ends a download for good.
 #define QTEST_QPA_MOUSE_HANDLING
 

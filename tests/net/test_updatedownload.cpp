@@ -1,4 +1,4 @@
-// The download of a catalog update without a window, against nginx on loopback: every way it can
+// The download of a catalog update without a window, against a loopback HTTP server: every way it can
 // end, what it leaves in update.dat, and a window closed while it runs.
 
 #include "UpdateServer.h"
@@ -71,7 +71,7 @@ private slots:
     void answersWithoutUpdateFileEndAsNotFound_data() {
         QTest::addColumn<QByteArray>("served");
         QTest::addColumn<QString>("type");
-        QTest::newRow("missing file: nginx's 404 page") << QByteArray("AB|1*~") << "HW";
+        QTest::newRow("missing file: the server's 404 page") << QByteArray("AB|1*~") << "HW";
         QTest::newRow("closed before the end marker") << QByteArray("{partial}AB12|4.50*CD7|1") << "SW";
         QTest::newRow("page of the old server") << QByteArray("<TITLE>Not Found</TITLE>A|1*~") << "SW";
     }

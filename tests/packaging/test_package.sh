@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The Debian package: built by CPack from this build folder, unpacked with dpkg -x into a root of its
-# own; checks its dependencies, its files, the desktop files' validity, and that the unpacked program
-# reads its data from the unpacked tree and writes only under the user's folders.
+# own; checks its dependencies, its files, lintian's verdict, the desktop files' validity, the manual
+# pages, the window's class, and that the unpacked program reads its data from the unpacked tree and
+# writes only under the user's folders.
 #   test_package.sh BUILD_DIR VERSION DESKTOP_ID
 set -u
 build=$1 version=$2 id=$3
@@ -31,15 +32,24 @@ for f in /usr/bin/vitrinex /usr/bin/vitrinex-cli \
          /usr/share/vitrinex/{v10bp,v10op,v10cs,v10ad,v10dt,v10up}.qys /usr/share/vitrinex/qy.qyi \
          /usr/share/vitrinex/Help.hlp "/usr/share/vitrinex/samples/Vintage Heroes.fcd" \
          /usr/share/applications/$id.desktop /usr/share/metainfo/$id.metainfo.xml /usr/share/mime/packages/$id.xml \
-         /usr/share/icons/hicolor/{48x48,128x128,256x256}/apps/$id.png; do
+         /usr/share/icons/hicolor/{16x16,24x24,32x32,48x48,64x64,128x128,256x256}/apps/$id.png \
+         /usr/share/icons/hicolor/scalable/apps/$id.svg /usr/share/man/man1/vitrinex{,-cli}.1.gz \
+         /usr/share/doc/vitrinex/{copyright,changelog.Debian.gz}; do
   grep -qxF "$f" "$work/files" || fail "missing $f"
 done
+
+# Debian's checks: no error, no warning.
+if command -v lintian >/dev/null; then
+  out=$(lintian --fail-on error,warning "$deb" 2>&1) || fail "lintian: $out"
+else
+  fail "lintian is not installed (scripts/setup.sh --test installs it)"
+fi
 
 root=$work/root
 dpkg -x "$deb" "$root" || { echo "FAIL: dpkg -x"; exit 1; }
 find "$root" | sort >"$work/tree-before"
 
-for side in 48 128 256; do
+for side in 16 24 32 48 64 128 256; do
   size=$(file -b "$root/usr/share/icons/hicolor/${side}x${side}/apps/$id.png")
   grep -q "PNG image data, $side x $side, 8-bit/color RGBA" <<<"$size" || fail "icon $side: $size"
 done
@@ -54,14 +64,24 @@ if command -v update-mime-database >/dev/null; then
   cp -r "$root/usr/share/mime" "$work/mime"
   out=$(XDG_DATA_HOME=$work update-mime-database "$work/mime" 2>&1)
   [ -z "$out" ] || fail "update-mime-database: $out"
-  grep -qx "50:application/x-vitrinex-collection:\*.fcd" "$work/mime/globs2" || fail "no *.fcd glob"
-  grep -qx "application/x-vitrinex-backup application/x-vitrinex-collection" "$work/mime/subclasses" ||
-    fail "a backup is no collection"
+  # Collections only: "*.bak" is every editor's backup too.
+  globs=$(grep -v '^#' "$work/mime/globs2")
+  [ "$globs" = "50:application/x-vitrinex-collection:*.fcd" ] || fail "file names claimed: $globs"
 fi
+zcat "$root/usr/share/doc/vitrinex/changelog.Debian.gz" | head -n 1 | grep -qF "vitrinex ($version-1)" ||
+  fail "the changelog's last entry is not $version-1"
 
-# The unpacked program finds its data beside it in the tree and its user folders under HOME.
-export HOME=$work/home XDG_CONFIG_HOME= XDG_DATA_HOME=
-mkdir -p "$HOME"
+# The unpacked program finds its data beside it in the tree and its user folders under HOME; a
+# runtime folder of its own keeps it from meeting a copy that runs elsewhere on the machine.
+export HOME=$work/home XDG_CONFIG_HOME= XDG_DATA_HOME= XDG_RUNTIME_DIR=$work/run
+mkdir -p "$HOME" && mkdir -m 700 "$XDG_RUNTIME_DIR"
+
+# Each manual page is the program's current help.
+for program in vitrinex vitrinex-cli; do
+  usage=$("$root/usr/bin/$program" --help | head -n 1)
+  MANWIDTH=200 man -l "$root/usr/share/man/man1/$program.1.gz" 2>/dev/null | grep -qF -- "$usage" ||
+    fail "the manual page of $program lacks '$usage'"
+done
 unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
 report=$(cd "$HOME" && "$root/usr/bin/vitrinex" --check-install) || fail "--check-install: $report"
 for line in "layout: installed" "reads: $root/usr/share/vitrinex" "help file: $root/usr/share/vitrinex/Help.hlp" \
@@ -77,6 +97,22 @@ done
 [ $? -eq 124 ] || fail "the installed program ended by itself: $(cat "$work/run.log")"
 [ "$(cat "$HOME/.config/vitrinex/Vitrinex.ini" 2>/dev/null)" = $'1\r' ] || fail "no settings file under ~/.config"
 find "$root" | sort | diff "$work/tree-before" - || fail "the program wrote into its installed tree"
+
+# Docks match a window to its desktop entry by the window's class (WM_CLASS: instance, class).
+wm_class=$(sed -n 's/^StartupWMClass=//p' "$root/usr/share/applications/$id.desktop")
+if command -v xvfb-run >/dev/null && command -v xprop >/dev/null; then
+  classes=$(cd "$HOME" && timeout 60 xvfb-run -a bash -c '
+    "$1" >/dev/null 2>&1 &
+    for _ in $(seq 100); do
+      for w in $(xwininfo -root -children | awk "/^ +0x/ {print \$1}"); do xprop -id "$w" WM_CLASS; done |
+        grep -m 1 "= \"vitrinex\"" && break
+      sleep 0.2
+    done
+    kill $!' _ "$root/usr/bin/vitrinex")
+  grep -qF ", \"$wm_class\"" <<<"$classes" || fail "StartupWMClass=$wm_class; the window's class: $classes"
+else
+  fail "xvfb-run or xprop is not installed (scripts/setup.sh --test installs them)"
+fi
 
 [ $failures -eq 0 ] && echo "package checks passed: $(wc -l <"$work/files") files"
 exit $((failures > 0))

@@ -1,6 +1,6 @@
 #pragma once
-// A catalog update server for tests: scripts/update-server.sh (nginx on a free loopback port)
-// serving the files of a folder, stopped when the object goes. `hostPort()` is empty when nginx
+// A catalog update server for tests: scripts/update-server.sh (our own, on a free loopback port)
+// serving the files of a folder, stopped when the object goes. `hostPort()` is empty when it
 // could not start; the test then skips with the reason in `error()`.
 
 #include <QByteArray>
@@ -38,7 +38,7 @@ public:
         }
     }
     QString hostPort() const { return hostPort_; }
-    QString error() const { return error_.isEmpty() ? QStringLiteral("nginx could not start") : error_; }
+    QString error() const { return error_.isEmpty() ? QStringLiteral("the server could not start") : error_; }
 
 private:
     QString root_ = QDir::currentPath() + "/server-root";

@@ -123,7 +123,7 @@ void writeIcon(Writer& w) {
     w.bytes(w.assets(), QStringLiteral("qy.qyi"), icoFile(sizes));
 
     // The desktop's icon theme folders (hicolor), with transparency.
-    for (int side : {48, 128, 256}) {
+    for (int side : {16, 24, 32, 48, 64, 128, 256}) {
         const QString folder = QStringLiteral("icons/hicolor/%1x%1/apps").arg(side);
         if (!w.assets().mkpath(folder)) {
             w.fail(w.assets().filePath(folder), QStringLiteral("cannot create the folder"));
