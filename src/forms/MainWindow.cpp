@@ -54,7 +54,6 @@ using namespace vitrinex;
 
 namespace {
 
-constexpr int kLineLength = 30;
 // How often a file named from outside looks again whether the window takes input.
 constexpr int kWaitingFileRetryMs = 100;
 const QString kNoCollectionCaption = QString::fromLatin1(kApplicationTitle);
@@ -66,52 +65,7 @@ QString& programFolderOverride() {
 
 enum ButtonGroup { kAlwaysGroup = 0, kNoCollectionGroup = 1, kCollectionGroup = 2 };
 
-QPixmap scrollBitmap(const QString& name) {
-    return QPixmap::fromImage(skinPicture(name));
-}
-
-void setTopRow(QListWidget* list, int row) {
-    if (list->count() == 0) return;
-    row = std::clamp(row, 0, list->count() - 1);
-    list->scrollToItem(list->item(row), QAbstractItemView::PositionAtTop);
-}
-
 } // namespace
-
-QStringList WrapComments(const QString& comments) {
-    QStringList entries;
-    QString rest = comments;
-    while (!rest.isEmpty()) {
-        QString line;
-        const qsizetype lineEnd = rest.indexOf(QStringLiteral("\r\n"));
-        if (lineEnd >= 0) {
-            line = rest.left(lineEnd);
-            rest = rest.mid(lineEnd + 2);
-        } else {
-            line = rest;
-            rest.clear();
-        }
-        while (line.size() > kLineLength) {
-            // The last blank among positions 2 to 30 (counting from 1) ends the entry.
-            qsizetype cut = kLineLength;
-            for (qsizetype i = kLineLength - 1; i >= 1; --i) {
-                if (line.at(i) == QLatin1Char(' ')) {
-                    cut = i + 1;
-                    break;
-                }
-            }
-            entries << line.left(cut);
-            line = line.mid(cut);
-        }
-        entries << line;
-    }
-    return entries;
-}
-
-int ListTopRow(const QListWidget* list) {
-    const QModelIndex index = list->indexAt(QPoint(1, 1));
-    return index.isValid() ? index.row() : 0;
-}
 
 bool IsInLogoArea(QPoint p) {
     return p.x() >= 29 && p.x() <= 117 && p.y() >= 24 && p.y() <= 90;
@@ -167,98 +121,12 @@ void TMainForm::createControls() {
     connect(MainJPG, &TJPEGImage::MouseDown, this, &TMainForm::MainJPGMouseDown);
     Buttons.attachBackground(MainJPG);
 
-    const QColor listText = kSkinWhite;
-    auto makeList = [this, listText](const QString& name, QRect geometry) {
-        auto* list = new QListWidget(this);
-        list->setObjectName(name);
-        list->setGeometry(geometry);
-        list->setFont(skinFont(9));
-        list->setFrameShape(QFrame::NoFrame);
-        list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        list->setUniformItemSizes(true);
-        QPalette palette = list->palette();
-        palette.setColor(QPalette::Base, Qt::black);
-        palette.setColor(QPalette::Text, listText);
-        palette.setColor(QPalette::Highlight, kSkinGreen.darker(160));
-        palette.setColor(QPalette::HighlightedText, kSkinWhite);
-        list->setPalette(palette);
-        list->hide();
-        return list;
-    };
-    ListBox2 = makeList(QStringLiteral("ListBox2"), QRect(34, 205, 178, 161));
-    PictureButtons::setHint(ListBox2, QStringLiteral("select item to display"));
-    ListBox2->setSelectionMode(QAbstractItemView::SingleSelection);
-    ListBox2->installEventFilter(this);
-    ListBox2->viewport()->installEventFilter(this);
-    connect(ListBox2, &QListWidget::itemSelectionChanged, this, [this] { ListBox2Click(); });
-    connect(ListBox2, &QListWidget::itemDoubleClicked, this, [this] { edititem1Click(); });
-
-    auto makeBar = [this](const QString& name, const QString& prefix, QRect geometry) {
-        auto* bar = new TBMPScrollBar(this);
-        bar->setObjectName(name);
-        bar->setBMPTopLeft(scrollBitmap(prefix + QStringLiteral("-top.png")));
-        bar->setBMPTrack(scrollBitmap(prefix + QStringLiteral("-track.png")));
-        bar->setBMPBottomRight(scrollBitmap(prefix + QStringLiteral("-bottom.png")));
-        bar->setBMPThumb(scrollBitmap(prefix + QStringLiteral("-thumb.png")));
-        bar->setAutoSize(false);
-        bar->setGeometry(geometry);
-        bar->setMax(1);
-        bar->setMin(1);
-        bar->setPosition(1);
-        bar->hide();
-        return bar;
-    };
-    BMPScrollBar1 =
-        makeBar(QStringLiteral("BMPScrollBar1"), QStringLiteral("listbar"), QRect(194, 205, 18, 161));
-    connect(BMPScrollBar1, &TBMPScrollBar::OnChange, this, &TMainForm::BMPScrollBar1Change);
-
-    TotalLBL = addLabel(this, QStringLiteral("TotalLBL"), QString(), QRect(28, 184, 153, 18), {11});
-    TotalLBL->hide();
-
-    FigureNameLBL = addLabel(this, QStringLiteral("FigureNameLBL"), QString(), QRect(249, 188, 202, 37),
-                             {11, kSkinWhite, true, Qt::AlignLeft | Qt::AlignTop, true});
-    auto pair = [this](QLabel*& caption, const char* captionName, const QString& text, QPoint at,
-                       QLabel*& value, const char* valueName, QPoint valueAt) {
-        caption =
-            addLabel(this, QString::fromLatin1(captionName), text, QRect(at, QSize()), {10, kSkinGreen});
-        value =
-            addLabel(this, QString::fromLatin1(valueName), QString(), QRect(valueAt, QSize(120, 18)), {10});
-    };
-    pair(Label3, "Label3", QStringLiteral("year:"), {255, 228}, YearLBL, "YearLBL", {291, 228});
-    pair(Label4, "Label4", QStringLiteral("series:"), {258, 250}, SeriesLBL, "SeriesLBL", {303, 250});
-    pair(Label5, "Label5", QStringLiteral("price:"), {254, 273}, PriceLBL, "PriceLBL", {293, 273});
-    pair(Label6, "Label6", QStringLiteral("quantity:"), {352, 228}, QuantityLBL, "QuantityLBL", {405, 228});
-    pair(Label9, "Label9", QStringLiteral("net change:"), {352, 273}, NetChangeLBL, "NetChangeLBL",
-         {423, 273});
-    pair(Label7, "Label7", QStringLiteral("condition:"), {254, 295}, ConditionLBL, "ConditionLBL",
-         {313, 295});
-    pair(Label14, "Label14", QStringLiteral("catalog #:"), {352, 295}, CatNumLBL, "CatNumLBL", {413, 295});
-    SeriesLBL->resize(170, 18);
-    YearLBL->resize(60, 18);
-    PriceLBL->resize(58, 18);
-    ConditionLBL->resize(38, 18);
-    QuantityLBL->resize(60, 18);
-    NetChangeLBL->resize(50, 18);
-    CatNumLBL->resize(70, 18);
-    Label1 = addLabel(this, QStringLiteral("Label1"), QStringLiteral("comments:"), QRect(255, 314, 0, 0),
-                      {10, kSkinGreen});
-
-    CommentsLBL = makeList(QStringLiteral("CommentsLBL"), QRect(317, 312, 154, 61));
-    CommentsLBL->setSelectionMode(QAbstractItemView::NoSelection);
-    CommentsLBL->setFocusPolicy(Qt::NoFocus); // the focus stays with the item list
-    CommentsLBL->viewport()->installEventFilter(this);
-    BMPScrollBar2 =
-        makeBar(QStringLiteral("BMPScrollBar2"), QStringLiteral("commentbar"), QRect(453, 312, 21, 61));
-    connect(BMPScrollBar2, &TBMPScrollBar::OnChange, this, &TMainForm::BMPScrollBar2Change);
-
-    for (QWidget* w : std::initializer_list<QWidget*>{
-             TotalLBL, FigureNameLBL, Label3, YearLBL, Label4, SeriesLBL, Label5, PriceLBL, Label6,
-             QuantityLBL, Label9, NetChangeLBL, Label7, ConditionLBL, Label14, CatNumLBL, Label1})
-        Buttons.attachBackground(w);
-    Buttons.attachBackground(ListBox2);
-    Buttons.attachBackground(CommentsLBL);
-    setDetailPanelVisible(false);
+    View = new CollectionView(collection_, Buttons, this);
+    connect(View, &CollectionView::editRequested, this, [this] { edititem1Click(); });
+    connect(View, &CollectionView::editKeyDown, this, [this] { enterDown_ = Buttons.enterPressed(EditJPG); });
+    connect(View, &CollectionView::editKeyUp, this, [this] {
+        if (std::exchange(enterDown_, false)) Buttons.enterReleased(EditJPG);
+    });
 }
 
 void TMainForm::createDialogs() {
@@ -267,7 +135,7 @@ void TMainForm::createDialogs() {
     connect(NewUForm, &TNewUForm::changeRequested, this, &TMainForm::ChangeCollectionInfo);
     AboutForm = new TAboutForm(this);
     AddFigureForm = new TAddFigureForm(collection_, this);
-    connect(AddFigureForm, &TAddFigureForm::addSaveCompleted, this, &TMainForm::AddSaveCompletion);
+    connect(AddFigureForm, &TAddFigureForm::addSaveCompleted, View, &CollectionView::AddSaveCompletion);
     DeleteForm = new TDeleteForm(collection_, this);
     ExitForm = new TExitForm(this);
     PrintForm = new TPrintForm(this);
@@ -277,7 +145,7 @@ void TMainForm::createDialogs() {
             [this] { setCaption(collection().captionWithValue()); });
     connect(&collection_, &CollectionNotifier::itemsChanged, this, &TMainForm::ShowChangedItems);
     FindForm = new TFindForm(collection_, this);
-    connect(FindForm, &TFindForm::found, this, &TMainForm::ShowFoundItem);
+    connect(FindForm, &TFindForm::found, View, &CollectionView::ShowFoundItem);
 
     UpdateTypeForm = new TUpdateTypeForm(this);
     LastUpdateForm = new TLastUpdateForm(this);
@@ -287,10 +155,10 @@ void TMainForm::createDialogs() {
     download.applyUpdate = [this](const std::function<void(int)>& advance) { return ApplyCatalogUpdate(advance); };
     connect(&download, &net::UpdateDownload::inOutError, this,
             [this](const QString& message) { reportError(UpdateForm, message); });
-    connect(UpdateForm, &TUpdateForm::okClicked, this, &TMainForm::RefreshShownItem);
+    connect(UpdateForm, &TUpdateForm::okClicked, View, &CollectionView::RefreshShownItem);
     connect(UpdateForm, &TUpdateForm::statsClicked, this, &TMainForm::ShowStatsAfterUpdate);
     StatsForm->OnClosedAfterUpdate = [this] {
-        if (UpdateForm->download().Finished) RefreshShownItem();
+        if (UpdateForm->download().Finished) View->RefreshShownItem();
     };
     connect(&collection_, &CollectionNotifier::updated, this,
             [this] { setCaption(collection().captionWithValue()); });
@@ -435,148 +303,21 @@ void TMainForm::EnableItemCommands() {
         a->setEnabled(hasItems);
 }
 
-void TMainForm::RefreshListScroll() {
-    if (!collection().isOpen()) return;
-    ListBox2->show();
-    BMPScrollBar1->show();
-    BMPScrollBar1->setMax(ListBox2->count() - 10);
-    if (CommentsLBL->isVisible()) BMPScrollBar2->setMax(CommentsLBL->count() - 3);
-}
-
-void TMainForm::setDetailPanelVisible(bool visible) {
-    for (QWidget* w : std::initializer_list<QWidget*>{
-             FigureNameLBL, Label3, YearLBL, Label4, SeriesLBL, Label5, PriceLBL, Label6, QuantityLBL, Label9,
-             NetChangeLBL, Label7, ConditionLBL, Label14, CatNumLBL, Label1, CommentsLBL, BMPScrollBar2})
-        w->setVisible(visible);
-}
-
 void TMainForm::setCaption(const std::string& caption) {
     setWindowTitle(toQString(caption));
 }
 
 bool TMainForm::hasSelection() const {
-    return selectedRow() >= 0;
-}
-
-int TMainForm::selectedRow() const {
-    const QList<QListWidgetItem*> selected = ListBox2->selectedItems();
-    return selected.isEmpty() ? -1 : ListBox2->row(selected.first());
-}
-
-// --- the item list and the detail panel -----------------------------------------------------------
-
-void TMainForm::FillItemList() {
-    ListBox2->clear();
-    QStringList names;
-    names.reserve(collection().itemList().size());
-    for (const std::string& n : collection().itemList().names())
-        names << toQString(n);
-    ListBox2->addItems(names);
-    ListBox2->setCurrentRow(-1);
+    return View->hasSelection();
 }
 
 void TMainForm::SelectItem(int row) {
-    if (row < 0 || row >= ListBox2->count()) return;
-    ListBox2->setCurrentRow(row, QItemSelectionModel::ClearAndSelect);
-    ListBox2Click(); // shown again even when the row was already current
-}
-
-void TMainForm::ListBox2Click() {
-    if (!hasSelection()) return;
-    BMPScrollBar1->setPosition(ListTopRow(ListBox2) + 1);
-    setDetailPanelVisible(true);
-    BMPScrollBar2->setPosition(ListTopRow(CommentsLBL) + 1);
-    collection_.selectItem(ListBox2->item(selectedRow())->text());
-    ShowCurrentItem();
+    View->SelectItem(row);
 }
 
 void TMainForm::ShowChangedItems() {
-    setDetailPanelVisible(false);
-    FillItemList();
-    TotalLBL->setText(toQString(collection().totalText()));
     setCaption(collection().captionWithValue());
     EnableItemCommands();
-    RefreshListScroll();
-}
-
-void TMainForm::AddSaveCompletion(const QString& nameToSelect) {
-    const int row = ItemEntry::CompletionRow(collection().itemList(), nameToSelect);
-    if (row >= 0) {
-        SelectItem(row);
-    } else {
-        ListBox2->setCurrentRow(-1);
-        setDetailPanelVisible(false);
-    }
-    RefreshListScroll();
-}
-
-void TMainForm::ShowFoundItem(int row) {
-    if (row < 0 || row >= ListBox2->count()) return;
-    ListBox2->setCurrentRow(row, QItemSelectionModel::ClearAndSelect);
-    setTopRow(ListBox2, row);
-    ListBox2Click();
-}
-
-void TMainForm::ShowCurrentItem() {
-    const TFigureNode* item = collection().currentItem();
-    if (!item) return;
-    const TFigureRecord& r = item->Record;
-    FigureNameLBL->setText(toQString(r.FigureName.view()));
-    YearLBL->setText(toQString(r.Year.view()));
-    SeriesLBL->setText(toQString(r.Series.view()));
-    PriceLBL->setText(toQString(r.Price.view()));
-    NetChangeLBL->setText(toQString(r.NetChange.view()));
-    CatNumLBL->setText(toQString(r.CatNum.view()));
-    ConditionLBL->setText(toQString(r.Condition.view()));
-    QuantityLBL->setText(QString::number(r.Quantity));
-    ShowItemComments();
-}
-
-void TMainForm::ShowItemComments() {
-    CommentsLBL->clear();
-    if (collection().currentItem())
-        CommentsLBL->addItems(WrapComments(toQString(collection().currentItem()->Record.Comments.view())));
-    BMPScrollBar2->setMax(CommentsLBL->count() > 4 ? CommentsLBL->count() - 3 : 1);
-}
-
-void TMainForm::BMPScrollBar1Change() {
-    if (BMPScrollBar1->position() != BMPScrollBar1->max())
-        setTopRow(ListBox2, BMPScrollBar1->position() - 1);
-    else
-        setTopRow(ListBox2, ListBox2->count() - 9);
-}
-
-void TMainForm::BMPScrollBar2Change() {
-    setTopRow(CommentsLBL, BMPScrollBar2->position() - 1);
-}
-
-void TMainForm::ListBox2MouseUp() {
-    if (ListBox2->count() > 0 && selectedRow() == ListBox2->count() - 1)
-        BMPScrollBar1->setPosition(BMPScrollBar1->max());
-    else
-        BMPScrollBar1->setPosition(ListTopRow(ListBox2) + 1);
-}
-
-bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == ListBox2->viewport() && event->type() == QEvent::MouseButtonRelease) {
-        ListBox2MouseUp();
-    } else if (watched == CommentsLBL->viewport() && event->type() == QEvent::MouseButtonPress) {
-        BMPScrollBar2->setPosition(ListTopRow(CommentsLBL) + 1);
-    } else if (watched == ListBox2 &&
-               (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease)) {
-        auto* key = static_cast<QKeyEvent*>(event);
-        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && !key->isAutoRepeat()) {
-            // Enter works the Edit button: pressed look while held, the edit command on release.
-            if (event->type() == QEvent::KeyPress) {
-                enterDown_ = hasSelection() && Buttons.enterPressed(EditJPG);
-            } else if (enterDown_) {
-                enterDown_ = false;
-                Buttons.enterReleased(EditJPG);
-            }
-            return true;
-        }
-    }
-    return QWidget::eventFilter(watched, event);
 }
 
 // --- the background -------------------------------------------------------------------------------
@@ -621,13 +362,9 @@ void TMainForm::newcollection1Click() {
 void TMainForm::CreateNewCollection(const QString& name, const QString& brand, const QString& year) {
     // On failure nothing has changed.
     if (!runGuarded(NewUForm, [&] { collection_.create(newFileName_, name, brand, year); })) return;
-    FillItemList();
     setCaption(collection().captionNameOnly());
     EnableItemCommands();
-    TotalLBL->setText(toQString(collection().totalText()));
-    TotalLBL->show();
     RefreshButtons();
-    RefreshListScroll();
     NewUForm->takeEntry();
 }
 
@@ -702,13 +439,8 @@ void TMainForm::openWaitingFile() {
 }
 
 void TMainForm::showOpenedCollection() {
-    setDetailPanelVisible(false);
-    FillItemList();
     EnableItemCommands();
     setCaption(collection().captionWithValue());
-    TotalLBL->setText(toQString(collection().totalText()));
-    TotalLBL->show();
-    RefreshListScroll();
     RefreshButtons();
 }
 
@@ -723,10 +455,6 @@ void TMainForm::ChangeCollectionInfo(const QString& name, const QString& brand, 
     // On a failed save the old values stay. Once the file holds the new information the caption says
     // so (infoChanged), even if reading it back fails.
     if (!runGuarded(NewUForm, [&] { collection_.changeInfo(name, brand, year); })) return;
-    // The list is read back with nothing selected, so no item is shown.
-    setDetailPanelVisible(false);
-    FillItemList();
-    RefreshListScroll();
     setCaption(collection().captionWithValue());
     NewUForm->takeEntry();
 }
@@ -735,14 +463,7 @@ void TMainForm::closecollection1Click() {
     if (!closecollection1->isEnabled()) return;
     // One save, guarded: a save that fails leaves the collection open, with nothing lost.
     if (!runGuarded(this, [this] { collection_.close(); })) return;
-    BMPScrollBar1->setMax(1);
-    setDetailPanelVisible(false);
-    TotalLBL->hide();
-    ListBox2->clear();
-    ListBox2->hide();
-    BMPScrollBar1->hide();
     EnableItemCommands();
-    TotalLBL->clear();
     setWindowTitle(kNoCollectionCaption);
     RefreshButtons();
     Play(kSoundClose);
@@ -858,10 +579,6 @@ bool TMainForm::ApplyCatalogUpdate(const std::function<void(int)>& advanceProgre
     return true;
 }
 
-void TMainForm::RefreshShownItem() {
-    if (FigureNameLBL->isVisible()) ShowCurrentItem();
-}
-
 void TMainForm::ShowStatsAfterUpdate() {
     StatsForm->setTitleFrom(collection());
     StatsForm->showUpdatedCount(collection());
@@ -895,10 +612,7 @@ void TMainForm::PrintCollectionList() {
                        [this, &fields](Printer& p) { printCollection(collection(), fields, p); });
     });
     // The shown item is looked up again by the entry selected in the list.
-    if (hasSelection()) {
-        collection_.selectItem(ListBox2->item(selectedRow())->text());
-        ShowCurrentItem();
-    }
+    View->ShowSelectedItem();
 }
 
 void TMainForm::ExportAsText() {

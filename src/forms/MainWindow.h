@@ -1,9 +1,10 @@
 #pragma once
-// TMainForm, the main window: the open collection, the sorted item list with its bitmap scroll bar, the
-// detail panel of the selected item with its wrapped comments, ten picture buttons and the right-click menu.
+// TMainForm, the main window: the open collection and its commands, from ten picture buttons and the
+// right-click menu; the item list and the detail panel are its CollectionView.
 
 #include "controls/PictureButtons.h"
 #include "forms/CollectionNotifier.h"
+#include "forms/CollectionView.h"
 
 #include <QPointer>
 #include <QString>
@@ -17,9 +18,7 @@
 
 class QAction;
 class QLabel;
-class QListWidget;
 class QMenu;
-class TBMPScrollBar;
 class TGoToWeb;
 class TJPEGImage;
 class TJustOne32;
@@ -34,10 +33,6 @@ class TStatsForm;
 class TLastUpdateForm;
 class TUpdateForm;
 class TUpdateTypeForm;
-
-// Comment lines as the detail panel shows them: split at CR LF, each line cut into entries of at most
-// 30 characters, after the last blank among positions 2 to 30 when there is one.
-QStringList WrapComments(const QString& comments);
 
 class TMainForm : public QWidget {
     Q_OBJECT
@@ -78,7 +73,6 @@ protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
     // Whether the command's window is part of the program yet, and opening it (after the click sound
     // where the command has one). Each window joins as a member created in the constructor; until
@@ -91,7 +85,6 @@ private:
     void createMenu();
     void createButtons();
     void createDialogs();
-    void setDetailPanelVisible(bool visible);
     void setCaption(const std::string& win1252Caption);
     QString chooseFileToOpen();
     bool openFile(const QString& fileName);
@@ -102,25 +95,11 @@ private:
     void showHelp(const QString& helpFile);
     void runItemWindow(ItemWindow which, bool clickSound = false);
     bool hasSelection() const;
-    int selectedRow() const;
 
     void RefreshButtons();
-    void RefreshListScroll();
     void EnableItemCommands();
-    void ShowItemComments();
-    // Fills the detail labels from the current item.
-    void ShowCurrentItem();
-    // Refills the item list from the open collection, nothing selected.
-    void FillItemList();
-    void ListBox2Click();
-    // The items changed (add, save, delete): the list is read again with nothing selected, and the
-    // total label, caption and item commands follow the collection.
+    // The items changed (add, save, delete): the caption and item commands follow the collection.
     void ShowChangedItems();
-    // The end of the add/edit dialog's Add/Save: the entry named `nameToSelect` is selected and shown;
-    // when none is (a saved item of quantity 0 is not written back), nothing is.
-    void AddSaveCompletion(const QString& nameToSelect);
-    // The find dialog's match: the entry at the top of the list, selected and shown.
-    void ShowFoundItem(int row);
 
     // The collection-information dialog's requests. Each answers the dialog by taking its entry when
     // it succeeded; a failure is reported over the dialog, which stays open.
@@ -148,8 +127,6 @@ private:
     bool ApplyCatalogUpdate(const std::function<void(int step)>& advanceProgress);
     // The update window's stats button: the statistics window with the count of updated items.
     void ShowStatsAfterUpdate();
-    // After an update, the shown item's details with its new price and net change.
-    void RefreshShownItem();
     void createbackup1Click();
     // Writes the open collection's backup, calling `advanceProgress` with the bar's step (500 div the
     // item count) for each item written; returns its path. The update window's backup step calls it.
@@ -168,9 +145,6 @@ private:
 
     void MainJPGMouseMove(QPoint pos);
     void MainJPGMouseDown(Qt::MouseButton button, QPoint pos);
-    void BMPScrollBar1Change();
-    void BMPScrollBar2Change();
-    void ListBox2MouseUp();
 
     // --- the open collection ------------------------------------------------------------------
     vitrinex::CollectionNotifier collection_;
@@ -179,14 +153,7 @@ private:
     TJPEGImage* MainJPG;
     TJPEGImage *NewJPG, *OpenJPG, *AddJPG, *EditJPG, *DeleteJPG, *PrintJPG, *CloseJPG, *UpdateJPG, *HelpJPG,
         *ExitJPG;
-    QListWidget* ListBox2;
-    TBMPScrollBar* BMPScrollBar1;
-    QLabel* TotalLBL;
-    QLabel* FigureNameLBL;
-    QLabel *Label3, *YearLBL, *Label4, *SeriesLBL, *Label5, *PriceLBL, *Label6, *QuantityLBL, *Label9,
-        *NetChangeLBL, *Label7, *ConditionLBL, *Label14, *CatNumLBL, *Label1;
-    QListWidget* CommentsLBL;
-    TBMPScrollBar* BMPScrollBar2;
+    CollectionView* View;
     TGoToWeb* GoToWeb1;
     TJustOne32* JustOne321;
 
@@ -222,9 +189,6 @@ private:
     QString helpFile_ = QStringLiteral("Help.hlp");
     bool enterDown_ = false;
 };
-
-// The row of the line at the top of a list's view; 0 when the list shows no line.
-int ListTopRow(const QListWidget* list);
 
 // The logo area of the main window's background, bounds included.
 bool IsInLogoArea(QPoint clientPos);

@@ -62,10 +62,10 @@ class TestItemDialogs : public QObject {
         return out;
     }
     template <typename T = QWidget> T* in(QObject* window, const char* name) { return control<T>(window, name); }
-    QListWidget* list() { return in<QListWidget>(main_, "ListBox2"); }
+    TItemListBox* list() { return in<TItemListBox>(main_, "ListBox2"); }
     QString selected() {
-        const auto items = list()->selectedItems();
-        return items.isEmpty() ? QString() : items.first()->text();
+        const int row = list()->selectedRow();
+        return row < 0 ? QString() : list()->text(row);
     }
     QString nextMessage() { return messages_.isEmpty() ? QString("<none>") : messages_.takeFirst(); }
     QString text(const char* field) { return in<QLineEdit>(add_, field)->text(); }

@@ -45,8 +45,8 @@ class TestPrintForm : public QObject {
         main->show();
         vitrinex::FileDialogs::setAnswerForTesting([file](const vitrinex::FileDialogRequest&) { return file; });
         click(control<TJPEGImage>(main.get(), "OpenJPG"));
-        auto* list = control<QListWidget>(main.get(), "ListBox2");
-        click(list->viewport(), Qt::LeftButton, list->visualItemRect(list->item(1)).center());
+        auto* list = control<TItemListBox>(main.get(), "ListBox2");
+        click(list->viewport(), Qt::LeftButton, list->rowRect(1).center());
         sounds_.clear();
         return main;
     }

@@ -101,9 +101,9 @@ find "$root" | sort | diff "$work/tree-before" - || fail "the program wrote into
 # Docks match a window to its desktop entry by the window's class (WM_CLASS: instance, class).
 wm_class=$(sed -n 's/^StartupWMClass=//p' "$root/usr/share/applications/$id.desktop")
 if command -v xvfb-run >/dev/null && command -v xprop >/dev/null; then
-  classes=$(cd "$HOME" && timeout 60 xvfb-run -a bash -c '
+  classes=$(cd "$HOME" && timeout 120 xvfb-run -a bash -c '
     "$1" >/dev/null 2>&1 &
-    for _ in $(seq 100); do
+    for _ in $(seq 400); do
       for w in $(xwininfo -root -children | awk "/^ +0x/ {print \$1}"); do xprop -id "$w" WM_CLASS; done |
         grep -m 1 "= \"vitrinex\"" && break
       sleep 0.2

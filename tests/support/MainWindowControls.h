@@ -24,7 +24,8 @@ namespace windowtest {
 struct MainControls {
     TJPEGImage *MainJPG, *NewJPG, *OpenJPG, *AddJPG, *EditJPG, *DeleteJPG, *PrintJPG, *CloseJPG, *UpdateJPG,
         *HelpJPG, *ExitJPG = nullptr;
-    QListWidget *ListBox2, *CommentsLBL = nullptr;
+    TItemListBox* ListBox2 = nullptr;
+    QListWidget* CommentsLBL = nullptr;
     TBMPScrollBar *BMPScrollBar1, *BMPScrollBar2 = nullptr;
     QLabel *TotalLBL, *FigureNameLBL, *Label3, *YearLBL, *Label4, *SeriesLBL, *Label5, *PriceLBL, *Label6,
         *QuantityLBL, *Label9, *NetChangeLBL, *Label7, *ConditionLBL, *Label14, *CatNumLBL, *Label1 = nullptr;
@@ -51,7 +52,7 @@ struct MainControls {
         UpdateJPG = control<TJPEGImage>(main, "UpdateJPG");
         HelpJPG = control<TJPEGImage>(main, "HelpJPG");
         ExitJPG = control<TJPEGImage>(main, "ExitJPG");
-        ListBox2 = control<QListWidget>(main, "ListBox2");
+        ListBox2 = control<TItemListBox>(main, "ListBox2");
         CommentsLBL = control<QListWidget>(main, "CommentsLBL");
         BMPScrollBar1 = control<TBMPScrollBar>(main, "BMPScrollBar1");
         BMPScrollBar2 = control<TBMPScrollBar>(main, "BMPScrollBar2");
