@@ -36,6 +36,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
+#include <QWheelEvent>
 
 #include <functional>
 #include <memory>
@@ -122,6 +123,7 @@ private slots:
 
     // The item list and its scroll bar
     void scrollBarMovesTheList();
+    void largeListFollowsKeysAndWheel();
     void releaseOnLastLinePutsBarAtMaximum();
     void commentBarScrollsTheComments();
 
@@ -617,6 +619,40 @@ void TestMainForm::scrollBarMovesTheList() {
     QCOMPARE(bar->position(), bar->max());
     QCOMPARE(ListTopRow(list), std::min(count - 9, lastTop));
     QVERIFY(list->viewport()->rect().intersects(list->rowRect(count - 1)));
+}
+
+void TestMainForm::largeListFollowsKeysAndWheel() {
+    const int count = 20000;
+    const QString path = dataPath("large.fcd");
+    std::vector<NewItemValues> items;
+    for (int i = 0; i < count; ++i)
+        items.push_back(fixtures::item(QStringLiteral("Figure %1").arg(i, 5, 10, QChar('0')).toStdString()));
+    writeCollection(path, items);
+    openFile(path);
+    TItemListBox* list = ui_.ListBox2;
+    TBMPScrollBar* bar = ui_.BMPScrollBar1;
+    QCOMPARE(list->count(), count);
+    QCOMPARE(list->text(count - 1), QString("Figure 19999"));
+
+    // Keys move the selection and the list; the shown item and the bar's handle come along at once.
+    click(list->viewport(), Qt::LeftButton, list->rowRect(0).center());
+    list->setFocus();
+    for (int i = 0; i < 15; ++i)
+        QTest::keyClick(list, Qt::Key_Down);
+    QCOMPARE(ui_.FigureNameLBL->text(), QString("Figure 00015"));
+    QVERIFY(ListTopRow(list) > 0);
+    QCOMPARE(bar->position(), ListTopRow(list) + 1);
+    QTest::keyClick(list, Qt::Key_End);
+    QCOMPARE(ui_.FigureNameLBL->text(), QString("Figure 19999"));
+    QCOMPARE(bar->position(), bar->max());
+
+    // The wheel moves the list without a selection change; the handle follows too.
+    QTest::keyClick(list, Qt::Key_Home);
+    QWheelEvent wheel(list->viewport()->rect().center(), list->viewport()->mapToGlobal(list->viewport()->rect().center()),
+                      {}, {0, -120 * 3}, Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(list->viewport(), &wheel);
+    QVERIFY(ListTopRow(list) > 0);
+    QCOMPARE(bar->position(), ListTopRow(list) + 1);
 }
 
 void TestMainForm::releaseOnLastLinePutsBarAtMaximum() {
