@@ -3,7 +3,7 @@
 // detail panel of the selected item with its wrapped comments, ten picture buttons and the right-click menu.
 
 #include "controls/PictureButtons.h"
-#include "forms/CollectionNotifier.h"
+#include "model/CollectionNotifier.h"
 
 #include <QPointer>
 #include <QString>

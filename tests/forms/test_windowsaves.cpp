@@ -4,7 +4,7 @@
 #include "CollectionFixtures.h"
 #include "MainWindowControls.h"
 #include "collection/CollectionFile.h"
-#include "forms/CollectionNotifier.h"
+#include "model/CollectionNotifier.h"
 #include "forms/ErrorReport.h"
 #include "forms/MessageDialog.h"
 

@@ -1,7 +1,8 @@
 #pragma once
-// CollectionNotifier: the open collection as the windows see it. It holds the core's OpenCollection,
-// runs the operations that change it and announces each change, so that every window showing the
-// collection (the statistics window, ...) listens instead of being told by the main window.
+// CollectionNotifier: the open collection as the windows and the command line share it. It holds the
+// core's OpenCollection, runs the operations that change it and announces each change, so that every
+// window showing the collection (the statistics window, ...) listens instead of being told by the main
+// window.
 
 #include "collection/ItemEntry.h"
 #include "collection/OpenCollection.h"

@@ -1,4 +1,4 @@
-#include "forms/CollectionNotifier.h"
+#include "model/CollectionNotifier.h"
 
 #include "collection/Win1252.h"
 #include "net/UpdatePrompts.h"
