@@ -306,16 +306,15 @@ UpdateOutcome ApplyUpdate(OpenCollection& collection, std::uint64_t openingAtCon
     application.commit();
 
     UpdateStatisticsTexts& s = outcome.texts.statistics;
-    s.UpdatedFigsLBL = std::to_string(collection.UpdatedCount) + "/" + std::to_string(collection.ItemCount);
-    s.CollValueLBL = collection.valueText();
-    s.NetChangeLBL = collection.netChangeText();
-    s.HighFigLBL = collection.HighList;
-    s.LowFigLBL = collection.LowList;
-    s.HotLBL = collection.HotList;
-    s.ColdLBL = collection.ColdList;
-    outcome.texts.Label1 = "vitrinex has completed updating your collection. press ok to continue.";
-    outcome.texts.StatusLBL = updateMessage;
-    outcome.texts.Caption = collection.captionWithValue();
+    s.updatedCount = std::to_string(collection.UpdatedCount) + "/" + std::to_string(collection.ItemCount);
+    s.value = collection.valueText();
+    s.netChange = collection.netChangeText();
+    s.high = collection.HighList;
+    s.low = collection.LowList;
+    s.hot = collection.HotList;
+    s.cold = collection.ColdList;
+    outcome.texts.message = "vitrinex has completed updating your collection. press ok to continue.";
+    outcome.texts.status = updateMessage;
     return outcome;
 }
 

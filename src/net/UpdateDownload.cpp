@@ -60,8 +60,8 @@ void UpdateDownload::setFinished(bool finished) {
 }
 
 void UpdateDownload::showApplied(const UpdateTexts& texts) {
-    setLabel1(texts.Label1);
-    setStatus(texts.StatusLBL);
+    setLabel1(texts.message);
+    setStatus(texts.status);
     setFinished(true);
 }
 
