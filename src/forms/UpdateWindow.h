@@ -8,9 +8,6 @@
 
 #include <QWidget>
 
-#include <functional>
-#include <string>
-
 class QLabel;
 class QProgressBar;
 class TJPEGImage;

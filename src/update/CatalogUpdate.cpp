@@ -184,13 +184,18 @@ void CatalogUpdate::ProcessHostLookup() {
 void CatalogUpdate::onSocketEvent(std::uintptr_t handle, std::uint32_t lParam) {
     if (SocketHandle == wsa::kInvalidSocket || handle != static_cast<std::uintptr_t>(SocketHandle)) return;
     switch (wsa::lowWord(lParam)) {
-    case wsa::FD_READ: ProcessHostReceive(); break;
-    case wsa::FD_CONNECT: ProcessHostConnect(); break;
+    case wsa::FD_READ:
+        ProcessHostReceive();
+        break;
+    case wsa::FD_CONNECT:
+        ProcessHostConnect();
+        break;
     case wsa::FD_CLOSE:
         // The server ended the answer without the end marker: there is no update file to apply.
         if (Welcomed && !scanner_.EndMarkerSeen()) fileNotFound();
         break;
-    default: break; // ready to write: nothing is waiting to be sent, and the time-out keeps running
+    default:
+        break; // ready to write: nothing is waiting to be sent, and the time-out keeps running
     }
 }
 
@@ -209,7 +214,8 @@ void CatalogUpdate::ProcessHostWelcome() {
     Phase = 2;
     const std::string path = net::pathFromUrl(net::updateUrl(UpdateType, host_));
     if (!Socket->IsConnected(SocketHandle)) {
-        failure("vitrinex could not connect with host. please try again later.", "status:  not connected . . .");
+        failure("vitrinex could not connect with host. please try again later.",
+                "status:  not connected . . .");
         return;
     }
     setStatus("status:  requesting update file . . .");
@@ -268,7 +274,9 @@ void CatalogUpdate::applyPrices() {
     setStatus("status:  updating prices . . .");
     setProgress(0);
     // The collection may have been closed, or another opened, during the download.
-    const auto stillOpen = [this] { return collection().CollectionOpen && collection().openingId() == opening_; };
+    const auto stillOpen = [this] {
+        return collection().CollectionOpen && collection().openingId() == opening_;
+    };
     UpdateOutcome outcome;
     try {
         std::optional<CollectionLock> lock;
@@ -348,7 +356,8 @@ void CatalogUpdate::hostNotFound() {
 
 void CatalogUpdate::fileNotFound() {
     Welcomed = false;
-    failure("update file could not be found on host. please try again later.", "status:  update file not found . . .");
+    failure("update file could not be found on host. please try again later.",
+            "status:  update file not found . . .");
 }
 
 void CatalogUpdate::inOutFailure(const std::exception& error) {

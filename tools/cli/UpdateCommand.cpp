@@ -1,6 +1,6 @@
 // The catalog update without a window: backup, lookup, connect, request, scan into update.dat and
-// apply, against the server named by VITRINEX_UPDATE_HOST (or the built-in host). Prints the update
-// window's final texts; exit status 1 when nothing was applied.
+// apply, by the same job as the update window, against the server named by VITRINEX_UPDATE_HOST (or
+// the built-in host). Prints the update's final texts; exit status 1 when nothing was applied.
 
 #include "UpdateCommand.h"
 
