@@ -82,13 +82,13 @@ int main(int argc, char** argv) {
     const double index = applyOnce(original, folder + "/bench-index.fcd", update, UpdateMatching::CatalogIndex, indexed);
     const double walk = applyOnce(original, folder + "/bench-walk.fcd", update, UpdateMatching::TreeWalk, walked);
     const bool same = readAll(folder + "/bench-index.fcd") == readAll(folder + "/bench-walk.fcd") &&
-                      indexed.texts.Caption == walked.texts.Caption &&
-                      indexed.texts.statistics.HotLBL == walked.texts.statistics.HotLBL &&
-                      indexed.texts.statistics.ColdLBL == walked.texts.statistics.ColdLBL &&
-                      indexed.texts.statistics.HighFigLBL == walked.texts.statistics.HighFigLBL &&
-                      indexed.texts.statistics.LowFigLBL == walked.texts.statistics.LowFigLBL;
+                      indexed.texts.statistics.value == walked.texts.statistics.value &&
+                      indexed.texts.statistics.hot == walked.texts.statistics.hot &&
+                      indexed.texts.statistics.cold == walked.texts.statistics.cold &&
+                      indexed.texts.statistics.high == walked.texts.statistics.high &&
+                      indexed.texts.statistics.low == walked.texts.statistics.low;
     std::printf("%d update records over %d items, %s items updated\n", records, items,
-                indexed.texts.statistics.UpdatedFigsLBL.c_str());
+                indexed.texts.statistics.updatedCount.c_str());
     std::printf("catalog index   %9.3f s\n", index);
     std::printf("tree walk       %9.3f s\n", walk);
     std::printf("walk / index    %9.1f\n", walk / index);

@@ -61,7 +61,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (int run = 0; run < 2; ++run) {
         const UpdateOutcome outcome = ApplyUpdate(c, c.openingId(), updateFile, "");
         if (outcome.message) std::abort();
-        (void)outcome.texts.Caption;
+        (void)c.captionWithValue();
         std::multiset<std::string> names;
         TCollectionHeader header;
         readCollectionFile(collectionFile, header, [&](const TFigureRecord& r) { names.insert(r.FigureName.str()); });

@@ -294,16 +294,15 @@ UpdateOutcome ApplyUpdate(OpenCollection& collection, std::uint64_t openingAtCon
     application.commit();
 
     UpdateStatisticsTexts& s = outcome.texts.statistics;
-    s.UpdatedFigsLBL = std::to_string(collection.totals().UpdatedCount) + "/" + std::to_string(collection.totals().ItemCount);
-    s.CollValueLBL = collection.valueText();
-    s.NetChangeLBL = collection.netChangeText();
-    s.HighFigLBL = collection.extremes().HighList;
-    s.LowFigLBL = collection.extremes().LowList;
-    s.HotLBL = collection.extremes().HotList;
-    s.ColdLBL = collection.extremes().ColdList;
-    outcome.texts.Label1 = "vitrinex has completed updating your collection. press ok to continue.";
-    outcome.texts.StatusLBL = updateMessage;
-    outcome.texts.Caption = collection.captionWithValue();
+    s.updatedCount = std::to_string(collection.totals().UpdatedCount) + "/" + std::to_string(collection.totals().ItemCount);
+    s.value = collection.valueText();
+    s.netChange = collection.netChangeText();
+    s.high = collection.extremes().HighList;
+    s.low = collection.extremes().LowList;
+    s.hot = collection.extremes().HotList;
+    s.cold = collection.extremes().ColdList;
+    outcome.texts.message = "vitrinex has completed updating your collection. press ok to continue.";
+    outcome.texts.status = updateMessage;
     return outcome;
 }
 

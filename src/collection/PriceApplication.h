@@ -3,16 +3,9 @@
 // applied to the open collection, the collection file rewritten with the updated items first, and
 // the texts the update window, the statistics window and the main window show afterwards.
 //
-// How the update window uses it (its Timer2Timer, once update.dat is closed):
-//
-//     const std::uint64_t opening = Collection.openingId();   // taken when the update is confirmed
-//     ...
-//     const UpdateOutcome outcome = ApplyUpdate(Collection, opening, "update.dat", UpdateMessage,
-//         [bar](int step) { bar->setValue(bar->value() + step); });
-//     if (outcome.message) { show outcome.message->title / ->text in the message dialog; return; }
-//     Finished = true; Label1 = outcome.texts.Label1; StatusLBL = outcome.texts.StatusLBL;
-//     the statistics window takes outcome.texts.statistics; the main window's caption is
-//     outcome.texts.Caption.
+// The catalog update job applies it once update.dat is closed, with the opening of the collection
+// taken when the update was confirmed: a message in the outcome tells why nothing was applied;
+// otherwise the texts are the job's final ones and the statistics the statistics window shows.
 //
 // ApplyUpdate throws EInOutError when the collection file cannot be written (full disk, no access);
 // then, as for every other outcome that carries a message, the file and the open collection are
@@ -30,20 +23,19 @@
 
 namespace vitrinex {
 
-// The statistics window's texts after an update (Windows-1252), named after its controls.
+// The statistics after an update (Windows-1252).
 struct UpdateStatisticsTexts {
-    std::string UpdatedFigsLBL; // "12/340": items whose price changed / ItemCount
-    std::string CollValueLBL;   // "$" + TotalValue
-    std::string NetChangeLBL;   // "$" + TotalNetChange
-    std::vector<std::string> HighFigLBL, LowFigLBL, HotLBL, ColdLBL; // each list shows its first entry
+    std::string updatedCount; // "12/340": items whose price changed / ItemCount
+    std::string value;        // "$" + TotalValue
+    std::string netChange;    // "$" + TotalNetChange
+    std::vector<std::string> high, low, hot, cold; // the four extreme lists
 };
 
 // Everything an applied update shows.
 struct UpdateTexts {
     UpdateStatisticsTexts statistics;
-    std::string Label1;    // the update window's message
-    std::string StatusLBL; // the update window's status: the braced message of the download
-    std::string Caption;   // the main window's caption, with the new total value
+    std::string message; // that the update is complete
+    std::string status;  // the braced message of the download
 };
 
 struct UpdateOutcome {

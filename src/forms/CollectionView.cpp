@@ -4,7 +4,7 @@
 #include "collection/Win1252.h"
 #include "controls/BitmapScrollBar.h"
 #include "controls/PictureButtons.h"
-#include "forms/CollectionNotifier.h"
+#include "model/CollectionNotifier.h"
 #include "forms/SkinnedWindow.h"
 
 #include <QKeyEvent>

@@ -1,7 +1,7 @@
 #include "forms/DeleteDialog.h"
 
 #include "controls/PictureControl.h"
-#include "forms/CollectionNotifier.h"
+#include "model/CollectionNotifier.h"
 #include "forms/ErrorReport.h"
 #include "forms/SkinnedWindow.h"
 #include "sound/Sound.h"

@@ -1,7 +1,7 @@
 #include "forms/FindDialog.h"
 
 #include "controls/PictureControl.h"
-#include "forms/CollectionNotifier.h"
+#include "model/CollectionNotifier.h"
 #include "forms/MessageDialog.h"
 #include "forms/SkinnedWindow.h"
 

@@ -3,7 +3,7 @@
 #include "collection/Win1252.h"
 #include "controls/MaskedEditField.h"
 #include "controls/PictureControl.h"
-#include "forms/CollectionNotifier.h"
+#include "model/CollectionNotifier.h"
 #include "forms/ErrorReport.h"
 #include "forms/MessageDialog.h"
 #include "forms/SkinnedWindow.h"

@@ -149,16 +149,21 @@ void TMainForm::createDialogs() {
 
     UpdateTypeForm = new TUpdateTypeForm(this);
     LastUpdateForm = new TLastUpdateForm(this);
-    UpdateForm = new TUpdateForm(this);
-    net::UpdateDownload& download = UpdateForm->download();
-    download.writeBackup = [this](const std::function<void(int)>& advance) { writeBackup(advance); };
-    download.applyUpdate = [this](const std::function<void(int)>& advance) { return ApplyCatalogUpdate(advance); };
-    connect(&download, &net::UpdateDownload::inOutError, this,
+    UpdateForm = new TUpdateForm(catalogUpdate_, this);
+    // Installed, update.dat goes to the user's data folder instead of wherever the program was started.
+    if (vitrinex::filePlaces().installed)
+        catalogUpdate_.setUpdateFileName(QFile::encodeName(vitrinex::filePlaces().updateFilePath()).toStdString());
+    using vitrinex::update::CatalogUpdate;
+    connect(&catalogUpdate_, &CatalogUpdate::fileError, this,
             [this](const QString& message) { reportError(UpdateForm, message); });
+    connect(&catalogUpdate_, &CatalogUpdate::changedElsewhere, this,
+            [](const EChangedElsewhere& refused) { showChangedElsewhere(refused); });
+    connect(&catalogUpdate_, &CatalogUpdate::notApplied, this,
+            [](const QString& title, const QString& text) { ShowMessageDialog(title, text); });
     connect(UpdateForm, &TUpdateForm::okClicked, View, &CollectionView::RefreshShownItem);
     connect(UpdateForm, &TUpdateForm::statsClicked, this, &TMainForm::ShowStatsAfterUpdate);
     StatsForm->OnClosedAfterUpdate = [this] {
-        if (UpdateForm->download().Finished) View->RefreshShownItem();
+        if (catalogUpdate_.isFinished()) View->RefreshShownItem();
     };
     connect(&collection_, &CollectionNotifier::updated, this,
             [this] { setCaption(collection().captionWithValue()); });
@@ -543,40 +548,11 @@ void TMainForm::UpdateCollection() {
         if (UpdateTypeForm->exec() != QDialog::Accepted) return;
         chosenType = UpdateTypeForm->ChosenType();
     }
-    // The prices go only to this opening of the collection (see ApplyCatalogUpdate).
-    updateOpening_ = collection().openingId();
-    collection_.confirmUpdate(QDate::currentDate(), chosenType);
     // An update still running gives way to the new one.
     if (UpdateForm->isVisible()) UpdateForm->close();
-    UpdateForm->download().UpdateType = collection().header().UpdateType;
-    UpdateForm->download().UpdateFileMode = copyRulesFor(collection().fileName()).mode;
     UpdateForm->show();
     UpdateForm->raise();
-}
-
-bool TMainForm::ApplyCatalogUpdate(const std::function<void(int)>& advanceProgress) {
-    net::UpdateDownload& download = UpdateForm->download();
-    // The window is not modal: the collection may have been closed, or another opened, meanwhile.
-    UpdateOutcome outcome;
-    try {
-        outcome = collection_.applyUpdate(updateOpening_, download.UpdateFileName, download.UpdateMessage(),
-                                          advanceProgress);
-    } catch (const EChangedElsewhere& refused) {
-        // The collection was read again as the other program left it; the update can be run again.
-        showChangedElsewhere(refused);
-        download.showNotApplied("the collection file was changed by another program; the update was not applied.",
-                                "status:  update not applied . . .");
-        return false;
-    }
-    if (outcome.message) {
-        ShowMessageDialog(toQString(outcome.message->title), toQString(outcome.message->text));
-        // The file came whole; the window must not blame the host for a collection that went.
-        if (!collection().isOpen() || collection().openingId() != updateOpening_)
-            download.showNotApplied(outcome.message->text, "status:  update not applied . . .");
-        return false;
-    }
-    download.showApplied(outcome.texts);
-    return true;
+    catalogUpdate_.start(QDate::currentDate(), chosenType);
 }
 
 void TMainForm::ShowStatsAfterUpdate() {
@@ -589,15 +565,11 @@ void TMainForm::ShowStatsAfterUpdate() {
 void TMainForm::createbackup1Click() {
     if (!createbackup1->isEnabled() || !collection().isOpen()) return;
     std::string path;
-    if (!runGuarded(this, [&] { path = writeBackup({}); })) return;
+    if (!runGuarded(this, [&] { path = vitrinex::WriteBackup(collection()); })) return;
     Play(kSoundClick);
     const vitrinex::UserMessage done = vitrinex::backupCompleteMessage(
         toQString(collection().header().CollectionName).toStdString(), QFile::decodeName(path.c_str()).toStdString());
     ShowMessageDialog(QString::fromStdString(done.title), QString::fromStdString(done.text));
-}
-
-std::string TMainForm::writeBackup(const std::function<void(int)>& advanceProgress) const {
-    return vitrinex::WriteBackup(collection(), advanceProgress);
 }
 
 void TMainForm::exportastext1Click() {

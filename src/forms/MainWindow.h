@@ -3,8 +3,9 @@
 // right-click menu; the item list and the detail panel are its CollectionView.
 
 #include "controls/PictureButtons.h"
-#include "forms/CollectionNotifier.h"
 #include "forms/CollectionView.h"
+#include "model/CollectionNotifier.h"
+#include "update/CatalogUpdate.h"
 
 #include <QPointer>
 #include <QString>
@@ -120,18 +121,11 @@ private:
     void printcollection1Click();
     void updatecollection1Click();
     // The update command's work: the update-type prompt (no catalog chosen yet) or the last-update
-    // prompt, then, once confirmed, the update window.
+    // prompt, then, once confirmed, the update in the update window.
     void UpdateCollection();
-    // The update window's application step: update.dat applied to the collection the update was
-    // confirmed for, while it is still open; false (after telling the user why) when nothing was.
-    bool ApplyCatalogUpdate(const std::function<void(int step)>& advanceProgress);
     // The update window's stats button: the statistics window with the count of updated items.
     void ShowStatsAfterUpdate();
     void createbackup1Click();
-    // Writes the open collection's backup, calling `advanceProgress` with the bar's step (500 div the
-    // item count) for each item written; returns its path. The update window's backup step calls it.
-    // Throws EInOutError.
-    std::string writeBackup(const std::function<void(int step)>& advanceProgress) const;
     void exportastext1Click();
     // The print window, then the print on the printer chosen there.
     void PrintCollectionList();
@@ -148,6 +142,8 @@ private:
 
     // --- the open collection ------------------------------------------------------------------
     vitrinex::CollectionNotifier collection_;
+    // The catalog update, shown by the update window.
+    vitrinex::update::CatalogUpdate catalogUpdate_{collection_};
 
     // --- controls -----------------------------------------------------------------------------
     TJPEGImage* MainJPG;
@@ -183,8 +179,6 @@ private:
     std::unique_ptr<TStatsForm> StatsForm;
 
     QString newFileName_;
-    // The opening of the collection a confirmed update belongs to (OpenCollection::openingId()).
-    std::uint64_t updateOpening_ = 0;
     QString waitingFile_; // named from outside, to open once the window takes input
     QString helpFile_ = QStringLiteral("Help.hlp");
     bool enterDown_ = false;

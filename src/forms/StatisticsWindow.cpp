@@ -3,7 +3,7 @@
 #include "collection/OpenCollection.h"
 #include "collection/Win1252.h"
 #include "controls/PictureControl.h"
-#include "forms/CollectionNotifier.h"
+#include "model/CollectionNotifier.h"
 #include "forms/SkinnedWindow.h"
 #include "sound/Sound.h"
 

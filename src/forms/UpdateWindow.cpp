@@ -1,36 +1,24 @@
 #include "forms/UpdateWindow.h"
 
-#include "collection/Win1252.h"
 #include "controls/PictureControl.h"
 #include "forms/SkinnedWindow.h"
-#include "platform/FilePlaces.h"
 #include "sound/Sound.h"
 
 #include <QCloseEvent>
-#include <QFile>
 #include <QLabel>
 #include <QMessageBox>
 #include <QProgressBar>
 
 using namespace vitrinex;
+using vitrinex::update::CatalogUpdate;
 
-namespace {
-
-QString fromWin1252(const std::string& text) {
-    return QString::fromStdString(win1252ToUtf8(text));
-}
-
-} // namespace
-
-TUpdateForm::TUpdateForm(QWidget* parent)
+TUpdateForm::TUpdateForm(CatalogUpdate& job, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowCloseButtonHint) {
+                          Qt::WindowCloseButtonHint),
+      job_(job) {
     setUpSkinnedWindow(this, QStringLiteral("UpdateForm"), QStringLiteral("updating..."), QSize(300, 180));
     buttons_ = new PictureButtons(this);
     UpdateJPG = addBackground(this, QStringLiteral("UpdateJPG"), QStringLiteral("updatebg.jpg"));
-    // Installed, update.dat goes to the user's data folder instead of wherever the program was started.
-    if (vitrinex::filePlaces().installed)
-        download_.UpdateFileName = QFile::encodeName(vitrinex::filePlaces().updateFilePath()).toStdString();
 
     LabelStyle message;
     message.pointSize = 10;
@@ -44,7 +32,7 @@ TUpdateForm::TUpdateForm(QWidget* parent)
 
     ProgressBar1 = new QProgressBar(this);
     ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
-    ProgressBar1->setRange(0, net::UpdateDownload::kProgressMax);
+    ProgressBar1->setRange(0, CatalogUpdate::kProgressMax);
     ProgressBar1->setTextVisible(false);
     ProgressBar1->setGeometry(59, 84, 182, 12);
 
@@ -54,37 +42,34 @@ TUpdateForm::TUpdateForm(QWidget* parent)
                                 SkinList::ImageList2, 16, QPoint(165, 128), QStringLiteral("click to view stats"));
     // OK and stats act only once the update has stopped.
     for (TJPEGImage* b : {OKJPG, StatsJPG})
-        buttons_->setReactCondition(b, [this] { return download_.Finished; });
+        buttons_->setReactCondition(b, [this] { return job_.isFinished(); });
     buttons_->setAction(OKJPG, [this] { OKJPGMouseUp(); });
     buttons_->setAction(StatsJPG, [this] { StatsJPGMouseUp(); });
     for (QWidget* w : {static_cast<QWidget*>(UpdateJPG), static_cast<QWidget*>(Label1),
                        static_cast<QWidget*>(StatusLBL), static_cast<QWidget*>(ProgressBar1)})
         buttons_->attachBackground(w);
 
-    download_.play = [](const std::string& name) { Play(QString::fromStdString(name)); };
-    download_.showSocketError = [this](const std::string& text) {
-        QMessageBox::information(this, QString(), QString::fromStdString(text));
-    };
-    connect(&download_, &net::UpdateDownload::changed, this, &TUpdateForm::showDownload);
-    connect(&download_, &net::UpdateDownload::closeRequested, this, &QWidget::close);
+    connect(&job_, &CatalogUpdate::stageChanged, this, [this](const QString& message, const QString& status) {
+        Label1->setText(message);
+        StatusLBL->setText(status);
+    });
+    connect(&job_, &CatalogUpdate::progressChanged, ProgressBar1, &QProgressBar::setValue);
+    connect(&job_, &CatalogUpdate::soundRequested, this, [](const QString& name) { Play(name); });
+    connect(&job_, &CatalogUpdate::socketError, this,
+            [this](const QString& sentence) { QMessageBox::information(this, QString(), sentence); });
+    // The sockets layer could not start: there is nothing to show.
+    connect(&job_, &CatalogUpdate::cancelled, this, &QWidget::close);
 }
 
 TUpdateForm::~TUpdateForm() = default;
 
-void TUpdateForm::showDownload() {
-    Label1->setText(fromWin1252(download_.Label1()));
-    StatusLBL->setText(fromWin1252(download_.StatusLBL()));
-    ProgressBar1->setValue(download_.Progress());
-}
-
 void TUpdateForm::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     centerOnScreen(this);
-    if (!event->spontaneous()) download_.FormShow();
 }
 
 void TUpdateForm::closeEvent(QCloseEvent* event) {
-    download_.FormClose();
+    job_.stop();
     QWidget::closeEvent(event);
 }
 

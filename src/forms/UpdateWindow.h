@@ -1,15 +1,12 @@
 #pragma once
-// TUpdateForm, the "updating..." window: a catalog update from backup to the applied prices, with its
-// two texts, its bar, and OK and stats, which act only once the update has stopped. It stays on top
-// and is not modal.
+// TUpdateForm, the "updating..." window: it shows a catalog update (the job below it) from backup to
+// the applied prices, with its two texts, its bar, and OK and stats, which act only once the update
+// has stopped. It stays on top and is not modal; closing it stops the update.
 
 #include "controls/PictureButtons.h"
-#include "net/UpdateDownload.h"
+#include "update/CatalogUpdate.h"
 
 #include <QWidget>
-
-#include <functional>
-#include <string>
 
 class QLabel;
 class QProgressBar;
@@ -18,11 +15,11 @@ class TJPEGImage;
 class TUpdateForm : public QWidget {
     Q_OBJECT
 public:
-    explicit TUpdateForm(QWidget* parent = nullptr);
+    // Shows `job`, which its owner starts once the window is shown.
+    explicit TUpdateForm(vitrinex::update::CatalogUpdate& job, QWidget* parent = nullptr);
     ~TUpdateForm() override;
 
-    // The download this window runs; its owner sets the backup and application before showing it.
-    vitrinex::net::UpdateDownload& download() { return download_; }
+    vitrinex::update::CatalogUpdate& job() { return job_; }
 
     void OKJPGMouseUp();
     void StatsJPGMouseUp();
@@ -38,9 +35,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void showDownload();
-
-    vitrinex::net::UpdateDownload download_;
+    vitrinex::update::CatalogUpdate& job_;
     vitrinex::PictureButtons* buttons_ = nullptr;
     TJPEGImage* UpdateJPG = nullptr;
     QLabel* Label1 = nullptr;

@@ -104,11 +104,11 @@ void _TSocket::releaseWorkingBuffer() {
     workingBuffer_.reset();
 }
 
-void _TSocket::LookupHost(QObject* window, unsigned message, const std::string& hostName) {
+void _TSocket::LookupHost(QObject* receiver, unsigned message, const std::string& hostName) {
     releaseWorkingBuffer();
     hostName_ = hostName;
     workingBuffer_ = std::make_unique<char[]>(kHostEntryBufferSize);
-    lookupHandle_ = wsa::AsyncGetHostByName(window, message, hostName_.c_str(), workingBuffer_.get(),
+    lookupHandle_ = wsa::AsyncGetHostByName(receiver, message, hostName_.c_str(), workingBuffer_.get(),
                                             kHostEntryBufferSize);
     if (lookupHandle_ == 0) show(ErrorText());
 }
@@ -134,12 +134,12 @@ std::string _TSocket::AddressText() const {
     return text;
 }
 
-wsa::Socket _TSocket::Connect(QObject* window, unsigned message, std::uint16_t port) {
+wsa::Socket _TSocket::Connect(QObject* receiver, unsigned message, std::uint16_t port) {
     const wsa::Socket s = CreateSocket();
     if (s == wsa::kInvalidSocket) return s;
     const std::uint16_t portNetworkOrder = htons(port);
     const std::uint32_t ipv4 = wsa::InetAddr(AddressText().c_str());
-    if (wsa::AsyncSelect(s, window, message, wsa::FD_READ | wsa::FD_WRITE | wsa::FD_CONNECT | wsa::FD_CLOSE) != 0) {
+    if (wsa::AsyncSelect(s, receiver, message, wsa::FD_READ | wsa::FD_WRITE | wsa::FD_CONNECT | wsa::FD_CLOSE) != 0) {
         show(ErrorText());
         return s;
     }

@@ -1,6 +1,6 @@
 #pragma once
-// _TSocket: the small socket client of the update window. It resolves a host name, opens one TCP
-// connection and sends text lines, and has the sockets layer tell its window of network events
+// _TSocket: the small socket client of the catalog update. It resolves a host name, opens one TCP
+// connection and sends text lines, and has the sockets layer tell its receiver of network events
 // through the messages 1524 (socket events) and 1525 (finished host lookups). Every error it meets
 // is shown at once as one English sentence; it never throws and never retries.
 
@@ -37,10 +37,10 @@ public:
     void Cleanup();
     std::string ErrorText() const;
     wsa::Socket CreateSocket();
-    void LookupHost(QObject* window, unsigned message, const std::string& hostName);
+    void LookupHost(QObject* receiver, unsigned message, const std::string& hostName);
     bool TakeHostAddress();
     std::string AddressText() const;
-    wsa::Socket Connect(QObject* window, unsigned message, std::uint16_t port);
+    wsa::Socket Connect(QObject* receiver, unsigned message, std::uint16_t port);
     void SendLine(wsa::Socket handle, const std::string& text);
     bool IsConnected(wsa::Socket handle);
     void CloseSocket(wsa::Socket handle);

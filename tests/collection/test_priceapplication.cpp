@@ -96,17 +96,17 @@ private slots:
         QCOMPARE(progress, 5 * (500 / 5));
 
         const UpdateStatisticsTexts& s = out.texts.statistics;
-        QCOMPARE(s.UpdatedFigsLBL, std::string("2/5")); // Han's price stayed
-        QCOMPARE(s.HighFigLBL, (std::vector<std::string>{"Luke  $19.99", "Boba  $19.99"}));
-        QCOMPARE(s.LowFigLBL, (std::vector<std::string>{"Yoda  $5"}));
-        QCOMPARE(s.HotLBL, (std::vector<std::string>{"Luke  $4.99999999998545"}));
-        QCOMPARE(s.ColdLBL, (std::vector<std::string>{"Boba  " + amount(bobaChange)}));
+        QCOMPARE(s.updatedCount, std::string("2/5")); // Han's price stayed
+        QCOMPARE(s.high, (std::vector<std::string>{"Luke  $19.99", "Boba  $19.99"}));
+        QCOMPARE(s.low, (std::vector<std::string>{"Yoda  $5"}));
+        QCOMPARE(s.hot, (std::vector<std::string>{"Luke  $4.99999999998545"}));
+        QCOMPARE(s.cold, (std::vector<std::string>{"Boba  " + amount(bobaChange)}));
         Real48 value = Real48(12.99L).value() * 3;
         for (long double p : {19.99L, 19.99L, 5.0L, 7.0L})
             value = value.value() + Real48(p).value();
-        QCOMPARE(s.CollValueLBL, amount(value));
-        QCOMPARE(s.NetChangeLBL, amount(Real48(Real48(19.99L) - Real48(14.99L)).value() + bobaChange));
-        QCOMPARE(out.texts.StatusLBL, std::string("prices of 5.12.99"));
+        QCOMPARE(s.value, amount(value));
+        QCOMPARE(s.netChange, amount(Real48(Real48(19.99L) - Real48(14.99L)).value() + bobaChange));
+        QCOMPARE(out.texts.status, std::string("prices of 5.12.99"));
     }
 
     void equalPriceAndLongPrices() {
@@ -115,16 +115,16 @@ private slots:
         writeUpdate("update.dat", {{"CD7", "12.99"}});
         UpdateOutcome out = ApplyUpdate(c, c.openingId(), "update.dat", "");
         // The update multiplies the already rounded price.
-        QCOMPARE(out.texts.statistics.CollValueLBL, std::string("$38.9700000000303"));
-        QCOMPARE(out.texts.statistics.UpdatedFigsLBL, std::string("0/1"));
-        QCOMPARE(out.texts.statistics.HotLBL, std::vector<std::string>{"Han  $0"});
+        QCOMPARE(out.texts.statistics.value, std::string("$38.9700000000303"));
+        QCOMPARE(out.texts.statistics.updatedCount, std::string("0/1"));
+        QCOMPARE(out.texts.statistics.hot, std::vector<std::string>{"Han  $0"});
 
         // Ten characters lose the last to the "$"; Price keeps eight, the totals the whole value.
         writeUpdate("update.dat", {{"CD7", "1234.56789"}});
         out = ApplyUpdate(c, c.openingId(), "update.dat", "");
         QCOMPARE(c.FindItem("Han")->Record.Price.str(), std::string("$1234.56"));
-        QCOMPARE(out.texts.statistics.CollValueLBL, amount(Real48(1234.5678L).value() * 3));
-        QCOMPARE(out.texts.statistics.HighFigLBL, std::vector<std::string>{"Han  $1234.56"});
+        QCOMPARE(out.texts.statistics.value, amount(Real48(1234.5678L).value() * 3));
+        QCOMPARE(out.texts.statistics.high, std::vector<std::string>{"Han  $1234.56"});
 
         // A cut inside an exponent would leave a price that no longer reads: the exponent goes.
         writeUpdate("update.dat", {{"CD7", "1.2345E10"}});
@@ -143,8 +143,8 @@ private slots:
         writeUpdate("update.dat", {{"NONE", "1"}});
         int progress = 0;
         const UpdateOutcome out = ApplyUpdate(c, c.openingId(), "update.dat", "", [&](int s) { progress += s; });
-        QCOMPARE(out.texts.statistics.HotLBL, hot);
-        QCOMPARE(out.texts.statistics.ColdLBL, cold);
+        QCOMPARE(out.texts.statistics.hot, hot);
+        QCOMPARE(out.texts.statistics.cold, cold);
         QCOMPARE(progress, 0);
     }
 
@@ -192,10 +192,10 @@ private slots:
                      records[1].FigureName.str() + records[2].FigureName.str() + records[2].UpdateMark.str(),
                  std::string("Luke$15$3HanYodaUpdated"));
         // Luke counts once, at his final price.
-        QCOMPARE(out.texts.statistics.CollValueLBL, std::string("$29.5"));
-        QCOMPARE(out.texts.statistics.HighFigLBL, std::vector<std::string>{"Luke  $15"});
-        QCOMPARE(out.texts.statistics.UpdatedFigsLBL, std::string("2/3"));
-        QCOMPARE(out.texts.statistics.NetChangeLBL, std::string("$6"));
+        QCOMPARE(out.texts.statistics.value, std::string("$29.5"));
+        QCOMPARE(out.texts.statistics.high, std::vector<std::string>{"Luke  $15"});
+        QCOMPARE(out.texts.statistics.updatedCount, std::string("2/3"));
+        QCOMPARE(out.texts.statistics.netChange, std::string("$6"));
     }
 
     void aFailedWriteLeavesFileAndCollection() {
@@ -237,8 +237,8 @@ private slots:
                 ApplyUpdate(byWalk, byWalk.openingId(), "update.dat", "", {}, UpdateMatching::TreeWalk);
             QCOMPARE(readBytes("index.fcd"), readBytes("walk.fcd"));
             auto shown = [](const UpdateStatisticsTexts& s) {
-                return std::vector<std::vector<std::string>>{s.HighFigLBL, s.LowFigLBL, s.HotLBL, s.ColdLBL,
-                                                             {s.UpdatedFigsLBL, s.CollValueLBL, s.NetChangeLBL}};
+                return std::vector<std::vector<std::string>>{s.high, s.low, s.hot, s.cold,
+                                                             {s.updatedCount, s.value, s.netChange}};
             };
             QCOMPARE(shown(a.texts.statistics), shown(b.texts.statistics));
         }

@@ -62,7 +62,7 @@ private slots:
         ui.find(&main);
         auto* window = control<TUpdateForm>(&main, "UpdateForm");
         auto* status = control<QLabel>(window, "StatusLBL");
-        window->download().setIntervals(3000, 500);
+        window->job().setIntervals(3000, 500);
         main.SelectItem(0);
 
         // No catalog yet: the type prompt. The stats button, then the statistics' OK, shows the new price.
@@ -96,7 +96,7 @@ private slots:
 
         // A server without the file: nothing changes.
         server = std::make_unique<UpdateServer>(QList<QPair<QString, QByteArray>>{});
-        window->download().UpdateHost = server->hostPort().toStdString();
+        window->job().setHost(server->hostPort().toStdString());
         before = fixtures::readBytes(path);
         update(question, [&] { click(control<TJPEGImage>(question, "OKJPG")); }, [&] { click(ui.UpdateJPG); });
         QTRY_COMPARE_WITH_TIMEOUT(status->text(), "status:  update file not found . . .", 10000);

@@ -4,7 +4,9 @@
 
 #include "forms/UpdateWindow.h"
 
+#include "CollectionFixtures.h"
 #include "controls/PictureControl.h"
+#include "model/CollectionNotifier.h"
 #include "platform/PlatformSound.h"
 #include "sound/Sound.h"
 
@@ -22,24 +24,28 @@ class TestUpdateWindow : public QObject {
 
     vitrinex::RecordingSoundService sounds_;
     int applied_ = 0;
+    vitrinex::CollectionNotifier collection_;
+    vitrinex::update::CatalogUpdate job_{collection_};
 
-    void prepare(TUpdateForm& form, const QString& host) {
-        auto& d = form.download();
-        d.UpdateType = "SW";
-        d.UpdateHost = host.toStdString();
-        d.setIntervals(3000, 10);
-        d.writeBackup = [](const std::function<void(int)>& advance) { advance(250); };
-        d.applyUpdate = [this, &d](const std::function<void(int)>&) {
-            ++applied_;
-            d.setLabel1("vitrinex has completed updating your collection. press ok to continue.");
-            d.setStatus(d.UpdateMessage());
-            d.setFinished(true);
-            return true;
-        };
+    // An update of a collection of one item against `host`, shown in `form`.
+    void start(TUpdateForm& form, const QString& host) {
+        vitrinex::OpenCollection c;
+        const std::string path = QDir::current().filePath("heroes.fcd").toStdString();
+        QFile::remove(QString::fromStdString(path));
+        c.CreateCollection(path, "Heroes", "Kenner", "1985");
+        c.InsertNewItem(fixtures::item("Luke"));
+        c.SaveCollection();
+        collection_.open(QString::fromStdString(path));
+        job_.setHost(host.toStdString());
+        job_.setIntervals(3000, 10);
+        form.show();
+        job_.start(QDate::currentDate(), "SW");
     }
 
 private slots:
     void initTestCase() {
+        connect(&job_, &vitrinex::update::CatalogUpdate::finished, this,
+                [this](const vitrinex::update::CatalogUpdateResult& r) { applied_ += r.applied; });
         vitrinex::Sounds::setServiceForTesting(&sounds_);
         vitrinex::Sounds::bindSwitch([] { return true; });
     }
@@ -51,10 +57,9 @@ private slots:
     void okAndStatsActOnlyOnceTheUpdateHasStopped() {
         UpdateServer server({{QStringLiteral("update.auf"), QByteArray("{prices of 12/8/26}AB12|4.50*~")}});
         SKIP_WITHOUT_SERVER(server);
-        TUpdateForm form;
-        prepare(form, server.hostPort());
+        TUpdateForm form(job_);
         QSignalSpy stats(&form, &TUpdateForm::statsClicked);
-        form.show();
+        start(form, server.hostPort());
         auto* label = control<QLabel>(&form, "Label1");
         QCOMPARE(label->text(), "vitrinex is creating a backup of your collection . . .");
         click(control<TJPEGImage>(&form, "OKJPG"));
@@ -74,10 +79,9 @@ private slots:
     void failureTextsAndTheCloseBox() {
         UpdateServer server(QList<QPair<QString, QByteArray>>{});
         SKIP_WITHOUT_SERVER(server);
-        TUpdateForm form;
-        prepare(form, server.hostPort());
+        TUpdateForm form(job_);
         QSignalSpy ok(&form, &TUpdateForm::okClicked);
-        form.show();
+        start(form, server.hostPort());
         QTRY_COMPARE_WITH_TIMEOUT(control<QLabel>(&form, "StatusLBL")->text(), "status:  update file not found . . .",
                                   10000);
         click(control<TJPEGImage>(&form, "OKJPG"));
@@ -86,14 +90,13 @@ private slots:
 
         // Shown again and closed with its close box while it waits: nothing follows.
         SilentServer silent;
-        prepare(form, silent.hostPort());
-        form.show();
-        QTRY_VERIFY(form.download().Phase == 2);
+        start(form, silent.hostPort());
+        QTRY_COMPARE(control<QLabel>(&form, "StatusLBL")->text(), "status:  requesting update file . . .");
         form.close();
         const QString label = control<QLabel>(&form, "Label1")->text();
         QTest::qWait(3500); // past the time-out
         QCOMPARE(control<QLabel>(&form, "Label1")->text(), label);
-        QVERIFY(!form.download().Finished);
+        QVERIFY(!job_.isFinished());
         QCOMPARE(applied_, 0);
     }
 };

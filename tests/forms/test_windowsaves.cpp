@@ -4,7 +4,7 @@
 #include "CollectionFixtures.h"
 #include "MainWindowControls.h"
 #include "collection/CollectionFile.h"
-#include "forms/CollectionNotifier.h"
+#include "model/CollectionNotifier.h"
 #include "forms/ErrorReport.h"
 #include "forms/MessageDialog.h"
 
@@ -131,7 +131,7 @@ void TestWindowSaves::everySaveOfTheCollectionChecksFirst() {
     // Once read again, each of them saves.
     notifier.changeInfo("Villains", "Kenner", "1985");
     QCOMPARE(notifier.applyUpdate(notifier.collection().openingId(), updateFile.toStdString(), "{}")
-                 .texts.statistics.UpdatedFigsLBL,
+                 .texts.statistics.updatedCount,
              std::string("5/6"));
     notifier.close();
     QCOMPARE(namesIn(file_).size(), std::size_t(6));

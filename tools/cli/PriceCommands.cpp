@@ -42,8 +42,8 @@ int commandApply(const CommandLine& a) {
     const UpdateOutcome outcome = ApplyUpdate(c, c.openingId(), a.arg(1), "");
     if (outcome.message) throw std::runtime_error(win1252ToUtf8(outcome.message->text));
     json::Object out = statisticsJson(c);
-    out.addString("updated", outcome.texts.statistics.UpdatedFigsLBL)
-        .addString("status", win1252ToUtf8(outcome.texts.StatusLBL));
+    out.addString("updated", outcome.texts.statistics.updatedCount)
+        .addString("status", win1252ToUtf8(outcome.texts.status));
     std::cout << out.str() << '\n';
     return 0;
 }

@@ -1,19 +1,14 @@
 // The catalog update without a window: backup, lookup, connect, request, scan into update.dat and
-// apply, against the server named by VITRINEX_UPDATE_HOST (or the built-in host). Prints the update
-// window's final texts; exit status 1 when nothing was applied.
+// apply, by the same job as the update window, against the server named by VITRINEX_UPDATE_HOST (or
+// the built-in host). Prints the update's final texts; exit status 1 when nothing was applied.
 
 #include "UpdateCommand.h"
 
 #include "CommandLine.h"
 #include "Json.h"
-#include "collection/CollectionFile.h"
-#include "collection/CollectionLock.h"
-#include "collection/OpenCollection.h"
-#include "collection/PriceApplication.h"
-#include "collection/Win1252.h"
-#include "net/UpdateDownload.h"
+#include "model/CollectionNotifier.h"
 #include "collection/UpdatePrompts.h"
-#include "reports/Backup.h"
+#include "update/CatalogUpdate.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -30,8 +25,9 @@ int commandUpdate(const CommandLine& a) {
     if (!type.empty() && type != "SW" && type != "HW") throw UsageError("--type is SW or HW");
     int qtArgc = 1;
     QCoreApplication app(qtArgc, a.argv());
-    OpenCollection collection;
-    collection.LoadCollection(file);
+    CollectionNotifier notifier;
+    notifier.openPath(file);
+    const OpenCollection& collection = notifier.collection();
     if (!updateAvailable(collection)) throw std::runtime_error("the collection holds no items to update");
     if (hasUpdateType(collection)) {
         if (!type.empty() && type != collection.header().UpdateType)
@@ -41,53 +37,38 @@ int commandUpdate(const CommandLine& a) {
         throw std::runtime_error("the collection follows no catalog yet: give --type SW (Kenner Star Wars POTF) "
                                  "or --type HW (Mattel Hot Wheels)");
     }
-    const std::uint64_t opening = collection.openingId();
-    const QDate today = QDate::currentDate();
-    confirmUpdate(collection, today, type);
 
-    net::UpdateDownload download;
-    download.UpdateType = collection.header().UpdateType;
-    download.UpdateFileMode = copyRulesFor(file).mode;
-    download.showSocketError = [](const std::string& text) { std::cerr << "vitrinex-cli: " << text << '\n'; };
-    download.writeBackup = [&collection](const std::function<void(int)>& advance) { WriteBackup(collection, advance); };
-    bool applied = false;
-    download.applyUpdate = [&](const std::function<void(int)>& advance) {
-        // The collection is held only while the prices go in, never while a server takes its time;
-        // what another program saved during the download is read first and kept.
-        const CollectionLock lock(file);
-        collection.ReloadCollection();
-        confirmUpdate(collection, today, type);
-        const UpdateOutcome outcome =
-            ApplyUpdate(collection, opening, download.UpdateFileName, download.UpdateMessage(), advance);
-        if (outcome.message) {
-            std::cerr << "vitrinex-cli: " << win1252ToUtf8(outcome.message->text) << '\n';
-            return false;
-        }
-        download.showApplied(outcome.texts);
-        applied = true;
-        return true;
-    };
+    using update::CatalogUpdate;
+    CatalogUpdate job(notifier);
+    // What another program saved during the download is read first and kept.
+    job.setRereadUnderLock(true);
+    const auto tell = [](const QString& text) { std::cerr << "vitrinex-cli: " << text.toStdString() << '\n'; };
+    QObject::connect(&job, &CatalogUpdate::socketError, tell);
+    QObject::connect(&job, &CatalogUpdate::fileError, tell);
+    QObject::connect(&job, &CatalogUpdate::notApplied, [&](const QString&, const QString& text) { tell(text); });
+    QString message, status;
+    QObject::connect(&job, &CatalogUpdate::stageChanged, [&](const QString& m, const QString& s) {
+        message = m;
+        status = s;
+    });
     QEventLoop loop;
-    bool failed = false;
-    QObject::connect(&download, &net::UpdateDownload::changed, &loop, [&] {
-        if (download.Finished) loop.quit();
-    });
-    QObject::connect(&download, &net::UpdateDownload::closeRequested, &loop, [&] {
-        failed = true;
+    bool ended = false, applied = false;
+    QObject::connect(&job, &CatalogUpdate::finished, &loop, [&](const update::CatalogUpdateResult& result) {
+        applied = result.applied;
+        ended = true;
         loop.quit();
     });
-    QObject::connect(&download, &net::UpdateDownload::inOutError, &loop, [&](const QString& message) {
-        std::cerr << "vitrinex-cli: " << message.toStdString() << '\n';
-        failed = true;
+    QObject::connect(&job, &CatalogUpdate::cancelled, &loop, [&] {
+        ended = true;
         loop.quit();
     });
-    download.FormShow();
-    if (!download.Finished && !failed) loop.exec();
+    job.start(QDate::currentDate(), type);
+    if (!ended) loop.exec();
 
     json::Object out;
-    out.addString("label", win1252ToUtf8(download.Label1())).addString("status", win1252ToUtf8(download.StatusLBL()));
+    out.addString("label", message.toStdString()).addString("status", status.toStdString());
     std::cout << out.compact() << '\n';
-    return applied && !failed ? 0 : 1;
+    return applied ? 0 : 1;
 }
 
 } // namespace vitrinex::cli

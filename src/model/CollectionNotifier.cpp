@@ -1,4 +1,4 @@
-#include "forms/CollectionNotifier.h"
+#include "model/CollectionNotifier.h"
 
 #include "collection/Win1252.h"
 #include "collection/UpdatePrompts.h"
@@ -23,8 +23,17 @@ void CollectionNotifier::create(const QString& fileName, const QString& name, co
 }
 
 void CollectionNotifier::open(const QString& fileName) {
-    collection_.LoadCollection(fileSystemName(fileName));
+    openPath(fileSystemName(fileName));
+}
+
+void CollectionNotifier::openPath(const std::string& path) {
+    collection_.LoadCollection(path);
     emit opened();
+}
+
+void CollectionNotifier::reload() {
+    collection_.ReloadCollection();
+    emit reloaded();
 }
 
 void CollectionNotifier::saveChange(const std::function<void(OpenCollection&)>& change) {

@@ -1,7 +1,8 @@
 #pragma once
-// CollectionNotifier: the open collection as the windows see it. It holds the core's OpenCollection,
-// runs the operations that change it and announces each change, so that every window showing the
-// collection (the statistics window, ...) listens instead of being told by the main window.
+// CollectionNotifier: the open collection as the windows and the command line share it. It holds the
+// core's OpenCollection, runs the operations that change it and announces each change, so that every
+// window showing the collection (the statistics window, ...) listens instead of being told by the main
+// window.
 
 #include "collection/ItemEntry.h"
 #include "collection/OpenCollection.h"
@@ -27,6 +28,11 @@ public:
     // Each throws EInOutError (or EConvertError) like the core's operation; nothing is announced then.
     void create(const QString& fileName, const QString& name, const QString& brand, const QString& year);
     void open(const QString& fileName);
+    // The same for a name as the system spells it (the bytes of a command-line argument).
+    void openPath(const std::string& path);
+    // Reads the open collection's file again, as another program may have left it; announced as
+    // reloaded.
+    void reload();
     // Saves the new name, brand and year (the old values stay when the save fails), announces them,
     // then reads the file back.
     void changeInfo(const QString& name, const QString& brand, const QString& year);
