@@ -2,6 +2,7 @@
 
 #include "collection/CollectionFile.h"
 #include "collection/InOutError.h"
+#include "collection/ValueHistory.h"
 
 #include <cerrno>
 #include <cmath>
@@ -316,6 +317,12 @@ UpdateOutcome ApplyUpdate(OpenCollection& collection, std::uint64_t openingAtCon
     outcome.texts.Label1 = "vitrinex has completed updating your collection. press ok to continue.";
     outcome.texts.StatusLBL = updateMessage;
     outcome.texts.Caption = collection.captionWithValue();
+    // The prices are in the file by now; a history that cannot be written does not undo them.
+    try {
+        addValuePoint(collection);
+    } catch (const EInOutError& e) {
+        outcome.historyFailure = e.what();
+    }
     return outcome;
 }
 

@@ -63,6 +63,7 @@ int commandUpdate(const CommandLine& a) {
             std::cerr << "vitrinex-cli: " << win1252ToUtf8(outcome.message->text) << '\n';
             return false;
         }
+        if (outcome.historyFailure) std::cerr << "vitrinex-cli: value history: " << *outcome.historyFailure << '\n';
         download.showApplied(outcome.texts);
         applied = true;
         return true;
