@@ -72,6 +72,11 @@ void CollectionNotifier::save() {
     saveChange([](OpenCollection& c) { c.SaveCollection(); });
 }
 
+void CollectionNotifier::reloadFromFile() {
+    collection_.ReloadCollection();
+    emit reloaded();
+}
+
 void CollectionNotifier::close() {
     saveChange([](OpenCollection& c) { c.CloseCollection(); });
     emit closed();

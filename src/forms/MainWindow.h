@@ -34,6 +34,9 @@ class TStatsForm;
 class TLastUpdateForm;
 class TUpdateForm;
 class TUpdateTypeForm;
+namespace vitrinex {
+class CollectionTools;
+}
 
 // Comment lines as the detail panel shows them: split at CR LF, each line cut into entries of at most
 // 30 characters, after the last blank among positions 2 to 30 when there is one.
@@ -212,6 +215,8 @@ private:
     TUpdateForm* UpdateForm;
     // A top-level window of its own, not a child (it is not kept above the main window).
     std::unique_ptr<TStatsForm> StatsForm;
+    // The table window, CSV export and import, and restore, with their menu items.
+    std::unique_ptr<vitrinex::CollectionTools> Tools;
 
     QString newFileName_;
     // The opening of the collection a confirmed update belongs to (OpenCollection::openingId()).

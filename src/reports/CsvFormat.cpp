@@ -162,25 +162,6 @@ std::string csvExportFileName(std::string_view collectionFileName) {
     return besideCollectionFile(collectionFileName, "csv");
 }
 
-std::vector<const TFigureRecord*> liveItemsInListOrder(const OpenCollection& c) {
-    const std::vector<const TFigureRecord*> byKey = liveItemsInKeyOrder(c);
-    std::vector<std::string> keys;
-    keys.reserve(byKey.size());
-    for (const TFigureRecord* r : byKey)
-        keys.push_back(nameKey(r->FigureName.view()));
-    std::vector<bool> taken(byKey.size(), false);
-    std::vector<const TFigureRecord*> rows;
-    rows.reserve(byKey.size());
-    for (const std::string& name : c.ItemList.names()) {
-        const auto it = std::lower_bound(keys.begin(), keys.end(), nameKey(name));
-        const std::size_t at = static_cast<std::size_t>(it - keys.begin());
-        if (it == keys.end() || *it != nameKey(name) || taken[at]) continue;
-        taken[at] = true;
-        rows.push_back(byKey[at]);
-    }
-    return rows;
-}
-
 std::string csvContent(const OpenCollection& c) {
     std::string out;
     for (std::size_t i = 0; i < kCsvColumns.size(); ++i)

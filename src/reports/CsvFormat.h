@@ -3,6 +3,7 @@
 // under a header row of column names; an import adds every row through the plain add's rules, all
 // rows or none.
 
+#include "collection/ItemTable.h"
 #include "collection/OpenCollection.h"
 
 #include <array>
@@ -19,9 +20,6 @@ inline constexpr std::array<const char*, 9> kCsvColumns = {
 
 // The export's default name: besideCollectionFile(collectionFileName, "csv").
 std::string csvExportFileName(std::string_view collectionFileName);
-
-// The rows of the live items, in the list's order (an item once, however often the list names it).
-std::vector<const TFigureRecord*> liveItemsInListOrder(const OpenCollection& collection);
 
 // The CSV text of the collection: the header row, then a row per live item; lines end in CR LF, a
 // field that holds a comma, a quote, a line break or a blank at either end is quoted.
