@@ -8,11 +8,21 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <functional>
 #include <limits>
 #include <numeric>
 
 namespace vitrinex {
 namespace {
+
+// Lower case as Windows-1252 has it: A to Z, the accented capitals and the four of its own.
+char win1252Lower(char ch) {
+    const auto b = static_cast<unsigned char>(ch);
+    if ((b >= 'A' && b <= 'Z') || (b >= 0xC0 && b <= 0xDE && b != 0xD7)) return static_cast<char>(b + 0x20);
+    if (b == 0x8A || b == 0x8C || b == 0x8E) return static_cast<char>(b + 0x10);
+    if (b == 0x9F) return static_cast<char>(0xFF);
+    return ch;
+}
 
 constexpr double kNoNumber = -std::numeric_limits<double>::infinity();
 
@@ -65,20 +75,26 @@ void ItemTable::load(const OpenCollection& c) {
     for (std::size_t i = 0; i < records.size(); ++i) {
         const TFigureRecord& r = *records[i];
         Row& row = rows_[i];
-        const std::string_view texts[] = {r.FigureName.view(), r.Year.view(),  r.Series.view(),
-                                          r.Price.view(),      r.NetChange.view(), {},
-                                          r.Condition.view(),  r.CatNum.view(), r.Comments.view()};
-        for (int col = 0; col < ColumnCount; ++col)
-            if (col != Quantity) toQString(texts[col], row.cells[static_cast<std::size_t>(col)]);
-        row.cells[Quantity] = QString::number(r.Quantity);
-        row.cells[Comments].replace(QStringLiteral("\r\n"), QStringLiteral(" / "));
+        const std::string quantity = std::to_string(r.Quantity);
+        const std::string_view texts[] = {r.FigureName.view(), r.Year.view(),      r.Series.view(),
+                                          r.Price.view(),      r.NetChange.view(), quantity,
+                                          r.Condition.view(),  r.CatNum.view(),    r.Comments.view()};
+        std::size_t size = 0;
+        for (const std::string_view t : texts)
+            size += t.size();
+        row.texts.reserve(size);
+        row.haystack.reserve(size + ColumnCount);
+        for (int col = 0; col < ColumnCount; ++col) {
+            row.texts.append(texts[col]);
+            row.ends[static_cast<std::size_t>(col + 1)] = static_cast<std::uint16_t>(row.texts.size());
+            for (const char ch : texts[col])
+                row.haystack += win1252Lower(ch);
+            row.haystack += '\x1F';
+        }
         row.year = numberIn(r.Year.view());
         row.price = numberIn(r.Price.view());
         row.netChange = numberIn(r.NetChange.view());
         row.quantity = r.Quantity;
-        for (const QString& cell : row.cells)
-            row.haystack.append(cell).append(QChar(0x1F));
-        row.haystack = row.haystack.toLower();
     }
     for (auto& keys : textKeys_)
         keys.clear();
@@ -87,8 +103,15 @@ void ItemTable::load(const OpenCollection& c) {
     sort(sortColumn_, descending_);
 }
 
+std::string_view ItemTable::Row::cell(int column) const {
+    const auto c = static_cast<std::size_t>(column);
+    return std::string_view(texts).substr(ends[c], ends[c + 1] - ends[c]);
+}
+
 QString ItemTable::text(int row, int column) const {
-    return rows_[static_cast<std::size_t>(visible_[static_cast<std::size_t>(row)])].cells[static_cast<std::size_t>(column)];
+    QString text = toQString(rows_[static_cast<std::size_t>(visible_[static_cast<std::size_t>(row)])].cell(column));
+    if (column == Comments) text.replace(QStringLiteral("\r\n"), QStringLiteral(" / "));
+    return text;
 }
 
 bool ItemTable::less(int a, int b) const {
@@ -123,7 +146,7 @@ void ItemTable::sort(int column, bool descending) {
         keys.clear();
         keys.reserve(rows_.size());
         for (const Row& row : rows_)
-            keys.push_back(collator.sortKey(row.cells[static_cast<std::size_t>(sortColumn_)]));
+            keys.push_back(collator.sortKey(toQString(row.cell(sortColumn_))));
     }
     // From the list's order, so that equal keys keep it.
     std::iota(order_.begin(), order_.end(), 0);
@@ -134,24 +157,35 @@ void ItemTable::sort(int column, bool descending) {
 }
 
 void ItemTable::setFilter(const QString& text) {
-    const QString needle = text.toLower();
+    std::string needle;
+    const bool unmatchable = utf8ToWin1252Exact(text.toStdString(), needle) != TextRefusal::None;
+    for (char& ch : needle)
+        ch = win1252Lower(ch);
     // A longer text finds only rows that the shorter one found.
-    const bool narrower = !needle_.isEmpty() && needle.contains(needle_);
+    const bool narrower = !needle_.empty() && !unmatchable_ && needle.find(needle_) != std::string::npos;
     filter_ = text;
-    needle_ = needle;
+    needle_ = std::move(needle);
+    unmatchable_ = unmatchable;
     refilter(narrower);
 }
 
 void ItemTable::refilter(bool withinVisible) {
-    if (needle_.isEmpty()) {
+    if (unmatchable_) {
+        visible_.clear();
+        return;
+    }
+    if (needle_.empty()) {
         visible_ = order_;
         return;
     }
     const std::vector<int>& from = withinVisible ? visible_ : order_;
+    const std::boyer_moore_horspool_searcher search(needle_.begin(), needle_.end());
     std::vector<int> kept;
     kept.reserve(from.size());
-    for (int row : from)
-        if (rows_[static_cast<std::size_t>(row)].haystack.contains(needle_)) kept.push_back(row);
+    for (int row : from) {
+        const std::string& haystack = rows_[static_cast<std::size_t>(row)].haystack;
+        if (std::search(haystack.begin(), haystack.end(), search) != haystack.end()) kept.push_back(row);
+    }
     visible_ = std::move(kept);
 }
 

@@ -9,6 +9,9 @@
 #include <QString>
 
 #include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
 #include <optional>
 #include <vector>
 
@@ -43,11 +46,15 @@ public:
     QString filter() const { return filter_; }
 
 private:
+    // A row keeps its texts as stored (Windows-1252), one after another, and converts a cell only
+    // when it is shown: two allocations a row instead of one per cell.
     struct Row {
-        std::array<QString, ColumnCount> cells;
+        std::string texts;                         // the cells' bytes in column order
+        std::array<std::uint16_t, ColumnCount + 1> ends{}; // where each cell starts and ends in `texts`
+        std::string haystack;                      // the cells lower-cased, separated by 0x1F
         double year = 0, price = 0, netChange = 0;
         int quantity = 0;
-        QString haystack; // every text field, lower-cased
+        std::string_view cell(int column) const;
     };
     bool less(int a, int b) const;
     void refilter(bool withinVisible);
@@ -58,7 +65,9 @@ private:
     std::array<std::vector<QCollatorSortKey>, ColumnCount> textKeys_; // made on the first sort by the column
     int sortColumn_ = Name;
     bool descending_ = false;
-    QString filter_, needle_;
+    QString filter_;
+    std::string needle_; // the filter lower-cased in Windows-1252; empty: every row
+    bool unmatchable_ = false; // the filter holds a character no stored text can hold
 };
 
 } // namespace vitrinex
