@@ -108,7 +108,7 @@ void TStatsForm::FormCreate() {
                          SkinList::ImageList2, 10, QPoint(152, 282), QStringLiteral("click to close window"));
     buttons_.setAction(OKJPG, [this] { OKJPGMouseUp(); });
     ValueChart = new TValueChart(this);
-    ValueChart->setGeometry(236, 268, 134, 62);
+    ValueChart->setGeometry(238, 277, 118, 46); // below the lists' rule, clear of the frame's corner
 
     buttons_.attachBackground(JPEGImage1);
     for (QWidget* w : std::initializer_list<QWidget*>{TitleLBL, Label1, Label2, Label3, Label4, Label5,

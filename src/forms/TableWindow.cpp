@@ -59,7 +59,9 @@ public:
 
 namespace {
 
-constexpr QSize kDefaultSize{760, 420};
+constexpr QSize kDefaultSize{900, 440};
+// Column widths until the user sets them: room for the texts the add dialog takes.
+constexpr int kDefaultWidths[ItemTable::ColumnCount] = {170, 50, 120, 72, 78, 60, 68, 100, 160};
 
 QString darkStyle() {
     const QString green = kSkinGreen.name();
@@ -69,7 +71,11 @@ QString darkStyle() {
                           "QHeaderView::section { background: black; color: %1; border: 0; border-right: 1px solid #1d3a22;"
                           " border-bottom: 1px solid %1; padding: 2px 4px; }"
                           "QTableCornerButton::section { background: black; border: 0; }"
-                          "QScrollBar { background: black; }")
+                          "QScrollBar:vertical { background: black; width: 12px; margin: 0; }"
+                          "QScrollBar:horizontal { background: black; height: 12px; margin: 0; }"
+                          "QScrollBar::handle { background: #1d3a22; border: 1px solid %1; min-width: 24px; min-height: 24px; }"
+                          "QScrollBar::add-line, QScrollBar::sub-line { width: 0; height: 0; border: 0; }"
+                          "QScrollBar::add-page, QScrollBar::sub-page { background: black; }")
         .arg(green);
 }
 
@@ -127,6 +133,8 @@ TTableForm::TTableForm(QWidget* parent) : QWidget(parent, Qt::Window) {
     connect(TableGRD, &QTableView::doubleClicked, this,
             [this](const QModelIndex& index) { emit editRequested(model_->table.name(index.row())); });
     resize(kDefaultSize);
+    for (int c = 0; c < ItemTable::ColumnCount; ++c)
+        TableGRD->setColumnWidth(c, kDefaultWidths[c]);
     readSettings();
 }
 
