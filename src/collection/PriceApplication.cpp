@@ -2,6 +2,7 @@
 
 #include "collection/CollectionFile.h"
 #include "collection/InOutError.h"
+#include "collection/ValueHistory.h"
 
 #include <cerrno>
 #include <cmath>
@@ -303,6 +304,12 @@ UpdateOutcome ApplyUpdate(OpenCollection& collection, std::uint64_t openingAtCon
     s.cold = collection.extremes().ColdList;
     outcome.texts.message = "vitrinex has completed updating your collection. press ok to continue.";
     outcome.texts.status = updateMessage;
+    // The prices are in the file by now; a history that cannot be written does not undo them.
+    try {
+        addValuePoint(collection);
+    } catch (const EInOutError& e) {
+        outcome.historyFailure = e.what();
+    }
     return outcome;
 }
 

@@ -47,6 +47,8 @@ struct UpdateOutcome {
     std::int64_t recordsRead = 0, recordsSkipped = 0;
     // Bytes after the last whole record of a torn update.dat, ignored.
     std::int64_t tailBytesIgnored = 0;
+    // Set when the update was applied but its point of the value history could not be kept.
+    std::optional<std::string> historyFailure;
 };
 
 // How the items that match one update record are found. CatalogIndex looks the catalog number up in

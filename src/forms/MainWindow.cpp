@@ -10,6 +10,7 @@
 #include "controls/WebPageOpener.h"
 #include "forms/AboutDialog.h"
 #include "forms/CollectionInfoDialog.h"
+#include "forms/CollectionTools.h"
 #include "forms/DeleteDialog.h"
 #include "forms/ErrorReport.h"
 #include "forms/ExitDialog.h"
@@ -225,6 +226,13 @@ void TMainForm::createMenu() {
         item(tools1, "createbackup1", QStringLiteral("create backup"), {}, &TMainForm::createbackup1Click);
     exportastext1 =
         item(tools1, "exportastext1", QStringLiteral("export as text"), {}, &TMainForm::exportastext1Click);
+    Tools = std::make_unique<vitrinex::CollectionTools>(this, collection_, tools1);
+    connect(Tools.get(), &vitrinex::CollectionTools::editRequested, this, [this](const QString& name) {
+        const int row = collection().itemList().indexOf(fromQString(name));
+        if (row < 0) return;
+        View->SelectItem(row);
+        edititem1Click();
+    });
     PopupMenu1->addSeparator()->setObjectName(QStringLiteral("N1"));
     help1 = item(PopupMenu1, "help1", QStringLiteral("help"), {}, &TMainForm::help1Click);
     about1 = item(PopupMenu1, "about1", QStringLiteral("about"), {}, &TMainForm::about1Click);

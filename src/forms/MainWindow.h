@@ -34,6 +34,9 @@ class TStatsForm;
 class TLastUpdateForm;
 class TUpdateForm;
 class TUpdateTypeForm;
+namespace vitrinex {
+class CollectionTools;
+}
 
 class TMainForm : public QWidget {
     Q_OBJECT
@@ -177,6 +180,8 @@ private:
     TUpdateForm* UpdateForm;
     // A top-level window of its own, not a child (it is not kept above the main window).
     std::unique_ptr<TStatsForm> StatsForm;
+    // The table window, CSV export and import, and restore, with their menu items.
+    std::unique_ptr<vitrinex::CollectionTools> Tools;
 
     QString newFileName_;
     QString waitingFile_; // named from outside, to open once the window takes input

@@ -5,6 +5,7 @@
 #include "controls/PictureControl.h"
 #include "model/CollectionNotifier.h"
 #include "forms/SkinnedWindow.h"
+#include "forms/ValueChart.h"
 #include "sound/Sound.h"
 
 #include <QAbstractItemView>
@@ -37,6 +38,7 @@ TStatsForm::TStatsForm(QWidget* parent) : QWidget(parent, Qt::Window), buttons_(
 TStatsForm::~TStatsForm() = default;
 
 void TStatsForm::follow(const CollectionNotifier* collection) {
+    ValueChart->follow(collection);
     connect(collection, &CollectionNotifier::opened, this,
             [this, collection] { showCollection(collection->collection()); });
     connect(collection, &CollectionNotifier::reloaded, this,
@@ -105,11 +107,14 @@ void TStatsForm::FormCreate() {
         addPictureButton(this, buttons_, QStringLiteral("OKJPG"), QStringLiteral("okoff.jpg"),
                          SkinList::ImageList2, 10, QPoint(152, 282), QStringLiteral("click to close window"));
     buttons_.setAction(OKJPG, [this] { OKJPGMouseUp(); });
+    ValueChart = new TValueChart(this);
+    ValueChart->setGeometry(238, 277, 118, 46); // below the lists' rule, clear of the frame's corner
 
     buttons_.attachBackground(JPEGImage1);
     for (QWidget* w : std::initializer_list<QWidget*>{TitleLBL, Label1, Label2, Label3, Label4, Label5,
                                                       Label6, Label7, CollValueLBL, NetChangeLBL,
-                                                      UpdatedFigsLBL, HighFigLBL, LowFigLBL, HotLBL, ColdLBL})
+                                                      UpdatedFigsLBL, HighFigLBL, LowFigLBL, HotLBL, ColdLBL,
+                                                      ValueChart})
         buttons_.attachBackground(w);
 }
 

@@ -15,6 +15,7 @@
 class QComboBox;
 class QLabel;
 class TJPEGImage;
+class TValueChart;
 
 namespace vitrinex {
 class CollectionNotifier;
@@ -73,6 +74,7 @@ private:
 
     vitrinex::PictureButtons buttons_;
     TJPEGImage* JPEGImage1 = nullptr;
+    TValueChart* ValueChart = nullptr; // the value over time, beside OK
     QLabel* TitleLBL = nullptr;
     QLabel* Label1 = nullptr;
     QLabel* Label2 = nullptr;

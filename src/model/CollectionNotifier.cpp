@@ -71,6 +71,11 @@ void CollectionNotifier::saveBeforeLeaving() {
     saveChange([](OpenCollection& c) { c.SaveBeforeLeaving(); });
 }
 
+void CollectionNotifier::reloadFromFile() {
+    collection_.ReloadCollection();
+    emit reloaded();
+}
+
 void CollectionNotifier::close() {
     saveChange([](OpenCollection& c) { c.CloseCollection(); });
     emit closed();

@@ -46,6 +46,9 @@ public:
     // the error goes on: the windows show what the file holds, the change is dropped. Every command
     // that saves goes through here.
     void saveChange(const std::function<void(OpenCollection&)>& change);
+    // Reads the file again after a writer of its own replaced it (an import, a restore); announces
+    // reloaded. Throws like ReloadCollection, which then changes nothing.
+    void reloadFromFile();
     // Makes the item of that name the current one (selection only, nothing changes).
     void selectItem(const QString& name);
     // The add/edit dialog's Add/Save on the open collection (see ItemEntry::AddSave). Announces

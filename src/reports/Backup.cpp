@@ -2,6 +2,7 @@
 
 #include "collection/CollectionFile.h"
 #include "collection/PriceApplication.h"
+#include "reports/BackupGenerations.h"
 #include "reports/ReportText.h"
 
 #include <vector>
@@ -30,6 +31,7 @@ std::string WriteBackup(const OpenCollection& collection, const std::function<vo
         return live[next++];
     };
     writeCopyFile(path, rules, collectionFileContent(header, nextRecord));
+    keepBackupGeneration(collection);
     return path;
 }
 

@@ -5,6 +5,7 @@ dir=$(mktemp -d "${TMPDIR:-/tmp}/vitrinex-test.XXXXXX")
 cd "$dir" || exit 1
 export HOME="$dir"
 export XDG_RUNTIME_DIR="$dir/run"; mkdir -p -m 700 "$XDG_RUNTIME_DIR"
+export XDG_DATA_HOME="$dir/data"
 "$@"
 rc=$?
 cd / && rm -rf "$dir"

@@ -1,5 +1,6 @@
 #include "CommandLine.h"
 
+#include "collection/PlainItem.h"
 #include "collection/Win1252.h"
 
 #include <QCommandLineParser>
@@ -100,19 +101,7 @@ std::string CommandLine::value(const std::string& option, const std::string& fal
 }
 
 std::string collectionText(const std::string& what, const std::string& utf8, std::size_t capacity) {
-    std::string text;
-    switch (utf8ToWin1252Exact(utf8, text)) {
-    case TextRefusal::NotUtf8:
-        throw std::runtime_error(what + " is not valid UTF-8");
-    case TextRefusal::NotWin1252:
-        throw std::runtime_error(what + " holds a character that a collection cannot store (Windows-1252)");
-    case TextRefusal::None:
-        break;
-    }
-    if (text.size() > capacity)
-        throw std::runtime_error(what + " takes at most " + std::to_string(capacity) + " characters, not " +
-                                 std::to_string(text.size()));
-    return text;
+    return storableText(what, utf8, capacity);
 }
 
 } // namespace vitrinex::cli

@@ -6,6 +6,7 @@
 #include "collection/CollectionLock.h"
 #include "collection/ItemEntry.h"
 #include "collection/ItemSearch.h"
+#include "collection/PlainItem.h"
 #include "collection/Win1252.h"
 
 #include <algorithm>
@@ -26,7 +27,6 @@ struct Refusal : std::runtime_error {
 
 // The record's capacities: a plain add refuses what would not fit rather than cutting it.
 constexpr std::size_t kLongText = 255;
-constexpr std::size_t kCatNumCapacity = 9;
 
 EntryField fieldOf(const std::string& option) {
     static const std::map<std::string, EntryField> fields = {
@@ -122,53 +122,21 @@ int addAsTyped(const CommandLine& a) {
     return store(entry, collection, a.arg(0));
 }
 
-// An amount as a plain add stores it: the dialog's cleaned text, kept as given when it was given in
-// that aligned form, otherwise without the alignment blanks ("$12.50").
-std::string plainAmount(const std::string& given, const QString& cleaned) {
-    std::string text = fromQString(cleaned);
-    if (text == given) return text;
-    std::erase(text, ' ');
-    return text;
-}
-
-// The plain add of scripts: texts up to the record's capacities, the price and net change through
-// the dialog's rules, any quantity of at least 1.
+// The plain add of scripts: the add rules of the core, the options named as given.
 int addPlain(const CommandLine& a) {
-    NewItemValues v;
-    v.FigureName = collectionText("--name", a.value("name", ""), kLongText);
-    if (v.FigureName.empty() || v.FigureName == " ") throw UsageError("add needs --name with a name");
-    const std::string quantity = a.value("quantity", "1");
-    std::size_t used = 0;
-    long long q = 0;
-    try {
-        q = std::stoll(quantity, &used);
-    } catch (const std::exception&) {
-        used = 0;
-    }
-    // Quantity 0 marks a deleted record: such an item would vanish at the next save.
-    if (used != quantity.size() || q < 1 || q > 2147483647)
-        throw std::runtime_error("quantity must be a whole number of at least 1, not '" + oneLine(quantity) + "'");
-    v.Quantity = static_cast<std::int32_t>(q);
-    v.Year = collectionText("--year", a.value("year", ""), kLongText);
-    v.Series = collectionText("--series", a.value("series", ""), kLongText);
-    v.Condition = fromQString(conditionOf(a.value("condition", "C-10")));
-    v.CatNum = collectionText("--catnum", a.value("catnum", ""), kCatNumCapacity);
-    v.Comments = collectionText("--comments", commentText(a.value("comments", "")), kLongText);
-
-    const std::string price = collectionText("--price", a.value("price", "$0"), kLongText);
-    const std::string netChange = collectionText("--netchange", a.value("netchange", "$0"), kLongText);
-    ItemEntry entry;
-    setMasked(entry, EntryField::Price, typed("price", EntryField::Price, toQString(price)));
-    setMasked(entry, EntryField::NetChange, typed("netchange", EntryField::NetChange, toQString(netChange)));
-    // A blank field keeps the dialog's button inactive.
-    if (entry.Fields.Price.trimmed() == "$") throw std::invalid_argument("--price needs an amount");
-    if (entry.Fields.NetChange.trimmed() == "$") throw std::invalid_argument("--netchange needs an amount");
-    EntryField refused = EntryField::None;
-    if (const auto message = entry.CheckAmounts(refused))
-        throw std::runtime_error((refused == EntryField::Price ? "--price: " : "--netchange: ") +
-                                 win1252ToUtf8(message->text));
-    v.Price = plainAmount(price, entry.Fields.Price);
-    v.NetChange = plainAmount(netChange, entry.Fields.NetChange);
+    const std::string name = collectionText("--name", a.value("name", ""), kLongText);
+    if (name.empty() || name == " ") throw UsageError("add needs --name with a name");
+    PlainItemTexts texts;
+    texts.name = a.value("name");
+    texts.quantity = a.value("quantity");
+    texts.year = a.value("year");
+    texts.series = a.value("series");
+    texts.price = a.value("price");
+    texts.netchange = a.value("netchange");
+    texts.condition = a.value("condition");
+    texts.catnum = a.value("catnum");
+    if (const auto comments = a.value("comments")) texts.comments = commentText(*comments);
+    const NewItemValues v = plainItemValues(texts, [](const char* field) { return std::string("--") + field; });
 
     const CollectionLock lock(a.arg(0));
     OpenCollection c;

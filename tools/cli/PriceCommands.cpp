@@ -41,6 +41,7 @@ int commandApply(const CommandLine& a) {
     // No download ran, so the update window's status would hold no braced message.
     const UpdateOutcome outcome = ApplyUpdate(c, c.openingId(), a.arg(1), "");
     if (outcome.message) throw std::runtime_error(win1252ToUtf8(outcome.message->text));
+    if (outcome.historyFailure) std::cerr << "vitrinex-cli: value history: " << *outcome.historyFailure << '\n';
     json::Object out = statisticsJson(c);
     out.addString("updated", outcome.texts.statistics.updatedCount)
         .addString("status", win1252ToUtf8(outcome.texts.status));

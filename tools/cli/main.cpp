@@ -3,6 +3,7 @@
 // exit status 1.
 
 #include "CommandLine.h"
+#include "DataCommands.h"
 #include "ItemCommands.h"
 #include "ItemText.h"
 #include "Json.h"
@@ -145,12 +146,17 @@ const std::map<std::string, Command>& commands() {
         {"apply", {{{"FILE", "UPDATEDAT"}, {}}, commandApply}},
         {"check", {{{"FILE"}, {}}, commandCheck}},
         {"repair", {{{"FILE"}, {}}, commandRepair}},
+        {"export-csv", {{{"FILE"}, {"out"}}, commandExportCsv}},
+        {"import-csv", {{{"FILE", "IN"}, {}}, commandImportCsv}},
+        {"backups", {{{"FILE"}, {}}, commandBackups}},
+        {"restore", {{{"FILE", "BACKUP"}, {}}, commandRestore}},
+        {"history", {{{"FILE"}, {}}, commandHistory}},
     };
     return table;
 }
 
 int printHelp() {
-    std::cout << kUsage << kReportUsage << kUsageNotes;
+    std::cout << kUsage << kReportUsage << kDataUsage << kUsageNotes;
     return 0;
 }
 
@@ -184,7 +190,7 @@ int main(int argc, char** argv) {
     qInstallMessageHandler(keepQtQuiet);
     tellOpenNotices();
     if (argc < 2) {
-        std::cerr << kUsage << kReportUsage;
+        std::cerr << kUsage << kReportUsage << kDataUsage;
         return 1;
     }
     try {
@@ -197,7 +203,7 @@ int main(int argc, char** argv) {
         const std::string file = reportedFile().empty() ? "" : oneLine(reportedFile()) + ": ";
         std::cerr << "vitrinex-cli: " << file << oneLine(e.what()) << '\n';
     } catch (const UsageError& e) {
-        std::cerr << "vitrinex-cli: " << oneLine(e.what()) << "\n" << kUsage << kReportUsage;
+        std::cerr << "vitrinex-cli: " << oneLine(e.what()) << "\n" << kUsage << kReportUsage << kDataUsage;
     } catch (const std::exception& e) {
         std::cerr << "vitrinex-cli: " << oneLine(e.what()) << '\n';
     }

@@ -1,0 +1,96 @@
+#include "collection/PlainItem.h"
+
+#include "collection/ItemEntry.h"
+#include "collection/Win1252.h"
+
+#include <algorithm>
+
+namespace vitrinex {
+namespace {
+
+// The record's capacities: a plain add refuses what would not fit rather than cutting it.
+constexpr std::size_t kLongText = 255;
+constexpr std::size_t kCatNumCapacity = 9;
+
+// The value as a user types it into the blank masked field from its first position; a character the
+// field refuses, or one with no position left, refuses the value.
+QString typed(const std::string& what, EntryField field, const std::string& win1252) {
+    MaskedText mask = MaskedText::forKind(ItemEntry::maskOf(field));
+    if (!mask.typeFromStart(toQString(win1252)))
+        throw EItemRefused(what + " '" + win1252ToUtf8(win1252) + "' cannot be typed into that field");
+    return mask.text();
+}
+
+// An amount as a plain add stores it: the dialog's cleaned text, kept as given when it was given in
+// that aligned form, otherwise without the alignment blanks ("$12.50").
+std::string plainAmount(const std::string& given, const QString& cleaned) {
+    std::string text = fromQString(cleaned);
+    if (text == given) return text;
+    std::erase(text, ' ');
+    return text;
+}
+
+} // namespace
+
+std::string storableText(const std::string& what, std::string_view utf8, std::size_t capacity) {
+    std::string text;
+    switch (utf8ToWin1252Exact(utf8, text)) {
+    case TextRefusal::NotUtf8:
+        throw EItemRefused(what + " is not valid UTF-8");
+    case TextRefusal::NotWin1252:
+        throw EItemRefused(what + " holds a character that a collection cannot store (Windows-1252)");
+    case TextRefusal::None:
+        break;
+    }
+    if (text.size() > capacity)
+        throw EItemRefused(what + " takes at most " + std::to_string(capacity) + " characters, not " +
+                           std::to_string(text.size()));
+    return text;
+}
+
+NewItemValues plainItemValues(const PlainItemTexts& t, const std::function<std::string(const char*)>& label) {
+    const auto text = [&](const char* field, const std::optional<std::string>& value, std::size_t capacity,
+                          const char* fallback = "") { return storableText(label(field), value.value_or(fallback), capacity); };
+    NewItemValues v;
+    v.FigureName = text("name", t.name, kLongText);
+    // One blank marks a deleted record: such an item would never be written.
+    if (v.FigureName.empty() || v.FigureName == " ") throw EItemRefused(label("name") + " needs a name");
+    const std::string quantity = t.quantity.value_or("1");
+    std::size_t used = 0;
+    long long q = 0;
+    try {
+        q = std::stoll(quantity, &used);
+    } catch (const std::exception&) {
+        used = 0;
+    }
+    // Quantity 0 marks a deleted record: such an item would vanish at the next save.
+    if (used != quantity.size() || q < 1 || q > 2147483647)
+        throw EItemRefused("quantity must be a whole number of at least 1, not '" + oneLine(quantity) + "'");
+    v.Quantity = static_cast<std::int32_t>(q);
+    v.Year = text("year", t.year, kLongText);
+    v.Series = text("series", t.series, kLongText);
+    const QString condition = QString::fromUtf8(t.condition.value_or("C-10"));
+    if (!ItemEntry::Conditions().contains(condition))
+        throw EItemRefused(label("condition") + " must be one of " + ItemEntry::Conditions().join(", ").toStdString());
+    v.Condition = fromQString(condition);
+    v.CatNum = text("catnum", t.catnum, kCatNumCapacity);
+    v.Comments = text("comments", t.comments, kLongText);
+
+    const std::string price = text("price", t.price, kLongText, "$0");
+    const std::string netChange = text("netchange", t.netchange, kLongText, "$0");
+    ItemEntry entry;
+    entry.Fields.Price = typed(label("price"), EntryField::Price, price);
+    entry.Fields.NetChange = typed(label("netchange"), EntryField::NetChange, netChange);
+    // A blank field keeps the dialog's button inactive.
+    if (entry.Fields.Price.trimmed() == "$") throw EItemRefused(label("price") + " needs an amount");
+    if (entry.Fields.NetChange.trimmed() == "$") throw EItemRefused(label("netchange") + " needs an amount");
+    EntryField refused = EntryField::None;
+    if (const auto message = entry.CheckAmounts(refused))
+        throw EItemRefused(label(refused == EntryField::Price ? "price" : "netchange") + ": " +
+                           win1252ToUtf8(message->text));
+    v.Price = plainAmount(price, entry.Fields.Price);
+    v.NetChange = plainAmount(netChange, entry.Fields.NetChange);
+    return v;
+}
+
+} // namespace vitrinex

@@ -1,0 +1,37 @@
+#pragma once
+// The plain add of scripts: an item from texts given in UTF-8, each checked as `vitrinex-cli add`
+// checks its options (texts a collection can store and that fit their fields, a quantity of at least
+// 1, the add dialog's price and net-change checks and cleanups, a condition of the dialog's list).
+// The CSV import takes its rows through the same rules.
+
+#include "collection/OpenCollection.h"
+
+#include <functional>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace vitrinex {
+
+// A value refused by the add rules; what() says which and why (UTF-8).
+class EItemRefused : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The values given, in UTF-8; a value not given takes the default (quantity 1, price and net change
+// "$0", condition "C-10", other texts empty). Comments hold their line breaks as CR LF already.
+struct PlainItemTexts {
+    std::optional<std::string> name, quantity, year, series, price, netchange, condition, catnum, comments;
+};
+
+// Text given for a collection, as Windows-1252 bytes of at most `capacity`: text that is not UTF-8,
+// holds a character Windows-1252 lacks or does not fit is refused, naming `what`.
+std::string storableText(const std::string& what, std::string_view utf8, std::size_t capacity);
+
+// The item the add rules make of `texts`, or EItemRefused. `label` names a field in a message, given
+// the field's name as in PlainItemTexts ("netchange").
+NewItemValues plainItemValues(const PlainItemTexts& texts, const std::function<std::string(const char*)>& label);
+
+} // namespace vitrinex

@@ -1,0 +1,49 @@
+#pragma once
+// The main window's commands for what lives beside the collection: the table window ("table",
+// Ctrl+T), CSV export and import, and the restore of a backup generation. They join the tools menu
+// and follow the open collection's state; the main window only carries out an edit request.
+
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+class QAction;
+class QMenu;
+class QWidget;
+class TRestoreForm;
+class TTableForm;
+
+namespace vitrinex {
+
+class CollectionNotifier;
+
+class CollectionTools : public QObject {
+    Q_OBJECT
+public:
+    // Adds the commands to `menu`; the windows are owned here, `parent` is their owner window.
+    CollectionTools(QWidget* parent, CollectionNotifier& collection, QMenu* menu);
+    ~CollectionTools() override;
+
+    TTableForm* tableWindow() const { return TableForm.get(); }
+
+    void table1Click();
+    void exportcsv1Click();
+    void importcsv1Click();
+    void restore1Click();
+
+signals:
+    // The table asked for the edit dialog on the item of that name.
+    void editRequested(const QString& itemName);
+
+private:
+    void enableCommands();
+
+    QWidget* parent_;
+    CollectionNotifier& collection_;
+    QAction *table1, *exportcsv1, *importcsv1, *restore1;
+    std::unique_ptr<TTableForm> TableForm; // a top-level window of its own
+    TRestoreForm* RestoreForm;             // child dialog
+};
+
+} // namespace vitrinex

@@ -1,0 +1,225 @@
+#include "forms/TableWindow.h"
+
+#include "collection/CollectionData.h"
+#include "collection/CollectionFile.h"
+#include "model/CollectionNotifier.h"
+#include "forms/SkinnedWindow.h"
+
+#include <QAbstractTableModel>
+#include <QFile>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QScreen>
+#include <QTableView>
+#include <QVBoxLayout>
+
+#include <cstdlib>
+#include <sys/stat.h>
+
+using namespace vitrinex;
+
+namespace vitrinex {
+
+// The table's rows as a Qt model over ItemTable.
+class ItemTableModel : public QAbstractTableModel {
+public:
+    using QAbstractTableModel::QAbstractTableModel;
+    ItemTable table;
+
+    int rowCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : table.rowCount(); }
+    int columnCount(const QModelIndex& parent = {}) const override {
+        return parent.isValid() ? 0 : ItemTable::ColumnCount;
+    }
+    QVariant data(const QModelIndex& index, int role) const override {
+        if (role == Qt::DisplayRole || role == Qt::ToolTipRole) return table.text(index.row(), index.column());
+        if (role == Qt::TextAlignmentRole && (index.column() == ItemTable::Quantity || index.column() == ItemTable::Price ||
+                                              index.column() == ItemTable::NetChange))
+            return int(Qt::AlignRight | Qt::AlignVCenter);
+        return {};
+    }
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
+        if (orientation == Qt::Horizontal && role == Qt::DisplayRole) return ItemTable::title(section);
+        return {};
+    }
+    void sort(int column, Qt::SortOrder order) override {
+        emit layoutAboutToBeChanged();
+        table.sort(column, order == Qt::DescendingOrder);
+        emit layoutChanged();
+    }
+    template <typename Change> void reset(Change change) {
+        beginResetModel();
+        change();
+        endResetModel();
+    }
+};
+
+} // namespace vitrinex
+
+namespace {
+
+constexpr QSize kDefaultSize{900, 440};
+// Column widths until the user sets them: room for the texts the add dialog takes.
+constexpr int kDefaultWidths[ItemTable::ColumnCount] = {170, 50, 120, 72, 78, 60, 68, 100, 160};
+
+QString darkStyle() {
+    const QString green = kSkinGreen.name();
+    return QStringLiteral("QWidget#TableForm { background: black; }"
+                          "QTableView { background: black; color: white; gridline-color: #1d3a22;"
+                          " selection-background-color: #404040; selection-color: white; border: 1px solid %1; }"
+                          "QHeaderView::section { background: black; color: %1; border: 0; border-right: 1px solid #1d3a22;"
+                          " border-bottom: 1px solid %1; padding: 2px 4px; }"
+                          "QTableCornerButton::section { background: black; border: 0; }"
+                          "QScrollBar:vertical { background: black; width: 12px; margin: 0; }"
+                          "QScrollBar:horizontal { background: black; height: 12px; margin: 0; }"
+                          "QScrollBar::handle { background: #1d3a22; border: 1px solid %1; min-width: 24px; min-height: 24px; }"
+                          "QScrollBar::add-line, QScrollBar::sub-line { width: 0; height: 0; border: 0; }"
+                          "QScrollBar::add-page, QScrollBar::sub-page { background: black; }")
+        .arg(green);
+}
+
+} // namespace
+
+TTableForm::TTableForm(QWidget* parent) : QWidget(parent, Qt::Window) {
+    setObjectName(QStringLiteral("TableForm"));
+    setWindowTitle(QStringLiteral("collection table"));
+    setAttribute(Qt::WA_StyledBackground);
+    setStyleSheet(darkStyle());
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, Qt::black);
+    setPalette(palette);
+
+    model_ = new ItemTableModel(this);
+    LabelStyle captionStyle;
+    captionStyle.color = kSkinGreen;
+    Label1 = addLabel(this, QStringLiteral("Label1"), QStringLiteral("filter:"), {}, captionStyle);
+    FilterEDT = new QLineEdit(this);
+    FilterEDT->setObjectName(QStringLiteral("FilterEDT"));
+    FilterEDT->setToolTip(QStringLiteral("type to show only the items holding the text"));
+    styleInputField(FilterEDT);
+    CountLBL = addLabel(this, QStringLiteral("CountLBL"), QString(), {}, LabelStyle{});
+    TableGRD = new QTableView(this);
+    TableGRD->setObjectName(QStringLiteral("TableGRD"));
+    TableGRD->setModel(model_);
+    TableGRD->setFont(skinFont(10));
+    TableGRD->horizontalHeader()->setFont(skinFont(10));
+    TableGRD->setSortingEnabled(true);
+    TableGRD->sortByColumn(ItemTable::Name, Qt::AscendingOrder);
+    TableGRD->setSelectionBehavior(QAbstractItemView::SelectRows);
+    TableGRD->setSelectionMode(QAbstractItemView::SingleSelection);
+    TableGRD->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    TableGRD->setWordWrap(false);
+    TableGRD->verticalHeader()->hide();
+    // Rows of one height let the view skip measuring 100,000 of them.
+    TableGRD->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    TableGRD->verticalHeader()->setDefaultSectionSize(QFontMetrics(skinFont(10)).height() + 4);
+    TableGRD->horizontalHeader()->setStretchLastSection(true);
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(Label1);
+    top->addWidget(FilterEDT, 1);
+    top->addSpacing(12);
+    top->addWidget(CountLBL);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(8, 8, 8, 8);
+    layout->addLayout(top);
+    layout->addWidget(TableGRD, 1);
+
+    connect(FilterEDT, &QLineEdit::textChanged, this, [this](const QString& text) {
+        model_->reset([&] { model_->table.setFilter(text); });
+        showCount();
+    });
+    connect(TableGRD, &QTableView::doubleClicked, this,
+            [this](const QModelIndex& index) { emit editRequested(model_->table.name(index.row())); });
+    resize(kDefaultSize);
+    for (int c = 0; c < ItemTable::ColumnCount; ++c)
+        TableGRD->setColumnWidth(c, kDefaultWidths[c]);
+    readSettings();
+}
+
+TTableForm::~TTableForm() = default;
+
+void TTableForm::follow(const CollectionNotifier* collection) {
+    collection_ = collection;
+    const auto changed = [this] {
+        stale_ = true;
+        if (isVisible()) reload();
+    };
+    for (auto signal : {&CollectionNotifier::opened, &CollectionNotifier::closed, &CollectionNotifier::itemsChanged,
+                        &CollectionNotifier::updated, &CollectionNotifier::reloaded})
+        connect(collection, signal, this, changed);
+    connect(collection, &CollectionNotifier::closed, this, &QWidget::hide);
+}
+
+void TTableForm::reload() {
+    stale_ = false;
+    if (!collection_) return;
+    model_->reset([this] {
+        if (collection_->collection().isOpen())
+            model_->table.load(collection_->collection());
+        else
+            model_->table.load(OpenCollection());
+    });
+    showCount();
+}
+
+void TTableForm::showCount() {
+    const ItemTable& t = model_->table;
+    CountLBL->setText(t.filter().isEmpty() ? QStringLiteral("%1 items").arg(t.itemCount())
+                                           : QStringLiteral("%1 of %2 items").arg(t.rowCount()).arg(t.itemCount()));
+    CountLBL->adjustSize();
+}
+
+void TTableForm::showEvent(QShowEvent* event) {
+    if (stale_) reload();
+    QWidget::showEvent(event);
+}
+
+void TTableForm::hideEvent(QHideEvent* event) {
+    writeSettings();
+    QWidget::hideEvent(event);
+}
+
+QString TTableForm::settingsPath() {
+    const char* xdg = std::getenv("XDG_CONFIG_HOME");
+    const QString base = xdg && xdg[0] == '/' ? QFile::decodeName(xdg) : QFile::decodeName(qgetenv("HOME")) + "/.config";
+    return base + "/vitrinex/table-window";
+}
+
+// One line: width, height, then each column's width.
+void TTableForm::readSettings() {
+    QFile file(settingsPath());
+    if (!file.open(QIODevice::ReadOnly)) return;
+    const QStringList numbers = QString::fromLatin1(file.read(4096)).simplified().split(u' ');
+    if (numbers.size() != 2 + ItemTable::ColumnCount) return;
+    std::vector<int> values;
+    for (const QString& n : numbers) {
+        bool ok = false;
+        const int v = n.toInt(&ok);
+        if (!ok || v < 1 || v > 20000) return;
+        values.push_back(v);
+    }
+    resize(values[0], values[1]);
+    for (int c = 0; c < ItemTable::ColumnCount; ++c)
+        TableGRD->setColumnWidth(c, values[static_cast<std::size_t>(2 + c)]);
+}
+
+void TTableForm::writeSettings() const {
+    QString line = QStringLiteral("%1 %2").arg(width()).arg(height());
+    for (int c = 0; c < ItemTable::ColumnCount; ++c)
+        line += QStringLiteral(" %1").arg(std::max(1, TableGRD->columnWidth(c)));
+    line += '\n';
+    const QByteArray bytes = line.toLatin1();
+    const std::string path = QFile::encodeName(settingsPath()).toStdString();
+    // A settings file that cannot be written costs only the next opening's size.
+    try {
+        const std::string folder = path.substr(0, path.rfind('/'));
+        ::mkdir(folder.substr(0, folder.rfind('/')).c_str(), 0700); // ~/.config on a fresh account
+        makePrivateFolder(folder);
+        FileReplacement file(path, 0600);
+        file.write(bytes.data(), static_cast<std::size_t>(bytes.size()));
+        file.commit();
+    } catch (const std::exception&) {
+    }
+}

@@ -1,0 +1,54 @@
+#pragma once
+// TTableForm, the collection table: every live item in a resizable dark window, one column per
+// field, sorted by a click on a column's title, filtered as the user types; a double click asks for
+// the edit dialog on that item. It follows the open collection's announcements, and keeps its size
+// and column widths in the user's settings folder.
+
+#include "collection/ItemTable.h"
+
+#include <QString>
+#include <QWidget>
+
+class QLabel;
+class QLineEdit;
+class QTableView;
+
+namespace vitrinex {
+class CollectionNotifier;
+class ItemTableModel;
+} // namespace vitrinex
+
+class TTableForm : public QWidget {
+    Q_OBJECT
+public:
+    explicit TTableForm(QWidget* parent = nullptr);
+    ~TTableForm() override;
+
+    // From now on shows what `collection` holds, read again at each of its changes.
+    void follow(const vitrinex::CollectionNotifier* collection);
+
+    // The settings file: $XDG_CONFIG_HOME/vitrinex/table-window (~/.config/vitrinex/table-window).
+    static QString settingsPath();
+
+signals:
+    // A row was double-clicked: the edit dialog on the item of that name.
+    void editRequested(const QString& itemName);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
+private:
+    void reload();
+    void showCount();
+    void readSettings();
+    void writeSettings() const;
+
+    const vitrinex::CollectionNotifier* collection_ = nullptr;
+    vitrinex::ItemTableModel* model_ = nullptr;
+    QLineEdit* FilterEDT = nullptr;
+    QLabel* Label1 = nullptr; // "filter:"
+    QLabel* CountLBL = nullptr;
+    QTableView* TableGRD = nullptr;
+    bool stale_ = true; // the collection changed while the window was hidden
+};

@@ -1,0 +1,128 @@
+#include "reports/BackupGenerations.h"
+
+#include "collection/CollectionData.h"
+#include "collection/CollectionLock.h"
+#include "collection/InOutError.h"
+#include "collection/ValueHistory.h"
+
+#include <QDateTime>
+#include <QDir>
+
+#include <algorithm>
+#include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace vitrinex {
+namespace {
+
+// A generation is named by its time, so that names sort as times do.
+constexpr char kNameFormat[] = "yyyyMMdd'T'HHmmss.zzz'Z'";
+constexpr char kSuffix[] = ".fcd";
+
+std::string generationsFolder(const std::string& collectionPath, bool create) {
+    const std::string folder = collectionDataFolder(collectionPath, create) + "/generations";
+    if (create) makePrivateFolder(folder);
+    return folder;
+}
+
+// Streams the file's bytes as they stand, so that even a damaged collection is kept as it is.
+std::function<void(const ByteSink&)> fileContent(int fd, const std::string& path) {
+    return [fd, path](const ByteSink& sink) {
+        if (::lseek(fd, 0, SEEK_SET) < 0) throw EInOutError::fromErrno(errno, path);
+        std::vector<char> buffer(std::size_t(1) << 20);
+        for (;;) {
+            const ssize_t n = ::read(fd, buffer.data(), buffer.size());
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) throw EInOutError::fromErrno(errno, path);
+            if (n == 0) return;
+            sink(buffer.data(), static_cast<std::size_t>(n));
+        }
+    };
+}
+
+} // namespace
+
+std::vector<Generation> listGenerations(const std::string& collectionPath) {
+    std::vector<Generation> out;
+    const std::string folder = generationsFolder(collectionPath, false);
+    const QStringList names = QDir(QString::fromStdString(folder)).entryList({"*.fcd"}, QDir::Files, QDir::Name | QDir::Reversed);
+    for (const QString& name : names) {
+        const QDateTime time = QDateTime::fromString(name.chopped(4), kNameFormat);
+        const std::string path = folder + "/" + name.toStdString();
+        struct stat st {};
+        if (!time.isValid() || ::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
+        QDateTime utc = time;
+        utc.setTimeSpec(Qt::UTC);
+        out.push_back({path, utc.toString(Qt::ISODateWithMs).toStdString(),
+                       static_cast<std::int64_t>(st.st_size) / static_cast<std::int64_t>(kRecordSize) - 1});
+    }
+    return out;
+}
+
+std::function<void(const ByteSink&)> backupContent(const OpenCollection& c) {
+    auto live = std::make_shared<std::vector<const TFigureRecord*>>();
+    c.forEachPreOrder([&live](const TFigureNode& node) {
+        if (!isDeletedRecord(node.Record)) live->push_back(&node.Record);
+    });
+    auto header = std::make_shared<TCollectionHeader>(c.headerRecord());
+    return [live, header](const ByteSink& sink) {
+        std::size_t next = 0;
+        const std::function<const TFigureRecord*()> nextRecord = [&]() -> const TFigureRecord* {
+            return next == live->size() ? nullptr : (*live)[next++];
+        };
+        collectionFileContent(*header, nextRecord)(sink);
+    };
+}
+
+std::string keepGeneration(const std::string& collectionPath, const std::function<void(const ByteSink&)>& content) {
+    const std::string folder = generationsFolder(collectionPath, true);
+    // A name of its own even for two backups within one millisecond.
+    QDateTime time = QDateTime::currentDateTimeUtc();
+    std::string path;
+    do {
+        path = folder + "/" + time.toString(kNameFormat).toStdString() + kSuffix;
+        time = time.addMSecs(1);
+    } while (::access(path.c_str(), F_OK) == 0);
+    FileReplacement file(path, copyRulesFor(collectionPath).mode);
+    content([&file](const void* data, std::size_t size) { file.write(data, size); });
+    file.commit();
+    const std::vector<Generation> kept = listGenerations(collectionPath);
+    for (std::size_t i = kGenerationsKept; i < kept.size(); ++i)
+        ::unlink(kept[i].path.c_str());
+    return path;
+}
+
+void keepBackupGeneration(const OpenCollection& c) {
+    try {
+        keepGeneration(c.fileName(), backupContent(c));
+        addValuePoint(c);
+    } catch (const EInOutError& e) {
+        throw EInOutError(e.code(), std::string("backup generation: ") + e.what());
+    }
+}
+
+RestoreResult restoreCollection(const std::string& collectionPath, const std::string& backupPath) {
+    // Read as a collection first: a backup that does not load is refused before anything changes.
+    OpenCollection backup;
+    try {
+        backup.LoadCollection(backupPath);
+    } catch (const std::exception& e) {
+        throw EBackupUnreadable(backupPath + ": " + e.what());
+    }
+    std::vector<const TFigureRecord*> live;
+    backup.forEachPreOrder([&live](const TFigureNode& node) {
+        if (!isDeletedRecord(node.Record)) live.push_back(&node.Record);
+    });
+
+    const CollectionLock lock(collectionPath);
+    RestoreResult result;
+    result.kept = keepGeneration(collectionPath, fileContent(lock.descriptor(), collectionPath));
+    std::size_t next = 0;
+    writeCollectionFile(collectionPath, backup.headerRecord(),
+                        [&]() -> const TFigureRecord* { return next == live.size() ? nullptr : live[next++]; });
+    result.items = static_cast<std::int32_t>(live.size());
+    return result;
+}
+
+} // namespace vitrinex

@@ -1,0 +1,55 @@
+#pragma once
+// Backup generations: every backup also keeps a dated copy of the collection in its folder of the
+// user's data folder (CollectionData.h), the last ten per collection, as private as the collection;
+// a restore puts one back in place of the collection.
+
+#include "collection/CollectionFile.h"
+#include "collection/OpenCollection.h"
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace vitrinex {
+
+inline constexpr std::size_t kGenerationsKept = 10;
+
+struct Generation {
+    std::string path;
+    std::string time; // ISO 8601, UTC, with milliseconds
+    std::int64_t items = 0;
+};
+
+// The collection's generations, newest first.
+std::vector<Generation> listGenerations(const std::string& collectionPath);
+
+// The bytes a backup of the open collection holds: the header, then every live item in pre-order.
+std::function<void(const ByteSink&)> backupContent(const OpenCollection& collection);
+
+// Keeps `content` as the newest generation of the collection at `collectionPath` and drops the
+// oldest beyond kGenerationsKept. Returns the generation's path. Throws EInOutError.
+std::string keepGeneration(const std::string& collectionPath, const std::function<void(const ByteSink&)>& content);
+
+// What every backup of the open collection adds beside its ".bak": a generation and a point of the
+// value history. Throws EInOutError, its message saying that the generation failed.
+void keepBackupGeneration(const OpenCollection& collection);
+
+struct RestoreResult {
+    std::int32_t items = 0; // the collection's items afterwards
+    std::string kept;       // the generation that holds the state before the restore
+};
+
+// A backup that does not read as a collection; what() names it.
+class EBackupUnreadable : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Replaces the collection file with the collection `backupPath` holds, under the collection's lock:
+// the backup is read and checked first, the collection's present content is kept as a generation,
+// then the collection is written in one save. A backup that does not read throws EBackupUnreadable
+// and changes nothing; otherwise failures throw EInOutError and leave the collection file as it was.
+RestoreResult restoreCollection(const std::string& collectionPath, const std::string& backupPath);
+
+} // namespace vitrinex

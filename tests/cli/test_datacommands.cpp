@@ -1,0 +1,49 @@
+// vitrinex-cli's CSV, generation and history commands run as a script runs them.
+#include "CliRun.h"
+
+#include <QJsonArray>
+#include <QtTest>
+
+class DataCommandsTest : public QObject {
+    Q_OBJECT
+
+    static CliRun cli(const QStringList& args) { return runCli(args); }
+
+private slots:
+    void csvBackupsRestoreAndHistory() {
+        QCOMPARE(cli({"new", "mine.fcd", "--name", "Heroes", "--brand", "Kenner", "--year", "1985-1990"}).status, 0);
+        QCOMPARE(cli({"add", "mine.fcd", "--name", "Luke", "--price", "$10"}).status, 0);
+        const CliRun exported = cli({"export-csv", "mine.fcd"});
+        QCOMPARE(exported.json()["file"].toString(), QString("mine.csv"));
+        QCOMPARE(exported.json()["items"].toInt(), 1);
+        QVERIFY(exported.err.isEmpty());
+
+        // A refusal: one line per row on standard error, status 1.
+        QFile csv("in.csv");
+        QVERIFY(csv.open(QIODevice::WriteOnly));
+        csv.write("name,price\nHan,$5\nLuke,$1\nLando,$1x\n");
+        csv.close();
+        const CliRun refused = cli({"import-csv", "mine.fcd", "in.csv"});
+        QCOMPARE(refused.status, 1);
+        QCOMPARE(refused.err, QByteArray("row 3: Luke already exists!\nrow 4: price: $1x      is an invalid price!\n"));
+
+        QCOMPARE(cli({"backup", "mine.fcd"}).status, 0);
+        const QJsonArray backups = cli({"backups", "mine.fcd"}).json()["backups"].toArray();
+        QCOMPARE(backups.size(), 1);
+        QCOMPARE(backups[0].toObject()["items"].toInt(), 1);
+        QCOMPARE(cli({"import-csv", "mine.fcd", "mine.csv"}).status, 1); // Luke is there already
+        QCOMPARE(cli({"delete", "mine.fcd", "Luke"}).status, 0);
+        const CliRun restored = cli({"restore", "mine.fcd", backups[0].toObject()["file"].toString()});
+        QCOMPARE(restored.json()["items"].toInt(), 1);
+        QVERIFY(restored.err.isEmpty());
+        QCOMPARE(cli({"backups", "mine.fcd"}).json()["backups"].toArray().size(), 2);
+
+        const QJsonArray points = cli({"history", "mine.fcd"}).json()["points"].toArray();
+        QCOMPARE(points.size(), 1);
+        QCOMPARE(points[0].toObject()["value"].toString(), QString("$10"));
+        QCOMPARE(points[0].toObject()["items"].toInt(), 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(DataCommandsTest)
+#include "test_datacommands.moc"

@@ -1,0 +1,97 @@
+// The main window's table, CSV and restore commands, run from its menu as a user runs them.
+#include "CollectionFixtures.h"
+#include "MainWindowControls.h"
+#include "forms/MessageDialog.h"
+#include "forms/RestoreDialog.h"
+#include "forms/TableWindow.h"
+#include "reports/BackupGenerations.h"
+#include "platform/FileDialogs.h"
+
+#include <QTableView>
+#include <QTemporaryDir>
+
+using namespace vitrinex;
+using namespace windowtest;
+
+class CollectionToolsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() {
+        TMainForm::setProgramFolderForTesting(dir_.path());
+        messages_.clear();
+        setMessageDialogForTesting([this](const QString& title, const QString& text) { messages_ << title + ": " + text; });
+        file_ = dir_.filePath("heroes.fcd");
+        OpenCollection c;
+        c.CreateCollection(QFile::encodeName(file_).toStdString(), "Heroes", "Kenner", "1985");
+        c.InsertNewItem(fixtures::item("Batman"));
+        c.SaveCollection();
+    }
+    void cleanup() {
+        setMessageDialogForTesting({});
+        FileDialogs::setAnswerForTesting({});
+        TMainForm::setProgramFolderForTesting({});
+    }
+
+    void csvCommandsAndTheTableFollowTheCollection() {
+        TMainForm main;
+        main.show();
+        main.OpenCollectionFile(file_);
+        QTRY_VERIFY(main.collection().isOpen());
+        main.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&main));
+        QTest::keyClick(&main, Qt::Key_T, Qt::ControlModifier);
+        auto* table = topLevelControl<TTableForm>("TableForm");
+        QVERIFY(table->isVisible());
+
+        QString answer = dir_.filePath("out.csv");
+        FileDialogs::setAnswerForTesting([&answer](const FileDialogRequest&) { return answer; });
+        control<QAction>(&main, "exportcsv1")->trigger();
+        QCOMPARE(messages_.takeFirst(), QString("export as csv completed: 1 items have been exported. the file is named out.csv."));
+
+        fixtures::writeBytes(dir_.filePath("in.csv").toStdString(), "name,quantity\nRobin,2\nbatman,1\n");
+        answer = dir_.filePath("in.csv");
+        const QByteArray before = readAll(file_);
+        control<QAction>(&main, "importcsv1")->trigger();
+        QCOMPARE(messages_.takeFirst(), QString("import refused: nothing was imported:\nrow 3: batman already exists!"));
+        QCOMPARE(readAll(file_), before);
+
+        fixtures::writeBytes(dir_.filePath("in.csv").toStdString(), "name,quantity\nRobin,2\n");
+        control<QAction>(&main, "importcsv1")->trigger();
+        QCOMPARE(messages_.takeFirst(), QString("import complete: 1 items have been added to Heroes."));
+        QCOMPARE(control<TItemListBox>(&main, "ListBox2")->count(), 2);
+        QCOMPARE(control<QTableView>(table, "TableGRD")->model()->rowCount(), 2);
+    }
+
+    void restorePutsAChosenGenerationBack() {
+        TMainForm main;
+        main.show();
+        main.OpenCollectionFile(file_);
+        QTRY_VERIFY(main.collection().isOpen());
+        control<QAction>(&main, "createbackup1")->trigger();
+        const QByteArray backedUp = readAll(file_);
+        fixtures::writeBytes(dir_.filePath("in.csv").toStdString(), "name\nRobin\n");
+        FileDialogs::setAnswerForTesting([this](const FileDialogRequest&) { return dir_.filePath("in.csv"); });
+        control<QAction>(&main, "importcsv1")->trigger();
+        messages_.clear();
+
+        auto* restore = control<TRestoreForm>(&main, "RestoreForm");
+        QVERIFY(throughModal(restore, [&] { control<QAction>(&main, "restore1")->trigger(); }, [&] {
+            QCOMPARE(control<QListWidget>(restore, "ListBox1")->count(), 1);
+            click(control<TJPEGImage>(restore, "OKJPG"));
+        }));
+        QCOMPARE(readAll(file_), backedUp);
+        QCOMPARE(control<TItemListBox>(&main, "ListBox2")->count(), 1);
+        QCOMPARE(messages_.size(), 1);
+        QVERIFY2(messages_[0].startsWith("restore complete: the collection has been restored"), qPrintable(messages_[0]));
+        QCOMPARE(listGenerations(QFile::encodeName(file_).toStdString()).size(), std::size_t(2));
+    }
+
+private:
+    QTemporaryDir dir_;
+    QString file_;
+    QStringList messages_;
+};
+
+QTEST_MAIN(CollectionToolsTest)
+#include "test_collectiontools.moc"

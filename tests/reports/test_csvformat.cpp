@@ -1,0 +1,111 @@
+// CSV out and in: the round trip of awkward texts, and imports refused as a whole.
+#include "CollectionFixtures.h"
+#include "reports/CsvFormat.h"
+#include "reports/ReportText.h"
+
+#include <QtTest>
+
+using namespace vitrinex;
+using namespace fixtures;
+
+namespace {
+
+// Every stored field of every live item, in key order.
+QStringList itemFields(const std::string& path) {
+    OpenCollection c;
+    c.LoadCollection(path);
+    QStringList out;
+    for (const TFigureRecord* item : liveItemsInKeyOrder(c)) {
+        const TFigureRecord& r = *item;
+        for (auto text : {r.FigureName.view(), r.Year.view(), r.Series.view(), r.Price.view(), r.NetChange.view(),
+                          r.CatNum.view(), r.Condition.view(), r.Comments.view()})
+            out << QByteArray(text.data(), qsizetype(text.size())).toHex();
+        out << QString::number(r.Quantity) << "|";
+    }
+    return out;
+}
+
+std::string newCollection(const char* name) {
+    const std::string path = QDir::current().absoluteFilePath(name).toStdString();
+    OpenCollection c;
+    c.CreateCollection(path, "Heroes", "Kenner", "1985-1990");
+    return path;
+}
+
+void writeText(const std::string& path, const QByteArray& text) {
+    writeBytes(path, text);
+}
+
+} // namespace
+
+class CsvFormatTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void exportThenImportGivesTheSameItems() {
+        const std::string from = newCollection("from.fcd");
+        OpenCollection c;
+        c.LoadCollection(from);
+        NewItemValues awkward = item(" Bat, \"man\" ", "$  12.50", "$  -5", 3);
+        awkward.Series = "Caf\xE9 \xAB\xBB ";
+        awkward.Year = "85  ";
+        awkward.CatNum = "A,B\"C";
+        awkward.Condition = "loose";
+        awkward.Comments = " first, line\r\n\"quoted\"\r\n\r\nlast ";
+        c.InsertNewItem(awkward);
+        NewItemValues plain = item("Yoda", "$7.25", "$0");
+        plain.Series = plain.CatNum = plain.Comments = "";
+        c.InsertNewItem(plain);
+        c.InsertNewItem(item("\xC9lan", "$0", "$+3"));
+        c.SaveCollection();
+        QCOMPARE(writeCsvExport(c, "out.csv"), std::size_t(3));
+
+        const std::string to = newCollection("to.fcd");
+        const CsvImport imported = importCsv(to, "out.csv");
+        QCOMPARE(imported.added, std::size_t(3));
+        QCOMPARE(itemFields(to), itemFields(from));
+        // Rows follow the list's order; the file is UTF-8.
+        const QString csv = QString::fromUtf8(readBytes("out.csv"));
+        QVERIFY(csv.indexOf(" Bat") < csv.indexOf("\u00C9lan") && csv.indexOf("\u00C9lan") < csv.indexOf("Yoda"));
+    }
+
+    void aRefusedRowRefusesTheWholeImport_data() {
+        QTest::addColumn<QByteArray>("csv");
+        QTest::addColumn<QStringList>("reasons");
+        QTest::newRow("unknown column") << QByteArray("name,colour\nNew,red\n") << QStringList{"row 1: unknown column 'colour'"};
+        QTest::newRow("rows") << QByteArray("quantity,name,series,price\r\n2,Fine,s,$1\r\n1,Other,\xCE\xA9,$1\r\n"
+                                            "1,Luke,,$1\r\n0,Zero,,$1\r\n1,Dear,,$1x\r\n1,Fine,,$2\r\n")
+                              << QStringList{"row 3: series holds a character that a collection cannot store (Windows-1252)",
+                                             "row 4: Luke already exists!",
+                                             "row 5: quantity must be a whole number of at least 1, not '0'",
+                                             "row 6: price: $1x      is an invalid price!",
+                                             "row 7: Fine already exists!"};
+        QTest::newRow("existing names") << QByteArray("name\nFine\nLUKE\nfine\n")
+                                        << QStringList{"row 3: LUKE already exists!", "row 4: fine already exists!"};
+        QTest::newRow("damaged") << QByteArray("name,comments\nA,\"open\n") << QStringList{"row 2: a quoted field is not closed"};
+    }
+    void aRefusedRowRefusesTheWholeImport() {
+        QFETCH(QByteArray, csv);
+        QFETCH(QStringList, reasons);
+        const std::string path = newCollection("mine.fcd");
+        OpenCollection c;
+        c.LoadCollection(path);
+        c.InsertNewItem(item("Luke"));
+        c.SaveCollection();
+        const QByteArray before = readBytes(path);
+        writeText("in.csv", csv);
+        try {
+            importCsv(path, "in.csv");
+            QFAIL("imported");
+        } catch (const ECsvRefused& e) {
+            QStringList got;
+            for (const std::string& r : e.reasons())
+                got << QString::fromStdString(r);
+            QCOMPARE(got, reasons);
+        }
+        QCOMPARE(readBytes(path), before);
+    }
+};
+
+QTEST_GUILESS_MAIN(CsvFormatTest)
+#include "test_csvformat.moc"
