@@ -307,7 +307,9 @@ private slots:
             std::string name;
             for (int k = 1 + static_cast<int>(random() % 4); k > 0; --k)
                 name += pieces[random() % std::size(pieces)];
-            pool.push_back(record(name + std::to_string(i % 150), "$" + std::to_string(i % 7)));
+            // Every third name shares its first 16 bytes and more with others.
+            if (i % 3 == 0) name = "Deluxe Collector Edition " + name;
+            pool.push_back(record(name + std::to_string(i % 150), "$" + std::to_string(i % 7), "$" + std::to_string(i % 5 - 2)));
         }
         std::vector<TFigureRecord> ascending = pool;
         std::sort(ascending.begin(), ascending.end(), [](const auto& a, const auto& b) {
@@ -331,8 +333,13 @@ private slots:
             }
         }
 
-        for (const auto* records : {&pool, &preOrder, &preOrderRepeats, &ascending, &hostile}) {
+        // A record of zero bytes among them is set aside and changes nothing else.
+        std::vector<TFigureRecord> poolDamaged = pool;
+        poolDamaged.insert(poolDamaged.begin() + 300, blankFigureRecord());
+
+        for (const auto* records : {&pool, &preOrder, &preOrderRepeats, &ascending, &hostile, &poolDamaged}) {
             writeBytes(path("order.fcd"), fileImage(header(), *records));
+            if (records == &poolDamaged) records = &pool;
             OpenCollection c;
             c.LoadCollection(path("order.fcd"));
             c.SaveCollection();
@@ -346,6 +353,16 @@ private slots:
             QCOMPARE(c.ItemCount, static_cast<int>(records->size()));
             for (const auto& r : *records)
                 QVERIFY(c.FindItem(r.FigureName.view()));
+            // The totals and extreme lists are those of adding the records one by one in file order.
+            OpenCollection oneByOne;
+            for (const auto& r : *records)
+                oneByOne.InsertNewItem({r.FigureName.str(), "", "", r.Price.str(), r.NetChange.str(), "", "", "", r.Quantity});
+            QCOMPARE(c.valueText(), oneByOne.valueText());
+            QCOMPARE(c.netChangeText(), oneByOne.netChangeText());
+            QCOMPARE(c.HighList, oneByOne.HighList);
+            QCOMPARE(c.LowList, oneByOne.LowList);
+            QCOMPARE(c.HotList, oneByOne.HotList);
+            QCOMPARE(c.ColdList, oneByOne.ColdList);
         }
     }
 
