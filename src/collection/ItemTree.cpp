@@ -1,6 +1,7 @@
 #include "collection/ItemTree.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstdlib>
 #include <new>
@@ -160,6 +161,33 @@ void PreOrderBuilder::finish(std::vector<TFigureNode*>& inKeyOrder) {
     open_.clear();
     inKeyOrder = std::move(inKeyOrder_);
     inKeyOrder_.clear();
+}
+
+void sortByKeyPrefix(std::vector<KeyedSlot>& keys) {
+    if (keys.empty()) return;
+    // A radix sort, least significant byte first, each pass keeping the order of equal bytes. A byte
+    // that is the same in every key (names often start alike) takes no pass.
+    std::uint64_t differHigh = 0, differLow = 0;
+    for (const KeyedSlot& k : keys) {
+        differHigh |= k.high ^ keys.front().high;
+        differLow |= k.low ^ keys.front().low;
+    }
+    std::vector<KeyedSlot> sorted(keys.size());
+    for (int byte = 0; byte < 16; ++byte) {
+        const bool low = byte < 8;
+        const int shift = byte % 8 * 8;
+        if ((((low ? differLow : differHigh) >> shift) & 0xFF) == 0) continue;
+        const auto digit = [low, shift](const KeyedSlot& k) { return ((low ? k.low : k.high) >> shift) & 0xFF; };
+        std::array<std::size_t, 256> start{};
+        for (const KeyedSlot& k : keys)
+            ++start[digit(k)];
+        std::size_t sum = 0;
+        for (std::size_t& s : start)
+            sum += std::exchange(s, sum);
+        for (const KeyedSlot& k : keys)
+            sorted[start[digit(k)]++] = k;
+        keys.swap(sorted);
+    }
 }
 
 TFigureNode* buildInsertionTree(const std::vector<TFigureNode*>& inKeyOrder, const std::vector<std::uint32_t>& arrival) {

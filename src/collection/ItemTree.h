@@ -148,12 +148,28 @@ template <typename NameOf> int compareKeyedSlots(const KeyedSlot& a, const Keyed
     return a.length < b.length ? -1 : a.length > b.length ? 1 : 0;
 }
 
-// Sorts by key, equal keys in file order.
+// Sorts by the first 16 bytes of the keys, keeping the order of equal ones.
+void sortByKeyPrefix(std::vector<KeyedSlot>& keys);
+
+// Sorts by key, equal keys in file order; `keys` come in file order.
 template <typename NameOf> void sortByKey(std::vector<KeyedSlot>& keys, const NameOf& nameOf) {
-    std::sort(keys.begin(), keys.end(), [&nameOf](const KeyedSlot& a, const KeyedSlot& b) {
+    const auto less = [&nameOf](const KeyedSlot& a, const KeyedSlot& b) {
         const int order = compareKeyedSlots(a, b, nameOf);
         return order < 0 || (order == 0 && a.slot < b.slot);
-    });
+    };
+    if (keys.size() < 1024) {
+        std::sort(keys.begin(), keys.end(), less);
+        return;
+    }
+    sortByKeyPrefix(keys);
+    // Names alike in their first 16 bytes: their lengths, or the rest of them, decide.
+    for (auto run = keys.begin(); run != keys.end();) {
+        auto end = run + 1;
+        while (end != keys.end() && end->high == run->high && end->low == run->low)
+            ++end;
+        if (end - run > 1) std::sort(run, end, less);
+        run = end;
+    }
 }
 
 // The tree that inserting the nodes one by one in the order of `arrival` gives, from the nodes in

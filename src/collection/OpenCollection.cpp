@@ -380,13 +380,37 @@ private:
             }
             sorting_ = true;
             firstSorted_ = slot;
+            beforeSorted_ = aggregates();
         }
         // Out of pre-order: whether the name is there already shows only once the keys are sorted.
+        // Until then it counts as an item, its record and name taken while they are in the cache.
         clearLoaded(*node);
         keys_.push_back(keyedSlot(record.FigureName.view(), static_cast<std::uint32_t>(slot)));
-        amounts_.push_back(amounts);
-        positions_.push_back(listed_ - 1);
+        sortedNames_.push_back(record.FigureName.str());
+        positions_.push_back(static_cast<std::uint32_t>(listed_ - 1));
+        c_.addToAggregates(record, amounts);
         return true;
+    }
+
+    struct Aggregates {
+        Real48 value, netChange, high, low, hot, cold;
+        std::vector<std::string> highList, lowList, hotList, coldList;
+    };
+    Aggregates aggregates() const {
+        return {c_.TotalValue, c_.TotalNetChange, c_.HighPrice, c_.LowPrice, c_.HotChange, c_.ColdChange,
+                c_.HighList,   c_.LowList,        c_.HotList,   c_.ColdList};
+    }
+    void restore(Aggregates a) {
+        c_.TotalValue = a.value;
+        c_.TotalNetChange = a.netChange;
+        c_.HighPrice = a.high;
+        c_.LowPrice = a.low;
+        c_.HotChange = a.hot;
+        c_.ColdChange = a.cold;
+        c_.HighList = std::move(a.highList);
+        c_.LowList = std::move(a.lowList);
+        c_.HotList = std::move(a.hotList);
+        c_.ColdList = std::move(a.coldList);
     }
 
     // The names of the nodes that left the open ancestors, while their records are still in the
@@ -397,7 +421,8 @@ private:
             names_.push_back(left[i]->Record.FigureName.str());
     }
 
-    void finishSorted(std::vector<TFigureNode*>& inKeyOrder, std::vector<Repeat>& repeats);
+    void finishSorted(std::vector<TFigureNode*>& inKeyOrder, std::vector<std::string>& names,
+                      std::vector<Repeat>& repeats);
 
     OpenCollection& c_;
     PreOrderBuilder builder_;
@@ -410,8 +435,9 @@ private:
     bool sorting_ = false;
     std::size_t firstSorted_ = 0;
     std::vector<KeyedSlot> keys_;
-    std::vector<Amounts> amounts_;
-    std::vector<std::size_t> positions_;
+    std::vector<std::string> sortedNames_;
+    std::vector<std::uint32_t> positions_;
+    Aggregates beforeSorted_;
 };
 
 void OpenCollection::Loading::finish(std::vector<TFigureNode*>& inKeyOrder, std::vector<std::string>& names,
@@ -424,28 +450,30 @@ void OpenCollection::Loading::finish(std::vector<TFigureNode*>& inKeyOrder, std:
         repeats = std::move(repeats_);
         return;
     }
-    finishSorted(inKeyOrder, repeats);
-    names.clear();
-    names.reserve(inKeyOrder.size());
-    for (const TFigureNode* node : inKeyOrder)
-        names.push_back(node->Record.FigureName.str());
+    finishSorted(inKeyOrder, names, repeats);
 }
 
 // The tree inserting every record in file order gives, built from one sort of the keys. The records
-// before the first one out of pre-order are in the tree already with their aggregates; the rest get
-// theirs here, in file order, once the sort has told the repeated names.
-void OpenCollection::Loading::finishSorted(std::vector<TFigureNode*>& inKeyOrder, std::vector<Repeat>& repeats) {
+// before the first one out of pre-order are in the tree already; the sort tells which of the later
+// ones repeat a name, and those go.
+void OpenCollection::Loading::finishSorted(std::vector<TFigureNode*>& inKeyOrder, std::vector<std::string>& names,
+                                           std::vector<Repeat>& repeats) {
     std::vector<TFigureNode*> stored;
     stored.reserve(c_.nodes.size());
     c_.nodes.forEach([&stored](const TFigureNode& node) { stored.push_back(const_cast<TFigureNode*>(&node)); });
     const auto nameOf = [&stored](std::uint32_t slot) { return stored[slot]->Record.FigureName.view(); };
+    // The records before the sorted ones go first, so that the keys come in file order.
+    std::vector<KeyedSlot> keys;
+    keys.reserve(stored.size());
     for (std::size_t slot = 0; slot < firstSorted_; ++slot)
-        keys_.push_back(keyedSlot(nameOf(static_cast<std::uint32_t>(slot)), static_cast<std::uint32_t>(slot)));
+        keys.push_back(keyedSlot(nameOf(static_cast<std::uint32_t>(slot)), static_cast<std::uint32_t>(slot)));
+    keys.insert(keys.end(), keys_.begin(), keys_.end());
+    keys_ = std::move(keys);
     sortByKey(keys_, nameOf);
 
-    // The first of equal keys is the item; the later ones are repeats, all among the sorted records.
+    // The first of equal keys is the item; the later ones, all among the sorted records, repeat it.
     std::vector<bool> repeated(stored.size() - firstSorted_, false);
-    std::vector<std::pair<std::size_t, std::uint32_t>> repeatOf; // (repeat's slot, first's slot)
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> repeatOf; // (repeat's slot, first's slot)
     std::size_t kept = 0;
     for (std::size_t i = 0; i < keys_.size(); ++i) {
         if (kept > 0 && compareKeyedSlots(keys_[kept - 1], keys_[i], nameOf) == 0) {
@@ -456,34 +484,44 @@ void OpenCollection::Loading::finishSorted(std::vector<TFigureNode*>& inKeyOrder
         keys_[kept++] = keys_[i];
     }
     keys_.resize(kept);
-    for (const auto& [slot, first] : repeatOf)
-        repeats_.push_back({nullptr, stored[slot]->Record.FigureName.str(), positions_[slot - firstSorted_]});
 
-    // The aggregates in file order; the repeats' nodes go, the later records moving up.
+    // Repeats counted as items so far: the aggregates again from where the sorted records began,
+    // without them, and their nodes go, the later records moving up.
     std::vector<std::uint32_t> newSlot(stored.size());
-    std::size_t to = firstSorted_;
-    for (std::size_t slot = 0; slot < stored.size(); ++slot) {
-        if (slot < firstSorted_) {
-            newSlot[slot] = static_cast<std::uint32_t>(slot);
-            continue;
+    for (std::size_t slot = 0; slot < stored.size(); ++slot)
+        newSlot[slot] = static_cast<std::uint32_t>(slot);
+    if (!repeatOf.empty()) {
+        for (const auto& [slot, first] : repeatOf)
+            repeats_.push_back({nullptr, sortedNames_[slot - firstSorted_], positions_[slot - firstSorted_]});
+        restore(std::move(beforeSorted_));
+        std::size_t to = firstSorted_;
+        for (std::size_t slot = firstSorted_; slot < stored.size(); ++slot) {
+            if (repeated[slot - firstSorted_]) continue;
+            c_.addToAggregates(stored[slot]->Record, amountsOf(stored[slot]->Record));
+            if (to != slot) {
+                stored[to]->Record = stored[slot]->Record;
+                sortedNames_[to - firstSorted_] = std::move(sortedNames_[slot - firstSorted_]);
+            }
+            newSlot[slot] = static_cast<std::uint32_t>(to++);
         }
-        if (repeated[slot - firstSorted_]) continue;
-        c_.addToAggregates(stored[slot]->Record, amounts_[slot - firstSorted_]);
-        if (to != slot) stored[to]->Record = stored[slot]->Record;
-        newSlot[slot] = static_cast<std::uint32_t>(to++);
+        c_.nodes.dropLast(stored.size() - to);
+        std::size_t r = repeats_.size() - repeatOf.size();
+        for (const auto& [slot, first] : repeatOf)
+            repeats_[r++].of = stored[newSlot[first]];
     }
-    c_.nodes.dropLast(stored.size() - to);
-    std::size_t r = repeats_.size() - repeatOf.size();
-    for (const auto& [slot, first] : repeatOf)
-        repeats_[r++].of = stored[newSlot[first]];
 
     inKeyOrder.clear();
     inKeyOrder.reserve(keys_.size());
+    names.clear();
+    names.reserve(keys_.size());
     std::vector<std::uint32_t> arrival;
     arrival.reserve(keys_.size());
     for (const KeyedSlot& key : keys_) {
-        inKeyOrder.push_back(stored[newSlot[key.slot]]);
-        arrival.push_back(newSlot[key.slot]);
+        const std::uint32_t slot = newSlot[key.slot];
+        inKeyOrder.push_back(stored[slot]);
+        arrival.push_back(slot);
+        names.push_back(slot < firstSorted_ ? stored[slot]->Record.FigureName.str()
+                                            : std::move(sortedNames_[slot - firstSorted_]));
     }
     c_.root = buildInsertionTree(inKeyOrder, arrival);
     repeats = std::move(repeats_);

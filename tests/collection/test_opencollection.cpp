@@ -303,13 +303,14 @@ private slots:
         std::mt19937 random(5);
         const char* pieces[] = {"a", "B", "c", "_", "1", " ", "-", ":", "\xe9", "Z"};
         std::vector<TFigureRecord> pool;
-        for (int i = 0; i < 600; ++i) {
+        for (int i = 0; i < 1500; ++i) {
             std::string name;
             for (int k = 1 + static_cast<int>(random() % 4); k > 0; --k)
                 name += pieces[random() % std::size(pieces)];
-            // Every third name shares its first 16 bytes and more with others.
+            // Names that share their first 16 bytes and more, or their first 7.
             if (i % 3 == 0) name = "Deluxe Collector Edition " + name;
-            pool.push_back(record(name + std::to_string(i % 150), "$" + std::to_string(i % 7), "$" + std::to_string(i % 5 - 2)));
+            if (i % 3 == 1) name = "Series " + name;
+            pool.push_back(record(name + std::to_string(i % 400), "$" + std::to_string(i % 7), "$" + std::to_string(i % 5 - 2)));
         }
         std::vector<TFigureRecord> ascending = pool;
         std::sort(ascending.begin(), ascending.end(), [](const auto& a, const auto& b) {
