@@ -3,8 +3,8 @@
 
 #include "collection/FigureRecord.h"
 
-#include <cstddef>
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>

@@ -306,7 +306,7 @@ struct OpenCollection::Repeat {
 
 // Reads a file's records straight into the node store and hangs each on the tree in file order
 // while they come in pre-order. From the first record out of that order on, the records are only
-// kept with their amounts and keys; finish() then sorts the keys once and builds the whole tree.
+// kept with their keys and names; finish() then sorts the keys once and builds the whole tree.
 class OpenCollection::Loading : public RecordReceiver {
 public:
     explicit Loading(OpenCollection& c) : c_(c), builder_(c.root) {}
@@ -430,8 +430,8 @@ private:
     std::vector<Repeat> repeats_;
     std::size_t recordNumber_ = 0;
     std::size_t listed_ = 0; // records that are items
-    // Once the pre-order broke: the slot of the first record out of it, and from there on each
-    // record's key, amounts and place among the listed records.
+    // Once the pre-order broke: the slot of the first record out of it, the aggregates before it,
+    // and from there on each record's key, name and place among the listed records.
     bool sorting_ = false;
     std::size_t firstSorted_ = 0;
     std::vector<KeyedSlot> keys_;
