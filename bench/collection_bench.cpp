@@ -279,8 +279,9 @@ int plainStats(const std::string& file) {
     return 0;
 }
 
-// Processor seconds (user and system) of a whole process running `argv`, its output thrown away.
-double processSeconds(const std::vector<std::string>& argv) {
+// Processor seconds (user and system) of a whole process running `argv`, its output thrown away;
+// the user part of them in `user`.
+double processSeconds(const std::vector<std::string>& argv, double& user) {
     const pid_t pid = ::fork();
     if (pid == 0) {
         const int null = ::open("/dev/null", O_WRONLY);
@@ -298,6 +299,7 @@ double processSeconds(const std::vector<std::string>& argv) {
         std::fprintf(stderr, "process failed: %s\n", argv[0].c_str());
         std::exit(1);
     }
+    user = static_cast<double>(usage.ru_utime.tv_sec) + static_cast<double>(usage.ru_utime.tv_usec) / 1e6;
     return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
            static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
@@ -305,28 +307,36 @@ double processSeconds(const std::vector<std::string>& argv) {
 // `vitrinex-cli stats` on each file beside the plain process, taking turns; prints the medians.
 void statsProcesses(const std::string& self, const std::vector<std::pair<std::string, std::string>>& files, int count,
                     bool plainChain) {
-    std::vector<std::vector<double>> ours(files.size()), plain(files.size());
+    std::vector<std::vector<double>> ours(files.size()), plain(files.size()), oursUser(files.size()),
+        plainUser(files.size());
     for (int r = -1; r < count; ++r) {
         for (std::size_t f = 0; f < files.size(); ++f) {
-            const double o = processSeconds({VITRINEX_CLI, "stats", files[f].second});
+            double ou = 0, pu = 0;
+            const double o = processSeconds({VITRINEX_CLI, "stats", files[f].second}, ou);
             const bool quadratic = files[f].first == "chain" && !plainChain;
-            const double p = quadratic ? 0 : processSeconds({self, "--child", "plain-stats", files[f].second, "0"});
+            const double p = quadratic ? 0 : processSeconds({self, "--child", "plain-stats", files[f].second, "0"}, pu);
             if (r < 0) continue; // the first round warms the page cache and the host's memory
             ours[f].push_back(o);
-            if (!quadratic) plain[f].push_back(p);
+            oursUser[f].push_back(ou);
+            if (quadratic) continue;
+            plain[f].push_back(p);
+            plainUser[f].push_back(pu);
         }
     }
-    std::printf("stats processes, processor seconds, medians of %d:\n", count);
+    std::printf("stats processes, processor seconds (user time), medians of %d:\n", count);
     for (std::size_t f = 0; f < files.size(); ++f) {
         const double o = median(ours[f]);
-        std::printf("  %-9s vitrinex-cli %.3f", files[f].first.c_str(), o);
-        if (!plain[f].empty()) std::printf("  plain %.3f  ratio %.2f", median(plain[f]), o / median(plain[f]));
+        std::printf("  %-9s vitrinex-cli %.3f (%.3f)", files[f].first.c_str(), o, median(oursUser[f]));
+        if (!plain[f].empty())
+            std::printf("  plain %.3f (%.3f)  ratio %.2f (%.2f)", median(plain[f]), median(plainUser[f]),
+                        o / median(plain[f]), median(oursUser[f]) / median(plainUser[f]));
         std::printf("   every run:");
         for (const double v : ours[f])
             std::printf(" %.3f", v);
         std::printf("\n");
     }
-    std::printf("  random order / chain: %.2f\n", median(ours[2]) / median(ours[1]));
+    std::printf("  random order / chain: %.2f (%.2f)\n", median(ours[2]) / median(ours[1]),
+                median(oursUser[2]) / median(oursUser[1]));
 }
 
 struct Figures {
