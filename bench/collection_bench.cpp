@@ -270,8 +270,9 @@ int plainStats(const std::string& file) {
         stack.pop_back();
         quoted.push_back(plainQuote(win1252ToUtf8(node->record.FigureName.view())));
     }
-    std::string out = "{\n  \"value\": " + plainQuote("$" + std::to_string(static_cast<double>(plain.total))) +
-                      ",\n  \"list\": [";
+    std::string out =
+        "{\n  \"value\": " + plainQuote("$" + std::to_string(static_cast<double>(plain.total))) +
+        ",\n  \"list\": [";
     for (std::size_t i = 0; i < quoted.size(); ++i)
         out += (i ? ", " : "") + quoted[i];
     out += "]\n}\n";
@@ -295,7 +296,8 @@ double processSeconds(const std::vector<std::string>& argv, double& user) {
     }
     int status = 0;
     struct rusage usage {};
-    if (pid < 0 || ::wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    if (pid < 0 || ::wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) ||
+        WEXITSTATUS(status) != 0) {
         std::fprintf(stderr, "process failed: %s\n", argv[0].c_str());
         std::exit(1);
     }
@@ -305,8 +307,8 @@ double processSeconds(const std::vector<std::string>& argv, double& user) {
 }
 
 // `vitrinex-cli stats` on each file beside the plain process, taking turns; prints the medians.
-void statsProcesses(const std::string& self, const std::vector<std::pair<std::string, std::string>>& files, int count,
-                    bool plainChain) {
+void statsProcesses(const std::string& self, const std::vector<std::pair<std::string, std::string>>& files,
+                    int count, bool plainChain) {
     std::vector<std::vector<double>> ours(files.size()), plain(files.size()), oursUser(files.size()),
         plainUser(files.size());
     for (int r = -1; r < count; ++r) {
@@ -314,7 +316,8 @@ void statsProcesses(const std::string& self, const std::vector<std::pair<std::st
             double ou = 0, pu = 0;
             const double o = processSeconds({VITRINEX_CLI, "stats", files[f].second}, ou);
             const bool quadratic = files[f].first == "chain" && !plainChain;
-            const double p = quadratic ? 0 : processSeconds({self, "--child", "plain-stats", files[f].second, "0"}, pu);
+            const double p =
+                quadratic ? 0 : processSeconds({self, "--child", "plain-stats", files[f].second, "0"}, pu);
             if (r < 0) continue; // the first round warms the page cache and the host's memory
             ours[f].push_back(o);
             oursUser[f].push_back(ou);
@@ -390,8 +393,8 @@ void print(const char* order, const Figures& f, const Figures* p) {
 }
 
 // Opening and saving, ours and the plain side's, on the two files written in pre-order.
-void openMeasures(const std::string& self, const std::string& randomFile, const std::string& chainFile, int items,
-                  int count, bool plainChain) {
+void openMeasures(const std::string& self, const std::string& randomFile, const std::string& chainFile,
+                  int items, int count, bool plainChain) {
     // The two sides take turns, so a change in the machine's load falls on both. A first pair of
     // runs is not counted: on a virtual machine, memory the guest has not used yet costs the first
     // process that touches it several times the usual price.
@@ -469,7 +472,8 @@ int main(int argc, char** argv) {
     ::malloc_trim(0);
 
     if (opens) openMeasures(self, randomFile, chainFile, items, count, plainChain);
-    statsProcesses(self, {{"shuffled", randomFile}, {"chain", chainFile}, {"random", anyOrderFile}}, count, plainChain);
+    statsProcesses(self, {{"shuffled", randomFile}, {"chain", chainFile}, {"random", anyOrderFile}}, count,
+                   plainChain);
     std::remove(randomFile.c_str());
     std::remove(chainFile.c_str());
     std::remove(anyOrderFile.c_str());

@@ -177,7 +177,9 @@ void sortByKeyPrefix(std::vector<KeyedSlot>& keys) {
         const bool low = byte < 8;
         const int shift = byte % 8 * 8;
         if ((((low ? differLow : differHigh) >> shift) & 0xFF) == 0) continue;
-        const auto digit = [low, shift](const KeyedSlot& k) { return ((low ? k.low : k.high) >> shift) & 0xFF; };
+        const auto digit = [low, shift](const KeyedSlot& k) {
+            return ((low ? k.low : k.high) >> shift) & 0xFF;
+        };
         std::array<std::size_t, 256> start{};
         for (const KeyedSlot& k : keys)
             ++start[digit(k)];
@@ -190,7 +192,8 @@ void sortByKeyPrefix(std::vector<KeyedSlot>& keys) {
     }
 }
 
-TFigureNode* buildInsertionTree(const std::vector<TFigureNode*>& inKeyOrder, const std::vector<std::uint32_t>& arrival) {
+TFigureNode* buildInsertionTree(const std::vector<TFigureNode*>& inKeyOrder,
+                                const std::vector<std::uint32_t>& arrival) {
     // The stack holds the rightmost path of the tree of the keys so far, root first; arrivals rise
     // along it. A later key whose node arrived earlier takes the nodes it arrived before as its left
     // subtree and hangs as the right child of the node left on top.

@@ -140,7 +140,8 @@ inline KeyedSlot keyedSlot(std::string_view name, std::uint32_t slot) {
 }
 
 // Compares two keys; `nameOf(slot)` gives a name when its first 16 bytes do not decide.
-template <typename NameOf> int compareKeyedSlots(const KeyedSlot& a, const KeyedSlot& b, const NameOf& nameOf) {
+template <typename NameOf>
+int compareKeyedSlots(const KeyedSlot& a, const KeyedSlot& b, const NameOf& nameOf) {
     if (a.high != b.high) return a.high < b.high ? -1 : 1;
     if (a.low != b.low) return a.low < b.low ? -1 : 1;
     // Equal first 16 bytes: a name that ends within them is a prefix of the other.
@@ -176,7 +177,8 @@ template <typename NameOf> void sortByKey(std::vector<KeyedSlot>& keys, const Na
 // key order (keys unique) and each one's arrival (rising in insertion order). Every node of that tree
 // arrived before the nodes below it, and the keys order it as a search tree: it is the Cartesian tree
 // of (key, arrival), linked in one pass with a stack of the rightmost path. Returns the root.
-TFigureNode* buildInsertionTree(const std::vector<TFigureNode*>& inKeyOrder, const std::vector<std::uint32_t>& arrival);
+TFigureNode* buildInsertionTree(const std::vector<TFigureNode*>& inKeyOrder,
+                                const std::vector<std::uint32_t>& arrival);
 
 // The tree's named nodes in key order: finds a name's node, and a new key's neighbours, by binary
 // search.

@@ -317,6 +317,7 @@ public:
         c_.nodes.reserve(records);
         builder_.reserve(records);
         names_.reserve(records);
+        expected_ = records;
     }
 
     std::size_t room(TFigureRecord** places, std::size_t wanted) override {
@@ -346,7 +347,8 @@ public:
     }
 
     // The nodes in key order and their names, and the records whose names were there already.
-    void finish(std::vector<TFigureNode*>& inKeyOrder, std::vector<std::string>& names, std::vector<Repeat>& repeats);
+    void finish(std::vector<TFigureNode*>& inKeyOrder, std::vector<std::string>& names,
+                std::vector<Repeat>& repeats);
 
 private:
     // Hangs the node on the tree, or keeps it for the sort; false for a record that takes no node.
@@ -381,6 +383,10 @@ private:
             sorting_ = true;
             firstSorted_ = slot;
             beforeSorted_ = aggregates();
+            const std::size_t rest = expected_ > slot ? expected_ - slot : 0;
+            keys_.reserve(rest);
+            sortedNames_.reserve(rest);
+            positions_.reserve(rest);
         }
         // Out of pre-order: whether the name is there already shows only once the keys are sorted.
         // Until then it counts as an item, its record and name taken while they are in the cache.
@@ -397,8 +403,8 @@ private:
         std::vector<std::string> highList, lowList, hotList, coldList;
     };
     Aggregates aggregates() const {
-        return {c_.TotalValue, c_.TotalNetChange, c_.HighPrice, c_.LowPrice, c_.HotChange, c_.ColdChange,
-                c_.HighList,   c_.LowList,        c_.HotList,   c_.ColdList};
+        return {c_.TotalValue, c_.TotalNetChange, c_.HighPrice, c_.LowPrice, c_.HotChange,
+                c_.ColdChange, c_.HighList,       c_.LowList,   c_.HotList,  c_.ColdList};
     }
     void restore(Aggregates a) {
         c_.TotalValue = a.value;
@@ -428,6 +434,7 @@ private:
     PreOrderBuilder builder_;
     std::vector<std::string> names_;
     std::vector<Repeat> repeats_;
+    std::size_t expected_ = 0; // records the file holds
     std::size_t recordNumber_ = 0;
     std::size_t listed_ = 0; // records that are items
     // Once the pre-order broke: the slot of the first record out of it, the aggregates before it,
@@ -456,11 +463,12 @@ void OpenCollection::Loading::finish(std::vector<TFigureNode*>& inKeyOrder, std:
 // The tree inserting every record in file order gives, built from one sort of the keys. The records
 // before the first one out of pre-order are in the tree already; the sort tells which of the later
 // ones repeat a name, and those go.
-void OpenCollection::Loading::finishSorted(std::vector<TFigureNode*>& inKeyOrder, std::vector<std::string>& names,
-                                           std::vector<Repeat>& repeats) {
+void OpenCollection::Loading::finishSorted(std::vector<TFigureNode*>& inKeyOrder,
+                                           std::vector<std::string>& names, std::vector<Repeat>& repeats) {
     std::vector<TFigureNode*> stored;
     stored.reserve(c_.nodes.size());
-    c_.nodes.forEach([&stored](const TFigureNode& node) { stored.push_back(const_cast<TFigureNode*>(&node)); });
+    c_.nodes.forEach(
+        [&stored](const TFigureNode& node) { stored.push_back(const_cast<TFigureNode*>(&node)); });
     const auto nameOf = [&stored](std::uint32_t slot) { return stored[slot]->Record.FigureName.view(); };
     // The records before the sorted ones go first, so that the keys come in file order.
     std::vector<KeyedSlot> keys;

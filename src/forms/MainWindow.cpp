@@ -890,15 +890,17 @@ void TMainForm::exportastext1Click() {
 void TMainForm::PrintCollectionList() {
     if (PrintForm->exec() != QDialog::Accepted) return;
     const PrintFields fields = PrintForm->Fields();
-    // Cancel stops the job between pages; so does a change of the collection (a catalog update
-    // finishing meanwhile), before a page is made from items that changed or went.
-    TPrintProgressForm progress(this);
     bool changed = false;
-    QObject guard;
-    for (auto signal : {&CollectionNotifier::opened, &CollectionNotifier::closed, &CollectionNotifier::itemsChanged,
-                        &CollectionNotifier::infoChanged, &CollectionNotifier::updated, &CollectionNotifier::reloaded})
-        connect(&collection_, signal, &guard, [&progress, &changed] { progress.stop(), changed = true; });
-    runGuarded(this, [this, &fields, &progress] {
+    runGuarded(this, [this, &fields, &changed] {
+        // Cancel stops the job between pages; so does a change of the collection (a catalog update
+        // finishing meanwhile), before a page is made from items that changed or went. The progress
+        // window goes before any error is reported.
+        TPrintProgressForm progress(this);
+        QObject guard;
+        for (auto signal :
+             {&CollectionNotifier::opened, &CollectionNotifier::closed, &CollectionNotifier::itemsChanged,
+              &CollectionNotifier::infoChanged, &CollectionNotifier::updated, &CollectionNotifier::reloaded})
+            connect(&collection_, signal, &guard, [&progress, &changed] { progress.stop(), changed = true; });
         try {
             printOnPrinter(PrintForm->printer(), copyRulesFor(collection().CollectionFileName),
                            [this, &fields, &progress](Printer& p) {
@@ -909,8 +911,9 @@ void TMainForm::PrintCollectionList() {
         }
     });
     if (changed)
-        ShowMessageDialog(QStringLiteral("print stopped"),
-                          QStringLiteral("the collection changed while it was being printed. please print it again."));
+        ShowMessageDialog(
+            QStringLiteral("print stopped"),
+            QStringLiteral("the collection changed while it was being printed. please print it again."));
     // The shown item is looked up again by the entry selected in the list.
     if (hasSelection()) {
         collection_.selectItem(ListBox2->item(selectedRow())->text());

@@ -113,8 +113,8 @@ void TPrintForm::showEvent(QShowEvent* event) {
 }
 
 TPrintProgressForm::TPrintProgressForm(QWidget* parent)
-    : dialog_(std::make_unique<QProgressDialog>(QStringLiteral("making pages . . ."), QStringLiteral("cancel"), 0, 1,
-                                                parent)) {
+    : dialog_(std::make_unique<QProgressDialog>(QStringLiteral("making pages . . ."),
+                                                QStringLiteral("cancel"), 0, 1, parent)) {
     dialog_->setObjectName(QStringLiteral("PrintProgressForm"));
     dialog_->setWindowTitle(QStringLiteral("print collection"));
     // Nothing else may change the collection while its pages are made.

@@ -12,7 +12,8 @@ constexpr std::size_t kCommentWidth = 55;
 
 class PrintJob {
 public:
-    PrintJob(const OpenCollection& collection, const PrintFields& fields, Printer& printer, const PrintProgress& progress)
+    PrintJob(const OpenCollection& collection, const PrintFields& fields, Printer& printer,
+             const PrintProgress& progress)
         : collection_(collection), fields_(fields), printer_(printer), progress_(progress) {}
 
     int run() {

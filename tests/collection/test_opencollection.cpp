@@ -310,7 +310,8 @@ private slots:
             // Names that share their first 16 bytes and more, or their first 7.
             if (i % 3 == 0) name = "Deluxe Collector Edition " + name;
             if (i % 3 == 1) name = "Series " + name;
-            pool.push_back(record(name + std::to_string(i % 400), "$" + std::to_string(i % 7), "$" + std::to_string(i % 5 - 2)));
+            pool.push_back(record(name + std::to_string(i % 400), "$" + std::to_string(i % 7),
+                                  "$" + std::to_string(i % 5 - 2)));
         }
         std::vector<TFigureRecord> ascending = pool;
         std::sort(ascending.begin(), ascending.end(), [](const auto& a, const auto& b) {
@@ -357,7 +358,8 @@ private slots:
             // The totals and extreme lists are those of adding the records one by one in file order.
             OpenCollection oneByOne;
             for (const auto& r : *records)
-                oneByOne.InsertNewItem({r.FigureName.str(), "", "", r.Price.str(), r.NetChange.str(), "", "", "", r.Quantity});
+                oneByOne.InsertNewItem(
+                    {r.FigureName.str(), "", "", r.Price.str(), r.NetChange.str(), "", "", "", r.Quantity});
             QCOMPARE(c.valueText(), oneByOne.valueText());
             QCOMPARE(c.netChangeText(), oneByOne.netChangeText());
             QCOMPARE(c.HighList, oneByOne.HighList);

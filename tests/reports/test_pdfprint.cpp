@@ -97,9 +97,10 @@ private slots:
         const QStringList before = QDir().entryList(QDir::Files);
         const QPageLayout a4(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF());
         for (const std::string path : {"old.pdf", "new.pdf"})
-            QVERIFY_THROWS_EXCEPTION(EPrintCancelled, printToPdfFile(path, CopyRules{}, a4, 600, [&c](Printer& p) {
-                                         printCollection(c, PrintFields{}, p, [](int done, int) { return done == 0; });
-                                     }));
+            QVERIFY_THROWS_EXCEPTION(
+                EPrintCancelled, printToPdfFile(path, CopyRules{}, a4, 600, [&c](Printer& p) {
+                    printCollection(c, PrintFields{}, p, [](int done, int) { return done == 0; });
+                }));
         QCOMPARE(QDir().entryList(QDir::Files), before);
         QVERIFY(old.open(QIODevice::ReadOnly));
         QCOMPARE(old.readAll(), QByteArray("old"));

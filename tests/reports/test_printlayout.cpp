@@ -105,8 +105,9 @@ private slots:
 
         RecordingPrinter stopped(400, 3000, 2500);
         int calls = 0;
-        QVERIFY_THROWS_EXCEPTION(EPrintCancelled,
-                                 printCollection(c, allFields(), stopped, [&calls](int, int) { return ++calls < 2; }));
+        QVERIFY_THROWS_EXCEPTION(
+            EPrintCancelled,
+            printCollection(c, allFields(), stopped, [&calls](int, int) { return ++calls < 2; }));
         QCOMPARE(stopped.calls().last(), QString("abort"));
         QVERIFY(!stopped.calls().contains("end") && !stopped.calls().contains("newpage"));
     }

@@ -105,7 +105,8 @@ Object& Object::addNumber(std::string_view key, long long value) {
 }
 
 namespace {
-template <typename Quote> void appendStrings(std::string& out, const std::vector<std::string>& texts, Quote quote) {
+template <typename Quote>
+void appendStrings(std::string& out, const std::vector<std::string>& texts, Quote quote) {
     out += '[';
     for (std::size_t i = 0; i < texts.size(); ++i) {
         if (i) out += ", ";

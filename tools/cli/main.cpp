@@ -85,7 +85,8 @@ int commandShow(const CommandLine& a) {
         std::cerr << "vitrinex-cli: " << win1252ToUtf8(interruptedSaveMessage(utf8ToWin1252(a.arg(0))).text) << '\n';
     TCollectionHeader header;
     json::Array items(2);
-    readCollectionFile(a.arg(0), header, [&items](const TFigureRecord& r) { appendItemJson(items.next(), r); });
+    readCollectionFile(a.arg(0), header,
+                       [&items](const TFigureRecord& r) { appendItemJson(items.next(), r); });
     json::Object h;
     h.addWin1252("CollectionName", header.CollectionName.view())
         .addWin1252("LastUpdate", header.LastUpdate.view())
