@@ -2,9 +2,12 @@
 // record inserted by walking down from the root, the names listed unsorted, the tree saved by a
 // recursive pre-order walk. Files hold their records in pre-order, as the program writes them.
 // Every measure runs in a fresh process of its own, so neither side inherits the other's memory.
-//   collection_bench [ITEMS] [FOLDER] [--no-plain-chain] [--runs N]
+// Then whole `vitrinex-cli stats` processes, on those files and on one whose records are in random
+// order, beside a plain process that walks the same file into a tree and prints its names.
+//   collection_bench [ITEMS] [FOLDER] [--no-plain-chain] [--runs N] [--stats-only]
 #include "collection/CollectionFile.h"
 #include "collection/OpenCollection.h"
+#include "collection/Win1252.h"
 
 #include <algorithm>
 #include <chrono>
@@ -16,6 +19,7 @@
 #include <random>
 #include <string>
 #include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -113,8 +117,9 @@ struct PlainCollection {
     }
 };
 
-// A collection file of `names` inserted in that order, its records in pre-order.
-void writeBenchFile(const std::string& path, const std::vector<std::string>& names) {
+// A collection file of `names` inserted in that order, its records in pre-order (or, with
+// `asGiven`, in the order of `names`, as another program might write them).
+void writeBenchFile(const std::string& path, const std::vector<std::string>& names, bool asGiven = false) {
     std::mt19937 random(7);
     std::vector<TFigureRecord> records;
     records.reserve(names.size());
@@ -138,7 +143,7 @@ void writeBenchFile(const std::string& path, const std::vector<std::string>& nam
     std::vector<const TFigureRecord*> preOrder;
     const bool sorted = std::is_sorted(names.begin(), names.end());
     PlainCollection plain;
-    if (sorted) {
+    if (sorted || asGiven) {
         for (const auto& r : records)
             preOrder.push_back(&r);
     } else {
@@ -235,6 +240,106 @@ int child(const std::string& side, const std::string& file, std::size_t items) {
     return 0;
 }
 
+double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+// The plain side of a `stats` process: the file walked into a tree, then every name in key order
+// converted, quoted and joined, each into a string of its own.
+std::string plainQuote(std::string_view s) {
+    std::string out = "\"";
+    for (const char c : s) {
+        if (c == '"' || c == '\\') out += '\\';
+        out += c;
+    }
+    return out + "\"";
+}
+
+int plainStats(const std::string& file) {
+    PlainCollection plain;
+    plain.load(file);
+    std::vector<std::string> quoted;
+    std::vector<const PlainNode*> stack;
+    for (const PlainNode* node = plain.root; node || !stack.empty(); node = node->right) {
+        for (; node; node = node->left)
+            stack.push_back(node);
+        node = stack.back();
+        stack.pop_back();
+        quoted.push_back(plainQuote(win1252ToUtf8(node->record.FigureName.view())));
+    }
+    std::string out =
+        "{\n  \"value\": " + plainQuote("$" + std::to_string(static_cast<double>(plain.total))) +
+        ",\n  \"list\": [";
+    for (std::size_t i = 0; i < quoted.size(); ++i)
+        out += (i ? ", " : "") + quoted[i];
+    out += "]\n}\n";
+    std::fwrite(out.data(), 1, out.size(), stdout);
+    return 0;
+}
+
+// Processor seconds (user and system) of a whole process running `argv`, its output thrown away;
+// the user part of them in `user`.
+double processSeconds(const std::vector<std::string>& argv, double& user) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        const int null = ::open("/dev/null", O_WRONLY);
+        ::dup2(null, 1);
+        std::vector<char*> args;
+        for (const auto& a : argv)
+            args.push_back(const_cast<char*>(a.c_str()));
+        args.push_back(nullptr);
+        ::execv(args[0], args.data());
+        ::_exit(127);
+    }
+    int status = 0;
+    struct rusage usage {};
+    if (pid < 0 || ::wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) ||
+        WEXITSTATUS(status) != 0) {
+        std::fprintf(stderr, "process failed: %s\n", argv[0].c_str());
+        std::exit(1);
+    }
+    user = static_cast<double>(usage.ru_utime.tv_sec) + static_cast<double>(usage.ru_utime.tv_usec) / 1e6;
+    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+// `vitrinex-cli stats` on each file beside the plain process, taking turns; prints the medians.
+void statsProcesses(const std::string& self, const std::vector<std::pair<std::string, std::string>>& files,
+                    int count, bool plainChain) {
+    std::vector<std::vector<double>> ours(files.size()), plain(files.size()), oursUser(files.size()),
+        plainUser(files.size());
+    for (int r = -1; r < count; ++r) {
+        for (std::size_t f = 0; f < files.size(); ++f) {
+            double ou = 0, pu = 0;
+            const double o = processSeconds({VITRINEX_CLI, "stats", files[f].second}, ou);
+            const bool quadratic = files[f].first == "chain" && !plainChain;
+            const double p =
+                quadratic ? 0 : processSeconds({self, "--child", "plain-stats", files[f].second, "0"}, pu);
+            if (r < 0) continue; // the first round warms the page cache and the host's memory
+            ours[f].push_back(o);
+            oursUser[f].push_back(ou);
+            if (quadratic) continue;
+            plain[f].push_back(p);
+            plainUser[f].push_back(pu);
+        }
+    }
+    std::printf("stats processes, processor seconds (user time), medians of %d:\n", count);
+    for (std::size_t f = 0; f < files.size(); ++f) {
+        const double o = median(ours[f]);
+        std::printf("  %-9s vitrinex-cli %.3f (%.3f)", files[f].first.c_str(), o, median(oursUser[f]));
+        if (!plain[f].empty())
+            std::printf("  plain %.3f (%.3f)  ratio %.2f (%.2f)", median(plain[f]), median(plainUser[f]),
+                        o / median(plain[f]), median(oursUser[f]) / median(plainUser[f]));
+        std::printf("   every run:");
+        for (const double v : ours[f])
+            std::printf(" %.3f", v);
+        std::printf("\n");
+    }
+    std::printf("  random order / chain: %.2f (%.2f)\n", median(ours[2]) / median(ours[1]),
+                median(oursUser[2]) / median(oursUser[1]));
+}
+
 struct Figures {
     double first = 0, load = 0, user = 0, wall = 0, perItem = 0, save = 0, raw = 0, peak = 0;
 };
@@ -250,11 +355,6 @@ Figures runChild(const std::string& self, const std::string& side, const std::st
     }
     ::pclose(pipe);
     return f;
-}
-
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
 }
 
 Figures medianOf(const std::vector<Figures>& runs) {
@@ -290,38 +390,9 @@ void print(const char* order, const Figures& f, const Figures* p) {
     std::printf("   save %.2fx of write\n", f.save / f.raw);
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
-    if (argc == 5 && std::strcmp(argv[1], "--child") == 0)
-        return child(argv[2], argv[3], static_cast<std::size_t>(std::atoll(argv[4])));
-    const int items = argc > 1 ? std::atoi(argv[1]) : 100000;
-    const std::string folder = argc > 2 ? argv[2] : ".";
-    bool plainChain = true;
-    int count = 3;
-    for (int i = 3; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--no-plain-chain") == 0) plainChain = false;
-        if (std::strcmp(argv[i], "--runs") == 0 && i + 1 < argc) count = std::max(1, std::atoi(argv[++i]));
-    }
-    char self[4096] = {};
-    if (::readlink("/proc/self/exe", self, sizeof self - 1) <= 0) return 1;
-
-    std::vector<std::string> ascending;
-    char name[32];
-    for (int i = 0; i < items; ++i) {
-        std::snprintf(name, sizeof name, "figure %07d", i);
-        ascending.emplace_back(name);
-    }
-    std::vector<std::string> shuffled = ascending;
-    std::shuffle(shuffled.begin(), shuffled.end(), std::mt19937(42));
-    const std::string randomFile = folder + "/bench-random.fcd";
-    const std::string chainFile = folder + "/bench-chain.fcd";
-    writeBenchFile(randomFile, shuffled);
-    writeBenchFile(chainFile, ascending);
-    shuffled = {};
-    ascending = {};
-    ::malloc_trim(0);
-
+// Opening and saving, ours and the plain side's, on the two files written in pre-order.
+void openMeasures(const std::string& self, const std::string& randomFile, const std::string& chainFile,
+                  int items, int count, bool plainChain) {
     // The two sides take turns, so a change in the machine's load falls on both. A first pair of
     // runs is not counted: on a virtual machine, memory the guest has not used yet costs the first
     // process that touches it several times the usual price.
@@ -339,8 +410,6 @@ int main(int argc, char** argv) {
         else
             randomPlain.push_back(runChild(self, "plain", randomFile, items));
     }
-    std::remove(randomFile.c_str());
-    std::remove(chainFile.c_str());
 
     std::printf("%d items, %d runs each, medians. first open and open again: processor seconds (the second's user time, "
                 "and wall); resident bytes per item and peak resident MiB of the process once open; save, plain save, "
@@ -360,5 +429,51 @@ int main(int argc, char** argv) {
     std::printf("chain / shuffled open: %.2f (first %.2f)\n", chain.load / random.load, chain.first / random.first);
     runs("shuffled", randomOurs, randomPlain);
     runs("chain", chainOurs, chainPlain);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 5 && std::strcmp(argv[1], "--child") == 0 && std::strcmp(argv[2], "plain-stats") == 0)
+        return plainStats(argv[3]);
+    if (argc == 5 && std::strcmp(argv[1], "--child") == 0)
+        return child(argv[2], argv[3], static_cast<std::size_t>(std::atoll(argv[4])));
+    const int items = argc > 1 ? std::atoi(argv[1]) : 100000;
+    const std::string folder = argc > 2 ? argv[2] : ".";
+    bool plainChain = true;
+    bool opens = true;
+    int count = 3;
+    for (int i = 3; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--no-plain-chain") == 0) plainChain = false;
+        if (std::strcmp(argv[i], "--stats-only") == 0) opens = false;
+        if (std::strcmp(argv[i], "--runs") == 0 && i + 1 < argc) count = std::max(1, std::atoi(argv[++i]));
+    }
+    char self[4096] = {};
+    if (::readlink("/proc/self/exe", self, sizeof self - 1) <= 0) return 1;
+
+    std::vector<std::string> ascending;
+    char name[32];
+    for (int i = 0; i < items; ++i) {
+        std::snprintf(name, sizeof name, "figure %07d", i);
+        ascending.emplace_back(name);
+    }
+    std::vector<std::string> shuffled = ascending;
+    std::shuffle(shuffled.begin(), shuffled.end(), std::mt19937(42));
+    const std::string randomFile = folder + "/bench-random.fcd";
+    const std::string chainFile = folder + "/bench-chain.fcd";
+    const std::string anyOrderFile = folder + "/bench-anyorder.fcd";
+    writeBenchFile(randomFile, shuffled);
+    writeBenchFile(chainFile, ascending);
+    writeBenchFile(anyOrderFile, shuffled, true);
+    shuffled = {};
+    ascending = {};
+    ::malloc_trim(0);
+
+    if (opens) openMeasures(self, randomFile, chainFile, items, count, plainChain);
+    statsProcesses(self, {{"shuffled", randomFile}, {"chain", chainFile}, {"random", anyOrderFile}}, count,
+                   plainChain);
+    std::remove(randomFile.c_str());
+    std::remove(chainFile.c_str());
+    std::remove(anyOrderFile.c_str());
     return 0;
 }

@@ -98,6 +98,12 @@ int compareNameKeys(std::string_view a, std::string_view b) {
     return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
 }
 
+NameKeyPrefix nameKeyPrefix(std::string_view name) {
+    char bytes[16] = {};
+    std::memcpy(bytes, name.data(), std::min<std::size_t>(name.size(), sizeof bytes));
+    return {asBigEndian(keyWord(load8(bytes))), asBigEndian(keyWord(load8(bytes + 8)))};
+}
+
 bool amountValue(std::string_view text, long double& value) {
     const std::size_t dollar = text.find('$');
     if (dollar != std::string_view::npos) text.remove_prefix(dollar + 1);

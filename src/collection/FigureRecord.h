@@ -86,6 +86,12 @@ bool isDeletedRecord(const TFigureRecord& record);
 std::string nameKey(std::string_view name);
 // Orders names by their keys, byte by byte as unsigned values, a prefix before the longer key.
 int compareNameKeys(std::string_view a, std::string_view b);
+// The first 16 bytes of a name's key, zeros after its end, as two numbers that order as those
+// bytes do: two names whose numbers differ order by them alone.
+struct NameKeyPrefix {
+    std::uint64_t high = 0, low = 0;
+};
+NameKeyPrefix nameKeyPrefix(std::string_view name);
 
 // The numeric value of a Price or NetChange text: the characters after its first "$" (all of them
 // when it holds none), blanks around allowed. Returns false when they are no number.

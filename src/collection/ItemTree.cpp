@@ -1,6 +1,7 @@
 #include "collection/ItemTree.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstdlib>
 #include <new>
@@ -96,6 +97,15 @@ void NodeStore::commit(std::size_t count) {
     size_ += count;
 }
 
+void NodeStore::dropLast(std::size_t count) {
+    size_ -= count;
+    for (auto block = blocks_.rbegin(); count > 0 && block != blocks_.rend(); ++block) {
+        const std::size_t dropped = std::min(count, block->used);
+        block->used -= dropped;
+        count -= dropped;
+    }
+}
+
 void NodeStore::clear() {
     blocks_.clear();
     size_ = 0;
@@ -109,21 +119,15 @@ int compareToNode(std::string_view name, const TFigureNode* node) {
 
 TFigureNode** PreOrderBuilder::place(std::string_view name, TFigureNode*& existing) {
     existing = nullptr;
-    turnedLeft_.clear();
-    walked_ = false;
-    if (indexed_) return placeByIndex(name, existing);
     keep_ = 0;
     nextLowerBound_ = nullptr;
     if (!root_) return &root_;
 
     if (lowerBound_) {
         const int order = compareToNode(name, lowerBound_);
-        if (order == 0) {
-            existing = lowerBound_;
-            return nullptr;
-        }
+        if (order == 0) existing = lowerBound_;
         // Not above the bound: the record leaves the last node's path higher up.
-        if (order < 0) return walkFrom(&root_, name, existing);
+        if (order <= 0) return nullptr;
     }
     // Close the open ancestors the key exceeds; the outermost of them takes it as its right child.
     keep_ = open_.size();
@@ -140,89 +144,72 @@ TFigureNode** PreOrderBuilder::place(std::string_view name, TFigureNode*& existi
     nextLowerBound_ = lowerBound_;
     if (!exceeded) return &open_.back()->Left; // the last node is a leaf
     nextLowerBound_ = exceeded;
-    // A right subtree filled out of order earlier: carry on down it as any insertion would.
-    if (exceeded->Right) return walkFrom(&exceeded->Right, name, existing);
-    return &exceeded->Right;
-}
-
-TFigureNode** PreOrderBuilder::walkFrom(TFigureNode** link, std::string_view name, TFigureNode*& existing) {
-    if (link == &root_) {
-        keep_ = 0;
-        nextLowerBound_ = nullptr;
-    }
-    walked_ = true;
-    std::size_t steps = 0;
-    while (*link) {
-        ++steps;
-        const int order = compareToNode(name, *link);
-        if (order == 0) {
-            existing = *link;
-            break;
-        }
-        if (order < 0) {
-            turnedLeft_.push_back(*link);
-            link = &(*link)->Left;
-        } else {
-            nextLowerBound_ = *link;
-            link = &(*link)->Right;
-        }
-    }
-    // Long walks on average mean a hostile order: from here on an ordered index finds each place.
-    walkSteps_ += steps;
-    if (walkSteps_ > 64 * inserted_ + 4096 && !existing) {
-        startIndex();
-        pendingKey_ = nameKey(name);
-    }
-    return existing ? nullptr : link;
-}
-
-void PreOrderBuilder::startIndex() {
-    indexed_ = true;
-    forEachInOrder(root_, [this](TFigureNode& node) {
-        index_.emplace_hint(index_.end(), nameKey(node.Record.FigureName.view()), &node);
-    });
-}
-
-TFigureNode** PreOrderBuilder::placeByIndex(std::string_view name, TFigureNode*& existing) {
-    pendingKey_ = nameKey(name);
-    if (!root_) return &root_;
-    const auto it = index_.lower_bound(pendingKey_);
-    if (it != index_.end() && it->first == pendingKey_) {
-        existing = it->second;
-        return nullptr;
-    }
-    // A new key hangs below its in-order predecessor (as its right child) or its successor (as its
-    // left child), whichever has that link free; in a tree without gaps one of them has.
-    TFigureNode* predecessor = it != index_.begin() ? std::prev(it)->second : nullptr;
-    if (predecessor && !predecessor->Right) return &predecessor->Right;
-    return &it->second->Left;
+    // A closed ancestor never has a right child yet in pre-order; should it, the order is broken.
+    return exceeded->Right ? nullptr : &exceeded->Right;
 }
 
 void PreOrderBuilder::attach(TFigureNode** link, TFigureNode* node) {
     *link = node;
-    ++inserted_;
-    if (indexed_ || walked_) {
-        inKeyOrderKept_ = false;
-        inKeyOrder_.clear();
-    }
-    if (indexed_) {
-        index_.emplace(std::move(pendingKey_), node);
-        return;
-    }
-    if (inKeyOrderKept_) inKeyOrder_.insert(inKeyOrder_.end(), open_.rbegin(), open_.rend() - static_cast<std::ptrdiff_t>(keep_));
+    inKeyOrder_.insert(inKeyOrder_.end(), open_.rbegin(), open_.rend() - static_cast<std::ptrdiff_t>(keep_));
     open_.resize(keep_);
-    open_.insert(open_.end(), turnedLeft_.begin(), turnedLeft_.end());
     open_.push_back(node);
     lowerBound_ = nextLowerBound_;
 }
 
-bool PreOrderBuilder::finish(std::vector<TFigureNode*>& inKeyOrder) {
-    if (!inKeyOrderKept_) return false;
+void PreOrderBuilder::finish(std::vector<TFigureNode*>& inKeyOrder) {
     inKeyOrder_.insert(inKeyOrder_.end(), open_.rbegin(), open_.rend());
     open_.clear();
     inKeyOrder = std::move(inKeyOrder_);
     inKeyOrder_.clear();
-    return true;
+}
+
+void sortByKeyPrefix(std::vector<KeyedSlot>& keys) {
+    if (keys.empty()) return;
+    // A radix sort, least significant byte first, each pass keeping the order of equal bytes. A byte
+    // that is the same in every key (names often start alike) takes no pass.
+    std::uint64_t differHigh = 0, differLow = 0;
+    for (const KeyedSlot& k : keys) {
+        differHigh |= k.high ^ keys.front().high;
+        differLow |= k.low ^ keys.front().low;
+    }
+    std::vector<KeyedSlot> sorted(keys.size());
+    for (int byte = 0; byte < 16; ++byte) {
+        const bool low = byte < 8;
+        const int shift = byte % 8 * 8;
+        if ((((low ? differLow : differHigh) >> shift) & 0xFF) == 0) continue;
+        const auto digit = [low, shift](const KeyedSlot& k) {
+            return ((low ? k.low : k.high) >> shift) & 0xFF;
+        };
+        std::array<std::size_t, 256> start{};
+        for (const KeyedSlot& k : keys)
+            ++start[digit(k)];
+        std::size_t sum = 0;
+        for (std::size_t& s : start)
+            sum += std::exchange(s, sum);
+        for (const KeyedSlot& k : keys)
+            sorted[start[digit(k)]++] = k;
+        keys.swap(sorted);
+    }
+}
+
+TFigureNode* buildInsertionTree(const std::vector<TFigureNode*>& inKeyOrder,
+                                const std::vector<std::uint32_t>& arrival) {
+    // The stack holds the rightmost path of the tree of the keys so far, root first; arrivals rise
+    // along it. A later key whose node arrived earlier takes the nodes it arrived before as its left
+    // subtree and hangs as the right child of the node left on top.
+    std::vector<std::size_t> path;
+    for (std::size_t i = 0; i < inKeyOrder.size(); ++i) {
+        TFigureNode* const node = inKeyOrder[i];
+        node->Left = nullptr;
+        node->Right = nullptr;
+        while (!path.empty() && arrival[path.back()] > arrival[i]) {
+            node->Left = inKeyOrder[path.back()];
+            path.pop_back();
+        }
+        if (!path.empty()) inKeyOrder[path.back()]->Right = node;
+        path.push_back(i);
+    }
+    return path.empty() ? nullptr : inKeyOrder[path.front()];
 }
 
 std::size_t NameIndex::lowerBound(std::string_view name) const {

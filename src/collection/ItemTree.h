@@ -3,8 +3,9 @@
 
 #include "collection/FigureRecord.h"
 
+#include <algorithm>
 #include <cstddef>
-#include <map>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -42,6 +43,8 @@ public:
     // records may be filled in place, and commit() then counts the first of them as nodes.
     TFigureNode* spare(std::size_t& count) const;
     void commit(std::size_t count);
+    // Gives back the last `count` nodes (their memory stays in the store).
+    void dropLast(std::size_t count);
     // Releases every node.
     void clear();
     std::size_t size() const { return size_; }
@@ -90,10 +93,8 @@ template <typename Node, typename Visit> void forEachInOrder(Node* root, Visit v
 // Builds a tree by inserting records one after another, in the time it takes to read them when they
 // come in pre-order (node, left subtree, right subtree: the order a saved collection holds them).
 // Each such record is the left child of the previous one or the right child of the nearest open
-// ancestor it exceeds, so no search is needed. A record that breaks that order goes down from the
-// root like any insertion, so the tree always has the shape that inserting the records one by one
-// gives. Should such walks grow long (a file written in a hostile order), insertion switches to an
-// ordered index of the keys, so loading stays O(n log n) whatever the order.
+// ancestor it exceeds, so no search is needed. A record that breaks that order is not placed: the
+// caller then builds the whole tree with buildInsertionTree.
 class PreOrderBuilder {
 public:
     explicit PreOrderBuilder(TFigureNode*& root) : root_(root) {}
@@ -101,44 +102,83 @@ public:
     // Makes room in the key order for `count` records, so that it becomes the name index as it is.
     void reserve(std::size_t count) { inKeyOrder_.reserve(count); }
 
-    // Where a record named `name` goes: the empty link to hang its node on, or nullptr when a node
-    // with the same key is in the tree already (then `existing` is that node).
+    // Where a record named `name` goes: the empty link to hang its node on; or nullptr when a node
+    // with the same key is in the tree already (then `existing` is that node) or when the record
+    // breaks the pre-order (then `existing` is nullptr).
     TFigureNode** place(std::string_view name, TFigureNode*& existing);
     // Hangs `node`, named as in the last call of place(), on the link that call returned.
     void attach(TFigureNode** link, TFigureNode* node);
-    // While the records come in pre-order, each node leaves the open ancestors exactly when every
-    // smaller key has: the nodes that left so far, in key order. Empty once the order broke.
+    // Each node leaves the open ancestors exactly when every smaller key has: the nodes that left
+    // so far, in key order.
     const std::vector<TFigureNode*>& inKeyOrder() const { return inKeyOrder_; }
-    bool keepsKeyOrder() const { return inKeyOrderKept_; }
-    // All the nodes in key order, when every record came in pre-order; otherwise false (walk the
-    // tree instead).
-    bool finish(std::vector<TFigureNode*>& inKeyOrder);
+    // All the nodes in key order.
+    void finish(std::vector<TFigureNode*>& inKeyOrder);
 
 private:
-    TFigureNode** walkFrom(TFigureNode** link, std::string_view name, TFigureNode*& existing);
-    TFigureNode** placeByIndex(std::string_view name, TFigureNode*& existing);
-    void startIndex();
-
     TFigureNode*& root_;
     // The ancestors of the last node whose left subtree holds it, outermost first, then that node.
     std::vector<TFigureNode*> open_;
     // The greatest ancestor of the last node whose right subtree holds it: a later key not above
     // it cannot follow the last node's path.
     TFigureNode* lowerBound_ = nullptr;
-    // What place() found, for attach(): how much of open_ stays, the nodes a walk turned left at,
-    // and the new lower bound.
+    // What place() found, for attach(): how much of open_ stays, and the new lower bound.
     std::size_t keep_ = 0;
-    std::vector<TFigureNode*> turnedLeft_;
     TFigureNode* nextLowerBound_ = nullptr;
     std::vector<TFigureNode*> inKeyOrder_;
-    bool inKeyOrderKept_ = true;
-    bool walked_ = false; // the last place() walked down the tree
-    std::size_t inserted_ = 0;
-    std::size_t walkSteps_ = 0;
-    bool indexed_ = false;
-    std::map<std::string, TFigureNode*, std::less<>> index_;
-    std::string pendingKey_;
 };
+
+// A node in a sort by key: the first 16 bytes of its key, its name's length and its place in the
+// file (its slot), which breaks ties between equal keys.
+struct KeyedSlot {
+    std::uint64_t high = 0, low = 0;
+    std::uint32_t slot = 0, length = 0;
+};
+
+inline KeyedSlot keyedSlot(std::string_view name, std::uint32_t slot) {
+    const NameKeyPrefix prefix = nameKeyPrefix(name);
+    return {prefix.high, prefix.low, slot, static_cast<std::uint32_t>(name.size())};
+}
+
+// Compares two keys; `nameOf(slot)` gives a name when its first 16 bytes do not decide.
+template <typename NameOf>
+int compareKeyedSlots(const KeyedSlot& a, const KeyedSlot& b, const NameOf& nameOf) {
+    if (a.high != b.high) return a.high < b.high ? -1 : 1;
+    if (a.low != b.low) return a.low < b.low ? -1 : 1;
+    // Equal first 16 bytes: a name that ends within them is a prefix of the other.
+    if (a.length > 16 && b.length > 16) return compareNameKeys(nameOf(a.slot), nameOf(b.slot));
+    return a.length < b.length ? -1 : a.length > b.length ? 1 : 0;
+}
+
+// Sorts by the first 16 bytes of the keys, keeping the order of equal ones.
+void sortByKeyPrefix(std::vector<KeyedSlot>& keys);
+
+// Sorts by key, equal keys in file order; `keys` come in file order.
+template <typename NameOf> void sortByKey(std::vector<KeyedSlot>& keys, const NameOf& nameOf) {
+    const auto less = [&nameOf](const KeyedSlot& a, const KeyedSlot& b) {
+        const int order = compareKeyedSlots(a, b, nameOf);
+        return order < 0 || (order == 0 && a.slot < b.slot);
+    };
+    if (keys.size() < 1024) {
+        std::sort(keys.begin(), keys.end(), less);
+        return;
+    }
+    sortByKeyPrefix(keys);
+    // Names alike in their first 16 bytes: their lengths, or the rest of them, decide.
+    for (auto run = keys.begin(); run != keys.end();) {
+        auto end = run + 1;
+        while (end != keys.end() && end->high == run->high && end->low == run->low)
+            ++end;
+        if (end - run > 1) std::sort(run, end, less);
+        run = end;
+    }
+}
+
+// The tree that inserting the nodes one by one in the order of `arrival` gives, from the nodes in
+// key order (keys unique) and each one's arrival (rising in insertion order). Every node of that tree
+// arrived before the nodes below it, and the keys order it as a search tree: it is the Cartesian tree
+// of (key, arrival), linked in one pass with a stack of the rightmost path. Returns the root.
+TFigureNode* buildInsertionTree(const std::vector<TFigureNode*>& inKeyOrder,
+                                const std::vector<std::uint32_t>& arrival);
 
 // The tree's named nodes in key order: finds a name's node, and a new key's neighbours, by binary
 // search.

@@ -304,15 +304,20 @@ struct OpenCollection::Repeat {
     std::size_t filePosition; // among the item records, from 0
 };
 
-// Reads a file's records straight into the node store and hangs each on the tree in file order.
+// Reads a file's records straight into the node store and hangs each on the tree in file order
+// while they come in pre-order. From the first record out of that order on, the records are only
+// kept with their keys and names; finish() then sorts the keys once and builds the whole tree.
 class OpenCollection::Loading : public RecordReceiver {
 public:
     explicit Loading(OpenCollection& c) : c_(c), builder_(c.root) {}
 
     void expect(std::size_t records) override {
+        // Slots and file positions are 32-bit numbers; no store could hold that many nodes anyway.
+        if (records > UINT32_MAX) throw std::bad_alloc();
         c_.nodes.reserve(records);
         builder_.reserve(records);
         names_.reserve(records);
+        expected_ = records;
     }
 
     std::size_t room(TFigureRecord** places, std::size_t wanted) override {
@@ -334,18 +339,20 @@ public:
         std::size_t kept = 0;
         for (std::size_t i = 0; i < count; ++i) {
             TFigureNode* const node = free + kept;
-            // A repeat left a gap: close it before the node joins the tree.
+            // A record left out left a gap: close it before the node joins the tree.
             if (kept < i) node->Record = free[i].Record;
-            if (take(node)) ++kept;
+            if (take(node, c_.nodes.size() + kept)) ++kept;
         }
         c_.nodes.commit(kept);
     }
 
-    std::vector<Repeat> repeats;
+    // The nodes in key order and their names, and the records whose names were there already.
+    void finish(std::vector<TFigureNode*>& inKeyOrder, std::vector<std::string>& names,
+                std::vector<Repeat>& repeats);
 
 private:
-    // Hangs the node on the tree; false for a record whose name is there already.
-    bool take(TFigureNode* node) {
+    // Hangs the node on the tree, or keeps it for the sort; false for a record that takes no node.
+    bool take(TFigureNode* node, std::size_t slot) {
         const TFigureRecord& record = node->Record;
         ++recordNumber_;
         // A record that cannot be an item is set aside; the rest of the file opens.
@@ -358,50 +365,175 @@ private:
         }
         ++c_.ItemCount;
         ++listed_;
-        TFigureNode* existing = nullptr;
-        TFigureNode** link = builder_.place(record.FigureName.view(), existing);
-        // A record whose name is already present is still listed and counted, and nothing else.
-        if (!link) {
-            repeats.push_back({existing, record.FigureName.str(), listed_ - 1});
-            return false;
+        if (!sorting_) {
+            TFigureNode* existing = nullptr;
+            TFigureNode** link = builder_.place(record.FigureName.view(), existing);
+            // A record whose name is already present is still listed and counted, and nothing else.
+            if (existing) {
+                repeats_.push_back({existing, record.FigureName.str(), listed_ - 1});
+                return false;
+            }
+            if (link) {
+                clearLoaded(*node);
+                builder_.attach(link, node);
+                c_.addToAggregates(node->Record, amounts);
+                nameLeftNodes();
+                return true;
+            }
+            sorting_ = true;
+            firstSorted_ = slot;
+            beforeSorted_ = aggregates();
+            const std::size_t rest = expected_ > slot ? expected_ - slot : 0;
+            keys_.reserve(rest);
+            sortedNames_.reserve(rest);
+            positions_.reserve(rest);
         }
+        // Out of pre-order: whether the name is there already shows only once the keys are sorted.
+        // Until then it counts as an item, its record and name taken while they are in the cache.
         clearLoaded(*node);
-        builder_.attach(link, node);
-        c_.addToAggregates(node->Record, amounts);
-        nameLeftNodes();
+        keys_.push_back(keyedSlot(record.FigureName.view(), static_cast<std::uint32_t>(slot)));
+        sortedNames_.push_back(record.FigureName.str());
+        positions_.push_back(static_cast<std::uint32_t>(listed_ - 1));
+        c_.addToAggregates(record, amounts);
         return true;
+    }
+
+    struct Aggregates {
+        Real48 value, netChange, high, low, hot, cold;
+        std::vector<std::string> highList, lowList, hotList, coldList;
+    };
+    Aggregates aggregates() const {
+        return {c_.TotalValue, c_.TotalNetChange, c_.HighPrice, c_.LowPrice, c_.HotChange,
+                c_.ColdChange, c_.HighList,       c_.LowList,   c_.HotList,  c_.ColdList};
+    }
+    void restore(Aggregates a) {
+        c_.TotalValue = a.value;
+        c_.TotalNetChange = a.netChange;
+        c_.HighPrice = a.high;
+        c_.LowPrice = a.low;
+        c_.HotChange = a.hot;
+        c_.ColdChange = a.cold;
+        c_.HighList = std::move(a.highList);
+        c_.LowList = std::move(a.lowList);
+        c_.HotList = std::move(a.hotList);
+        c_.ColdList = std::move(a.coldList);
     }
 
     // The names of the nodes that left the open ancestors, while their records are still in the
     // processor's cache.
     void nameLeftNodes() {
-        if (!builder_.keepsKeyOrder()) {
-            names_.clear();
-            return;
-        }
         const std::vector<TFigureNode*>& left = builder_.inKeyOrder();
         for (std::size_t i = names_.size(); i < left.size(); ++i)
             names_.push_back(left[i]->Record.FigureName.str());
     }
 
-public:
-    // The nodes in key order and their names, when the file held its records in pre-order.
-    bool finish(std::vector<TFigureNode*>& inKeyOrder, std::vector<std::string>& names) {
-        if (!builder_.finish(inKeyOrder)) return false;
-        names = std::move(names_);
-        for (std::size_t i = names.size(); i < inKeyOrder.size(); ++i)
-            names.push_back(inKeyOrder[i]->Record.FigureName.str());
-        return true;
-    }
-
-private:
-    std::vector<std::string> names_;
+    void finishSorted(std::vector<TFigureNode*>& inKeyOrder, std::vector<std::string>& names,
+                      std::vector<Repeat>& repeats);
 
     OpenCollection& c_;
     PreOrderBuilder builder_;
+    std::vector<std::string> names_;
+    std::vector<Repeat> repeats_;
+    std::size_t expected_ = 0; // records the file holds
     std::size_t recordNumber_ = 0;
     std::size_t listed_ = 0; // records that are items
+    // Once the pre-order broke: the slot of the first record out of it, the aggregates before it,
+    // and from there on each record's key, name and place among the listed records.
+    bool sorting_ = false;
+    std::size_t firstSorted_ = 0;
+    std::vector<KeyedSlot> keys_;
+    std::vector<std::string> sortedNames_;
+    std::vector<std::uint32_t> positions_;
+    Aggregates beforeSorted_;
 };
+
+void OpenCollection::Loading::finish(std::vector<TFigureNode*>& inKeyOrder, std::vector<std::string>& names,
+                                     std::vector<Repeat>& repeats) {
+    if (!sorting_) {
+        builder_.finish(inKeyOrder);
+        names = std::move(names_);
+        for (std::size_t i = names.size(); i < inKeyOrder.size(); ++i)
+            names.push_back(inKeyOrder[i]->Record.FigureName.str());
+        repeats = std::move(repeats_);
+        return;
+    }
+    finishSorted(inKeyOrder, names, repeats);
+}
+
+// The tree inserting every record in file order gives, built from one sort of the keys. The records
+// before the first one out of pre-order are in the tree already; the sort tells which of the later
+// ones repeat a name, and those go.
+void OpenCollection::Loading::finishSorted(std::vector<TFigureNode*>& inKeyOrder,
+                                           std::vector<std::string>& names, std::vector<Repeat>& repeats) {
+    std::vector<TFigureNode*> stored;
+    stored.reserve(c_.nodes.size());
+    c_.nodes.forEach(
+        [&stored](const TFigureNode& node) { stored.push_back(const_cast<TFigureNode*>(&node)); });
+    const auto nameOf = [&stored](std::uint32_t slot) { return stored[slot]->Record.FigureName.view(); };
+    // The records before the sorted ones go first, so that the keys come in file order.
+    std::vector<KeyedSlot> keys;
+    keys.reserve(stored.size());
+    for (std::size_t slot = 0; slot < firstSorted_; ++slot)
+        keys.push_back(keyedSlot(nameOf(static_cast<std::uint32_t>(slot)), static_cast<std::uint32_t>(slot)));
+    keys.insert(keys.end(), keys_.begin(), keys_.end());
+    keys_ = std::move(keys);
+    sortByKey(keys_, nameOf);
+
+    // The first of equal keys is the item; the later ones, all among the sorted records, repeat it.
+    std::vector<bool> repeated(stored.size() - firstSorted_, false);
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> repeatOf; // (repeat's slot, first's slot)
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < keys_.size(); ++i) {
+        if (kept > 0 && compareKeyedSlots(keys_[kept - 1], keys_[i], nameOf) == 0) {
+            repeated[keys_[i].slot - firstSorted_] = true;
+            repeatOf.emplace_back(keys_[i].slot, keys_[kept - 1].slot);
+            continue;
+        }
+        keys_[kept++] = keys_[i];
+    }
+    keys_.resize(kept);
+
+    // Repeats counted as items so far: the aggregates again from where the sorted records began,
+    // without them, and their nodes go, the later records moving up.
+    std::vector<std::uint32_t> newSlot(stored.size());
+    for (std::size_t slot = 0; slot < stored.size(); ++slot)
+        newSlot[slot] = static_cast<std::uint32_t>(slot);
+    if (!repeatOf.empty()) {
+        for (const auto& [slot, first] : repeatOf)
+            repeats_.push_back({nullptr, sortedNames_[slot - firstSorted_], positions_[slot - firstSorted_]});
+        restore(std::move(beforeSorted_));
+        std::size_t to = firstSorted_;
+        for (std::size_t slot = firstSorted_; slot < stored.size(); ++slot) {
+            if (repeated[slot - firstSorted_]) continue;
+            c_.addToAggregates(stored[slot]->Record, amountsOf(stored[slot]->Record));
+            if (to != slot) {
+                stored[to]->Record = stored[slot]->Record;
+                sortedNames_[to - firstSorted_] = std::move(sortedNames_[slot - firstSorted_]);
+            }
+            newSlot[slot] = static_cast<std::uint32_t>(to++);
+        }
+        c_.nodes.dropLast(stored.size() - to);
+        std::size_t r = repeats_.size() - repeatOf.size();
+        for (const auto& [slot, first] : repeatOf)
+            repeats_[r++].of = stored[newSlot[first]];
+    }
+
+    inKeyOrder.clear();
+    inKeyOrder.reserve(keys_.size());
+    names.clear();
+    names.reserve(keys_.size());
+    std::vector<std::uint32_t> arrival;
+    arrival.reserve(keys_.size());
+    for (const KeyedSlot& key : keys_) {
+        const std::uint32_t slot = newSlot[key.slot];
+        inKeyOrder.push_back(stored[slot]);
+        arrival.push_back(slot);
+        names.push_back(slot < firstSorted_ ? stored[slot]->Record.FigureName.str()
+                                            : std::move(sortedNames_[slot - firstSorted_]));
+    }
+    c_.root = buildInsertionTree(inKeyOrder, arrival);
+    repeats = std::move(repeats_);
+}
 
 void OpenCollection::readFile(const std::string& fileName) {
     // A file larger than the memory it would take is refused like any unreadable file, and the
@@ -427,17 +559,9 @@ void OpenCollection::readWholeFile(const std::string& fileName) {
     CollectionYear = header.CollectionYear.str();
     std::vector<TFigureNode*> inKeyOrder;
     std::vector<std::string> names;
-    if (!loading.finish(inKeyOrder, names)) {
-        inKeyOrder.clear();
-        inKeyOrder.reserve(nodes.size());
-        names.clear();
-        names.reserve(nodes.size());
-        forEachInOrder(root, [&](TFigureNode& node) {
-            inKeyOrder.push_back(&node);
-            names.push_back(node.Record.FigureName.str());
-        });
-    }
-    buildIndexAndList(loading.repeats, std::move(inKeyOrder), std::move(names));
+    std::vector<Repeat> repeats;
+    loading.finish(inKeyOrder, names, repeats);
+    buildIndexAndList(repeats, std::move(inKeyOrder), std::move(names));
 }
 
 void OpenCollection::buildIndexAndList(std::vector<Repeat>& repeats, std::vector<TFigureNode*> inKeyOrder,

@@ -67,9 +67,13 @@ bool decodeUtf8(std::string_view s, std::size_t& i, char32_t& c) {
 std::string win1252ToUtf8(std::string_view bytes) {
     std::string out;
     out.reserve(bytes.size());
+    appendWin1252AsUtf8(out, bytes);
+    return out;
+}
+
+void appendWin1252AsUtf8(std::string& out, std::string_view bytes) {
     for (unsigned char b : bytes)
         appendUtf8(out, toCodePoint(b));
-    return out;
 }
 
 std::string utf8ToWin1252(std::string_view s) {

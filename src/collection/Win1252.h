@@ -9,6 +9,8 @@
 namespace vitrinex {
 
 std::string win1252ToUtf8(std::string_view bytes);
+// The same appended to `out`.
+void appendWin1252AsUtf8(std::string& out, std::string_view bytes);
 // Characters that Windows-1252 cannot hold become '?'. Invalid UTF-8 bytes (overlong forms and
 // surrogates included) become '?'.
 std::string utf8ToWin1252(std::string_view utf8);

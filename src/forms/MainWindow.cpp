@@ -587,10 +587,30 @@ void TMainForm::exportastext1Click() {
 void TMainForm::PrintCollectionList() {
     if (PrintForm->exec() != QDialog::Accepted) return;
     const PrintFields fields = PrintForm->Fields();
-    runGuarded(this, [this, &fields] {
-        printOnPrinter(PrintForm->printer(), copyRulesFor(collection().fileName()),
-                       [this, &fields](Printer& p) { printCollection(collection(), fields, p); });
+    bool changed = false;
+    runGuarded(this, [this, &fields, &changed] {
+        // Cancel stops the job between pages; so does a change of the collection (a catalog update
+        // finishing meanwhile), before a page is made from items that changed or went. The progress
+        // window goes before any error is reported.
+        TPrintProgressForm progress(this);
+        QObject guard;
+        for (auto signal :
+             {&CollectionNotifier::opened, &CollectionNotifier::closed, &CollectionNotifier::itemsChanged,
+              &CollectionNotifier::infoChanged, &CollectionNotifier::updated, &CollectionNotifier::reloaded})
+            connect(&collection_, signal, &guard, [&progress, &changed] { progress.stop(), changed = true; });
+        try {
+            printOnPrinter(PrintForm->printer(), copyRulesFor(collection().fileName()),
+                           [this, &fields, &progress](Printer& p) {
+                               printCollection(collection(), fields, p, progress.callback());
+                           });
+        } catch (const EPrintCancelled&) {
+            // Stopped: the job was aborted and no file was written.
+        }
     });
+    if (changed)
+        ShowMessageDialog(
+            QStringLiteral("print stopped"),
+            QStringLiteral("the collection changed while it was being printed. please print it again."));
     // The shown item is looked up again by the entry selected in the list.
     View->ShowSelectedItem();
 }

@@ -13,6 +13,7 @@
 class QCheckBox;
 class QLabel;
 class QPrinter;
+class QProgressDialog;
 class TJPEGImage;
 
 class TPrintForm : public QDialog {
@@ -53,4 +54,23 @@ private:
     TJPEGImage* CancelJPG = nullptr;
     vitrinex::PictureButtons* buttons_ = nullptr;
     std::unique_ptr<QPrinter> printer_;
+};
+
+// The window shown while the pages of a print job are made: how many items are done, and a Cancel
+// button that stops the job at the next page. It keeps the whole program waiting meanwhile, and
+// shows itself only for a job that takes a while.
+class TPrintProgressForm {
+public:
+    explicit TPrintProgressForm(QWidget* parent);
+    ~TPrintProgressForm();
+    // The job's progress callback: moves the bar, lets the user press Cancel, and answers false
+    // once Cancel was pressed or stop() was called.
+    vitrinex::PrintProgress callback();
+    // Makes the next call of the callback answer false.
+    void stop() { stopped_ = true; }
+
+private:
+    bool advance(int done, int total);
+    std::unique_ptr<QProgressDialog> dialog_;
+    bool stopped_ = false;
 };

@@ -21,6 +21,11 @@ void PainterPrinter::endDoc() {
     if (!painter_.end()) throw EPrinterError("Printer is not currently printing");
 }
 
+void PainterPrinter::abortDoc() {
+    if (auto* printer = dynamic_cast<QPrinter*>(&device_)) printer->abort();
+    painter_.end();
+}
+
 void PainterPrinter::newPage() {
     if (!device_.newPage()) throw EPrinterError("Printer is not currently printing");
 }

@@ -23,6 +23,7 @@ public:
 
     void beginDoc() override;
     void endDoc() override;
+    void abortDoc() override;
     void newPage() override;
     void setFont(const QString& family, int pointSize) override;
     int textWidth(const QString& text) override;
@@ -41,7 +42,7 @@ using PrintDrawing = std::function<void(Printer&)>;
 
 // Draws the job into memory as PDF, then replaces `path` with it as a whole, as a copy of the
 // collection within `rules` (never through a link, never over a collection). Throws EInOutError
-// when the file cannot be written.
+// when the file cannot be written; a job that `draw` stops (EPrintCancelled) writes nothing.
 void printToPdfFile(const std::string& path, const CopyRules& rules, const QPageLayout& layout, int resolution,
                     const PrintDrawing& draw);
 

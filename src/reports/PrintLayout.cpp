@@ -12,16 +12,20 @@ constexpr std::size_t kCommentWidth = 55;
 
 class PrintJob {
 public:
-    PrintJob(const OpenCollection& collection, const PrintFields& fields, Printer& printer)
-        : collection_(collection), fields_(fields), printer_(printer) {}
+    PrintJob(const OpenCollection& collection, const PrintFields& fields, Printer& printer,
+             const PrintProgress& progress)
+        : collection_(collection), fields_(fields), printer_(printer), progress_(progress) {}
 
     int run() {
+        const std::vector<const TFigureRecord*> items = liveItemsInKeyOrder(collection_);
+        total_ = static_cast<int>(items.size());
         printer_.beginDoc();
         unit_ = printer_.resolution() / 4;
         step_ = printer_.resolution() / 16 * 3;
         family_ = QString::fromLatin1(kPrintTextFont);
+        askToGoOn();
         printHeader();
-        for (const TFigureRecord* item : liveItemsInKeyOrder(collection_))
+        for (const TFigureRecord* item : items)
             printItem(*item);
         printFooter(closingFooterText());
         printer_.endDoc();
@@ -56,6 +60,13 @@ private:
         line_ = 5 * u;
     }
 
+    // Between pages: the job stops here when asked to.
+    void askToGoOn() {
+        if (!progress_ || progress_(entry_ - 1, total_)) return;
+        printer_.abortDoc();
+        throw EPrintCancelled();
+    }
+
     void printFooter(const QString& text) {
         printer_.textOut(printer_.pageWidth() / 2 - printer_.textWidth(text) / 2, printer_.pageHeight() - unit_, text);
     }
@@ -65,6 +76,7 @@ private:
         // Only here, before an item, so that an item's lines are never split across pages.
         if (printer_.pageHeight() - 5 * u < line_) {
             printFooter(pageFooterText());
+            askToGoOn();
             printer_.newPage();
             ++page_;
             printHeader();
@@ -130,6 +142,8 @@ private:
     const OpenCollection& collection_;
     const PrintFields& fields_;
     Printer& printer_;
+    const PrintProgress& progress_;
+    int total_ = 0;
     int unit_ = 0, step_ = 0, line_ = 0;
     int entry_ = 1, page_ = 1;
     QString family_;
@@ -147,8 +161,9 @@ QString closingFooterText() {
            QStringLiteral("  -  collection list for collectors of action figures  -  end of list");
 }
 
-int printCollection(const OpenCollection& collection, const PrintFields& fields, Printer& printer) {
-    return PrintJob(collection, fields, printer).run();
+int printCollection(const OpenCollection& collection, const PrintFields& fields, Printer& printer,
+                    const PrintProgress& progress) {
+    return PrintJob(collection, fields, printer, progress).run();
 }
 
 } // namespace vitrinex

@@ -5,6 +5,8 @@
 #include "collection/OpenCollection.h"
 #include "reports/Printer.h"
 
+#include <functional>
+
 namespace vitrinex {
 
 // The fields the user ticked in the print window.
@@ -25,7 +27,13 @@ inline constexpr char16_t kArrowDown = 0xDF;
 QString pageFooterText();
 QString closingFooterText();
 
-// Prints the collection as one print job. Returns the number of pages printed.
-int printCollection(const OpenCollection& collection, const PrintFields& fields, Printer& printer);
+// Told how far a print job has come, in items printed of all the items to print, whenever a page is
+// done; answers false to stop the job.
+using PrintProgress = std::function<bool(int done, int total)>;
+
+// Prints the collection as one print job. Returns the number of pages printed. When `progress`
+// asks to stop, the job is aborted and EPrintCancelled thrown.
+int printCollection(const OpenCollection& collection, const PrintFields& fields, Printer& printer,
+                    const PrintProgress& progress = {});
 
 } // namespace vitrinex

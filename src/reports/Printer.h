@@ -15,6 +15,8 @@ public:
 
     virtual void beginDoc() = 0;
     virtual void endDoc() = 0;
+    // Ends the job without finishing it: a printer that can withdraw what it was sent does.
+    virtual void abortDoc() = 0;
     virtual void newPage() = 0;
 
     virtual void setFont(const QString& family, int pointSize) = 0;
@@ -33,6 +35,12 @@ public:
 class EPrinterError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
+};
+
+// A print job the user stopped; the job was aborted.
+class EPrintCancelled : public std::runtime_error {
+public:
+    EPrintCancelled() : std::runtime_error("printing cancelled") {}
 };
 
 } // namespace vitrinex

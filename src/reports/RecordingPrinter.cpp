@@ -13,6 +13,10 @@ void RecordingPrinter::endDoc() {
     calls_ << QStringLiteral("end");
 }
 
+void RecordingPrinter::abortDoc() {
+    calls_ << QStringLiteral("abort");
+}
+
 void RecordingPrinter::newPage() {
     calls_ << QStringLiteral("newpage");
 }

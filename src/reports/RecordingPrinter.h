@@ -15,6 +15,7 @@ public:
 
     void beginDoc() override;
     void endDoc() override;
+    void abortDoc() override;
     void newPage() override;
     void setFont(const QString& family, int pointSize) override;
     int textWidth(const QString& text) override;
@@ -23,7 +24,7 @@ public:
     int pageHeight() const override { return pageHeight_; }
     int resolution() const override { return resolution_; }
 
-    // One line a call: "begin", "end", "newpage", "font FAMILY SIZE", "text X Y TEXT".
+    // One line a call: "begin", "end", "abort", "newpage", "font FAMILY SIZE", "text X Y TEXT".
     const QStringList& calls() const { return calls_; }
     // The "text" calls alone, as "X Y TEXT".
     QStringList texts() const;

@@ -303,11 +303,15 @@ private slots:
         std::mt19937 random(5);
         const char* pieces[] = {"a", "B", "c", "_", "1", " ", "-", ":", "\xe9", "Z"};
         std::vector<TFigureRecord> pool;
-        for (int i = 0; i < 600; ++i) {
+        for (int i = 0; i < 1500; ++i) {
             std::string name;
             for (int k = 1 + static_cast<int>(random() % 4); k > 0; --k)
                 name += pieces[random() % std::size(pieces)];
-            pool.push_back(record(name + std::to_string(i % 150), "$" + std::to_string(i % 7)));
+            // Names that share their first 16 bytes and more, or their first 7.
+            if (i % 3 == 0) name = "Deluxe Collector Edition " + name;
+            if (i % 3 == 1) name = "Series " + name;
+            pool.push_back(record(name + std::to_string(i % 400), "$" + std::to_string(i % 7),
+                                  "$" + std::to_string(i % 5 - 2)));
         }
         std::vector<TFigureRecord> ascending = pool;
         std::sort(ascending.begin(), ascending.end(), [](const auto& a, const auto& b) {
@@ -331,8 +335,13 @@ private slots:
             }
         }
 
-        for (const auto* records : {&pool, &preOrder, &preOrderRepeats, &ascending, &hostile}) {
+        // A record of zero bytes among them is set aside and changes nothing else.
+        std::vector<TFigureRecord> poolDamaged = pool;
+        poolDamaged.insert(poolDamaged.begin() + 300, blankFigureRecord());
+
+        for (const auto* records : {&pool, &preOrder, &preOrderRepeats, &ascending, &hostile, &poolDamaged}) {
             writeBytes(path("order.fcd"), fileImage(header(), *records));
+            if (records == &poolDamaged) records = &pool;
             OpenCollection c;
             c.LoadCollection(path("order.fcd"));
             c.SaveCollection();
@@ -346,6 +355,17 @@ private slots:
             QCOMPARE(c.totals().ItemCount, static_cast<int>(records->size()));
             for (const auto& r : *records)
                 QVERIFY(c.FindItem(r.FigureName.view()));
+            // The totals and extreme lists are those of adding the records one by one in file order.
+            OpenCollection oneByOne;
+            for (const auto& r : *records)
+                oneByOne.InsertNewItem(
+                    {r.FigureName.str(), "", "", r.Price.str(), r.NetChange.str(), "", "", "", r.Quantity});
+            QCOMPARE(c.valueText(), oneByOne.valueText());
+            QCOMPARE(c.netChangeText(), oneByOne.netChangeText());
+            QCOMPARE(c.extremes().HighList, oneByOne.extremes().HighList);
+            QCOMPARE(c.extremes().LowList, oneByOne.extremes().LowList);
+            QCOMPARE(c.extremes().HotList, oneByOne.extremes().HotList);
+            QCOMPARE(c.extremes().ColdList, oneByOne.extremes().ColdList);
         }
     }
 

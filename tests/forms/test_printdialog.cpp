@@ -21,6 +21,8 @@
 #include <QMenu>
 #include <QPrinter>
 #include <QProcess>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -126,6 +128,22 @@ private slots:
                  qPrintable(page));
         QCOMPARE(control<QLabel>(main.get(), "FigureNameLBL")->text(), QString("Beta"));
         QCOMPARE(errors_, QStringList());
+    }
+
+    // The progress window shows itself once a job takes a while; the callback answers true until its
+    // Cancel button is pressed or stop() is called.
+    void progressWindowStopsTheJobAtCancel() {
+        QWidget parent;
+        parent.show();
+        TPrintProgressForm progress(&parent);
+        const vitrinex::PrintProgress report = progress.callback();
+        auto* dialog = parent.findChild<QProgressDialog*>("PrintProgressForm");
+        QTRY_VERIFY(report(1, 10) && dialog->isVisible());
+        click(dialog->findChild<QPushButton*>());
+        QVERIFY(!report(2, 10));
+        TPrintProgressForm stopped(&parent);
+        stopped.stop();
+        QVERIFY(!stopped.callback()(0, 1));
     }
 
     void exportFromTheMenuTellsTheFileOrTheError() {

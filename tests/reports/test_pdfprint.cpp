@@ -85,6 +85,27 @@ private slots:
         }
     }
 
+    // A job stopped part-way writes nothing: an earlier file stays as it was, and no file appears.
+    void stoppedJobWritesNothing() {
+        OpenCollection c;
+        c.CreateCollection("long.fcd", "Long", "Kenner", "1985");
+        for (int i = 0; i < 200; ++i)
+            c.InsertNewItem(fixtures::item("figure " + std::to_string(100 + i)));
+        QFile old("old.pdf");
+        QVERIFY(old.open(QIODevice::WriteOnly) && old.write("old") == 3);
+        old.close();
+        const QStringList before = QDir().entryList(QDir::Files);
+        const QPageLayout a4(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF());
+        for (const std::string path : {"old.pdf", "new.pdf"})
+            QVERIFY_THROWS_EXCEPTION(
+                EPrintCancelled, printToPdfFile(path, CopyRules{}, a4, 600, [&c](Printer& p) {
+                    printCollection(c, PrintFields{}, p, [](int done, int) { return done == 0; });
+                }));
+        QCOMPARE(QDir().entryList(QDir::Files), before);
+        QVERIFY(old.open(QIODevice::ReadOnly));
+        QCOMPARE(old.readAll(), QByteArray("old"));
+    }
+
     void unwritableTargetFailsAndKeepsTheOldFile() {
         OpenCollection c;
         c.CreateCollection("one.fcd", "One", "Kenner", "1985");

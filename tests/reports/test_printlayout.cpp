@@ -86,6 +86,32 @@ private slots:
         QVERIFY(p.calls().at(p.calls().size() - 2).endsWith(closingFooterText()));
     }
 
+    // The progress callback hears at the start and after every full page how many items are done;
+    // answering false aborts the job there, with no page begun after it.
+    void progressFollowsPagesAndCanStopTheJob() {
+        OpenCollection c;
+        c.CreateCollection("many.fcd", "Many", "Kenner", "1985");
+        for (int i = 0; i < 30; ++i)
+            c.InsertNewItem(fixtures::item("item " + std::to_string(100 + i)));
+        RecordingPrinter whole(400, 3000, 2500);
+        std::vector<int> done;
+        const int pages = printCollection(c, allFields(), whole, [&done](int d, int total) {
+            done.push_back(total == 30 ? d : -1);
+            return true;
+        });
+        QCOMPARE(int(done.size()), pages);
+        QVERIFY(pages > 2 && done.front() == 0 && done.back() < 30);
+        QVERIFY(std::adjacent_find(done.begin(), done.end(), std::greater_equal<>()) == done.end());
+
+        RecordingPrinter stopped(400, 3000, 2500);
+        int calls = 0;
+        QVERIFY_THROWS_EXCEPTION(
+            EPrintCancelled,
+            printCollection(c, allFields(), stopped, [&calls](int, int) { return ++calls < 2; }));
+        QCOMPARE(stopped.calls().last(), QString("abort"));
+        QVERIFY(!stopped.calls().contains("end") && !stopped.calls().contains("newpage"));
+    }
+
     void collectionWithoutLiveItemsPrintsHeaderAndClosingFooter() {
         OpenCollection c;
         c.CreateCollection("empty.fcd", "Empty", "Kenner", "1985");

@@ -1,23 +1,28 @@
 #include "ItemText.h"
 
 #include "Json.h"
-#include "collection/Win1252.h"
 
 namespace vitrinex::cli {
 
 std::string itemJson(const TFigureRecord& r) {
+    std::string out;
+    appendItemJson(out, r);
+    return out;
+}
+
+void appendItemJson(std::string& out, const TFigureRecord& r) {
     json::Object o;
-    o.addString("FigureName", win1252ToUtf8(r.FigureName.view()))
-        .addString("UpdateMark", win1252ToUtf8(r.UpdateMark.view()))
-        .addString("Year", win1252ToUtf8(r.Year.view()))
-        .addString("Series", win1252ToUtf8(r.Series.view()))
-        .addString("Price", win1252ToUtf8(r.Price.view()))
-        .addString("NetChange", win1252ToUtf8(r.NetChange.view()))
+    o.addWin1252("FigureName", r.FigureName.view())
+        .addWin1252("UpdateMark", r.UpdateMark.view())
+        .addWin1252("Year", r.Year.view())
+        .addWin1252("Series", r.Series.view())
+        .addWin1252("Price", r.Price.view())
+        .addWin1252("NetChange", r.NetChange.view())
         .addNumber("Quantity", r.Quantity)
-        .addString("CatNum", win1252ToUtf8(r.CatNum.view()))
-        .addString("Condition", win1252ToUtf8(r.Condition.view()))
-        .addString("Comments", win1252ToUtf8(r.Comments.view()));
-    return o.compact();
+        .addWin1252("CatNum", r.CatNum.view())
+        .addWin1252("Condition", r.Condition.view())
+        .addWin1252("Comments", r.Comments.view());
+    o.appendCompact(out);
 }
 
 std::string commentText(const std::string& text) {

@@ -9,6 +9,7 @@ namespace vitrinex::cli {
 
 // The record as one JSON object on one line, texts in UTF-8.
 std::string itemJson(const TFigureRecord& record);
+void appendItemJson(std::string& out, const TFigureRecord& record);
 
 // A comment line break, typed as a newline or as the two characters \n, becomes CR LF.
 std::string commentText(const std::string& text);

@@ -1,31 +1,18 @@
 #include "StatisticsJson.h"
 
-#include "collection/Win1252.h"
-
 namespace vitrinex::cli {
-namespace {
-
-std::vector<std::string> utf8All(const std::vector<std::string>& texts) {
-    std::vector<std::string> out;
-    out.reserve(texts.size());
-    for (const auto& t : texts)
-        out.push_back(win1252ToUtf8(t));
-    return out;
-}
-
-} // namespace
 
 json::Object statisticsJson(const OpenCollection& c) {
     json::Object out;
-    out.addString("caption", win1252ToUtf8(c.captionWithValue()))
-        .addString("total", win1252ToUtf8(c.totalText()))
-        .addString("value", win1252ToUtf8(c.valueText()))
-        .addString("netChange", win1252ToUtf8(c.netChangeText()))
-        .addStrings("high", utf8All(c.extremes().HighList))
-        .addStrings("low", utf8All(c.extremes().LowList))
-        .addStrings("hot", utf8All(c.extremes().HotList))
-        .addStrings("cold", utf8All(c.extremes().ColdList))
-        .addStrings("list", utf8All(c.itemList().names()));
+    out.addWin1252("caption", c.captionWithValue())
+        .addWin1252("total", c.totalText())
+        .addWin1252("value", c.valueText())
+        .addWin1252("netChange", c.netChangeText())
+        .addWin1252Strings("high", c.extremes().HighList)
+        .addWin1252Strings("low", c.extremes().LowList)
+        .addWin1252Strings("hot", c.extremes().HotList)
+        .addWin1252Strings("cold", c.extremes().ColdList)
+        .addWin1252Strings("list", c.itemList().names());
     return out;
 }
 

@@ -63,10 +63,6 @@ const char* const kUsageNotes = "options: --name VALUE or --name=VALUE; -- ends 
 // Header texts have the capacity of the record's long texts.
 constexpr std::size_t kHeaderTextCapacity = 255;
 
-std::string utf8(std::string_view win1252) {
-    return win1252ToUtf8(win1252);
-}
-
 bool fileExists(const std::string& path) {
     struct stat st {};
     return ::lstat(path.c_str(), &st) == 0;
@@ -89,17 +85,17 @@ int commandShow(const CommandLine& a) {
     if (recoverInterruptedSave(a.arg(0)))
         std::cerr << "vitrinex-cli: " << win1252ToUtf8(interruptedSaveMessage(utf8ToWin1252(a.arg(0))).text) << '\n';
     TCollectionHeader header;
-    std::vector<std::string> items;
+    json::Array items(2);
     readCollectionFile(a.arg(0), header,
-                       [&items](const TFigureRecord& r) { items.push_back(itemJson(r)); });
+                       [&items](const TFigureRecord& r) { appendItemJson(items.next(), r); });
     json::Object h;
-    h.addString("CollectionName", utf8(header.CollectionName.view()))
-        .addString("LastUpdate", utf8(header.LastUpdate.view()))
-        .addString("UpdateType", utf8(header.UpdateType.view()))
-        .addString("Brand", utf8(header.Brand.view()))
-        .addString("CollectionYear", utf8(header.CollectionYear.view()));
+    h.addWin1252("CollectionName", header.CollectionName.view())
+        .addWin1252("LastUpdate", header.LastUpdate.view())
+        .addWin1252("UpdateType", header.UpdateType.view())
+        .addWin1252("Brand", header.Brand.view())
+        .addWin1252("CollectionYear", header.CollectionYear.view());
     json::Object out;
-    out.add("header", h.str(2)).add("items", json::array(items, 2));
+    out.add("header", h.str(2)).add("items", items.str());
     std::cout << out.str() << '\n';
     return 0;
 }
