@@ -8,28 +8,28 @@
 
 namespace vitrinex {
 
-_TSocket::_TSocket(std::function<void(const std::string&)> showMessage) : showMessage_(std::move(showMessage)) {}
+TSocket::TSocket(std::function<void(const std::string&)> showMessage) : showMessage_(std::move(showMessage)) {}
 
-_TSocket::~_TSocket() {
+TSocket::~TSocket() {
     // A lookup still running must not write into the buffer released below.
     if (lookupHandle_) wsa::CancelAsyncRequest(lookupHandle_);
 }
 
-void _TSocket::show(const std::string& text) const {
+void TSocket::show(const std::string& text) const {
     if (showMessage_) showMessage_(text);
 }
 
-bool _TSocket::StartupAnswerAccepted(int code) {
+bool TSocket::StartupAnswerAccepted(int code) {
     return code != wsa::WSAEINVAL && code != wsa::WSASYSNOTREADY && code != wsa::WSAVERNOTSUPPORTED;
 }
 
-bool _TSocket::Startup() {
+bool TSocket::Startup() {
     const int answer = wsa::Startup(0x0101, &startupInfo_);
     started_ = answer == 0;
     return StartupAnswerAccepted(answer);
 }
 
-void _TSocket::Cleanup() {
+void TSocket::Cleanup() {
     if (lookupHandle_) wsa::CancelAsyncRequest(lookupHandle_);
     lookupHandle_ = 0;
     wsa::CancelBlockingCall();
@@ -37,11 +37,11 @@ void _TSocket::Cleanup() {
     started_ = false;
 }
 
-std::string _TSocket::ErrorText() const {
+std::string TSocket::ErrorText() const {
     return ErrorTextFor(wsa::LastError());
 }
 
-std::string _TSocket::ErrorTextFor(int code) {
+std::string TSocket::ErrorTextFor(int code) {
     switch (code) {
     case 10004: return "The call was canceled via WSACancelBlickingCall().";
     case 10009: return "Bad file number.";
@@ -91,20 +91,20 @@ std::string _TSocket::ErrorTextFor(int code) {
     return "Unknown Error Occured.";
 }
 
-wsa::Socket _TSocket::CreateSocket() {
+wsa::Socket TSocket::CreateSocket() {
     const wsa::Socket s = wsa::CreateSocket();
     if (s == wsa::kInvalidSocket) show(ErrorText());
     return s;
 }
 
-void _TSocket::releaseWorkingBuffer() {
+void TSocket::releaseWorkingBuffer() {
     if (lookupHandle_) wsa::CancelAsyncRequest(lookupHandle_);
     lookupHandle_ = 0;
     hostEntry_ = nullptr;
     workingBuffer_.reset();
 }
 
-void _TSocket::LookupHost(QObject* receiver, unsigned message, const std::string& hostName) {
+void TSocket::LookupHost(QObject* receiver, unsigned message, const std::string& hostName) {
     releaseWorkingBuffer();
     hostName_ = hostName;
     workingBuffer_ = std::make_unique<char[]>(kHostEntryBufferSize);
@@ -113,7 +113,7 @@ void _TSocket::LookupHost(QObject* receiver, unsigned message, const std::string
     if (lookupHandle_ == 0) show(ErrorText());
 }
 
-bool _TSocket::TakeHostAddress() {
+bool TSocket::TakeHostAddress() {
     // The lookup is over once its message came; its buffer is ours again.
     lookupHandle_ = 0;
     if (!workingBuffer_) return false;
@@ -125,7 +125,7 @@ bool _TSocket::TakeHostAddress() {
     return true;
 }
 
-std::string _TSocket::AddressText() const {
+std::string TSocket::AddressText() const {
     std::string text;
     for (std::size_t i = 0; i < 4; ++i) {
         if (i) text += '.';
@@ -134,7 +134,7 @@ std::string _TSocket::AddressText() const {
     return text;
 }
 
-wsa::Socket _TSocket::Connect(QObject* receiver, unsigned message, std::uint16_t port) {
+wsa::Socket TSocket::Connect(QObject* receiver, unsigned message, std::uint16_t port) {
     const wsa::Socket s = CreateSocket();
     if (s == wsa::kInvalidSocket) return s;
     const std::uint16_t portNetworkOrder = htons(port);
@@ -147,7 +147,7 @@ wsa::Socket _TSocket::Connect(QObject* receiver, unsigned message, std::uint16_t
     return s;
 }
 
-void _TSocket::SendLine(wsa::Socket handle, const std::string& text) {
+void TSocket::SendLine(wsa::Socket handle, const std::string& text) {
     releaseWorkingBuffer();
     // The line, CR LF and the closing NUL must fit the buffer.
     if (text.size() + 3 > static_cast<std::size_t>(kSendBufferSize)) {
@@ -161,13 +161,13 @@ void _TSocket::SendLine(wsa::Socket handle, const std::string& text) {
     if (wsa::Send(handle, line, std::strlen(line)) < 0 && wsa::LastError() != wsa::WSAEWOULDBLOCK) show(ErrorText());
 }
 
-bool _TSocket::IsConnected(wsa::Socket handle) {
+bool TSocket::IsConnected(wsa::Socket handle) {
     if (wsa::GetPeerName(handle, nullptr) == 0) return true;
     if (wsa::LastError() != wsa::WSAENOTCONN) show(ErrorText());
     return false;
 }
 
-void _TSocket::CloseSocket(wsa::Socket handle) {
+void TSocket::CloseSocket(wsa::Socket handle) {
     wsa::CloseSocket(handle);
 }
 
