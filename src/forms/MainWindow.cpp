@@ -484,7 +484,7 @@ void TMainForm::closecollection1Click() {
 
 // --- item commands: each opens its window once that window is part of the program -----------------
 
-// The add/edit dialog, delete, find, print, the update window and the backup and export commands
+// The add/edit dialog, delete, find, print, the update window and the export command
 // join here as members created in createDialogs.
 bool TMainForm::hasItemWindow(ItemWindow which) const {
     return which == ItemWindow::Print || which == ItemWindow::ExportText || which == ItemWindow::AddItem ||

@@ -42,7 +42,7 @@ class TMainForm : public QWidget {
     Q_OBJECT
 public:
     // The commands whose windows join the main window one by one (see openItemWindow).
-    enum class ItemWindow { AddItem, EditItem, DeleteItem, Find, Print, Update, Backup, ExportText };
+    enum class ItemWindow { AddItem, EditItem, DeleteItem, Find, Print, Update, ExportText };
 
     // Creates the controls, the menu, and the dialogs and windows it owns.
     explicit TMainForm(QWidget* parent = nullptr);

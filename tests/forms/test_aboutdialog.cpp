@@ -17,8 +17,6 @@
 
 using namespace windowtest;
 
-namespace {} // namespace
-
 class TestAbout : public QObject {
     Q_OBJECT
 

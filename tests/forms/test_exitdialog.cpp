@@ -21,8 +21,6 @@
 
 using namespace windowtest;
 
-namespace {} // namespace
-
 class TestExitForm : public QObject {
     Q_OBJECT
 
