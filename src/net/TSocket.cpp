@@ -43,51 +43,52 @@ std::string TSocket::ErrorText() const {
 
 std::string TSocket::ErrorTextFor(int code) {
     switch (code) {
-    case 10004: return "The call was canceled via WSACancelBlickingCall().";
-    case 10009: return "Bad file number.";
-    case 10013:
+    case wsa::WSAEINTR: return "The call was canceled via WSACancelBlickingCall().";
+    case wsa::WSAEBADF: return "Bad file number.";
+    case wsa::WSAEACCES:
         return "The address specified is a broadcast address, but the socket doesn't support sending broadcast "
                "packets.";
-    case 10014: return "The address length supplied is too small.";
-    case 10022: return "This function shouldn't be called at this time because listen() wasn't called before accept().";
-    case 10024: return "The queue is empty and no descriptors are available.";
-    case 10035: return "This is a non-blocking socket and no connections are present.";
-    case 10036: return "A blocking call is now in progress.";
-    case 10037: return "The non-blocking routine has already finished.";
-    case 10038: return "The socket number used isn't a socket.";
-    case 10039: return "A destination address wasn't given.";
-    case 10040: return "The datagram was too large for the buffer and was truncated.";
-    case 10041: return "The socket can't use the protocol specified.";
-    case 10042: return "The option is unknown or unsupported.";
-    case 10043: return "This protocol isn't supported.";
-    case 10044: return "This address family doesn't support the socket type specified.";
-    case 10045: return "The socket referenced isn't open for connection oriented services.";
-    case 10046:
-    case 10047: return "The address family specified isn't supported by this protocol.";
-    case 10048: return "The address given is already in use.";
-    case 10049: return "The address isn't available from this machine.";
-    case 10050: return "WINSOCK.DLL has reported that the network subsystem has failed.";
-    case 10051: return "The network can't be reached.";
-    case 10052: return "Winsock dropped the connection.";
-    case 10053: return "The connection was aborted due to a network failure.";
-    case 10054: return "The connection was reset by the remote host.";
-    case 10055: return "No buffer space is available.";
-    case 10056: return "The socket is already connected.";
-    case 10057: return "The socket isn't connected.";
-    case 10058: return "The socket has been shut down.";
-    case 10060: return "A connection attempt timed out; no connection was established.";
-    case 10061: return "The connection was refused.";
-    case 10091: return "The network subsystem isn't ready for communications.";
-    case 10092: return "The Winsock API version requested isn't supported.";
-    case 10093: return "WSAStartup() must be called successfully before you can use this function.";
-    case 10101: return "The message terminated gracefully.";
-    case 11001: return "The Authoritative Answer Host isn't available.";
-    case 11002: return "The Non-Authoritative Host isn't available.";
-    case 11003: return "This is a non-recoverable error or SERVERFAIL.";
-    case 11004: return "No data record of the type has been requested.";
+    case wsa::WSAEFAULT: return "The address length supplied is too small.";
+    case wsa::WSAEINVAL:
+        return "This function shouldn't be called at this time because listen() wasn't called before accept().";
+    case wsa::WSAEMFILE: return "The queue is empty and no descriptors are available.";
+    case wsa::WSAEWOULDBLOCK: return "This is a non-blocking socket and no connections are present.";
+    case wsa::WSAEINPROGRESS: return "A blocking call is now in progress.";
+    case wsa::WSAEALREADY: return "The non-blocking routine has already finished.";
+    case wsa::WSAENOTSOCK: return "The socket number used isn't a socket.";
+    case wsa::WSAEDESTADDRREQ: return "A destination address wasn't given.";
+    case wsa::WSAEMSGSIZE: return "The datagram was too large for the buffer and was truncated.";
+    case wsa::WSAEPROTOTYPE: return "The socket can't use the protocol specified.";
+    case wsa::WSAENOPROTOOPT: return "The option is unknown or unsupported.";
+    case wsa::WSAEPROTONOSUPPORT: return "This protocol isn't supported.";
+    case wsa::WSAESOCKTNOSUPPORT: return "This address family doesn't support the socket type specified.";
+    case wsa::WSAEOPNOTSUPP: return "The socket referenced isn't open for connection oriented services.";
+    case wsa::WSAEPFNOSUPPORT:
+    case wsa::WSAEAFNOSUPPORT: return "The address family specified isn't supported by this protocol.";
+    case wsa::WSAEADDRINUSE: return "The address given is already in use.";
+    case wsa::WSAEADDRNOTAVAIL: return "The address isn't available from this machine.";
+    case wsa::WSAENETDOWN: return "WINSOCK.DLL has reported that the network subsystem has failed.";
+    case wsa::WSAENETUNREACH: return "The network can't be reached.";
+    case wsa::WSAENETRESET: return "Winsock dropped the connection.";
+    case wsa::WSAECONNABORTED: return "The connection was aborted due to a network failure.";
+    case wsa::WSAECONNRESET: return "The connection was reset by the remote host.";
+    case wsa::WSAENOBUFS: return "No buffer space is available.";
+    case wsa::WSAEISCONN: return "The socket is already connected.";
+    case wsa::WSAENOTCONN: return "The socket isn't connected.";
+    case wsa::WSAESHUTDOWN: return "The socket has been shut down.";
+    case wsa::WSAETIMEDOUT: return "A connection attempt timed out; no connection was established.";
+    case wsa::WSAECONNREFUSED: return "The connection was refused.";
+    case wsa::WSASYSNOTREADY: return "The network subsystem isn't ready for communications.";
+    case wsa::WSAVERNOTSUPPORTED: return "The Winsock API version requested isn't supported.";
+    case wsa::WSANOTINITIALISED: return "WSAStartup() must be called successfully before you can use this function.";
+    case wsa::WSAEDISCON: return "The message terminated gracefully.";
+    case wsa::WSAHOST_NOT_FOUND: return "The Authoritative Answer Host isn't available.";
+    case wsa::WSATRY_AGAIN: return "The Non-Authoritative Host isn't available.";
+    case wsa::WSANO_RECOVERY: return "This is a non-recoverable error or SERVERFAIL.";
+    case wsa::WSANO_DATA: return "No data record of the type has been requested.";
     default: break;
     }
-    if (code == 10059 || (code >= 10062 && code <= 10071)) return {};
+    if (code == wsa::WSAETOOMANYREFS || (code >= wsa::WSAELOOP && code <= wsa::WSAEREMOTE)) return {};
     return "Unknown Error Occured.";
 }
 
