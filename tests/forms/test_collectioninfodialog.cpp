@@ -12,10 +12,10 @@
 #include "forms/MainWindow.h"
 #include "forms/MessageDialog.h"
 #include "platform/FileDialogs.h"
-#include "platform/PlatformSound.h"
 #include "sound/Sound.h"
 
 #include "MainWindowControls.h"
+#include "RecordingSoundService.h"
 #include "WindowTestSupport.h"
 #include <QAction>
 #include <QApplication>

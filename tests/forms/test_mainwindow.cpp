@@ -18,10 +18,10 @@
 #include "forms/StatisticsWindow.h"
 #include "platform/FileDialogs.h"
 #include "platform/HelpViewer.h"
-#include "platform/PlatformSound.h"
 #include "sound/Sound.h"
 
 #include "MainWindowControls.h"
+#include "RecordingSoundService.h"
 #include "WindowTestSupport.h"
 #include <QAction>
 #include <QApplication>

@@ -7,12 +7,12 @@
 #include "forms/UpdateTypeDialog.h"
 #include "forms/UpdateWindow.h"
 #include "collection/UpdatePrompts.h"
-#include "platform/PlatformSound.h"
 #include "reports/Backup.h"
 #include "sound/Sound.h"
 
 #include "CollectionFixtures.h"
 #include "MainWindowControls.h"
+#include "RecordingSoundService.h"
 #include "UpdateServer.h"
 #include <QRadioButton>
 #include <QTemporaryDir>

@@ -11,9 +11,9 @@
 #include "forms/MainWindow.h"
 #include "forms/MessageDialog.h"
 #include "platform/FileDialogs.h"
-#include "platform/PlatformSound.h"
 #include "sound/Sound.h"
 
+#include "RecordingSoundService.h"
 #include "WindowTestSupport.h"
 #include <QCheckBox>
 #include <QLabel>
