@@ -1,6 +1,7 @@
 // A collection file changed by another program while the window holds it: every save the window makes
 // finds out first, writes nothing, reads the file again and says so in the message dialog.
 
+#include "CliRunner.h"
 #include "CollectionFixtures.h"
 #include "MainWindowControls.h"
 #include "collection/CollectionFile.h"
@@ -8,7 +9,6 @@
 #include "forms/ErrorReport.h"
 #include "forms/MessageDialog.h"
 
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -22,10 +22,7 @@ namespace {
 
 // The command-line program, a real second process, adds an item to the file.
 void addElsewhere(const QString& file, const QString& name) {
-    QProcess cli;
-    cli.start(QStringLiteral(VITRINEX_CLI), {"add", file, "--name", name, "--price", "$5", "--catnum", "K1"});
-    QVERIFY(cli.waitForFinished(15000));
-    QCOMPARE(cli.exitCode(), 0);
+    QCOMPARE(runCli({"add", file, "--name", name, "--price", "$5", "--catnum", "K1"}).status, 0);
 }
 
 std::vector<std::string> namesIn(const QString& file) {
