@@ -1151,7 +1151,7 @@ void TestMainForm::helpWithoutHelpFile() {
 
 void TestMainForm::helpButtonUsesTheProgramFolder() {
     // The help file lies beside the program, not in the working folder.
-    QVERIFY(QFile::copy(VITRINEX_ASSETS_DIR "/Help.hlp", programDir_->filePath("Help.hlp")));
+    QVERIFY(QFile::copy(VITRINEX_HELP_FILE, programDir_->filePath("Help.hlp")));
     QVERIFY(!QFile::exists("Help.hlp"));
     const QString expected = "help not found|" + kHelpNotFoundText;
 
