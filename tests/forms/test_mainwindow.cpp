@@ -545,7 +545,6 @@ void TestMainForm::selectingShowsTheItem() {
     const QString path = dataPath("detail.fcd");
     writeCollection(path, {batman, fixtures::item("Robin")});
     openFile(path);
-    TMainForm& m = *main_;
 
     click(ui_.ListBox2->viewport(), Qt::LeftButton,
           ui_.ListBox2->rowRect(0).center());
@@ -771,7 +770,6 @@ void TestMainForm::editAndDeleteButtonsNeedASelection() {
     const QString path = dataPath("two.fcd");
     writeCollection(path, {fixtures::item("Batman"), fixtures::item("Robin")});
     openFile(path);
-    TMainForm& m = *main_;
 
     for (TJPEGImage* b : {ui_.EditJPG, ui_.DeleteJPG}) {
         QTest::mouseMove(b, b->rect().center());
@@ -806,7 +804,6 @@ void TestMainForm::printAndUpdateNeedItems() {
     const QString empty = dataPath("empty.fcd");
     writeCollection(empty, {});
     openFile(empty);
-    TMainForm& m = *main_;
     for (TJPEGImage* b : {ui_.PrintJPG, ui_.UpdateJPG}) {
         QTest::mouseMove(b, b->rect().center());
         QVERIFY2(!b->hasLook(), qPrintable(b->objectName()));
@@ -829,7 +826,6 @@ void TestMainForm::itemCommandsPlayTheClickFirst() {
     const QString path = dataPath("two.fcd");
     writeCollection(path, {fixtures::item("Batman"), fixtures::item("Robin")});
     openFile(path);
-    TMainForm& m = *main_;
     TItemListBox* list = ui_.ListBox2;
     click(list->viewport(), Qt::LeftButton, list->rowRect(0).center());
     sounds_.clear();
@@ -852,7 +848,6 @@ void TestMainForm::itemCommandsPlayTheClickFirst() {
 // --- menu, logo, cursor -----------------------------------------------------------------------------------
 
 void TestMainForm::rightClickOpensTheMenu() {
-    TMainForm& m = *main_;
     click(ui_.MainJPG, Qt::RightButton, QPoint(250, 150));
     QTRY_VERIFY(ui_.PopupMenu1->isVisible());
     ui_.PopupMenu1->close();
@@ -1177,7 +1172,6 @@ void TestMainForm::webLinksReportARefusingBrowser() {
         urls_ << url.toString();
         return false;
     });
-    TMainForm& m = *main_;
     for (QAction* link : {ui_.QuilloryHomePage1, ui_.VitrinexHomePage1, ui_.vitrinexcatalogs1})
         chooseFromMenu(nullptr, link);
     const QString expected = "error|Error opening default web browser.";
