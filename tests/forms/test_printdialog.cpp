@@ -63,7 +63,7 @@ private slots:
     void checkBoxesChangeColourAndStayTicked() {
         TPrintForm form;
         int dialogs = 0;
-        TPrintForm::setSystemPrintDialogForTesting([&dialogs](QPrinter&, QWidget*) { return ++dialogs, false; });
+        form.setSystemPrintDialog([&dialogs](QPrinter&, QWidget*) { return ++dialogs, false; });
         auto* year = control<QCheckBox>(&form, "YearCB");
         auto* price = control<QCheckBox>(&form, "PriceCB");
         QVERIFY(runModal(form, [&] {
@@ -89,20 +89,19 @@ private slots:
         const vitrinex::PrintFields f = form.Fields();
         QVERIFY(f.Price && !f.Year && !f.Series && !f.NetChange && !f.Quantity && !f.Condition && !f.CatNum &&
                 !f.Comments);
-        TPrintForm::setSystemPrintDialogForTesting({});
     }
 
     void printButtonPrintsTheTickedFieldsAndKeepsTheShownItem() {
         auto main = openMainWindow();
         const QString pdf = dir_.filePath("list.pdf");
         int copies = 0;
-        TPrintForm::setSystemPrintDialogForTesting([&](QPrinter& printer, QWidget*) {
+        auto* form = control<TPrintForm>(main.get(), "PrintForm");
+        form->setSystemPrintDialog([&](QPrinter& printer, QWidget*) {
             copies = printer.copyCount();
             printer.setOutputFormat(QPrinter::PdfFormat);
             printer.setOutputFileName(pdf);
             return true;
         });
-        auto* form = control<TPrintForm>(main.get(), "PrintForm");
         QTimer poll; // acts once the print window is on screen
         connect(&poll, &QTimer::timeout, form, [form, &poll] {
             if (!form->isVisible()) return;
@@ -112,7 +111,6 @@ private slots:
         });
         poll.start(10);
         click(control<TJPEGImage>(main.get(), "PrintJPG"));
-        TPrintForm::setSystemPrintDialogForTesting({});
         QVERIFY(!form->isVisible());
         QCOMPARE(copies, 1);
         QCOMPARE(sounds_.names(), QStringList({"v10bp.qys"}));
