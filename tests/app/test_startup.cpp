@@ -65,12 +65,10 @@ struct Running {
 // again however the test ends.
 struct TestWindows {
     explicit TestWindows(const QString& programFolder) {
-        TMainForm::setProgramFolderForTesting(programFolder);
-        windows = std::make_unique<vitrinex::ProgramWindows>();
+        windows = std::make_unique<vitrinex::ProgramWindows>(programFolder);
     }
     ~TestWindows() {
         windows.reset(); // nothing left to do when the test destroyed them itself
-        TMainForm::setProgramFolderForTesting({});
     }
     TMainForm* main() { return &windows->mainWindow(); }
     std::unique_ptr<vitrinex::ProgramWindows> windows;

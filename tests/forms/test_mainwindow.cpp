@@ -92,6 +92,7 @@ QStringList entries(const QAbstractItemView* list) {
 // The main window with every item command's window in place: opening one is recorded.
 class WatchedMainForm : public TMainForm {
 public:
+    explicit WatchedMainForm(const QString& programFolder) : TMainForm(nullptr, programFolder) {}
     std::function<void(ItemWindow)> onOpen;
 
 protected:
@@ -190,7 +191,6 @@ void TestMainForm::init() {
     programDir_ = std::make_unique<QTemporaryDir>();
     dataDir_ = std::make_unique<QTemporaryDir>();
     QVERIFY(programDir_->isValid() && dataDir_->isValid());
-    TMainForm::setProgramFolderForTesting(programDir_->path());
     answer_.clear();
     requests_.clear();
     messages_.clear();
@@ -222,7 +222,7 @@ void TestMainForm::cleanup() {
 }
 
 void TestMainForm::createMain() {
-    auto* main = new WatchedMainForm;
+    auto* main = new WatchedMainForm(programDir_->path());
     main->onOpen = [this](ItemWindow w) {
         opened_ << w;
         soundsAtOpen_ << sounds_.names().size();

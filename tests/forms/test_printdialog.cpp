@@ -41,7 +41,7 @@ class TestPrintForm : public QObject {
         for (const char* name : {"Gamma", "Alpha", "Beta"})
             c.InsertNewItem(fixtures::item(name));
         c.SaveCollection();
-        auto main = std::make_unique<TMainForm>();
+        auto main = std::make_unique<TMainForm>(nullptr, dir_.path());
         main->show();
         vitrinex::FileDialogs::setAnswerForTesting([file](const vitrinex::FileDialogRequest&) { return file; });
         click(control<TJPEGImage>(main.get(), "OpenJPG"));
@@ -54,7 +54,6 @@ class TestPrintForm : public QObject {
 private slots:
     void initTestCase() {
         QVERIFY(dir_.isValid());
-        TMainForm::setProgramFolderForTesting(dir_.path());
         vitrinex::Sounds::setServiceForTesting(&sounds_);
         vitrinex::setMessageDialogForTesting([this](const QString& t, const QString& x) { messages_ << t + "|" + x; });
         vitrinex::setErrorReportForTesting([this](const QString& m) { errors_ << m; });

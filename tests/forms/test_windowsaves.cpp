@@ -38,7 +38,6 @@ class TestWindowSaves : public QObject {
 
 private slots:
     void init() {
-        TMainForm::setProgramFolderForTesting(dir_.path());
         messages_.clear();
         setMessageDialogForTesting(
             [this](const QString& title, const QString& text) { messages_ << title + ": " + text; });
@@ -52,7 +51,6 @@ private slots:
     void cleanup() {
         setMessageDialogForTesting({});
         setErrorReportForTesting({});
-        TMainForm::setProgramFolderForTesting({});
     }
     void closeWithNothingUnsavedKeepsTheOtherProgramsFile();
     void everySaveOfTheCollectionChecksFirst();
@@ -72,7 +70,7 @@ private:
 };
 
 void TestWindowSaves::closeWithNothingUnsavedKeepsTheOtherProgramsFile() {
-    TMainForm main;
+    TMainForm main(nullptr, dir_.path());
     main.show();
     main.OpenCollectionFile(file_);
     QTRY_VERIFY(main.collection().isOpen());
@@ -137,9 +135,8 @@ void TestWindowSaves::everySaveOfTheCollectionChecksFirst() {
 void TestWindowSaves::failedWritesAtTheEndAreToldOncePerFile() {
     // The exit dialog and the window's end both write the settings file here, and neither can; the
     // collection's disk is full.
-    TMainForm::setProgramFolderForTesting(QDir::currentPath());
     QVERIFY(QDir().mkdir("Vitrinex.ini"));
-    auto main = std::make_unique<TMainForm>();
+    auto main = std::make_unique<TMainForm>(nullptr, QDir::currentPath());
     main->show();
     main->OpenCollectionFile(file_);
     QTRY_VERIFY(main->collection().isOpen());
