@@ -58,8 +58,8 @@ long peakResidentKiB() {
 }
 
 // Seconds from the open request until the list holds every item.
-double secondsToShow(const std::string& path, int items) {
-    TMainForm window;
+double secondsToShow(const std::string& path, int items, const QString& programFolder) {
+    TMainForm window(nullptr, programFolder);
     window.show();
     QApplication::processEvents();
     auto* list = window.findChild<TItemListBox*>(QStringLiteral("ListBox2"));
@@ -83,7 +83,7 @@ int main(int argc, char** argv) {
     const int items = std::atoi(argv[1]);
     const std::string folder = argv[2];
     QApplication app(argc, argv);
-    TMainForm::setProgramFolderForTesting(QFile::decodeName(folder.c_str()));
+    const QString programFolder = QFile::decodeName(folder.c_str());
     const std::string small = folder + "/window-bench-small.fcd", large = folder + "/window-bench-large.fcd";
     // Written by a child process, so that the peak measured is the window's alone.
     if (const pid_t child = ::fork(); child == 0) {
@@ -95,8 +95,8 @@ int main(int argc, char** argv) {
         ::waitpid(child, &status, 0);
     }
     const long before = peakResidentKiB();
-    const double smallSeconds = secondsToShow(small, 10);
-    const double largeSeconds = secondsToShow(large, items);
+    const double smallSeconds = secondsToShow(small, 10, programFolder);
+    const double largeSeconds = secondsToShow(large, items, programFolder);
     std::printf("items %d: shown in %.3f s, %.3f s beyond a 10-item collection's %.3f s; peak %.0f MiB "
                 "(%.0f MiB before the windows)\n",
                 items, largeSeconds, largeSeconds - smallSeconds, smallSeconds, peakResidentKiB() / 1024.0,

@@ -36,12 +36,12 @@ bool displayAvailable() {
            qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
 }
 
-ProgramWindows::ProgramWindows() : splash_(std::make_unique<TSplashForm>()) {
+ProgramWindows::ProgramWindows(const QString& programFolder) : splash_(std::make_unique<TSplashForm>()) {
     splash_->show();
     splash_->repaint();
     QApplication::processEvents();
 
-    main_ = std::make_unique<TMainForm>();
+    main_ = std::make_unique<TMainForm>(nullptr, programFolder);
     main_->setEnabled(false);
     splash_->setMainWindow(main_.get());
     QObject::connect(main_.get(), &TMainForm::shown, splash_.get(), &QWidget::close);

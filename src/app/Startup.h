@@ -26,7 +26,8 @@ bool displayAvailable();
 // the splash when it is shown. Destroying them writes the settings file (the main window does).
 class ProgramWindows {
 public:
-    ProgramWindows();
+    // `programFolder` as for TMainForm: empty means the running program's own places.
+    explicit ProgramWindows(const QString& programFolder = {});
     ~ProgramWindows();
     ProgramWindows(const ProgramWindows&) = delete;
     ProgramWindows& operator=(const ProgramWindows&) = delete;

@@ -714,7 +714,7 @@ FileReplacement::~FileReplacement() {
 }
 
 void FileReplacement::write(const void* data, std::size_t size) {
-    if (fd_ < 0) throw EInOutError::fromCode(103); // file not open
+    if (fd_ < 0) throw EInOutError::fromCode(kFileNotOpen);
     const char* bytes = static_cast<const char*>(data);
     for (std::size_t done = 0; done < size;) {
         const ssize_t n = doWrite(fd_, bytes + done, size - done);
@@ -726,7 +726,7 @@ void FileReplacement::write(const void* data, std::size_t size) {
 }
 
 void FileReplacement::commit() {
-    if (fd_ < 0) throw EInOutError::fromCode(103);
+    if (fd_ < 0) throw EInOutError::fromCode(kFileNotOpen);
     try {
         if (doFsync(fd_) != 0) throw EInOutError::fromErrno(errno);
         const int rc = ::close(fd_);

@@ -136,6 +136,7 @@ struct FileSystemCalls {
     std::function<int(const char* from, const char* to)> rename;
 };
 // Installs `calls` (nullptr restores the real ones). Tests only.
+// Global because the calls sit under every save, far below any caller that could hand them in.
 void setFileSystemCallsForTesting(const FileSystemCalls* calls);
 
 } // namespace vitrinex

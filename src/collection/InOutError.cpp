@@ -58,7 +58,7 @@ EInOutError EInOutError::fromErrno(int e) {
     case EWOULDBLOCK:
         return fromCode(kSharingViolation);
     case EIO:
-        return fromCode(1117); // the device reported an I/O failure
+        return fromCode(kDeviceIOError);
     default:
         return fromCode(e);
     }

@@ -37,6 +37,8 @@ enum InOutCode : int {
     kSymbolicLinkLoop = 40,
     kReadBeyondEnd = 100,
     kDiskFull = 101,
+    kFileNotOpen = 103,
+    kDeviceIOError = 1117, // the device reported an I/O failure
 };
 
 } // namespace vitrinex

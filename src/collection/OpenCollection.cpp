@@ -281,14 +281,6 @@ void OpenCollection::SaveCollection() const {
     });
 }
 
-void OpenCollection::FreeItemTree() {
-    root = nullptr;
-    index.clear();
-    holdsBlankedNodes = false;
-    nodes.clear();
-    CurrentItem = nullptr;
-}
-
 void OpenCollection::ResetAggregates() {
     TotalValue = 0;
     TotalNetChange = 0;

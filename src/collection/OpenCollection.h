@@ -150,7 +150,6 @@ public:
     const ItemNameList& itemList() const { return ItemList; }
     // The collection file as this program last read or wrote it.
     const std::optional<FileIdentity>& diskIdentity() const { return DiskIdentity; }
-    bool hasUnsavedChanges() const { return UnsavedChanges; }
     const std::vector<DamagedRecord>& damaged() const { return Damaged; }
     // The last open put back a save that had been cut short.
     bool recoveredSave() const { return RecoveredSave; }
@@ -182,8 +181,6 @@ public:
     // still the one this program last read or wrote (same file, size and modification time) and
     // throws EChangedElsewhere otherwise; a file that is gone is written anew. Updates DiskIdentity.
     void writeCollection(const std::function<const TFigureRecord*()>& next) const;
-    // Releases every node and clears CurrentItem.
-    void FreeItemTree();
     // Totals to 0, the four extremes to their start values.
     void ResetAggregates();
     // Reads CollectionFileName again. On failure (EInOutError, EConvertError) nothing has changed.

@@ -123,7 +123,6 @@ public:
     void cancelPress() { m_state = ScrollPress::None; }
     // The repeat loop is over: end of scroll, once per press.
     void finishPress();
-    QPoint lastPoint() const { return m_point; }
 
 private:
     bool step(bool up, int delta, int code);

@@ -65,10 +65,6 @@ QString SkinImageLists::fileName(SkinList list) {
     return QStringLiteral("ImageList%1.png").arg(slot(list) + 1);
 }
 
-bool SkinImageLists::isLoaded(SkinList list) const {
-    return !lists_[slot(list)].empty();
-}
-
 bool SkinImageLists::isComplete() const {
     for (const Pictures& p : lists_)
         if (p.empty()) return false;

@@ -36,7 +36,6 @@ public:
 
     // Every load and setStrip either succeeds whole or leaves the lists as they were and says why here.
     QString errorString() const { return error_; }
-    bool isLoaded(SkinList list) const;
     bool isComplete() const;
 
     // One picture of a list; null when the list is not loaded or the index is out of range.

@@ -25,8 +25,6 @@ public:
     CollectionTools(QWidget* parent, CollectionNotifier& collection, QMenu* menu);
     ~CollectionTools() override;
 
-    TTableForm* tableWindow() const { return TableForm.get(); }
-
     void table1Click();
     void exportcsv1Click();
     void importcsv1Click();

@@ -28,6 +28,7 @@ void showChangedElsewhere(const EChangedElsewhere& refused);
 bool runGuardedAtEnd(QWidget* parent, const QString& fileName, const std::function<void()>& command);
 
 // Tests: receive the reports instead of a message box; an empty function restores the box.
+// Global because any window, and the program's end after the windows are gone, reports through it.
 void setErrorReportForTesting(std::function<void(const QString&)> report);
 
 } // namespace vitrinex

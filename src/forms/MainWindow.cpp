@@ -59,11 +59,6 @@ namespace {
 constexpr int kWaitingFileRetryMs = 100;
 const QString kNoCollectionCaption = QString::fromLatin1(kApplicationTitle);
 
-QString& programFolderOverride() {
-    static QString folder;
-    return folder;
-}
-
 enum ButtonGroup { kAlwaysGroup = 0, kNoCollectionGroup = 1, kCollectionGroup = 2 };
 
 } // namespace
@@ -72,16 +67,12 @@ bool IsInLogoArea(QPoint p) {
     return p.x() >= 29 && p.x() <= 117 && p.y() >= 24 && p.y() <= 90;
 }
 
-QString TMainForm::programFolder() {
-    const QString& o = programFolderOverride();
-    return o.isEmpty() ? vitrinex::filePlaces().settingsFolder : o;
+QString TMainForm::settingsFolder() const {
+    return programFolder_.isEmpty() ? vitrinex::filePlaces().settingsFolder : programFolder_;
 }
 
-void TMainForm::setProgramFolderForTesting(const QString& folder) {
-    programFolderOverride() = folder;
-}
-
-TMainForm::TMainForm(QWidget* parent) : QWidget(parent), collection_(this), Buttons(this) {
+TMainForm::TMainForm(QWidget* parent, QString programFolder)
+    : QWidget(parent), collection_(this), Buttons(this), programFolder_(std::move(programFolder)) {
     setUpSkinnedWindow(this, QStringLiteral("MainForm"), kNoCollectionCaption, QSize(501, 399));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
@@ -100,7 +91,7 @@ TMainForm::TMainForm(QWidget* parent) : QWidget(parent), collection_(this), Butt
     JustOne321->setObjectName(QStringLiteral("JustOne321"));
 
     // FormCreate: the sound switch from the settings file, then the start values.
-    sounds1->setChecked(readSoundsSetting(programFolder()));
+    sounds1->setChecked(readSoundsSetting(settingsFolder()));
     Sounds::bindSwitch(sounds1);
     EnableItemCommands();
     RefreshButtons();
@@ -110,7 +101,7 @@ TMainForm::TMainForm(QWidget* parent) : QWidget(parent), collection_(this), Butt
 TMainForm::~TMainForm() {
     // FormDestroy: the settings line is rewritten every time, changed or not.
     const bool soundsOn = sounds1->isChecked();
-    const QString path = settingsPathIn(programFolder());
+    const QString path = settingsPathIn(settingsFolder());
     runGuardedAtEnd(nullptr, path, [&path, soundsOn] { writeSoundsSetting(path, soundsOn); });
 }
 
@@ -484,7 +475,7 @@ void TMainForm::closecollection1Click() {
 
 // --- item commands: each opens its window once that window is part of the program -----------------
 
-// The add/edit dialog, delete, find, print, the update window and the backup and export commands
+// The add/edit dialog, delete, find, print, the update window and the export command
 // join here as members created in createDialogs.
 bool TMainForm::hasItemWindow(ItemWindow which) const {
     return which == ItemWindow::Print || which == ItemWindow::ExportText || which == ItemWindow::AddItem ||
@@ -643,7 +634,7 @@ void TMainForm::help1Click() {
 }
 
 void TMainForm::HelpJPGClick() {
-    helpFile_ = QDir(programFolderOverride().isEmpty() ? vitrinex::filePlaces().helpFolder : programFolder())
+    helpFile_ = QDir(programFolder_.isEmpty() ? vitrinex::filePlaces().helpFolder : programFolder_)
                     .filePath(QStringLiteral("Help.hlp"));
     Play(kSoundClick);
     showHelp(helpFile_);

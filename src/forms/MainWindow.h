@@ -42,10 +42,11 @@ class TMainForm : public QWidget {
     Q_OBJECT
 public:
     // The commands whose windows join the main window one by one (see openItemWindow).
-    enum class ItemWindow { AddItem, EditItem, DeleteItem, Find, Print, Update, Backup, ExportText };
+    enum class ItemWindow { AddItem, EditItem, DeleteItem, Find, Print, Update, ExportText };
 
-    // Creates the controls, the menu, and the dialogs and windows it owns.
-    explicit TMainForm(QWidget* parent = nullptr);
+    // Creates the controls, the menu, and the dialogs and windows it owns. `programFolder` holds the
+    // settings file and the help file; empty means the running program's own places.
+    explicit TMainForm(QWidget* parent = nullptr, QString programFolder = {});
     ~TMainForm() override; // writes the settings file in the program's folder
 
     // The open collection, read-only; its changes go through the main window's commands.
@@ -64,10 +65,6 @@ public:
     // once the Help button has been used.
     QString HelpFile() const { return helpFile_; }
 
-    // The settings file's folder (the program's folder in a build folder); tests point it, and the help
-    // file's folder with it, elsewhere before creating the window.
-    static QString programFolder();
-    static void setProgramFolderForTesting(const QString& folder);
 
 signals:
     // The window was shown (the splash window closes then).
@@ -85,6 +82,8 @@ protected:
     virtual void openItemWindow(ItemWindow which);
 
 private:
+    // The settings file's folder: the one given, or the running program's.
+    QString settingsFolder() const;
     void createControls();
     void createMenu();
     void createButtons();
@@ -186,6 +185,7 @@ private:
     QString newFileName_;
     QString waitingFile_; // named from outside, to open once the window takes input
     QString helpFile_ = QStringLiteral("Help.hlp");
+    QString programFolder_; // empty: the running program's places
     bool enterDown_ = false;
 };
 

@@ -11,14 +11,9 @@
 
 namespace {
 
-TPrintForm::SystemPrintDialog& testPrintDialog() {
-    static TPrintForm::SystemPrintDialog dialog;
-    return dialog;
-}
-
-bool runSystemPrintDialog(QPrinter& printer, QWidget* parent) {
+bool runSystemPrintDialog(const TPrintForm::SystemPrintDialog& given, QPrinter& printer, QWidget* parent) {
     printer.setCopyCount(1);
-    if (testPrintDialog()) return testPrintDialog()(printer, parent);
+    if (given) return given(printer, parent);
     QPrintDialog dialog(&printer, parent);
     return dialog.exec() == QDialog::Accepted;
 }
@@ -82,7 +77,7 @@ QCheckBox* TPrintForm::addCheckBox(const char* name, const QString& caption, QPo
 }
 
 void TPrintForm::PrintJPGMouseUp() {
-    const bool confirmed = runSystemPrintDialog(*printer_, this);
+    const bool confirmed = runSystemPrintDialog(systemPrintDialog_, *printer_, this);
     done(confirmed ? QDialog::Accepted : QDialog::Rejected);
 }
 
@@ -101,10 +96,6 @@ vitrinex::PrintFields TPrintForm::Fields() const {
     f.CatNum = CatNumCB->isChecked();
     f.Comments = CommentsCB->isChecked();
     return f;
-}
-
-void TPrintForm::setSystemPrintDialogForTesting(SystemPrintDialog dialog) {
-    testPrintDialog() = std::move(dialog);
 }
 
 void TPrintForm::showEvent(QShowEvent* event) {

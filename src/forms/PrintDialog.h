@@ -35,10 +35,10 @@ public:
 
     vitrinex::PictureButtons& pictureButtons() { return *buttons_; }
 
-    // The system's print dialog: answers whether the user confirmed `printer`. Tests replace it;
-    // an empty function restores the real dialog.
+    // The system's print dialog: answers whether the user confirmed `printer`. Tests give their own;
+    // an empty function is the real dialog.
     using SystemPrintDialog = std::function<bool(QPrinter& printer, QWidget* parent)>;
-    static void setSystemPrintDialogForTesting(SystemPrintDialog dialog);
+    void setSystemPrintDialog(SystemPrintDialog dialog) { systemPrintDialog_ = std::move(dialog); }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -54,6 +54,7 @@ private:
     TJPEGImage* CancelJPG = nullptr;
     vitrinex::PictureButtons* buttons_ = nullptr;
     std::unique_ptr<QPrinter> printer_;
+    SystemPrintDialog systemPrintDialog_;
 };
 
 // The window shown while the pages of a print job are made: how many items are done, and a Cancel

@@ -8,28 +8,28 @@
 
 namespace vitrinex {
 
-_TSocket::_TSocket(std::function<void(const std::string&)> showMessage) : showMessage_(std::move(showMessage)) {}
+TSocket::TSocket(std::function<void(const std::string&)> showMessage) : showMessage_(std::move(showMessage)) {}
 
-_TSocket::~_TSocket() {
+TSocket::~TSocket() {
     // A lookup still running must not write into the buffer released below.
     if (lookupHandle_) wsa::CancelAsyncRequest(lookupHandle_);
 }
 
-void _TSocket::show(const std::string& text) const {
+void TSocket::show(const std::string& text) const {
     if (showMessage_) showMessage_(text);
 }
 
-bool _TSocket::StartupAnswerAccepted(int code) {
+bool TSocket::StartupAnswerAccepted(int code) {
     return code != wsa::WSAEINVAL && code != wsa::WSASYSNOTREADY && code != wsa::WSAVERNOTSUPPORTED;
 }
 
-bool _TSocket::Startup() {
+bool TSocket::Startup() {
     const int answer = wsa::Startup(0x0101, &startupInfo_);
     started_ = answer == 0;
     return StartupAnswerAccepted(answer);
 }
 
-void _TSocket::Cleanup() {
+void TSocket::Cleanup() {
     if (lookupHandle_) wsa::CancelAsyncRequest(lookupHandle_);
     lookupHandle_ = 0;
     wsa::CancelBlockingCall();
@@ -37,74 +37,75 @@ void _TSocket::Cleanup() {
     started_ = false;
 }
 
-std::string _TSocket::ErrorText() const {
+std::string TSocket::ErrorText() const {
     return ErrorTextFor(wsa::LastError());
 }
 
-std::string _TSocket::ErrorTextFor(int code) {
+std::string TSocket::ErrorTextFor(int code) {
     switch (code) {
-    case 10004: return "The call was canceled via WSACancelBlickingCall().";
-    case 10009: return "Bad file number.";
-    case 10013:
+    case wsa::WSAEINTR: return "The call was canceled via WSACancelBlickingCall().";
+    case wsa::WSAEBADF: return "Bad file number.";
+    case wsa::WSAEACCES:
         return "The address specified is a broadcast address, but the socket doesn't support sending broadcast "
                "packets.";
-    case 10014: return "The address length supplied is too small.";
-    case 10022: return "This function shouldn't be called at this time because listen() wasn't called before accept().";
-    case 10024: return "The queue is empty and no descriptors are available.";
-    case 10035: return "This is a non-blocking socket and no connections are present.";
-    case 10036: return "A blocking call is now in progress.";
-    case 10037: return "The non-blocking routine has already finished.";
-    case 10038: return "The socket number used isn't a socket.";
-    case 10039: return "A destination address wasn't given.";
-    case 10040: return "The datagram was too large for the buffer and was truncated.";
-    case 10041: return "The socket can't use the protocol specified.";
-    case 10042: return "The option is unknown or unsupported.";
-    case 10043: return "This protocol isn't supported.";
-    case 10044: return "This address family doesn't support the socket type specified.";
-    case 10045: return "The socket referenced isn't open for connection oriented services.";
-    case 10046:
-    case 10047: return "The address family specified isn't supported by this protocol.";
-    case 10048: return "The address given is already in use.";
-    case 10049: return "The address isn't available from this machine.";
-    case 10050: return "WINSOCK.DLL has reported that the network subsystem has failed.";
-    case 10051: return "The network can't be reached.";
-    case 10052: return "Winsock dropped the connection.";
-    case 10053: return "The connection was aborted due to a network failure.";
-    case 10054: return "The connection was reset by the remote host.";
-    case 10055: return "No buffer space is available.";
-    case 10056: return "The socket is already connected.";
-    case 10057: return "The socket isn't connected.";
-    case 10058: return "The socket has been shut down.";
-    case 10060: return "A connection attempt timed out; no connection was established.";
-    case 10061: return "The connection was refused.";
-    case 10091: return "The network subsystem isn't ready for communications.";
-    case 10092: return "The Winsock API version requested isn't supported.";
-    case 10093: return "WSAStartup() must be called successfully before you can use this function.";
-    case 10101: return "The message terminated gracefully.";
-    case 11001: return "The Authoritative Answer Host isn't available.";
-    case 11002: return "The Non-Authoritative Host isn't available.";
-    case 11003: return "This is a non-recoverable error or SERVERFAIL.";
-    case 11004: return "No data record of the type has been requested.";
+    case wsa::WSAEFAULT: return "The address length supplied is too small.";
+    case wsa::WSAEINVAL:
+        return "This function shouldn't be called at this time because listen() wasn't called before accept().";
+    case wsa::WSAEMFILE: return "The queue is empty and no descriptors are available.";
+    case wsa::WSAEWOULDBLOCK: return "This is a non-blocking socket and no connections are present.";
+    case wsa::WSAEINPROGRESS: return "A blocking call is now in progress.";
+    case wsa::WSAEALREADY: return "The non-blocking routine has already finished.";
+    case wsa::WSAENOTSOCK: return "The socket number used isn't a socket.";
+    case wsa::WSAEDESTADDRREQ: return "A destination address wasn't given.";
+    case wsa::WSAEMSGSIZE: return "The datagram was too large for the buffer and was truncated.";
+    case wsa::WSAEPROTOTYPE: return "The socket can't use the protocol specified.";
+    case wsa::WSAENOPROTOOPT: return "The option is unknown or unsupported.";
+    case wsa::WSAEPROTONOSUPPORT: return "This protocol isn't supported.";
+    case wsa::WSAESOCKTNOSUPPORT: return "This address family doesn't support the socket type specified.";
+    case wsa::WSAEOPNOTSUPP: return "The socket referenced isn't open for connection oriented services.";
+    case wsa::WSAEPFNOSUPPORT:
+    case wsa::WSAEAFNOSUPPORT: return "The address family specified isn't supported by this protocol.";
+    case wsa::WSAEADDRINUSE: return "The address given is already in use.";
+    case wsa::WSAEADDRNOTAVAIL: return "The address isn't available from this machine.";
+    case wsa::WSAENETDOWN: return "WINSOCK.DLL has reported that the network subsystem has failed.";
+    case wsa::WSAENETUNREACH: return "The network can't be reached.";
+    case wsa::WSAENETRESET: return "Winsock dropped the connection.";
+    case wsa::WSAECONNABORTED: return "The connection was aborted due to a network failure.";
+    case wsa::WSAECONNRESET: return "The connection was reset by the remote host.";
+    case wsa::WSAENOBUFS: return "No buffer space is available.";
+    case wsa::WSAEISCONN: return "The socket is already connected.";
+    case wsa::WSAENOTCONN: return "The socket isn't connected.";
+    case wsa::WSAESHUTDOWN: return "The socket has been shut down.";
+    case wsa::WSAETIMEDOUT: return "A connection attempt timed out; no connection was established.";
+    case wsa::WSAECONNREFUSED: return "The connection was refused.";
+    case wsa::WSASYSNOTREADY: return "The network subsystem isn't ready for communications.";
+    case wsa::WSAVERNOTSUPPORTED: return "The Winsock API version requested isn't supported.";
+    case wsa::WSANOTINITIALISED: return "WSAStartup() must be called successfully before you can use this function.";
+    case wsa::WSAEDISCON: return "The message terminated gracefully.";
+    case wsa::WSAHOST_NOT_FOUND: return "The Authoritative Answer Host isn't available.";
+    case wsa::WSATRY_AGAIN: return "The Non-Authoritative Host isn't available.";
+    case wsa::WSANO_RECOVERY: return "This is a non-recoverable error or SERVERFAIL.";
+    case wsa::WSANO_DATA: return "No data record of the type has been requested.";
     default: break;
     }
-    if (code == 10059 || (code >= 10062 && code <= 10071)) return {};
+    if (code == wsa::WSAETOOMANYREFS || (code >= wsa::WSAELOOP && code <= wsa::WSAEREMOTE)) return {};
     return "Unknown Error Occured.";
 }
 
-wsa::Socket _TSocket::CreateSocket() {
+wsa::Socket TSocket::CreateSocket() {
     const wsa::Socket s = wsa::CreateSocket();
     if (s == wsa::kInvalidSocket) show(ErrorText());
     return s;
 }
 
-void _TSocket::releaseWorkingBuffer() {
+void TSocket::releaseWorkingBuffer() {
     if (lookupHandle_) wsa::CancelAsyncRequest(lookupHandle_);
     lookupHandle_ = 0;
     hostEntry_ = nullptr;
     workingBuffer_.reset();
 }
 
-void _TSocket::LookupHost(QObject* receiver, unsigned message, const std::string& hostName) {
+void TSocket::LookupHost(QObject* receiver, unsigned message, const std::string& hostName) {
     releaseWorkingBuffer();
     hostName_ = hostName;
     workingBuffer_ = std::make_unique<char[]>(kHostEntryBufferSize);
@@ -113,7 +114,7 @@ void _TSocket::LookupHost(QObject* receiver, unsigned message, const std::string
     if (lookupHandle_ == 0) show(ErrorText());
 }
 
-bool _TSocket::TakeHostAddress() {
+bool TSocket::TakeHostAddress() {
     // The lookup is over once its message came; its buffer is ours again.
     lookupHandle_ = 0;
     if (!workingBuffer_) return false;
@@ -125,7 +126,7 @@ bool _TSocket::TakeHostAddress() {
     return true;
 }
 
-std::string _TSocket::AddressText() const {
+std::string TSocket::AddressText() const {
     std::string text;
     for (std::size_t i = 0; i < 4; ++i) {
         if (i) text += '.';
@@ -134,7 +135,7 @@ std::string _TSocket::AddressText() const {
     return text;
 }
 
-wsa::Socket _TSocket::Connect(QObject* receiver, unsigned message, std::uint16_t port) {
+wsa::Socket TSocket::Connect(QObject* receiver, unsigned message, std::uint16_t port) {
     const wsa::Socket s = CreateSocket();
     if (s == wsa::kInvalidSocket) return s;
     const std::uint16_t portNetworkOrder = htons(port);
@@ -147,7 +148,7 @@ wsa::Socket _TSocket::Connect(QObject* receiver, unsigned message, std::uint16_t
     return s;
 }
 
-void _TSocket::SendLine(wsa::Socket handle, const std::string& text) {
+void TSocket::SendLine(wsa::Socket handle, const std::string& text) {
     releaseWorkingBuffer();
     // The line, CR LF and the closing NUL must fit the buffer.
     if (text.size() + 3 > static_cast<std::size_t>(kSendBufferSize)) {
@@ -161,13 +162,13 @@ void _TSocket::SendLine(wsa::Socket handle, const std::string& text) {
     if (wsa::Send(handle, line, std::strlen(line)) < 0 && wsa::LastError() != wsa::WSAEWOULDBLOCK) show(ErrorText());
 }
 
-bool _TSocket::IsConnected(wsa::Socket handle) {
+bool TSocket::IsConnected(wsa::Socket handle) {
     if (wsa::GetPeerName(handle, nullptr) == 0) return true;
     if (wsa::LastError() != wsa::WSAENOTCONN) show(ErrorText());
     return false;
 }
 
-void _TSocket::CloseSocket(wsa::Socket handle) {
+void TSocket::CloseSocket(wsa::Socket handle) {
     wsa::CloseSocket(handle);
 }
 

@@ -1,5 +1,5 @@
 #pragma once
-// _TSocket: the small socket client of the catalog update. It resolves a host name, opens one TCP
+// TSocket: the small socket client of the catalog update. It resolves a host name, opens one TCP
 // connection and sends text lines, and has the sockets layer tell its receiver of network events
 // through the messages 1524 (socket events) and 1525 (finished host lookups). Every error it meets
 // is shown at once as one English sentence; it never throws and never retries.
@@ -22,16 +22,16 @@ constexpr unsigned SocketEventMessage = 1524;
 // Host lookups: LParam high 16 bits the error code, 0 on success.
 constexpr unsigned HostLookupMessage = 1525;
 
-class _TSocket {
+class TSocket {
 public:
     static constexpr int kHostEntryBufferSize = 1025;
     static constexpr int kSendBufferSize = 1024;
 
     // `showMessage` shows one sentence in a plain message box (one OK button).
-    explicit _TSocket(std::function<void(const std::string&)> showMessage);
-    ~_TSocket();
-    _TSocket(const _TSocket&) = delete;
-    _TSocket& operator=(const _TSocket&) = delete;
+    explicit TSocket(std::function<void(const std::string&)> showMessage);
+    ~TSocket();
+    TSocket(const TSocket&) = delete;
+    TSocket& operator=(const TSocket&) = delete;
 
     bool Startup();
     void Cleanup();

@@ -24,7 +24,7 @@ void UpdateRecordWriter::create(const std::string& path, mode_t mode) {
 }
 
 void UpdateRecordWriter::append(const TUpdateRecord& record) {
-    if (!file_) throw EInOutError::fromCode(103); // file not open
+    if (!file_) throw EInOutError::fromCode(kFileNotOpen);
     if (file_->size() + pending_.size() + sizeof record > kMaxUpdateFileBytes)
         throw EInOutError(kDiskFull, "the update file grew past " + std::to_string(kMaxUpdateFileBytes >> 20) +
                                          " MiB, far more than any catalog: the download was stopped");

@@ -30,6 +30,7 @@ public:
 
     // Tests: `answer` stands for the user, returning what was picked or typed ("" = cancel); the
     // default-extension rule still applies to it. An empty function brings the real dialogs back.
+    // Global because the dialogs are static calls made from many commands of several windows.
     using Answer = std::function<QString(const FileDialogRequest&)>;
     static void setAnswerForTesting(Answer answer);
 

@@ -68,10 +68,6 @@ const FilePlaces& filePlaces() {
     return *places;
 }
 
-void setFilePlacesForTesting(const FilePlaces& places) {
-    current() = places;
-}
-
 bool createWritableFolders(const FilePlaces& places) {
     if (!places.installed) return true;
     bool ok = true;

@@ -46,7 +46,6 @@ FilePlaces filePlacesFor(const QString& programFolder, const QString& installedD
 
 // The running program's places, decided on first use from its own folder and QStandardPaths.
 const FilePlaces& filePlaces();
-void setFilePlacesForTesting(const FilePlaces& places);
 
 // Creates the folders an installed program writes into; false when one cannot be made.
 bool createWritableFolders(const FilePlaces& places);

@@ -3,7 +3,6 @@
 
 #include <QPointer>
 #include <QString>
-#include <QStringList>
 
 #include <functional>
 
@@ -45,17 +44,6 @@ private:
     Beep beep_;
     QPointer<QSoundEffect> effect_;
     QString currentFile_;
-};
-
-// Remembers every requested name, in order, and plays nothing.
-class RecordingSoundService final : public SoundService {
-public:
-    void playAsync(const QString& name) override { names_.append(name); }
-    const QStringList& names() const { return names_; }
-    void clear() { names_.clear(); }
-
-private:
-    QStringList names_;
 };
 
 } // namespace vitrinex

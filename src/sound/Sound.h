@@ -30,6 +30,7 @@ public:
     static bool switchOn();
 
     // Replaces the platform's sound service; nullptr restores the real one.
+    // Global because every window plays through Play(name), which has no owner to be given a service.
     static void setServiceForTesting(SoundService* service);
     static SoundService& service();
 };

@@ -118,7 +118,7 @@ void CatalogUpdate::StartDownload() {
     FileClosed = true;
     networkTimeout_.stop();
     Phase = 0;
-    Socket = std::make_unique<_TSocket>(
+    Socket = std::make_unique<TSocket>(
         [this](const std::string& text) { emit socketError(QString::fromStdString(text)); });
     if (!Socket->Startup()) {
         Socket.reset();

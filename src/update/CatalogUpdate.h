@@ -131,7 +131,7 @@ private:
     int Phase = 0; // 0 idle, 1 looking up and connecting, 2 request sent
     bool Welcomed = false, Finished = false, FileOpen = false, FileClosed = false;
     int Port = 0;
-    std::unique_ptr<_TSocket> Socket;
+    std::unique_ptr<TSocket> Socket;
     wsa::Socket SocketHandle = wsa::kInvalidSocket;
     char ReceiveBuffer[net::UpdateStreamScanner::kBlockSize + 1] = {};
     net::UpdateStreamScanner scanner_;

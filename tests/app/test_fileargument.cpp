@@ -43,13 +43,11 @@ class TestFileArgument : public QObject {
 
 private slots:
     void init() {
-        TMainForm::setProgramFolderForTesting(dir_.path());
         errors_.clear();
         vitrinex::setErrorReportForTesting([this](const QString& e) { errors_ << e; });
     }
     void cleanup() {
         vitrinex::setErrorReportForTesting({});
-        TMainForm::setProgramFolderForTesting({});
     }
     void opensOnceWindowTakesInputAndNoDialogIsOpen();
     void replacesOpenCollectionAfterSavingIt();
@@ -64,7 +62,7 @@ private:
 void TestFileArgument::opensOnceWindowTakesInputAndNoDialogIsOpen() {
     const QString a = dir_.filePath("a.fcd");
     const QString caption = makeCollection(a, "Alpha");
-    TMainForm main;
+    TMainForm main(nullptr, dir_.path());
     main.setEnabled(false); // as during the splash
     main.show();
     main.OpenCollectionFile(a);
@@ -88,7 +86,7 @@ void TestFileArgument::replacesOpenCollectionAfterSavingIt() {
     makeCollection(a, "Alpha");
     const QString captionB = makeCollection(b, "Beta");
     const QByteArray savedA = readAll(a);
-    TMainForm main;
+    TMainForm main(nullptr, dir_.path());
     main.show();
     main.OpenCollectionFile(a);
     QTRY_VERIFY(main.collection().isOpen());
@@ -112,7 +110,7 @@ void TestFileArgument::unreadableFileKeepsOpenCollection() {
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.write("not a collection");
     f.close();
-    TMainForm main;
+    TMainForm main(nullptr, dir_.path());
     main.show();
     main.OpenCollectionFile(bad);
     QTRY_COMPARE(errors_.size(), 1);

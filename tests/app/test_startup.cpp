@@ -65,12 +65,10 @@ struct Running {
 // again however the test ends.
 struct TestWindows {
     explicit TestWindows(const QString& programFolder) {
-        TMainForm::setProgramFolderForTesting(programFolder);
-        windows = std::make_unique<vitrinex::ProgramWindows>();
+        windows = std::make_unique<vitrinex::ProgramWindows>(programFolder);
     }
     ~TestWindows() {
         windows.reset(); // nothing left to do when the test destroyed them itself
-        TMainForm::setProgramFolderForTesting({});
     }
     TMainForm* main() { return &windows->mainWindow(); }
     std::unique_ptr<vitrinex::ProgramWindows> windows;
@@ -107,9 +105,10 @@ void TestStartup::initTestCase() {
     QVERIFY(QDir(root_.path()).mkdir("work"));
     workDir_ = root_.filePath("work");
     for (const char* name :
-         {"v10bp.qys", "v10op.qys", "v10cs.qys", "v10ad.qys", "v10dt.qys", "v10up.qys", "qy.qyi", "Help.hlp"})
+         {"v10bp.qys", "v10op.qys", "v10cs.qys", "v10ad.qys", "v10dt.qys", "v10up.qys", "qy.qyi"})
         QVERIFY2(QFile::copy(QStringLiteral(VITRINEX_ASSETS_DIR "/") + name, QDir(workDir_).filePath(name)),
                  name);
+    QVERIFY(QFile::copy(VITRINEX_HELP_FILE, QDir(workDir_).filePath("Help.hlp")));
 }
 
 QString TestStartup::install(const QString& folderName, const QString& programName) {

@@ -1,35 +1,24 @@
 // vitrinex-cli end to end: the commands, their JSON and their errors, run as a user would.
+#include "CliRunner.h"
 #include "CollectionFixtures.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QtTest>
 
 using namespace fixtures;
 
-struct Run {
-    int status = -1;
-    QByteArray out, err;
-    QJsonObject json() const { return QJsonDocument::fromJson(out).object(); }
-};
-
 class CliTest : public QObject {
     Q_OBJECT
 
-    Run cli(const QStringList& args) {
-        QProcess p;
-        p.start(VITRINEX_CLI, args);
-        if (!p.waitForFinished(30000)) qFatal("vitrinex-cli did not finish");
-        return {p.exitCode(), p.readAllStandardOutput(), p.readAllStandardError()};
-    }
+    CliRun cli(const QStringList& args) { return runCli(args); }
     QString file(const char* name) { return QDir::current().absoluteFilePath(name); }
 
 private slots:
     // The help names every command there is, and every command it names is one.
     void helpListsCommandsItKnows() {
-        const Run help = cli({"--help"});
+        const CliRun help = cli({"--help"});
         QCOMPARE(help.status, 0);
         QVERIFY(help.err.isEmpty());
         const QRegularExpression usage("^\\s*vitrinex-cli (\\S+)", QRegularExpression::MultilineOption);
@@ -46,7 +35,7 @@ private slots:
         const QString f = file("heroes.fcd");
         QCOMPARE(cli({"new", f, "--name", "Heroes", "--brand", "Kenner", "--year", "1985-1990"}).status, 0);
         QCOMPARE(QFileInfo(f).size(), 1324);
-        Run show = cli({"show", f});
+        CliRun show = cli({"show", f});
         QCOMPARE(show.status, 0);
         QJsonObject header = show.json()["header"].toObject();
         QCOMPARE(header["CollectionName"].toString(), QString("Heroes"));
@@ -85,7 +74,7 @@ private slots:
                  QString("Vitrinex 1.4 - Heroes:  $38.9699999999721"));
         cli({"add", f, "--name", "Alpha", "--price", "$  12.99", "--netchange", "$  -1"});
         cli({"add", f, "--name", "beta", "--price", "$1", "--netchange", "$2"});
-        const Run r = cli({"stats", f});
+        const CliRun r = cli({"stats", f});
         QCOMPARE(r.status, 0);
         const QJsonObject s = r.json();
         QCOMPARE(s["caption"].toString(), "Vitrinex 1.4 - Heroes:  " + s["value"].toString());
@@ -104,7 +93,7 @@ private slots:
         cli({"add", f, "--name", "Batman", "--price", "$5"});
         const QByteArray before = readBytes(f.toStdString());
 
-        Run r = cli({"add", f, "--name", "batman"});
+        CliRun r = cli({"add", f, "--name", "batman"});
         QCOMPARE(r.status, 1);
         QCOMPARE(r.err.trimmed(), QByteArray("vitrinex-cli: batman already exists!"));
         QVERIFY(r.out.isEmpty());
@@ -132,7 +121,7 @@ private slots:
     }
 
     void errorsAreOneLineAndStatusOne() {
-        Run r = cli({"stats", file("missing.fcd")});
+        CliRun r = cli({"stats", file("missing.fcd")});
         QCOMPARE(r.status, 1);
         QVERIFY(r.err.endsWith("File not found\n"));
         QCOMPARE(r.err.count('\n'), 1);

@@ -1,11 +1,11 @@
 // vitrinex-cli's input rules: the command line as options and values, values that do not fit their
 // field or are no Windows-1252 text, output that cannot be written, errors against the right file,
 // and random option values held against what the add dialog's rules store.
+#include "CliRunner.h"
 #include "CollectionFixtures.h"
 #include "collection/ItemEntry.h"
 #include "collection/Win1252.h"
 
-#include <QProcess>
 #include <QtTest>
 
 #include <random>
@@ -13,33 +13,21 @@
 using namespace fixtures;
 using namespace vitrinex;
 
-struct Run {
-    int status = -1;
-    QByteArray out, err;
-};
-
 class CliInputTest : public QObject {
     Q_OBJECT
 
-    Run finish(QProcess& p) {
-        if (!p.waitForFinished(30000)) qFatal("did not finish");
-        return {p.exitCode(), p.readAllStandardOutput(), p.readAllStandardError()};
-    }
-    Run cli(const QStringList& args, const QString& outFile = {}) {
-        QProcess p;
-        if (!outFile.isEmpty()) p.setStandardOutputFile(outFile);
-        p.start(VITRINEX_CLI, args);
-        return finish(p);
+    CliRun cli(const QStringList& args, const QString& outFile = {}) {
+        CliOptions o;
+        o.outFile = outFile;
+        return runCli(args, o);
     }
     // `args` followed by one argument made of `prefix` and the bytes of `value` (no UTF-8 needed).
-    Run cliBytes(const QStringList& args, const QString& prefix, const std::string& value) {
+    CliRun cliBytes(const QStringList& args, const QString& prefix, const std::string& value) {
         QString octal;
         for (const unsigned char b : value)
             octal += QString("\\0%1").arg(b, 3, 8, QChar('0'));
-        QProcess p;
-        p.start("sh", QStringList{"-c", "v=$(printf '%bx' \"$1\"); p=$2; shift 2; exec \"$@\" \"$p${v%x}\"", "sh",
-                                  octal, prefix, VITRINEX_CLI} + args);
-        return finish(p);
+        return runProgram("sh", QStringList{"-c", "v=$(printf '%bx' \"$1\"); p=$2; shift 2; exec \"$@\" \"$p${v%x}\"",
+                                            "sh", octal, prefix, VITRINEX_CLI} + args);
     }
     std::string heroes() {
         QFile::remove("heroes.fcd");
@@ -78,7 +66,7 @@ private slots:
     void optionsAndValuesAreTold() {
         const std::string f = heroes();
         const QString file = QString::fromStdString(f);
-        Run r;
+        CliRun r;
         for (const QStringList& wrong : {QStringList{"--name", "--price", "5"}, QStringList{"-name", "-price", "5"}}) {
             r = cli(QStringList{"add", file} + wrong);
             QCOMPARE(r.status, 1);
@@ -123,7 +111,7 @@ private slots:
         const std::string f = heroes();
         const QStringList args = {"add", QString::fromStdString(f), "--name", "Robin"};
         for (const QStringList& form : {args, args + QStringList{"--as-typed", "--quantity", "1", "--year", "1"}}) {
-            const Run r = cliBytes(option == "name" ? form.mid(0, 2) + form.mid(4) : form, "--" + option + "=",
+            const CliRun r = cliBytes(option == "name" ? form.mid(0, 2) + form.mid(4) : form, "--" + option + "=",
                                    value.toStdString());
             QCOMPARE(r.status, 1);
             // As typed, the dialog's own refusals read as the dialog shows them.
@@ -136,7 +124,7 @@ private slots:
     void unwritableOutputAndMissingFilesAreErrors() {
         const QString f = QString::fromStdString(heroes());
         for (const char* command : {"show", "stats"}) {
-            const Run r = cli({command, f}, "/dev/full");
+            const CliRun r = cli({command, f}, "/dev/full");
             QCOMPARE(r.status, 1);
             QCOMPARE(r.err, QByteArray("vitrinex-cli: standard output: Disk full\n"));
         }
@@ -146,7 +134,7 @@ private slots:
               QStringList{"backup", "missing.fcd"}, QStringList{"apply", "missing.fcd", "update.dat"}})
             QCOMPARE(cli(args).err, QByteArray("vitrinex-cli: missing.fcd: File not found\n"));
         writeBytes("odd.fcd", fileImage(blankCollectionHeader(), {record(std::string("a\0b\nc\r", 7), "$1e39")}));
-        const Run r = cli({"stats", "odd.fcd"});
+        const CliRun r = cli({"stats", "odd.fcd"});
         QCOMPARE(r.status, 0); // the record is set aside, and the notice is one line
         QCOMPARE(r.err.count('\n'), 1);
         QVERIFY2(r.err.contains("a\\0b\\nc\\r") && r.err.contains("$1e39"), r.err);
@@ -177,7 +165,7 @@ private slots:
             const QStringList others = option == "name" ? QStringList{} : QStringList{"--name", "Item"};
             // A value that begins with "--" can only be given after "=".
             const bool joined = value.rfind("--", 0) == 0;
-            const Run r = cliBytes(QStringList{"add", QString::fromStdString(f), "--year", "1990"} + others +
+            const CliRun r = cliBytes(QStringList{"add", QString::fromStdString(f), "--year", "1990"} + others +
                                        (joined ? QStringList{} : QStringList{"--" + option}),
                                    joined ? "--" + option + "=" : QString(), value);
             const std::optional<TFigureRecord> dialog = dialogStores(option, value);

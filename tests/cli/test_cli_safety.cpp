@@ -1,5 +1,6 @@
 // vitrinex-cli among other programs: concurrent commands on one file lose nothing, odd files and
 // limits give a one-line error instead of a hang or a silent death.
+#include "CliRunner.h"
 #include "CollectionFixtures.h"
 #include "collection/OpenCollection.h"
 #include "collection/UpdateRecord.h"
@@ -10,25 +11,17 @@
 
 using namespace fixtures;
 
-struct Run {
-    int status = -1;
-    QByteArray err;
-};
-
 class CliSafetyTest : public QObject {
     Q_OBJECT
 
-    Run run(const QString& program, const QStringList& args, int timeoutMs = 10000) {
-        QProcess p;
-        p.start(program, args);
-        if (!p.waitForFinished(timeoutMs)) {
-            p.kill();
-            p.waitForFinished();
-            return {-2, "timed out"};
-        }
-        return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardError()};
+    // A hang is a result here: the program is killed after ten seconds and the run reads -2.
+    CliRun run(const QString& program, const QStringList& args) {
+        CliOptions o;
+        o.timeoutMs = 10000;
+        o.timeoutIsFatal = false;
+        return runProgram(program, args, o);
     }
-    Run cli(const QStringList& args) { return run(VITRINEX_CLI, args); }
+    CliRun cli(const QStringList& args) { return run(VITRINEX_CLI, args); }
     QString file(const QString& name) { return QDir::current().absoluteFilePath(name); }
 
     QStringList itemNames(const QString& f) {
@@ -85,7 +78,7 @@ private slots:
             for (const QStringList& args :
                  {QStringList{"show", odd}, QStringList{"stats", odd}, QStringList{"add", odd, "--name", "X"},
                   QStringList{"delete", odd, "X"}}) {
-                const Run r = cli(args);
+                const CliRun r = cli(args);
                 QCOMPARE(r.status, 1);
                 QCOMPARE(r.err, "vitrinex-cli: " + odd.toUtf8() + ": File access denied\n");
             }
@@ -98,7 +91,7 @@ private slots:
         QCOMPARE(cli({"new", f, "--name", "Heroes", "--brand", "Kenner", "--year", "1985-1990"}).status, 0);
         const QByteArray before = readBytes(f.toStdString());
         // dash counts the limit in 512-byte blocks: 1024 bytes, less than one record.
-        const Run r =
+        const CliRun r =
             run("sh", {"-c", "ulimit -f 2 && exec \"$0\" \"$@\"", VITRINEX_CLI, "add", f, "--name", "X"});
         QCOMPARE(r.status, 1);
         QVERIFY2(r.err.endsWith(": Disk full\n"), r.err);
@@ -113,7 +106,7 @@ private slots:
         QCOMPARE(cli({"show", file("no-folder/x.fcd")}).err.endsWith(": Path not found\n"), true);
         const QString f = file("lines.fcd");
         cli({"new", f, "--name", "Heroes", "--brand", "Kenner", "--year", "1985-1990"});
-        const Run r = cli({"delete", f, "two\nlines\r"});
+        const CliRun r = cli({"delete", f, "two\nlines\r"});
         QCOMPARE(r.err, QByteArray("vitrinex-cli: a match for 'two\\nlines\\r' was not found.\n"));
     }
 };

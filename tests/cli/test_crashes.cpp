@@ -1,34 +1,24 @@
 // vitrinex-cli killed at chosen steps of a save (VITRINEX_TEST_KILL_AT makes the writer kill itself
 // there), and files with damaged records: what the next command finds loses nothing.
+#include "CliRunner.h"
 #include "CollectionFixtures.h"
 #include "collection/OpenCollection.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QtTest>
 #include <unistd.h>
 
 using namespace fixtures;
 
-struct Run {
-    int status = -1;
-    bool killed = false;
-    QByteArray out, err;
-};
-
 class CrashTest : public QObject {
     Q_OBJECT
 
-    Run cli(const QStringList& args, const QString& killAt = {}) {
-        QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        if (!killAt.isEmpty()) env.insert("VITRINEX_TEST_KILL_AT", killAt);
-        p.setProcessEnvironment(env);
-        p.start(VITRINEX_CLI, args);
-        if (!p.waitForFinished(30000)) qFatal("vitrinex-cli did not finish");
-        return {p.exitCode(), p.exitStatus() == QProcess::CrashExit, p.readAllStandardOutput(), p.readAllStandardError()};
+    CliRun cli(const QStringList& args, const QString& killAt = {}) {
+        CliOptions o;
+        if (!killAt.isEmpty()) o.environment = {{"VITRINEX_TEST_KILL_AT", killAt}};
+        return runCli(args, o);
     }
     static QStringList names(const std::string& path) {
         vitrinex::OpenCollection c;
@@ -44,7 +34,7 @@ private slots:
     void renameIsOneSave() {
         for (const char* step : {"replace-written", "saved"}) {
             writeBytes("rename.fcd", fileImage(header(), {record("Batman"), record("Joker")}));
-            QVERIFY(cli({"edit", "rename.fcd", "Batman", "--as-typed", "--name", "Robin", "--year", "1985"}, step).killed);
+            QVERIFY(cli({"edit", "rename.fcd", "Batman", "--as-typed", "--name", "Robin", "--year", "1985"}, step).crashed);
             const QStringList n = names("rename.fcd");
             QVERIFY2(n.contains("Batman") != n.contains("Robin") && n.contains("Joker"), qPrintable(step + (": " + n.join(','))));
         }
@@ -58,8 +48,8 @@ private slots:
             QFile::remove("other.fcd");
             QVERIFY(::link("linked.fcd", "other.fcd") == 0);
             const QByteArray before = readBytes("linked.fcd");
-            QVERIFY(cli({"delete", "linked.fcd", "Batman"}, step).killed);
-            const Run next = cli({"stats", "linked.fcd"});
+            QVERIFY(cli({"delete", "linked.fcd", "Batman"}, step).crashed);
+            const CliRun next = cli({"stats", "linked.fcd"});
             QVERIFY2(next.status == 0 && next.err.contains("cut short"), next.err);
             QCOMPARE(readBytes("other.fcd"), before);
         }

@@ -1,5 +1,5 @@
 // vitrinex-cli's CSV, generation and history commands run as a script runs them.
-#include "CliRun.h"
+#include "CliRunner.h"
 
 #include <QJsonArray>
 #include <QtTest>

@@ -1,10 +1,10 @@
 // vitrinex-cli add/edit --as-typed and find, run as a script would run them.
+#include "CliRunner.h"
 #include "CollectionFixtures.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QtTest>
 
 using namespace fixtures;
@@ -12,24 +12,14 @@ using namespace fixtures;
 class ItemCommandsTest : public QObject {
     Q_OBJECT
 
-    struct Run {
-        int status = -1;
-        QByteArray out, err;
-        QJsonObject json() const { return QJsonDocument::fromJson(out).object(); }
-    };
-    Run cli(const QStringList& args) {
-        QProcess p;
-        p.start(VITRINEX_CLI, args);
-        if (!p.waitForFinished(30000)) qFatal("vitrinex-cli did not finish");
-        return {p.exitCode(), p.readAllStandardOutput(), p.readAllStandardError()};
-    }
+    CliRun cli(const QStringList& args) { return runCli(args); }
     QString heroes() {
         const QString f = QDir::current().absoluteFilePath("heroes.fcd");
         QFile::remove(f);
         cli({"new", f, "--name", "Heroes", "--brand", "Kenner", "--year", "1985-1990"});
         return f;
     }
-    QString refusal(const Run& r) {
+    QString refusal(const CliRun& r) {
         if (r.status != 1 || !r.out.isEmpty()) return "not refused: " + r.out;
         return QString::fromUtf8(r.err.trimmed()).remove("vitrinex-cli: ");
     }
@@ -38,7 +28,7 @@ class ItemCommandsTest : public QObject {
 private slots:
     void addCleansPriceAndNetChangeAndRefusesWhatIsNoAmount() {
         const QString f = heroes();
-        const Run r = cli({"add", f, "--as-typed", "--name", "Batman", "--quantity", "2", "--year", "85",
+        const CliRun r = cli({"add", f, "--as-typed", "--name", "Batman", "--quantity", "2", "--year", "85",
                            "--price", "$ 12.50 ", "--netchange", "$-5", "--condition", "loose"});
         QCOMPARE(r.status, 0);
         const QJsonObject item = r.json();
@@ -74,7 +64,7 @@ private slots:
         cli(QStringList{"add", f, "--as-typed", "--name", "Robin", "--catnum", "R-1"} + one);
 
         // The same name in capitals keeps the item and its other fields.
-        Run r = cli({"edit", f, "batman", "--as-typed", "--name", "BATMAN"});
+        CliRun r = cli({"edit", f, "batman", "--as-typed", "--name", "BATMAN"});
         QCOMPARE(r.status, 0);
         QCOMPARE(r.json()["FigureName"].toString(), QString("BATMAN"));
         QCOMPARE(r.json()["CatNum"].toString(), QString("B-1"));

@@ -1,11 +1,11 @@
 // vitrinex-cli backup and apply, run as a user would.
+#include "CliRunner.h"
 #include "CollectionFixtures.h"
 #include "collection/PriceApplication.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QtTest>
 
 using namespace fixtures;
@@ -16,12 +16,10 @@ class PriceCliTest : public QObject {
     int status = -1;
     QByteArray error;
     QJsonObject cli(const QStringList& args) {
-        QProcess p;
-        p.start(VITRINEX_CLI, args);
-        if (!p.waitForFinished(30000)) qFatal("vitrinex-cli did not finish");
-        status = p.exitCode();
-        error = p.readAllStandardError();
-        return QJsonDocument::fromJson(p.readAllStandardOutput()).object();
+        const CliRun run = runCli(args);
+        status = run.status;
+        error = run.err;
+        return run.json();
     }
 
 private slots:

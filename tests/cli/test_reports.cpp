@@ -1,4 +1,5 @@
 // vitrinex-cli's export and print commands, run as a user would.
+#include "CliRunner.h"
 #include "CollectionFixtures.h"
 
 #include <QJsonDocument>
@@ -6,21 +7,10 @@
 #include <QProcess>
 #include <QtTest>
 
-struct Run {
-    int status = -1;
-    QByteArray out, err;
-    QJsonObject json() const { return QJsonDocument::fromJson(out).object(); }
-};
-
 class CliReportsTest : public QObject {
     Q_OBJECT
 
-    Run cli(const QStringList& args) {
-        QProcess p;
-        p.start(VITRINEX_CLI, args);
-        if (!p.waitForFinished(30000)) qFatal("vitrinex-cli did not finish");
-        return {p.exitCode(), p.readAllStandardOutput(), p.readAllStandardError()};
-    }
+    CliRun cli(const QStringList& args) { return runCli(args); }
 
 private slots:
     void initTestCase() {
@@ -30,7 +20,7 @@ private slots:
     }
 
     void exportWritesBesideTheFileAndTellsItsName() {
-        const Run r = cli({"export", "heroes.fcd"});
+        const CliRun r = cli({"export", "heroes.fcd"});
         QCOMPARE(r.status, 0);
         QCOMPARE(r.json()["file"].toString(), QString("heroes.txt"));
         QCOMPARE(r.json()["message"].toString(),
@@ -41,14 +31,14 @@ private slots:
 
         QDir().mkdir("locked.txt");
         QVERIFY(QFile::copy("heroes.fcd", "locked.fcd"));
-        const Run failed = cli({"export", "locked.fcd"});
+        const CliRun failed = cli({"export", "locked.fcd"});
         QCOMPARE(failed.status, 1);
         QVERIFY(failed.out.isEmpty());
         QVERIFY2(failed.err.contains("locked.txt: File access denied"), failed.err);
     }
 
     void printWritesAPdf() {
-        const Run r = cli({"print", "heroes.fcd", "--pdf", "list.pdf", "--fields", "price,quantity", "--page", "letter"});
+        const CliRun r = cli({"print", "heroes.fcd", "--pdf", "list.pdf", "--fields", "price,quantity", "--page", "letter"});
         if (r.status != 0 && r.err.contains("not available")) QSKIP("this build has no printing");
         QCOMPARE(r.status, 0);
         QCOMPARE(r.json()["pages"].toInt(), 1);
@@ -65,7 +55,7 @@ private slots:
         QVERIFY(!page.contains("comments:"));
 
         QCOMPARE(cli({"print", "heroes.fcd", "--pdf", "list.pdf", "--fields", "colour"}).status, 1);
-        const Run failed = cli({"print", "heroes.fcd", "--pdf", "missing/list.pdf"});
+        const CliRun failed = cli({"print", "heroes.fcd", "--pdf", "missing/list.pdf"});
         QCOMPARE(failed.status, 1);
         QVERIFY2(failed.err.contains("missing/list.pdf: "), failed.err);
     }

@@ -1,10 +1,9 @@
 // vitrinex-cli scan: update server answers through the receive path in 8192-byte blocks, as the
 // update window receives them.
 
+#include "CliRunner.h"
+
 #include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QProcess>
 #include <QtTest>
 #include <sys/stat.h>
 
@@ -15,10 +14,9 @@ class ScanTest : public QObject {
         QFile f("answer.auf");
         if (!f.open(QIODevice::WriteOnly) || f.write(answer) != answer.size()) qFatal("cannot write answer");
         f.close();
-        QProcess p;
-        p.start(VITRINEX_CLI, {"scan", "answer.auf", "--out", "update.dat"});
-        if (!p.waitForFinished(30000) || p.exitCode() != 0) qFatal("scan failed: %s", p.readAllStandardError().data());
-        return QJsonDocument::fromJson(p.readAllStandardOutput()).object();
+        const CliRun run = runCli({"scan", "answer.auf", "--out", "update.dat"});
+        if (run.status != 0) qFatal("scan failed: %s", run.err.data());
+        return run.json();
     }
     static QJsonArray records(std::initializer_list<std::pair<const char*, const char*>> rows) {
         QJsonArray a;
@@ -44,11 +42,9 @@ private slots:
         // update.dat named by a FIFO or a device is refused at once, not waited on or emptied.
         QCOMPARE(::mkfifo("fifo.dat", 0600), 0);
         for (const char* odd : {"fifo.dat", "/dev/zero"}) {
-            QProcess p;
-            p.start(VITRINEX_CLI, {"scan", "answer.auf", "--out", odd});
-            QVERIFY(p.waitForFinished(10000));
-            QCOMPARE(p.exitCode(), 1);
-            QCOMPARE(p.readAllStandardError(), QByteArray("vitrinex-cli: ") + odd + ": File access denied\n");
+            const CliRun run = runCli({"scan", "answer.auf", "--out", odd});
+            QCOMPARE(run.status, 1);
+            QCOMPARE(run.err, QByteArray("vitrinex-cli: ") + odd + ": File access denied\n");
         }
     }
 

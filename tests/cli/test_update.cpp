@@ -2,11 +2,10 @@
 // backup; every way the server or the network can fail ends in its texts with the collection file
 // byte for byte as before.
 
+#include "CliRunner.h"
 #include "UpdateServer.h"
 
-#include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QtTest>
 
 #include <atomic>
@@ -15,12 +14,6 @@
 #include <thread>
 
 namespace {
-
-struct Run {
-    int status = -1;
-    QJsonObject json;
-    QByteArray err;
-};
 
 QByteArray bytesOf(const QString& path) {
     QFile f(path);
@@ -86,22 +79,17 @@ class UpdateTest : public QObject {
 
     const QString collection = QDir::current().absoluteFilePath("heroes.fcd");
 
-    static void start(QProcess& p, const QStringList& args, const QString& host, const QString& timeoutMs = "5000") {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("VITRINEX_UPDATE_HOST", host);
-        env.insert("VITRINEX_UPDATE_TIMEOUT_MS", timeoutMs);
-        env.insert("VITRINEX_UPDATE_DEADLINE_MS", "3000");
-        p.setProcessEnvironment(env);
-        p.start(VITRINEX_CLI, args);
+    // The update server, the network's timeout and the download's deadline, as the program reads them.
+    static CliOptions against(const QString& host, const QString& timeoutMs = "5000") {
+        CliOptions o;
+        o.environment = {{"VITRINEX_UPDATE_HOST", host},
+                         {"VITRINEX_UPDATE_TIMEOUT_MS", timeoutMs},
+                         {"VITRINEX_UPDATE_DEADLINE_MS", "3000"}};
+        o.timeoutMs = 60000;
+        return o;
     }
-    static Run finish(QProcess& p) {
-        if (!p.waitForFinished(60000)) qFatal("vitrinex-cli did not finish");
-        return {p.exitCode(), QJsonDocument::fromJson(p.readAllStandardOutput()).object(), p.readAllStandardError()};
-    }
-    Run cli(const QStringList& args, const QString& host, const QString& timeoutMs = "5000") {
-        QProcess p;
-        start(p, args, host, timeoutMs);
-        return finish(p);
+    CliRun cli(const QStringList& args, const QString& host, const QString& timeoutMs = "5000") {
+        return runCli(args, against(host, timeoutMs));
     }
 
 private slots:
@@ -115,16 +103,13 @@ private slots:
         UpdateServer server({{"update.auf", sampleAnswer("update.auf")}, {"hwupdate.auf", sampleAnswer("hwupdate.auf")}});
         SKIP_WITHOUT_SERVER(server);
         const QByteArray before = bytesOf(collection);
-        const Run run = cli({"update", collection, "--type", "SW"}, server.hostPort());
+        const CliRun run = cli({"update", collection, "--type", "SW"}, server.hostPort());
         QCOMPARE(run.status, 0);
-        QCOMPARE(run.json["label"].toString(), "vitrinex has completed updating your collection. press ok to continue.");
-        QCOMPARE(run.json["status"].toString(), "Kenner Star Wars POTF catalog of 12/1/2026: 9 price changes");
+        QCOMPARE(run.json()["label"].toString(), "vitrinex has completed updating your collection. press ok to continue.");
+        QCOMPARE(run.json()["status"].toString(), "Kenner Star Wars POTF catalog of 12/1/2026: 9 price changes");
         QCOMPARE(bytesOf("heroes.bak").size(), before.size());
 
-        QProcess show;
-        show.start(VITRINEX_CLI, {"show", collection});
-        QVERIFY(show.waitForFinished(30000));
-        const QJsonObject shown = QJsonDocument::fromJson(show.readAllStandardOutput()).object();
+        const QJsonObject shown = runCli({"show", collection}).json();
         QCOMPARE(shown["header"].toObject()["UpdateType"].toString(), "SW");
         const QJsonObject first = shown["items"].toArray().at(0).toObject(); // SP1001, the first record
         QCOMPARE(first["CatNum"].toString(), "SP1001");
@@ -171,10 +156,10 @@ private slots:
             host = silent.hostPort();
         }
         const QByteArray before = bytesOf(collection);
-        const Run run = cli({"update", collection, "--type", "SW"}, host, "300");
+        const CliRun run = cli({"update", collection, "--type", "SW"}, host, "300");
         QCOMPARE(run.status, 1);
-        QCOMPARE(run.json["label"].toString(), label);
-        QCOMPARE(run.json["status"].toString(), status);
+        QCOMPARE(run.json()["label"].toString(), label);
+        QCOMPARE(run.json()["status"].toString(), status);
         QCOMPARE(bytesOf(collection), before);
     }
 
@@ -191,7 +176,7 @@ private slots:
                     if (!send(chunk)) return;
                 send("}AB1|1.00*~");
             });
-            const Run run = cli({"update", collection, "--type", "SW"}, endlessMessage.hostPort());
+            const CliRun run = cli({"update", collection, "--type", "SW"}, endlessMessage.hostPort());
             QCOMPARE(run.status, 0);
             rusage usage{};
             QCOMPARE(::getrusage(RUSAGE_CHILDREN, &usage), 0);
@@ -215,7 +200,7 @@ private slots:
                 while (send(records)) {
                 }
             });
-            const Run run = cli({"update", collection, "--type", "SW"}, endlessRecords.hostPort());
+            const CliRun run = cli({"update", collection, "--type", "SW"}, endlessRecords.hostPort());
             QCOMPARE(run.status, 1);
             QVERIFY2(run.err.contains("64 MiB"), run.err);
             QVERIFY(!QFile::exists("update.dat"));
@@ -228,16 +213,14 @@ private slots:
                 while (send("{")) QThread::msleep(200);
             });
             QProcess update;
-            start(update, {"update", collection, "--type", "SW"}, drip.hostPort(), "1000");
+            const CliOptions slow = against(drip.hostPort(), "1000");
+            startCli(update, {"update", collection, "--type", "SW"}, slow);
             QTRY_VERIFY(drip.answering());
-            QProcess add;
-            add.start(VITRINEX_CLI, {"add", collection, "--name", "Drip Tester", "--price", "1"});
-            QVERIFY(add.waitForFinished(10000));
-            QCOMPARE(add.exitCode(), 0);
+            QCOMPARE(runCli({"add", collection, "--name", "Drip Tester", "--price", "1"}).status, 0);
             QCOMPARE(update.state(), QProcess::Running);
-            const Run run = finish(update);
+            const CliRun run = finishProgram(update, slow);
             QCOMPARE(run.status, 1);
-            QCOMPARE(run.json["status"].toString(), "update has timed-out.");
+            QCOMPARE(run.json()["status"].toString(), "update has timed-out.");
             QVERIFY(bytesOf(collection).contains("Drip Tester"));
             QVERIFY(!QFile::exists("update.dat"));
         }
@@ -245,7 +228,7 @@ private slots:
 
     void collectionWithoutCatalogNeedsAType() {
         const QByteArray before = bytesOf(collection);
-        const Run run = cli({"update", collection}, "127.0.0.1:1");
+        const CliRun run = cli({"update", collection}, "127.0.0.1:1");
         QCOMPARE(run.status, 1);
         QVERIFY2(run.err.contains("--type"), run.err);
         QCOMPARE(bytesOf(collection), before);

@@ -210,7 +210,7 @@ private slots:
             QFAIL("a torn file loaded");
         } catch (const EInOutError& e) {
             QCOMPARE(QString(e.what()), QString("Read beyond end of file"));
-            QCOMPARE(e.code(), 100);
+            QCOMPARE(e.code(), int(kReadBeyondEnd));
         }
         writeBytes(path("short.fcd"), QByteArray(500, '\0'));
         QVERIFY_THROWS_EXCEPTION(EInOutError, c.LoadCollection(path("short.fcd")));

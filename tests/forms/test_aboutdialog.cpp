@@ -4,9 +4,9 @@
 #include "forms/AboutDialog.h"
 
 #include "controls/PictureControl.h"
-#include "platform/PlatformSound.h"
 #include "sound/Sound.h"
 
+#include "RecordingSoundService.h"
 #include "WindowTestSupport.h"
 #include <QApplication>
 #include <QLabel>
@@ -16,8 +16,6 @@
 #include <functional>
 
 using namespace windowtest;
-
-namespace {} // namespace
 
 class TestAbout : public QObject {
     Q_OBJECT

@@ -12,10 +12,10 @@
 #include "forms/MainWindow.h"
 #include "forms/MessageDialog.h"
 #include "platform/FileDialogs.h"
-#include "platform/PlatformSound.h"
 #include "sound/Sound.h"
 
 #include "MainWindowControls.h"
+#include "RecordingSoundService.h"
 #include "WindowTestSupport.h"
 #include <QAction>
 #include <QApplication>
@@ -108,14 +108,13 @@ void TestNewUForm::init() {
     programDir_ = std::make_unique<QTemporaryDir>();
     dataDir_ = std::make_unique<QTemporaryDir>();
     QVERIFY(programDir_->isValid() && dataDir_->isValid());
-    TMainForm::setProgramFolderForTesting(programDir_->path());
     answer_.clear();
     errors_.clear();
     messages_.clear();
     FileDialogs::setAnswerForTesting([this](const FileDialogRequest&) { return answer_; });
     setErrorReportForTesting([this](const QString& m) { errors_ << m; });
     setMessageDialogForTesting([this](const QString& t, const QString& x) { messages_ << t + "|" + x; });
-    main_ = new TMainForm;
+    main_ = new TMainForm(nullptr, programDir_->path());
     ui_.find(main_);
     dialog_ = ui_.NewUForm;
     main_->show();

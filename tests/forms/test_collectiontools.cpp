@@ -18,7 +18,6 @@ class CollectionToolsTest : public QObject {
 
 private slots:
     void init() {
-        TMainForm::setProgramFolderForTesting(dir_.path());
         messages_.clear();
         setMessageDialogForTesting([this](const QString& title, const QString& text) { messages_ << title + ": " + text; });
         file_ = dir_.filePath("heroes.fcd");
@@ -30,11 +29,10 @@ private slots:
     void cleanup() {
         setMessageDialogForTesting({});
         FileDialogs::setAnswerForTesting({});
-        TMainForm::setProgramFolderForTesting({});
     }
 
     void csvCommandsAndTheTableFollowTheCollection() {
-        TMainForm main;
+        TMainForm main(nullptr, dir_.path());
         main.show();
         main.OpenCollectionFile(file_);
         QTRY_VERIFY(main.collection().isOpen());
@@ -64,7 +62,7 @@ private slots:
     }
 
     void restorePutsAChosenGenerationBack() {
-        TMainForm main;
+        TMainForm main(nullptr, dir_.path());
         main.show();
         main.OpenCollectionFile(file_);
         QTRY_VERIFY(main.collection().isOpen());

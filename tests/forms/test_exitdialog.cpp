@@ -5,9 +5,9 @@
 
 #include "controls/PictureControl.h"
 #include "forms/ErrorReport.h"
-#include "platform/PlatformSound.h"
 #include "sound/Sound.h"
 
+#include "RecordingSoundService.h"
 #include "WindowTestSupport.h"
 #include <QApplication>
 #include <QDir>
@@ -20,8 +20,6 @@
 #include <functional>
 
 using namespace windowtest;
-
-namespace {} // namespace
 
 class TestExitForm : public QObject {
     Q_OBJECT

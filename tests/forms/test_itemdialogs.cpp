@@ -11,9 +11,9 @@
 #include "forms/ItemDialog.h"
 #include "forms/MainWindow.h"
 #include "forms/MessageDialog.h"
-#include "platform/PlatformSound.h"
 #include "sound/Sound.h"
 
+#include "RecordingSoundService.h"
 #include "WindowTestSupport.h"
 #include <QAction>
 #include <QLabel>
@@ -100,12 +100,11 @@ private slots:
     void initTestCase() { Sounds::setServiceForTesting(&sounds_); }
     void init() {
         dir_ = std::make_unique<QTemporaryDir>();
-        TMainForm::setProgramFolderForTesting(dir_->path());
         file_ = dir_->filePath("heroes.fcd");
         messages_.clear();
         setMessageDialogForTesting([this](const QString& t, const QString& x) { messages_ << t + "|" + x; });
         setErrorReportForTesting([this](const QString& e) { messages_ << "error report|" + e; });
-        main_ = new TMainForm;
+        main_ = new TMainForm(nullptr, dir_->path());
         main_->show();
         QVERIFY(QTest::qWaitForWindowActive(main_));
         add_ = main_->findChild<TAddFigureForm*>();

@@ -18,10 +18,10 @@
 #include "forms/StatisticsWindow.h"
 #include "platform/FileDialogs.h"
 #include "platform/HelpViewer.h"
-#include "platform/PlatformSound.h"
 #include "sound/Sound.h"
 
 #include "MainWindowControls.h"
+#include "RecordingSoundService.h"
 #include "WindowTestSupport.h"
 #include <QAction>
 #include <QApplication>
@@ -92,6 +92,7 @@ QStringList entries(const QAbstractItemView* list) {
 // The main window with every item command's window in place: opening one is recorded.
 class WatchedMainForm : public TMainForm {
 public:
+    explicit WatchedMainForm(const QString& programFolder) : TMainForm(nullptr, programFolder) {}
     std::function<void(ItemWindow)> onOpen;
 
 protected:
@@ -190,7 +191,6 @@ void TestMainForm::init() {
     programDir_ = std::make_unique<QTemporaryDir>();
     dataDir_ = std::make_unique<QTemporaryDir>();
     QVERIFY(programDir_->isValid() && dataDir_->isValid());
-    TMainForm::setProgramFolderForTesting(programDir_->path());
     answer_.clear();
     requests_.clear();
     messages_.clear();
@@ -222,7 +222,7 @@ void TestMainForm::cleanup() {
 }
 
 void TestMainForm::createMain() {
-    auto* main = new WatchedMainForm;
+    auto* main = new WatchedMainForm(programDir_->path());
     main->onOpen = [this](ItemWindow w) {
         opened_ << w;
         soundsAtOpen_ << sounds_.names().size();
@@ -545,7 +545,6 @@ void TestMainForm::selectingShowsTheItem() {
     const QString path = dataPath("detail.fcd");
     writeCollection(path, {batman, fixtures::item("Robin")});
     openFile(path);
-    TMainForm& m = *main_;
 
     click(ui_.ListBox2->viewport(), Qt::LeftButton,
           ui_.ListBox2->rowRect(0).center());
@@ -771,7 +770,6 @@ void TestMainForm::editAndDeleteButtonsNeedASelection() {
     const QString path = dataPath("two.fcd");
     writeCollection(path, {fixtures::item("Batman"), fixtures::item("Robin")});
     openFile(path);
-    TMainForm& m = *main_;
 
     for (TJPEGImage* b : {ui_.EditJPG, ui_.DeleteJPG}) {
         QTest::mouseMove(b, b->rect().center());
@@ -806,7 +804,6 @@ void TestMainForm::printAndUpdateNeedItems() {
     const QString empty = dataPath("empty.fcd");
     writeCollection(empty, {});
     openFile(empty);
-    TMainForm& m = *main_;
     for (TJPEGImage* b : {ui_.PrintJPG, ui_.UpdateJPG}) {
         QTest::mouseMove(b, b->rect().center());
         QVERIFY2(!b->hasLook(), qPrintable(b->objectName()));
@@ -829,7 +826,6 @@ void TestMainForm::itemCommandsPlayTheClickFirst() {
     const QString path = dataPath("two.fcd");
     writeCollection(path, {fixtures::item("Batman"), fixtures::item("Robin")});
     openFile(path);
-    TMainForm& m = *main_;
     TItemListBox* list = ui_.ListBox2;
     click(list->viewport(), Qt::LeftButton, list->rowRect(0).center());
     sounds_.clear();
@@ -852,7 +848,6 @@ void TestMainForm::itemCommandsPlayTheClickFirst() {
 // --- menu, logo, cursor -----------------------------------------------------------------------------------
 
 void TestMainForm::rightClickOpensTheMenu() {
-    TMainForm& m = *main_;
     click(ui_.MainJPG, Qt::RightButton, QPoint(250, 150));
     QTRY_VERIFY(ui_.PopupMenu1->isVisible());
     ui_.PopupMenu1->close();
@@ -1151,7 +1146,7 @@ void TestMainForm::helpWithoutHelpFile() {
 
 void TestMainForm::helpButtonUsesTheProgramFolder() {
     // The help file lies beside the program, not in the working folder.
-    QVERIFY(QFile::copy(VITRINEX_ASSETS_DIR "/Help.hlp", programDir_->filePath("Help.hlp")));
+    QVERIFY(QFile::copy(VITRINEX_HELP_FILE, programDir_->filePath("Help.hlp")));
     QVERIFY(!QFile::exists("Help.hlp"));
     const QString expected = "help not found|" + kHelpNotFoundText;
 
@@ -1177,7 +1172,6 @@ void TestMainForm::webLinksReportARefusingBrowser() {
         urls_ << url.toString();
         return false;
     });
-    TMainForm& m = *main_;
     for (QAction* link : {ui_.QuilloryHomePage1, ui_.VitrinexHomePage1, ui_.vitrinexcatalogs1})
         chooseFromMenu(nullptr, link);
     const QString expected = "error|Error opening default web browser.";

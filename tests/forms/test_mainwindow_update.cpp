@@ -7,12 +7,12 @@
 #include "forms/UpdateTypeDialog.h"
 #include "forms/UpdateWindow.h"
 #include "collection/UpdatePrompts.h"
-#include "platform/PlatformSound.h"
 #include "reports/Backup.h"
 #include "sound/Sound.h"
 
 #include "CollectionFixtures.h"
 #include "MainWindowControls.h"
+#include "RecordingSoundService.h"
 #include "UpdateServer.h"
 #include <QRadioButton>
 #include <QTemporaryDir>
@@ -39,7 +39,6 @@ class TestMainWindowUpdate : public QObject {
 private slots:
     void updateCommandEndToEnd() {
         Sounds::setServiceForTesting(&sounds_);
-        TMainForm::setProgramFolderForTesting(programDir_.path());
         setMessageDialogForTesting([this](const QString& title, const QString& text) { messages_ << title + "|" + text; });
         setErrorReportForTesting([this](const QString& message) { messages_ << message; });
         const std::string path = QDir::current().filePath("Heroes.fcd").toStdString();
@@ -54,7 +53,7 @@ private slots:
         auto server = std::make_unique<UpdateServer>(QList<QPair<QString, QByteArray>>{{"update.auf", "{prices of 12/8/26}SP1001|26.50*~"}});
         SKIP_WITHOUT_SERVER(*server);
         qputenv("VITRINEX_UPDATE_HOST", server->hostPort().toLatin1());
-        TMainForm main;
+        TMainForm main(nullptr, programDir_.path());
         main.show();
         main.OpenCollectionFile(QString::fromStdString(path));
         QTRY_VERIFY(main.collection().isOpen());

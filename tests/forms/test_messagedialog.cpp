@@ -5,9 +5,9 @@
 #include "forms/MessageDialog.h"
 
 #include "controls/PictureControl.h"
-#include "platform/PlatformSound.h"
 #include "sound/Sound.h"
 
+#include "RecordingSoundService.h"
 #include "WindowTestSupport.h"
 #include <QApplication>
 #include <QLabel>

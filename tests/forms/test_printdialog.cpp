@@ -11,9 +11,9 @@
 #include "forms/MainWindow.h"
 #include "forms/MessageDialog.h"
 #include "platform/FileDialogs.h"
-#include "platform/PlatformSound.h"
 #include "sound/Sound.h"
 
+#include "RecordingSoundService.h"
 #include "WindowTestSupport.h"
 #include <QCheckBox>
 #include <QLabel>
@@ -43,7 +43,7 @@ class TestPrintForm : public QObject {
         for (const char* name : {"Gamma", "Alpha", "Beta"})
             c.InsertNewItem(fixtures::item(name));
         c.SaveCollection();
-        auto main = std::make_unique<TMainForm>();
+        auto main = std::make_unique<TMainForm>(nullptr, dir_.path());
         main->show();
         vitrinex::FileDialogs::setAnswerForTesting([file](const vitrinex::FileDialogRequest&) { return file; });
         click(control<TJPEGImage>(main.get(), "OpenJPG"));
@@ -56,7 +56,6 @@ class TestPrintForm : public QObject {
 private slots:
     void initTestCase() {
         QVERIFY(dir_.isValid());
-        TMainForm::setProgramFolderForTesting(dir_.path());
         vitrinex::Sounds::setServiceForTesting(&sounds_);
         vitrinex::setMessageDialogForTesting([this](const QString& t, const QString& x) { messages_ << t + "|" + x; });
         vitrinex::setErrorReportForTesting([this](const QString& m) { errors_ << m; });
@@ -65,7 +64,7 @@ private slots:
     void checkBoxesChangeColourAndStayTicked() {
         TPrintForm form;
         int dialogs = 0;
-        TPrintForm::setSystemPrintDialogForTesting([&dialogs](QPrinter&, QWidget*) { return ++dialogs, false; });
+        form.setSystemPrintDialog([&dialogs](QPrinter&, QWidget*) { return ++dialogs, false; });
         auto* year = control<QCheckBox>(&form, "YearCB");
         auto* price = control<QCheckBox>(&form, "PriceCB");
         QVERIFY(runModal(form, [&] {
@@ -91,20 +90,19 @@ private slots:
         const vitrinex::PrintFields f = form.Fields();
         QVERIFY(f.Price && !f.Year && !f.Series && !f.NetChange && !f.Quantity && !f.Condition && !f.CatNum &&
                 !f.Comments);
-        TPrintForm::setSystemPrintDialogForTesting({});
     }
 
     void printButtonPrintsTheTickedFieldsAndKeepsTheShownItem() {
         auto main = openMainWindow();
         const QString pdf = dir_.filePath("list.pdf");
         int copies = 0;
-        TPrintForm::setSystemPrintDialogForTesting([&](QPrinter& printer, QWidget*) {
+        auto* form = control<TPrintForm>(main.get(), "PrintForm");
+        form->setSystemPrintDialog([&](QPrinter& printer, QWidget*) {
             copies = printer.copyCount();
             printer.setOutputFormat(QPrinter::PdfFormat);
             printer.setOutputFileName(pdf);
             return true;
         });
-        auto* form = control<TPrintForm>(main.get(), "PrintForm");
         QTimer poll; // acts once the print window is on screen
         connect(&poll, &QTimer::timeout, form, [form, &poll] {
             if (!form->isVisible()) return;
@@ -114,7 +112,6 @@ private slots:
         });
         poll.start(10);
         click(control<TJPEGImage>(main.get(), "PrintJPG"));
-        TPrintForm::setSystemPrintDialogForTesting({});
         QVERIFY(!form->isVisible());
         QCOMPARE(copies, 1);
         QCOMPARE(sounds_.names(), QStringList({"v10bp.qys"}));

@@ -6,10 +6,10 @@
 #include "controls/PictureControl.h"
 #include "forms/SkinnedWindow.h"
 #include "forms/StatisticsWindow.h"
-#include "platform/PlatformSound.h"
 #include "sound/Sound.h"
 
 #include "CollectionFixtures.h"
+#include "RecordingSoundService.h"
 
 #include <QApplication>
 #include <QComboBox>

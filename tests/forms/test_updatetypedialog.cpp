@@ -4,9 +4,9 @@
 #include "forms/UpdateTypeDialog.h"
 
 #include "controls/PictureControl.h"
-#include "platform/PlatformSound.h"
 #include "sound/Sound.h"
 
+#include "RecordingSoundService.h"
 #include "WindowTestSupport.h"
 #include <QRadioButton>
 #include <QtTest>

@@ -7,9 +7,9 @@
 #include "CollectionFixtures.h"
 #include "controls/PictureControl.h"
 #include "model/CollectionNotifier.h"
-#include "platform/PlatformSound.h"
 #include "sound/Sound.h"
 
+#include "RecordingSoundService.h"
 #include "UpdateServer.h"
 #include "WindowTestSupport.h"
 #include <QLabel>

@@ -1,6 +1,7 @@
 // A collection file changed by another program while the window holds it: every save the window makes
 // finds out first, writes nothing, reads the file again and says so in the message dialog.
 
+#include "CliRunner.h"
 #include "CollectionFixtures.h"
 #include "MainWindowControls.h"
 #include "collection/CollectionFile.h"
@@ -8,7 +9,6 @@
 #include "forms/ErrorReport.h"
 #include "forms/MessageDialog.h"
 
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -22,10 +22,7 @@ namespace {
 
 // The command-line program, a real second process, adds an item to the file.
 void addElsewhere(const QString& file, const QString& name) {
-    QProcess cli;
-    cli.start(QStringLiteral(VITRINEX_CLI), {"add", file, "--name", name, "--price", "$5", "--catnum", "K1"});
-    QVERIFY(cli.waitForFinished(15000));
-    QCOMPARE(cli.exitCode(), 0);
+    QCOMPARE(runCli({"add", file, "--name", name, "--price", "$5", "--catnum", "K1"}).status, 0);
 }
 
 std::vector<std::string> namesIn(const QString& file) {
@@ -41,7 +38,6 @@ class TestWindowSaves : public QObject {
 
 private slots:
     void init() {
-        TMainForm::setProgramFolderForTesting(dir_.path());
         messages_.clear();
         setMessageDialogForTesting(
             [this](const QString& title, const QString& text) { messages_ << title + ": " + text; });
@@ -55,7 +51,6 @@ private slots:
     void cleanup() {
         setMessageDialogForTesting({});
         setErrorReportForTesting({});
-        TMainForm::setProgramFolderForTesting({});
     }
     void closeWithNothingUnsavedKeepsTheOtherProgramsFile();
     void everySaveOfTheCollectionChecksFirst();
@@ -75,7 +70,7 @@ private:
 };
 
 void TestWindowSaves::closeWithNothingUnsavedKeepsTheOtherProgramsFile() {
-    TMainForm main;
+    TMainForm main(nullptr, dir_.path());
     main.show();
     main.OpenCollectionFile(file_);
     QTRY_VERIFY(main.collection().isOpen());
@@ -140,9 +135,8 @@ void TestWindowSaves::everySaveOfTheCollectionChecksFirst() {
 void TestWindowSaves::failedWritesAtTheEndAreToldOncePerFile() {
     // The exit dialog and the window's end both write the settings file here, and neither can; the
     // collection's disk is full.
-    TMainForm::setProgramFolderForTesting(QDir::currentPath());
     QVERIFY(QDir().mkdir("Vitrinex.ini"));
-    auto main = std::make_unique<TMainForm>();
+    auto main = std::make_unique<TMainForm>(nullptr, QDir::currentPath());
     main->show();
     main->OpenCollectionFile(file_);
     QTRY_VERIFY(main->collection().isOpen());

@@ -1,4 +1,4 @@
-// _TSocket over the sockets layer: lookups and their messages, the bytes a line puts on the wire,
+// TSocket over the sockets layer: lookups and their messages, the bytes a line puts on the wire,
 // the error sentences, and taking a host and path out of an update URL.
 
 #include "net/TSocket.h"
@@ -37,7 +37,7 @@ private slots:
     void lookupCopiesTheWholeAddress() {
         QFETCH(QString, host);
         QStringList boxes;
-        _TSocket s([&](const std::string& t) { boxes << QString::fromStdString(t); });
+        TSocket s([&](const std::string& t) { boxes << QString::fromStdString(t); });
         QVERIFY(s.Startup());
         Receiver r;
         s.LookupHost(&r, HostLookupMessage, host.toStdString());
@@ -51,19 +51,19 @@ private slots:
     }
 
     void unknownHostReportsItsErrorInTheMessage() {
-        _TSocket s(nullptr);
+        TSocket s(nullptr);
         QVERIFY(s.Startup());
         Receiver r;
         s.LookupHost(&r, HostLookupMessage, "nosuchhost.invalid");
         QTRY_COMPARE(r.messages.size(), std::size_t(1));
-        QVERIFY(wsa::highWord(r.messages[0].second) >= 11001);
+        QVERIFY(wsa::highWord(r.messages[0].second) >= wsa::WSAHOST_NOT_FOUND);
         s.Cleanup();
     }
 
     void cleanupCancelsALookupInFlight() {
         Receiver r;
         {
-            _TSocket s(nullptr);
+            TSocket s(nullptr);
             QVERIFY(s.Startup());
             s.LookupHost(&r, HostLookupMessage, "127.0.0.1");
             s.Cleanup();
@@ -76,7 +76,7 @@ private slots:
         int pair[2];
         QCOMPARE(::socketpair(AF_UNIX, SOCK_STREAM, 0, pair), 0);
         QStringList boxes;
-        _TSocket s([&](const std::string& t) { boxes << QString::fromStdString(t); });
+        TSocket s([&](const std::string& t) { boxes << QString::fromStdString(t); });
         s.SendLine(pair[0], "ABCDEF");
         s.SendLine(pair[0], std::string(1022, 'x')); // does not fit with CR LF and NUL
         ::close(pair[0]);
@@ -88,12 +88,12 @@ private slots:
     }
 
     void errorSentences() {
-        QCOMPARE(_TSocket::ErrorTextFor(10047), _TSocket::ErrorTextFor(10046));
-        for (int code : {10059, 10062, 10071}) QVERIFY(_TSocket::ErrorTextFor(code).empty());
-        for (int code : {0, 10005, 10034, 10072, 11005}) QCOMPARE(_TSocket::ErrorTextFor(code), "Unknown Error Occured.");
-        QCOMPARE(_TSocket::ErrorTextFor(wsa::errorFromErrno(ECONNREFUSED)), "The connection was refused.");
-        QVERIFY(_TSocket::StartupAnswerAccepted(10067));
-        QVERIFY(!_TSocket::StartupAnswerAccepted(10092));
+        QCOMPARE(TSocket::ErrorTextFor(wsa::WSAEAFNOSUPPORT), TSocket::ErrorTextFor(wsa::WSAEPFNOSUPPORT));
+        for (int code : {wsa::WSAETOOMANYREFS, wsa::WSAELOOP, wsa::WSAEREMOTE}) QVERIFY(TSocket::ErrorTextFor(code).empty());
+        for (int code : {0, 10005, 10034, 10072, 11005}) QCOMPARE(TSocket::ErrorTextFor(code), "Unknown Error Occured.");
+        QCOMPARE(TSocket::ErrorTextFor(wsa::errorFromErrno(ECONNREFUSED)), "The connection was refused.");
+        QVERIFY(TSocket::StartupAnswerAccepted(wsa::WSAEPROCLIM));
+        QVERIFY(!TSocket::StartupAnswerAccepted(wsa::WSAVERNOTSUPPORTED));
     }
 
     void hostPortAndPathOfAnUpdateUrl() {

@@ -127,7 +127,7 @@ private slots:
     // The help page that ships with the program: it loads, and every link of its contents leads to
     // a place in the page.
     void shippedHelpPage() {
-        const QString shipped = QStringLiteral(VITRINEX_ASSETS_DIR "/Help.hlp");
+        const QString shipped = QStringLiteral(VITRINEX_HELP_FILE);
         QVERIFY(showHelpContents(shipped));
         QTextDocument* doc = helpWindow()->browser()->document();
         QSet<QString> anchors;

@@ -2,7 +2,7 @@
 // breaks, footers, skipped records, and the splitting of comments.
 #include "CollectionFixtures.h"
 #include "reports/PrintLayout.h"
-#include "reports/RecordingPrinter.h"
+#include "RecordingPrinter.h"
 #include "reports/ReportText.h"
 
 #include <QtTest>

@@ -3,6 +3,8 @@
 #include "platform/PlatformSound.h"
 #include "sound/Sound.h"
 
+#include "RecordingSoundService.h"
+
 #include <QAction>
 #include <QtTest>
 

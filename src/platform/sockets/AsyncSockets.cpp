@@ -339,10 +339,6 @@ int LastError() {
     return lastError;
 }
 
-void SetLastError(int code) {
-    lastError = code;
-}
-
 int Startup(std::uint16_t versionRequested, WSAData* data) {
     if ((versionRequested & 0xFF) < 1) return WSAVERNOTSUPPORTED;
     if (data == nullptr) return WSAEFAULT;

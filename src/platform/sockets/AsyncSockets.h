@@ -49,7 +49,6 @@ struct WSAData {
 
 // Every call below sets the calling thread's last error (LastError) when it fails.
 int LastError();
-void SetLastError(int code);
 
 // 0, or an error code (the last error is not set by this one call, as with Winsock).
 int Startup(std::uint16_t versionRequested, WSAData* data);
