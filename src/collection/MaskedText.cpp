@@ -4,16 +4,16 @@
 
 namespace vitrinex {
 
-MaskedText::MaskedText(const QString& pattern, Align align) : m_align(align) {
+MaskedText::MaskedText(const QString& pattern, Align align) : align_(align) {
     for (QChar c : pattern) {
         if (c == u'9')
-            m_slots.push_back({Slot::DigitOrBlank, QChar()});
+            slots_.push_back({Slot::DigitOrBlank, QChar()});
         else if (c == u'c')
-            m_slots.push_back({Slot::AnyChar, QChar()});
+            slots_.push_back({Slot::AnyChar, QChar()});
         else if (c == u'#')
-            m_slots.push_back({Slot::SignOrDigit, QChar()});
+            slots_.push_back({Slot::SignOrDigit, QChar()});
         else
-            m_slots.push_back({Slot::Literal, c});
+            slots_.push_back({Slot::Literal, c});
     }
     put(QString());
 }
@@ -35,13 +35,13 @@ MaskedText MaskedText::forKind(MaskKind kind) {
 }
 
 bool MaskedText::isLiteral(int pos) const {
-    return pos >= 0 && pos < length() && m_slots[pos].slot == Slot::Literal;
+    return pos >= 0 && pos < length() && slots_[pos].slot == Slot::Literal;
 }
 
 bool MaskedText::accepts(int pos, QChar ch) const {
     if (pos < 0 || pos >= length()) return false;
     const bool digitOrBlank = ch == u' ' || (ch >= u'0' && ch <= u'9');
-    switch (m_slots[pos].slot) {
+    switch (slots_[pos].slot) {
     case Slot::Literal:
         return false;
     case Slot::DigitOrBlank:
@@ -57,7 +57,7 @@ bool MaskedText::accepts(int pos, QChar ch) const {
 
 bool MaskedText::isEmpty() const {
     for (int i = 0; i < length(); ++i)
-        if (!isLiteral(i) && m_text[i] != u' ') return false;
+        if (!isLiteral(i) && text_[i] != u' ') return false;
     return true;
 }
 
@@ -78,13 +78,13 @@ void MaskedText::put(const QString& text) {
     QString out(n, u' ');
     auto place = [&](int pos, QChar ch) { out[pos] = accepts(pos, ch) ? ch : QChar(u' '); };
 
-    if (m_align == Align::Left) {
+    if (align_ == Align::Left) {
         int j = 0;
         for (int i = 0; i < n; ++i) {
             if (isLiteral(i)) {
                 // A literal already in the text at its place is taken as that literal.
-                if (j < text.size() && text[j] == m_slots[i].literal) ++j;
-                out[i] = m_slots[i].literal;
+                if (j < text.size() && text[j] == slots_[i].literal) ++j;
+                out[i] = slots_[i].literal;
             } else if (j < text.size()) {
                 place(i, text[j++]);
             }
@@ -93,8 +93,8 @@ void MaskedText::put(const QString& text) {
         int first = 0;
         int j = 0;
         for (; first < n && isLiteral(first); ++first) {
-            if (j < text.size() && text[j] == m_slots[first].literal) ++j;
-            out[first] = m_slots[first].literal;
+            if (j < text.size() && text[j] == slots_[first].literal) ++j;
+            out[first] = slots_[first].literal;
         }
         int inputs = 0;
         for (int i = first; i < n; ++i)
@@ -104,20 +104,20 @@ void MaskedText::put(const QString& text) {
         int k = int(content.size()) - 1;
         for (int i = n - 1; i >= first; --i) {
             if (isLiteral(i)) {
-                if (k >= 0 && content[k] == m_slots[i].literal) --k;
-                out[i] = m_slots[i].literal;
+                if (k >= 0 && content[k] == slots_[i].literal) --k;
+                out[i] = slots_[i].literal;
             } else if (k >= 0) {
                 place(i, content[k--]);
             }
         }
     }
-    m_text = out;
+    text_ = out;
 }
 
 bool MaskedText::type(int& cursor, QChar ch) {
     const int pos = nextInput(cursor);
     if (pos < 0 || !accepts(pos, ch)) return false;
-    m_text[pos] = ch;
+    text_[pos] = ch;
     cursor = pos + 1;
     while (cursor < length() && isLiteral(cursor))
         ++cursor;
@@ -128,7 +128,7 @@ bool MaskedText::typeFromStart(const QString& text) {
     erase(0, length());
     int cursor = 0;
     for (QChar ch : text) {
-        if (isLiteral(cursor) && m_slots[cursor].literal == ch) {
+        if (isLiteral(cursor) && slots_[cursor].literal == ch) {
             ++cursor;
             continue;
         }
@@ -139,13 +139,13 @@ bool MaskedText::typeFromStart(const QString& text) {
 
 void MaskedText::erase(int from, int to) {
     for (int i = std::max(from, 0); i < std::min(to, length()); ++i)
-        if (!isLiteral(i)) m_text[i] = u' ';
+        if (!isLiteral(i)) text_[i] = u' ';
 }
 
 int MaskedText::backspace(int cursor) {
     const int pos = previousInput(cursor);
     if (pos < 0) return std::clamp(cursor, 0, length());
-    m_text[pos] = u' ';
+    text_[pos] = u' ';
     return pos;
 }
 

@@ -27,10 +27,10 @@ public:
     MaskedText(const QString& pattern, Align align);
     static MaskedText forKind(MaskKind kind);
 
-    int length() const { return int(m_slots.size()); }
-    Align align() const { return m_align; }
+    int length() const { return int(slots_.size()); }
+    Align align() const { return align_; }
     // The full-length text, blanks included.
-    QString text() const { return m_text; }
+    QString text() const { return text_; }
     // Every input position is blank.
     bool isEmpty() const;
 
@@ -61,9 +61,9 @@ private:
         Slot slot;
         QChar literal;
     };
-    QVector<Position> m_slots;
-    Align m_align;
-    QString m_text;
+    QVector<Position> slots_;
+    Align align_;
+    QString text_;
 };
 
 } // namespace vitrinex

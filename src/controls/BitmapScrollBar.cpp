@@ -46,80 +46,80 @@ void ScrollBarModel::invalidate() {
 }
 
 bool ScrollBarModel::setPosition(int value) {
-    if (value < m_min || value > m_max || value == m_position) return false;
-    m_position = value;
+    if (value < min_ || value > max_ || value == position_) return false;
+    position_ = value;
     invalidate();
     if (onChange) onChange();
     return true;
 }
 
 bool ScrollBarModel::setMax(int value) {
-    if (value < m_min) return false;
-    m_max = value;
-    if (m_position > m_max) m_position = m_max;
+    if (value < min_) return false;
+    max_ = value;
+    if (position_ > max_) position_ = max_;
     invalidate();
     return true;
 }
 
 bool ScrollBarModel::setMin(int value) {
-    if (value > m_max) return false;
-    m_min = value;
-    if (m_position <= m_min) m_position = m_min;
+    if (value > max_) return false;
+    min_ = value;
+    if (position_ <= min_) position_ = min_;
     invalidate();
     return true;
 }
 
 bool ScrollBarModel::setLargeChange(int value) {
-    if (value < m_smallChange || value > m_max) return false;
-    m_largeChange = value;
+    if (value < smallChange_ || value > max_) return false;
+    largeChange_ = value;
     return true;
 }
 
 bool ScrollBarModel::setSmallChange(int value) {
-    if (value < m_min || value > m_largeChange) return false;
-    m_smallChange = value;
+    if (value < min_ || value > largeChange_) return false;
+    smallChange_ = value;
     return true;
 }
 
 long long ScrollBarModel::naturalLength() const {
-    const bool vertical = m_kind == ScrollBarKind::Vertical;
+    const bool vertical = kind_ == ScrollBarKind::Vertical;
     long long n = 0;
     for (Bitmap b : {TopLeft, Track, BottomRight})
-        n += vertical ? m_bitmaps[b].height() : m_bitmaps[b].width();
+        n += vertical ? bitmaps_[b].height() : bitmaps_[b].width();
     return n;
 }
 
 QSize ScrollBarModel::autoSizeFor(Bitmap which) const {
     const long long n = naturalLength();
-    const bool vertical = m_kind == ScrollBarKind::Vertical;
+    const bool vertical = kind_ == ScrollBarKind::Vertical;
     if (n < 1) return vertical ? QSize(20, 100) : QSize(100, 20);
     const int length = clampToInt(n);
-    return vertical ? QSize(m_bitmaps[which].width(), length) : QSize(length, m_bitmaps[which].height());
+    return vertical ? QSize(bitmaps_[which].width(), length) : QSize(length, bitmaps_[which].height());
 }
 
 void ScrollBarModel::applyAutoSize(Bitmap which) {
-    m_size = autoSizeFor(which);
-    if (onResize) onResize(m_size);
+    size_ = autoSizeFor(which);
+    if (onResize) onResize(size_);
 }
 
 void ScrollBarModel::setBitmapSize(Bitmap which, QSize size) {
-    m_bitmaps[which] = size.isValid() ? size : QSize(0, 0);
+    bitmaps_[which] = size.isValid() ? size : QSize(0, 0);
     // The thumb neither counts in the natural length nor sizes the control.
-    if (which != Thumb && m_autoSize) applyAutoSize(which);
+    if (which != Thumb && autoSize_) applyAutoSize(which);
     invalidate();
 }
 
 void ScrollBarModel::setKind(ScrollBarKind kind) {
-    if (kind == m_kind) return;
-    m_kind = kind;
+    if (kind == kind_) return;
+    kind_ = kind;
     // A control whose size was set by hand keeps it.
-    if (m_autoSize) applyAutoSize(TopLeft);
+    if (autoSize_) applyAutoSize(TopLeft);
     invalidate();
 }
 
 void ScrollBarModel::setAutoSize(bool on) {
-    if (on == m_autoSize) return;
-    m_autoSize = on;
+    if (on == autoSize_) return;
+    autoSize_ = on;
     if (on) applyAutoSize(TopLeft);
 }
 
@@ -127,18 +127,18 @@ ScrollBarLayout ScrollBarModel::layout() const {
     ScrollBarLayout l;
     const long long n = naturalLength();
     if (n < 1) return l;
-    const bool vertical = m_kind == ScrollBarKind::Vertical;
-    const int length = vertical ? m_size.height() : m_size.width();
-    const int across = vertical ? m_size.width() : m_size.height();
+    const bool vertical = kind_ == ScrollBarKind::Vertical;
+    const int length = vertical ? size_.height() : size_.width();
+    const int across = vertical ? size_.width() : size_.height();
     auto along = [vertical](QSize s) { return vertical ? s.height() : s.width(); };
 
-    l.topLeftLength = clampToInt(roundRatio(Wide(along(m_bitmaps[TopLeft])) * length, n));
-    l.bottomRightLength = clampToInt(roundRatio(Wide(along(m_bitmaps[BottomRight])) * length, n));
+    l.topLeftLength = clampToInt(roundRatio(Wide(along(bitmaps_[TopLeft])) * length, n));
+    l.bottomRightLength = clampToInt(roundRatio(Wide(along(bitmaps_[BottomRight])) * length, n));
     l.trackLength = clampToInt(Wide(length) - l.topLeftLength - l.bottomRightLength);
-    l.thumbLength = along(m_bitmaps[Thumb]);
+    l.thumbLength = along(bitmaps_[Thumb]);
     l.travel = clampToInt(Wide(l.trackLength) - l.thumbLength);
-    const Wide range = Wide(m_max) - m_min;
-    l.offset = range >= 1 ? clampToInt(roundRatio((Wide(m_position) - m_min) * l.travel, range)) : 0;
+    const Wide range = Wide(max_) - min_;
+    l.offset = range >= 1 ? clampToInt(roundRatio((Wide(position_) - min_) * l.travel, range)) : 0;
 
     auto span = [vertical, across](Wide from, Wide to) {
         return vertical ? ScrollRect{0, clampToInt(from), across, clampToInt(to)}
@@ -163,51 +163,51 @@ void ScrollBarModel::scroll(int code, int position) {
 }
 
 bool ScrollBarModel::step(bool up, int delta, int code) {
-    const Wide target = up ? Wide(m_position) - delta : Wide(m_position) + delta;
-    if (target >= m_min && target <= m_max) {
+    const Wide target = up ? Wide(position_) - delta : Wide(position_) + delta;
+    if (target >= min_ && target <= max_) {
         const int p = static_cast<int>(target);
         setPosition(p);
         scroll(code, p);
         return true;
     }
-    if (up && m_position != m_min) {
-        setPosition(m_min);
-        scroll(scTop, m_min);
+    if (up && position_ != min_) {
+        setPosition(min_);
+        scroll(scTop, min_);
         return true;
     }
-    if (!up && m_position != m_max) {
-        setPosition(m_max);
-        scroll(scBottom, m_max);
+    if (!up && position_ != max_) {
+        setPosition(max_);
+        scroll(scBottom, max_);
         return true;
     }
     return false;
 }
 
 bool ScrollBarModel::isRepeating() const {
-    return m_state == ScrollPress::TopLeftEnd || m_state == ScrollPress::BottomRightEnd ||
-           m_state == ScrollPress::PageBefore || m_state == ScrollPress::PageAfter;
+    return state_ == ScrollPress::TopLeftEnd || state_ == ScrollPress::BottomRightEnd ||
+           state_ == ScrollPress::PageBefore || state_ == ScrollPress::PageAfter;
 }
 
 ScrollPress ScrollBarModel::press(QPoint point) {
-    if (m_state != ScrollPress::None) return ScrollPress::None;
-    m_point = point;
+    if (state_ != ScrollPress::None) return ScrollPress::None;
+    point_ = point;
     const ScrollBarLayout l = layout();
     if (l.topLeft.contains(point))
-        m_state = ScrollPress::TopLeftEnd;
+        state_ = ScrollPress::TopLeftEnd;
     else if (l.bottomRight.contains(point))
-        m_state = ScrollPress::BottomRightEnd;
+        state_ = ScrollPress::BottomRightEnd;
     else if (l.trackBefore.contains(point))
-        m_state = ScrollPress::PageBefore;
+        state_ = ScrollPress::PageBefore;
     else if (l.trackAfter.contains(point))
-        m_state = ScrollPress::PageAfter;
+        state_ = ScrollPress::PageAfter;
     else if (l.thumb.contains(point))
-        m_state = ScrollPress::Thumb;
-    m_endScrollPending = m_state != ScrollPress::None;
-    return m_state;
+        state_ = ScrollPress::Thumb;
+    endScrollPending_ = state_ != ScrollPress::None;
+    return state_;
 }
 
 bool ScrollBarModel::repeatStep() {
-    switch (m_state) {
+    switch (state_) {
     case ScrollPress::TopLeftEnd:
         return lineUp();
     case ScrollPress::BottomRightEnd:
@@ -222,7 +222,7 @@ bool ScrollBarModel::repeatStep() {
 }
 
 ScrollRect ScrollBarModel::pressedRect(const ScrollBarLayout& l) const {
-    switch (m_state) {
+    switch (state_) {
     case ScrollPress::TopLeftEnd:
         return l.topLeft;
     case ScrollPress::BottomRightEnd:
@@ -240,11 +240,11 @@ ScrollRect ScrollBarModel::pressedRect(const ScrollBarLayout& l) const {
 
 void ScrollBarModel::checkPointer() {
     // The layout is taken afresh: a page press ends by itself once the thumb reaches the pointer.
-    if (isRepeating() && !pressedRect(layout()).contains(m_point)) m_state = ScrollPress::None;
+    if (isRepeating() && !pressedRect(layout()).contains(point_)) state_ = ScrollPress::None;
 }
 
 int ScrollBarModel::along(QPoint p) const {
-    return m_kind == ScrollBarKind::Vertical ? p.y() : p.x();
+    return kind_ == ScrollBarKind::Vertical ? p.y() : p.x();
 }
 
 void ScrollBarModel::dragTo(QPoint point) {
@@ -252,39 +252,39 @@ void ScrollBarModel::dragTo(QPoint point) {
     if (!l.track.contains(point) || l.travel <= 0) return;
     // The thumb's travel stands for the whole range, so the thumb follows the pointer. Movements too
     // small for a step are kept by not moving the remembered point.
-    const Wide scaled = (Wide(along(point)) - along(m_point)) * (Wide(m_max) - m_min);
+    const Wide scaled = (Wide(along(point)) - along(point_)) * (Wide(max_) - min_);
     if (scaled / l.travel == 0) return;
-    const Wide target = Wide(m_position) + roundRatio(scaled, l.travel);
-    const bool inRange = target >= m_min && target <= m_max;
+    const Wide target = Wide(position_) + roundRatio(scaled, l.travel);
+    const bool inRange = target >= min_ && target <= max_;
     if (inRange) setPosition(static_cast<int>(target));
     if (onRepaintNow) onRepaintNow();
     if (inRange) scroll(scTrack, static_cast<int>(target));
-    m_point = point;
+    point_ = point;
 }
 
 void ScrollBarModel::pointerMoved(QPoint point) {
     if (isRepeating()) {
-        m_point = point;
+        point_ = point;
         checkPointer();
-    } else if (m_state == ScrollPress::Thumb) {
+    } else if (state_ == ScrollPress::Thumb) {
         dragTo(point);
     }
 }
 
 void ScrollBarModel::endScroll() {
-    if (!m_endScrollPending) return;
-    m_endScrollPending = false;
-    scroll(scEndScroll, m_position);
+    if (!endScrollPending_) return;
+    endScrollPending_ = false;
+    scroll(scEndScroll, position_);
 }
 
 void ScrollBarModel::release() {
-    if (m_state == ScrollPress::None && !m_endScrollPending) return;
-    m_state = ScrollPress::None;
+    if (state_ == ScrollPress::None && !endScrollPending_) return;
+    state_ = ScrollPress::None;
     endScroll();
 }
 
 void ScrollBarModel::finishPress() {
-    m_state = ScrollPress::None;
+    state_ = ScrollPress::None;
     endScroll();
 }
 
@@ -297,13 +297,13 @@ TBMPScrollBar::TBMPScrollBar(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     resize(20, 100);
     syncSize();
-    m_model.onInvalidate = [this] { update(); };
-    m_model.onRepaintNow = [this] { repaint(); };
-    m_model.onChange = [this] { emit OnChange(); };
-    m_model.onScroll = [this](int code, int& position) {
+    model_.onInvalidate = [this] { update(); };
+    model_.onRepaintNow = [this] { repaint(); };
+    model_.onChange = [this] { emit OnChange(); };
+    model_.onScroll = [this](int code, int& position) {
         if (OnScroll) OnScroll(code, position);
     };
-    m_model.onResize = [this](QSize s) {
+    model_.onResize = [this](QSize s) {
         resize(s);
         syncSize();
     };
@@ -311,13 +311,13 @@ TBMPScrollBar::TBMPScrollBar(QWidget* parent) : QWidget(parent) {
 
 vitrinex::ScrollBarLayout TBMPScrollBar::currentLayout() {
     syncSize();
-    return m_model.layout();
+    return model_.layout();
 }
 
 void TBMPScrollBar::setBitmap(ScrollBarModel::Bitmap which, const QPixmap& bitmap) {
-    m_bitmaps[which] = bitmap.isNull() ? QPixmap() : bitmap.copy();
+    bitmaps_[which] = bitmap.isNull() ? QPixmap() : bitmap.copy();
     syncSize();
-    m_model.setBitmapSize(which, m_bitmaps[which].size());
+    model_.setBitmapSize(which, bitmaps_[which].size());
 }
 
 void TBMPScrollBar::resizeEvent(QResizeEvent* event) {
@@ -329,107 +329,107 @@ void TBMPScrollBar::paintEvent(QPaintEvent*) {
     syncSize();
     if (width() <= 0 || height() <= 0) return;
     QPainter painter(this);
-    if (m_model.naturalLength() <= 0) {
+    if (model_.naturalLength() <= 0) {
         painter.fillRect(rect(), palette().window());
         painter.setPen(palette().color(QPalette::WindowText));
         painter.drawText(rect(), Qt::AlignLeft | Qt::AlignTop, objectName());
         return;
     }
-    const vitrinex::ScrollBarLayout l = m_model.layout();
+    const vitrinex::ScrollBarLayout l = model_.layout();
     const qreal ratio = devicePixelRatioF();
     const QSize pixels = size() * ratio;
-    if (m_offscreen.size() != pixels) {
-        m_offscreen = QPixmap(pixels);
-        m_offscreen.setDevicePixelRatio(ratio);
+    if (offscreen_.size() != pixels) {
+        offscreen_ = QPixmap(pixels);
+        offscreen_.setDevicePixelRatio(ratio);
     }
     // Parts never painted (a control shorter than its ends) show the window colour, not stale pixels.
-    m_offscreen.fill(palette().color(QPalette::Window));
+    offscreen_.fill(palette().color(QPalette::Window));
     {
-        QPainter off(&m_offscreen);
+        QPainter off(&offscreen_);
         auto draw = [&off](const vitrinex::ScrollRect& r, const QPixmap& bitmap) {
             if (!r.isEmpty() && !bitmap.isNull())
                 off.drawPixmap(QRect(r.left, r.top, r.right - r.left, r.bottom - r.top), bitmap);
         };
-        draw(l.topLeft, m_bitmaps[ScrollBarModel::TopLeft]);
-        draw(l.track, m_bitmaps[ScrollBarModel::Track]);
-        draw(l.bottomRight, m_bitmaps[ScrollBarModel::BottomRight]);
-        draw(l.thumb, m_bitmaps[ScrollBarModel::Thumb]);
+        draw(l.topLeft, bitmaps_[ScrollBarModel::TopLeft]);
+        draw(l.track, bitmaps_[ScrollBarModel::Track]);
+        draw(l.bottomRight, bitmaps_[ScrollBarModel::BottomRight]);
+        draw(l.thumb, bitmaps_[ScrollBarModel::Thumb]);
     }
-    painter.drawPixmap(0, 0, m_offscreen);
+    painter.drawPixmap(0, 0, offscreen_);
 }
 
 void TBMPScrollBar::mousePressEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton || m_model.pressState() != vitrinex::ScrollPress::None) {
+    if (event->button() != Qt::LeftButton || model_.pressState() != vitrinex::ScrollPress::None) {
         QWidget::mousePressEvent(event);
         return;
     }
     syncSize();
-    const vitrinex::ScrollPress part = m_model.press(event->position().toPoint());
+    const vitrinex::ScrollPress part = model_.press(event->position().toPoint());
     if (part == vitrinex::ScrollPress::None) {
         QWidget::mousePressEvent(event);
         return;
     }
     event->accept();
     // A thumb press needs no loop of its own: moves and the release arrive as events.
-    if (m_model.isRepeating()) runRepeat();
+    if (model_.isRepeating()) runRepeat();
 }
 
 void TBMPScrollBar::runRepeat() {
-    if (m_repeating) return;
-    m_repeating = true;
+    if (repeating_) return;
+    repeating_ = true;
     QPointer<TBMPScrollBar> self(this);
     // A press made by the window system can be checked against the real button state, so a lost
     // release cannot leave the loop running.
     const bool realButton = QGuiApplication::mouseButtons().testFlag(Qt::LeftButton);
-    while (m_model.isRepeating()) {
-        const bool moved = m_model.repeatStep();
+    while (model_.isRepeating()) {
+        const bool moved = model_.repeatStep();
         if (!self) return;
         // Steps follow each other without delay; once nothing can move, wait for the next event
         // instead of spinning.
         QCoreApplication::processEvents(moved ? QEventLoop::AllEvents : QEventLoop::WaitForMoreEvents);
         if (!self) return;
-        if (!m_model.isRepeating()) break;
+        if (!model_.isRepeating()) break;
         if (QCoreApplication::closingDown() ||
             (realButton && !QGuiApplication::mouseButtons().testFlag(Qt::LeftButton))) {
-            m_model.cancelPress();
+            model_.cancelPress();
             break;
         }
         syncSize();
-        m_model.checkPointer();
+        model_.checkPointer();
     }
-    m_repeating = false;
-    m_model.finishPress();
+    repeating_ = false;
+    model_.finishPress();
 }
 
 void TBMPScrollBar::mouseMoveEvent(QMouseEvent* event) {
-    if (m_model.pressState() == vitrinex::ScrollPress::None) {
+    if (model_.pressState() == vitrinex::ScrollPress::None) {
         QWidget::mouseMoveEvent(event);
         return;
     }
     syncSize();
-    m_model.pointerMoved(event->position().toPoint());
+    model_.pointerMoved(event->position().toPoint());
     event->accept();
 }
 
 void TBMPScrollBar::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton) m_model.release();
+    if (event->button() == Qt::LeftButton) model_.release();
     QWidget::mouseReleaseEvent(event);
 }
 
 void TBMPScrollBar::hideEvent(QHideEvent* event) {
     // A hidden control can no longer receive the release that would end a press.
-    if (m_model.pressState() != vitrinex::ScrollPress::None) {
-        m_model.cancelPress();
-        if (!m_repeating) m_model.finishPress();
+    if (model_.pressState() != vitrinex::ScrollPress::None) {
+        model_.cancelPress();
+        if (!repeating_) model_.finishPress();
     }
     QWidget::hideEvent(event);
 }
 
 void TBMPScrollBar::changeEvent(QEvent* event) {
     if (event->type() == QEvent::EnabledChange && !isEnabled() &&
-        m_model.pressState() != vitrinex::ScrollPress::None) {
-        m_model.cancelPress();
-        if (!m_repeating) m_model.finishPress();
+        model_.pressState() != vitrinex::ScrollPress::None) {
+        model_.cancelPress();
+        if (!repeating_) model_.finishPress();
     }
     QWidget::changeEvent(event);
 }

@@ -74,15 +74,15 @@ public:
 
     ScrollBarModel();
 
-    int min() const { return m_min; }
-    int max() const { return m_max; }
-    int position() const { return m_position; }
-    int smallChange() const { return m_smallChange; }
-    int largeChange() const { return m_largeChange; }
-    ScrollBarKind kind() const { return m_kind; }
-    bool autoSize() const { return m_autoSize; }
-    QSize size() const { return m_size; }
-    QSize bitmapSize(Bitmap which) const { return m_bitmaps[which]; }
+    int min() const { return min_; }
+    int max() const { return max_; }
+    int position() const { return position_; }
+    int smallChange() const { return smallChange_; }
+    int largeChange() const { return largeChange_; }
+    ScrollBarKind kind() const { return kind_; }
+    bool autoSize() const { return autoSize_; }
+    QSize size() const { return size_; }
+    QSize bitmapSize(Bitmap which) const { return bitmaps_[which]; }
 
     // Setters ignore values outside their rule (they never clamp) and return whether the value was taken.
     bool setPosition(int value);
@@ -94,7 +94,7 @@ public:
     void setAutoSize(bool on);
     void setBitmapSize(Bitmap which, QSize size);
     // The control's actual size; the widget keeps it current.
-    void setSize(QSize size) { m_size = size; }
+    void setSize(QSize size) { size_ = size; }
 
     // Sum of the end and track bitmaps' lengths along the axis.
     long long naturalLength() const;
@@ -103,13 +103,13 @@ public:
     ScrollBarLayout layout() const;
 
     // One line or page step; false when the position was already at its limit and nothing happened.
-    bool lineUp() { return step(true, m_smallChange, scLineUp); }
-    bool lineDown() { return step(false, m_smallChange, scLineDown); }
-    bool pageUp() { return step(true, m_largeChange, scPageUp); }
-    bool pageDown() { return step(false, m_largeChange, scPageDown); }
+    bool lineUp() { return step(true, smallChange_, scLineUp); }
+    bool lineDown() { return step(false, smallChange_, scLineDown); }
+    bool pageUp() { return step(true, largeChange_, scPageUp); }
+    bool pageDown() { return step(false, largeChange_, scPageDown); }
 
     // Pointer handling. press() starts a press when none is under way and returns the part hit.
-    ScrollPress pressState() const { return m_state; }
+    ScrollPress pressState() const { return state_; }
     bool isRepeating() const;
     ScrollPress press(QPoint point);
     // One step of the repeat of an end or page press; false when nothing could move.
@@ -120,7 +120,7 @@ public:
     // The left button went up.
     void release();
     // The press was cut short from outside (control hidden, disabled, or the button state lost).
-    void cancelPress() { m_state = ScrollPress::None; }
+    void cancelPress() { state_ = ScrollPress::None; }
     // The repeat loop is over: end of scroll, once per press.
     void finishPress();
 
@@ -134,19 +134,19 @@ private:
     ScrollRect pressedRect(const ScrollBarLayout& layout) const;
     int along(QPoint p) const;
 
-    int m_min = 0;
-    int m_max = 100;
-    int m_position = 0;
-    int m_smallChange = 1;
-    int m_largeChange = 1;
-    ScrollBarKind m_kind = ScrollBarKind::Vertical;
-    bool m_autoSize = true;
-    QSize m_size{20, 100};
+    int min_ = 0;
+    int max_ = 100;
+    int position_ = 0;
+    int smallChange_ = 1;
+    int largeChange_ = 1;
+    ScrollBarKind kind_ = ScrollBarKind::Vertical;
+    bool autoSize_ = true;
+    QSize size_{20, 100};
     // Empty bitmaps are 0 x 0 (a default QSize is -1 x -1 and would shorten the natural length).
-    std::array<QSize, 4> m_bitmaps{QSize(0, 0), QSize(0, 0), QSize(0, 0), QSize(0, 0)};
-    ScrollPress m_state = ScrollPress::None;
-    bool m_endScrollPending = false;
-    QPoint m_point;
+    std::array<QSize, 4> bitmaps_{QSize(0, 0), QSize(0, 0), QSize(0, 0), QSize(0, 0)};
+    ScrollPress state_ = ScrollPress::None;
+    bool endScrollPending_ = false;
+    QPoint point_;
 };
 
 } // namespace vitrinex
@@ -168,10 +168,10 @@ class TBMPScrollBar : public QWidget {
 public:
     explicit TBMPScrollBar(QWidget* parent = nullptr);
 
-    const QPixmap& BMPTopLeft() const { return m_bitmaps[vitrinex::ScrollBarModel::TopLeft]; }
-    const QPixmap& BMPBottomRight() const { return m_bitmaps[vitrinex::ScrollBarModel::BottomRight]; }
-    const QPixmap& BMPTrack() const { return m_bitmaps[vitrinex::ScrollBarModel::Track]; }
-    const QPixmap& BMPThumb() const { return m_bitmaps[vitrinex::ScrollBarModel::Thumb]; }
+    const QPixmap& BMPTopLeft() const { return bitmaps_[vitrinex::ScrollBarModel::TopLeft]; }
+    const QPixmap& BMPBottomRight() const { return bitmaps_[vitrinex::ScrollBarModel::BottomRight]; }
+    const QPixmap& BMPTrack() const { return bitmaps_[vitrinex::ScrollBarModel::Track]; }
+    const QPixmap& BMPThumb() const { return bitmaps_[vitrinex::ScrollBarModel::Thumb]; }
     void setBMPTopLeft(const QPixmap& bitmap) { setBitmap(vitrinex::ScrollBarModel::TopLeft, bitmap); }
     void setBMPBottomRight(const QPixmap& bitmap) {
         setBitmap(vitrinex::ScrollBarModel::BottomRight, bitmap);
@@ -179,24 +179,24 @@ public:
     void setBMPTrack(const QPixmap& bitmap) { setBitmap(vitrinex::ScrollBarModel::Track, bitmap); }
     void setBMPThumb(const QPixmap& bitmap) { setBitmap(vitrinex::ScrollBarModel::Thumb, bitmap); }
 
-    vitrinex::ScrollBarKind kind() const { return m_model.kind(); }
-    void setKind(vitrinex::ScrollBarKind kind) { m_model.setKind(kind); }
-    int min() const { return m_model.min(); }
-    void setMin(int value) { m_model.setMin(value); }
-    int max() const { return m_model.max(); }
-    void setMax(int value) { m_model.setMax(value); }
-    int position() const { return m_model.position(); }
-    void setPosition(int value) { m_model.setPosition(value); }
-    int smallChange() const { return m_model.smallChange(); }
-    void setSmallChange(int value) { m_model.setSmallChange(value); }
-    int largeChange() const { return m_model.largeChange(); }
-    void setLargeChange(int value) { m_model.setLargeChange(value); }
-    bool autoSize() const { return m_model.autoSize(); }
-    void setAutoSize(bool on) { m_model.setAutoSize(on); }
+    vitrinex::ScrollBarKind kind() const { return model_.kind(); }
+    void setKind(vitrinex::ScrollBarKind kind) { model_.setKind(kind); }
+    int min() const { return model_.min(); }
+    void setMin(int value) { model_.setMin(value); }
+    int max() const { return model_.max(); }
+    void setMax(int value) { model_.setMax(value); }
+    int position() const { return model_.position(); }
+    void setPosition(int value) { model_.setPosition(value); }
+    int smallChange() const { return model_.smallChange(); }
+    void setSmallChange(int value) { model_.setSmallChange(value); }
+    int largeChange() const { return model_.largeChange(); }
+    void setLargeChange(int value) { model_.setLargeChange(value); }
+    bool autoSize() const { return model_.autoSize(); }
+    void setAutoSize(bool on) { model_.setAutoSize(on); }
 
     // Layout for the current size, for the owner's and the tests' use.
     vitrinex::ScrollBarLayout currentLayout();
-    vitrinex::ScrollPress pressState() const { return m_model.pressState(); }
+    vitrinex::ScrollPress pressState() const { return model_.pressState(); }
 
     // Raised by user scrolling with the scroll code and the new position; the handler may change it.
     std::function<void(int scrollCode, int& position)> OnScroll;
@@ -217,10 +217,10 @@ protected:
 private:
     void setBitmap(vitrinex::ScrollBarModel::Bitmap which, const QPixmap& bitmap);
     void runRepeat();
-    void syncSize() { m_model.setSize(size()); }
+    void syncSize() { model_.setSize(size()); }
 
-    vitrinex::ScrollBarModel m_model;
-    std::array<QPixmap, 4> m_bitmaps;
-    QPixmap m_offscreen;
-    bool m_repeating = false;
+    vitrinex::ScrollBarModel model_;
+    std::array<QPixmap, 4> bitmaps_;
+    QPixmap offscreen_;
+    bool repeating_ = false;
 };

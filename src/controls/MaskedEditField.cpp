@@ -12,8 +12,8 @@
 using vitrinex::MaskedText;
 
 TMaskEdit::TMaskEdit(vitrinex::MaskKind kind, QWidget* parent)
-    : QLineEdit(parent), m_kind(kind), m_mask(MaskedText::forKind(kind)) {
-    QLineEdit::setText(m_mask.text());
+    : QLineEdit(parent), kind_(kind), mask_(MaskedText::forKind(kind)) {
+    QLineEdit::setText(mask_.text());
     // Dropped text would bypass the positions; typing and pasting go through them.
     setAcceptDrops(false);
     // Anything that reaches QLineEdit's own text by another road (its slots called through a base
@@ -22,21 +22,21 @@ TMaskEdit::TMaskEdit(vitrinex::MaskKind kind, QWidget* parent)
 }
 
 void TMaskEdit::setMaskKind(vitrinex::MaskKind kind) {
-    if (kind == m_kind) return;
-    const QString old = m_mask.text();
-    m_kind = kind;
-    m_mask = MaskedText::forKind(kind);
-    m_mask.put(old);
-    present(int(m_mask.text().size()), false);
+    if (kind == kind_) return;
+    const QString old = mask_.text();
+    kind_ = kind;
+    mask_ = MaskedText::forKind(kind);
+    mask_.put(old);
+    present(int(mask_.text().size()), false);
 }
 
 void TMaskEdit::setText(const QString& text) {
-    m_mask.put(text);
-    present(int(m_mask.text().size()), false);
+    mask_.put(text);
+    present(int(mask_.text().size()), false);
 }
 
 void TMaskEdit::present(int cursor, bool edited) {
-    const QString now = m_mask.text();
+    const QString now = mask_.text();
     const bool changed = QLineEdit::text() != now;
     if (changed) QLineEdit::setText(now);
     setCursorPosition(cursor);
@@ -44,9 +44,9 @@ void TMaskEdit::present(int cursor, bool edited) {
 }
 
 void TMaskEdit::adoptForeignText(const QString& text) {
-    if (text == m_mask.text()) return;
-    m_mask.put(text);
-    QLineEdit::setText(m_mask.text());
+    if (text == mask_.text()) return;
+    mask_.put(text);
+    QLineEdit::setText(mask_.text());
 }
 
 void TMaskEdit::typeText(const QString& text) {
@@ -56,11 +56,11 @@ void TMaskEdit::typeText(const QString& text) {
     int cursor = selected ? selStart : cursorPosition();
     bool changed = false;
     for (QChar ch : text) {
-        const int target = m_mask.nextInput(cursor);
+        const int target = mask_.nextInput(cursor);
         // A refused character does nothing at all: the selection stays as it was.
-        if (target < 0 || !m_mask.accepts(target, ch)) continue;
-        if (selected && !changed) m_mask.erase(selStart, selEnd);
-        m_mask.type(cursor, ch);
+        if (target < 0 || !mask_.accepts(target, ch)) continue;
+        if (selected && !changed) mask_.erase(selStart, selEnd);
+        mask_.type(cursor, ch);
         changed = true;
     }
     if (changed) present(cursor, true);
@@ -69,7 +69,7 @@ void TMaskEdit::typeText(const QString& text) {
 void TMaskEdit::eraseSelection() {
     if (!hasSelectedText()) return;
     const int start = selectionStart();
-    m_mask.erase(start, selectionEnd());
+    mask_.erase(start, selectionEnd());
     present(start, true);
 }
 
@@ -109,7 +109,7 @@ void TMaskEdit::keyPressEvent(QKeyEvent* event) {
         if (hasSelectedText())
             eraseSelection();
         else
-            present(m_mask.backspace(cursorPosition()), true);
+            present(mask_.backspace(cursorPosition()), true);
         event->accept();
         return;
     }
@@ -118,7 +118,7 @@ void TMaskEdit::keyPressEvent(QKeyEvent* event) {
             eraseSelection();
         } else {
             const int pos = cursorPosition();
-            m_mask.erase(pos, pos + 1);
+            mask_.erase(pos, pos + 1);
             present(pos, true);
         }
         event->accept();

@@ -13,17 +13,17 @@ class TMaskEdit : public QLineEdit {
 public:
     explicit TMaskEdit(vitrinex::MaskKind kind, QWidget* parent = nullptr);
 
-    vitrinex::MaskKind maskKind() const { return m_kind; }
+    vitrinex::MaskKind maskKind() const { return kind_; }
     // Changes the mask; the current text is put again under the new one.
     void setMaskKind(vitrinex::MaskKind kind);
-    const vitrinex::MaskedText& mask() const { return m_mask; }
+    const vitrinex::MaskedText& mask() const { return mask_; }
 
     // The full-length text; the same as text().
     QString Text() const { return text(); }
     // The program puts a text: it is aligned by the mask (see MaskedText::put).
     void setText(const QString& text);
     // Every input position is blank.
-    bool isMaskEmpty() const { return m_mask.isEmpty(); }
+    bool isMaskEmpty() const { return mask_.isEmpty(); }
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -39,6 +39,6 @@ private:
     void present(int cursor, bool edited);
     void adoptForeignText(const QString& text);
 
-    vitrinex::MaskKind m_kind;
-    vitrinex::MaskedText m_mask;
+    vitrinex::MaskKind kind_;
+    vitrinex::MaskedText mask_;
 };
