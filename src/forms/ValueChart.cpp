@@ -65,12 +65,12 @@ void TValueChart::paintEvent(QPaintEvent*) {
         values.push_back(valueAmount(point));
         times.push_back(QDateTime::fromString(QString::fromStdString(point.time), Qt::ISODate).toMSecsSinceEpoch());
     }
-    const auto [low, high] = std::minmax_element(values.begin(), values.end());
-    const double span = *high - *low;
+    const auto range = std::minmax_element(values.begin(), values.end());
+    const double low = *range.first, span = *range.second - low;
     const qint64 first = times.front(), last = times.back();
     const auto at = [&](std::size_t i) {
         const double x = last > first ? double(times[i] - first) / double(last - first) : 1.0;
-        const double y = span > 0 ? (values[i] - *low) / span : 0.5;
+        const double y = span > 0 ? (values[i] - low) / span : 0.5;
         return QPointF(area.left() + x * area.width(), area.bottom() - y * area.height());
     };
     p.setPen(kSkinWhite);
