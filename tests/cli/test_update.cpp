@@ -80,11 +80,12 @@ class UpdateTest : public QObject {
     const QString collection = QDir::current().absoluteFilePath("heroes.fcd");
 
     // The update server, the network's timeout and the download's deadline, as the program reads them.
-    static CliOptions against(const QString& host, const QString& timeoutMs = "5000") {
+    static CliOptions against(const QString& host, const QString& timeoutMs = "5000",
+                              const QString& deadlineMs = "3000") {
         CliOptions o;
         o.environment = {{"VITRINEX_UPDATE_HOST", host},
                          {"VITRINEX_UPDATE_TIMEOUT_MS", timeoutMs},
-                         {"VITRINEX_UPDATE_DEADLINE_MS", "3000"}};
+                         {"VITRINEX_UPDATE_DEADLINE_MS", deadlineMs}};
         o.timeoutMs = 60000;
         return o;
     }
@@ -176,7 +177,9 @@ private slots:
                     if (!send(chunk)) return;
                 send("}AB1|1.00*~");
             });
-            const CliRun run = cli({"update", collection, "--type", "SW"}, endlessMessage.hostPort());
+            // Hundreds of MiB take their time in a sanitizer build: the bound checked here is memory.
+            const CliRun run = runCli({"update", collection, "--type", "SW"},
+                                      against(endlessMessage.hostPort(), "5000", "60000"));
             QCOMPARE(run.status, 0);
             rusage usage{};
             QCOMPARE(::getrusage(RUSAGE_CHILDREN, &usage), 0);
@@ -200,7 +203,8 @@ private slots:
                 while (send(records)) {
                 }
             });
-            const CliRun run = cli({"update", collection, "--type", "SW"}, endlessRecords.hostPort());
+            const CliRun run = runCli({"update", collection, "--type", "SW"},
+                                      against(endlessRecords.hostPort(), "5000", "60000"));
             QCOMPARE(run.status, 1);
             QVERIFY2(run.err.contains("64 MiB"), run.err);
             QVERIFY(!QFile::exists("update.dat"));
