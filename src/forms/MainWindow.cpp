@@ -30,7 +30,6 @@
 #include "platform/FilePlaces.h"
 #include "platform/HelpViewer.h"
 #include "reports/Backup.h"
-#include "reports/PainterPrinter.h"
 #include "reports/TextExport.h"
 #include "sound/Sound.h"
 
@@ -43,10 +42,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QKeyEvent>
-#include <QLabel>
-#include <QListWidget>
 #include <QMenu>
-#include <QScrollBar>
 #include <QTimer>
 
 #include <utility>
@@ -145,13 +141,6 @@ void TMainForm::createDialogs() {
     // Installed, update.dat goes to the user's data folder instead of wherever the program was started.
     if (vitrinex::filePlaces().installed)
         catalogUpdate_.setUpdateFileName(QFile::encodeName(vitrinex::filePlaces().updateFilePath()).toStdString());
-    using vitrinex::update::CatalogUpdate;
-    connect(&catalogUpdate_, &CatalogUpdate::fileError, this,
-            [this](const QString& message) { reportError(UpdateForm, message); });
-    connect(&catalogUpdate_, &CatalogUpdate::changedElsewhere, this,
-            [](const EChangedElsewhere& refused) { showChangedElsewhere(refused); });
-    connect(&catalogUpdate_, &CatalogUpdate::notApplied, this,
-            [](const QString& title, const QString& text) { ShowMessageDialog(title, text); });
     connect(UpdateForm, &TUpdateForm::okClicked, View, &CollectionView::RefreshShownItem);
     connect(UpdateForm, &TUpdateForm::statsClicked, this, &TMainForm::ShowStatsAfterUpdate);
     StatsForm->OnClosedAfterUpdate = [this] {
@@ -228,15 +217,14 @@ void TMainForm::createMenu() {
     help1 = item(PopupMenu1, "help1", QStringLiteral("help"), {}, &TMainForm::help1Click);
     about1 = item(PopupMenu1, "about1", QStringLiteral("about"), {}, &TMainForm::about1Click);
     PopupMenu1->addSeparator()->setObjectName(QStringLiteral("N3"));
-    QuilloryHomePage1 =
-        item(PopupMenu1, "QuilloryHomePage1", QStringLiteral("quillory home page"), {}, nullptr);
-    connect(QuilloryHomePage1, &QAction::triggered, this, [this] { OpenWebPage(makerHomePageUrl()); });
-    VitrinexHomePage1 =
-        item(PopupMenu1, "VitrinexHomePage1", QStringLiteral("vitrinex home page"), {}, nullptr);
-    connect(VitrinexHomePage1, &QAction::triggered, this, [this] { OpenWebPage(vitrinexHomePageUrl()); });
-    vitrinexcatalogs1 =
-        item(PopupMenu1, "vitrinexcatalogs1", QStringLiteral("vitrinex catalogs"), {}, nullptr);
-    connect(vitrinexcatalogs1, &QAction::triggered, this, [this] { OpenWebPage(vitrinexCatalogsUrl()); });
+    auto webLink = [&](const char* name, const QString& caption, QString (*url)()) {
+        QAction* action = item(PopupMenu1, name, caption, {}, nullptr);
+        connect(action, &QAction::triggered, this, [this, url] { OpenWebPage(url()); });
+        return action;
+    };
+    QuilloryHomePage1 = webLink("QuilloryHomePage1", QStringLiteral("quillory home page"), makerHomePageUrl);
+    VitrinexHomePage1 = webLink("VitrinexHomePage1", QStringLiteral("vitrinex home page"), vitrinexHomePageUrl);
+    vitrinexcatalogs1 = webLink("vitrinexcatalogs1", QStringLiteral("vitrinex catalogs"), vitrinexCatalogsUrl);
     PopupMenu1->addSeparator()->setObjectName(QStringLiteral("N2"));
     exitvitrinex1 =
         item(PopupMenu1, "exitvitrinex1", QStringLiteral("exit"), {}, &TMainForm::exitvitrinex1Click);
@@ -473,69 +461,34 @@ void TMainForm::closecollection1Click() {
     Play(kSoundClose);
 }
 
-// --- item commands: each opens its window once that window is part of the program -----------------
-
-// The add/edit dialog, delete, find, print, the update window and the export command
-// join here as members created in createDialogs.
-bool TMainForm::hasItemWindow(ItemWindow which) const {
-    return which == ItemWindow::Print || which == ItemWindow::ExportText || which == ItemWindow::AddItem ||
-           which == ItemWindow::EditItem || which == ItemWindow::DeleteItem || which == ItemWindow::Find ||
-           which == ItemWindow::Update;
-}
-
-void TMainForm::openItemWindow(ItemWindow which) {
-    switch (which) {
-    case ItemWindow::AddItem:
-        AddFigureForm->ShowAdd(toQString(collection().statsTitle()));
-        break;
-    case ItemWindow::EditItem:
-        AddFigureForm->ShowEdit(toQString(collection().statsTitle()));
-        break;
-    case ItemWindow::DeleteItem:
-        if (collection().currentItem())
-            DeleteForm->ShowFor(toQString(collection().currentItem()->Record.FigureName.view()));
-        break;
-    case ItemWindow::Find:
-        FindForm->ShowBeside(pos());
-        break;
-    case ItemWindow::Print:
-        PrintCollectionList();
-        break;
-    case ItemWindow::ExportText:
-        ExportAsText();
-        break;
-    case ItemWindow::Update:
-        UpdateCollection();
-        break;
-    default:
-        break;
-    }
-}
-
-void TMainForm::runItemWindow(ItemWindow which, bool clickSound) {
-    if (!hasItemWindow(which)) return;
-    // The command's click comes before its window; the window itself does not play it again.
-    if (clickSound) Play(kSoundClick);
-    openItemWindow(which);
-}
+// --- item commands: the click sound, where the command has one, comes before its window ---------
 
 void TMainForm::additem1Click() {
-    if (additem1->isEnabled()) runItemWindow(ItemWindow::AddItem, true);
+    if (!additem1->isEnabled()) return;
+    Play(kSoundClick);
+    AddFigureForm->ShowAdd(toQString(collection().statsTitle()));
 }
 void TMainForm::edititem1Click() {
-    if (edititem1->isEnabled() && hasSelection()) runItemWindow(ItemWindow::EditItem, true);
+    if (!edititem1->isEnabled() || !hasSelection()) return;
+    Play(kSoundClick);
+    AddFigureForm->ShowEdit(toQString(collection().statsTitle()));
 }
 void TMainForm::deleteitem1Click() {
-    if (deleteitem1->isEnabled() && hasSelection()) runItemWindow(ItemWindow::DeleteItem, true);
+    if (!deleteitem1->isEnabled() || !hasSelection()) return;
+    Play(kSoundClick);
+    if (collection().currentItem())
+        DeleteForm->ShowFor(toQString(collection().currentItem()->Record.FigureName.view()));
 }
 void TMainForm::find1Click() {
-    if (find1->isEnabled()) runItemWindow(ItemWindow::Find);
+    if (find1->isEnabled()) FindForm->ShowBeside(pos());
 }
 void TMainForm::printcollection1Click() {
-    if (collection().totals().ItemCount > 0) runItemWindow(ItemWindow::Print, true);
+    if (collection().totals().ItemCount == 0) return;
+    Play(kSoundClick);
+    PrintCollectionList();
 }
 void TMainForm::updatecollection1Click() {
-    if (collection().isOpen() && collection().totals().ItemCount > 0) runItemWindow(ItemWindow::Update);
+    if (collection().isOpen() && collection().totals().ItemCount > 0) UpdateCollection();
 }
 void TMainForm::UpdateCollection() {
     std::string chosenType;
@@ -572,31 +525,14 @@ void TMainForm::createbackup1Click() {
 }
 
 void TMainForm::exportastext1Click() {
-    if (exportastext1->isEnabled()) runItemWindow(ItemWindow::ExportText);
+    if (exportastext1->isEnabled()) ExportAsText();
 }
 
 void TMainForm::PrintCollectionList() {
     if (PrintForm->exec() != QDialog::Accepted) return;
-    const PrintFields fields = PrintForm->Fields();
     bool changed = false;
-    runGuarded(this, [this, &fields, &changed] {
-        // Cancel stops the job between pages; so does a change of the collection (a catalog update
-        // finishing meanwhile), before a page is made from items that changed or went. The progress
-        // window goes before any error is reported.
-        TPrintProgressForm progress(this);
-        QObject guard;
-        for (auto signal :
-             {&CollectionNotifier::opened, &CollectionNotifier::closed, &CollectionNotifier::itemsChanged,
-              &CollectionNotifier::infoChanged, &CollectionNotifier::updated, &CollectionNotifier::reloaded})
-            connect(&collection_, signal, &guard, [&progress, &changed] { progress.stop(), changed = true; });
-        try {
-            printOnPrinter(PrintForm->printer(), copyRulesFor(collection().fileName()),
-                           [this, &fields, &progress](Printer& p) {
-                               printCollection(collection(), fields, p, progress.callback());
-                           });
-        } catch (const EPrintCancelled&) {
-            // Stopped: the job was aborted and no file was written.
-        }
+    runGuarded(this, [this, &changed] {
+        changed = !printCollectionWithProgress(this, collection_, PrintForm->printer(), PrintForm->Fields());
     });
     if (changed)
         ShowMessageDialog(

@@ -41,9 +41,6 @@ class CollectionTools;
 class TMainForm : public QWidget {
     Q_OBJECT
 public:
-    // The commands whose windows join the main window one by one (see openItemWindow).
-    enum class ItemWindow { AddItem, EditItem, DeleteItem, Find, Print, Update, ExportText };
-
     // Creates the controls, the menu, and the dialogs and windows it owns. `programFolder` holds the
     // settings file and the help file; empty means the running program's own places.
     explicit TMainForm(QWidget* parent = nullptr, QString programFolder = {});
@@ -75,12 +72,6 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 
-    // Whether the command's window is part of the program yet, and opening it (after the click sound
-    // where the command has one). Each window joins as a member created in the constructor; until
-    // then its command does nothing. Tests override these to watch the commands.
-    virtual bool hasItemWindow(ItemWindow which) const;
-    virtual void openItemWindow(ItemWindow which);
-
 private:
     // The settings file's folder: the one given, or the running program's.
     QString settingsFolder() const;
@@ -96,7 +87,6 @@ private:
     void openWaitingFile();
     void showOpenedCollection();
     void showHelp(const QString& helpFile);
-    void runItemWindow(ItemWindow which, bool clickSound = false);
     bool hasSelection() const;
 
     void RefreshButtons();

@@ -2,6 +2,8 @@
 
 #include "controls/PictureControl.h"
 #include "forms/SkinnedWindow.h"
+#include "model/CollectionNotifier.h"
+#include "reports/PainterPrinter.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -134,4 +136,25 @@ bool TPrintProgressForm::advance(int done, int total) {
     // A modal progress window handles the events waiting, a press of Cancel among them.
     dialog_->setValue(std::min(done, dialog_->maximum()));
     return !stopped_ && !dialog_->wasCanceled();
+}
+
+bool printCollectionWithProgress(QWidget* parent, vitrinex::CollectionNotifier& collection, QPrinter& printer,
+                                 const vitrinex::PrintFields& fields) {
+    using vitrinex::CollectionNotifier;
+    bool changed = false;
+    TPrintProgressForm progress(parent);
+    QObject guard;
+    for (auto signal :
+         {&CollectionNotifier::opened, &CollectionNotifier::closed, &CollectionNotifier::itemsChanged,
+          &CollectionNotifier::infoChanged, &CollectionNotifier::updated, &CollectionNotifier::reloaded})
+        QObject::connect(&collection, signal, &guard, [&progress, &changed] { progress.stop(), changed = true; });
+    const vitrinex::OpenCollection& open = collection.collection();
+    try {
+        vitrinex::printOnPrinter(printer, vitrinex::copyRulesFor(open.fileName()), [&](vitrinex::Printer& p) {
+            vitrinex::printCollection(open, fields, p, progress.callback());
+        });
+    } catch (const vitrinex::EPrintCancelled&) {
+        // Stopped: the job was aborted and no file was written.
+    }
+    return !changed;
 }

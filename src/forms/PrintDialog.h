@@ -15,6 +15,9 @@ class QLabel;
 class QPrinter;
 class QProgressDialog;
 class TJPEGImage;
+namespace vitrinex {
+class CollectionNotifier;
+}
 
 class TPrintForm : public QDialog {
     Q_OBJECT
@@ -75,3 +78,10 @@ private:
     std::unique_ptr<QProgressDialog> dialog_;
     bool stopped_ = false;
 };
+
+// Prints the open collection's `fields` on `printer`, the progress window over `parent`. Cancel stops
+// the job between pages; so does a change of the collection (a catalog update finishing meanwhile),
+// before a page is made from items that changed or went. Answers false when a change stopped it. A
+// failure of the printer is thrown once the progress window has gone.
+bool printCollectionWithProgress(QWidget* parent, vitrinex::CollectionNotifier& collection, QPrinter& printer,
+                                 const vitrinex::PrintFields& fields);

@@ -1,6 +1,8 @@
 #include "forms/UpdateWindow.h"
 
 #include "controls/PictureControl.h"
+#include "forms/ErrorReport.h"
+#include "forms/MessageDialog.h"
 #include "forms/SkinnedWindow.h"
 #include "sound/Sound.h"
 
@@ -57,6 +59,11 @@ TUpdateForm::TUpdateForm(CatalogUpdate& job, QWidget* parent)
     connect(&job_, &CatalogUpdate::soundRequested, this, [](const QString& name) { Play(name); });
     connect(&job_, &CatalogUpdate::socketError, this,
             [this](const QString& sentence) { QMessageBox::information(this, QString(), sentence); });
+    connect(&job_, &CatalogUpdate::fileError, this, [this](const QString& message) { reportError(this, message); });
+    connect(&job_, &CatalogUpdate::changedElsewhere, this,
+            [](const vitrinex::EChangedElsewhere& refused) { showChangedElsewhere(refused); });
+    connect(&job_, &CatalogUpdate::notApplied, this,
+            [](const QString& title, const QString& text) { ShowMessageDialog(title, text); });
     // The sockets layer could not start: there is nothing to show.
     connect(&job_, &CatalogUpdate::cancelled, this, &QWidget::close);
 }

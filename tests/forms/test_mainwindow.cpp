@@ -42,7 +42,6 @@
 #include <memory>
 
 using namespace vitrinex;
-using ItemWindow = TMainForm::ItemWindow;
 
 using namespace windowtest;
 
@@ -89,16 +88,13 @@ QStringList entries(const QAbstractItemView* list) {
 
 } // namespace
 
-// The main window with every item command's window in place: opening one is recorded.
-class WatchedMainForm : public TMainForm {
-public:
-    explicit WatchedMainForm(const QString& programFolder) : TMainForm(nullptr, programFolder) {}
-    std::function<void(ItemWindow)> onOpen;
-
-protected:
-    bool hasItemWindow(ItemWindow) const override { return true; }
-    void openItemWindow(ItemWindow which) override { onOpen(which); }
-};
+// The windows of the item commands, as the watcher notes them when they open.
+const QString kAddWindow = QStringLiteral("AddFigureForm/add item");
+const QString kEditWindow = QStringLiteral("AddFigureForm/edit item");
+const QString kDeleteWindow = QStringLiteral("DeleteForm/delete?");
+const QString kFindWindow = QStringLiteral("FindForm/find");
+const QString kPrintWindow = QStringLiteral("PrintForm/print collection");
+const QString kUpdateTypeWindow = QStringLiteral("UpdateTypeForm/update type");
 
 class TestMainForm : public QObject {
     Q_OBJECT
@@ -178,8 +174,9 @@ private:
     QList<FileDialogRequest> requests_;
     QStringList messages_; // "title|text" of the message dialog
     QStringList errors_;   // the default error report
-    QList<ItemWindow> opened_;
+    QStringList opened_;            // the item commands' windows, in the order they opened
     QList<qsizetype> soundsAtOpen_; // how many sounds had played when each item window opened
+    std::unique_ptr<DialogWatcher> itemWindows_;
     QStringList urls_;
 };
 
@@ -222,13 +219,14 @@ void TestMainForm::cleanup() {
 }
 
 void TestMainForm::createMain() {
-    auto* main = new WatchedMainForm(programDir_->path());
-    main->onOpen = [this](ItemWindow w) {
-        opened_ << w;
-        soundsAtOpen_ << sounds_.names().size();
-    };
-    main_ = main;
-    ui_.find(main);
+    main_ = new TMainForm(nullptr, programDir_->path());
+    itemWindows_ = std::make_unique<DialogWatcher>(
+        QStringList{"AddFigureForm", "DeleteForm", "FindForm", "PrintForm", "UpdateTypeForm", "LastUpdateForm"},
+        [this](const QString& window) {
+            opened_ << window;
+            soundsAtOpen_ << sounds_.names().size();
+        });
+    ui_.find(main_);
     main_->show();
     main_->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(main_));
@@ -236,6 +234,7 @@ void TestMainForm::createMain() {
 }
 
 void TestMainForm::destroyMain() {
+    itemWindows_.reset();
     // The dialogs and the statistics window go with the main window.
     QList<QPointer<QWidget>> owned;
     if (main_) owned = {ui_.NewUForm, ui_.AboutForm, ui_.ExitForm, ui_.StatsForm};
@@ -528,7 +527,7 @@ void TestMainForm::disabledMenuItemsIgnoreTheirShortcuts() {
     main_->SelectItem(1);
     QTest::keyClick(main_, Qt::Key_E, Qt::ControlModifier);
     QTest::keyClick(main_, Qt::Key_A, Qt::ControlModifier);
-    QCOMPARE(opened_, (QList<ItemWindow>{ItemWindow::EditItem, ItemWindow::AddItem}));
+    QCOMPARE(opened_, (QStringList{kEditWindow, kAddWindow}));
     // Ctrl+W closes.
     QTest::keyClick(main_, Qt::Key_W, Qt::ControlModifier);
     QVERIFY(!main_->collection().isOpen());
@@ -730,7 +729,7 @@ void TestMainForm::enterInListWorksTheEditButton() {
     QVERIFY(opened_.isEmpty()); // acts on release only
     QTest::keyRelease(list, Qt::Key_Return);
     QVERIFY(!edit->hasLook());
-    QCOMPARE(opened_, QList<ItemWindow>{ItemWindow::EditItem});
+    QCOMPARE(opened_, QStringList{kEditWindow});
 
     // The keypad's Enter works alike.
     QTest::keyClick(list, Qt::Key_Enter);
@@ -748,7 +747,7 @@ void TestMainForm::doubleClickEditsTheItem() {
     const QPoint p = list->rowRect(0).center();
     QTest::mouseMove(list->viewport(), p);
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, p);
-    QCOMPARE(opened_, QList<ItemWindow>{ItemWindow::EditItem});
+    QCOMPARE(opened_, QStringList{kEditWindow});
     QCOMPARE(ui_.FigureNameLBL->text(), QString("Batman"));
 }
 
@@ -762,7 +761,7 @@ void TestMainForm::deleteKeyNeedsASelection() {
     QVERIFY(opened_.isEmpty());
     click(list->viewport(), Qt::LeftButton, list->rowRect(0).center());
     QTest::keyClick(list, Qt::Key_Delete);
-    QCOMPARE(opened_, QList<ItemWindow>{ItemWindow::DeleteItem});
+    QCOMPARE(opened_, QStringList{kDeleteWindow});
     QCOMPARE(list->count(), 2); // the main window itself removes nothing
 }
 
@@ -782,7 +781,7 @@ void TestMainForm::editAndDeleteButtonsNeedASelection() {
     QVERIFY(opened_.isEmpty());
     // The Add button needs nothing.
     click(ui_.AddJPG);
-    QCOMPARE(opened_, QList<ItemWindow>{ItemWindow::AddItem});
+    QCOMPARE(opened_, QStringList{kAddWindow});
     opened_.clear();
 
     click(ui_.ListBox2->viewport(), Qt::LeftButton,
@@ -792,7 +791,7 @@ void TestMainForm::editAndDeleteButtonsNeedASelection() {
     QCOMPARE(ui_.EditJPG->lookOffset(), QPoint(0, 0));
     click(ui_.EditJPG);
     click(ui_.DeleteJPG);
-    QCOMPARE(opened_, (QList<ItemWindow>{ItemWindow::EditItem, ItemWindow::DeleteItem}));
+    QCOMPARE(opened_, (QStringList{kEditWindow, kDeleteWindow}));
     // The right button never acts.
     click(ui_.EditJPG, Qt::RightButton);
     QTRY_VERIFY(ui_.PopupMenu1->isVisible());
@@ -819,7 +818,7 @@ void TestMainForm::printAndUpdateNeedItems() {
     QVERIFY(ui_.PrintJPG->hasLook());
     click(ui_.PrintJPG);
     click(ui_.UpdateJPG);
-    QCOMPARE(opened_, (QList<ItemWindow>{ItemWindow::Print, ItemWindow::Update}));
+    QCOMPARE(opened_, (QStringList{kPrintWindow, kUpdateTypeWindow}));
 }
 
 void TestMainForm::itemCommandsPlayTheClickFirst() {
@@ -837,9 +836,9 @@ void TestMainForm::itemCommandsPlayTheClickFirst() {
     QTest::keyClick(list, Qt::Key_Delete);
     click(ui_.PrintJPG);
     chooseFromMenu(ui_.tools1, ui_.find1); // find is silent
-    QCOMPARE(opened_, (QList<ItemWindow>{ItemWindow::AddItem, ItemWindow::EditItem, ItemWindow::EditItem,
-                                         ItemWindow::DeleteItem, ItemWindow::DeleteItem, ItemWindow::Print,
-                                         ItemWindow::Find}));
+    QCOMPARE(opened_, (QStringList{kAddWindow, kEditWindow, kEditWindow,
+                                         kDeleteWindow, kDeleteWindow, kPrintWindow,
+                                         kFindWindow}));
     // Each window opened after its own click sound.
     QCOMPARE(soundsAtOpen_, (QList<qsizetype>{1, 2, 3, 4, 5, 6, 6}));
     QCOMPARE(sounds_.names(), QStringList(6, "v10bp.qys"));

@@ -82,4 +82,34 @@ inline bool throughModal(QDialog* dialog, const std::function<void()>& trigger,
     return seen;
 }
 
+// While it lives, every dialog named in `names` that comes on screen is noted ("name/title") and
+// cancelled at once, as a user who closes it would: a test sees which window a command opened, and
+// after which sounds, without any hook in the program.
+class DialogWatcher : public QObject {
+public:
+    DialogWatcher(QStringList names, std::function<void(const QString&)> seen)
+        : names_(std::move(names)), seen_(std::move(seen)) {
+        qApp->installEventFilter(this);
+    }
+    ~DialogWatcher() override { qApp->removeEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject* o, QEvent* e) override {
+        auto* dialog = qobject_cast<QDialog*>(o);
+        if (e->type() == QEvent::Show && dialog && names_.contains(dialog->objectName())) {
+            seen_(dialog->objectName() + QLatin1Char('/') + dialog->windowTitle());
+            QTimer::singleShot(0, dialog, [dialog] {
+                dialog->reject();
+                // The window below takes the focus back, as a window manager gives it.
+                if (QWidget* below = dialog->parentWidget()) below->window()->activateWindow();
+            });
+        }
+        return false;
+    }
+
+private:
+    QStringList names_;
+    std::function<void(const QString&)> seen_;
+};
+
 } // namespace windowtest
