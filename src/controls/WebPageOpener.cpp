@@ -40,11 +40,6 @@ bool defaultOpener(const QUrl& url) {
     return QDesktopServices::openUrl(url);
 }
 
-TGoToWeb::UrlOpener& currentOpener() {
-    static TGoToWeb::UrlOpener opener = defaultOpener;
-    return opener;
-}
-
 } // namespace
 
 namespace vitrinex {
@@ -124,11 +119,5 @@ bool TGoToWeb::Open() {
     if (!url.isValid() || url.host().isEmpty()) return false;
     const QString scheme = url.scheme().toLower();
     if (scheme != QLatin1String("http") && scheme != QLatin1String("https")) return false;
-    return currentOpener()(url);
-}
-
-TGoToWeb::UrlOpener TGoToWeb::setUrlOpener(UrlOpener opener) {
-    UrlOpener previous = currentOpener();
-    currentOpener() = opener ? std::move(opener) : UrlOpener(defaultOpener);
-    return previous;
+    return opener_ ? opener_(url) : defaultOpener(url);
 }

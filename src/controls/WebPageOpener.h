@@ -58,10 +58,10 @@ public:
     // refused it.
     bool Open();
 
-    // The desktop's URL opener, replaceable for tests; returns the one it replaces. An empty function
-    // puts the desktop's own back.
-    static UrlOpener setUrlOpener(UrlOpener opener);
+    // What opens the address instead of the desktop (a test's recorder); empty is the desktop.
+    void setUrlOpener(UrlOpener opener) { opener_ = std::move(opener); }
 
 private:
     QString url_;
+    UrlOpener opener_;
 };

@@ -10,9 +10,9 @@
 
 namespace vitrinex {
 namespace {
-std::function<void(const QString&)>& testReport() {
-    static std::function<void(const QString&)> report;
-    return report;
+ShownMessages& shownForTesting() {
+    static ShownMessages shown;
+    return shown;
 }
 
 // The reports made by the writes at the program's end so far.
@@ -43,20 +43,24 @@ void showChangedElsewhere(const EChangedElsewhere& refused) {
     const UserMessage m = changedElsewhereMessage(QFile::decodeName(refused.fileName().c_str()).toStdString());
     // A test that takes the error reports but leaves the dialog real gets it as a report, never a
     // modal box it cannot close.
-    if (testReport() && !messageDialogReplacedForTesting())
-        testReport()(QString::fromStdString(m.text));
+    if (shownForTesting().errorReport && !shownForTesting().message)
+        shownForTesting().errorReport(QString::fromStdString(m.text));
     else
         ShowMessageDialog(QString::fromStdString(m.title), QString::fromStdString(m.text));
 }
 
-void setErrorReportForTesting(std::function<void(const QString&)> report) {
-    testReport() = std::move(report);
+void setShownMessagesForTesting(ShownMessages shown) {
+    shownForTesting() = std::move(shown);
     endReports().clear();
 }
 
+const ShownMessages& shownMessagesForTesting() {
+    return shownForTesting();
+}
+
 void reportError(QWidget* parent, const QString& message) {
-    if (testReport()) {
-        testReport()(message);
+    if (shownForTesting().errorReport) {
+        shownForTesting().errorReport(message);
         return;
     }
     QMessageBox box(QMessageBox::Critical, QApplication::applicationDisplayName(), message, QMessageBox::Ok,

@@ -27,8 +27,14 @@ void showChangedElsewhere(const EChangedElsewhere& refused);
 // and only once, however many of the writes at the end fail the same way on the same file.
 bool runGuardedAtEnd(QWidget* parent, const QString& fileName, const std::function<void()>& command);
 
-// Tests: receive the reports instead of a message box; an empty function restores the box.
-// Global because any window, and the program's end after the windows are gone, reports through it.
-void setErrorReportForTesting(std::function<void(const QString&)> report);
+// Tests: what the program shows modally goes to these functions instead of a window; an empty one
+// leaves its window real. Global because every window shows its messages through the free
+// ShowMessageDialog and reportError, and the program's end reports after the windows are gone.
+struct ShownMessages {
+    std::function<void(const QString& title, const QString& text)> message; // the message dialog
+    std::function<void(const QString& error)> errorReport;                   // the default error report
+};
+void setShownMessagesForTesting(ShownMessages shown);
+const ShownMessages& shownMessagesForTesting();
 
 } // namespace vitrinex

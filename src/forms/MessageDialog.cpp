@@ -1,5 +1,7 @@
 #include "forms/MessageDialog.h"
 
+#include "forms/ErrorReport.h"
+
 #include "controls/PictureControl.h"
 #include "collection/Win1252.h"
 #include "forms/SkinnedWindow.h"
@@ -16,11 +18,6 @@ namespace {
 
 constexpr Qt::WindowFlags kBoxFlags = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                                       Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint;
-
-std::function<void(const QString&, const QString&)>& testShow() {
-    static std::function<void(const QString&, const QString&)> show;
-    return show;
-}
 
 // The program's one message box, made on first use; it goes before the application does.
 QPointer<TError1Form>& ownForm() {
@@ -113,8 +110,8 @@ void TError1Form::showEvent(QShowEvent* event) {
 void ShowMessageDialog(const QString& title, const QString& text) {
     const QString shownTitle = orDefault(title, TError1Form::kDefaultTitle);
     const QString shownText = orDefault(text, TError1Form::kDefaultText);
-    if (testShow()) {
-        testShow()(shownTitle, shownText);
+    if (const auto& shown = vitrinex::shownMessagesForTesting().message) {
+        shown(shownTitle, shownText);
         return;
     }
 
@@ -151,14 +148,6 @@ bool refuseForeignCharacters(std::initializer_list<std::pair<QString, QString>> 
         return true;
     }
     return false;
-}
-
-void setMessageDialogForTesting(std::function<void(const QString& title, const QString& text)> show) {
-    testShow() = std::move(show);
-}
-
-bool messageDialogReplacedForTesting() {
-    return static_cast<bool>(testShow());
 }
 
 } // namespace vitrinex

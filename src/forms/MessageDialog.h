@@ -63,10 +63,4 @@ namespace vitrinex {
 // text) was refused.
 bool refuseForeignCharacters(std::initializer_list<std::pair<QString, QString>> fields);
 
-// Tests: messages go to `show` (with the defaults already applied) instead of a window; an empty
-// function restores the window.
-// Global because every window and form shows its messages through the free ShowMessageDialog.
-void setMessageDialogForTesting(std::function<void(const QString& title, const QString& text)> show);
-bool messageDialogReplacedForTesting();
-
 } // namespace vitrinex

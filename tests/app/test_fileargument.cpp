@@ -44,10 +44,10 @@ class TestFileArgument : public QObject {
 private slots:
     void init() {
         errors_.clear();
-        vitrinex::setErrorReportForTesting([this](const QString& e) { errors_ << e; });
+        vitrinex::setShownMessagesForTesting({{}, [this](const QString& e) { errors_ << e; }});
     }
     void cleanup() {
-        vitrinex::setErrorReportForTesting({});
+        vitrinex::setShownMessagesForTesting({});
     }
     void opensOnceWindowTakesInputAndNoDialogIsOpen();
     void replacesOpenCollectionAfterSavingIt();

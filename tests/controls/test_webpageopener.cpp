@@ -130,11 +130,11 @@ void TestGoToWeb::commandLookup() {
 void TestGoToWeb::openGoesThroughDesktop() {
     QList<QUrl> opened;
     bool accept = true;
-    const TGoToWeb::UrlOpener previous = TGoToWeb::setUrlOpener([&](const QUrl& url) {
+    TGoToWeb web;
+    web.setUrlOpener([&](const QUrl& url) {
         opened << url;
         return accept;
     });
-    TGoToWeb web;
     web.setProperty("Url", vitrinex::vitrinexCatalogsUrl());
     QVERIFY(web.Open());
     web.setUrl(QStringLiteral("https://www.quillory.com/x?y=1"));
@@ -156,7 +156,6 @@ void TestGoToWeb::openGoesThroughDesktop() {
         QVERIFY2(!web.Open(), url);
     }
     QCOMPARE(opened.size(), 3);
-    TGoToWeb::setUrlOpener(previous);
 }
 
 QTEST_MAIN(TestGoToWeb)

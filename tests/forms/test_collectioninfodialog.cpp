@@ -112,8 +112,7 @@ void TestNewUForm::init() {
     errors_.clear();
     messages_.clear();
     FileDialogs::setAnswerForTesting([this](const FileDialogRequest&) { return answer_; });
-    setErrorReportForTesting([this](const QString& m) { errors_ << m; });
-    setMessageDialogForTesting([this](const QString& t, const QString& x) { messages_ << t + "|" + x; });
+    setShownMessagesForTesting({[this](const QString& t, const QString& x) { messages_ << t + "|" + x; }, [this](const QString& m) { errors_ << m; }});
     main_ = new TMainForm(nullptr, programDir_->path());
     ui_.find(main_);
     dialog_ = ui_.NewUForm;
@@ -127,8 +126,7 @@ void TestNewUForm::cleanup() {
     delete main_.data();
     QVERIFY(dialog_.isNull()); // the dialog goes with its main window
     FileDialogs::setAnswerForTesting({});
-    setErrorReportForTesting({});
-    setMessageDialogForTesting({});
+    setShownMessagesForTesting({});
     programDir_.reset();
     dataDir_.reset();
 }

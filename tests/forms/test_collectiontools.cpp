@@ -1,6 +1,7 @@
 // The main window's table, CSV and restore commands, run from its menu as a user runs them.
 #include "CollectionFixtures.h"
 #include "MainWindowControls.h"
+#include "forms/ErrorReport.h"
 #include "forms/MessageDialog.h"
 #include "forms/RestoreDialog.h"
 #include "forms/TableWindow.h"
@@ -19,7 +20,7 @@ class CollectionToolsTest : public QObject {
 private slots:
     void init() {
         messages_.clear();
-        setMessageDialogForTesting([this](const QString& title, const QString& text) { messages_ << title + ": " + text; });
+        setShownMessagesForTesting({[this](const QString& title, const QString& text) { messages_ << title + ": " + text; }, {}});
         file_ = dir_.filePath("heroes.fcd");
         OpenCollection c;
         c.CreateCollection(QFile::encodeName(file_).toStdString(), "Heroes", "Kenner", "1985");
@@ -27,7 +28,7 @@ private slots:
         c.SaveCollection();
     }
     void cleanup() {
-        setMessageDialogForTesting({});
+        setShownMessagesForTesting({});
         FileDialogs::setAnswerForTesting({});
     }
 

@@ -49,7 +49,7 @@ void TestExitForm::initTestCase() {
     startDir_ = QDir::currentPath();
     vitrinex::Sounds::setServiceForTesting(&sounds_);
     vitrinex::Sounds::bindSwitch([this] { return soundsOn_; });
-    vitrinex::setErrorReportForTesting([this](const QString& m) { reports_ << m; });
+    vitrinex::setShownMessagesForTesting({{}, [this](const QString& m) { reports_ << m; }});
 }
 
 void TestExitForm::init() {

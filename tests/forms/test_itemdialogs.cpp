@@ -102,8 +102,7 @@ private slots:
         dir_ = std::make_unique<QTemporaryDir>();
         file_ = dir_->filePath("heroes.fcd");
         messages_.clear();
-        setMessageDialogForTesting([this](const QString& t, const QString& x) { messages_ << t + "|" + x; });
-        setErrorReportForTesting([this](const QString& e) { messages_ << "error report|" + e; });
+        setShownMessagesForTesting({[this](const QString& t, const QString& x) { messages_ << t + "|" + x; }, [this](const QString& e) { messages_ << "error report|" + e; }});
         main_ = new TMainForm(nullptr, dir_->path());
         main_->show();
         QVERIFY(QTest::qWaitForWindowActive(main_));
@@ -112,8 +111,7 @@ private slots:
     }
     void cleanup() {
         delete main_.data();
-        setMessageDialogForTesting({});
-        setErrorReportForTesting({});
+        setShownMessagesForTesting({});
     }
 
     void maskedFieldsAlignWhenLeftAndAddStoresThem() {

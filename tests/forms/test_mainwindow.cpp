@@ -199,9 +199,7 @@ void TestMainForm::init() {
         requests_ << r;
         return answer_;
     });
-    setMessageDialogForTesting(
-        [this](const QString& title, const QString& text) { messages_ << title + "|" + text; });
-    setErrorReportForTesting([this](const QString& message) { errors_ << message; });
+    setShownMessagesForTesting({[this](const QString& title, const QString& text) { messages_ << title + "|" + text; }, [this](const QString& message) { errors_ << message; }});
     createMain();
 }
 
@@ -210,9 +208,7 @@ void TestMainForm::cleanup() {
         if (auto* menu = qobject_cast<QMenu*>(w); menu && menu->isVisible()) menu->close();
     destroyMain();
     FileDialogs::setAnswerForTesting({});
-    setMessageDialogForTesting({});
-    setErrorReportForTesting({});
-    TGoToWeb::setUrlOpener({});
+    setShownMessagesForTesting({});
     // Leave the temporary folder before it goes, so that a test that removed it cannot break the next.
     programDir_.reset();
     dataDir_.reset();
@@ -1167,7 +1163,7 @@ void TestMainForm::helpButtonUsesTheProgramFolder() {
 }
 
 void TestMainForm::webLinksReportARefusingBrowser() {
-    TGoToWeb::setUrlOpener([this](const QUrl& url) {
+    ui_.GoToWeb1->setUrlOpener([this](const QUrl& url) {
         urls_ << url.toString();
         return false;
     });
@@ -1181,7 +1177,7 @@ void TestMainForm::webLinksReportARefusingBrowser() {
     QVERIFY(sounds_.names().isEmpty());
 
     // A browser that takes the page: no message.
-    TGoToWeb::setUrlOpener([this](const QUrl& url) {
+    ui_.GoToWeb1->setUrlOpener([this](const QUrl& url) {
         urls_ << url.toString();
         return true;
     });

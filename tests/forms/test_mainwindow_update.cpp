@@ -39,8 +39,7 @@ class TestMainWindowUpdate : public QObject {
 private slots:
     void updateCommandEndToEnd() {
         Sounds::setServiceForTesting(&sounds_);
-        setMessageDialogForTesting([this](const QString& title, const QString& text) { messages_ << title + "|" + text; });
-        setErrorReportForTesting([this](const QString& message) { messages_ << message; });
+        setShownMessagesForTesting({[this](const QString& title, const QString& text) { messages_ << title + "|" + text; }, [this](const QString& message) { messages_ << message; }});
         const std::string path = QDir::current().filePath("Heroes.fcd").toStdString();
         OpenCollection c;
         c.CreateCollection(path, "Heroes", "Kenner", "1985-1990");

@@ -2,6 +2,7 @@
 #define QTEST_QPA_MOUSE_HANDLING
 
 #include "collection/OpenCollection.h"
+#include "forms/ErrorReport.h"
 #include "forms/MessageDialog.h"
 
 #include "controls/PictureControl.h"
@@ -99,7 +100,7 @@ void TestError1::initTestCase() {
 }
 
 void TestError1::cleanup() {
-    vitrinex::setMessageDialogForTesting({});
+    vitrinex::setShownMessagesForTesting({});
     // The box is silent, however it is used.
     QVERIFY2(sounds_.names().isEmpty(), qPrintable(sounds_.names().join(',')));
 }
@@ -213,8 +214,7 @@ void TestError1::messageWhileOpenGetsItsOwnBox() {
 
 void TestError1::testSeamReplacesTheWindow() {
     QStringList shown;
-    vitrinex::setMessageDialogForTesting(
-        [&shown](const QString& title, const QString& text) { shown << title + "|" + text; });
+    vitrinex::setShownMessagesForTesting({[&shown](const QString& title, const QString& text) { shown << title + "|" + text; }, {}});
     ShowMessageDialog("item exists", "Joker already exists!");
     ShowMessageDialog({}, "Error opening default web browser.");
     ShowMessageDialog();
@@ -223,7 +223,7 @@ void TestError1::testSeamReplacesTheWindow() {
     QVERIFY(!MessageDialogWindow()->isVisible());
 
     // An empty function brings the window back.
-    vitrinex::setMessageDialogForTesting({});
+    vitrinex::setShownMessagesForTesting({});
     CHECK_SEEN(showMessage("item exists", "Joker already exists!"), "item exists", "Joker already exists!");
     QCOMPARE(shown.size(), 3);
 }

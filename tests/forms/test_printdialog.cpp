@@ -57,8 +57,7 @@ private slots:
     void initTestCase() {
         QVERIFY(dir_.isValid());
         vitrinex::Sounds::setServiceForTesting(&sounds_);
-        vitrinex::setMessageDialogForTesting([this](const QString& t, const QString& x) { messages_ << t + "|" + x; });
-        vitrinex::setErrorReportForTesting([this](const QString& m) { errors_ << m; });
+        vitrinex::setShownMessagesForTesting({[this](const QString& t, const QString& x) { messages_ << t + "|" + x; }, [this](const QString& m) { errors_ << m; }});
     }
 
     void checkBoxesChangeColourAndStayTicked() {

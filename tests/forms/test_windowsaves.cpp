@@ -39,9 +39,7 @@ class TestWindowSaves : public QObject {
 private slots:
     void init() {
         messages_.clear();
-        setMessageDialogForTesting(
-            [this](const QString& title, const QString& text) { messages_ << title + ": " + text; });
-        setErrorReportForTesting([this](const QString& e) { messages_ << "report: " + e; });
+        setShownMessagesForTesting({[this](const QString& title, const QString& text) { messages_ << title + ": " + text; }, [this](const QString& e) { messages_ << "report: " + e; }});
         file_ = dir_.filePath("heroes.fcd");
         OpenCollection c;
         c.CreateCollection(QFile::encodeName(file_).toStdString(), "Heroes", "Kenner", "1985");
@@ -49,8 +47,7 @@ private slots:
         c.SaveCollection();
     }
     void cleanup() {
-        setMessageDialogForTesting({});
-        setErrorReportForTesting({});
+        setShownMessagesForTesting({});
     }
     void closeWithNothingUnsavedKeepsTheOtherProgramsFile();
     void everySaveOfTheCollectionChecksFirst();
