@@ -198,7 +198,7 @@ std::optional<UserMessage> OpenCollection::InsertNewItem(const NewItemValues& va
     ItemList.add(record.FigureName.str());
     addToAggregates(node->Record, amounts);
     CurrentItem = node;
-    UnsavedChanges = true;
+    unsavedChanges = true;
     return std::nullopt;
 }
 
@@ -206,7 +206,7 @@ void OpenCollection::BlankItem(TFigureNode* node) {
     if (!node) return;
     index.erase(node);
     holdsBlankedNodes = true;
-    UnsavedChanges = true;
+    unsavedChanges = true;
     TFigureRecord& r = node->Record;
     for (auto* text : {&r.FigureName, &r.Year, &r.Series, &r.Comments})
         text->assign(" ");
@@ -240,30 +240,30 @@ UserMessage changedElsewhereMessage(const std::string& shownName) {
 
 void OpenCollection::writeCollection(const std::function<const TFigureRecord*()>& next) const {
     std::optional<CollectionLock> lock;
-    if (DiskIdentity) {
+    if (identityOnDisk) {
         struct stat st {};
         if (::stat(CollectionFileName.c_str(), &st) == 0) {
             // Held until the file is written, so nobody changes it between the look and the write.
             if (!CollectionLock::heldOn(st)) lock.emplace(CollectionFileName);
-            if ((lock ? lock->identity() : FileIdentity::of(st)) != *DiskIdentity)
+            if ((lock ? lock->identity() : FileIdentity::of(st)) != *identityOnDisk)
                 throw EChangedElsewhere(CollectionFileName);
         }
     }
     try {
         // The records set aside at opening leave the file with this save: their bytes go first.
-        if (!Damaged.empty() && !DamagedKept) {
+        if (!damagedRecords.empty() && !damagedRecordsKept) {
             std::vector<TFigureRecord> records;
-            for (const DamagedRecord& d : Damaged)
+            for (const DamagedRecord& d : damagedRecords)
                 records.push_back(d.bytes);
             appendRecords(CollectionFileName + ".damaged", records);
-            DamagedKept = true;
+            damagedRecordsKept = true;
         }
-        DiskIdentity = writeCollectionFile(CollectionFileName, headerRecord(), next);
-        UnsavedChanges = false;
+        identityOnDisk = writeCollectionFile(CollectionFileName, headerRecord(), next);
+        unsavedChanges = false;
     } catch (...) {
         // Still under the lock: whatever a failed save left there (the old content put back, as a
         // rule) is this program's own doing, not another program's change.
-        DiskIdentity = currentIdentity(CollectionFileName);
+        identityOnDisk = currentIdentity(CollectionFileName);
         throw;
     }
 }
@@ -352,7 +352,7 @@ private:
         try {
             amounts = amountsOf(record);
         } catch (const EConvertError&) {
-            c_.Damaged.push_back({recordNumber_, recordDamage(record).value_or("damaged"), record});
+            c_.damagedRecords.push_back({recordNumber_, recordDamage(record).value_or("damaged"), record});
             return false;
         }
         ++c_.ItemCount;
@@ -538,12 +538,12 @@ void OpenCollection::readFile(const std::string& fileName) {
 }
 
 void OpenCollection::readWholeFile(const std::string& fileName) {
-    RecoveredSave = recoverInterruptedSave(fileName);
+    saveRecoveredOnOpen = recoverInterruptedSave(fileName);
     TCollectionHeader header;
     Loading loading(*this);
     FileIdentity identity;
     readCollectionFile(fileName, header, loading, &identity);
-    DiskIdentity = identity;
+    identityOnDisk = identity;
     CollectionName = header.CollectionName.str();
     LastUpdate = header.LastUpdate.str();
     UpdateType = header.UpdateType.str();
@@ -608,10 +608,10 @@ void OpenCollection::ReloadCollection() {
     fresh.readFile(CollectionFileName);
     fresh.CollectionOpen = CollectionOpen;
     fresh.UpdatedCount = UpdatedCount;
-    fresh.openingId_ = openingId_;
+    fresh.openingNumber = openingNumber;
     // The same records set aside again: their bytes are kept already.
-    fresh.DamagedKept = DamagedKept && sameRecords(fresh.Damaged, Damaged);
-    fresh.UnsavedChanges = false;
+    fresh.damagedRecordsKept = damagedRecordsKept && sameRecords(fresh.damagedRecords, damagedRecords);
+    fresh.unsavedChanges = false;
     takeState(fresh);
 }
 
@@ -631,10 +631,10 @@ void OpenCollection::LoadCollection(const std::string& fileName) {
     fresh.CollectionFileName = fileName;
     fresh.readFile(fileName);
     fresh.CollectionOpen = true;
-    fresh.openingId_ = nextOpeningId();
+    fresh.openingNumber = nextOpeningId();
     fresh.UpdatedCount = UpdatedCount;
     takeState(fresh);
-    if ((RecoveredSave || !Damaged.empty()) && openNoticeObserver()) openNoticeObserver()(*this);
+    if ((saveRecoveredOnOpen || !damagedRecords.empty()) && openNoticeObserver()) openNoticeObserver()(*this);
 }
 
 void OpenCollection::CreateCollection(const std::string& fileName, const std::string& name,
@@ -648,7 +648,7 @@ void OpenCollection::CreateCollection(const std::string& fileName, const std::st
     fresh.UpdateType.clear();
     fresh.SaveCollection();
     fresh.CollectionOpen = true;
-    fresh.openingId_ = nextOpeningId();
+    fresh.openingNumber = nextOpeningId();
     fresh.UpdatedCount = UpdatedCount;
     takeState(fresh);
 }
@@ -657,17 +657,17 @@ void OpenCollection::SaveBeforeLeaving() const {
     try {
         SaveCollection();
     } catch (const EChangedElsewhere&) {
-        if (UnsavedChanges) throw;
+        if (unsavedChanges) throw;
     }
 }
 
 void OpenCollection::setInfo(const std::string& name, const std::string& brand, const std::string& year) {
     const std::string oldName = CollectionName, oldBrand = Brand, oldYear = CollectionYear;
-    const bool unsaved = UnsavedChanges;
+    const bool unsaved = unsavedChanges;
     CollectionName = cut(name, kHeaderTextCapacity);
     Brand = cut(brand, kHeaderTextCapacity);
     CollectionYear = cut(year, kHeaderTextCapacity);
-    UnsavedChanges = true;
+    unsavedChanges = true;
     try {
         SaveCollection();
     } catch (...) {
@@ -675,7 +675,7 @@ void OpenCollection::setInfo(const std::string& name, const std::string& brand, 
         CollectionName = oldName;
         Brand = oldBrand;
         CollectionYear = oldYear;
-        UnsavedChanges = unsaved;
+        unsavedChanges = unsaved;
         throw;
     }
 }
@@ -683,7 +683,7 @@ void OpenCollection::setInfo(const std::string& name, const std::string& brand, 
 void OpenCollection::confirmUpdate(const std::string& lastUpdate, const std::string& chosenType) {
     LastUpdate = lastUpdate;
     if (!chosenType.empty()) UpdateType = chosenType;
-    UnsavedChanges = true;
+    unsavedChanges = true;
     clearExtremeLists();
 }
 
@@ -697,7 +697,7 @@ void OpenCollection::clearExtremeLists() {
 void OpenCollection::saveAs(const std::string& fileName) {
     CollectionFileName = fileName;
     // The identity of the file read says nothing about the file of the new name.
-    DiskIdentity.reset();
+    identityOnDisk.reset();
     SaveCollection();
 }
 
@@ -716,7 +716,7 @@ void OpenCollection::takeUpdatedAggregates(UpdatedAggregates values) {
 }
 
 void OpenCollection::adoptFileOnDisk() {
-    DiskIdentity = currentIdentity(CollectionFileName);
+    identityOnDisk = currentIdentity(CollectionFileName);
 }
 
 void OpenCollection::CloseCollection() {

@@ -78,7 +78,8 @@ struct UpdatedAggregates {
 };
 
 // Everything that makes up an open collection. Loading, creating and closing build a fresh one and
-// swap it in whole, so a failure part-way leaves the open collection as it was.
+// swap it in whole, so a failure part-way leaves the open collection as it was. The collection's own
+// values carry the names the rest of the system knows them by; the bookkeeping below them is ours.
 struct CollectionState {
     bool CollectionOpen = false;
     std::string CollectionFileName;
@@ -92,14 +93,14 @@ struct CollectionState {
     ItemNameList ItemList;
     // The collection file as this program last read or wrote it; another identity on disk means
     // another program changed it since.
-    mutable std::optional<FileIdentity> DiskIdentity;
+    mutable std::optional<FileIdentity> identityOnDisk;
     // Memory holds a change the file does not (yet): set by every change, cleared by a save or a load.
-    mutable bool UnsavedChanges = false;
+    mutable bool unsavedChanges = false;
     // Records the file held that could not be items, and whether their bytes are kept already.
-    std::vector<DamagedRecord> Damaged;
-    mutable bool DamagedKept = false;
+    std::vector<DamagedRecord> damagedRecords;
+    mutable bool damagedRecordsKept = false;
     // Opening put back a save that had been cut short.
-    bool RecoveredSave = false;
+    bool saveRecoveredOnOpen = false;
 
     // The tree: its nodes, its root, and the index that finds a name's node.
     NodeStore nodes;
@@ -112,7 +113,7 @@ struct CollectionState {
     // cannot tell where a new key goes.
     bool holdsBlankedNodes = false;
     // Tells one opening of the collection from every other (see openingId()).
-    std::uint64_t openingId_ = 0;
+    std::uint64_t openingNumber = 0;
 };
 
 class OpenCollection : private CollectionState {
@@ -149,10 +150,10 @@ public:
     TFigureNode* currentItem() const { return CurrentItem; }
     const ItemNameList& itemList() const { return ItemList; }
     // The collection file as this program last read or wrote it.
-    const std::optional<FileIdentity>& diskIdentity() const { return DiskIdentity; }
-    const std::vector<DamagedRecord>& damaged() const { return Damaged; }
+    const std::optional<FileIdentity>& diskIdentity() const { return identityOnDisk; }
+    const std::vector<DamagedRecord>& damaged() const { return damagedRecords; }
     // The last open put back a save that had been cut short.
-    bool recoveredSave() const { return RecoveredSave; }
+    bool recoveredSave() const { return saveRecoveredOnOpen; }
 
     // The file name of the records set aside: the collection file's name and ".damaged".
     std::string damagedFileName() const { return CollectionFileName + ".damaged"; }
@@ -161,7 +162,7 @@ public:
 
     // Tells one opening of a collection from every other: new and open give a fresh number, close
     // gives 0, a reload keeps it. A catalog update confirmed for one opening applies only to it.
-    std::uint64_t openingId() const { return openingId_; }
+    std::uint64_t openingId() const { return openingNumber; }
 
     // --- operations --------------------------------------------------------------------------
     // The node whose key equals the name's key, or nullptr; a found node becomes CurrentItem.
@@ -179,7 +180,7 @@ public:
     // Every write of the open collection's file goes through here: the header from the header
     // values, then the records `next` yields. Under the file's lock it first makes sure the file is
     // still the one this program last read or wrote (same file, size and modification time) and
-    // throws EChangedElsewhere otherwise; a file that is gone is written anew. Updates DiskIdentity.
+    // throws EChangedElsewhere otherwise; a file that is gone is written anew. Updates identityOnDisk.
     void writeCollection(const std::function<const TFigureRecord*()>& next) const;
     // Totals to 0, the four extremes to their start values.
     void ResetAggregates();
@@ -208,7 +209,7 @@ public:
     // extreme fills each, and a list no item reaches stays empty.
     void clearExtremeLists();
     // Memory now holds a change the file lacks (until the next save or load).
-    void markUnsaved() const { UnsavedChanges = true; }
+    void markUnsaved() const { unsavedChanges = true; }
     // Makes `node` (a node of this tree, or nullptr) the current item.
     void selectNode(TFigureNode* node) { CurrentItem = node; }
     // Saves the collection under another file name, which it keeps from then on.
