@@ -7,6 +7,7 @@
 #   scripts/setup.sh --test     ... and running the tests (includes --server and --package)
 #   scripts/setup.sh --clang    ... and clang with its sanitizer and fuzzer runtimes
 #   scripts/setup.sh --screenshot ... and the virtual display and tools that take pictures of it
+#   scripts/setup.sh --format   ... and clang-format, which lays out the sources (scripts/format.sh)
 # Options can be combined.
 set -euo pipefail
 
@@ -18,7 +19,7 @@ packages=(
 )
 server=(python3)
 package=(dpkg-dev file)
-screenshot=(xvfb xauth x11-utils x11-apps netpbm)
+screenshot=(xvfb xauth x11-utils x11-apps netpbm xdotool)
 for option in "$@"; do
   case $option in
     --server) packages+=("${server[@]}") ;;
@@ -30,7 +31,8 @@ for option in "$@"; do
                  shared-mime-info lintian xvfb xauth x11-utils) ;;
     --clang) packages+=(clang libclang-rt-14-dev) ;;
     --screenshot) packages+=("${screenshot[@]}") ;;
-    *) echo "usage: $0 [--server] [--package] [--test] [--clang] [--screenshot]" >&2; exit 2 ;;
+    --format) packages+=(clang-format) ;;
+    *) echo "usage: $0 [--server] [--package] [--test] [--clang] [--screenshot] [--format]" >&2; exit 2 ;;
   esac
 done
 
