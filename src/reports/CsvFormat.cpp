@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <map>
 #include <optional>
+#include <stdexcept>
 #include <unistd.h>
 
 namespace vitrinex {
@@ -258,7 +259,14 @@ std::vector<CsvItem> csvItems(std::string_view csv) {
 
 CsvImport importCsv(const std::string& collectionPath, const std::string& csvPath) {
     Reasons reasons;
-    const std::vector<CsvItem> items = readItems(readCsvFile(csvPath), reasons);
+    std::string csv;
+    try {
+        csv = readCsvFile(csvPath);
+    } catch (const EInOutError& e) {
+        // Named, or the error would pass for one of the collection's.
+        throw std::runtime_error(csvPath + ": " + e.what());
+    }
+    const std::vector<CsvItem> items = readItems(csv, reasons);
     const CollectionLock lock(collectionPath);
     OpenCollection c;
     c.LoadCollection(collectionPath);

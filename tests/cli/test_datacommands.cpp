@@ -26,6 +26,8 @@ private slots:
         const CliRun refused = cli({"import-csv", "mine.fcd", "in.csv"});
         QCOMPARE(refused.status, 1);
         QCOMPARE(refused.err, QByteArray("row 3: Luke already exists!\nrow 4: price: $1x      is an invalid price!\n"));
+        // A CSV file that cannot be read is named, not the collection.
+        QCOMPARE(cli({"import-csv", "mine.fcd", "gone.csv"}).err, QByteArray("vitrinex-cli: gone.csv: File not found\n"));
 
         QCOMPARE(cli({"backup", "mine.fcd"}).status, 0);
         const QJsonArray backups = cli({"backups", "mine.fcd"}).json()["backups"].toArray();
