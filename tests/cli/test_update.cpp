@@ -8,10 +8,7 @@
 #include <QJsonObject>
 #include <QtTest>
 
-#include <atomic>
-#include <functional>
 #include <sys/resource.h>
-#include <thread>
 
 namespace {
 
@@ -23,54 +20,6 @@ QByteArray bytesOf(const QString& path) {
 QByteArray sampleAnswer(const char* name) {
     return bytesOf(QStringLiteral(VITRINEX_SOURCE_DIR "/assets/samples/") + name);
 }
-
-// A server on loopback that answers every request by `answer`, which writes to the connection until
-// it returns or the client goes away.
-class HostileServer {
-public:
-    using Send = std::function<bool(const QByteArray&)>;
-    explicit HostileServer(std::function<void(const Send&)> answer) : answer_(std::move(answer)) {
-        listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t n = sizeof a;
-        ::bind(listener_, reinterpret_cast<sockaddr*>(&a), n);
-        ::listen(listener_, 4);
-        ::getsockname(listener_, reinterpret_cast<sockaddr*>(&a), &n);
-        port_ = ntohs(a.sin_port);
-        thread_ = std::thread([this] { serve(); });
-    }
-    ~HostileServer() {
-        stop_ = true;
-        ::shutdown(listener_, SHUT_RDWR);
-        thread_.join();
-        ::close(listener_);
-    }
-    QString hostPort() const { return QStringLiteral("127.0.0.1:%1").arg(port_); }
-    bool answering() const { return answering_; }
-
-private:
-    void serve() {
-        while (!stop_) {
-            const int fd = ::accept(listener_, nullptr, nullptr);
-            if (fd < 0) return;
-            char c = 0;
-            while (::read(fd, &c, 1) == 1 && c != '\n') {
-            }
-            answering_ = true;
-            answer_([this, fd](const QByteArray& bytes) {
-                return !stop_ && ::send(fd, bytes.constData(), bytes.size(), MSG_NOSIGNAL) == bytes.size();
-            });
-            ::close(fd);
-        }
-    }
-    std::function<void(const Send&)> answer_;
-    int listener_ = -1;
-    quint16 port_ = 0;
-    std::atomic<bool> stop_{false}, answering_{false};
-    std::thread thread_;
-};
 
 } // namespace
 

@@ -9,6 +9,10 @@
 #include <QProcess>
 #include <QString>
 
+#include <atomic>
+#include <functional>
+#include <thread>
+
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -46,11 +50,12 @@ private:
     QString hostPort_, error_;
 };
 
-// A loopback port that takes connections (the kernel completes them) and never answers.
+// A loopback port that takes connections (the kernel completes them) and never answers; closed, it
+// refuses them.
 class SilentServer {
 public:
     SilentServer() {
-        fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
+        fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
         sockaddr_in a{};
         a.sin_family = AF_INET;
         a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
@@ -65,11 +70,48 @@ public:
         if (fd_ >= 0) ::close(fd_);
         fd_ = -1;
     }
+    int fd() const { return fd_; }
     QString hostPort() const { return QStringLiteral("127.0.0.1:%1").arg(port_); }
 
 private:
     int fd_ = -1;
     int port_ = 0;
+};
+
+// A server on loopback that answers every request by `answer`, which writes to the connection until
+// it returns or the client goes away.
+class HostileServer {
+public:
+    using Send = std::function<bool(const QByteArray&)>;
+    explicit HostileServer(std::function<void(const Send&)> answer)
+        : answer_(std::move(answer)), thread_([this] { serve(); }) {}
+    ~HostileServer() {
+        stop_ = true;
+        ::shutdown(listener_.fd(), SHUT_RDWR);
+        thread_.join();
+    }
+    QString hostPort() const { return listener_.hostPort(); }
+    bool answering() const { return answering_; }
+
+private:
+    void serve() {
+        while (!stop_) {
+            const int fd = ::accept(listener_.fd(), nullptr, nullptr);
+            if (fd < 0) return;
+            char c = 0;
+            while (::read(fd, &c, 1) == 1 && c != '\n') {
+            }
+            answering_ = true;
+            answer_([this, fd](const QByteArray& bytes) {
+                return !stop_ && ::send(fd, bytes.constData(), bytes.size(), MSG_NOSIGNAL) == bytes.size();
+            });
+            ::close(fd);
+        }
+    }
+    SilentServer listener_;
+    std::function<void(const Send&)> answer_;
+    std::atomic<bool> stop_{false}, answering_{false};
+    std::thread thread_; // last: it starts once the rest is in place
 };
 
 #define SKIP_WITHOUT_SERVER(server)                                                                          \
