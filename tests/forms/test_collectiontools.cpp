@@ -22,10 +22,7 @@ private slots:
         messages_.clear();
         setShownMessagesForTesting({[this](const QString& title, const QString& text) { messages_ << title + ": " + text; }, {}});
         file_ = dir_.filePath("heroes.fcd");
-        OpenCollection c;
-        c.CreateCollection(QFile::encodeName(file_).toStdString(), "Heroes", "Kenner", "1985");
-        c.InsertNewItem(fixtures::item("Batman"));
-        c.SaveCollection();
+        fixtures::writeCollection(file_, {fixtures::item("Batman")});
     }
     void cleanup() {
         setShownMessagesForTesting({});

@@ -56,16 +56,6 @@ void writeAll(const QString& path, const QByteArray& bytes) {
     QCOMPARE(f.write(bytes), bytes.size());
 }
 
-// A collection file holding `items`, written by the collection code itself.
-void writeCollection(const QString& path, const std::vector<NewItemValues>& items,
-                     const std::string& name = "Heroes") {
-    OpenCollection c;
-    c.CreateCollection(QFile::encodeName(path).toStdString(), name, "Kenner", "1985-1990");
-    for (const NewItemValues& v : items)
-        QVERIFY(!c.InsertNewItem(v).has_value());
-    c.SaveCollection();
-}
-
 NewItemValues itemWithComments(const std::string& name, const std::string& comments) {
     NewItemValues v = fixtures::item(name);
     v.Comments = comments;
@@ -306,7 +296,7 @@ void TestMainForm::wrapsComments() {
 
 void TestMainForm::commentBarMaximumFollowsEntries() {
     const QString path = dataPath("comments.fcd");
-    writeCollection(path, {itemWithComments("Four", "1\r\n2\r\n3\r\n4"),
+    fixtures::writeCollection(path, {itemWithComments("Four", "1\r\n2\r\n3\r\n4"),
                            itemWithComments("Five", "1\r\n2\r\n3\r\n4\r\n5"),
                            itemWithComments("Nine", "1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n9"),
                            itemWithComments("None", "")});
@@ -365,7 +355,7 @@ void TestMainForm::startsWithNoCollection() {
 
 void TestMainForm::openEmptyCollectionShowsZeroTotal() {
     const QString path = dataPath("empty.fcd");
-    writeCollection(path, {});
+    fixtures::writeCollection(path, {});
     openFile(path);
     TMainForm& m = *main_;
 
@@ -401,14 +391,14 @@ void TestMainForm::openEmptyCollectionShowsZeroTotal() {
 void TestMainForm::openCollectionShowsTotalsAndEnablesItemCommands() {
     // The total is held as the stored 6-byte real: 12.99 shows its rounding.
     const QString path = dataPath("one.fcd");
-    writeCollection(path, {fixtures::item("Batmobile", "$12.99")}, "Gotham");
+    fixtures::writeCollection(path, {fixtures::item("Batmobile", "$12.99")}, "Gotham");
     openFile(path);
     QCOMPARE(main_->windowTitle(), QString("Vitrinex 1.4 - Gotham:  $12.9900000000052"));
     click(ui_.CloseJPG);
     QVERIFY(!main_->collection().isOpen());
 
     const QString path2 = dataPath("three.fcd");
-    writeCollection(path2, {fixtures::item("Robin", "$12.50", "$0", 2), fixtures::item("Batman", "$15"),
+    fixtures::writeCollection(path2, {fixtures::item("Robin", "$12.50", "$0", 2), fixtures::item("Batman", "$15"),
                             fixtures::item("joker", "$0", "$0", 3)});
     openFile(path2);
     TMainForm& m = *main_;
@@ -509,7 +499,7 @@ void TestMainForm::disabledMenuItemsIgnoreTheirShortcuts() {
     QCOMPARE(requests_.size(), 1);
 
     const QString path = dataPath("two.fcd");
-    writeCollection(path, {fixtures::item("Batman"), fixtures::item("Robin")});
+    fixtures::writeCollection(path, {fixtures::item("Batman"), fixtures::item("Robin")});
     openFile(path);
     requests_.clear();
     sounds_.clear();
@@ -538,7 +528,7 @@ void TestMainForm::selectingShowsTheItem() {
     batman.CatNum = "K-1001";
     batman.Comments = "cape torn\r\nno box";
     const QString path = dataPath("detail.fcd");
-    writeCollection(path, {batman, fixtures::item("Robin")});
+    fixtures::writeCollection(path, {batman, fixtures::item("Robin")});
     openFile(path);
 
     click(ui_.ListBox2->viewport(), Qt::LeftButton,
@@ -572,7 +562,7 @@ void TestMainForm::selectingShowsTheItem() {
 void TestMainForm::scrollBarMovesTheList() {
     const int count = 30;
     const QString path = dataPath("many.fcd");
-    writeCollection(path, numberedItems(count));
+    fixtures::writeCollection(path, numberedItems(count));
     openFile(path);
     TItemListBox* list = ui_.ListBox2;
     TBMPScrollBar* bar = ui_.BMPScrollBar1;
@@ -621,7 +611,7 @@ void TestMainForm::largeListFollowsKeysAndWheel() {
     std::vector<NewItemValues> items;
     for (int i = 0; i < count; ++i)
         items.push_back(fixtures::item(QStringLiteral("Figure %1").arg(i, 5, 10, QChar('0')).toStdString()));
-    writeCollection(path, items);
+    fixtures::writeCollection(path, items);
     openFile(path);
     TItemListBox* list = ui_.ListBox2;
     TBMPScrollBar* bar = ui_.BMPScrollBar1;
@@ -652,7 +642,7 @@ void TestMainForm::largeListFollowsKeysAndWheel() {
 void TestMainForm::releaseOnLastLinePutsBarAtMaximum() {
     const int count = 25;
     const QString path = dataPath("many.fcd");
-    writeCollection(path, numberedItems(count));
+    fixtures::writeCollection(path, numberedItems(count));
     openFile(path);
     TItemListBox* list = ui_.ListBox2;
     TBMPScrollBar* bar = ui_.BMPScrollBar1;
@@ -680,7 +670,7 @@ void TestMainForm::releaseOnLastLinePutsBarAtMaximum() {
 
 void TestMainForm::commentBarScrollsTheComments() {
     const QString path = dataPath("long.fcd");
-    writeCollection(path, {itemWithComments("Talker", "1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8")});
+    fixtures::writeCollection(path, {itemWithComments("Talker", "1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8")});
     openFile(path);
     main_->SelectItem(0);
     QListWidget* comments = ui_.CommentsLBL;
@@ -706,7 +696,7 @@ void TestMainForm::commentBarScrollsTheComments() {
 
 void TestMainForm::enterInListWorksTheEditButton() {
     const QString path = dataPath("two.fcd");
-    writeCollection(path, {fixtures::item("Batman"), fixtures::item("Robin")});
+    fixtures::writeCollection(path, {fixtures::item("Batman"), fixtures::item("Robin")});
     openFile(path);
     TItemListBox* list = ui_.ListBox2;
     TJPEGImage* edit = ui_.EditJPG;
@@ -737,7 +727,7 @@ void TestMainForm::enterInListWorksTheEditButton() {
 
 void TestMainForm::doubleClickEditsTheItem() {
     const QString path = dataPath("two.fcd");
-    writeCollection(path, {fixtures::item("Batman"), fixtures::item("Robin")});
+    fixtures::writeCollection(path, {fixtures::item("Batman"), fixtures::item("Robin")});
     openFile(path);
     TItemListBox* list = ui_.ListBox2;
     const QPoint p = list->rowRect(0).center();
@@ -749,7 +739,7 @@ void TestMainForm::doubleClickEditsTheItem() {
 
 void TestMainForm::deleteKeyNeedsASelection() {
     const QString path = dataPath("two.fcd");
-    writeCollection(path, {fixtures::item("Batman"), fixtures::item("Robin")});
+    fixtures::writeCollection(path, {fixtures::item("Batman"), fixtures::item("Robin")});
     openFile(path);
     TItemListBox* list = ui_.ListBox2;
     list->setFocus();
@@ -763,7 +753,7 @@ void TestMainForm::deleteKeyNeedsASelection() {
 
 void TestMainForm::editAndDeleteButtonsNeedASelection() {
     const QString path = dataPath("two.fcd");
-    writeCollection(path, {fixtures::item("Batman"), fixtures::item("Robin")});
+    fixtures::writeCollection(path, {fixtures::item("Batman"), fixtures::item("Robin")});
     openFile(path);
 
     for (TJPEGImage* b : {ui_.EditJPG, ui_.DeleteJPG}) {
@@ -797,7 +787,7 @@ void TestMainForm::editAndDeleteButtonsNeedASelection() {
 
 void TestMainForm::printAndUpdateNeedItems() {
     const QString empty = dataPath("empty.fcd");
-    writeCollection(empty, {});
+    fixtures::writeCollection(empty, {});
     openFile(empty);
     for (TJPEGImage* b : {ui_.PrintJPG, ui_.UpdateJPG}) {
         QTest::mouseMove(b, b->rect().center());
@@ -808,7 +798,7 @@ void TestMainForm::printAndUpdateNeedItems() {
     click(ui_.CloseJPG);
 
     const QString one = dataPath("one.fcd");
-    writeCollection(one, {fixtures::item("Batman")});
+    fixtures::writeCollection(one, {fixtures::item("Batman")});
     openFile(one);
     QTest::mouseMove(ui_.PrintJPG, ui_.PrintJPG->rect().center());
     QVERIFY(ui_.PrintJPG->hasLook());
@@ -819,7 +809,7 @@ void TestMainForm::printAndUpdateNeedItems() {
 
 void TestMainForm::itemCommandsPlayTheClickFirst() {
     const QString path = dataPath("two.fcd");
-    writeCollection(path, {fixtures::item("Batman"), fixtures::item("Robin")});
+    fixtures::writeCollection(path, {fixtures::item("Batman"), fixtures::item("Robin")});
     openFile(path);
     TItemListBox* list = ui_.ListBox2;
     click(list->viewport(), Qt::LeftButton, list->rowRect(0).center());
@@ -849,7 +839,7 @@ void TestMainForm::rightClickOpensTheMenu() {
     QTRY_VERIFY(!ui_.PopupMenu1->isVisible());
 
     const QString path = dataPath("two.fcd");
-    writeCollection(path, {fixtures::item("Batman"), fixtures::item("Robin")});
+    fixtures::writeCollection(path, {fixtures::item("Batman"), fixtures::item("Robin")});
     openFile(path);
     click(ui_.ListBox2->viewport(), Qt::RightButton, QPoint(10, 5));
     QTRY_VERIFY(ui_.PopupMenu1->isVisible());
@@ -934,7 +924,7 @@ void TestMainForm::openFromButtonOfMissingFile() {
 
 void TestMainForm::damagedFileLeavesNoCollectionOpen() {
     const QString good = dataPath("good.fcd");
-    writeCollection(good, {fixtures::item("Batman"), fixtures::item("Robin")});
+    fixtures::writeCollection(good, {fixtures::item("Batman"), fixtures::item("Robin")});
     QByteArray bytes = readAll(good);
     QCOMPARE(bytes.size(), 3 * 1324);
     const QString damaged = dataPath("damaged.fcd");
@@ -969,7 +959,7 @@ void TestMainForm::statisticsWindowFollowsTheCollection() {
     auto* title = control<QLabel>(ui_.StatsForm, "TitleLBL");
     auto* high = control<QComboBox>(ui_.StatsForm, "HighFigLBL");
     const QString path = dataPath("two.fcd");
-    writeCollection(path, {fixtures::item("Batman", "$30"), fixtures::item("Robin", "$5")});
+    fixtures::writeCollection(path, {fixtures::item("Batman", "$30"), fixtures::item("Robin", "$5")});
     openFile(path);
     QVERIFY(!ui_.StatsForm->isVisible());
     QCOMPARE(title->text(), QString("Kenner - Heroes - 1985-1990"));
@@ -981,7 +971,7 @@ void TestMainForm::statisticsWindowFollowsTheCollection() {
 
 void TestMainForm::createBackupWritesBesideTheFileAndNamesIt() {
     const QString path = dataPath("Caf\u00e9.fcd");
-    writeCollection(path, {fixtures::item("Batman"), fixtures::item("Robin")}, "Caf\xe9 Heroes");
+    fixtures::writeCollection(path, {fixtures::item("Batman"), fixtures::item("Robin")}, "Caf\xe9 Heroes");
     openFile(path);
     sounds_.clear();
     chooseFromMenu(ui_.tools1, ui_.createbackup1);
@@ -993,7 +983,7 @@ void TestMainForm::createBackupWritesBesideTheFileAndNamesIt() {
     // A backup that cannot be written is reported, with no click and no completion message.
     click(ui_.CloseJPG);
     QVERIFY(QDir(dataDir_->path()).mkdir("Robin.bak"));
-    writeCollection(dataPath("Robin.fcd"), {fixtures::item("Robin")});
+    fixtures::writeCollection(dataPath("Robin.fcd"), {fixtures::item("Robin")});
     openFile(dataPath("Robin.fcd"));
     sounds_.clear();
     messages_.clear();
@@ -1004,7 +994,7 @@ void TestMainForm::createBackupWritesBesideTheFileAndNamesIt() {
 
 void TestMainForm::closeWritesTheFileAndResetsTheWindow() {
     const QString path = dataPath("close.fcd");
-    writeCollection(path, {fixtures::item("Batman"), fixtures::item("Robin"), fixtures::item("Alfred")});
+    fixtures::writeCollection(path, {fixtures::item("Batman"), fixtures::item("Robin"), fixtures::item("Alfred")});
     const QByteArray original = readAll(path);
     openFile(path);
     TMainForm& m = *main_;
@@ -1047,7 +1037,7 @@ void TestMainForm::failedCloseKeepsTheCollectionOpen() {
     QDir data(dataDir_->path());
     QVERIFY(data.mkdir("gone"));
     const QString path = dataPath("gone/lost.fcd");
-    writeCollection(path, {fixtures::item("Batman")});
+    fixtures::writeCollection(path, {fixtures::item("Batman")});
     openFile(path);
     QVERIFY(QDir(dataPath("gone")).removeRecursively());
 
@@ -1188,7 +1178,7 @@ void TestMainForm::webLinksReportARefusingBrowser() {
 
 void TestMainForm::exitPlaysClickShowsDialogAndSavesWhenCancelled() {
     const QString path = dataPath("exit.fcd");
-    writeCollection(path, {fixtures::item("Batman"), fixtures::item("Robin")});
+    fixtures::writeCollection(path, {fixtures::item("Batman"), fixtures::item("Robin")});
     const QByteArray original = readAll(path);
     openFile(path);
     const auto loaded = currentIdentity(QFile::encodeName(path).toStdString());

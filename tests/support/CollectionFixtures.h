@@ -27,6 +27,16 @@ inline vitrinex::NewItemValues item(const std::string& name, const std::string& 
     return v;
 }
 
+// A collection file by Kenner, 1985-1990, holding `items`, written by the collection code itself.
+inline void writeCollection(const QString& path, const std::vector<vitrinex::NewItemValues>& items,
+                            const std::string& name = "Heroes") {
+    vitrinex::OpenCollection c;
+    c.CreateCollection(QFile::encodeName(path).toStdString(), name, "Kenner", "1985-1990");
+    for (const vitrinex::NewItemValues& v : items)
+        if (c.InsertNewItem(v)) qFatal("the fixture's names repeat");
+    c.SaveCollection();
+}
+
 inline vitrinex::TFigureRecord record(const std::string& name, const std::string& price = "$12.5",
                                       const std::string& netChange = "$0", int quantity = 1) {
     vitrinex::TFigureRecord r = vitrinex::blankFigureRecord();
