@@ -236,7 +236,8 @@ int child(const std::string& side, const std::string& file, std::size_t items) {
     }
     std::remove((file + ".saved").c_str());
     std::remove((file + ".raw").c_str());
-    std::printf("%.4f %.4f %.4f %.4f %.1f %.4f %.4f %.1f\n", first, load, user, wall, perItem, save, raw, peak);
+    std::printf("%.4f %.4f %.4f %.4f %.1f %.4f %.4f %.1f\n", first, load, user, wall, perItem, save, raw,
+                peak);
     return 0;
 }
 
@@ -344,12 +345,13 @@ struct Figures {
     double first = 0, load = 0, user = 0, wall = 0, perItem = 0, save = 0, raw = 0, peak = 0;
 };
 
-Figures runChild(const std::string& self, const std::string& side, const std::string& file, std::size_t items) {
+Figures runChild(const std::string& self, const std::string& side, const std::string& file,
+                 std::size_t items) {
     const std::string command = "'" + self + "' --child " + side + " '" + file + "' " + std::to_string(items);
     FILE* pipe = ::popen(command.c_str(), "r");
     Figures f;
-    if (!pipe || std::fscanf(pipe, "%lf %lf %lf %lf %lf %lf %lf %lf", &f.first, &f.load, &f.user, &f.wall, &f.perItem, &f.save,
-                             &f.raw, &f.peak) != 8) {
+    if (!pipe || std::fscanf(pipe, "%lf %lf %lf %lf %lf %lf %lf %lf", &f.first, &f.load, &f.user, &f.wall,
+                             &f.perItem, &f.save, &f.raw, &f.peak) != 8) {
         std::fprintf(stderr, "measure failed: %s\n", command.c_str());
         std::exit(1);
     }
@@ -364,24 +366,27 @@ Figures medianOf(const std::vector<Figures>& runs) {
             v.push_back(r.*field);
         return median(v);
     };
-    return {pick(&Figures::first), pick(&Figures::load), pick(&Figures::user), pick(&Figures::wall), pick(&Figures::perItem),
-            pick(&Figures::save), pick(&Figures::raw),  pick(&Figures::peak)};
+    return {pick(&Figures::first),   pick(&Figures::load), pick(&Figures::user), pick(&Figures::wall),
+            pick(&Figures::perItem), pick(&Figures::save), pick(&Figures::raw),  pick(&Figures::peak)};
 }
 
 void runs(const char* order, const std::vector<Figures>& ours, const std::vector<Figures>& plain) {
     std::printf("%s, every run (first open, open (user) / plain's):", order);
     for (std::size_t i = 0; i < ours.size(); ++i) {
         std::printf(" %.3f, %.3f (%.3f)", ours[i].first, ours[i].load, ours[i].user);
-        if (i < plain.size()) std::printf(" / %.3f, %.3f (%.3f)", plain[i].first, plain[i].load, plain[i].user);
+        if (i < plain.size())
+            std::printf(" / %.3f, %.3f (%.3f)", plain[i].first, plain[i].load, plain[i].user);
         std::printf(";");
     }
     std::printf("\n");
 }
 
 void print(const char* order, const Figures& f, const Figures* p) {
-    std::printf("%-9s %7.3f %7.3f %7.3f %7.3f %7.0f %7.0f", order, f.first, f.load, f.user, f.wall, f.perItem, f.peak);
+    std::printf("%-9s %7.3f %7.3f %7.3f %7.3f %7.0f %7.0f", order, f.first, f.load, f.user, f.wall, f.perItem,
+                f.peak);
     if (p) {
-        std::printf(" %7.3f %7.3f %7.3f %7.3f %7.0f %7.0f", p->first, p->load, p->user, p->wall, p->perItem, p->peak);
+        std::printf(" %7.3f %7.3f %7.3f %7.3f %7.0f %7.0f", p->first, p->load, p->user, p->wall, p->perItem,
+                    p->peak);
     } else {
         std::printf(" %7s %7s %7s %7s %7s %7s", "-", "-", "-", "-", "-", "-");
     }
@@ -411,12 +416,15 @@ void openMeasures(const std::string& self, const std::string& randomFile, const 
             randomPlain.push_back(runChild(self, "plain", randomFile, items));
     }
 
-    std::printf("%d items, %d runs each, medians. first open and open again: processor seconds (the second's user time, "
-                "and wall); resident bytes per item and peak resident MiB of the process once open; save, plain save, "
+    std::printf("%d items, %d runs each, medians. first open and open again: processor seconds (the second's "
+                "user time, "
+                "and wall); resident bytes per item and peak resident MiB of the process once open; save, "
+                "plain save, "
                 "write + fsync: wall seconds\n",
                 items, count);
-    std::printf("%-9s %7s %7s %7s %7s %7s %7s %7s %7s %7s %7s %7s %7s %7s %7s %7s\n", "order", "first", "open", "user",
-                "wall", "mem/it", "peak", "first", "plain", "user", "wall", "mem/it", "peak", "save", "plain", "write");
+    std::printf("%-9s %7s %7s %7s %7s %7s %7s %7s %7s %7s %7s %7s %7s %7s %7s %7s\n", "order", "first",
+                "open", "user", "wall", "mem/it", "peak", "first", "plain", "user", "wall", "mem/it", "peak",
+                "save", "plain", "write");
     const Figures random = medianOf(randomOurs), plainRandom = medianOf(randomPlain);
     const Figures chain = medianOf(chainOurs);
     print("shuffled", random, &plainRandom);
@@ -426,7 +434,8 @@ void openMeasures(const std::string& self, const std::string& randomFile, const 
     } else {
         print("chain", chain, nullptr);
     }
-    std::printf("chain / shuffled open: %.2f (first %.2f)\n", chain.load / random.load, chain.first / random.first);
+    std::printf("chain / shuffled open: %.2f (first %.2f)\n", chain.load / random.load,
+                chain.first / random.first);
     runs("shuffled", randomOurs, randomPlain);
     runs("chain", chainOurs, chainPlain);
 }

@@ -79,8 +79,10 @@ int main(int argc, char** argv) {
         }
     }
     UpdateOutcome indexed, walked;
-    const double index = applyOnce(original, folder + "/bench-index.fcd", update, UpdateMatching::CatalogIndex, indexed);
-    const double walk = applyOnce(original, folder + "/bench-walk.fcd", update, UpdateMatching::TreeWalk, walked);
+    const double index =
+        applyOnce(original, folder + "/bench-index.fcd", update, UpdateMatching::CatalogIndex, indexed);
+    const double walk =
+        applyOnce(original, folder + "/bench-walk.fcd", update, UpdateMatching::TreeWalk, walked);
     const bool same = readAll(folder + "/bench-index.fcd") == readAll(folder + "/bench-walk.fcd") &&
                       indexed.texts.statistics.value == walked.texts.statistics.value &&
                       indexed.texts.statistics.hot == walked.texts.statistics.hot &&

@@ -2,8 +2,8 @@
 // one keystroke of the filter, each timed from the request until the window has painted.
 //   QT_QPA_PLATFORM=offscreen table_bench [ITEMS] [FOLDER] [RUNS]
 #include "collection/OpenCollection.h"
-#include "model/CollectionNotifier.h"
 #include "forms/TableWindow.h"
+#include "model/CollectionNotifier.h"
 
 #include <QApplication>
 #include <QHeaderView>

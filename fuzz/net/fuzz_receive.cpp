@@ -32,7 +32,8 @@ Outcome feed(const std::string& answer, const std::uint8_t* sizes, std::size_t s
     scanner.Reset();
     std::vector<char> block(UpdateStreamScanner::kBlockSize + 1);
     std::size_t at = 0, next = 0;
-    while (at < answer.size() && !scanner.EndMarkerSeen() && out.answer == UpdateStreamScanner::Answer::Reading) {
+    while (at < answer.size() && !scanner.EndMarkerSeen() &&
+           out.answer == UpdateStreamScanner::Answer::Reading) {
         std::size_t n = UpdateStreamScanner::kBlockSize;
         if (sizeCount) {
             n = 1 + (sizes[next % sizeCount] * 37u + next) % UpdateStreamScanner::kBlockSize;

@@ -64,7 +64,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         (void)c.captionWithValue();
         std::multiset<std::string> names;
         TCollectionHeader header;
-        readCollectionFile(collectionFile, header, [&](const TFigureRecord& r) { names.insert(r.FigureName.str()); });
+        readCollectionFile(collectionFile, header,
+                           [&](const TFigureRecord& r) { names.insert(r.FigureName.str()); });
         if (names != std::multiset<std::string>(kNames.begin(), kNames.end())) std::abort();
         OpenCollection again;
         again.LoadCollection(collectionFile); // throws on a price that no longer reads

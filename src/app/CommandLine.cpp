@@ -14,9 +14,14 @@ namespace {
 
 // Qt's own options that take a value ("-platform offscreen"); QApplication reads and removes them.
 bool isQtOptionWithValue(const QString& a) {
-    static const QStringList names = {"-platform", "-platformpluginpath", "-platformtheme", "-plugin", "-display",
-                                      "-geometry", "-title", "-style", "-stylesheet", "-session", "-name",
-                                      "-qwindowgeometry", "-qwindowtitle", "-qwindowicon", "-qmljsdebugger"};
+    static const QStringList names = {"-platform",      "-platformpluginpath",
+                                      "-platformtheme", "-plugin",
+                                      "-display",       "-geometry",
+                                      "-title",         "-style",
+                                      "-stylesheet",    "-session",
+                                      "-name",          "-qwindowgeometry",
+                                      "-qwindowtitle",  "-qwindowicon",
+                                      "-qmljsdebugger"};
     return names.contains(a);
 }
 
@@ -52,15 +57,16 @@ CommandLine parseCommandLine(const QStringList& arguments) {
 }
 
 QString helpText() {
-    return QStringLiteral("Usage: vitrinex [FILE]\n"
-                          "%1 keeps collections of action figures, one collection file (.fcd) each.\n"
-                          "\n"
-                          "  FILE             a collection (.fcd) or backup (.bak) to open; with the program\n"
-                          "                   already running, the running copy opens it\n"
-                          "  --check-install  print where the program reads its files and writes its own,\n"
-                          "                   and check that the files it ships with are there\n"
-                          "  -h, --help       print this help\n"
-                          "  --version        print the version\n")
+    return QStringLiteral(
+               "Usage: vitrinex [FILE]\n"
+               "%1 keeps collections of action figures, one collection file (.fcd) each.\n"
+               "\n"
+               "  FILE             a collection (.fcd) or backup (.bak) to open; with the program\n"
+               "                   already running, the running copy opens it\n"
+               "  --check-install  print where the program reads its files and writes its own,\n"
+               "                   and check that the files it ships with are there\n"
+               "  -h, --help       print this help\n"
+               "  --version        print the version\n")
         .arg(QLatin1String(kApplicationTitle));
 }
 
@@ -74,17 +80,18 @@ InstallCheck checkInstall(const QString& programPath, const FilePlaces& places) 
     auto expect = [&missing](const QString& path) {
         if (!QFileInfo(path).isFile()) missing << path;
     };
-    for (const char* name : {kSoundClick, kSoundOpen, kSoundClose, kSoundAdd, kSoundDelete, kSoundUpdate, kIconFileName,
-                             "Help.hlp"})
+    for (const char* name : {kSoundClick, kSoundOpen, kSoundClose, kSoundAdd, kSoundDelete, kSoundUpdate,
+                             kIconFileName, "Help.hlp"})
         expect(places.dataPath(QString::fromLatin1(name)));
     const QString helpFile = FilePlaces::pathIn(places.helpFolder, QStringLiteral("Help.hlp"));
     expect(helpFile);
 
     QString& r = check.report;
     r += QStringLiteral("program: %1\n").arg(programPath);
-    r += QStringLiteral("layout: %1\n").arg(places.installed ? QStringLiteral("installed")
-                                                             : QStringLiteral("build folder"));
-    r += QStringLiteral("reads: %1\n").arg(places.dataFolder.isEmpty() ? QDir::currentPath() : places.dataFolder);
+    r += QStringLiteral("layout: %1\n")
+             .arg(places.installed ? QStringLiteral("installed") : QStringLiteral("build folder"));
+    r += QStringLiteral("reads: %1\n")
+             .arg(places.dataFolder.isEmpty() ? QDir::currentPath() : places.dataFolder);
     r += QStringLiteral("help file: %1\n").arg(helpFile);
     r += QStringLiteral("settings file: %1\n")
              .arg(FilePlaces::pathIn(places.settingsFolder, QLatin1String(kSettingsFileName)));

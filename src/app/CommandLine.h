@@ -24,7 +24,7 @@ QString helpText();
 QString versionText();
 
 struct InstallCheck {
-    QString report; // lines of "what: where"
+    QString report;        // lines of "what: where"
     bool complete = false; // every file the program ships with was found
 };
 

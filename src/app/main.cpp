@@ -74,9 +74,10 @@ int main(int argc, char** argv) {
     // A copy that hands its file over shows no window: started from a terminal, it says where the file went.
     const auto* guard = windows.mainWindow().findChild<TJustOne32*>();
     if (!file.isEmpty() && guard && guard->terminating() && !guard->unanswered())
-        print(stderr, guard->shownPrevious()
-                          ? QStringLiteral("vitrinex: Vitrinex is already running; %1 opens there.\n").arg(file)
-                          : QStringLiteral("vitrinex: Vitrinex is already running but did not take %1.\n").arg(file));
+        print(stderr,
+              guard->shownPrevious()
+                  ? QStringLiteral("vitrinex: Vitrinex is already running; %1 opens there.\n").arg(file)
+                  : QStringLiteral("vitrinex: Vitrinex is already running but did not take %1.\n").arg(file));
     if (!previousInstance.isPreviousInstance()) {
         TMainForm& main = windows.mainWindow();
         QObject::connect(&previousInstance, &TPreviousInstance::fileOpenRequested, &main,

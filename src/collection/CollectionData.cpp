@@ -31,7 +31,9 @@ std::string dataHome() {
 std::string canonicalCollectionPath(const std::string& collectionPath) {
     if (std::string full = resolved(collectionPath); !full.empty()) return full;
     const std::size_t slash = collectionPath.rfind('/');
-    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : collectionPath.substr(0, slash);
+    const std::string folder = slash == std::string::npos ? "."
+                               : slash == 0               ? "/"
+                                                          : collectionPath.substr(0, slash);
     const std::string name = slash == std::string::npos ? collectionPath : collectionPath.substr(slash + 1);
     const std::string full = resolved(folder);
     return full.empty() ? collectionPath : (full == "/" ? "" : full) + "/" + name;
@@ -42,7 +44,8 @@ void makePrivateFolder(const std::string& folder) {
     struct stat st {};
     if (::lstat(folder.c_str(), &st) != 0) throw EInOutError::fromErrno(errno, folder);
     if (!S_ISDIR(st.st_mode) || st.st_uid != ::geteuid()) throw EInOutError::fromCode(kAccessDenied);
-    if ((st.st_mode & 077) != 0 && ::chmod(folder.c_str(), 0700) != 0) throw EInOutError::fromErrno(errno, folder);
+    if ((st.st_mode & 077) != 0 && ::chmod(folder.c_str(), 0700) != 0)
+        throw EInOutError::fromErrno(errno, folder);
 }
 
 std::string collectionDataFolder(const std::string& collectionPath, bool create) {

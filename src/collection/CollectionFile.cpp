@@ -4,9 +4,9 @@
 #include "collection/InOutError.h"
 
 #include <cerrno>
-#include <cstddef>
 #include <climits>
 #include <csignal>
+#include <cstddef>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -201,7 +201,8 @@ struct JournalHeader {
     char magic[16];
     std::uint64_t device, inode, size; // the file it belongs to, and its old length
 };
-constexpr char kJournalMagic[16] = {'v', 'i', 't', 'r', 'i', 'n', 'e', 'x', '-', 'j', 'o', 'u', 'r', 'n', 'a', 'l'};
+constexpr char kJournalMagic[16] = {'v', 'i', 't', 'r', 'i', 'n', 'e', 'x',
+                                    '-', 'j', 'o', 'u', 'r', 'n', 'a', 'l'};
 
 // Beside the collection, where anyone who opens it finds it.
 std::string journalBeside(const std::string& target) {
@@ -220,7 +221,8 @@ std::string privateJournal(const std::string& target, bool create) {
     } else if (home && home[0] == '/') {
         base = std::string(home) + "/.local/share";
     } else {
-        if (create) throw EInOutError(kPathNotFound, "no data folder (neither XDG_DATA_HOME nor HOME is set)");
+        if (create)
+            throw EInOutError(kPathNotFound, "no data folder (neither XDG_DATA_HOME nor HOME is set)");
         return {};
     }
     const std::string folder = base + "/vitrinex/journals";
@@ -230,11 +232,13 @@ std::string privateJournal(const std::string& target, bool create) {
             const std::string f = folder.substr(0, folder.find('/', slash + 1));
             if (::mkdir(f.c_str(), 0700) != 0 && errno != EEXIST)
                 throw EInOutError(EInOutError::fromErrno(errno).code(),
-                                  "the old content could not be kept in " + f + ": " + EInOutError::fromErrno(errno).what());
+                                  "the old content could not be kept in " + f + ": " +
+                                      EInOutError::fromErrno(errno).what());
             if (f == folder) break;
         }
         struct stat st {};
-        if (::lstat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::getuid() || (st.st_mode & 077))
+        if (::lstat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::getuid() ||
+            (st.st_mode & 077))
             throw EInOutError(kAccessDenied, folder + " is not a private folder of this user");
     }
     char resolved[PATH_MAX];
@@ -263,8 +267,9 @@ std::string keepJournal(int source, const std::string& target, const FileIdentit
         fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     }
     if (fd < 0)
-        throw EInOutError(EInOutError::fromErrno(errno).code(),
-                          "the old content could not be kept in " + folder + ": " + EInOutError::fromErrno(errno).what());
+        throw EInOutError(EInOutError::fromErrno(errno).code(), "the old content could not be kept in " +
+                                                                    folder + ": " +
+                                                                    EInOutError::fromErrno(errno).what());
     FileDescriptor copy(fd);
     try {
         JournalHeader header{};
@@ -318,7 +323,8 @@ Rollback rollBack(const std::string& journal, const std::string& target, const F
         JournalHeader header{};
         struct stat st {};
         if (readFully(in.get(), reinterpret_cast<char*>(&header), sizeof header) != sizeof header ||
-            std::memcmp(header.magic, kJournalMagic, sizeof header.magic) != 0 || ::fstat(in.get(), &st) != 0 ||
+            std::memcmp(header.magic, kJournalMagic, sizeof header.magic) != 0 ||
+            ::fstat(in.get(), &st) != 0 ||
             static_cast<std::uint64_t>(st.st_size) != sizeof header + header.size)
             return Rollback::Failed;
         if (header.device != locked.device || header.inode != locked.inode) return Rollback::NotThisFile;
@@ -329,8 +335,8 @@ Rollback rollBack(const std::string& journal, const std::string& target, const F
             writeAll(out.get(), buffer.data(), n);
             if (n < buffer.size()) break;
         }
-        const bool ok = ::ftruncate(out.get(), static_cast<off_t>(header.size)) == 0 && doFsync(out.get()) == 0 &&
-                        out.close() == 0;
+        const bool ok = ::ftruncate(out.get(), static_cast<off_t>(header.size)) == 0 &&
+                        doFsync(out.get()) == 0 && out.close() == 0;
         return ok ? Rollback::Done : Rollback::Failed;
     } catch (const EInOutError&) {
         return Rollback::Failed;
@@ -371,8 +377,10 @@ bool rollBackJournals(const std::string& target, const CollectionLock& lock) {
             removeJournal(journal);
             break;
         case Rollback::Failed:
-            throw EInOutError(kAccessDenied, "a save of this file was cut short, and its old content could not be "
-                                             "put back from " + journal);
+            throw EInOutError(kAccessDenied,
+                              "a save of this file was cut short, and its old content could not be "
+                              "put back from " +
+                                  journal);
         }
     }
     return recovered;
@@ -435,7 +443,8 @@ int openRegularFile(const std::string& path, int flags) {
         fd = ::open(path.c_str(), flags | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0644);
     } while (fd < 0 && errno == EINTR);
     // ENXIO: a FIFO opened for writing with no reader, or a device without its hardware.
-    if (fd < 0) throw errno == ENXIO ? EInOutError::fromCode(kAccessDenied) : EInOutError::fromErrno(errno, path);
+    if (fd < 0)
+        throw errno == ENXIO ? EInOutError::fromCode(kAccessDenied) : EInOutError::fromErrno(errno, path);
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
@@ -477,7 +486,8 @@ std::size_t readScattered(int fd, iovec* parts, int count) {
 // Hands the records to a function, through a small buffer.
 class CallbackReceiver : public RecordReceiver {
 public:
-    explicit CallbackReceiver(const std::function<void(const TFigureRecord&)>& onRecord) : onRecord_(onRecord) {}
+    explicit CallbackReceiver(const std::function<void(const TFigureRecord&)>& onRecord)
+        : onRecord_(onRecord) {}
     void expect(std::size_t records) override { batch_.resize(std::min<std::size_t>(kBatch, records + 1)); }
     std::size_t room(TFigureRecord** places, std::size_t wanted) override {
         const std::size_t n = std::min(wanted, batch_.size());
@@ -550,8 +560,8 @@ FileIdentity writeCollectionFile(const std::string& path, const TCollectionHeade
     return writeFileAtomically(path, collectionFileContent(header, next));
 }
 
-std::function<void(const ByteSink&)> collectionFileContent(const TCollectionHeader& header,
-                                                          const std::function<const TFigureRecord*()>& next) {
+std::function<void(const ByteSink&)>
+collectionFileContent(const TCollectionHeader& header, const std::function<const TFigureRecord*()>& next) {
     return [&header, &next](const ByteSink& sink) {
         // Records are gathered into blocks, their link bytes zeroed on the way: one copy each.
         constexpr std::size_t kBlockRecords = 256;
@@ -750,11 +760,13 @@ void FileReplacement::discard() {
 
 void writeCopyFile(const std::string& path, const CopyRules& rules,
                    const std::function<void(const ByteSink&)>& produce) {
-    struct stat target {}, collection {};
+    struct stat target {
+    }, collection{};
     const FileIdentity name = nameIdentity(path, false, target);
     if (name.inode != 0) {
-        const FileIdentity open =
-            rules.collectionPath.empty() ? FileIdentity{} : nameIdentity(rules.collectionPath, true, collection);
+        const FileIdentity open = rules.collectionPath.empty()
+                                      ? FileIdentity{}
+                                      : nameIdentity(rules.collectionPath, true, collection);
         const bool isCollection = open.inode == name.inode && open.device == name.device;
         if (isCollection || (!rules.mayReplaceCollectionFile && readsAsCollection(path, target)))
             throw EInOutError(kAccessDenied, "File access denied: " + path + " holds a collection");

@@ -58,7 +58,7 @@ FileIdentity writeCollectionFile(const std::string& path, const TCollectionHeade
 // The bytes writeCollectionFile writes, for a writer of another kind. `header` and `next` must
 // outlive the function returned.
 std::function<void(const ByteSink&)> collectionFileContent(const TCollectionHeader& header,
-                                                          const std::function<const TFigureRecord*()>& next);
+                                                           const std::function<const TFigureRecord*()>& next);
 
 // A rewrite in place that was cut short (the program killed, the machine down) leaves its journal:
 // puts the file back as it was before that save and removes the journal. Returns true when it did.

@@ -1,9 +1,9 @@
 #include "collection/FigureRecord.h"
 
-#include <cfloat>
-#include <charconv>
 #include <array>
 #include <bit>
+#include <cfloat>
+#include <charconv>
 
 namespace vitrinex {
 

@@ -41,7 +41,7 @@ const QString ItemEntry::kPriceReset = QStringLiteral("$     0 ");
 const QString ItemEntry::kNetChangeReset = QStringLiteral("$0");
 
 const QStringList& ItemEntry::Conditions() {
-    static const QStringList entries = {"C-10", "C-9", "C-8", "C-7", "C-6", "C-5",
+    static const QStringList entries = {"C-10", "C-9", "C-8", "C-7", "C-6",  "C-5",
                                         "C-4",  "C-3", "C-2", "C-1", "loose"};
     return entries;
 }
@@ -138,9 +138,11 @@ bool ItemEntry::InputComplete() const {
 }
 
 QString ItemEntry::ButtonHint(bool editMode, bool inputComplete) {
-    if (inputComplete) return editMode ? QStringLiteral("Click to edit item.") : QStringLiteral("Click to add item.");
-    return editMode ? QStringLiteral("Cannot edit item. Check to make sure you have filled in necessary fields.")
-                    : QStringLiteral("Cannot add item. Check to make sure you have filled in necessary fields.");
+    if (inputComplete)
+        return editMode ? QStringLiteral("Click to edit item.") : QStringLiteral("Click to add item.");
+    return editMode
+               ? QStringLiteral("Cannot edit item. Check to make sure you have filled in necessary fields.")
+               : QStringLiteral("Cannot add item. Check to make sure you have filled in necessary fields.");
 }
 
 UserMessage ItemEntry::InvalidPrice(const QString& price) {
@@ -261,7 +263,8 @@ AddSaveOutcome ItemEntry::AddSave(OpenCollection& collection) {
     TFigureNode* item = EditMode ? collection.currentItem() : nullptr;
     if (!item) {
         NameToSelect = Fields.FigureName;
-        const std::string before = collection.currentItem() ? collection.currentItem()->Record.FigureName.str() : "";
+        const std::string before =
+            collection.currentItem() ? collection.currentItem()->Record.FigureName.str() : "";
         out.message = collection.InsertNewItem(values());
         // Saved in both cases; the fields are cleared only once the item is safely in the file.
         try {

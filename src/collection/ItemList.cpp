@@ -50,7 +50,8 @@ void ItemNameList::assign(std::vector<std::string> names) {
         names_.push_back(std::move(names[i]));
 }
 
-bool ItemNameList::assignIfOrdered(std::vector<std::string>& names, const std::vector<bool>& repeatsPrevious) {
+bool ItemNameList::assignIfOrdered(std::vector<std::string>& names,
+                                   const std::vector<bool>& repeatsPrevious) {
     // Two texts take turns as the previous and the current name, so no name costs an allocation.
     QString texts[2];
     for (std::size_t i = 0; i < names.size(); ++i) {

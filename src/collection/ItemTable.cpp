@@ -63,8 +63,9 @@ std::vector<const TFigureRecord*> liveItemsInListOrder(const OpenCollection& c) 
 }
 
 QString ItemTable::title(int column) {
-    static const char* const titles[ColumnCount] = {"name",     "year",      "series",         "price",   "net change",
-                                                    "quantity", "condition", "catalog number", "comments"};
+    static const char* const titles[ColumnCount] = {"name",      "year",           "series",
+                                                    "price",     "net change",     "quantity",
+                                                    "condition", "catalog number", "comments"};
     return QString::fromLatin1(titles[column]);
 }
 
@@ -109,7 +110,8 @@ std::string_view ItemTable::Row::cell(int column) const {
 }
 
 QString ItemTable::text(int row, int column) const {
-    QString text = toQString(rows_[static_cast<std::size_t>(visible_[static_cast<std::size_t>(row)])].cell(column));
+    QString text =
+        toQString(rows_[static_cast<std::size_t>(visible_[static_cast<std::size_t>(row)])].cell(column));
     if (column == Comments) text.replace(QStringLiteral("\r\n"), QStringLiteral(" / "));
     return text;
 }
@@ -139,7 +141,8 @@ void ItemTable::sort(int column, bool descending) {
     sortColumn_ = std::clamp(column, 0, ColumnCount - 1);
     descending_ = descending;
     auto& keys = textKeys_[static_cast<std::size_t>(sortColumn_)];
-    const bool byText = sortColumn_ == Series || sortColumn_ == Condition || sortColumn_ == CatNum || sortColumn_ == Comments;
+    const bool byText =
+        sortColumn_ == Series || sortColumn_ == Condition || sortColumn_ == CatNum || sortColumn_ == Comments;
     if (byText && keys.size() != rows_.size()) {
         QCollator collator; // the item list's order: the user's language, letter case aside
         collator.setCaseSensitivity(Qt::CaseInsensitive);

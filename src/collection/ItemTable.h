@@ -10,9 +10,9 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
-#include <optional>
 #include <vector>
 
 namespace vitrinex {
@@ -49,9 +49,9 @@ private:
     // A row keeps its texts as stored (Windows-1252), one after another, and converts a cell only
     // when it is shown: two allocations a row instead of one per cell.
     struct Row {
-        std::string texts;                         // the cells' bytes in column order
+        std::string texts;                                 // the cells' bytes in column order
         std::array<std::uint16_t, ColumnCount + 1> ends{}; // where each cell starts and ends in `texts`
-        std::string haystack;                      // the cells lower-cased, separated by 0x1F
+        std::string haystack;                              // the cells lower-cased, separated by 0x1F
         double year = 0, price = 0, netChange = 0;
         int quantity = 0;
         std::string_view cell(int column) const;
@@ -66,7 +66,7 @@ private:
     int sortColumn_ = Name;
     bool descending_ = false;
     QString filter_;
-    std::string needle_; // the filter lower-cased in Windows-1252; empty: every row
+    std::string needle_;       // the filter lower-cased in Windows-1252; empty: every row
     bool unmatchable_ = false; // the filter holds a character no stored text can hold
 };
 

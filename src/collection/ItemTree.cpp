@@ -32,7 +32,8 @@ void* mapAligned(std::size_t bytes) {
     const auto start = reinterpret_cast<std::uintptr_t>(mapped);
     const std::uintptr_t aligned = (start + kHugePage - 1) / kHugePage * kHugePage;
     if (aligned > start) ::munmap(mapped, aligned - start);
-    if (start + span > aligned + bytes) ::munmap(reinterpret_cast<void*>(aligned + bytes), start + span - aligned - bytes);
+    if (start + span > aligned + bytes)
+        ::munmap(reinterpret_cast<void*>(aligned + bytes), start + span - aligned - bytes);
 #ifdef MADV_HUGEPAGE
     ::madvise(reinterpret_cast<void*>(aligned), bytes / kHugePage * kHugePage, MADV_HUGEPAGE);
 #endif
@@ -57,7 +58,8 @@ void NodeStore::addBlock(std::size_t capacity) {
         memory = std::malloc(bytes);
     }
     if (!memory) throw std::bad_alloc();
-    blocks_.push_back({std::unique_ptr<TFigureNode, Free>(static_cast<TFigureNode*>(memory), release), capacity, 0});
+    blocks_.push_back(
+        {std::unique_ptr<TFigureNode, Free>(static_cast<TFigureNode*>(memory), release), capacity, 0});
 }
 
 TFigureNode* NodeStore::add(const TFigureRecord& record) {
@@ -213,15 +215,17 @@ TFigureNode* buildInsertionTree(const std::vector<TFigureNode*>& inKeyOrder,
 }
 
 std::size_t NameIndex::lowerBound(std::string_view name) const {
-    const auto it = std::lower_bound(nodes_.begin(), nodes_.end(), name, [](const TFigureNode* node, std::string_view n) {
-        return compareToNode(n, node) > 0;
-    });
+    const auto it =
+        std::lower_bound(nodes_.begin(), nodes_.end(), name, [](const TFigureNode* node, std::string_view n) {
+            return compareToNode(n, node) > 0;
+        });
     return static_cast<std::size_t>(it - nodes_.begin());
 }
 
 TFigureNode* NameIndex::find(std::string_view name) const {
     const std::size_t position = lowerBound(name);
-    return position < nodes_.size() && compareToNode(name, nodes_[position]) == 0 ? nodes_[position] : nullptr;
+    return position < nodes_.size() && compareToNode(name, nodes_[position]) == 0 ? nodes_[position]
+                                                                                  : nullptr;
 }
 
 void NameIndex::erase(const TFigureNode* node) {

@@ -40,8 +40,9 @@ std::pair<long double, long double> convertAmount(std::string_view field, std::s
 
 // An item beyond the extreme starts its list afresh; one equal to it joins the list. The entry
 // line is made only when it is listed, which loading a large collection rarely does.
-[[gnu::noinline]] void listExtreme(bool beyond, long double value, Real48& extreme, std::vector<std::string>& list,
-                                   std::string_view name, std::string_view amountText) {
+[[gnu::noinline]] void listExtreme(bool beyond, long double value, Real48& extreme,
+                                   std::vector<std::string>& list, std::string_view name,
+                                   std::string_view amountText) {
     if (beyond) {
         list.clear();
         extreme = value;
@@ -50,16 +51,17 @@ std::pair<long double, long double> convertAmount(std::string_view field, std::s
 }
 
 template <typename Beyond>
-inline void trackExtreme(long double value, Real48& extreme, std::vector<std::string>& list, std::string_view name,
-                         std::string_view amountText, Beyond beyond) {
+inline void trackExtreme(long double value, Real48& extreme, std::vector<std::string>& list,
+                         std::string_view name, std::string_view amountText, Beyond beyond) {
     const bool isBeyond = beyond(value, extreme.value());
     if (isBeyond || value == extreme.value()) listExtreme(isBeyond, value, extreme, list, name, amountText);
 }
 
 bool sameRecords(const std::vector<DamagedRecord>& a, const std::vector<DamagedRecord>& b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const DamagedRecord& x, const DamagedRecord& y) {
-        return std::memcmp(&x.bytes, &y.bytes, kRecordSize) == 0;
-    });
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [](const DamagedRecord& x, const DamagedRecord& y) {
+                          return std::memcmp(&x.bytes, &y.bytes, kRecordSize) == 0;
+                      });
 }
 
 bool allZero(const TFigureRecord& record) {
@@ -71,11 +73,13 @@ bool allZero(const TFigureRecord& record) {
 
 std::optional<std::string> recordDamage(const TFigureRecord& record) {
     if (allZero(record)) return std::string("the record holds only zero bytes");
-    for (const auto& [field, text] : {std::pair{"price", record.Price.view()}, std::pair{"net change", record.NetChange.view()}}) {
+    for (const auto& [field, text] :
+         {std::pair{"price", record.Price.view()}, std::pair{"net change", record.NetChange.view()}}) {
         try {
             convertAmount(field, text);
         } catch (const EConvertError&) {
-            const std::string name = record.FigureName.empty() ? "" : "\"" + oneLine(record.FigureName.view()) + "\": ";
+            const std::string name =
+                record.FigureName.empty() ? "" : "\"" + oneLine(record.FigureName.view()) + "\": ";
             return name + "the " + field + " \"" + oneLine(text) + "\" is not an amount";
         }
     }
@@ -93,9 +97,10 @@ UserMessage damagedRecordsMessage(const std::string& shownName, const std::vecto
     for (std::size_t i = 0; i < damaged.size() && i < kNamed; ++i)
         list += (i ? "; record " : "record ") + std::to_string(damaged[i].record) + ": " + damaged[i].reason;
     if (damaged.size() > kNamed) list += "; and " + std::to_string(damaged.size() - kNamed) + " more";
-    return {"damaged records",
-            std::to_string(damaged.size()) + (damaged.size() == 1 ? " damaged record was" : " damaged records were") +
-                " set aside (" + list + "). they are kept in '" + shownName + ".damaged'."};
+    return {"damaged records", std::to_string(damaged.size()) +
+                                   (damaged.size() == 1 ? " damaged record was" : " damaged records were") +
+                                   " set aside (" + list + "). they are kept in '" + shownName +
+                                   ".damaged'."};
 }
 
 OpenCollection::OpenCollection() {
@@ -571,8 +576,9 @@ void OpenCollection::buildIndexAndList(std::vector<Repeat>& repeats, std::vector
         for (std::size_t i = 0; i < inKeyOrder.size(); ++i) {
             withRepeats.push_back(std::move(names[i]));
             repeatsPrevious.push_back(false);
-            const auto first = std::lower_bound(repeats.begin(), repeats.end(), inKeyOrder[i],
-                                                [](const Repeat& r, const TFigureNode* n) { return std::less<>()(r.of, n); });
+            const auto first = std::lower_bound(
+                repeats.begin(), repeats.end(), inKeyOrder[i],
+                [](const Repeat& r, const TFigureNode* n) { return std::less<>()(r.of, n); });
             for (auto r = first; r != repeats.end() && r->of == inKeyOrder[i]; ++r) {
                 withRepeats.push_back(r->name);
                 repeatsPrevious.push_back(true);

@@ -138,7 +138,7 @@ public:
     // The four extremes and the entry lists that show them.
     struct Extremes {
         const Real48 &HighPrice, &LowPrice, &HotChange, &ColdChange;
-        const std::vector<std::string> &HighList, &LowList, &HotList, &ColdList;
+        const std::vector<std::string>&HighList, &LowList, &HotList, &ColdList;
     };
     HeaderValues header() const { return {CollectionName, LastUpdate, UpdateType, Brand, CollectionYear}; }
     Totals totals() const { return {ItemCount, TotalValue, TotalNetChange, UpdatedCount}; }
@@ -243,7 +243,7 @@ private:
     TFigureNode* locate(std::string_view name, TFigureNode**& link, std::size_t& position);
     void attach(TFigureNode* node, TFigureNode** link, std::size_t position);
     struct Amounts {
-        long double price;                         // as read from the text, not yet rounded
+        long double price;                        // as read from the text, not yet rounded
         long double storedPrice, storedNetChange; // as 6-byte reals
     };
     static Amounts amountsOf(const TFigureRecord& record);

@@ -50,7 +50,9 @@ std::string storableText(const std::string& what, std::string_view utf8, std::si
 
 NewItemValues plainItemValues(const PlainItemTexts& t, const std::function<std::string(const char*)>& label) {
     const auto text = [&](const char* field, const std::optional<std::string>& value, std::size_t capacity,
-                          const char* fallback = "") { return storableText(label(field), value.value_or(fallback), capacity); };
+                          const char* fallback = "") {
+        return storableText(label(field), value.value_or(fallback), capacity);
+    };
     NewItemValues v;
     v.FigureName = text("name", t.name, kLongText);
     // One blank marks a deleted record: such an item would never be written.
@@ -71,7 +73,8 @@ NewItemValues plainItemValues(const PlainItemTexts& t, const std::function<std::
     v.Series = text("series", t.series, kLongText);
     const QString condition = QString::fromUtf8(t.condition.value_or("C-10"));
     if (!ItemEntry::Conditions().contains(condition))
-        throw EItemRefused(label("condition") + " must be one of " + ItemEntry::Conditions().join(", ").toStdString());
+        throw EItemRefused(label("condition") + " must be one of " +
+                           ItemEntry::Conditions().join(", ").toStdString());
     v.Condition = fromQString(condition);
     v.CatNum = text("catnum", t.catnum, kCatNumCapacity);
     v.Comments = text("comments", t.comments, kLongText);

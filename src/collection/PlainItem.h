@@ -32,6 +32,7 @@ std::string storableText(const std::string& what, std::string_view utf8, std::si
 
 // The item the add rules make of `texts`, or EItemRefused. `label` names a field in a message, given
 // the field's name as in PlainItemTexts ("netchange").
-NewItemValues plainItemValues(const PlainItemTexts& texts, const std::function<std::string(const char*)>& label);
+NewItemValues plainItemValues(const PlainItemTexts& texts,
+                              const std::function<std::string(const char*)>& label);
 
 } // namespace vitrinex

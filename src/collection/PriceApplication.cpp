@@ -172,10 +172,11 @@ public:
         for (const Staged& s : staged_) {
             const TFigureRecord& r = items_[s.slot].node->Record;
             if (s.priceChanged) ++totals_.UpdatedCount;
-            totals_.TotalValue = totals_.TotalValue.value() + s.newPrice * static_cast<long double>(r.Quantity);
+            totals_.TotalValue =
+                totals_.TotalValue.value() + s.newPrice * static_cast<long double>(r.Quantity);
             totals_.trackPrice(s.newPrice, OpenCollection::entryLine(r.FigureName.view(), s.Price.view()));
-            totals_.trackChange(s.lastChange,
-                                OpenCollection::entryLine(r.FigureName.view(), "$" + formatAmount(s.lastChange)));
+            totals_.trackChange(s.lastChange, OpenCollection::entryLine(r.FigureName.view(),
+                                                                        "$" + formatAmount(s.lastChange)));
         }
         for (const Item& item : items_) {
             if (item.staged >= 0) continue;
@@ -183,7 +184,8 @@ public:
             long double text = 0;
             if (!amountValue(r.Price.view(), text)) continue; // every inserted item's price reads
             const Real48 price = text;
-            totals_.TotalValue = totals_.TotalValue.value() + price.value() * static_cast<long double>(r.Quantity);
+            totals_.TotalValue =
+                totals_.TotalValue.value() + price.value() * static_cast<long double>(r.Quantity);
             totals_.trackPrice(price, OpenCollection::entryLine(r.FigureName.view(), r.Price.view()));
         }
     }
@@ -276,8 +278,8 @@ UpdateOutcome ApplyUpdate(OpenCollection& collection, std::uint64_t openingAtCon
                           const std::function<void(int step)>& advanceProgress, UpdateMatching matching) {
     UpdateOutcome outcome;
     if (!collection.isOpen() || collection.openingId() != openingAtConfirm) {
-        outcome.message = UserMessage{"update not applied",
-                                      "the collection the update was started for is no longer open."};
+        outcome.message =
+            UserMessage{"update not applied", "the collection the update was started for is no longer open."};
         return outcome;
     }
     PriceApplication application(collection, matching);
@@ -295,7 +297,8 @@ UpdateOutcome ApplyUpdate(OpenCollection& collection, std::uint64_t openingAtCon
     application.commit();
 
     UpdateStatisticsTexts& s = outcome.texts.statistics;
-    s.updatedCount = std::to_string(collection.totals().UpdatedCount) + "/" + std::to_string(collection.totals().ItemCount);
+    s.updatedCount = std::to_string(collection.totals().UpdatedCount) + "/" +
+                     std::to_string(collection.totals().ItemCount);
     s.value = collection.valueText();
     s.netChange = collection.netChangeText();
     s.high = collection.extremes().HighList;

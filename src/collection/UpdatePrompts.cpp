@@ -22,7 +22,8 @@ std::string lastUpdateQuestion(const OpenCollection& collection) {
 std::string shortDateText(const QDate& day) {
     const QLocale system = QLocale::system();
     // The C locale has no short date of its own ("4 Mar 1999"); take the usual month/day/year.
-    const QString format = system.language() == QLocale::C ? QStringLiteral("M/d/yy") : system.dateFormat(QLocale::ShortFormat);
+    const QString format =
+        system.language() == QLocale::C ? QStringLiteral("M/d/yy") : system.dateFormat(QLocale::ShortFormat);
     return utf8ToWin1252(system.toString(day, format).toStdString());
 }
 

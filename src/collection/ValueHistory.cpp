@@ -51,8 +51,8 @@ std::vector<ValuePoint> parse(const std::string& text) {
         ValuePoint p;
         std::string items, updated;
         if (!std::getline(fields, p.time, '\t') || !std::getline(fields, p.value, '\t') ||
-            !std::getline(fields, items, '\t') || !std::getline(fields, updated) || !readNumber(items, p.items) ||
-            !readNumber(updated, p.updated) ||
+            !std::getline(fields, items, '\t') || !std::getline(fields, updated) ||
+            !readNumber(items, p.items) || !readNumber(updated, p.updated) ||
             !QDateTime::fromString(QString::fromStdString(p.time), Qt::ISODate).isValid())
             continue;
         points.push_back(std::move(p));

@@ -48,7 +48,11 @@ char fromCodePoint(char32_t c) {
 // above U+10FFFF.
 bool decodeUtf8(std::string_view s, std::size_t& i, char32_t& c) {
     const auto b = static_cast<unsigned char>(s[i]);
-    const int extra = b < 0x80 ? 0 : (b & 0xE0) == 0xC0 ? 1 : (b & 0xF0) == 0xE0 ? 2 : (b & 0xF8) == 0xF0 ? 3 : -1;
+    const int extra = b < 0x80             ? 0
+                      : (b & 0xE0) == 0xC0 ? 1
+                      : (b & 0xF0) == 0xE0 ? 2
+                      : (b & 0xF8) == 0xF0 ? 3
+                                           : -1;
     if (extra < 0 || i + static_cast<std::size_t>(extra) >= s.size()) return false;
     c = extra == 0 ? b : extra == 1 ? (b & 0x1F) : extra == 2 ? (b & 0x0F) : (b & 0x07);
     for (int k = 1; k <= extra; ++k) {

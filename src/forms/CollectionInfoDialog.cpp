@@ -107,7 +107,8 @@ void TNewUForm::OKJPGClick() {
     const QString name = CollectNameEDT->text();
     const QString brand = BrandEDT->text();
     const QString year = YearEDT->text();
-    if (refuseForeignCharacters({{QStringLiteral("the collection name"), name}, {QStringLiteral("the brand"), brand}}))
+    if (refuseForeignCharacters(
+            {{QStringLiteral("the collection name"), name}, {QStringLiteral("the brand"), brand}}))
         return;
     entryTaken_ = false;
     if (editMode_) {

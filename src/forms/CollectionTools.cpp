@@ -1,11 +1,11 @@
 #include "forms/CollectionTools.h"
 
 #include "collection/Win1252.h"
-#include "model/CollectionNotifier.h"
 #include "forms/ErrorReport.h"
 #include "forms/MessageDialog.h"
 #include "forms/RestoreDialog.h"
 #include "forms/TableWindow.h"
+#include "model/CollectionNotifier.h"
 #include "platform/FileDialogs.h"
 #include "reports/BackupGenerations.h"
 #include "reports/CsvFormat.h"
@@ -33,7 +33,8 @@ QString pathText(const std::string& path) {
 CollectionTools::CollectionTools(QWidget* parent, CollectionNotifier& collection, QMenu* menu)
     : parent_(parent), collection_(collection), TableForm(std::make_unique<TTableForm>()),
       RestoreForm(new TRestoreForm(parent)) {
-    const auto item = [&](const char* name, const QString& caption, const QKeySequence& shortcut, void (CollectionTools::*run)()) {
+    const auto item = [&](const char* name, const QString& caption, const QKeySequence& shortcut,
+                          void (CollectionTools::*run)()) {
         auto* action = new QAction(caption, menu);
         action->setObjectName(QString::fromLatin1(name));
         action->setShortcut(shortcut);
@@ -43,15 +44,16 @@ CollectionTools::CollectionTools(QWidget* parent, CollectionNotifier& collection
         menu->addAction(action);
         return action;
     };
-    table1 = item("table1", QStringLiteral("table"), QKeySequence(Qt::CTRL | Qt::Key_T), &CollectionTools::table1Click);
+    table1 = item("table1", QStringLiteral("table"), QKeySequence(Qt::CTRL | Qt::Key_T),
+                  &CollectionTools::table1Click);
     exportcsv1 = item("exportcsv1", QStringLiteral("export as csv"), {}, &CollectionTools::exportcsv1Click);
     importcsv1 = item("importcsv1", QStringLiteral("import csv"), {}, &CollectionTools::importcsv1Click);
     restore1 = item("restore1", QStringLiteral("restore"), {}, &CollectionTools::restore1Click);
 
     TableForm->follow(&collection_);
     connect(TableForm.get(), &TTableForm::editRequested, this, &CollectionTools::editRequested);
-    for (auto signal : {&CollectionNotifier::opened, &CollectionNotifier::closed, &CollectionNotifier::itemsChanged,
-                        &CollectionNotifier::reloaded})
+    for (auto signal : {&CollectionNotifier::opened, &CollectionNotifier::closed,
+                        &CollectionNotifier::itemsChanged, &CollectionNotifier::reloaded})
         connect(&collection_, signal, this, &CollectionTools::enableCommands);
 }
 
@@ -75,19 +77,23 @@ void CollectionTools::table1Click() {
 void CollectionTools::exportcsv1Click() {
     if (!exportcsv1->isEnabled()) return;
     const OpenCollection& c = collection_.collection();
-    const QString out = FileDialogs::getSaveFileName(parent_, QStringLiteral("csv"), QString::fromLatin1(kCsvFilter),
-                                                     pathText(csvExportFileName(c.fileName())));
+    const QString out =
+        FileDialogs::getSaveFileName(parent_, QStringLiteral("csv"), QString::fromLatin1(kCsvFilter),
+                                     pathText(csvExportFileName(c.fileName())));
     if (out.isEmpty()) return;
     std::size_t rows = 0;
     if (!runGuarded(parent_, [&] { rows = writeCsvExport(c, QFile::encodeName(out).toStdString()); })) return;
     Play(QString::fromLatin1(kSoundClick));
     ShowMessageDialog(QStringLiteral("export as csv completed"),
-                      QStringLiteral("%1 items have been exported. the file is named %2.").arg(rows).arg(QFileInfo(out).fileName()));
+                      QStringLiteral("%1 items have been exported. the file is named %2.")
+                          .arg(rows)
+                          .arg(QFileInfo(out).fileName()));
 }
 
 void CollectionTools::importcsv1Click() {
     if (!importcsv1->isEnabled()) return;
-    const QString in = FileDialogs::getOpenFileName(parent_, QStringLiteral("csv"), QString::fromLatin1(kCsvFilter));
+    const QString in =
+        FileDialogs::getOpenFileName(parent_, QStringLiteral("csv"), QString::fromLatin1(kCsvFilter));
     if (in.isEmpty()) return;
     const std::string path = collection_.collection().fileName();
     CsvImport imported;
@@ -108,15 +114,17 @@ void CollectionTools::importcsv1Click() {
         QString text = QStringLiteral("nothing was imported:");
         for (std::size_t i = 0; i < refused.size() && i < kReasonsShown; ++i)
             text += '\n' + QString::fromStdString(refused[i]);
-        if (refused.size() > kReasonsShown) text += QStringLiteral("\nand %1 more.").arg(refused.size() - kReasonsShown);
+        if (refused.size() > kReasonsShown)
+            text += QStringLiteral("\nand %1 more.").arg(refused.size() - kReasonsShown);
         Play(QString::fromLatin1(kSoundDelete));
         ShowMessageDialog(QStringLiteral("import refused"), text);
         return;
     }
     Play(QString::fromLatin1(kSoundAdd));
-    ShowMessageDialog(QStringLiteral("import complete"), QStringLiteral("%1 items have been added to %2.")
-                                                             .arg(imported.added)
-                                                             .arg(toQString(collection_.collection().header().CollectionName)));
+    ShowMessageDialog(QStringLiteral("import complete"),
+                      QStringLiteral("%1 items have been added to %2.")
+                          .arg(imported.added)
+                          .arg(toQString(collection_.collection().header().CollectionName)));
 }
 
 void CollectionTools::restore1Click() {
@@ -126,8 +134,9 @@ void CollectionTools::restore1Click() {
     if (!runGuarded(parent_, [&] { generations = listGenerations(path); })) return;
     Play(QString::fromLatin1(kSoundClick));
     if (generations.empty()) {
-        ShowMessageDialog(QStringLiteral("no backups"),
-                          QStringLiteral("this collection has no backups yet. every backup and every update keeps one."));
+        ShowMessageDialog(
+            QStringLiteral("no backups"),
+            QStringLiteral("this collection has no backups yet. every backup and every update keeps one."));
         return;
     }
     const Generation* chosen = RestoreForm->ShowFor(generations);
@@ -139,10 +148,11 @@ void CollectionTools::restore1Click() {
         collection_.reloadFromFile();
     });
     if (!done) return;
-    ShowMessageDialog(QStringLiteral("restore complete"),
-                      QStringLiteral("the collection has been restored from the backup of %1. it holds %2 items.")
-                          .arg(TRestoreForm::lineFor(*chosen).section(QStringLiteral("   "), 0, 0))
-                          .arg(restored.items));
+    ShowMessageDialog(
+        QStringLiteral("restore complete"),
+        QStringLiteral("the collection has been restored from the backup of %1. it holds %2 items.")
+            .arg(TRestoreForm::lineFor(*chosen).section(QStringLiteral("   "), 0, 0))
+            .arg(restored.items));
 }
 
 } // namespace vitrinex

@@ -4,8 +4,8 @@
 #include "collection/Win1252.h"
 #include "controls/BitmapScrollBar.h"
 #include "controls/PictureButtons.h"
-#include "model/CollectionNotifier.h"
 #include "forms/SkinnedWindow.h"
+#include "model/CollectionNotifier.h"
 
 #include <QKeyEvent>
 #include <QLabel>
@@ -114,7 +114,8 @@ int ItemNameModel::rowCount(const QModelIndex& parent) const {
 }
 
 QVariant ItemNameModel::data(const QModelIndex& index, int role) const {
-    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= collection_.itemList().size()) return {};
+    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= collection_.itemList().size())
+        return {};
     return toQString(collection_.itemList().at(index.row()));
 }
 
@@ -175,7 +176,8 @@ CollectionView::CollectionView(CollectionNotifier& collection, PictureButtons& b
     ListBox2->setSelectionMode(QAbstractItemView::SingleSelection);
     ListBox2->installEventFilter(this);
     ListBox2->viewport()->installEventFilter(this);
-    connect(ListBox2->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] { ListBox2Click(); });
+    connect(ListBox2->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] { ListBox2Click(); });
     connect(ListBox2, &QListView::doubleClicked, this, &CollectionView::editRequested);
     // Keys and the wheel move the list by themselves: the bar's handle follows.
     connect(ListBox2->verticalScrollBar(), &QScrollBar::valueChanged, this, &CollectionView::followList);
@@ -199,12 +201,14 @@ CollectionView::CollectionView(CollectionNotifier& collection, PictureButtons& b
     pair(Label3, "Label3", QStringLiteral("year:"), {255, 228}, YearLBL, "YearLBL", {291, 228}, 60);
     pair(Label4, "Label4", QStringLiteral("series:"), {258, 250}, SeriesLBL, "SeriesLBL", {303, 250}, 170);
     pair(Label5, "Label5", QStringLiteral("price:"), {254, 273}, PriceLBL, "PriceLBL", {293, 273}, 58);
-    pair(Label6, "Label6", QStringLiteral("quantity:"), {352, 228}, QuantityLBL, "QuantityLBL", {405, 228}, 60);
-    pair(Label9, "Label9", QStringLiteral("net change:"), {352, 273}, NetChangeLBL, "NetChangeLBL", {423, 273},
-         50);
+    pair(Label6, "Label6", QStringLiteral("quantity:"), {352, 228}, QuantityLBL, "QuantityLBL", {405, 228},
+         60);
+    pair(Label9, "Label9", QStringLiteral("net change:"), {352, 273}, NetChangeLBL, "NetChangeLBL",
+         {423, 273}, 50);
     pair(Label7, "Label7", QStringLiteral("condition:"), {254, 295}, ConditionLBL, "ConditionLBL", {313, 295},
          38);
-    pair(Label14, "Label14", QStringLiteral("catalog #:"), {352, 295}, CatNumLBL, "CatNumLBL", {413, 295}, 70);
+    pair(Label14, "Label14", QStringLiteral("catalog #:"), {352, 295}, CatNumLBL, "CatNumLBL", {413, 295},
+         70);
     Label1 = addLabel(this, QStringLiteral("Label1"), QStringLiteral("comments:"), at(QRect(255, 314, 0, 0)),
                       {10, kSkinGreen});
 
@@ -217,9 +221,10 @@ CollectionView::CollectionView(CollectionNotifier& collection, PictureButtons& b
     connect(BMPScrollBar2, &TBMPScrollBar::OnChange, this, &CollectionView::BMPScrollBar2Change);
 
     buttons.attachBackground(this);
-    for (QWidget* w : std::initializer_list<QWidget*>{
-             TotalLBL, FigureNameLBL, Label3, YearLBL, Label4, SeriesLBL, Label5, PriceLBL, Label6, QuantityLBL,
-             Label9, NetChangeLBL, Label7, ConditionLBL, Label14, CatNumLBL, Label1, ListBox2, CommentsLBL})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{TotalLBL, FigureNameLBL, Label3, YearLBL, Label4, SeriesLBL, Label5,
+                                         PriceLBL, Label6, QuantityLBL, Label9, NetChangeLBL, Label7,
+                                         ConditionLBL, Label14, CatNumLBL, Label1, ListBox2, CommentsLBL})
         buttons.attachBackground(w);
     setDetailPanelVisible(false);
     // Between its controls the main window's picture takes the mouse, as if the view were not there.

@@ -62,7 +62,8 @@ public:
     // Where the view lies on the main window's picture.
     static constexpr QRect kArea{28, 184, 447, 190};
 
-    CollectionView(vitrinex::CollectionNotifier& collection, vitrinex::PictureButtons& buttons, QWidget* parent);
+    CollectionView(vitrinex::CollectionNotifier& collection, vitrinex::PictureButtons& buttons,
+                   QWidget* parent);
 
     bool hasSelection() const { return ListBox2->selectedRow() >= 0; }
     // Selects a list line and shows its item, as a click on it does.

@@ -1,9 +1,9 @@
 #include "forms/DeleteDialog.h"
 
 #include "controls/PictureControl.h"
-#include "model/CollectionNotifier.h"
 #include "forms/ErrorReport.h"
 #include "forms/SkinnedWindow.h"
+#include "model/CollectionNotifier.h"
 #include "sound/Sound.h"
 
 #include <QLabel>
@@ -21,12 +21,14 @@ TDeleteForm::TDeleteForm(CollectionNotifier& collection, QWidget* parent)
     style.bold = true;
     style.alignment = Qt::AlignHCenter | Qt::AlignTop;
     style.wordWrap = true;
-    Label1 = addLabel(this, QStringLiteral("Label1"), QStringLiteral("are you sure you want to delete this item?"),
-                      QRect(22, 28, 201, 61), style);
+    Label1 =
+        addLabel(this, QStringLiteral("Label1"), QStringLiteral("are you sure you want to delete this item?"),
+                 QRect(22, 28, 201, 61), style);
     DeleteJPG = addPictureButton(this, Buttons, QStringLiteral("DeleteJPG"), QStringLiteral("deleteoff.jpg"),
                                  SkinList::ImageList2, 4, {42, 100}, QStringLiteral("click to delete item"));
-    CancelJPG = addPictureButton(this, Buttons, QStringLiteral("CancelJPG"), QStringLiteral("canceloff.jpg"),
-                                 SkinList::ImageList2, 2, {134, 100}, QStringLiteral("click to close window"));
+    CancelJPG =
+        addPictureButton(this, Buttons, QStringLiteral("CancelJPG"), QStringLiteral("canceloff.jpg"),
+                         SkinList::ImageList2, 2, {134, 100}, QStringLiteral("click to close window"));
     Buttons.setAction(DeleteJPG, [this] { DeleteCurrentItem(); });
     Buttons.setAction(CancelJPG, [this] { CancelJPGClick(); });
     Buttons.attachBackground(JPEGImage1);
@@ -47,7 +49,8 @@ void TDeleteForm::ShowFor(const QString& itemName) {
 
 void TDeleteForm::DeleteCurrentItem() {
     // A failed save keeps the item, in the file and in memory; the error says why.
-    if (runGuarded(this, [this] { collection_.deleteCurrentItem(); })) Play(QString::fromLatin1(kSoundDelete));
+    if (runGuarded(this, [this] { collection_.deleteCurrentItem(); }))
+        Play(QString::fromLatin1(kSoundDelete));
     accept();
 }
 

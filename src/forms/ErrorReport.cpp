@@ -40,7 +40,8 @@ bool guarded(const std::function<void()>& command, const std::function<void(cons
 
 void showChangedElsewhere(const EChangedElsewhere& refused) {
     // Not a failure of the program: the user is told in the program's own message dialog.
-    const UserMessage m = changedElsewhereMessage(QFile::decodeName(refused.fileName().c_str()).toStdString());
+    const UserMessage m =
+        changedElsewhereMessage(QFile::decodeName(refused.fileName().c_str()).toStdString());
     // A test that takes the error reports but leaves the dialog real gets it as a report, never a
     // modal box it cannot close.
     if (shownForTesting().errorReport && !shownForTesting().message)
@@ -80,6 +81,5 @@ bool runGuardedAtEnd(QWidget* parent, const QString& fileName, const std::functi
         reportError(parent, message);
     });
 }
-
 
 } // namespace vitrinex

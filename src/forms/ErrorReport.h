@@ -32,7 +32,7 @@ bool runGuardedAtEnd(QWidget* parent, const QString& fileName, const std::functi
 // ShowMessageDialog and reportError, and the program's end reports after the windows are gone.
 struct ShownMessages {
     std::function<void(const QString& title, const QString& text)> message; // the message dialog
-    std::function<void(const QString& error)> errorReport;                   // the default error report
+    std::function<void(const QString& error)> errorReport;                  // the default error report
 };
 void setShownMessagesForTesting(ShownMessages shown);
 const ShownMessages& shownMessagesForTesting();

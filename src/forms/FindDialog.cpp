@@ -1,9 +1,9 @@
 #include "forms/FindDialog.h"
 
 #include "controls/PictureControl.h"
-#include "model/CollectionNotifier.h"
 #include "forms/MessageDialog.h"
 #include "forms/SkinnedWindow.h"
+#include "model/CollectionNotifier.h"
 
 #include <QKeyEvent>
 #include <QLabel>
@@ -34,8 +34,9 @@ TFindForm::TFindForm(const CollectionNotifier& collection, QWidget* parent)
 
     OkBtn = addPictureButton(this, Buttons, QStringLiteral("OkBtn"), QStringLiteral("okoff.jpg"),
                              SkinList::ImageList2, 10, {56, 120}, QStringLiteral("click to find text"));
-    CancelBtn = addPictureButton(this, Buttons, QStringLiteral("CancelBtn"), QStringLiteral("canceloff.jpg"),
-                                 SkinList::ImageList2, 2, {168, 120}, QStringLiteral("click to close window"));
+    CancelBtn =
+        addPictureButton(this, Buttons, QStringLiteral("CancelBtn"), QStringLiteral("canceloff.jpg"),
+                         SkinList::ImageList2, 2, {168, 120}, QStringLiteral("click to close window"));
     Buttons.setReactCondition(OkBtn, [this] { return !FindEDT->text().isEmpty(); });
     Buttons.setAction(OkBtn, [this] { OkBtnClick(); });
     Buttons.setAction(CancelBtn, [this] { CancelBtnClick(); });

@@ -3,10 +3,10 @@
 #include "collection/Win1252.h"
 #include "controls/MaskedEditField.h"
 #include "controls/PictureControl.h"
-#include "model/CollectionNotifier.h"
 #include "forms/ErrorReport.h"
 #include "forms/MessageDialog.h"
 #include "forms/SkinnedWindow.h"
+#include "model/CollectionNotifier.h"
 #include "sound/Sound.h"
 
 #include <QComboBox>
@@ -62,8 +62,9 @@ TAddFigureForm::TAddFigureForm(CollectionNotifier& collection, QWidget* parent)
                               SkinList::ImageList2, 0, {97, 336}, QStringLiteral("click to add item"));
     EditJPG = addPictureButton(this, Buttons, QStringLiteral("EditJPG"), QStringLiteral("editoff.jpg"),
                                SkinList::ImageList2, 6, {97, 336}, QStringLiteral("click to save changes"));
-    CancelJPG = addPictureButton(this, Buttons, QStringLiteral("CancelJPG"), QStringLiteral("canceloff.jpg"),
-                                 SkinList::ImageList2, 2, {209, 336}, QStringLiteral("click to close window"));
+    CancelJPG =
+        addPictureButton(this, Buttons, QStringLiteral("CancelJPG"), QStringLiteral("canceloff.jpg"),
+                         SkinList::ImageList2, 2, {209, 336}, QStringLiteral("click to close window"));
     for (TJPEGImage* b : {AddJPG, EditJPG}) {
         Buttons.setReactCondition(b, [this] { return InputComplete(); });
         Buttons.setAction(b, [this] { AddSave(); });
@@ -83,7 +84,8 @@ TAddFigureForm::~TAddFigureForm() = default;
 
 void TAddFigureForm::createFields() {
     auto caption = [this](const char* name, const QString& text, QPoint at) {
-        QLabel* l = addLabel(this, QString::fromLatin1(name), text, QRect(at, QSize()), {10, kSkinGreen, true});
+        QLabel* l =
+            addLabel(this, QString::fromLatin1(name), text, QRect(at, QSize()), {10, kSkinGreen, true});
         Buttons.attachBackground(l);
     };
     caption("Label1", QStringLiteral("name:"), {52, 133});
@@ -132,16 +134,17 @@ void TAddFigureForm::createFields() {
     CommentsMEMO->setTabChangesFocus(true);
     styleInputField(CommentsMEMO);
 
-    for (QLineEdit* e : {FigureNameEDT, static_cast<QLineEdit*>(QuantityEDT), static_cast<QLineEdit*>(YearEDT),
-                         SeriesEDT, static_cast<QLineEdit*>(PriceEDT), static_cast<QLineEdit*>(NetChangeEDT),
-                         CatNumEDT})
+    for (QLineEdit* e :
+         {FigureNameEDT, static_cast<QLineEdit*>(QuantityEDT), static_cast<QLineEdit*>(YearEDT), SeriesEDT,
+          static_cast<QLineEdit*>(PriceEDT), static_cast<QLineEdit*>(NetChangeEDT), CatNumEDT})
         connect(e, &QLineEdit::textChanged, this, &TAddFigureForm::readFields);
     connect(ConditionCB, &QComboBox::currentIndexChanged, this, &TAddFigureForm::readFields);
     connect(CommentsMEMO, &QPlainTextEdit::textChanged, this, &TAddFigureForm::limitComments);
 
     QWidget* previous = nullptr;
-    for (QWidget* field : std::initializer_list<QWidget*>{FigureNameEDT, QuantityEDT, YearEDT, SeriesEDT, PriceEDT,
-                                                          NetChangeEDT, ConditionCB, CatNumEDT, CommentsMEMO}) {
+    for (QWidget* field :
+         std::initializer_list<QWidget*>{FigureNameEDT, QuantityEDT, YearEDT, SeriesEDT, PriceEDT,
+                                         NetChangeEDT, ConditionCB, CatNumEDT, CommentsMEMO}) {
         field->installEventFilter(this);
         if (previous) setTabOrder(previous, field);
         previous = field;
@@ -179,7 +182,8 @@ void TAddFigureForm::writeFields() {
     put(SeriesEDT, f.Series);
     put(CatNumEDT, f.CatNum);
     ConditionCB->setCurrentIndex(int(ItemEntry::Conditions().indexOf(f.Condition)));
-    if (storedComments(CommentsMEMO->toPlainText()) != f.Comments) CommentsMEMO->setPlainText(shownComments(f.Comments));
+    if (storedComments(CommentsMEMO->toPlainText()) != f.Comments)
+        CommentsMEMO->setPlainText(shownComments(f.Comments));
     syncing_ = false;
     readFields();
 }

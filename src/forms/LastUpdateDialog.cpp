@@ -20,9 +20,11 @@ TLastUpdateForm::TLastUpdateForm(QWidget* parent)
     style.wordWrap = true;
     Label1 = addLabel(this, QStringLiteral("Label1"), QString(), QRect(24, 20, 192, 65), style);
     OKJPG = addPictureButton(this, *buttons_, QStringLiteral("OKJPG"), QStringLiteral("OkOff.jpg"),
-                             SkinList::ImageList2, 10, QPoint(44, 100), QStringLiteral("click to update collection"));
-    CancelJPG = addPictureButton(this, *buttons_, QStringLiteral("CancelJPG"), QStringLiteral("canceloff.jpg"),
-                                 SkinList::ImageList2, 2, QPoint(132, 100), QStringLiteral("click to close window"));
+                             SkinList::ImageList2, 10, QPoint(44, 100),
+                             QStringLiteral("click to update collection"));
+    CancelJPG =
+        addPictureButton(this, *buttons_, QStringLiteral("CancelJPG"), QStringLiteral("canceloff.jpg"),
+                         SkinList::ImageList2, 2, QPoint(132, 100), QStringLiteral("click to close window"));
     buttons_->setAction(OKJPG, [this] { OKJPGMouseUp(); });
     buttons_->setAction(CancelJPG, [this] { CancelJPGMouseUp(); });
     buttons_->attachBackground(DialogBGJPG);

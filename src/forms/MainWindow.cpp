@@ -3,6 +3,7 @@
 #include "Version.h"
 
 #include "collection/InOutError.h"
+#include "collection/UpdatePrompts.h"
 #include "collection/Win1252.h"
 #include "controls/BitmapScrollBar.h"
 #include "controls/PictureControl.h"
@@ -24,7 +25,6 @@
 #include "forms/StatisticsWindow.h"
 #include "forms/UpdateTypeDialog.h"
 #include "forms/UpdateWindow.h"
-#include "collection/UpdatePrompts.h"
 #include "platform/ApplicationEnd.h"
 #include "platform/FileDialogs.h"
 #include "platform/FilePlaces.h"
@@ -140,7 +140,8 @@ void TMainForm::createDialogs() {
     UpdateForm = new TUpdateForm(catalogUpdate_, this);
     // Installed, update.dat goes to the user's data folder instead of wherever the program was started.
     if (vitrinex::filePlaces().installed)
-        catalogUpdate_.setUpdateFileName(QFile::encodeName(vitrinex::filePlaces().updateFilePath()).toStdString());
+        catalogUpdate_.setUpdateFileName(
+            QFile::encodeName(vitrinex::filePlaces().updateFilePath()).toStdString());
     connect(UpdateForm, &TUpdateForm::okClicked, View, &CollectionView::RefreshShownItem);
     connect(UpdateForm, &TUpdateForm::statsClicked, this, &TMainForm::ShowStatsAfterUpdate);
     StatsForm->OnClosedAfterUpdate = [this] {
@@ -223,8 +224,10 @@ void TMainForm::createMenu() {
         return action;
     };
     QuilloryHomePage1 = webLink("QuilloryHomePage1", QStringLiteral("quillory home page"), makerHomePageUrl);
-    VitrinexHomePage1 = webLink("VitrinexHomePage1", QStringLiteral("vitrinex home page"), vitrinexHomePageUrl);
-    vitrinexcatalogs1 = webLink("vitrinexcatalogs1", QStringLiteral("vitrinex catalogs"), vitrinexCatalogsUrl);
+    VitrinexHomePage1 =
+        webLink("VitrinexHomePage1", QStringLiteral("vitrinex home page"), vitrinexHomePageUrl);
+    vitrinexcatalogs1 =
+        webLink("vitrinexcatalogs1", QStringLiteral("vitrinex catalogs"), vitrinexCatalogsUrl);
     PopupMenu1->addSeparator()->setObjectName(QStringLiteral("N2"));
     exitvitrinex1 =
         item(PopupMenu1, "exitvitrinex1", QStringLiteral("exit"), {}, &TMainForm::exitvitrinex1Click);
@@ -261,8 +264,8 @@ void TMainForm::createButtons() {
     PrintJPG = button("PrintJPG", "mprintoff.jpg", SkinList::ImageList3, 8, {152, 95},
                       "click to print collection", kCollectionGroup, &TMainForm::printcollection1Click);
 
-    Buttons.setReactCondition(UpdateJPG,
-                              [this] { return collection().isOpen() && collection().totals().ItemCount > 0; });
+    Buttons.setReactCondition(
+        UpdateJPG, [this] { return collection().isOpen() && collection().totals().ItemCount > 0; });
     Buttons.setReactCondition(DeleteJPG, [this] { return hasSelection(); });
     Buttons.setReactCondition(EditJPG, [this] { return hasSelection(); });
     Buttons.setReactCondition(PrintJPG, [this] { return collection().totals().ItemCount > 0; });
@@ -394,9 +397,10 @@ bool TMainForm::openFile(const QString& fileName) {
 
 void TMainForm::tellOpenNotices(const QString& fileName, bool recoveredSave, bool damaged) {
     const std::string shown = fromQString(QFileInfo(fileName).fileName());
-    for (const UserMessage& m : {recoveredSave ? interruptedSaveMessage(shown) : UserMessage{},
-                                 !damaged || collection().damaged().empty() ? UserMessage{}
-                                                              : damagedRecordsMessage(shown, collection().damaged())})
+    for (const UserMessage& m :
+         {recoveredSave ? interruptedSaveMessage(shown) : UserMessage{},
+          !damaged || collection().damaged().empty() ? UserMessage{}
+                                                     : damagedRecordsMessage(shown, collection().damaged())})
         if (!m.title.empty()) ShowMessageDialog(toQString(m.title), toQString(m.text));
 }
 
@@ -439,7 +443,8 @@ void TMainForm::showOpenedCollection() {
 void TMainForm::editcollectioninfo1Click() {
     if (!editcollectioninfo1->isEnabled()) return;
     Play(kSoundClick);
-    NewUForm->ShowEdit(toQString(collection().header().CollectionName), toQString(collection().header().Brand),
+    NewUForm->ShowEdit(toQString(collection().header().CollectionName),
+                       toQString(collection().header().Brand),
                        toQString(collection().header().CollectionYear));
 }
 
@@ -519,8 +524,9 @@ void TMainForm::createbackup1Click() {
     std::string path;
     if (!runGuarded(this, [&] { path = vitrinex::WriteBackup(collection()); })) return;
     Play(kSoundClick);
-    const vitrinex::UserMessage done = vitrinex::backupCompleteMessage(
-        toQString(collection().header().CollectionName).toStdString(), QFile::decodeName(path.c_str()).toStdString());
+    const vitrinex::UserMessage done =
+        vitrinex::backupCompleteMessage(toQString(collection().header().CollectionName).toStdString(),
+                                        QFile::decodeName(path.c_str()).toStdString());
     ShowMessageDialog(QString::fromStdString(done.title), QString::fromStdString(done.text));
 }
 

@@ -62,7 +62,6 @@ public:
     // once the Help button has been used.
     QString HelpFile() const { return helpFile_; }
 
-
 signals:
     // The window was shown (the splash window closes then).
     void shown();
@@ -156,13 +155,13 @@ private:
     vitrinex::PictureButtons Buttons;
 
     // --- the windows it owns ------------------------------------------------------------------
-    TNewUForm* NewUForm;   // child dialog
-    TAboutForm* AboutForm; // child dialog
-    TExitForm* ExitForm;   // child dialog
-    TPrintForm* PrintForm; // child dialog
-    TAddFigureForm* AddFigureForm; // child dialog
-    TDeleteForm* DeleteForm;       // child dialog
-    TFindForm* FindForm;           // child dialog
+    TNewUForm* NewUForm;             // child dialog
+    TAboutForm* AboutForm;           // child dialog
+    TExitForm* ExitForm;             // child dialog
+    TPrintForm* PrintForm;           // child dialog
+    TAddFigureForm* AddFigureForm;   // child dialog
+    TDeleteForm* DeleteForm;         // child dialog
+    TFindForm* FindForm;             // child dialog
     TUpdateTypeForm* UpdateTypeForm; // child dialog
     TLastUpdateForm* LastUpdateForm; // child dialog
     // A window of its own, kept on top and not modal, owned by this window.

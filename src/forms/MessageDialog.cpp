@@ -2,8 +2,8 @@
 
 #include "forms/ErrorReport.h"
 
-#include "controls/PictureControl.h"
 #include "collection/Win1252.h"
+#include "controls/PictureControl.h"
 #include "forms/SkinnedWindow.h"
 
 #include <QApplication>

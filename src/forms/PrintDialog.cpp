@@ -35,7 +35,8 @@ TPrintForm::TPrintForm(QWidget* parent)
       printer_(std::make_unique<QPrinter>(QPrinter::HighResolution)) {
     using namespace vitrinex;
 
-    setUpSkinnedWindow(this, QStringLiteral("PrintForm"), QStringLiteral("print collection"), QSize(301, 210));
+    setUpSkinnedWindow(this, QStringLiteral("PrintForm"), QStringLiteral("print collection"),
+                       QSize(301, 210));
     setModal(true);
     buttons_ = new PictureButtons(this);
 
@@ -55,9 +56,11 @@ TPrintForm::TPrintForm(QWidget* parent)
     YearCB = addCheckBox("YearCB", QStringLiteral("year"), {173, 116});
 
     PrintJPG = addPictureButton(this, *buttons_, QStringLiteral("PrintJPG"), QStringLiteral("printoff.jpg"),
-                                SkinList::ImageList2, 12, QPoint(53, 156), QStringLiteral("click to print collection"));
-    CancelJPG = addPictureButton(this, *buttons_, QStringLiteral("CancelJPG"), QStringLiteral("canceloff.jpg"),
-                                 SkinList::ImageList2, 2, QPoint(173, 156), QStringLiteral("click to close window"));
+                                SkinList::ImageList2, 12, QPoint(53, 156),
+                                QStringLiteral("click to print collection"));
+    CancelJPG =
+        addPictureButton(this, *buttons_, QStringLiteral("CancelJPG"), QStringLiteral("canceloff.jpg"),
+                         SkinList::ImageList2, 2, QPoint(173, 156), QStringLiteral("click to close window"));
     buttons_->setAction(PrintJPG, [this] { PrintJPGMouseUp(); });
     buttons_->setAction(CancelJPG, [this] { CancelJPGMouseUp(); });
     buttons_->attachBackground(JPEGImage1);
@@ -147,7 +150,8 @@ bool printCollectionWithProgress(QWidget* parent, vitrinex::CollectionNotifier& 
     for (auto signal :
          {&CollectionNotifier::opened, &CollectionNotifier::closed, &CollectionNotifier::itemsChanged,
           &CollectionNotifier::infoChanged, &CollectionNotifier::updated, &CollectionNotifier::reloaded})
-        QObject::connect(&collection, signal, &guard, [&progress, &changed] { progress.stop(), changed = true; });
+        QObject::connect(&collection, signal, &guard,
+                         [&progress, &changed] { progress.stop(), changed = true; });
     const vitrinex::OpenCollection& open = collection.collection();
     try {
         vitrinex::printOnPrinter(printer, vitrinex::copyRulesFor(open.fileName()), [&](vitrinex::Printer& p) {

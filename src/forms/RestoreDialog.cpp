@@ -20,16 +20,18 @@ TRestoreForm::TRestoreForm(QWidget* parent)
     style.bold = true;
     style.wordWrap = true;
     Label1 = addLabel(this, QStringLiteral("Label1"),
-                      QStringLiteral("choose the backup to put in place of the collection:"), QRect(20, 12, 261, 34),
-                      style);
+                      QStringLiteral("choose the backup to put in place of the collection:"),
+                      QRect(20, 12, 261, 34), style);
     ListBox1 = new QListWidget(this);
     ListBox1->setObjectName(QStringLiteral("ListBox1"));
     ListBox1->setGeometry(20, 48, 261, 112);
     styleInputField(ListBox1, 9);
-    OKJPG = addPictureButton(this, Buttons, QStringLiteral("OKJPG"), QStringLiteral("okoff.jpg"), SkinList::ImageList2,
-                             10, {70, 170}, QStringLiteral("click to restore the chosen backup"));
-    CancelJPG = addPictureButton(this, Buttons, QStringLiteral("CancelJPG"), QStringLiteral("canceloff.jpg"),
-                                 SkinList::ImageList2, 2, {158, 170}, QStringLiteral("click to close window"));
+    OKJPG = addPictureButton(this, Buttons, QStringLiteral("OKJPG"), QStringLiteral("okoff.jpg"),
+                             SkinList::ImageList2, 10, {70, 170},
+                             QStringLiteral("click to restore the chosen backup"));
+    CancelJPG =
+        addPictureButton(this, Buttons, QStringLiteral("CancelJPG"), QStringLiteral("canceloff.jpg"),
+                         SkinList::ImageList2, 2, {158, 170}, QStringLiteral("click to close window"));
     Buttons.setAction(OKJPG, [this] { OKJPGClick(); });
     Buttons.setAction(CancelJPG, [this] { reject(); });
     connect(ListBox1, &QListWidget::itemDoubleClicked, this, [this] { OKJPGClick(); });
@@ -40,8 +42,11 @@ TRestoreForm::TRestoreForm(QWidget* parent)
 TRestoreForm::~TRestoreForm() = default;
 
 QString TRestoreForm::lineFor(const Generation& g) {
-    const QDateTime time = QDateTime::fromString(QString::fromStdString(g.time), Qt::ISODateWithMs).toLocalTime();
-    return QStringLiteral("%1   %2 items").arg(time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))).arg(g.items);
+    const QDateTime time =
+        QDateTime::fromString(QString::fromStdString(g.time), Qt::ISODateWithMs).toLocalTime();
+    return QStringLiteral("%1   %2 items")
+        .arg(time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")))
+        .arg(g.items);
 }
 
 const Generation* TRestoreForm::ShowFor(const std::vector<Generation>& generations) {

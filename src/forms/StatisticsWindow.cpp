@@ -3,9 +3,9 @@
 #include "collection/OpenCollection.h"
 #include "collection/Win1252.h"
 #include "controls/PictureControl.h"
-#include "model/CollectionNotifier.h"
 #include "forms/SkinnedWindow.h"
 #include "forms/ValueChart.h"
+#include "model/CollectionNotifier.h"
 #include "sound/Sound.h"
 
 #include <QAbstractItemView>
@@ -111,10 +111,9 @@ void TStatsForm::FormCreate() {
     ValueChart->setGeometry(238, 277, 118, 46); // below the lists' rule, clear of the frame's corner
 
     buttons_.attachBackground(JPEGImage1);
-    for (QWidget* w : std::initializer_list<QWidget*>{TitleLBL, Label1, Label2, Label3, Label4, Label5,
-                                                      Label6, Label7, CollValueLBL, NetChangeLBL,
-                                                      UpdatedFigsLBL, HighFigLBL, LowFigLBL, HotLBL, ColdLBL,
-                                                      ValueChart})
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             TitleLBL, Label1, Label2, Label3, Label4, Label5, Label6, Label7, CollValueLBL, NetChangeLBL,
+             UpdatedFigsLBL, HighFigLBL, LowFigLBL, HotLBL, ColdLBL, ValueChart})
         buttons_.attachBackground(w);
 }
 

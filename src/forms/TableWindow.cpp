@@ -2,8 +2,8 @@
 
 #include "collection/CollectionData.h"
 #include "collection/CollectionFile.h"
-#include "model/CollectionNotifier.h"
 #include "forms/SkinnedWindow.h"
+#include "model/CollectionNotifier.h"
 
 #include <QAbstractTableModel>
 #include <QFile>
@@ -28,14 +28,18 @@ public:
     using QAbstractTableModel::QAbstractTableModel;
     ItemTable table;
 
-    int rowCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : table.rowCount(); }
+    int rowCount(const QModelIndex& parent = {}) const override {
+        return parent.isValid() ? 0 : table.rowCount();
+    }
     int columnCount(const QModelIndex& parent = {}) const override {
         return parent.isValid() ? 0 : ItemTable::ColumnCount;
     }
     QVariant data(const QModelIndex& index, int role) const override {
-        if (role == Qt::DisplayRole || role == Qt::ToolTipRole) return table.text(index.row(), index.column());
-        if (role == Qt::TextAlignmentRole && (index.column() == ItemTable::Quantity || index.column() == ItemTable::Price ||
-                                              index.column() == ItemTable::NetChange))
+        if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
+            return table.text(index.row(), index.column());
+        if (role == Qt::TextAlignmentRole &&
+            (index.column() == ItemTable::Quantity || index.column() == ItemTable::Price ||
+             index.column() == ItemTable::NetChange))
             return int(Qt::AlignRight | Qt::AlignVCenter);
         return {};
     }
@@ -65,17 +69,20 @@ constexpr int kDefaultWidths[ItemTable::ColumnCount] = {170, 50, 120, 72, 78, 60
 
 QString darkStyle() {
     const QString green = kSkinGreen.name();
-    return QStringLiteral("QWidget#TableForm { background: black; }"
-                          "QTableView { background: black; color: white; gridline-color: #1d3a22;"
-                          " selection-background-color: #404040; selection-color: white; border: 1px solid %1; }"
-                          "QHeaderView::section { background: black; color: %1; border: 0; border-right: 1px solid #1d3a22;"
-                          " border-bottom: 1px solid %1; padding: 2px 4px; }"
-                          "QTableCornerButton::section { background: black; border: 0; }"
-                          "QScrollBar:vertical { background: black; width: 12px; margin: 0; }"
-                          "QScrollBar:horizontal { background: black; height: 12px; margin: 0; }"
-                          "QScrollBar::handle { background: #1d3a22; border: 1px solid %1; min-width: 24px; min-height: 24px; }"
-                          "QScrollBar::add-line, QScrollBar::sub-line { width: 0; height: 0; border: 0; }"
-                          "QScrollBar::add-page, QScrollBar::sub-page { background: black; }")
+    return QStringLiteral(
+               "QWidget#TableForm { background: black; }"
+               "QTableView { background: black; color: white; gridline-color: #1d3a22;"
+               " selection-background-color: #404040; selection-color: white; border: 1px solid %1; }"
+               "QHeaderView::section { background: black; color: %1; border: 0; border-right: 1px solid "
+               "#1d3a22;"
+               " border-bottom: 1px solid %1; padding: 2px 4px; }"
+               "QTableCornerButton::section { background: black; border: 0; }"
+               "QScrollBar:vertical { background: black; width: 12px; margin: 0; }"
+               "QScrollBar:horizontal { background: black; height: 12px; margin: 0; }"
+               "QScrollBar::handle { background: #1d3a22; border: 1px solid %1; min-width: 24px; min-height: "
+               "24px; }"
+               "QScrollBar::add-line, QScrollBar::sub-line { width: 0; height: 0; border: 0; }"
+               "QScrollBar::add-page, QScrollBar::sub-page { background: black; }")
         .arg(green);
 }
 
@@ -146,8 +153,9 @@ void TTableForm::follow(const CollectionNotifier* collection) {
         stale_ = true;
         if (isVisible()) reload();
     };
-    for (auto signal : {&CollectionNotifier::opened, &CollectionNotifier::closed, &CollectionNotifier::itemsChanged,
-                        &CollectionNotifier::updated, &CollectionNotifier::reloaded})
+    for (auto signal :
+         {&CollectionNotifier::opened, &CollectionNotifier::closed, &CollectionNotifier::itemsChanged,
+          &CollectionNotifier::updated, &CollectionNotifier::reloaded})
         connect(collection, signal, this, changed);
     connect(collection, &CollectionNotifier::closed, this, &QWidget::hide);
 }
@@ -166,8 +174,9 @@ void TTableForm::reload() {
 
 void TTableForm::showCount() {
     const ItemTable& t = model_->table;
-    CountLBL->setText(t.filter().isEmpty() ? QStringLiteral("%1 items").arg(t.itemCount())
-                                           : QStringLiteral("%1 of %2 items").arg(t.rowCount()).arg(t.itemCount()));
+    CountLBL->setText(t.filter().isEmpty()
+                          ? QStringLiteral("%1 items").arg(t.itemCount())
+                          : QStringLiteral("%1 of %2 items").arg(t.rowCount()).arg(t.itemCount()));
     CountLBL->adjustSize();
 }
 
@@ -183,7 +192,8 @@ void TTableForm::hideEvent(QHideEvent* event) {
 
 QString TTableForm::settingsPath() {
     const char* xdg = std::getenv("XDG_CONFIG_HOME");
-    const QString base = xdg && xdg[0] == '/' ? QFile::decodeName(xdg) : QFile::decodeName(qgetenv("HOME")) + "/.config";
+    const QString base =
+        xdg && xdg[0] == '/' ? QFile::decodeName(xdg) : QFile::decodeName(qgetenv("HOME")) + "/.config";
     return base + "/vitrinex/table-window";
 }
 

@@ -18,7 +18,8 @@ const QColor kChoiceGreen{0, 128, 0};
 TUpdateTypeForm::TUpdateTypeForm(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                           Qt::MSWindowsFixedSizeDialogHint) {
-    setUpSkinnedWindow(this, QStringLiteral("UpdateTypeForm"), QStringLiteral("update type"), QSize(299, 180));
+    setUpSkinnedWindow(this, QStringLiteral("UpdateTypeForm"), QStringLiteral("update type"),
+                       QSize(299, 180));
     setModal(true);
     buttons_ = new PictureButtons(this);
     JPEGImage1 = addBackground(this, QStringLiteral("JPEGImage1"), QStringLiteral("updatebg.jpg"));
@@ -26,10 +27,11 @@ TUpdateTypeForm::TUpdateTypeForm(QWidget* parent)
     LabelStyle style;
     style.alignment = Qt::AlignHCenter | Qt::AlignTop;
     style.wordWrap = true;
-    Label1 = addLabel(this, QStringLiteral("Label1"),
-                      QStringLiteral("to correctly update your collection, choose the collection type from the "
-                                     "choices below."),
-                      QRect(27, 24, 245, 44), style);
+    Label1 =
+        addLabel(this, QStringLiteral("Label1"),
+                 QStringLiteral("to correctly update your collection, choose the collection type from the "
+                                "choices below."),
+                 QRect(27, 24, 245, 44), style);
 
     auto choice = [this](const char* name, const QString& caption, int top) {
         auto* b = new QRadioButton(caption, this);
@@ -45,9 +47,11 @@ TUpdateTypeForm::TUpdateTypeForm(QWidget* parent)
     connect(HWRB, &QRadioButton::clicked, this, &TUpdateTypeForm::HWRBClick);
 
     OKJPG = addPictureButton(this, *buttons_, QStringLiteral("OKJPG"), QStringLiteral("OkOff.jpg"),
-                             SkinList::ImageList2, 10, QPoint(68, 124), QStringLiteral("click to update collection"));
-    CancelJPG = addPictureButton(this, *buttons_, QStringLiteral("CancelJPG"), QStringLiteral("canceloff.jpg"),
-                                 SkinList::ImageList2, 2, QPoint(156, 124), QStringLiteral("click to close window"));
+                             SkinList::ImageList2, 10, QPoint(68, 124),
+                             QStringLiteral("click to update collection"));
+    CancelJPG =
+        addPictureButton(this, *buttons_, QStringLiteral("CancelJPG"), QStringLiteral("canceloff.jpg"),
+                         SkinList::ImageList2, 2, QPoint(156, 124), QStringLiteral("click to close window"));
     buttons_->setAction(OKJPG, [this] { OKJPGMouseUp(); });
     buttons_->setAction(CancelJPG, [this] { CancelJPGMouseUp(); });
     buttons_->attachBackground(JPEGImage1);

@@ -38,10 +38,12 @@ TUpdateForm::TUpdateForm(CatalogUpdate& job, QWidget* parent)
     ProgressBar1->setTextVisible(false);
     ProgressBar1->setGeometry(59, 84, 182, 12);
 
-    OKJPG = addPictureButton(this, *buttons_, QStringLiteral("OKJPG"), QStringLiteral("okoff.jpg"),
-                             SkinList::ImageList2, 10, QPoint(61, 128), QStringLiteral("click to close window"));
-    StatsJPG = addPictureButton(this, *buttons_, QStringLiteral("StatsJPG"), QStringLiteral("statsoff.jpg"),
-                                SkinList::ImageList2, 16, QPoint(165, 128), QStringLiteral("click to view stats"));
+    OKJPG =
+        addPictureButton(this, *buttons_, QStringLiteral("OKJPG"), QStringLiteral("okoff.jpg"),
+                         SkinList::ImageList2, 10, QPoint(61, 128), QStringLiteral("click to close window"));
+    StatsJPG =
+        addPictureButton(this, *buttons_, QStringLiteral("StatsJPG"), QStringLiteral("statsoff.jpg"),
+                         SkinList::ImageList2, 16, QPoint(165, 128), QStringLiteral("click to view stats"));
     // OK and stats act only once the update has stopped.
     for (TJPEGImage* b : {OKJPG, StatsJPG})
         buttons_->setReactCondition(b, [this] { return job_.isFinished(); });
@@ -59,7 +61,8 @@ TUpdateForm::TUpdateForm(CatalogUpdate& job, QWidget* parent)
     connect(&job_, &CatalogUpdate::soundRequested, this, [](const QString& name) { Play(name); });
     connect(&job_, &CatalogUpdate::socketError, this,
             [this](const QString& sentence) { QMessageBox::information(this, QString(), sentence); });
-    connect(&job_, &CatalogUpdate::fileError, this, [this](const QString& message) { reportError(this, message); });
+    connect(&job_, &CatalogUpdate::fileError, this,
+            [this](const QString& message) { reportError(this, message); });
     connect(&job_, &CatalogUpdate::changedElsewhere, this,
             [](const vitrinex::EChangedElsewhere& refused) { showChangedElsewhere(refused); });
     connect(&job_, &CatalogUpdate::notApplied, this,

@@ -1,7 +1,7 @@
 #include "forms/ValueChart.h"
 
-#include "model/CollectionNotifier.h"
 #include "forms/SkinnedWindow.h"
+#include "model/CollectionNotifier.h"
 
 #include <QDateTime>
 #include <QPainter>
@@ -18,8 +18,8 @@ TValueChart::TValueChart(QWidget* parent) : QWidget(parent) {
 
 void TValueChart::follow(const CollectionNotifier* collection) {
     collection_ = collection;
-    for (auto signal : {&CollectionNotifier::opened, &CollectionNotifier::closed, &CollectionNotifier::updated,
-                        &CollectionNotifier::reloaded})
+    for (auto signal : {&CollectionNotifier::opened, &CollectionNotifier::closed,
+                        &CollectionNotifier::updated, &CollectionNotifier::reloaded})
         connect(collection, signal, this, &TValueChart::readHistory);
 }
 
@@ -63,7 +63,8 @@ void TValueChart::paintEvent(QPaintEvent*) {
     std::vector<qint64> times;
     for (const ValuePoint& point : points_) {
         values.push_back(valueAmount(point));
-        times.push_back(QDateTime::fromString(QString::fromStdString(point.time), Qt::ISODate).toMSecsSinceEpoch());
+        times.push_back(
+            QDateTime::fromString(QString::fromStdString(point.time), Qt::ISODate).toMSecsSinceEpoch());
     }
     const auto range = std::minmax_element(values.begin(), values.end());
     const double low = *range.first, span = *range.second - low;
@@ -74,7 +75,8 @@ void TValueChart::paintEvent(QPaintEvent*) {
         return QPointF(area.left() + x * area.width(), area.bottom() - y * area.height());
     };
     p.setPen(kSkinWhite);
-    p.drawText(rect().adjusted(4, 1, -4, 0), Qt::AlignRight | Qt::AlignTop, QStringLiteral("$%L1").arg(values.back(), 0, 'f', 2));
+    p.drawText(rect().adjusted(4, 1, -4, 0), Qt::AlignRight | Qt::AlignTop,
+               QStringLiteral("$%L1").arg(values.back(), 0, 'f', 2));
     p.setRenderHint(QPainter::Antialiasing);
     QPainterPath line(at(0));
     for (std::size_t i = 1; i < values.size(); ++i)

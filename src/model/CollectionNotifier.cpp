@@ -1,7 +1,7 @@
 #include "model/CollectionNotifier.h"
 
-#include "collection/Win1252.h"
 #include "collection/UpdatePrompts.h"
+#include "collection/Win1252.h"
 
 #include <QFile>
 
@@ -57,7 +57,8 @@ void CollectionNotifier::saveChange(const std::function<void(OpenCollection&)>& 
 }
 
 void CollectionNotifier::changeInfo(const QString& name, const QString& brand, const QString& year) {
-    saveChange([&](OpenCollection& c) { c.setInfo(fromQString(name), fromQString(brand), fromQString(year)); });
+    saveChange(
+        [&](OpenCollection& c) { c.setInfo(fromQString(name), fromQString(brand), fromQString(year)); });
     // The file holds the new information now: it is announced even if reading it back fails.
     emit infoChanged();
     collection_.ReloadCollection();

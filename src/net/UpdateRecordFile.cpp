@@ -26,7 +26,8 @@ void UpdateRecordWriter::create(const std::string& path, mode_t mode) {
 void UpdateRecordWriter::append(const TUpdateRecord& record) {
     if (!file_) throw EInOutError::fromCode(kFileNotOpen);
     if (file_->size() + pending_.size() + sizeof record > kMaxUpdateFileBytes)
-        throw EInOutError(kDiskFull, "the update file grew past " + std::to_string(kMaxUpdateFileBytes >> 20) +
+        throw EInOutError(kDiskFull, "the update file grew past " +
+                                         std::to_string(kMaxUpdateFileBytes >> 20) +
                                          " MiB, far more than any catalog: the download was stopped");
     pending_.append(reinterpret_cast<const char*>(&record), sizeof record);
     if (pending_.size() >= kBlockBytes) flush();

@@ -34,8 +34,8 @@ QString installedDataFolder(const QString& programFolder, const QString& dataFol
     return folderExists(folder) ? folder : QString();
 }
 
-FilePlaces filePlacesFor(const QString& programFolder, const QString& installedData, const QString& configHome,
-                         const QString& dataHome) {
+FilePlaces filePlacesFor(const QString& programFolder, const QString& installedData,
+                         const QString& configHome, const QString& dataHome) {
     FilePlaces p;
     if (installedData.isEmpty()) {
         // The build folder: the help and settings files beside the program, everything named without a

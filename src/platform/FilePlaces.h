@@ -41,8 +41,8 @@ QString installedDataFolder(const QString& programFolder, const QString& dataFol
 // The rule. From its build folder (no installed data folder) the program keeps everything beside
 // itself and in the current directory. Installed, it reads from the installed data folder and writes
 // the settings file under `configHome`/vitrinex and update.dat under `dataHome`/vitrinex.
-FilePlaces filePlacesFor(const QString& programFolder, const QString& installedData, const QString& configHome,
-                         const QString& dataHome);
+FilePlaces filePlacesFor(const QString& programFolder, const QString& installedData,
+                         const QString& configHome, const QString& dataHome);
 
 // The running program's places, decided on first use from its own folder and QStandardPaths.
 const FilePlaces& filePlaces();

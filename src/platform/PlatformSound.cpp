@@ -7,12 +7,12 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <QSoundEffect>
 #include <QUrl>
 #include <QWaveDecoder>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace vitrinex {
 

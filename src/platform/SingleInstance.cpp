@@ -47,7 +47,8 @@ bool isPrivateFolder(const QByteArray& dir) {
 QString privateRuntimeDir() {
     const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
     if (runtime.startsWith('/') && isPrivateFolder(runtime)) return QFile::decodeName(runtime);
-    const QByteArray own = QFile::encodeName(QDir::tempPath()) + "/vitrinex-" + QByteArray::number(::geteuid());
+    const QByteArray own =
+        QFile::encodeName(QDir::tempPath()) + "/vitrinex-" + QByteArray::number(::geteuid());
     if (::mkdir(own.constData(), 0700) == 0 || errno == EEXIST) {
         if (isPrivateFolder(own)) return QFile::decodeName(own);
     }
@@ -64,7 +65,7 @@ QString privateRuntimeDir() {
 
 // Whether the other end of a local connection runs as this user.
 bool peerIsThisUser(qintptr descriptor) {
-    ucred peer {};
+    ucred peer{};
     socklen_t size = sizeof peer;
     return descriptor >= 0 &&
            ::getsockopt(static_cast<int>(descriptor), SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0 &&
@@ -233,8 +234,10 @@ void TPreviousInstance::readRequest(QLocalSocket* socket) {
     QMetaObject::invokeMethod(
         this,
         [this, show, title, path, window, restored] {
-            if (show) emit windowRequested(title, window, restored);
-            else if (!path.isEmpty() && window) emit fileOpenRequested(path);
+            if (show)
+                emit windowRequested(title, window, restored);
+            else if (!path.isEmpty() && window)
+                emit fileOpenRequested(path);
         },
         Qt::QueuedConnection);
 }

@@ -37,7 +37,8 @@ std::string WriteBackup(const OpenCollection& collection, const std::function<vo
 
 UserMessage backupCompleteMessage(std::string_view collectionName, std::string_view backupFileName) {
     const std::size_t slash = backupFileName.rfind('/');
-    const std::string_view name = slash == std::string_view::npos ? backupFileName : backupFileName.substr(slash + 1);
+    const std::string_view name =
+        slash == std::string_view::npos ? backupFileName : backupFileName.substr(slash + 1);
     return {"backup complete", "a backup file of " + std::string(collectionName) +
                                    " has been created. the file is named " + std::string(name) + "."};
 }

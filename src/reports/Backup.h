@@ -19,7 +19,8 @@ std::string BackupFileName(std::string_view collectionFileName);
 // at most as readable as the collection), and returns the backup's path. `advanceProgress` is called
 // with 500 div ItemCount for every item written. Throws EInOutError; a failed backup leaves the
 // previous backup file as it was.
-std::string WriteBackup(const OpenCollection& collection, const std::function<void(int step)>& advanceProgress = {});
+std::string WriteBackup(const OpenCollection& collection,
+                        const std::function<void(int step)>& advanceProgress = {});
 
 // The "create backup" command's completion message: title "backup complete", the text naming the
 // collection and the backup's file name without its folder. The two names come in one encoding

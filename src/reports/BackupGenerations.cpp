@@ -46,7 +46,8 @@ std::function<void(const ByteSink&)> fileContent(int fd, const std::string& path
 std::vector<Generation> listGenerations(const std::string& collectionPath) {
     std::vector<Generation> out;
     const std::string folder = generationsFolder(collectionPath, false);
-    const QStringList names = QDir(QString::fromStdString(folder)).entryList({"*.fcd"}, QDir::Files, QDir::Name | QDir::Reversed);
+    const QStringList names =
+        QDir(QString::fromStdString(folder)).entryList({"*.fcd"}, QDir::Files, QDir::Name | QDir::Reversed);
     for (const QString& name : names) {
         const QDateTime time = QDateTime::fromString(name.chopped(4), kNameFormat);
         const std::string path = folder + "/" + name.toStdString();
@@ -75,7 +76,8 @@ std::function<void(const ByteSink&)> backupContent(const OpenCollection& c) {
     };
 }
 
-std::string keepGeneration(const std::string& collectionPath, const std::function<void(const ByteSink&)>& content) {
+std::string keepGeneration(const std::string& collectionPath,
+                           const std::function<void(const ByteSink&)>& content) {
     const std::string folder = generationsFolder(collectionPath, true);
     // A name of its own even for two backups within one millisecond.
     QDateTime time = QDateTime::currentDateTimeUtc();
@@ -119,8 +121,9 @@ RestoreResult restoreCollection(const std::string& collectionPath, const std::st
     RestoreResult result;
     result.kept = keepGeneration(collectionPath, fileContent(lock.descriptor(), collectionPath));
     std::size_t next = 0;
-    writeCollectionFile(collectionPath, backup.headerRecord(),
-                        [&]() -> const TFigureRecord* { return next == live.size() ? nullptr : live[next++]; });
+    writeCollectionFile(collectionPath, backup.headerRecord(), [&]() -> const TFigureRecord* {
+        return next == live.size() ? nullptr : live[next++];
+    });
     result.items = static_cast<std::int32_t>(live.size());
     return result;
 }

@@ -29,7 +29,8 @@ std::function<void(const ByteSink&)> backupContent(const OpenCollection& collect
 
 // Keeps `content` as the newest generation of the collection at `collectionPath` and drops the
 // oldest beyond kGenerationsKept. Returns the generation's path. Throws EInOutError.
-std::string keepGeneration(const std::string& collectionPath, const std::function<void(const ByteSink&)>& content);
+std::string keepGeneration(const std::string& collectionPath,
+                           const std::function<void(const ByteSink&)>& content);
 
 // What every backup of the open collection adds beside its ".bak": a generation and a point of the
 // value history. Throws EInOutError, its message saying that the generation failed.

@@ -87,7 +87,8 @@ std::vector<CsvRecord> splitRecords(std::string_view text, std::string& damage) 
                 break;
             }
             if (wasQuoted || c == '"') {
-                damage = wasQuoted ? "text after a quoted field" : "a quote inside a field that is not quoted";
+                damage =
+                    wasQuoted ? "text after a quoted field" : "a quote inside a field that is not quoted";
                 return records;
             }
             field += c;
@@ -112,12 +113,15 @@ std::string crLfBreaks(const std::string& text) {
 using Slot = std::optional<std::string> PlainItemTexts::*;
 
 Slot slotOf(std::string_view column) {
-    static const std::map<std::string_view, Slot> byName = {
-        {"name", &PlainItemTexts::name},           {"year", &PlainItemTexts::year},
-        {"series", &PlainItemTexts::series},       {"price", &PlainItemTexts::price},
-        {"net_change", &PlainItemTexts::netchange}, {"quantity", &PlainItemTexts::quantity},
-        {"condition", &PlainItemTexts::condition}, {"catalog_number", &PlainItemTexts::catnum},
-        {"comments", &PlainItemTexts::comments}};
+    static const std::map<std::string_view, Slot> byName = {{"name", &PlainItemTexts::name},
+                                                            {"year", &PlainItemTexts::year},
+                                                            {"series", &PlainItemTexts::series},
+                                                            {"price", &PlainItemTexts::price},
+                                                            {"net_change", &PlainItemTexts::netchange},
+                                                            {"quantity", &PlainItemTexts::quantity},
+                                                            {"condition", &PlainItemTexts::condition},
+                                                            {"catalog_number", &PlainItemTexts::catnum},
+                                                            {"comments", &PlainItemTexts::comments}};
     const auto it = byName.find(column);
     return it == byName.end() ? nullptr : it->second;
 }
@@ -169,8 +173,8 @@ std::string csvContent(const OpenCollection& c) {
         out.append(i ? "," : "").append(kCsvColumns[i]);
     out += "\r\n";
     for (const TFigureRecord* r : liveItemsInListOrder(c)) {
-        for (const std::string_view text : {r->FigureName.view(), r->Year.view(), r->Series.view(), r->Price.view(),
-                                            r->NetChange.view()}) {
+        for (const std::string_view text :
+             {r->FigureName.view(), r->Year.view(), r->Series.view(), r->Price.view(), r->NetChange.view()}) {
             appendField(out, text);
             out += ',';
         }
@@ -222,7 +226,8 @@ std::vector<CsvItem> readItems(std::string_view csv, Reasons& reasons) {
         const CsvRecord& record = records[r];
         if (record.blankLine) continue;
         if (record.fields.size() != columns.size()) {
-            reasons.emplace_back(record.row, std::to_string(record.fields.size()) + " fields where the header has " +
+            reasons.emplace_back(record.row, std::to_string(record.fields.size()) +
+                                                 " fields where the header has " +
                                                  std::to_string(columns.size()));
             continue;
         }
@@ -241,7 +246,8 @@ std::vector<CsvItem> readItems(std::string_view csv, Reasons& reasons) {
 }
 
 [[noreturn]] void refuse(Reasons reasons) {
-    std::stable_sort(reasons.begin(), reasons.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::stable_sort(reasons.begin(), reasons.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
     std::vector<std::string> lines;
     for (const auto& [row, reason] : reasons)
         lines.push_back("row " + std::to_string(row) + ": " + reason);

@@ -1,7 +1,7 @@
 #include "reports/PainterPrinter.h"
 
-#include "collection/CollectionFile.h"
 #include "Version.h"
+#include "collection/CollectionFile.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -57,8 +57,8 @@ int PainterPrinter::resolution() const {
     return device_.logicalDpiX();
 }
 
-void printToPdfFile(const std::string& path, const CopyRules& rules, const QPageLayout& layout, int resolution,
-                    const PrintDrawing& draw) {
+void printToPdfFile(const std::string& path, const CopyRules& rules, const QPageLayout& layout,
+                    int resolution, const PrintDrawing& draw) {
     QBuffer pdf;
     pdf.open(QIODevice::WriteOnly);
     {

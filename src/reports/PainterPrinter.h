@@ -43,8 +43,8 @@ using PrintDrawing = std::function<void(Printer&)>;
 // Draws the job into memory as PDF, then replaces `path` with it as a whole, as a copy of the
 // collection within `rules` (never through a link, never over a collection). Throws EInOutError
 // when the file cannot be written; a job that `draw` stops (EPrintCancelled) writes nothing.
-void printToPdfFile(const std::string& path, const CopyRules& rules, const QPageLayout& layout, int resolution,
-                    const PrintDrawing& draw);
+void printToPdfFile(const std::string& path, const CopyRules& rules, const QPageLayout& layout,
+                    int resolution, const PrintDrawing& draw);
 
 // Prints on the printer chosen in the print dialog. A PDF file chosen there is written as
 // printToPdfFile writes it. Throws EPrinterError when the printer does not take the job.

@@ -1,8 +1,8 @@
 #include "reports/PrintLayout.h"
 
+#include "Version.h"
 #include "collection/Win1252.h"
 #include "reports/ReportText.h"
-#include "Version.h"
 
 namespace vitrinex {
 namespace {
@@ -52,9 +52,10 @@ private:
         const int titleWidth = printer_.textWidth(name);
         setSize(12);
         printer_.textOut(2 * u + titleWidth, u + u / 4 * 3,
-                         toQString(collection_.header().CollectionYear) + QStringLiteral("    ") + toQString(collection_.header().Brand));
-        printer_.textOut(printer_.pageWidth() - printer_.textWidth(QStringLiteral("page        ")), u + u / 4 * 3,
-                         QStringLiteral("page %1").arg(page_));
+                         toQString(collection_.header().CollectionYear) + QStringLiteral("    ") +
+                             toQString(collection_.header().Brand));
+        printer_.textOut(printer_.pageWidth() - printer_.textWidth(QStringLiteral("page        ")),
+                         u + u / 4 * 3, QStringLiteral("page %1").arg(page_));
         printer_.textOut(0, 2 * u + u / 4 * 3, kRule);
         setSize(10);
         line_ = 5 * u;
@@ -68,7 +69,8 @@ private:
     }
 
     void printFooter(const QString& text) {
-        printer_.textOut(printer_.pageWidth() / 2 - printer_.textWidth(text) / 2, printer_.pageHeight() - unit_, text);
+        printer_.textOut(printer_.pageWidth() / 2 - printer_.textWidth(text) / 2,
+                         printer_.pageHeight() - unit_, text);
     }
 
     void printItem(const TFigureRecord& item) {
@@ -112,7 +114,8 @@ private:
         const QString value = toQString(withoutBlanks(item.NetChange.view())) + QStringLiteral(")");
         if (fields_.Price) {
             const QString price = toQString(item.Price.view());
-            printer_.textOut(x + printer_.textWidth(price + QStringLiteral("  ")), line_, QStringLiteral("("));
+            printer_.textOut(x + printer_.textWidth(price + QStringLiteral("  ")), line_,
+                             QStringLiteral("("));
             setFamily(kPrintArrowFont);
             printer_.textOut(x + printer_.textWidth(price + QStringLiteral("  ")), line_, arrow);
             setFamily(kPrintTextFont);

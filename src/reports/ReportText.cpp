@@ -28,7 +28,8 @@ std::string withoutBlanks(std::string_view text) {
     return out;
 }
 
-std::vector<std::string> commentLines(std::string_view comment, std::size_t width, bool keepBreaksInLastLine) {
+std::vector<std::string> commentLines(std::string_view comment, std::size_t width,
+                                      bool keepBreaksInLastLine) {
     std::vector<std::string> lines;
     std::string_view rest = comment;
     while (!rest.empty()) {

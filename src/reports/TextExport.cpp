@@ -1,8 +1,8 @@
 #include "reports/TextExport.h"
 
+#include "Version.h"
 #include "collection/CollectionFile.h"
 #include "reports/ReportText.h"
-#include "Version.h"
 
 namespace vitrinex {
 namespace {
@@ -53,8 +53,9 @@ UserMessage textExportCompletedMessage(const OpenCollection& c, std::string_view
     const std::size_t slash = exportFileName.rfind('/');
     const std::string_view shortName =
         slash == std::string_view::npos ? exportFileName : exportFileName.substr(slash + 1);
-    return {"export as text completed",
-            c.header().CollectionName + " has been exported as a text file. the file is named " + std::string(shortName) + "."};
+    return {"export as text completed", c.header().CollectionName +
+                                            " has been exported as a text file. the file is named " +
+                                            std::string(shortName) + "."};
 }
 
 std::string writeTextExport(const OpenCollection& c) {

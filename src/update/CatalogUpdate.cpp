@@ -274,9 +274,7 @@ void CatalogUpdate::applyPrices() {
     setStatus("status:  updating prices . . .");
     setProgress(0);
     // The collection may have been closed, or another opened, during the download.
-    const auto stillOpen = [this] {
-        return collection().isOpen() && collection().openingId() == opening_;
-    };
+    const auto stillOpen = [this] { return collection().isOpen() && collection().openingId() == opening_; };
     UpdateOutcome outcome;
     try {
         std::optional<CollectionLock> lock;

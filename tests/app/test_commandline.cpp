@@ -65,11 +65,13 @@ void TestCommandLine::optionsAndFile() {
 void TestCommandLine::helpAndVersionWithoutDisplay() {
     const Result help = run({"--help"}, QDir::currentPath());
     QCOMPARE(help.exitCode, 0);
-    QVERIFY2(help.out.startsWith("Usage: vitrinex") && help.out.contains("--check-install"), qPrintable(help.out));
+    QVERIFY2(help.out.startsWith("Usage: vitrinex") && help.out.contains("--check-install"),
+             qPrintable(help.out));
     QVERIFY2(help.err.isEmpty(), qPrintable(help.err));
     const Result version = run({"--version"}, QDir::currentPath());
     QCOMPARE(version.exitCode, 0);
-    QVERIFY2(QRegularExpression("^Vitrinex \\d+\\.\\d+\\n$").match(version.out).hasMatch(), qPrintable(version.out));
+    QVERIFY2(QRegularExpression("^Vitrinex \\d+\\.\\d+\\n$").match(version.out).hasMatch(),
+             qPrintable(version.out));
 }
 
 void TestCommandLine::wrongArgumentsRefused() {

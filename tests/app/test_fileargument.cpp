@@ -46,9 +46,7 @@ private slots:
         errors_.clear();
         vitrinex::setShownMessagesForTesting({{}, [this](const QString& e) { errors_ << e; }});
     }
-    void cleanup() {
-        vitrinex::setShownMessagesForTesting({});
-    }
+    void cleanup() { vitrinex::setShownMessagesForTesting({}); }
     void opensOnceWindowTakesInputAndNoDialogIsOpen();
     void replacesOpenCollectionAfterSavingIt();
     void unreadableFileKeepsOpenCollection();
@@ -158,7 +156,8 @@ void TestFileArgument::firstCopyOpensItsFileAndLaterCopyHandsItsFileOver() {
     QCOMPARE(second.process.exitCode(), 0);
     // Started from a terminal, it says in one line where its file went.
     const QStringList told = QString::fromLocal8Bit(second.process.readAllStandardError()).split('\n');
-    QCOMPARE(told.filter(QRegularExpression("^vitrinex: .*running.*" + QRegularExpression::escape(b))).size(), 1);
+    QCOMPARE(told.filter(QRegularExpression("^vitrinex: .*running.*" + QRegularExpression::escape(b))).size(),
+             1);
     QTRY_VERIFY_WITH_TIMEOUT(probe.askToShowWindow(captionB, 500), 5000);
     QVERIFY(!probe.askToShowWindow(captionA, 500));
     QCOMPARE(first.process.state(), QProcess::Running);

@@ -26,8 +26,10 @@ class CliInputTest : public QObject {
         QString octal;
         for (const unsigned char b : value)
             octal += QString("\\0%1").arg(b, 3, 8, QChar('0'));
-        return runProgram("sh", QStringList{"-c", "v=$(printf '%bx' \"$1\"); p=$2; shift 2; exec \"$@\" \"$p${v%x}\"",
-                                            "sh", octal, prefix, VITRINEX_CLI} + args);
+        return runProgram(
+            "sh", QStringList{"-c", "v=$(printf '%bx' \"$1\"); p=$2; shift 2; exec \"$@\" \"$p${v%x}\"", "sh",
+                              octal, prefix, VITRINEX_CLI} +
+                      args);
     }
     std::string heroes() {
         QFile::remove("heroes.fcd");
@@ -49,8 +51,9 @@ class CliInputTest : public QObject {
             if (!mask.typeFromStart(text)) return std::nullopt;
             (field == EntryField::Price ? entry.Fields.Price : entry.Fields.NetChange) = mask.text();
         } else {
-            entry.putField(option == "name" ? EntryField::Name : option == "series" ? EntryField::Series
-                                                                                     : EntryField::CatNum,
+            entry.putField(option == "name"     ? EntryField::Name
+                           : option == "series" ? EntryField::Series
+                                                : EntryField::CatNum,
                            text);
         }
         OpenCollection c;
@@ -67,7 +70,8 @@ private slots:
         const std::string f = heroes();
         const QString file = QString::fromStdString(f);
         CliRun r;
-        for (const QStringList& wrong : {QStringList{"--name", "--price", "5"}, QStringList{"-name", "-price", "5"}}) {
+        for (const QStringList& wrong :
+             {QStringList{"--name", "--price", "5"}, QStringList{"-name", "-price", "5"}}) {
             r = cli(QStringList{"add", file} + wrong);
             QCOMPARE(r.status, 1);
             QVERIFY2(r.err.startsWith("vitrinex-cli: --name needs a value"), r.err);
@@ -94,11 +98,13 @@ private slots:
         QTest::newRow("10 digits") << "price" << QByteArray("$1000000000") << "--price '$1000000000' cannot";
         QTest::newRow("3 decimals") << "price" << QByteArray("$12345.678") << "--price '$12345.678' cannot";
         QTest::newRow("5 digits") << "netchange" << QByteArray("$-12345") << "--netchange '$-12345' cannot";
-        QTest::newRow("exponent") << "price" << QByteArray("1e400") << "--price: $1e400   is an invalid price!";
+        QTest::newRow("exponent") << "price" << QByteArray("1e400")
+                                  << "--price: $1e400   is an invalid price!";
         QTest::newRow("sign first") << "price" << QByteArray("-$5") << "--price: $-$5     is an invalid";
         QTest::newRow("huge") << "price" << QByteArray("$1e4932") << "--price: $1e4932  is an invalid";
         QTest::newRow("catalog #") << "catnum" << QByteArray("ABCDEFGHIJ") << "--catnum takes at most 9";
-        QTest::newRow("CR LF at 256") << "comments" << QByteArray(254, 'c') + "\n" << "--comments takes at most 255";
+        QTest::newRow("CR LF at 256") << "comments" << QByteArray(254, 'c') + "\n"
+                                      << "--comments takes at most 255";
         QTest::newRow("overlong") << "name" << QByteArray("\xc0\xae") << "--name is not valid UTF-8";
         QTest::newRow("surrogate") << "series" << QByteArray("\xed\xa0\x80") << "--series is not valid UTF-8";
         QTest::newRow("cut short") << "name" << QByteArray("D\xe2\x82") << "--name is not valid UTF-8";
@@ -110,9 +116,10 @@ private slots:
         QFETCH(QString, error);
         const std::string f = heroes();
         const QStringList args = {"add", QString::fromStdString(f), "--name", "Robin"};
-        for (const QStringList& form : {args, args + QStringList{"--as-typed", "--quantity", "1", "--year", "1"}}) {
-            const CliRun r = cliBytes(option == "name" ? form.mid(0, 2) + form.mid(4) : form, "--" + option + "=",
-                                   value.toStdString());
+        for (const QStringList& form :
+             {args, args + QStringList{"--as-typed", "--quantity", "1", "--year", "1"}}) {
+            const CliRun r = cliBytes(option == "name" ? form.mid(0, 2) + form.mid(4) : form,
+                                      "--" + option + "=", value.toStdString());
             QCOMPARE(r.status, 1);
             // As typed, the dialog's own refusals read as the dialog shows them.
             if (form == args || !error.contains("is an invalid"))
@@ -129,11 +136,13 @@ private slots:
             QCOMPARE(r.err, QByteArray("vitrinex-cli: standard output: Disk full\n"));
         }
         for (const QStringList& args :
-             {QStringList{"add", "--as-typed", "--name", "X", "missing.fcd"}, QStringList{"edit", "missing.fcd", "X", "--as-typed"},
-              QStringList{"find", "missing.fcd", "X"}, QStringList{"export", "missing.fcd"},
-              QStringList{"backup", "missing.fcd"}, QStringList{"apply", "missing.fcd", "update.dat"}})
+             {QStringList{"add", "--as-typed", "--name", "X", "missing.fcd"},
+              QStringList{"edit", "missing.fcd", "X", "--as-typed"}, QStringList{"find", "missing.fcd", "X"},
+              QStringList{"export", "missing.fcd"}, QStringList{"backup", "missing.fcd"},
+              QStringList{"apply", "missing.fcd", "update.dat"}})
             QCOMPARE(cli(args).err, QByteArray("vitrinex-cli: missing.fcd: File not found\n"));
-        writeBytes("odd.fcd", fileImage(blankCollectionHeader(), {record(std::string("a\0b\nc\r", 7), "$1e39")}));
+        writeBytes("odd.fcd",
+                   fileImage(blankCollectionHeader(), {record(std::string("a\0b\nc\r", 7), "$1e39")}));
         const CliRun r = cli({"stats", "odd.fcd"});
         QCOMPARE(r.status, 0); // the record is set aside, and the notice is one line
         QCOMPARE(r.err.count('\n'), 1);
@@ -143,10 +152,32 @@ private slots:
     // Random bytes, overlong forms and edge amounts as option values: what `add` stores is what
     // the dialog stores (amounts compared without their alignment blanks), or `add` refuses.
     void addStoresWhatTheDialogWould() {
-        const std::vector<std::string> edges = {
-            "$9999999", "$0000000", "$.",   "$.5",     "$0.",       "$-0",      "$+5",      "$ - 5",  "$1e38",
-            "$-",       "",         "$",    "$ 1 2 3", "$1.2.3",    "\xc0\xb5", "$\xc0\xb5", "$1\xa0", "$\xef\xbc\x95",
-            "$+9999",   "$-9999",   "-5",   "$5-",     "\xe2\x82\xac", " ",    "a\r\nb",   "$12.50 "};
+        const std::vector<std::string> edges = {"$9999999",
+                                                "$0000000",
+                                                "$.",
+                                                "$.5",
+                                                "$0.",
+                                                "$-0",
+                                                "$+5",
+                                                "$ - 5",
+                                                "$1e38",
+                                                "$-",
+                                                "",
+                                                "$",
+                                                "$ 1 2 3",
+                                                "$1.2.3",
+                                                "\xc0\xb5",
+                                                "$\xc0\xb5",
+                                                "$1\xa0",
+                                                "$\xef\xbc\x95",
+                                                "$+9999",
+                                                "$-9999",
+                                                "-5",
+                                                "$5-",
+                                                "\xe2\x82\xac",
+                                                " ",
+                                                "a\r\nb",
+                                                "$12.50 "};
         const QStringList options = {"price", "netchange", "name", "series", "catnum"};
         const std::string pool = "$$$..--++  0123456789eE,a\r\n\x7f\x80\x81\xa0\xc0\xc3\xe2\xed\xef\xf4\xff";
         std::mt19937 rng(20261208);
@@ -165,11 +196,12 @@ private slots:
             const QStringList others = option == "name" ? QStringList{} : QStringList{"--name", "Item"};
             // A value that begins with "--" can only be given after "=".
             const bool joined = value.rfind("--", 0) == 0;
-            const CliRun r = cliBytes(QStringList{"add", QString::fromStdString(f), "--year", "1990"} + others +
-                                       (joined ? QStringList{} : QStringList{"--" + option}),
-                                   joined ? "--" + option + "=" : QString(), value);
+            const CliRun r = cliBytes(QStringList{"add", QString::fromStdString(f), "--year", "1990"} +
+                                          others + (joined ? QStringList{} : QStringList{"--" + option}),
+                                      joined ? "--" + option + "=" : QString(), value);
             const std::optional<TFigureRecord> dialog = dialogStores(option, value);
-            const QByteArray what = option.toUtf8() + " " + QByteArray::fromStdString(value).toHex() + ": " + r.err;
+            const QByteArray what =
+                option.toUtf8() + " " + QByteArray::fromStdString(value).toHex() + ": " + r.err;
             if (r.status != 0) {
                 QVERIFY2(r.status == 1 && r.err.startsWith("vitrinex-cli: "), what);
                 QCOMPARE(QFileInfo(QString::fromStdString(f)).size(), 1324);
@@ -180,7 +212,9 @@ private slots:
             OpenCollection c;
             c.LoadCollection(f);
             const TFigureRecord& stored = c.ItemTree()->Record;
-            const auto unaligned = [](std::string_view text) { return QString::fromLatin1(text).remove(' '); };
+            const auto unaligned = [](std::string_view text) {
+                return QString::fromLatin1(text).remove(' ');
+            };
             QCOMPARE(unaligned(stored.Price.view()), unaligned(dialog->Price.view()));
             QCOMPARE(unaligned(stored.NetChange.view()), unaligned(dialog->NetChange.view()));
             QVERIFY2(stored.FigureName.view() == dialog->FigureName.view(), what);

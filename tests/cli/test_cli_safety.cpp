@@ -52,12 +52,14 @@ private slots:
         update.UpdateCatNum.assign("X1");
         update.UpdatePrice.assign("5");
         writeBytes("update.dat", QByteArray(reinterpret_cast<const char*>(&update), sizeof update));
-        const QString applies = "for i in $(seq 0 59); do \"$0\" apply \"$1\" update.dat >/dev/null || exit 1; done";
+        const QString applies =
+            "for i in $(seq 0 59); do \"$0\" apply \"$1\" update.dat >/dev/null || exit 1; done";
         QProcess first, second, third;
         first.start("sh", {"-c", adds, VITRINEX_CLI, f});
         second.start("sh", {"-c", mixed, VITRINEX_CLI, f});
         third.start("sh", {"-c", applies, VITRINEX_CLI, f});
-        QVERIFY(first.waitForFinished(240000) && second.waitForFinished(240000) && third.waitForFinished(240000));
+        QVERIFY(first.waitForFinished(240000) && second.waitForFinished(240000) &&
+                third.waitForFinished(240000));
         QCOMPARE(first.exitCode(), 0);
         QCOMPARE(second.exitCode(), 0);
         QVERIFY2(third.exitCode() == 0, third.readAllStandardError());

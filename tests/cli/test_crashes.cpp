@@ -34,9 +34,12 @@ private slots:
     void renameIsOneSave() {
         for (const char* step : {"replace-written", "saved"}) {
             writeBytes("rename.fcd", fileImage(header(), {record("Batman"), record("Joker")}));
-            QVERIFY(cli({"edit", "rename.fcd", "Batman", "--as-typed", "--name", "Robin", "--year", "1985"}, step).crashed);
+            QVERIFY(
+                cli({"edit", "rename.fcd", "Batman", "--as-typed", "--name", "Robin", "--year", "1985"}, step)
+                    .crashed);
             const QStringList n = names("rename.fcd");
-            QVERIFY2(n.contains("Batman") != n.contains("Robin") && n.contains("Joker"), qPrintable(step + (": " + n.join(','))));
+            QVERIFY2(n.contains("Batman") != n.contains("Robin") && n.contains("Joker"),
+                     qPrintable(step + (": " + n.join(','))));
         }
     }
 
@@ -44,7 +47,8 @@ private slots:
     // back and says so; a finished save leaves no journal.
     void cutShortSaveInPlaceIsPutBack() {
         for (const char* step : {"journal-kept", "in-place-unflushed", "in-place-flushed"}) {
-            writeBytes("linked.fcd", fileImage(header(), {record("Batman"), record("Joker"), record("Robin")}));
+            writeBytes("linked.fcd",
+                       fileImage(header(), {record("Batman"), record("Joker"), record("Robin")}));
             QFile::remove("other.fcd");
             QVERIFY(::link("linked.fcd", "other.fcd") == 0);
             const QByteArray before = readBytes("linked.fcd");
@@ -61,17 +65,21 @@ private slots:
     // Damaged records are named by check and set aside by repair, their bytes appended to NAME.damaged.
     void damagedRecordsAreSetAside() {
         vitrinex::TFigureRecord deleted = record(" ", "$x", "$0", 0);
-        writeBytes("damaged.fcd", fileImage(header(), {record("Batman"), vitrinex::blankFigureRecord(), deleted, record("Joker")}));
+        writeBytes("damaged.fcd", fileImage(header(), {record("Batman"), vitrinex::blankFigureRecord(),
+                                                       deleted, record("Joker")}));
         writeBytes("damaged.fcd.damaged", "earlier");
         const QJsonObject check = QJsonDocument::fromJson(cli({"check", "damaged.fcd"}).out).object();
         const QJsonArray damaged = check["damaged"].toArray();
-        QCOMPARE(check["records"].toInt() * 100 + damaged[0]["record"].toInt() * 10 + damaged[1]["record"].toInt(), 423);
+        QCOMPARE(check["records"].toInt() * 100 + damaged[0]["record"].toInt() * 10 +
+                     damaged[1]["record"].toInt(),
+                 423);
         QVERIFY(damaged.size() == 2 && damaged[1]["reason"].toString().contains("$x"));
         const QJsonObject done = QJsonDocument::fromJson(cli({"repair", "damaged.fcd"}).out).object();
         QCOMPARE(done["kept"].toInt() * 10 + done["setAside"].toInt(), 22);
         const QByteArray aside = readBytes("damaged.fcd.damaged");
         QCOMPARE(aside.size(), 7 + 2 * 1324);
-        QVERIFY(aside.startsWith("earlier") && aside.endsWith(QByteArray(reinterpret_cast<const char*>(&deleted), 1324)));
+        QVERIFY(aside.startsWith("earlier") &&
+                aside.endsWith(QByteArray(reinterpret_cast<const char*>(&deleted), 1324)));
         QCOMPARE(names("damaged.fcd"), (QStringList{"Batman", "Joker"}));
         QCOMPARE(cli({"check", "damaged.fcd"}).out.trimmed(), QByteArray(R"({"records": 2, "damaged": []})"));
     }

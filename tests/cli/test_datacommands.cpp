@@ -11,7 +11,9 @@ class DataCommandsTest : public QObject {
 
 private slots:
     void csvBackupsRestoreAndHistory() {
-        QCOMPARE(cli({"new", "mine.fcd", "--name", "Heroes", "--brand", "Kenner", "--year", "1985-1990"}).status, 0);
+        QCOMPARE(
+            cli({"new", "mine.fcd", "--name", "Heroes", "--brand", "Kenner", "--year", "1985-1990"}).status,
+            0);
         QCOMPARE(cli({"add", "mine.fcd", "--name", "Luke", "--price", "$10"}).status, 0);
         const CliRun exported = cli({"export-csv", "mine.fcd"});
         QCOMPARE(exported.json()["file"].toString(), QString("mine.csv"));
@@ -25,9 +27,11 @@ private slots:
         csv.close();
         const CliRun refused = cli({"import-csv", "mine.fcd", "in.csv"});
         QCOMPARE(refused.status, 1);
-        QCOMPARE(refused.err, QByteArray("row 3: Luke already exists!\nrow 4: price: $1x      is an invalid price!\n"));
+        QCOMPARE(refused.err,
+                 QByteArray("row 3: Luke already exists!\nrow 4: price: $1x      is an invalid price!\n"));
         // A CSV file that cannot be read is named, not the collection.
-        QCOMPARE(cli({"import-csv", "mine.fcd", "gone.csv"}).err, QByteArray("vitrinex-cli: gone.csv: File not found\n"));
+        QCOMPARE(cli({"import-csv", "mine.fcd", "gone.csv"}).err,
+                 QByteArray("vitrinex-cli: gone.csv: File not found\n"));
 
         QCOMPARE(cli({"backup", "mine.fcd"}).status, 0);
         const QJsonArray backups = cli({"backups", "mine.fcd"}).json()["backups"].toArray();

@@ -29,7 +29,7 @@ private slots:
     void addCleansPriceAndNetChangeAndRefusesWhatIsNoAmount() {
         const QString f = heroes();
         const CliRun r = cli({"add", f, "--as-typed", "--name", "Batman", "--quantity", "2", "--year", "85",
-                           "--price", "$ 12.50 ", "--netchange", "$-5", "--condition", "loose"});
+                              "--price", "$ 12.50 ", "--netchange", "$-5", "--condition", "loose"});
         QCOMPARE(r.status, 0);
         const QJsonObject item = r.json();
         QCOMPARE(item["Price"].toString(), QString("$  12.50"));
@@ -39,18 +39,22 @@ private slots:
         QCOMPARE(item, items(f).at(0).toObject());
 
         const QByteArray before = readBytes(f.toStdString());
-        const QStringList robin = {"add", f, "--as-typed", "--name", "Robin", "--quantity", "1", "--year", "1990"};
+        const QStringList robin = {"add",        f,   "--as-typed", "--name", "Robin",
+                                   "--quantity", "1", "--year",     "1990"};
         QCOMPARE(refusal(cli(robin + QStringList{"--price", "$12,50"})),
                  QString("invalid price: $12,50   is an invalid price!"));
         QCOMPARE(refusal(cli(robin + QStringList{"--price", "$1.2.3"})),
                  QString("invalid price: $1.2.3   is an invalid price!"));
-        QCOMPARE(refusal(cli(robin + QStringList{"--netchange", "$5-"})),
-                 QString("invalid net change value: $5-   is an invalid value for net change. net change must "
-                         "be an integer."));
-        QVERIFY(refusal(cli(robin + QStringList{"--netchange", "$-"})).startsWith("invalid net change value: $-    is"));
+        QCOMPARE(
+            refusal(cli(robin + QStringList{"--netchange", "$5-"})),
+            QString("invalid net change value: $5-   is an invalid value for net change. net change must "
+                    "be an integer."));
+        QVERIFY(refusal(cli(robin + QStringList{"--netchange", "$-"}))
+                    .startsWith("invalid net change value: $-    is"));
         QCOMPARE(refusal(cli({"add", f, "--as-typed", "--name", "Robin", "--quantity", "1"})),
                  QString("Cannot add item. Check to make sure you have filled in necessary fields."));
-        QCOMPARE(refusal(cli(robin + QStringList{"--price", "$       "})).left(16), QString("Cannot add item."));
+        QCOMPARE(refusal(cli(robin + QStringList{"--price", "$       "})).left(16),
+                 QString("Cannot add item."));
         QCOMPARE(refusal(cli({"add", f, "--as-typed", "--name", "BATMAN", "--quantity", "1", "--year", "1"})),
                  QString("item exists: BATMAN already exists!"));
         QCOMPARE(cli(robin + QStringList{"--year", "19a0"}).status, 1);
@@ -90,7 +94,8 @@ private slots:
         QCOMPARE(r.status, 0);
         QCOMPARE(r.out.trimmed(), QByteArray("null"));
         QCOMPARE(items(f).size(), 1);
-        QCOMPARE(refusal(cli({"edit", f, "Robin", "--as-typed"})), QString("a match for 'Robin' was not found."));
+        QCOMPARE(refusal(cli({"edit", f, "Robin", "--as-typed"})),
+                 QString("a match for 'Robin' was not found."));
     }
 
     void findGoesOnFromFindStartAndNeverWraps() {

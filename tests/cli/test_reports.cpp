@@ -15,7 +15,8 @@ class CliReportsTest : public QObject {
 private slots:
     void initTestCase() {
         cli({"new", "heroes.fcd", "--name", "Heroes", "--brand", "Kenner", "--year", "1985"});
-        cli({"add", "heroes.fcd", "--name", "zeta", "--price", "$3", "--netchange", "$-1", "--quantity", "2"});
+        cli({"add", "heroes.fcd", "--name", "zeta", "--price", "$3", "--netchange", "$-1", "--quantity",
+             "2"});
         cli({"add", "heroes.fcd", "--name", "Alpha", "--comments", "first\\nsecond"});
     }
 
@@ -38,7 +39,8 @@ private slots:
     }
 
     void printWritesAPdf() {
-        const CliRun r = cli({"print", "heroes.fcd", "--pdf", "list.pdf", "--fields", "price,quantity", "--page", "letter"});
+        const CliRun r = cli(
+            {"print", "heroes.fcd", "--pdf", "list.pdf", "--fields", "price,quantity", "--page", "letter"});
         if (r.status != 0 && r.err.contains("not available")) QSKIP("this build has no printing");
         QCOMPARE(r.status, 0);
         QCOMPARE(r.json()["pages"].toInt(), 1);
@@ -50,8 +52,9 @@ private slots:
         text.start("pdftotext", {"list.pdf", "-"});
         QVERIFY(text.waitForFinished(30000));
         const QString page = QString::fromUtf8(text.readAllStandardOutput()).simplified();
-        QVERIFY2(QRegularExpression("1\\.\\) Alpha \\(1\\).*2\\.\\) zeta \\(2\\) \\$3").match(page).hasMatch(),
-                 qPrintable(page));
+        QVERIFY2(
+            QRegularExpression("1\\.\\) Alpha \\(1\\).*2\\.\\) zeta \\(2\\) \\$3").match(page).hasMatch(),
+            qPrintable(page));
         QVERIFY(!page.contains("comments:"));
 
         QCOMPARE(cli({"print", "heroes.fcd", "--pdf", "list.pdf", "--fields", "colour"}).status, 1);

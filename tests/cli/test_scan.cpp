@@ -20,7 +20,8 @@ class ScanTest : public QObject {
     }
     static QJsonArray records(std::initializer_list<std::pair<const char*, const char*>> rows) {
         QJsonArray a;
-        for (const auto& [cat, price] : rows) a.append(QJsonArray{cat, price});
+        for (const auto& [cat, price] : rows)
+            a.append(QJsonArray{cat, price});
         return a;
     }
 

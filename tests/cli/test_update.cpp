@@ -50,13 +50,16 @@ private slots:
     }
 
     void goodFileUpdatesTheCollectionAfterABackup() {
-        UpdateServer server({{"update.auf", sampleAnswer("update.auf")}, {"hwupdate.auf", sampleAnswer("hwupdate.auf")}});
+        UpdateServer server(
+            {{"update.auf", sampleAnswer("update.auf")}, {"hwupdate.auf", sampleAnswer("hwupdate.auf")}});
         SKIP_WITHOUT_SERVER(server);
         const QByteArray before = bytesOf(collection);
         const CliRun run = cli({"update", collection, "--type", "SW"}, server.hostPort());
         QCOMPARE(run.status, 0);
-        QCOMPARE(run.json()["label"].toString(), "vitrinex has completed updating your collection. press ok to continue.");
-        QCOMPARE(run.json()["status"].toString(), "Kenner Star Wars POTF catalog of 12/1/2026: 9 price changes");
+        QCOMPARE(run.json()["label"].toString(),
+                 "vitrinex has completed updating your collection. press ok to continue.");
+        QCOMPARE(run.json()["status"].toString(),
+                 "Kenner Star Wars POTF catalog of 12/1/2026: 9 price changes");
         QCOMPARE(bytesOf("heroes.bak").size(), before.size());
 
         const QJsonObject shown = runCli({"show", collection}).json();
@@ -76,15 +79,21 @@ private slots:
         QTest::addColumn<QString>("label");
         QTest::addColumn<QString>("status");
         const QString notFound = "update file could not be found on host. please try again later.";
-        QTest::newRow("missing file") << "" << "" << notFound << "status:  update file not found . . .";
-        QTest::newRow("closes early") << "AB12|4.50*" << "" << notFound << "status:  update file not found . . .";
-        QTest::newRow("never answers") << "" << "silent"
+        QTest::newRow("missing file") << ""
+                                      << "" << notFound << "status:  update file not found . . .";
+        QTest::newRow("closes early") << "AB12|4.50*"
+                                      << "" << notFound << "status:  update file not found . . .";
+        QTest::newRow("never answers") << ""
+                                       << "silent"
                                        << "update has timed-out. be sure you have established an internet "
                                           "connection and try again."
                                        << "update has timed-out.";
-        QTest::newRow("refused") << "" << "refused" << "vitrinex could not connect with host. please try again later."
+        QTest::newRow("refused") << ""
+                                 << "refused"
+                                 << "vitrinex could not connect with host. please try again later."
                                  << "status:  not connected . . .";
-        QTest::newRow("unknown host") << "" << "nosuchhost.invalid"
+        QTest::newRow("unknown host") << ""
+                                      << "nosuchhost.invalid"
                                       << "nosuchhost.invalid could not be found. please try again later."
                                       << "status:  cannot find host address . . .";
     }
@@ -141,7 +150,8 @@ private slots:
         }
         {
             QFile restore(collection);
-            QVERIFY(restore.open(QIODevice::WriteOnly | QIODevice::Truncate) && restore.write(before) == before.size());
+            QVERIFY(restore.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+                    restore.write(before) == before.size());
         }
         {
             // Records for ever: update.dat stops far above any catalog, and nothing of it is left.
@@ -163,7 +173,8 @@ private slots:
             // A byte now and then: the download ends at its deadline, and meanwhile another command
             // changes the collection without waiting for it.
             HostileServer drip([](const HostileServer::Send& send) {
-                while (send("{")) QThread::msleep(200);
+                while (send("{"))
+                    QThread::msleep(200);
             });
             QProcess update;
             const CliOptions slow = against(drip.hostPort(), "1000");

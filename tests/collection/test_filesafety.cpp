@@ -193,7 +193,8 @@ private slots:
             const QString message = errorOf([&] { c.SaveCollection(); });
             setFileSystemCallsForTesting(nullptr);
             QVERIFY2(message.startsWith("Disk full"), qPrintable(message));
-            const QString copy = message.section("; the previous content is kept in ", 1).section(" and is put", 0, 0);
+            const QString copy =
+                message.section("; the previous content is kept in ", 1).section(" and is put", 0, 0);
             QCOMPARE(QFile::exists(journal), !copy.isEmpty());
             if (!copy.isEmpty()) QCOMPARE(copy, journal);
             QCOMPARE(recoverInterruptedSave(file), !copy.isEmpty());
@@ -261,7 +262,9 @@ private slots:
                     out[i] = &places[i];
                 return n;
             }
-            void received(std::size_t count) override { got.insert(got.end(), places.begin(), places.begin() + count); }
+            void received(std::size_t count) override {
+                got.insert(got.end(), places.begin(), places.begin() + count);
+            }
         };
         std::vector<TFigureRecord> records;
         for (int i = 0; i < 20; ++i)
@@ -297,8 +300,8 @@ private slots:
             QCOMPARE(load({record(std::string("big\n\r\0name", 11), beyond)}, c), QString());
             QCOMPARE(c.damaged().size(), std::size_t(1)); // set aside, on one line
             const QString reason = QString::fromStdString(c.damaged()[0].reason);
-            QVERIFY2(reason.contains("is not an amount") && !reason.contains('\n') && !reason.contains('\r') &&
-                         reason.contains("big\\n\\r"),
+            QVERIFY2(reason.contains("is not an amount") && !reason.contains('\n') &&
+                         !reason.contains('\r') && reason.contains("big\\n\\r"),
                      qPrintable(reason));
         }
     }

@@ -276,7 +276,8 @@ private slots:
                 int at = tree.empty() ? -1 : 0;
                 bool repeat = false;
                 while (at >= 0) {
-                    const int order = compareNameKeys(r.FigureName.view(), tree[at].record->FigureName.view());
+                    const int order =
+                        compareNameKeys(r.FigureName.view(), tree[at].record->FigureName.view());
                     if (order == 0) {
                         repeat = true;
                         break;
@@ -416,8 +417,8 @@ private slots:
             }
             c.SaveCollection();
             c.ReloadCollection();
-            j->ok =
-                c.totals().ItemCount == j->items && c.ItemTree()->Left == nullptr && c.ItemTree()->Right != nullptr;
+            j->ok = c.totals().ItemCount == j->items && c.ItemTree()->Left == nullptr &&
+                    c.ItemTree()->Right != nullptr;
             return nullptr;
         };
         pthread_attr_t attr;

@@ -77,20 +77,24 @@ private slots:
         OpenCollection c;
         // Tree: Luke (Han (Boba), Yoda (Obi)); pre-order Luke, Han, Boba, Yoda, Obi.
         openWith(c, "c.fcd",
-                 {{"Luke", "$14.99", "ab12"}, {"Han", "$12.99", "CD7", 3}, {"Yoda", "$5", "ZZ"},
-                  {"Boba", "$20", "AB12"}, {"Obi", "$7", "X-1"}});
+                 {{"Luke", "$14.99", "ab12"},
+                  {"Han", "$12.99", "CD7", 3},
+                  {"Yoda", "$5", "ZZ"},
+                  {"Boba", "$20", "AB12"},
+                  {"Obi", "$7", "X-1"}});
         const auto before = recordsOf("c.fcd");
         writeUpdate("update.dat", {{"CD7", "12.99"}, {"AB12", "19.99"}, {"NOPE", "3"}, {"X1", "4"}});
         int progress = 0;
-        const UpdateOutcome out =
-            ApplyUpdate(c, c.openingId(), "update.dat", "prices of 5.12.99", [&progress](int s) { progress += s; });
+        const UpdateOutcome out = ApplyUpdate(c, c.openingId(), "update.dat", "prices of 5.12.99",
+                                              [&progress](int s) { progress += s; });
         QVERIFY(!out.message);
 
         // 19.99 - 14.99 between two 6-byte reals is 4.99999999998545, cut to five characters.
         const long double bobaChange = Real48(19.99L).value() - Real48(20.0L).value();
-        const QByteArray expected = fileImage(
-            c.headerRecord(), {updated(before[1], "$12.99", "$0"), updated(before[0], "$19.99", "$4.99"),
-                               updated(before[2], "$19.99", amount(bobaChange).substr(0, 5)), before[3], before[4]});
+        const QByteArray expected =
+            fileImage(c.headerRecord(),
+                      {updated(before[1], "$12.99", "$0"), updated(before[0], "$19.99", "$4.99"),
+                       updated(before[2], "$19.99", amount(bobaChange).substr(0, 5)), before[3], before[4]});
         QCOMPARE(readBytes("c.fcd"), expected);
         QCOMPARE(c.FindItem("luke")->Record.Price.str(), std::string("$19.99"));
         QCOMPARE(progress, 5 * (500 / 5));
@@ -137,12 +141,14 @@ private slots:
         OpenCollection c;
         std::vector<Figure> figures;
         for (int i = 0; i < 501; ++i)
-            figures.push_back({"figure " + std::to_string(i), "$" + std::to_string(i % 7 + 1), "N" + std::to_string(i)});
+            figures.push_back(
+                {"figure " + std::to_string(i), "$" + std::to_string(i % 7 + 1), "N" + std::to_string(i)});
         openWith(c, "c.fcd", figures);
         const auto hot = c.extremes().HotList, cold = c.extremes().ColdList;
         writeUpdate("update.dat", {{"NONE", "1"}});
         int progress = 0;
-        const UpdateOutcome out = ApplyUpdate(c, c.openingId(), "update.dat", "", [&](int s) { progress += s; });
+        const UpdateOutcome out =
+            ApplyUpdate(c, c.openingId(), "update.dat", "", [&](int s) { progress += s; });
         QCOMPARE(out.texts.statistics.hot, hot);
         QCOMPARE(out.texts.statistics.cold, cold);
         QCOMPARE(progress, 0);
@@ -178,7 +184,14 @@ private slots:
         // An earlier update in the same run marks Yoda; the next must still write it.
         writeUpdate("update.dat", {{"C", "9.5"}});
         ApplyUpdate(c, c.openingId(), "update.dat", "");
-        writeUpdate("update.dat", {{"A", ""}, {"A", "1..2"}, {"A", "12"}, {"B", "5"}, {"A", "        89"}, {"A", "15"}, {"A", "1E999"}},
+        writeUpdate("update.dat",
+                    {{"A", ""},
+                     {"A", "1..2"},
+                     {"A", "12"},
+                     {"B", "5"},
+                     {"A", "        89"},
+                     {"A", "15"},
+                     {"A", "1E999"}},
                     QByteArray("\x01Z\0\0", 4));
         const UpdateOutcome out = ApplyUpdate(c, c.openingId(), "update.dat", "");
         QCOMPARE(out.recordsRead, std::int64_t(7));
@@ -237,8 +250,8 @@ private slots:
                 ApplyUpdate(byWalk, byWalk.openingId(), "update.dat", "", {}, UpdateMatching::TreeWalk);
             QCOMPARE(readBytes("index.fcd"), readBytes("walk.fcd"));
             auto shown = [](const UpdateStatisticsTexts& s) {
-                return std::vector<std::vector<std::string>>{s.high, s.low, s.hot, s.cold,
-                                                             {s.updatedCount, s.value, s.netChange}};
+                return std::vector<std::vector<std::string>>{
+                    s.high, s.low, s.hot, s.cold, {s.updatedCount, s.value, s.netChange}};
             };
             QCOMPARE(shown(a.texts.statistics), shown(b.texts.statistics));
         }

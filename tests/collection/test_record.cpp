@@ -107,10 +107,12 @@ private slots:
         QCOMPARE(roundToReal48(std::ldexp(1.5L, -129)), 0.0L);
         std::mt19937_64 random(5);
         for (int i = 0; i < 20000; ++i) {
-            const long double v = std::ldexp(static_cast<long double>(random()), static_cast<int>(random() % 200) - 150);
+            const long double v =
+                std::ldexp(static_cast<long double>(random()), static_cast<int>(random() % 200) - 150);
             int e = 0;
             const long double m = std::frexp(v, &e);
-            const long double expected = e < -127 ? 0.0L : std::ldexp(std::nearbyint(std::ldexp(m, 40)), e - 40);
+            const long double expected =
+                e < -127 ? 0.0L : std::ldexp(std::nearbyint(std::ldexp(m, 40)), e - 40);
             QCOMPARE(roundToReal48(v), expected);
             QCOMPARE(roundToReal48(-v), -expected);
         }
@@ -174,7 +176,8 @@ private slots:
         QVERIFY(compareNameKeys("a_", "AB") > 0);              // '_' (95) sorts after 'B' (66)
         // Long names are compared eight bytes at a time: the order must stay that of the keys.
         std::mt19937 random(9);
-        const char alphabet[] = {'a', 'A', 'z', 'Z', '`', '{', '@', '[', ' ', '\xe1', '\xc1', '\xfa', '\x7f', '\x80'};
+        const char alphabet[] = {'a', 'A', 'z',    'Z',    '`',    '{',    '@',
+                                 '[', ' ', '\xe1', '\xc1', '\xfa', '\x7f', '\x80'};
         for (int i = 0; i < 20000; ++i) {
             std::string x(random() % 24, 'q'), y;
             for (char& c : x)
@@ -195,13 +198,13 @@ private slots:
                  QString::fromUtf8("\u20ac caf\u00e9 \u201cquoted\u201d \u0081"));
         QCOMPARE(utf8ToWin1252(utf8), bytes);
         QCOMPARE(fromQString(toQString(bytes)), bytes);
-        QCOMPARE(utf8ToWin1252("\xe6\x97\xa5 ok"), std::string("? ok")); // not in the code page
-        QCOMPARE(utf8ToWin1252("\xff\xc3"), std::string("??"));          // broken UTF-8
+        QCOMPARE(utf8ToWin1252("\xe6\x97\xa5 ok"), std::string("? ok"));       // not in the code page
+        QCOMPARE(utf8ToWin1252("\xff\xc3"), std::string("??"));                // broken UTF-8
         QCOMPARE(utf8ToWin1252("\xc0\xae\xed\xa0\x80"), std::string("?????")); // overlong '.', a surrogate
         std::string exact;
         QCOMPARE(utf8ToWin1252Exact("\xe2\x82\xac", exact), TextRefusal::None);
         QCOMPARE(exact, std::string("\x80"));
-        QCOMPARE(utf8ToWin1252Exact("a\xe0\x80\xaf", exact), TextRefusal::NotUtf8); // overlong '/'
+        QCOMPARE(utf8ToWin1252Exact("a\xe0\x80\xaf", exact), TextRefusal::NotUtf8);    // overlong '/'
         QCOMPARE(utf8ToWin1252Exact("\xf4\x90\x80\x80", exact), TextRefusal::NotUtf8); // above U+10FFFF
         QCOMPARE(utf8ToWin1252Exact("\xe6\x97\xa5?", exact), TextRefusal::NotWin1252);
     }

@@ -112,7 +112,8 @@ void TestNewUForm::init() {
     errors_.clear();
     messages_.clear();
     FileDialogs::setAnswerForTesting([this](const FileDialogRequest&) { return answer_; });
-    setShownMessagesForTesting({[this](const QString& t, const QString& x) { messages_ << t + "|" + x; }, [this](const QString& m) { errors_ << m; }});
+    setShownMessagesForTesting({[this](const QString& t, const QString& x) { messages_ << t + "|" + x; },
+                                [this](const QString& m) { errors_ << m; }});
     main_ = new TMainForm(nullptr, programDir_->path());
     ui_.find(main_);
     dialog_ = ui_.NewUForm;

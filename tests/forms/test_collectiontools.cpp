@@ -5,8 +5,8 @@
 #include "forms/MessageDialog.h"
 #include "forms/RestoreDialog.h"
 #include "forms/TableWindow.h"
-#include "reports/BackupGenerations.h"
 #include "platform/FileDialogs.h"
+#include "reports/BackupGenerations.h"
 
 #include <QTableView>
 #include <QTemporaryDir>
@@ -20,7 +20,8 @@ class CollectionToolsTest : public QObject {
 private slots:
     void init() {
         messages_.clear();
-        setShownMessagesForTesting({[this](const QString& title, const QString& text) { messages_ << title + ": " + text; }, {}});
+        setShownMessagesForTesting(
+            {[this](const QString& title, const QString& text) { messages_ << title + ": " + text; }, {}});
         file_ = dir_.filePath("heroes.fcd");
         fixtures::writeCollection(file_, {fixtures::item("Batman")});
     }
@@ -43,13 +44,15 @@ private slots:
         QString answer = dir_.filePath("out.csv");
         FileDialogs::setAnswerForTesting([&answer](const FileDialogRequest&) { return answer; });
         control<QAction>(&main, "exportcsv1")->trigger();
-        QCOMPARE(messages_.takeFirst(), QString("export as csv completed: 1 items have been exported. the file is named out.csv."));
+        QCOMPARE(messages_.takeFirst(),
+                 QString("export as csv completed: 1 items have been exported. the file is named out.csv."));
 
         fixtures::writeBytes(dir_.filePath("in.csv").toStdString(), "name,quantity\nRobin,2\nbatman,1\n");
         answer = dir_.filePath("in.csv");
         const QByteArray before = readAll(file_);
         control<QAction>(&main, "importcsv1")->trigger();
-        QCOMPARE(messages_.takeFirst(), QString("import refused: nothing was imported:\nrow 3: batman already exists!"));
+        QCOMPARE(messages_.takeFirst(),
+                 QString("import refused: nothing was imported:\nrow 3: batman already exists!"));
         QCOMPARE(readAll(file_), before);
 
         fixtures::writeBytes(dir_.filePath("in.csv").toStdString(), "name,quantity\nRobin,2\n");
@@ -67,19 +70,23 @@ private slots:
         control<QAction>(&main, "createbackup1")->trigger();
         const QByteArray backedUp = readAll(file_);
         fixtures::writeBytes(dir_.filePath("in.csv").toStdString(), "name\nRobin\n");
-        FileDialogs::setAnswerForTesting([this](const FileDialogRequest&) { return dir_.filePath("in.csv"); });
+        FileDialogs::setAnswerForTesting(
+            [this](const FileDialogRequest&) { return dir_.filePath("in.csv"); });
         control<QAction>(&main, "importcsv1")->trigger();
         messages_.clear();
 
         auto* restore = control<TRestoreForm>(&main, "RestoreForm");
-        QVERIFY(throughModal(restore, [&] { control<QAction>(&main, "restore1")->trigger(); }, [&] {
-            QCOMPARE(control<QListWidget>(restore, "ListBox1")->count(), 1);
-            click(control<TJPEGImage>(restore, "OKJPG"));
-        }));
+        QVERIFY(throughModal(
+            restore, [&] { control<QAction>(&main, "restore1")->trigger(); },
+            [&] {
+                QCOMPARE(control<QListWidget>(restore, "ListBox1")->count(), 1);
+                click(control<TJPEGImage>(restore, "OKJPG"));
+            }));
         QCOMPARE(readAll(file_), backedUp);
         QCOMPARE(control<TItemListBox>(&main, "ListBox2")->count(), 1);
         QCOMPARE(messages_.size(), 1);
-        QVERIFY2(messages_[0].startsWith("restore complete: the collection has been restored"), qPrintable(messages_[0]));
+        QVERIFY2(messages_[0].startsWith("restore complete: the collection has been restored"),
+                 qPrintable(messages_[0]));
         QCOMPARE(listGenerations(QFile::encodeName(file_).toStdString()).size(), std::size_t(2));
     }
 

@@ -61,7 +61,9 @@ class TestItemDialogs : public QObject {
             out << QString::fromStdString(r.FigureName.str());
         return out;
     }
-    template <typename T = QWidget> T* in(QObject* window, const char* name) { return control<T>(window, name); }
+    template <typename T = QWidget> T* in(QObject* window, const char* name) {
+        return control<T>(window, name);
+    }
     TItemListBox* list() { return in<TItemListBox>(main_, "ListBox2"); }
     QString selected() {
         const int row = list()->selectedRow();
@@ -89,11 +91,13 @@ class TestItemDialogs : public QObject {
         type("YearEDT", "1985");
     }
     bool inDialog(QDialog* d, const char* action, const std::function<void()>& body) {
-        return throughModal(d, [&] { in<QAction>(main_, action)->trigger(); }, [&] {
-            d->activateWindow(); // as a window manager activates a new modal window
-            QTRY_COMPARE(QApplication::activeWindow(), d);
-            body();
-        });
+        return throughModal(
+            d, [&] { in<QAction>(main_, action)->trigger(); },
+            [&] {
+                d->activateWindow(); // as a window manager activates a new modal window
+                QTRY_COMPARE(QApplication::activeWindow(), d);
+                body();
+            });
     }
 
 private slots:
@@ -102,7 +106,8 @@ private slots:
         dir_ = std::make_unique<QTemporaryDir>();
         file_ = dir_->filePath("heroes.fcd");
         messages_.clear();
-        setShownMessagesForTesting({[this](const QString& t, const QString& x) { messages_ << t + "|" + x; }, [this](const QString& e) { messages_ << "error report|" + e; }});
+        setShownMessagesForTesting({[this](const QString& t, const QString& x) { messages_ << t + "|" + x; },
+                                    [this](const QString& e) { messages_ << "error report|" + e; }});
         main_ = new TMainForm(nullptr, dir_->path());
         main_->show();
         QVERIFY(QTest::qWaitForWindowActive(main_));
@@ -143,8 +148,9 @@ private slots:
         }));
         QVERIFY(!add_->isVisible());
         const TFigureRecord robin = stored().at(1);
-        QCOMPARE(QString::fromStdString(robin.Price.str() + "|" + robin.NetChange.str() + "|" + robin.Year.str()),
-                 QString("$  12.50|$  -5|85  "));
+        QCOMPARE(
+            QString::fromStdString(robin.Price.str() + "|" + robin.NetChange.str() + "|" + robin.Year.str()),
+            QString("$  12.50|$  -5|85  "));
         QCOMPARE(robin.Quantity, 5);
         QCOMPARE(selected(), QString("Robin"));
         QCOMPARE(main_->windowTitle(), QString("Vitrinex 1.4 - Heroes:  $75"));
@@ -169,7 +175,7 @@ private slots:
             type("NetChangeEDT", "5-");
             QTest::keyClick(in<QLineEdit>(add_, "NetChangeEDT"), Qt::Key_Return);
             QCOMPARE(nextMessage(), QString("invalid net change value|$5-   is an invalid value for net "
-                                                    "change. net change must be an integer."));
+                                            "change. net change must be an integer."));
             QCOMPARE(text("NetChangeEDT"), QString("$   0"));
             QCOMPARE(readAll(file_), before);
             click(in<TJPEGImage>(add_, "AddJPG"));
@@ -251,8 +257,10 @@ private slots:
         auto* info = main_->findChild<QDialog*>("NewUForm");
         auto* find = main_->findChild<TFindForm*>();
         for (const auto& [dialog, action, field, ok] :
-             {std::tuple<QDialog*, const char*, const char*, const char*>{add_, "additem1", "FigureNameEDT", "AddJPG"},
-              {info, "editcollectioninfo1", "BrandEDT", "OKJPG"}, {find, "find1", "FindEDT", "OkBtn"}})
+             {std::tuple<QDialog*, const char*, const char*, const char*>{add_, "additem1", "FigureNameEDT",
+                                                                          "AddJPG"},
+              {info, "editcollectioninfo1", "BrandEDT", "OKJPG"},
+              {find, "find1", "FindEDT", "OkBtn"}})
             QVERIFY(inDialog(dialog, action, [&] {
                 if (dialog == add_) fillRequired("");
                 in<QLineEdit>(dialog, field)->selectAll();
@@ -262,8 +270,9 @@ private slots:
                 dialog->reject();
             }));
         QCOMPARE(messages_.size(), 3);
-        for (const auto& [field, message] : {std::pair{"name", messages_[0]}, std::pair{"brand", messages_[1]},
-                                             std::pair{"find", messages_[2]}})
+        for (const auto& [field, message] :
+             {std::pair{"name", messages_[0]}, std::pair{"brand", messages_[1]},
+              std::pair{"find", messages_[2]}})
             QVERIFY2(message.startsWith("invalid character|") && message.contains(field) &&
                          message.contains(QString::fromUtf8("'\u0141'")),
                      qPrintable(message));
@@ -298,7 +307,8 @@ private slots:
                 click(in<TJPEGImage>(find, "OkBtn"));
                 seen << selected() + ":" + in<QLabel>(find, "Label1")->text();
             }
-            QCOMPARE(seen, QStringList({"Batman:click the 'ok' to find next.", "Hangman:click the 'ok' to find next.",
+            QCOMPARE(seen, QStringList({"Batman:click the 'ok' to find next.",
+                                        "Hangman:click the 'ok' to find next.",
                                         "Superman:click the 'ok' to find next.",
                                         "Superman:a match for 'MAN' was not found."}));
             QCOMPARE(in<QLabel>(main_, "FigureNameLBL")->text(), QString("Superman"));

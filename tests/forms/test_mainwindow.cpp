@@ -35,8 +35,8 @@
 #include <QPointer>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <QtTest>
 #include <QWheelEvent>
+#include <QtTest>
 
 #include <functional>
 #include <memory>
@@ -162,8 +162,8 @@ private:
     MainControls ui_;
     QString answer_; // what the user picks in the open or save dialog
     QList<FileDialogRequest> requests_;
-    QStringList messages_; // "title|text" of the message dialog
-    QStringList errors_;   // the default error report
+    QStringList messages_;          // "title|text" of the message dialog
+    QStringList errors_;            // the default error report
     QStringList opened_;            // the item commands' windows, in the order they opened
     QList<qsizetype> soundsAtOpen_; // how many sounds had played when each item window opened
     std::unique_ptr<DialogWatcher> itemWindows_;
@@ -189,7 +189,9 @@ void TestMainForm::init() {
         requests_ << r;
         return answer_;
     });
-    setShownMessagesForTesting({[this](const QString& title, const QString& text) { messages_ << title + "|" + text; }, [this](const QString& message) { errors_ << message; }});
+    setShownMessagesForTesting(
+        {[this](const QString& title, const QString& text) { messages_ << title + "|" + text; },
+         [this](const QString& message) { errors_ << message; }});
     createMain();
 }
 
@@ -206,12 +208,13 @@ void TestMainForm::cleanup() {
 
 void TestMainForm::createMain() {
     main_ = new TMainForm(nullptr, programDir_->path());
-    itemWindows_ = std::make_unique<DialogWatcher>(
-        QStringList{"AddFigureForm", "DeleteForm", "FindForm", "PrintForm", "UpdateTypeForm", "LastUpdateForm"},
-        [this](const QString& window) {
-            opened_ << window;
-            soundsAtOpen_ << sounds_.names().size();
-        });
+    itemWindows_ =
+        std::make_unique<DialogWatcher>(QStringList{"AddFigureForm", "DeleteForm", "FindForm", "PrintForm",
+                                                    "UpdateTypeForm", "LastUpdateForm"},
+                                        [this](const QString& window) {
+                                            opened_ << window;
+                                            soundsAtOpen_ << sounds_.names().size();
+                                        });
     ui_.find(main_);
     main_->show();
     main_->activateWindow();
@@ -297,9 +300,9 @@ void TestMainForm::wrapsComments() {
 void TestMainForm::commentBarMaximumFollowsEntries() {
     const QString path = dataPath("comments.fcd");
     fixtures::writeCollection(path, {itemWithComments("Four", "1\r\n2\r\n3\r\n4"),
-                           itemWithComments("Five", "1\r\n2\r\n3\r\n4\r\n5"),
-                           itemWithComments("Nine", "1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n9"),
-                           itemWithComments("None", "")});
+                                     itemWithComments("Five", "1\r\n2\r\n3\r\n4\r\n5"),
+                                     itemWithComments("Nine", "1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n9"),
+                                     itemWithComments("None", "")});
     openFile(path);
     const QStringList names = entries(ui_.ListBox2);
     QCOMPARE(names, (QStringList{"Five", "Four", "Nine", "None"}));
@@ -308,8 +311,7 @@ void TestMainForm::commentBarMaximumFollowsEntries() {
         int row, count, max;
     };
     for (const Case& c : {Case{1, 4, 1}, Case{0, 5, 2}, Case{2, 9, 6}, Case{3, 0, 1}, Case{1, 4, 1}}) {
-        click(ui_.ListBox2->viewport(), Qt::LeftButton,
-              ui_.ListBox2->rowRect(c.row).center());
+        click(ui_.ListBox2->viewport(), Qt::LeftButton, ui_.ListBox2->rowRect(c.row).center());
         QCOMPARE(ui_.CommentsLBL->count(), c.count);
         QCOMPARE(ui_.BMPScrollBar2->max(), c.max);
     }
@@ -398,8 +400,9 @@ void TestMainForm::openCollectionShowsTotalsAndEnablesItemCommands() {
     QVERIFY(!main_->collection().isOpen());
 
     const QString path2 = dataPath("three.fcd");
-    fixtures::writeCollection(path2, {fixtures::item("Robin", "$12.50", "$0", 2), fixtures::item("Batman", "$15"),
-                            fixtures::item("joker", "$0", "$0", 3)});
+    fixtures::writeCollection(path2,
+                              {fixtures::item("Robin", "$12.50", "$0", 2), fixtures::item("Batman", "$15"),
+                               fixtures::item("joker", "$0", "$0", 3)});
     openFile(path2);
     TMainForm& m = *main_;
     QCOMPARE(m.windowTitle(), QString("Vitrinex 1.4 - Heroes:  $40"));
@@ -531,8 +534,7 @@ void TestMainForm::selectingShowsTheItem() {
     fixtures::writeCollection(path, {batman, fixtures::item("Robin")});
     openFile(path);
 
-    click(ui_.ListBox2->viewport(), Qt::LeftButton,
-          ui_.ListBox2->rowRect(0).center());
+    click(ui_.ListBox2->viewport(), Qt::LeftButton, ui_.ListBox2->rowRect(0).center());
     for (QWidget* w : std::initializer_list<QWidget*>{
              ui_.FigureNameLBL, ui_.Label3, ui_.YearLBL, ui_.Label4, ui_.SeriesLBL, ui_.Label5, ui_.PriceLBL,
              ui_.Label6, ui_.QuantityLBL, ui_.Label9, ui_.NetChangeLBL, ui_.Label7, ui_.ConditionLBL,
@@ -632,8 +634,9 @@ void TestMainForm::largeListFollowsKeysAndWheel() {
 
     // The wheel moves the list without a selection change; the handle follows too.
     QTest::keyClick(list, Qt::Key_Home);
-    QWheelEvent wheel(list->viewport()->rect().center(), list->viewport()->mapToGlobal(list->viewport()->rect().center()),
-                      {}, {0, -120 * 3}, Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QWheelEvent wheel(list->viewport()->rect().center(),
+                      list->viewport()->mapToGlobal(list->viewport()->rect().center()), {}, {0, -120 * 3},
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(list->viewport(), &wheel);
     QVERIFY(ListTopRow(list) > 0);
     QCOMPARE(bar->position(), ListTopRow(list) + 1);
@@ -770,8 +773,7 @@ void TestMainForm::editAndDeleteButtonsNeedASelection() {
     QCOMPARE(opened_, QStringList{kAddWindow});
     opened_.clear();
 
-    click(ui_.ListBox2->viewport(), Qt::LeftButton,
-          ui_.ListBox2->rowRect(0).center());
+    click(ui_.ListBox2->viewport(), Qt::LeftButton, ui_.ListBox2->rowRect(0).center());
     QTest::mouseMove(ui_.EditJPG, ui_.EditJPG->rect().center());
     QVERIFY(ui_.EditJPG->hasLook()); // highlighted
     QCOMPARE(ui_.EditJPG->lookOffset(), QPoint(0, 0));
@@ -822,9 +824,8 @@ void TestMainForm::itemCommandsPlayTheClickFirst() {
     QTest::keyClick(list, Qt::Key_Delete);
     click(ui_.PrintJPG);
     chooseFromMenu(ui_.tools1, ui_.find1); // find is silent
-    QCOMPARE(opened_, (QStringList{kAddWindow, kEditWindow, kEditWindow,
-                                         kDeleteWindow, kDeleteWindow, kPrintWindow,
-                                         kFindWindow}));
+    QCOMPARE(opened_, (QStringList{kAddWindow, kEditWindow, kEditWindow, kDeleteWindow, kDeleteWindow,
+                                   kPrintWindow, kFindWindow}));
     // Each window opened after its own click sound.
     QCOMPARE(soundsAtOpen_, (QList<qsizetype>{1, 2, 3, 4, 5, 6, 6}));
     QCOMPARE(sounds_.names(), QStringList(6, "v10bp.qys"));
@@ -994,12 +995,12 @@ void TestMainForm::createBackupWritesBesideTheFileAndNamesIt() {
 
 void TestMainForm::closeWritesTheFileAndResetsTheWindow() {
     const QString path = dataPath("close.fcd");
-    fixtures::writeCollection(path, {fixtures::item("Batman"), fixtures::item("Robin"), fixtures::item("Alfred")});
+    fixtures::writeCollection(path,
+                              {fixtures::item("Batman"), fixtures::item("Robin"), fixtures::item("Alfred")});
     const QByteArray original = readAll(path);
     openFile(path);
     TMainForm& m = *main_;
-    click(ui_.ListBox2->viewport(), Qt::LeftButton,
-          ui_.ListBox2->rowRect(1).center());
+    click(ui_.ListBox2->viewport(), Qt::LeftButton, ui_.ListBox2->rowRect(1).center());
     QVERIFY(ui_.FigureNameLBL->isVisible());
 
     // The file is rewritten from memory.

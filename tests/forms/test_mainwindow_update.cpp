@@ -1,12 +1,12 @@
 // The main window's Update command end to end against a loopback HTTP server.
 #define QTEST_QPA_MOUSE_HANDLING
 
+#include "collection/UpdatePrompts.h"
 #include "forms/ErrorReport.h"
 #include "forms/LastUpdateDialog.h"
 #include "forms/MessageDialog.h"
 #include "forms/UpdateTypeDialog.h"
 #include "forms/UpdateWindow.h"
-#include "collection/UpdatePrompts.h"
 #include "reports/Backup.h"
 #include "sound/Sound.h"
 
@@ -27,7 +27,8 @@ class TestMainWindowUpdate : public QObject {
     QStringList messages_;
 
     // Starts the update from `trigger`; `answer` runs once `prompt` is on screen.
-    static void update(QDialog* prompt, const std::function<void()>& answer, const std::function<void()>& trigger) {
+    static void update(QDialog* prompt, const std::function<void()>& answer,
+                       const std::function<void()>& trigger) {
         auto* poll = new QTimer(prompt);
         QObject::connect(poll, &QTimer::timeout, prompt, [=] {
             if (prompt->isVisible()) answer(), poll->deleteLater();
@@ -39,17 +40,21 @@ class TestMainWindowUpdate : public QObject {
 private slots:
     void updateCommandEndToEnd() {
         Sounds::setServiceForTesting(&sounds_);
-        setShownMessagesForTesting({[this](const QString& title, const QString& text) { messages_ << title + "|" + text; }, [this](const QString& message) { messages_ << message; }});
+        setShownMessagesForTesting(
+            {[this](const QString& title, const QString& text) { messages_ << title + "|" + text; },
+             [this](const QString& message) { messages_ << message; }});
         const std::string path = QDir::current().filePath("Heroes.fcd").toStdString();
         OpenCollection c;
         c.CreateCollection(path, "Heroes", "Kenner", "1985-1990");
-        NewItemValues luke = fixtures::item("Luke", "$  12.50", "$   0", 2), vader = fixtures::item("Vader", "$  30.00");
+        NewItemValues luke = fixtures::item("Luke", "$  12.50", "$   0", 2),
+                      vader = fixtures::item("Vader", "$  30.00");
         luke.CatNum = "sp1001";
         c.InsertNewItem(luke);
         c.InsertNewItem(vader);
         c.SaveCollection();
 
-        auto server = std::make_unique<UpdateServer>(QList<QPair<QString, QByteArray>>{{"update.auf", "{prices of 12/8/26}SP1001|26.50*~"}});
+        auto server = std::make_unique<UpdateServer>(
+            QList<QPair<QString, QByteArray>>{{"update.auf", "{prices of 12/8/26}SP1001|26.50*~"}});
         SKIP_WITHOUT_SERVER(*server);
         qputenv("VITRINEX_UPDATE_HOST", server->hostPort().toLatin1());
         TMainForm main(nullptr, programDir_.path());
@@ -65,8 +70,10 @@ private slots:
 
         // No catalog yet: the type prompt. The stats button, then the statistics' OK, shows the new price.
         auto* type = control<TUpdateTypeForm>(&main, "UpdateTypeForm");
-        update(type, [&] { click(control<QRadioButton>(type, "SWRB")), click(control<TJPEGImage>(type, "OKJPG")); },
-               [&] { click(ui.UpdateJPG); });
+        update(
+            type,
+            [&] { click(control<QRadioButton>(type, "SWRB")), click(control<TJPEGImage>(type, "OKJPG")); },
+            [&] { click(ui.UpdateJPG); });
         QTRY_COMPARE_WITH_TIMEOUT(status->text(), "prices of 12/8/26", 10000);
         QCOMPARE(main.windowTitle(), "Vitrinex 1.4 - Heroes:  $83");
         click(control<TJPEGImage>(window, "StatsJPG"));
@@ -76,27 +83,33 @@ private slots:
         OpenCollection file, backup;
         file.LoadCollection(path);
         backup.LoadCollection(BackupFileName(path));
-        QCOMPARE(file.FindItem("Luke")->Record.Price.str() + file.header().UpdateType, std::string("$26.50SW"));
+        QCOMPARE(file.FindItem("Luke")->Record.Price.str() + file.header().UpdateType,
+                 std::string("$26.50SW"));
         QCOMPARE(file.header().LastUpdate, shortDateText(QDate::currentDate()));
         QCOMPARE(backup.FindItem("Luke")->Record.Price.str(), std::string("$  12.50"));
 
         // Closed and opened again while the update runs: the prices go to no collection.
         auto* question = control<TLastUpdateForm>(&main, "LastUpdateForm");
-        update(question, [&] { click(control<TJPEGImage>(question, "OKJPG")); }, [&] { ui.updatecollection1->trigger(); });
+        update(
+            question, [&] { click(control<TJPEGImage>(question, "OKJPG")); },
+            [&] { ui.updatecollection1->trigger(); });
         QTRY_COMPARE_WITH_TIMEOUT(status->text(), "status:  update file transfered . . .", 10000);
         ui.closecollection1->trigger();
         main.OpenCollectionFile(QString::fromStdString(path));
         QVERIFY(main.collection().isOpen());
         QByteArray before = fixtures::readBytes(path);
         QTRY_COMPARE(status->text(), "status:  update not applied . . .");
-        QCOMPARE(messages_, QStringList{"update not applied|the collection the update was started for is no longer open."});
+        QCOMPARE(
+            messages_,
+            QStringList{"update not applied|the collection the update was started for is no longer open."});
         QCOMPARE(fixtures::readBytes(path), before);
 
         // A server without the file: nothing changes.
         server = std::make_unique<UpdateServer>(QList<QPair<QString, QByteArray>>{});
         window->job().setHost(server->hostPort().toStdString());
         before = fixtures::readBytes(path);
-        update(question, [&] { click(control<TJPEGImage>(question, "OKJPG")); }, [&] { click(ui.UpdateJPG); });
+        update(
+            question, [&] { click(control<TJPEGImage>(question, "OKJPG")); }, [&] { click(ui.UpdateJPG); });
         QTRY_COMPARE_WITH_TIMEOUT(status->text(), "status:  update file not found . . .", 10000);
         QCOMPARE(fixtures::readBytes(path), before);
     }

@@ -161,7 +161,8 @@ void TestError1::longTextWrapsInsideLabel() {
              qPrintable(QString("height %1, line %2").arg(wrappedHeight).arg(lineHeight)));
 
     // A text too long for the usual label makes the box taller, so that it is read whole.
-    const QString changed = QString::fromStdString(vitrinex::changedElsewhereMessage(std::string(60, 'f')).text);
+    const QString changed =
+        QString::fromStdString(vitrinex::changedElsewhereMessage(std::string(60, 'f')).text);
     bool whole = false;
     const Seen seen = showMessage("file changed", changed, [&](TError1Form* f) {
         auto* label = control<QLabel>(f, "Label1");
@@ -214,7 +215,8 @@ void TestError1::messageWhileOpenGetsItsOwnBox() {
 
 void TestError1::testSeamReplacesTheWindow() {
     QStringList shown;
-    vitrinex::setShownMessagesForTesting({[&shown](const QString& title, const QString& text) { shown << title + "|" + text; }, {}});
+    vitrinex::setShownMessagesForTesting(
+        {[&shown](const QString& title, const QString& text) { shown << title + "|" + text; }, {}});
     ShowMessageDialog("item exists", "Joker already exists!");
     ShowMessageDialog({}, "Error opening default web browser.");
     ShowMessageDialog();

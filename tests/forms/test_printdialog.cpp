@@ -45,7 +45,8 @@ class TestPrintForm : public QObject {
         c.SaveCollection();
         auto main = std::make_unique<TMainForm>(nullptr, dir_.path());
         main->show();
-        vitrinex::FileDialogs::setAnswerForTesting([file](const vitrinex::FileDialogRequest&) { return file; });
+        vitrinex::FileDialogs::setAnswerForTesting(
+            [file](const vitrinex::FileDialogRequest&) { return file; });
         click(control<TJPEGImage>(main.get(), "OpenJPG"));
         auto* list = control<TItemListBox>(main.get(), "ListBox2");
         click(list->viewport(), Qt::LeftButton, list->rowRect(1).center());
@@ -57,7 +58,9 @@ private slots:
     void initTestCase() {
         QVERIFY(dir_.isValid());
         vitrinex::Sounds::setServiceForTesting(&sounds_);
-        vitrinex::setShownMessagesForTesting({[this](const QString& t, const QString& x) { messages_ << t + "|" + x; }, [this](const QString& m) { errors_ << m; }});
+        vitrinex::setShownMessagesForTesting(
+            {[this](const QString& t, const QString& x) { messages_ << t + "|" + x; },
+             [this](const QString& m) { errors_ << m; }});
     }
 
     void checkBoxesChangeColourAndStayTicked() {
@@ -118,10 +121,11 @@ private slots:
         text.start("pdftotext", {pdf, "-"});
         QVERIFY(text.waitForFinished(30000));
         const QString page = QString::fromUtf8(text.readAllStandardOutput()).simplified();
-        QVERIFY2(QRegularExpression("1\\.\\) Alpha catalog #: CAT-5 2\\.\\) Beta catalog #: CAT-4 3\\.\\) Gamma")
-                     .match(page)
-                     .hasMatch(),
-                 qPrintable(page));
+        QVERIFY2(
+            QRegularExpression("1\\.\\) Alpha catalog #: CAT-5 2\\.\\) Beta catalog #: CAT-4 3\\.\\) Gamma")
+                .match(page)
+                .hasMatch(),
+            qPrintable(page));
         QCOMPARE(control<QLabel>(main.get(), "FigureNameLBL")->text(), QString("Beta"));
         QCOMPARE(errors_, QStringList());
     }
@@ -151,14 +155,16 @@ private slots:
             QTRY_VERIFY(menu->isVisible());
             click(menu, Qt::LeftButton, menu->actionGeometry(tools->menuAction()).center());
             QTRY_VERIFY(tools->isVisible());
-            click(tools, Qt::LeftButton, tools->actionGeometry(control<QAction>(main.get(), "exportastext1")).center());
+            click(tools, Qt::LeftButton,
+                  tools->actionGeometry(control<QAction>(main.get(), "exportastext1")).center());
             QTRY_VERIFY(!menu->isVisible());
         };
         chooseExport();
         QCOMPARE(messages_, QStringList({"export as text completed|Heroes has been exported as a text file. "
                                          "the file is named heroes.txt."}));
         QCOMPARE(sounds_.names(), QStringList({"v10bp.qys"}));
-        QVERIFY(readAll(dir_.filePath("heroes.txt")).startsWith("Vitrinex 1.4\r\n\r\nHeroes   Kenner   1985\r\n"));
+        QVERIFY(readAll(dir_.filePath("heroes.txt"))
+                    .startsWith("Vitrinex 1.4\r\n\r\nHeroes   Kenner   1985\r\n"));
 
         messages_.clear();
         QVERIFY(QFile::remove(dir_.filePath("heroes.txt")) && QDir(dir_.path()).mkdir("heroes.txt"));

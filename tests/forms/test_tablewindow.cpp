@@ -2,8 +2,8 @@
 // collection's changes, the edit request, and its size kept for the next opening.
 #include "CollectionFixtures.h"
 #include "WindowTestSupport.h"
-#include "model/CollectionNotifier.h"
 #include "forms/TableWindow.h"
+#include "model/CollectionNotifier.h"
 
 #include <QHeaderView>
 #include <QLineEdit>
@@ -24,7 +24,8 @@ QStringList column(QTableView* view, int column) {
 
 void clickTitle(QTableView* view, int section) {
     QHeaderView* header = view->horizontalHeader();
-    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(header->sectionViewportPosition(section) + 4, 4));
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                      QPoint(header->sectionViewportPosition(section) + 4, 4));
 }
 
 } // namespace
@@ -41,7 +42,8 @@ private slots:
         const QString path = QDir::current().absoluteFilePath("table.fcd");
         OpenCollection c;
         c.CreateCollection(path.toStdString(), "Heroes", "Kenner", "1985-1990");
-        const auto add = [&c](const char* name, const char* price, const char* year, int quantity, const char* comment) {
+        const auto add = [&c](const char* name, const char* price, const char* year, int quantity,
+                              const char* comment) {
             NewItemValues v = fixtures::item(name, price, "$0", quantity);
             v.Year = year;
             v.Comments = comment;

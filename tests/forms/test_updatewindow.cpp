@@ -65,8 +65,8 @@ private slots:
         click(control<TJPEGImage>(&form, "OKJPG"));
         click(control<TJPEGImage>(&form, "StatsJPG"));
         QVERIFY(form.isVisible());
-        QTRY_COMPARE_WITH_TIMEOUT(label->text(), "vitrinex has completed updating your collection. press ok to continue.",
-                                  10000);
+        QTRY_COMPARE_WITH_TIMEOUT(
+            label->text(), "vitrinex has completed updating your collection. press ok to continue.", 10000);
         QCOMPARE(control<QLabel>(&form, "StatusLBL")->text(), "prices of 12/8/26");
         QCOMPARE(control<QProgressBar>(&form, "ProgressBar1")->value(), 500);
         QCOMPARE(sounds_.names(), QStringList{"v10up.qys"});
@@ -82,8 +82,8 @@ private slots:
         TUpdateForm form(job_);
         QSignalSpy ok(&form, &TUpdateForm::okClicked);
         start(form, server.hostPort());
-        QTRY_COMPARE_WITH_TIMEOUT(control<QLabel>(&form, "StatusLBL")->text(), "status:  update file not found . . .",
-                                  10000);
+        QTRY_COMPARE_WITH_TIMEOUT(control<QLabel>(&form, "StatusLBL")->text(),
+                                  "status:  update file not found . . .", 10000);
         click(control<TJPEGImage>(&form, "OKJPG"));
         QCOMPARE(ok.size(), 1);
         QVERIFY(!form.isVisible());

@@ -5,9 +5,9 @@
 #include "CollectionFixtures.h"
 #include "MainWindowControls.h"
 #include "collection/CollectionFile.h"
-#include "model/CollectionNotifier.h"
 #include "forms/ErrorReport.h"
 #include "forms/MessageDialog.h"
+#include "model/CollectionNotifier.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -39,13 +39,13 @@ class TestWindowSaves : public QObject {
 private slots:
     void init() {
         messages_.clear();
-        setShownMessagesForTesting({[this](const QString& title, const QString& text) { messages_ << title + ": " + text; }, [this](const QString& e) { messages_ << "report: " + e; }});
+        setShownMessagesForTesting(
+            {[this](const QString& title, const QString& text) { messages_ << title + ": " + text; },
+             [this](const QString& e) { messages_ << "report: " + e; }});
         file_ = dir_.filePath("heroes.fcd");
         fixtures::writeCollection(file_, {fixtures::item("Batman")});
     }
-    void cleanup() {
-        setShownMessagesForTesting({});
-    }
+    void cleanup() { setShownMessagesForTesting({}); }
     void closeWithNothingUnsavedKeepsTheOtherProgramsFile();
     void everySaveOfTheCollectionChecksFirst();
     void failedWritesAtTheEndAreToldOncePerFile();

@@ -89,8 +89,10 @@ private slots:
 
     void errorSentences() {
         QCOMPARE(TSocket::ErrorTextFor(wsa::WSAEAFNOSUPPORT), TSocket::ErrorTextFor(wsa::WSAEPFNOSUPPORT));
-        for (int code : {wsa::WSAETOOMANYREFS, wsa::WSAELOOP, wsa::WSAEREMOTE}) QVERIFY(TSocket::ErrorTextFor(code).empty());
-        for (int code : {0, 10005, 10034, 10072, 11005}) QCOMPARE(TSocket::ErrorTextFor(code), "Unknown Error Occured.");
+        for (int code : {wsa::WSAETOOMANYREFS, wsa::WSAELOOP, wsa::WSAEREMOTE})
+            QVERIFY(TSocket::ErrorTextFor(code).empty());
+        for (int code : {0, 10005, 10034, 10072, 11005})
+            QCOMPARE(TSocket::ErrorTextFor(code), "Unknown Error Occured.");
         QCOMPARE(TSocket::ErrorTextFor(wsa::errorFromErrno(ECONNREFUSED)), "The connection was refused.");
         QVERIFY(TSocket::StartupAnswerAccepted(wsa::WSAEPROCLIM));
         QVERIFY(!TSocket::StartupAnswerAccepted(wsa::WSAVERNOTSUPPORTED));

@@ -22,7 +22,8 @@ private slots:
 };
 
 void TestFilePlaces::buildFolderKeepsFilesBesideProgramAndInCurrentDirectory() {
-    const FilePlaces p = vitrinex::filePlacesFor("/src/build/src/app", {}, "/home/u/.config", "/home/u/.local/share");
+    const FilePlaces p =
+        vitrinex::filePlacesFor("/src/build/src/app", {}, "/home/u/.config", "/home/u/.local/share");
     QVERIFY(!p.installed);
     QCOMPARE(p.settingsFolder, QString("/src/build/src/app"));
     QCOMPARE(p.helpFolder, QString("/src/build/src/app"));
@@ -53,7 +54,8 @@ void TestFilePlaces::installedWithoutHomeWritesToCurrentDirectory() {
     const FilePlaces p = vitrinex::filePlacesFor("/usr/bin", "/usr/share/vitrinex", {}, {});
     QVERIFY(p.installed);
     QCOMPARE(p.updateFilePath(), QDir::current().absoluteFilePath("update.dat"));
-    QCOMPARE(FilePlaces::pathIn(p.settingsFolder, "Vitrinex.ini"), QDir::current().absoluteFilePath("Vitrinex.ini"));
+    QCOMPARE(FilePlaces::pathIn(p.settingsFolder, "Vitrinex.ini"),
+             QDir::current().absoluteFilePath("Vitrinex.ini"));
 }
 
 void TestFilePlaces::installedDataFolderFoundFromProgramFolder() {
@@ -63,8 +65,10 @@ void TestFilePlaces::installedDataFolderFoundFromProgramFolder() {
     const QString bin = root.filePath("usr/bin");
     QCOMPARE(vitrinex::installedDataFolder(bin, "../share/vitrinex", isDir), QString());
     QVERIFY(QDir(root.path()).mkpath("usr/share/vitrinex"));
-    QCOMPARE(vitrinex::installedDataFolder(bin, "../share/vitrinex", isDir), root.filePath("usr/share/vitrinex"));
-    QCOMPARE(vitrinex::installedDataFolder(root.filePath("build/src/app"), "../share/vitrinex", isDir), QString());
+    QCOMPARE(vitrinex::installedDataFolder(bin, "../share/vitrinex", isDir),
+             root.filePath("usr/share/vitrinex"));
+    QCOMPARE(vitrinex::installedDataFolder(root.filePath("build/src/app"), "../share/vitrinex", isDir),
+             QString());
 }
 
 void TestFilePlaces::writableFoldersCreatedOnlyWhenInstalled() {
@@ -79,8 +83,8 @@ void TestFilePlaces::writableFoldersCreatedOnlyWhenInstalled() {
     QFile blocker(other.filePath("config"));
     QVERIFY(blocker.open(QIODevice::WriteOnly));
     blocker.close();
-    QVERIFY(!vitrinex::createWritableFolders(
-        vitrinex::filePlacesFor(other.path(), other.path(), other.filePath("config"), other.filePath("data"))));
+    QVERIFY(!vitrinex::createWritableFolders(vitrinex::filePlacesFor(
+        other.path(), other.path(), other.filePath("config"), other.filePath("data"))));
 }
 
 QTEST_GUILESS_MAIN(TestFilePlaces)

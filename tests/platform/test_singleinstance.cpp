@@ -81,13 +81,18 @@ QByteArray blockingRequest(const QString& path, const QByteArray& request, int t
 
 // Sets an environment variable for one test and puts it back afterwards.
 struct EnvironmentChange {
-    EnvironmentChange(const char* name, const QByteArray* value) : name_(name), old_(qgetenv(name)), had_(qEnvironmentVariableIsSet(name)) {
-        if (value) qputenv(name, *value);
-        else qunsetenv(name);
+    EnvironmentChange(const char* name, const QByteArray* value)
+        : name_(name), old_(qgetenv(name)), had_(qEnvironmentVariableIsSet(name)) {
+        if (value)
+            qputenv(name, *value);
+        else
+            qunsetenv(name);
     }
     ~EnvironmentChange() {
-        if (had_) qputenv(name_, old_);
-        else qunsetenv(name_);
+        if (had_)
+            qputenv(name_, old_);
+        else
+            qunsetenv(name_);
     }
     const char* name_;
     QByteArray old_;
@@ -339,7 +344,8 @@ void TestSingleInstance::secondCopySaysSoWhenFirstHangs() {
     Copy second(program);
     QTRY_VERIFY_WITH_TIMEOUT(second.ended(), 20000);
     QCOMPARE(second.process.exitCode(), 1);
-    QVERIFY2(second.printed("box: Vitrinex 1.4 is already running but does not answer"), second.output.constData());
+    QVERIFY2(second.printed("box: Vitrinex 1.4 is already running but does not answer"),
+             second.output.constData());
 }
 
 void TestSingleInstance::guardOutlivesCrashAndCleanEnd() {
@@ -386,7 +392,8 @@ void TestSingleInstance::handOverIsAnsweredBeforeAModalMessage() {
     });
     QByteArray answer;
     std::thread later([&] {
-        answer = blockingRequest(guard.serverPath(), "OPEN /tmp/handed.fcd\n", TPreviousInstance::kAnswerTimeoutMs);
+        answer = blockingRequest(guard.serverPath(), "OPEN /tmp/handed.fcd\n",
+                                 TPreviousInstance::kAnswerTimeoutMs);
     });
     QTRY_VERIFY_WITH_TIMEOUT(messageClosed, 15000);
     later.join();
@@ -403,7 +410,8 @@ void TestSingleInstance::guardNeedsAPrivateFolder() {
 
     // Another user (or anyone, through its mode) got there first: no guard rather than theirs.
     QVERIFY(::mkdir(own.constData(), 0700) == 0 && ::chmod(own.constData(), 0777) == 0);
-    if (fixtures::otherUserAvailable()) QVERIFY(::chown(own.constData(), fixtures::kOtherUser, fixtures::kOtherUser) == 0);
+    if (fixtures::otherUserAvailable())
+        QVERIFY(::chown(own.constData(), fixtures::kOtherUser, fixtures::kOtherUser) == 0);
     {
         TPreviousInstance planted(QStringLiteral("VxtPlanted"));
         QVERIFY(!planted.isGuarding());

@@ -55,7 +55,8 @@ private slots:
         QVERIFY(kept.front().time > kept.back().time);
         QCOMPARE(readBytes(kept.front().path), readBytes(path));
         QCOMPARE(modeOf(kept.front().path), mode_t(0640));
-        QCOMPARE(modeOf(QFileInfo(QString::fromStdString(kept.front().path)).path().toStdString()), mode_t(0700));
+        QCOMPARE(modeOf(QFileInfo(QString::fromStdString(kept.front().path)).path().toStdString()),
+                 mode_t(0700));
         // Another path is another collection: a moved file starts afresh.
         QVERIFY(listGenerations(path + ".moved").empty());
     }

@@ -114,8 +114,7 @@ private slots:
         // Neither the open collection nor any other collection is taken for an old copy.
         QVERIFY(QFile::remove("txt.txt") && QFile::copy("txt", "txt.txt"));
         QVERIFY_THROWS_EXCEPTION(EInOutError, writeTextExport(named));
-        QVERIFY_THROWS_EXCEPTION(EInOutError, writeCopyFile(named.fileName(),
-                                                            copyRulesFor(named.fileName()),
+        QVERIFY_THROWS_EXCEPTION(EInOutError, writeCopyFile(named.fileName(), copyRulesFor(named.fileName()),
                                                             [](const ByteSink& sink) { sink("%PDF", 4); }));
         QCOMPARE(readBytes(folder + "/txt"), collection);
         QCOMPARE(readBytes(folder + "/txt.txt"), collection);

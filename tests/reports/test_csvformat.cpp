@@ -17,8 +17,8 @@ QStringList itemFields(const std::string& path) {
     QStringList out;
     for (const TFigureRecord* item : liveItemsInKeyOrder(c)) {
         const TFigureRecord& r = *item;
-        for (auto text : {r.FigureName.view(), r.Year.view(), r.Series.view(), r.Price.view(), r.NetChange.view(),
-                          r.CatNum.view(), r.Condition.view(), r.Comments.view()})
+        for (auto text : {r.FigureName.view(), r.Year.view(), r.Series.view(), r.Price.view(),
+                          r.NetChange.view(), r.CatNum.view(), r.Condition.view(), r.Comments.view()})
             out << QByteArray(text.data(), qsizetype(text.size())).toHex();
         out << QString::number(r.Quantity) << "|";
     }
@@ -66,23 +66,27 @@ private slots:
         QCOMPARE(itemFields(to), itemFields(from));
         // Rows follow the list's order; the file is UTF-8.
         const QString csv = QString::fromUtf8(readBytes("out.csv"));
-        QVERIFY(csv.indexOf(" Bat") < csv.indexOf("\u00C9lan") && csv.indexOf("\u00C9lan") < csv.indexOf("Yoda"));
+        QVERIFY(csv.indexOf(" Bat") < csv.indexOf("\u00C9lan") &&
+                csv.indexOf("\u00C9lan") < csv.indexOf("Yoda"));
     }
 
     void aRefusedRowRefusesTheWholeImport_data() {
         QTest::addColumn<QByteArray>("csv");
         QTest::addColumn<QStringList>("reasons");
-        QTest::newRow("unknown column") << QByteArray("name,colour\nNew,red\n") << QStringList{"row 1: unknown column 'colour'"};
-        QTest::newRow("rows") << QByteArray("quantity,name,series,price\r\n2,Fine,s,$1\r\n1,Other,\xCE\xA9,$1\r\n"
-                                            "1,Luke,,$1\r\n0,Zero,,$1\r\n1,Dear,,$1x\r\n1,Fine,,$2\r\n")
-                              << QStringList{"row 3: series holds a character that a collection cannot store (Windows-1252)",
-                                             "row 4: Luke already exists!",
-                                             "row 5: quantity must be a whole number of at least 1, not '0'",
-                                             "row 6: price: $1x      is an invalid price!",
-                                             "row 7: Fine already exists!"};
-        QTest::newRow("existing names") << QByteArray("name\nFine\nLUKE\nfine\n")
-                                        << QStringList{"row 3: LUKE already exists!", "row 4: fine already exists!"};
-        QTest::newRow("damaged") << QByteArray("name,comments\nA,\"open\n") << QStringList{"row 2: a quoted field is not closed"};
+        QTest::newRow("unknown column")
+            << QByteArray("name,colour\nNew,red\n") << QStringList{"row 1: unknown column 'colour'"};
+        QTest::newRow("rows")
+            << QByteArray("quantity,name,series,price\r\n2,Fine,s,$1\r\n1,Other,\xCE\xA9,$1\r\n"
+                          "1,Luke,,$1\r\n0,Zero,,$1\r\n1,Dear,,$1x\r\n1,Fine,,$2\r\n")
+            << QStringList{"row 3: series holds a character that a collection cannot store (Windows-1252)",
+                           "row 4: Luke already exists!",
+                           "row 5: quantity must be a whole number of at least 1, not '0'",
+                           "row 6: price: $1x      is an invalid price!", "row 7: Fine already exists!"};
+        QTest::newRow("existing names")
+            << QByteArray("name\nFine\nLUKE\nfine\n")
+            << QStringList{"row 3: LUKE already exists!", "row 4: fine already exists!"};
+        QTest::newRow("damaged") << QByteArray("name,comments\nA,\"open\n")
+                                 << QStringList{"row 2: a quoted field is not closed"};
     }
     void aRefusedRowRefusesTheWholeImport() {
         QFETCH(QByteArray, csv);

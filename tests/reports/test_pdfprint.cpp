@@ -25,10 +25,11 @@ class PdfPrintTest : public QObject {
         return pages;
     }
     static int print(const OpenCollection& c, const PrintFields& fields, const std::string& path) {
-        const QPageLayout a4(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(6.35, 6.35, 6.35, 6.35),
-                             QPageLayout::Millimeter);
+        const QPageLayout a4(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                             QMarginsF(6.35, 6.35, 6.35, 6.35), QPageLayout::Millimeter);
         int pages = 0;
-        printToPdfFile(path, CopyRules{}, a4, 600, [&](Printer& p) { pages = printCollection(c, fields, p); });
+        printToPdfFile(path, CopyRules{}, a4, 600,
+                       [&](Printer& p) { pages = printCollection(c, fields, p); });
         return pages;
     }
 
@@ -37,7 +38,8 @@ private slots:
         OpenCollection c;
         c.CreateCollection("heroes.fcd", "Heroes", "Kenner", "1985-1990");
         for (int i = 39; i >= 0; --i)
-            c.InsertNewItem(fixtures::item("figure " + std::to_string(100 + i), "$  12.50", i % 2 ? "$  -3" : "$  2"));
+            c.InsertNewItem(
+                fixtures::item("figure " + std::to_string(100 + i), "$  12.50", i % 2 ? "$  -3" : "$  2"));
         const PrintFields all{true, true, true, true, true, true, true, true};
         const int pages = print(c, all, "heroes.pdf");
         const QStringList text = pdfPages("heroes.pdf");
@@ -50,7 +52,8 @@ private slots:
             QVERIFY(t.contains("Heroes") && t.contains("1985-1990 Kenner"));
             QVERIFY(t.contains((page + 1 < pages ? pageFooterText() : closingFooterText()).simplified()));
             // Each item with its last line on the same page, numbered in key order.
-            const QRegularExpression entry("(\\d+)\\.\\) figure (\\d+) \\(1\\) \\$12\\.50 \\( ?(.) ?\\$(-?\\d)\\)");
+            const QRegularExpression entry(
+                "(\\d+)\\.\\) figure (\\d+) \\(1\\) \\$12\\.50 \\( ?(.) ?\\$(-?\\d)\\)");
             for (auto m = entry.globalMatch(t); m.hasNext();) {
                 const auto e = m.next();
                 QCOMPARE(e.captured(2).toInt(), next);
@@ -70,10 +73,14 @@ private slots:
         c.CreateCollection("one.fcd", "One", "Kenner", "1985");
         c.InsertNewItem(fixtures::item("Alpha", "$  12.50", "$  -3", 7));
         const std::vector<std::pair<bool PrintFields::*, QString>> marks = {
-            {&PrintFields::Year, "year: 1985"},       {&PrintFields::Series, "series: Series 1"},
-            {&PrintFields::Price, "$12.50"},           {&PrintFields::NetChange, "$-3)"},
-            {&PrintFields::Quantity, "(7)"},           {&PrintFields::Condition, "condition: C-9"},
-            {&PrintFields::CatNum, "catalog #: CAT-5"}, {&PrintFields::Comments, "from the 1985 wave"}};
+            {&PrintFields::Year, "year: 1985"},
+            {&PrintFields::Series, "series: Series 1"},
+            {&PrintFields::Price, "$12.50"},
+            {&PrintFields::NetChange, "$-3)"},
+            {&PrintFields::Quantity, "(7)"},
+            {&PrintFields::Condition, "condition: C-9"},
+            {&PrintFields::CatNum, "catalog #: CAT-5"},
+            {&PrintFields::Comments, "from the 1985 wave"}};
         for (const auto& [field, mark] : marks) {
             PrintFields fields;
             fields.*field = true;

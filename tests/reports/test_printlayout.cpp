@@ -1,8 +1,8 @@
 // The printed list's layout through a recording printer: positions at a fixed resolution, page
 // breaks, footers, skipped records, and the splitting of comments.
 #include "CollectionFixtures.h"
-#include "reports/PrintLayout.h"
 #include "RecordingPrinter.h"
+#include "reports/PrintLayout.h"
 #include "reports/ReportText.h"
 
 #include <QtTest>
@@ -24,13 +24,14 @@ private slots:
         QCOMPARE(printCollection(c, allFields(), p), 1);
         const QString rule(132, '_');
         const QString footer = closingFooterText();
-        QCOMPARE(p.texts(), QStringList({"0 0 " + rule, "100 125 Heroes", "566 175 1985-1990    Kenner",
-                                         "2600 175 page 1", "0 275 " + rule, "200 500 1.)  Alpha", "533 500 (2)",
-                                         "1400 500 $12.50", "1677 500 (", "1677 500 " + QString(QChar(kArrowDown)),
-                                         "1788 500 $-3)", "500 575 year:  1985", "500 650 series:  Series 1",
-                                         "500 725 condition:  C-9", "500 800 catalog #:  CAT-5",
-                                         "500 875 comments:  mint on card", "775 950 from the 1985 wave",
-                                         QString("%1 3900 ").arg(1500 - footer.size() * 9 * 400 / 144 / 2) + footer}));
+        QCOMPARE(p.texts(),
+                 QStringList({"0 0 " + rule, "100 125 Heroes", "566 175 1985-1990    Kenner",
+                              "2600 175 page 1", "0 275 " + rule, "200 500 1.)  Alpha", "533 500 (2)",
+                              "1400 500 $12.50", "1677 500 (", "1677 500 " + QString(QChar(kArrowDown)),
+                              "1788 500 $-3)", "500 575 year:  1985", "500 650 series:  Series 1",
+                              "500 725 condition:  C-9", "500 800 catalog #:  CAT-5",
+                              "500 875 comments:  mint on card", "775 950 from the 1985 wave",
+                              QString("%1 3900 ").arg(1500 - footer.size() * 9 * 400 / 144 / 2) + footer}));
         QVERIFY(p.calls().contains(QString("font %1 10").arg(kPrintArrowFont)));
 
         // Net change without price: "(" at 14 units, the arrow after it, the amount after "(  ,".
@@ -42,7 +43,8 @@ private slots:
         const QStringList texts = q.texts();
         const qsizetype beta = texts.indexOf("200 600 2.)  Beta");
         QVERIFY(beta > 0);
-        QCOMPARE(texts.mid(beta + 1, 3), QStringList({"1400 600 (", "1427 600 " + QString(QChar(kArrowUp)), "1511 600 $4)"}));
+        QCOMPARE(texts.mid(beta + 1, 3),
+                 QStringList({"1400 600 (", "1427 600 " + QString(QChar(kArrowUp)), "1511 600 $4)"}));
     }
 
     // Items in key order on pages that never split one; a footer closes every page.
@@ -51,7 +53,8 @@ private slots:
         c.CreateCollection("many.fcd", "Many", "Kenner", "1985");
         QStringList names;
         for (int i = 0; i < 30; ++i) {
-            auto v = fixtures::item(QString("item %1").arg(QChar('A' + (i * 7) % 26)).toStdString() + std::to_string(i));
+            auto v = fixtures::item(QString("item %1").arg(QChar('A' + (i * 7) % 26)).toStdString() +
+                                    std::to_string(i));
             v.Comments = std::string(static_cast<std::size_t>(i % 5) * 40, 'x');
             c.InsertNewItem(v);
         }
@@ -80,7 +83,8 @@ private slots:
         }
         QCOMPARE(page, pages);
         QCOMPARE(entry, 29); // the blanked item and the quantity-0 item are not printed
-        QCOMPARE(p.calls().filter(pageFooterText()).size() - p.calls().filter(closingFooterText()).size(), pages - 1);
+        QCOMPARE(p.calls().filter(pageFooterText()).size() - p.calls().filter(closingFooterText()).size(),
+                 pages - 1);
         for (qsizetype i = 0; i < p.calls().size(); ++i)
             if (p.calls()[i] == "newpage") QVERIFY(p.calls()[i - 1].endsWith(pageFooterText()));
         QVERIFY(p.calls().at(p.calls().size() - 2).endsWith(closingFooterText()));
@@ -127,12 +131,14 @@ private slots:
         const std::string a55 = std::string(20, 'a') + " " + std::string(34, 'b');
         using Lines = std::vector<std::string>;
         QCOMPARE(commentLines(a55, 55, false), Lines({a55}));
-        QCOMPARE(commentLines(a55 + "c", 55, false), Lines({std::string(20, 'a') + " ", std::string(34, 'b') + "c"}));
+        QCOMPARE(commentLines(a55 + "c", 55, false),
+                 Lines({std::string(20, 'a') + " ", std::string(34, 'b') + "c"}));
         QCOMPARE(commentLines(std::string(60, 'x'), 55, false), Lines({std::string(55, 'x'), "xxxxx"}));
         QCOMPARE(commentLines("one\r\ntwo\r\n", 55, false), Lines({"one", "two"}));
         // Kept as it stands when the rest fits; broken when a line break lies within the width.
         QCOMPARE(commentLines("one\r\ntwo", 50, true), Lines({"one\r\ntwo"}));
-        QCOMPARE(commentLines("one\r\n" + std::string(50, 'y'), 50, true), Lines({"one", std::string(50, 'y')}));
+        QCOMPARE(commentLines("one\r\n" + std::string(50, 'y'), 50, true),
+                 Lines({"one", std::string(50, 'y')}));
         QCOMPARE(commentLines(std::string(49, 'z') + "\r\nw", 50, true), Lines({std::string(49, 'z'), "w"}));
     }
 };

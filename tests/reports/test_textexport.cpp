@@ -44,13 +44,15 @@ private slots:
                      "     Series:  Series 1\r\n     Condition:  C-9\r\n\r\n"
                      "mid(1)\r\n     Price:  $12.50\r\n     Net Change:  $0\r\n     Year:  1985\r\n"
                      "     Condition:  C-9\r\n     Catalog #:  CAT-3\r\n"
-                     "     Comments:  aaaaaaaaaaaaaaaaaaa \r\n                bbbbbbbbbbbbbbbbbbbbbbbbbbbbbbb\r\n\r\n"
+                     "     Comments:  aaaaaaaaaaaaaaaaaaa \r\n                "
+                     "bbbbbbbbbbbbbbbbbbbbbbbbbbbbbbb\r\n\r\n"
                      "zeta(2)\r\n     Price:  $12.50\r\n     Net Change:  $-3\r\n     Year:  1985\r\n"
                      "     Series:  Series 1\r\n     Condition:  C-9\r\n     Catalog #:  CAT-4\r\n"
                      "     Comments:  mint on card\r\nfrom the 1985 wave\r\n\r\n");
         const UserMessage m = textExportCompletedMessage(c, "/some/folder/heroes.txt");
         QCOMPARE(m.title, std::string("export as text completed"));
-        QCOMPARE(m.text, std::string("Heroes has been exported as a text file. the file is named heroes.txt."));
+        QCOMPARE(m.text,
+                 std::string("Heroes has been exported as a text file. the file is named heroes.txt."));
     }
 
     void noLiveItemsGivesTheHeaderLinesOnly() {

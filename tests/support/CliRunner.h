@@ -16,15 +16,17 @@ struct CliRun {
 
 struct CliOptions {
     QList<std::pair<QString, QString>> environment; // added to the test's own environment
-    QString outFile;                                 // standard output goes here instead of CliRun::out
+    QString outFile;                                // standard output goes here instead of CliRun::out
     int timeoutMs = 30000;
     bool timeoutIsFatal = true; // otherwise the program is killed and the run reads -2, "timed out"
 };
 
-inline void startProgram(QProcess& p, const QString& program, const QStringList& args, const CliOptions& o = {}) {
+inline void startProgram(QProcess& p, const QString& program, const QStringList& args,
+                         const CliOptions& o = {}) {
     if (!o.environment.isEmpty()) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        for (const auto& [name, value] : o.environment) env.insert(name, value);
+        for (const auto& [name, value] : o.environment)
+            env.insert(name, value);
         p.setProcessEnvironment(env);
     }
     if (!o.outFile.isEmpty()) p.setStandardOutputFile(o.outFile);

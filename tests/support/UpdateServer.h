@@ -28,7 +28,8 @@ public:
             QFile f(root_ + "/" + name);
             if (f.open(QIODevice::WriteOnly)) f.write(bytes);
         }
-        process_.start("bash", {QStringLiteral(VITRINEX_SOURCE_DIR "/scripts/update-server.sh"), "--root", root_});
+        process_.start("bash",
+                       {QStringLiteral(VITRINEX_SOURCE_DIR "/scripts/update-server.sh"), "--root", root_});
         if (process_.waitForReadyRead(15000)) hostPort_ = QString::fromLatin1(process_.readLine()).trimmed();
         if (hostPort_.isEmpty()) {
             process_.waitForFinished(2000);

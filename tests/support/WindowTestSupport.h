@@ -62,7 +62,7 @@ inline bool runModal(QDialog& form, const std::function<void()>& whileOpen) {
 // runs inside that loop. A dialog still open three seconds later is rejected, so a broken test fails
 // instead of hanging. Answers whether the dialog was seen open.
 inline bool throughModal(QDialog* dialog, const std::function<void()>& trigger,
-                  const std::function<void()>& whileOpen) {
+                         const std::function<void()>& whileOpen) {
     bool seen = false;
     QObject guard; // nothing fires after this call has returned
     std::function<void(int)> poll;

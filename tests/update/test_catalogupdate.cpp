@@ -46,8 +46,9 @@ struct Run {
         job.setIntervals(timeoutMs, pauseMs);
         QObject::connect(&job, &CatalogUpdate::soundRequested, [this](const QString& s) { sounds << s; });
         QObject::connect(&job, &CatalogUpdate::socketError, [this](const QString& s) { boxes << s; });
-        QObject::connect(&job, &CatalogUpdate::changedElsewhere,
-                         [this](const EChangedElsewhere& e) { refused << QString::fromStdString(e.fileName()); });
+        QObject::connect(&job, &CatalogUpdate::changedElsewhere, [this](const EChangedElsewhere& e) {
+            refused << QString::fromStdString(e.fileName());
+        });
         QObject::connect(&job, &CatalogUpdate::stageChanged, [this](const QString& m, const QString& s) {
             message = m;
             status = s;
@@ -95,10 +96,18 @@ private slots:
         QCOMPARE(file.FindItem("Luke")->Record.Price.str(), std::string("$4.50"));
         const QByteArray dat = updateDat();
         QCOMPARE(dat.size(), 42);
-        QCOMPARE(dat.mid(0, 5), QByteArray("\x04" "AB12", 5));
-        QCOMPARE(dat.mid(10, 5), QByteArray("\x04" "4.50", 5));
-        QCOMPARE(dat.mid(21, 4), QByteArray("\x03" "CD7", 4));
-        QCOMPARE(dat.mid(31, 3), QByteArray("\x02" "10", 3));
+        QCOMPARE(dat.mid(0, 5), QByteArray("\x04"
+                                           "AB12",
+                                           5));
+        QCOMPARE(dat.mid(10, 5), QByteArray("\x04"
+                                            "4.50",
+                                            5));
+        QCOMPARE(dat.mid(21, 4), QByteArray("\x03"
+                                            "CD7",
+                                            4));
+        QCOMPARE(dat.mid(31, 3), QByteArray("\x02"
+                                            "10",
+                                            3));
     }
 
     void answersWithoutUpdateFileEndAsNotFound_data() {
@@ -184,7 +193,8 @@ private slots:
         Run run(server.hostPort(), "SW", 5000, 300);
         run.job.setRereadUnderLock(reread);
         run.start();
-        QVERIFY(QTest::qWaitFor([&] { return run.status == "status:  update file transfered . . ."; }, 10000));
+        QVERIFY(
+            QTest::qWaitFor([&] { return run.status == "status:  update file transfered . . ."; }, 10000));
         const std::string path = run.collection.collection().fileName();
         {
             const CollectionLock lock(path);

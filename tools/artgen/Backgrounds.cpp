@@ -91,8 +91,8 @@ QImage paintSplash(QSize size) {
     drawEmblem(p, QRectF(cx - 34, 18, 68, 68));
     drawWordMark(p, QRectF(cx - 100, 90, 160, 46), 44);
     // The version beside the word mark, in the cabinet's green.
-    drawGlowText(p, QRectF(cx + 58, 98, 50, 40), Qt::AlignLeft | Qt::AlignVCenter, QString::fromLatin1(kVersion),
-                 narrowFont(26, true), palette::green, palette::green, 3, 0.6);
+    drawGlowText(p, QRectF(cx + 58, 98, 50, 40), Qt::AlignLeft | Qt::AlignVCenter,
+                 QString::fromLatin1(kVersion), narrowFont(26, true), palette::green, palette::green, 3, 0.6);
     p.setFont(narrowFont(14, false));
     p.setPen(palette::grey);
     p.drawText(QRectF(0, 140, size.width(), 20), Qt::AlignCenter,
@@ -115,7 +115,8 @@ QImage paintAboutPicture(QSize size) {
     const QRectF text(92, 10, size.width() - 102, size.height() - 20);
     drawWordMark(p, QRectF(text.left(), text.top() + 2, text.width(), 40), 38);
     drawGlowText(p, QRectF(text.left(), text.top() + 44, text.width(), 18), Qt::AlignCenter,
-                 QStringLiteral("version ") + QString::fromLatin1(kVersion), narrowFont(15, true), palette::green, palette::green, 2, 0.5);
+                 QStringLiteral("version ") + QString::fromLatin1(kVersion), narrowFont(15, true),
+                 palette::green, palette::green, 2, 0.5);
     p.setFont(narrowFont(12, false));
     p.setPen(palette::grey);
     p.drawText(QRectF(text.left(), text.top() + 62, text.width(), 16), Qt::AlignCenter,
@@ -140,7 +141,8 @@ QImage paintMainBackground(QSize size) {
     p.setPen(palette::grey);
     p.drawText(QRectF(20, 96, 106, 14), Qt::AlignCenter, QStringLiteral("collector's showcase"));
     p.setPen(QColor(70, 150, 62));
-    p.drawText(QRectF(20, 110, 106, 14), Qt::AlignCenter, QStringLiteral("version ") + QString::fromLatin1(kVersion));
+    p.drawText(QRectF(20, 110, 106, 14), Qt::AlignCenter,
+               QStringLiteral("version ") + QString::fromLatin1(kVersion));
 
     // The glass shelf between the buttons and the display.
     drawLightStrip(p, QPointF(18, 166.5), size.width() - 36, palette::green, 5, 0.9);

@@ -43,7 +43,9 @@ public:
         bytes(skin_, name, jpegFile(image, quality));
     }
 
-    void png(const QString& name, const QImage& image) { png(skin_, name, image.convertToFormat(QImage::Format_RGB32)); }
+    void png(const QString& name, const QImage& image) {
+        png(skin_, name, image.convertToFormat(QImage::Format_RGB32));
+    }
 
     void png(const QDir& dir, const QString& name, const QImage& image) {
         QSaveFile file(dir.filePath(name));
@@ -129,8 +131,9 @@ void writeIcon(Writer& w) {
             w.fail(w.assets().filePath(folder), QStringLiteral("cannot create the folder"));
             continue;
         }
-        const QImage image = side == big.width() ? big : big.scaled(side, side, Qt::IgnoreAspectRatio,
-                                                                    Qt::SmoothTransformation);
+        const QImage image = side == big.width()
+                                 ? big
+                                 : big.scaled(side, side, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
         w.png(QDir(w.assets().filePath(folder)), QStringLiteral(VITRINEX_DESKTOP_ID ".png"),
               image.convertToFormat(QImage::Format_ARGB32));
     }

@@ -82,7 +82,10 @@ int commandHistory(const CommandLine& a) {
     std::vector<std::string> rows;
     for (const ValuePoint& p : readValueHistory(a.arg(0))) {
         json::Object o;
-        o.addString("time", p.time).addString("value", p.value).addNumber("items", p.items).addNumber("updated", p.updated);
+        o.addString("time", p.time)
+            .addString("value", p.value)
+            .addNumber("items", p.items)
+            .addNumber("updated", p.updated);
         rows.push_back(o.compact());
     }
     json::Object out;

@@ -4,12 +4,11 @@
 
 namespace vitrinex::cli {
 
-inline constexpr char kDataUsage[] =
-    "  vitrinex-cli export-csv FILE [--out OUT]\n"
-    "  vitrinex-cli import-csv FILE IN\n"
-    "  vitrinex-cli backups FILE\n"
-    "  vitrinex-cli restore FILE BACKUP\n"
-    "  vitrinex-cli history FILE\n";
+inline constexpr char kDataUsage[] = "  vitrinex-cli export-csv FILE [--out OUT]\n"
+                                     "  vitrinex-cli import-csv FILE IN\n"
+                                     "  vitrinex-cli backups FILE\n"
+                                     "  vitrinex-cli restore FILE BACKUP\n"
+                                     "  vitrinex-cli history FILE\n";
 
 class CommandLine;
 

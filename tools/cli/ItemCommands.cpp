@@ -56,7 +56,8 @@ int limitOf(EntryField field) {
 QString typed(const std::string& option, EntryField field, const QString& text) {
     MaskedText mask = MaskedText::forKind(ItemEntry::maskOf(field));
     if (!mask.typeFromStart(text))
-        throw std::invalid_argument("--" + option + " '" + text.toStdString() + "' cannot be typed into that field");
+        throw std::invalid_argument("--" + option + " '" + text.toStdString() +
+                                    "' cannot be typed into that field");
     return mask.text();
 }
 
@@ -71,7 +72,8 @@ void setMasked(ItemEntry& entry, EntryField field, const QString& text) {
 QString conditionOf(const std::string& value) {
     const QString text = QString::fromUtf8(value);
     if (!ItemEntry::Conditions().contains(text))
-        throw std::invalid_argument("--condition must be one of " + ItemEntry::Conditions().join(", ").toStdString());
+        throw std::invalid_argument("--condition must be one of " +
+                                    ItemEntry::Conditions().join(", ").toStdString());
     return text;
 }
 
@@ -136,7 +138,8 @@ int addPlain(const CommandLine& a) {
     texts.condition = a.value("condition");
     texts.catnum = a.value("catnum");
     if (const auto comments = a.value("comments")) texts.comments = commentText(*comments);
-    const NewItemValues v = plainItemValues(texts, [](const char* field) { return std::string("--") + field; });
+    const NewItemValues v =
+        plainItemValues(texts, [](const char* field) { return std::string("--") + field; });
 
     const CollectionLock lock(a.arg(0));
     OpenCollection c;

@@ -2,9 +2,9 @@
 
 #include "CommandLine.h"
 #include "Json.h"
+#include "StatisticsJson.h"
 #include "collection/CollectionLock.h"
 #include "collection/InOutError.h"
-#include "StatisticsJson.h"
 #include "collection/OpenCollection.h"
 #include "collection/PriceApplication.h"
 #include "collection/Win1252.h"
@@ -27,7 +27,8 @@ int commandBackup(const CommandLine& a) {
     }
     json::Object out;
     // Paths are in the system's encoding (UTF-8), names in Windows-1252.
-    out.addString("file", path).addString("message", backupCompleteMessage(win1252ToUtf8(c.header().CollectionName), path).text);
+    out.addString("file", path)
+        .addString("message", backupCompleteMessage(win1252ToUtf8(c.header().CollectionName), path).text);
     std::cout << out.str() << '\n';
     return 0;
 }
@@ -41,7 +42,8 @@ int commandApply(const CommandLine& a) {
     // No download ran, so the update window's status would hold no braced message.
     const UpdateOutcome outcome = ApplyUpdate(c, c.openingId(), a.arg(1), "");
     if (outcome.message) throw std::runtime_error(win1252ToUtf8(outcome.message->text));
-    if (outcome.historyFailure) std::cerr << "vitrinex-cli: value history: " << *outcome.historyFailure << '\n';
+    if (outcome.historyFailure)
+        std::cerr << "vitrinex-cli: value history: " << *outcome.historyFailure << '\n';
     json::Object out = statisticsJson(c);
     out.addString("updated", outcome.texts.statistics.updatedCount)
         .addString("status", win1252ToUtf8(outcome.texts.status));

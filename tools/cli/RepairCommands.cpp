@@ -40,7 +40,8 @@ int commandCheck(const CommandLine& a) {
         ++records;
         if (const auto reason = recordDamage(r)) {
             json::Object d;
-            d.addNumber("record", static_cast<long long>(records)).addString("reason", win1252ToUtf8(*reason));
+            d.addNumber("record", static_cast<long long>(records))
+                .addString("reason", win1252ToUtf8(*reason));
             damaged.push_back(d.compact());
         }
     });

@@ -80,8 +80,9 @@ int commandPrint(const CommandLine& a) {
     int qtArgc = 1;
     QGuiApplication app(qtArgc, a.argv());
     // A quarter inch all round: the printable area of most printers.
-    const QPageLayout layout(QPageSize(page == "letter" ? QPageSize::Letter : QPageSize::A4), QPageLayout::Portrait,
-                             QMarginsF(6.35, 6.35, 6.35, 6.35), QPageLayout::Millimeter);
+    const QPageLayout layout(QPageSize(page == "letter" ? QPageSize::Letter : QPageSize::A4),
+                             QPageLayout::Portrait, QMarginsF(6.35, 6.35, 6.35, 6.35),
+                             QPageLayout::Millimeter);
     int pages = 0;
     try {
         printToPdfFile(pdf, copyRulesFor(a.arg(0)), layout, 600,

@@ -4,10 +4,10 @@
 
 namespace vitrinex::cli {
 
-inline constexpr char kReportUsage[] =
-    "  vitrinex-cli export FILE\n"
-    "  vitrinex-cli print FILE --pdf OUT [--fields year,series,price,netchange,quantity,condition,catnum,comments]\n"
-    "                    [--page a4|letter]\n";
+inline constexpr char kReportUsage[] = "  vitrinex-cli export FILE\n"
+                                       "  vitrinex-cli print FILE --pdf OUT [--fields "
+                                       "year,series,price,netchange,quantity,condition,catnum,comments]\n"
+                                       "                    [--page a4|letter]\n";
 
 class CommandLine;
 

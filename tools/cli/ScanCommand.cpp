@@ -60,7 +60,8 @@ int commandScan(const CommandLine& a) {
         if (n == 0) break;
         if (scanner.ProcessHostGet(block.data(), n) != net::UpdateStreamScanner::Answer::Reading) break;
     }
-    if (std::ferror(in.get())) throw std::runtime_error(stream + ": " + EInOutError::fromCode(kReadBeyondEnd).what());
+    if (std::ferror(in.get()))
+        throw std::runtime_error(stream + ": " + EInOutError::fromCode(kReadBeyondEnd).what());
     writer.close();
 
     json::Object result;

@@ -6,8 +6,8 @@
 
 #include "CommandLine.h"
 #include "Json.h"
-#include "model/CollectionNotifier.h"
 #include "collection/UpdatePrompts.h"
+#include "model/CollectionNotifier.h"
 #include "update/CatalogUpdate.h"
 
 #include <QCoreApplication>
@@ -31,21 +31,26 @@ int commandUpdate(const CommandLine& a) {
     if (!updateAvailable(collection)) throw std::runtime_error("the collection holds no items to update");
     if (hasUpdateType(collection)) {
         if (!type.empty() && type != collection.header().UpdateType)
-            throw std::runtime_error("the collection follows the catalog " + collection.header().UpdateType + ", not " + type);
+            throw std::runtime_error("the collection follows the catalog " + collection.header().UpdateType +
+                                     ", not " + type);
     } else if (type.empty()) {
         // The update-type prompt, answered with Cancel.
-        throw std::runtime_error("the collection follows no catalog yet: give --type SW (Kenner Star Wars POTF) "
-                                 "or --type HW (Mattel Hot Wheels)");
+        throw std::runtime_error(
+            "the collection follows no catalog yet: give --type SW (Kenner Star Wars POTF) "
+            "or --type HW (Mattel Hot Wheels)");
     }
 
     using update::CatalogUpdate;
     CatalogUpdate job(notifier);
     // What another program saved during the download is read first and kept.
     job.setRereadUnderLock(true);
-    const auto tell = [](const QString& text) { std::cerr << "vitrinex-cli: " << text.toStdString() << '\n'; };
+    const auto tell = [](const QString& text) {
+        std::cerr << "vitrinex-cli: " << text.toStdString() << '\n';
+    };
     QObject::connect(&job, &CatalogUpdate::socketError, tell);
     QObject::connect(&job, &CatalogUpdate::fileError, tell);
-    QObject::connect(&job, &CatalogUpdate::notApplied, [&](const QString&, const QString& text) { tell(text); });
+    QObject::connect(&job, &CatalogUpdate::notApplied,
+                     [&](const QString&, const QString& text) { tell(text); });
     QString message, status;
     QObject::connect(&job, &CatalogUpdate::stageChanged, [&](const QString& m, const QString& s) {
         message = m;

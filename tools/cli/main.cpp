@@ -11,8 +11,8 @@
 #include "RepairCommands.h"
 #include "ReportCommands.h"
 #include "ScanCommand.h"
-#include "UpdateCommand.h"
 #include "StatisticsJson.h"
+#include "UpdateCommand.h"
 #include "Version.h"
 #include "collection/CollectionFile.h"
 #include "collection/CollectionLock.h"
@@ -58,7 +58,8 @@ const char* const kUsage =
     "  vitrinex-cli repair FILE\n";
 
 // Options take their value as the next argument or after "=" (--name=Batman); "--" ends the options.
-const char* const kUsageNotes = "options: --name VALUE or --name=VALUE; -- ends the options; --help, --version\n";
+const char* const kUsageNotes =
+    "options: --name VALUE or --name=VALUE; -- ends the options; --help, --version\n";
 
 // Header texts have the capacity of the record's long texts.
 constexpr std::size_t kHeaderTextCapacity = 255;
@@ -83,7 +84,8 @@ int commandNew(const CommandLine& a) {
 
 int commandShow(const CommandLine& a) {
     if (recoverInterruptedSave(a.arg(0)))
-        std::cerr << "vitrinex-cli: " << win1252ToUtf8(interruptedSaveMessage(utf8ToWin1252(a.arg(0))).text) << '\n';
+        std::cerr << "vitrinex-cli: " << win1252ToUtf8(interruptedSaveMessage(utf8ToWin1252(a.arg(0))).text)
+                  << '\n';
     TCollectionHeader header;
     json::Array items(2);
     readCollectionFile(a.arg(0), header,
@@ -178,7 +180,8 @@ int run(int argc, char** argv) {
 // Qt's own notes (a missing runtime folder, a font substitution) are no business of a script: the
 // command line says nothing on standard error unless a command fails, and then in its own words.
 static void keepQtQuiet(QtMsgType type, const QMessageLogContext&, const QString& message) {
-    if (type == QtCriticalMsg || type == QtFatalMsg) std::cerr << "vitrinex-cli: " << message.toStdString() << '\n';
+    if (type == QtCriticalMsg || type == QtFatalMsg)
+        std::cerr << "vitrinex-cli: " << message.toStdString() << '\n';
 }
 
 int main(int argc, char** argv) {

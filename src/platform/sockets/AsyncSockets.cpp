@@ -93,7 +93,8 @@ int writeHostEntry(const LookupJob& job) {
     const std::size_t addressesAt = listAt + (count + 1) * pointerSize;
     const std::size_t nameAt = addressesAt + count * 4;
     const std::size_t needed = nameAt + job.canonicalName.size() + 1;
-    if (job.buffer == nullptr || needed > static_cast<std::size_t>(job.bufferLength)) return -static_cast<int>(needed);
+    if (job.buffer == nullptr || needed > static_cast<std::size_t>(job.bufferLength))
+        return -static_cast<int>(needed);
 
     char* base = job.buffer;
     std::memset(base, 0, needed);
@@ -195,7 +196,8 @@ public:
             e.readNotifier->setEnabled(true);
     }
 
-    std::uintptr_t startLookup(QObject* receiver, unsigned message, const char* name, char* buffer, int length) {
+    std::uintptr_t startLookup(QObject* receiver, unsigned message, const char* name, char* buffer,
+                               int length) {
         auto job = std::make_shared<LookupJob>();
         job->dispatcher = this;
         job->name = name ? name : "";
@@ -255,14 +257,16 @@ private:
         hints.ai_socktype = SOCK_STREAM;
         hints.ai_flags = AI_CANONNAME;
         addrinfo* results = nullptr;
-        const int rc = job.name.empty() ? EAI_NONAME : ::getaddrinfo(job.name.c_str(), nullptr, &hints, &results);
+        const int rc =
+            job.name.empty() ? EAI_NONAME : ::getaddrinfo(job.name.c_str(), nullptr, &hints, &results);
         if (rc != 0) {
             job.error = errorFromLookup(rc, errno);
         } else {
             job.canonicalName = results->ai_canonname ? results->ai_canonname : job.name;
             for (const addrinfo* a = results; a; a = a->ai_next) {
                 if (a->ai_family != AF_INET) continue;
-                const std::uint32_t address = reinterpret_cast<const sockaddr_in*>(a->ai_addr)->sin_addr.s_addr;
+                const std::uint32_t address =
+                    reinterpret_cast<const sockaddr_in*>(a->ai_addr)->sin_addr.s_addr;
                 if (std::find(job.addresses.begin(), job.addresses.end(), address) == job.addresses.end())
                     job.addresses.push_back(address);
             }
@@ -287,7 +291,8 @@ private:
         }
         e->state = State::Closed;
         const int code = n == 0 ? 0 : errorFromErrno(errno);
-        if (e->mask & FD_CLOSE) post(e->receiver, e->message, s, makeLParam(FD_CLOSE, static_cast<std::uint16_t>(code)));
+        if (e->mask & FD_CLOSE)
+            post(e->receiver, e->message, s, makeLParam(FD_CLOSE, static_cast<std::uint16_t>(code)));
     }
 
     void writable(Socket s) {

@@ -24,8 +24,12 @@ enum ShutdownHow : int { SD_RECEIVE = 0, SD_SEND = 1, SD_BOTH = 2 };
 constexpr std::uint32_t makeLParam(std::uint16_t low, std::uint16_t high) {
     return static_cast<std::uint32_t>(low) | (static_cast<std::uint32_t>(high) << 16);
 }
-constexpr std::uint16_t lowWord(std::uint32_t lParam) { return lParam & 0xFFFF; }
-constexpr std::uint16_t highWord(std::uint32_t lParam) { return lParam >> 16; }
+constexpr std::uint16_t lowWord(std::uint32_t lParam) {
+    return lParam & 0xFFFF;
+}
+constexpr std::uint16_t highWord(std::uint32_t lParam) {
+    return lParam >> 16;
+}
 
 // A window message: its number and its two parameters.
 class WindowMessage : public QEvent {
