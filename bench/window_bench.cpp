@@ -1,7 +1,9 @@
 // How long the main window takes to show a collection, and the memory it peaks at: a small collection
 // and a large one opened in the real window (offscreen), the large one's time beyond the small one's.
-//   window_bench ITEMS FOLDER
-// Run it from a Release build with QT_QPA_PLATFORM=offscreen; see README.md.
+//   window_bench ITEMS FOLDER [RUNS] [--keep]
+// RUNS measures, each in a fresh process, over the same two files, and their median. --keep leaves the
+// files in FOLDER and uses them again when they are there (a million items take minutes to write).
+// Run it from a Release build with QT_QPA_PLATFORM=offscreen; see docs/performance.md.
 
 #include "collection/OpenCollection.h"
 #include "forms/CollectionView.h"
@@ -11,12 +13,15 @@
 #include <QElapsedTimer>
 #include <QFile>
 
+#include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <random>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 using namespace vitrinex;
 
@@ -49,6 +54,13 @@ void writeCollection(const std::string& path, int items) {
     c.SaveCollection();
 }
 
+// A kept file is used again only when it holds that many items (the header and a record each).
+bool holdsItems(const std::string& path, int items) {
+    std::error_code error;
+    return std::filesystem::file_size(path, error) ==
+           (static_cast<std::uintmax_t>(items) + 1) * sizeof(TFigureRecord);
+}
+
 long peakResidentKiB() {
     std::ifstream status("/proc/self/status");
     std::string line;
@@ -77,31 +89,69 @@ double secondsToShow(const std::string& path, int items, const QString& programF
 
 int main(int argc, char** argv) {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: %s ITEMS FOLDER\n", argv[0]);
+        std::fprintf(stderr, "usage: %s ITEMS FOLDER [RUNS] [--keep]\n", argv[0]);
         return 2;
     }
     const int items = std::atoi(argv[1]);
     const std::string folder = argv[2];
-    QApplication app(argc, argv);
-    const QString programFolder = QFile::decodeName(folder.c_str());
+    int runs = 1;
+    bool keep = false;
+    for (int i = 3; i < argc; ++i) {
+        if (std::string(argv[i]) == "--keep")
+            keep = true;
+        else
+            runs = std::max(1, std::atoi(argv[i]));
+    }
     const std::string small = folder + "/window-bench-small.fcd", large = folder + "/window-bench-large.fcd";
-    // Written by a child process, so that the peak measured is the window's alone.
+    // Written once by a child process, so that no measure's peak includes the writing.
     if (const pid_t child = ::fork(); child == 0) {
-        writeCollection(small, 10);
-        writeCollection(large, items);
+        if (!keep || !holdsItems(small, 10)) writeCollection(small, 10);
+        if (!keep || !holdsItems(large, items)) writeCollection(large, items);
         ::_exit(0);
     } else {
         int status = 0;
         ::waitpid(child, &status, 0);
     }
-    const long before = peakResidentKiB();
-    const double smallSeconds = secondsToShow(small, 10, programFolder);
-    const double largeSeconds = secondsToShow(large, items, programFolder);
-    std::printf("items %d: shown in %.3f s, %.3f s beyond a 10-item collection's %.3f s; peak %.0f MiB "
+    // Each measure in a fresh process of its own, as the program opens a collection after its start.
+    std::vector<double> beyond;
+    for (int run = 0; run < runs; ++run) {
+        int result[2];
+        if (::pipe(result) != 0) return 1;
+        if (const pid_t child = ::fork(); child == 0) {
+            ::close(result[0]);
+            QApplication app(argc, argv);
+            const QString programFolder = QFile::decodeName(folder.c_str());
+            const long before = peakResidentKiB();
+            const double smallSeconds = secondsToShow(small, 10, programFolder);
+            const double largeSeconds = secondsToShow(large, items, programFolder);
+            std::printf(
+                "items %d: shown in %.3f s, %.3f s beyond a 10-item collection's %.3f s; peak %.0f MiB "
                 "(%.0f MiB before the windows)\n",
                 items, largeSeconds, largeSeconds - smallSeconds, smallSeconds, peakResidentKiB() / 1024.0,
                 before / 1024.0);
-    QFile::remove(QFile::decodeName(small.c_str()));
-    QFile::remove(QFile::decodeName(large.c_str()));
+            std::fflush(stdout);
+            const double difference = largeSeconds - smallSeconds;
+            const bool written = ::write(result[1], &difference, sizeof difference) == sizeof difference;
+            ::_exit(written ? 0 : 1);
+        } else {
+            ::close(result[1]);
+            double difference = 0;
+            const bool read = ::read(result[0], &difference, sizeof difference) == sizeof difference;
+            ::close(result[0]);
+            int status = 0;
+            ::waitpid(child, &status, 0);
+            if (!read) return 1;
+            beyond.push_back(difference);
+        }
+    }
+    if (runs > 1) {
+        std::sort(beyond.begin(), beyond.end());
+        std::printf("median of %d runs: %.3f s beyond (%.3f to %.3f s)\n", runs, beyond[beyond.size() / 2],
+                    beyond.front(), beyond.back());
+    }
+    if (!keep) {
+        QFile::remove(QFile::decodeName(small.c_str()));
+        QFile::remove(QFile::decodeName(large.c_str()));
+    }
     return 0;
 }
