@@ -1,8 +1,8 @@
 // Loads any bytes as a collection file. Whatever loads must save, and load and save again to the
 // same bytes; whatever does not load must fail with the program's own errors.
-#include "collection/CollectionFile.h"
 #include "collection/InOutError.h"
 #include "collection/OpenCollection.h"
+#include "collection/SafeFile.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -3,7 +3,7 @@
 #include "Version.h"
 #include "app/CommandLine.h"
 #include "app/Startup.h"
-#include "collection/CollectionFile.h"
+#include "collection/SafeFile.h"
 #include "controls/SingleInstanceGuard.h"
 #include "forms/MainWindow.h"
 #include "platform/FilePlaces.h"

@@ -1,7 +1,7 @@
 #include "collection/PriceApplication.h"
 
-#include "collection/CollectionFile.h"
 #include "collection/InOutError.h"
+#include "collection/SafeFile.h"
 #include "collection/ValueHistory.h"
 
 #include <cerrno>

@@ -1,8 +1,8 @@
 #include "collection/ValueHistory.h"
 
 #include "collection/CollectionData.h"
-#include "collection/CollectionFile.h"
 #include "collection/InOutError.h"
+#include "collection/SafeFile.h"
 
 #include <QDateTime>
 #include <QLocale>

@@ -1,7 +1,7 @@
 #include "forms/SettingsFile.h"
 
-#include "collection/CollectionFile.h"
 #include "collection/InOutError.h"
+#include "collection/SafeFile.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
 #include "forms/TableWindow.h"
 
 #include "collection/CollectionData.h"
-#include "collection/CollectionFile.h"
+#include "collection/SafeFile.h"
 #include "forms/SkinnedWindow.h"
 #include "model/CollectionNotifier.h"
 

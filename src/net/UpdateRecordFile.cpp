@@ -1,7 +1,7 @@
 #include "net/UpdateRecordFile.h"
 
-#include "collection/CollectionFile.h"
 #include "collection/InOutError.h"
+#include "collection/SafeFile.h"
 
 #include <sys/stat.h>
 #include <unistd.h>

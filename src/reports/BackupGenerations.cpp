@@ -1,6 +1,7 @@
 #include "reports/BackupGenerations.h"
 
 #include "collection/CollectionData.h"
+#include "collection/CollectionFile.h"
 #include "collection/CollectionLock.h"
 #include "collection/InOutError.h"
 #include "collection/ValueHistory.h"

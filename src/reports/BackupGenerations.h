@@ -3,8 +3,8 @@
 // user's data folder (CollectionData.h), the last ten per collection, as private as the collection;
 // a restore puts one back in place of the collection.
 
-#include "collection/CollectionFile.h"
 #include "collection/OpenCollection.h"
+#include "collection/SafeFile.h"
 
 #include <cstdint>
 #include <stdexcept>

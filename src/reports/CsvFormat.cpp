@@ -1,9 +1,9 @@
 #include "reports/CsvFormat.h"
 
-#include "collection/CollectionFile.h"
 #include "collection/CollectionLock.h"
 #include "collection/InOutError.h"
 #include "collection/PlainItem.h"
+#include "collection/SafeFile.h"
 #include "collection/Win1252.h"
 #include "reports/ReportText.h"
 

@@ -1,7 +1,7 @@
 #include "reports/PainterPrinter.h"
 
 #include "Version.h"
-#include "collection/CollectionFile.h"
+#include "collection/SafeFile.h"
 
 #include <QBuffer>
 #include <QFile>

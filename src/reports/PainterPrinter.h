@@ -2,7 +2,7 @@
 // The printer interface over QPainter, drawing on a system printer (QPrinter) or a PDF writer, and
 // the two ways a print job leaves the program: to a printer, or to a PDF file written atomically.
 
-#include "collection/CollectionFile.h"
+#include "collection/SafeFile.h"
 #include "reports/Printer.h"
 
 #include <QFont>

@@ -1,7 +1,7 @@
 #include "reports/TextExport.h"
 
 #include "Version.h"
-#include "collection/CollectionFile.h"
+#include "collection/SafeFile.h"
 #include "reports/ReportText.h"
 
 namespace vitrinex {

@@ -1,8 +1,8 @@
 #include "update/CatalogUpdate.h"
 
-#include "collection/CollectionFile.h"
 #include "collection/CollectionLock.h"
 #include "collection/InOutError.h"
+#include "collection/SafeFile.h"
 #include "collection/Win1252.h"
 #include "model/CollectionNotifier.h"
 #include "net/UpdateHost.h"

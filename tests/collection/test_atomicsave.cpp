@@ -1,9 +1,9 @@
 // Saving never loses the previous file: a failure at any point of a save leaves it byte for byte,
 // removes the temporary file and reports the failure.
 #include "CollectionFixtures.h"
-#include "collection/CollectionFile.h"
 #include "collection/InOutError.h"
 #include "collection/OpenCollection.h"
+#include "collection/SafeFile.h"
 
 #include <QtTest>
 #include <cerrno>

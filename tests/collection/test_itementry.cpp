@@ -1,8 +1,8 @@
 // The add/edit rules where a file operation fails, and the completion's choice after a Save.
 #include "CollectionFixtures.h"
-#include "collection/CollectionFile.h"
 #include "collection/InOutError.h"
 #include "collection/ItemEntry.h"
+#include "collection/SafeFile.h"
 
 #include <QtTest>
 #include <cerrno>

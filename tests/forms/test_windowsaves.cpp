@@ -4,7 +4,7 @@
 #include "CliRunner.h"
 #include "CollectionFixtures.h"
 #include "MainWindowControls.h"
-#include "collection/CollectionFile.h"
+#include "collection/SafeFile.h"
 #include "forms/ErrorReport.h"
 #include "forms/MessageDialog.h"
 #include "model/CollectionNotifier.h"

@@ -3,8 +3,8 @@
 // more readable than the collection; no copy replaces a collection.
 #include "CollectionFixtures.h"
 #include "OtherUser.h"
-#include "collection/CollectionFile.h"
 #include "collection/InOutError.h"
+#include "collection/SafeFile.h"
 #include "net/UpdateRecordFile.h"
 #include "reports/Backup.h"
 #include "reports/TextExport.h"

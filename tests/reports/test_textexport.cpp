@@ -1,8 +1,8 @@
 // The text export: whole files for the collection's cases, its name rule, its message, and failures
 // that leave the previous export as it was.
 #include "CollectionFixtures.h"
-#include "collection/CollectionFile.h"
 #include "collection/InOutError.h"
+#include "collection/SafeFile.h"
 #include "reports/TextExport.h"
 
 #include <QtTest>
