@@ -96,18 +96,12 @@ private slots:
         QCOMPARE(file.FindItem("Luke")->Record.Price.str(), std::string("$4.50"));
         const QByteArray dat = updateDat();
         QCOMPARE(dat.size(), 42);
-        QCOMPARE(dat.mid(0, 5), QByteArray("\x04"
-                                           "AB12",
-                                           5));
-        QCOMPARE(dat.mid(10, 5), QByteArray("\x04"
-                                            "4.50",
-                                            5));
-        QCOMPARE(dat.mid(21, 4), QByteArray("\x03"
-                                            "CD7",
-                                            4));
-        QCOMPARE(dat.mid(31, 3), QByteArray("\x02"
-                                            "10",
-                                            3));
+        // Each field is its length byte, then its text.
+        const auto field = [](const QByteArray& text) { return char(text.size()) + text; };
+        QCOMPARE(dat.mid(0, 5), field("AB12"));
+        QCOMPARE(dat.mid(10, 5), field("4.50"));
+        QCOMPARE(dat.mid(21, 4), field("CD7"));
+        QCOMPARE(dat.mid(31, 3), field("10"));
     }
 
     void answersWithoutUpdateFileEndAsNotFound_data() {
