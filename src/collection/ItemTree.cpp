@@ -22,14 +22,36 @@ namespace {
 // Blocks from this size on are mapped on their own: the many small ones of a small collection come
 // from the heap.
 constexpr std::size_t kMappedBlock = std::size_t{16} << 20;
+constexpr std::size_t kHugePage = std::size_t{2} << 20;
+// Huge pages save a fault for every 4 KiB read in, but on a virtual machine a fresh one was measured
+// at about 5 ms to fault in: a million-item block (650 of them) then took 3 to 7 s to read where small
+// pages take under 1 s. Up to this size (some 190,000 items) they still pay: 100,000 items were read
+// in 0.06 to 0.19 s with them against a steady 0.09 s without.
+constexpr std::size_t kLargestHugePageBlock = std::size_t{256} << 20;
 
 // `bytes` of fresh memory mapped on its own, so that it costs what it holds and goes back to the
-// system whole when the collection is closed. It stays in small pages: on a virtual machine a fresh
-// 2 MiB huge page was measured at about 5 ms to fault in, which made a million-item open take 3 to
-// 7 s where small pages take under 1 s.
+// system whole when the collection is closed. The block is filled at once (it is reserved for a file
+// being read), so its pages are made in one go instead of one fault at a time.
 void* mapBlock(std::size_t bytes) {
-    void* mapped = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    return mapped == MAP_FAILED ? nullptr : mapped;
+    if (bytes > kLargestHugePageBlock) {
+        void* mapped =
+            ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
+        return mapped == MAP_FAILED ? nullptr : mapped;
+    }
+    // On a 2 MiB boundary, so that the whole 2 MiB pages it spans can be huge pages; the rest beyond
+    // the last whole one stays in small pages instead of taking a whole huge page.
+    const std::size_t span = bytes + kHugePage;
+    void* mapped = ::mmap(nullptr, span, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (mapped == MAP_FAILED) return nullptr;
+    const auto start = reinterpret_cast<std::uintptr_t>(mapped);
+    const std::uintptr_t aligned = (start + kHugePage - 1) / kHugePage * kHugePage;
+    if (aligned > start) ::munmap(mapped, aligned - start);
+    if (start + span > aligned + bytes)
+        ::munmap(reinterpret_cast<void*>(aligned + bytes), start + span - aligned - bytes);
+#ifdef MADV_HUGEPAGE
+    ::madvise(reinterpret_cast<void*>(aligned), bytes / kHugePage * kHugePage, MADV_HUGEPAGE);
+#endif
+    return reinterpret_cast<void*>(aligned);
 }
 
 } // namespace
