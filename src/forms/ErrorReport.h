@@ -31,8 +31,9 @@ bool runGuardedAtEnd(QWidget* parent, const QString& fileName, const std::functi
 // leaves its window real. Global because every window shows its messages through the free
 // ShowMessageDialog and reportError, and the program's end reports after the windows are gone.
 struct ShownMessages {
-    std::function<void(const QString& title, const QString& text)> message; // the message dialog
-    std::function<void(const QString& error)> errorReport;                  // the default error report
+    // The message dialog's title and text, its defaults ("error", "missing information!") applied.
+    std::function<void(const QString& title, const QString& text)> message;
+    std::function<void(const QString& error)> errorReport; // the default error report
 };
 void setShownMessagesForTesting(ShownMessages shown);
 const ShownMessages& shownMessagesForTesting();
