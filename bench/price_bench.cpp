@@ -2,6 +2,7 @@
 // once per update record, on the same collection and the same update file; both must write the same
 // bytes.
 //   price_bench [RECORDS] [ITEMS] [FOLDER]
+#include "RandomItems.h"
 #include "collection/OpenCollection.h"
 #include "collection/PriceApplication.h"
 
@@ -52,11 +53,7 @@ int main(int argc, char** argv) {
         OpenCollection c;
         c.CreateCollection(original, "Bench", "Kenner", "1985-1990");
         for (int i = 0; i < items; ++i) {
-            NewItemValues v;
-            v.FigureName = "figure " + std::to_string(random());
-            char price[16];
-            std::snprintf(price, sizeof price, "$%.2f", 1 + (random() % 99999) / 100.0);
-            v.Price = price;
+            NewItemValues v = randomPricedItem(random);
             v.NetChange = "$0";
             v.Quantity = 1 + static_cast<int>(random() % 3);
             v.CatNum = catNum(static_cast<int>(random() % (items / 2 + 1)));

@@ -1,6 +1,7 @@
 // The collection table on a large collection: opening the window, sorting by a column's title and
 // one keystroke of the filter, each timed from the request until the window has painted.
 //   QT_QPA_PLATFORM=offscreen table_bench [ITEMS] [FOLDER] [RUNS]
+#include "RandomItems.h"
 #include "collection/OpenCollection.h"
 #include "forms/TableWindow.h"
 #include "model/CollectionNotifier.h"
@@ -55,11 +56,7 @@ int main(int argc, char** argv) {
         c.CreateCollection(file, "Bench", "Kenner", "1985-1990");
         const char* words[] = {"mint", "loose", "boxed", "card", "wave", "variant", "sealed", "worn"};
         for (int i = 0; i < items; ++i) {
-            NewItemValues v;
-            v.FigureName = "figure " + std::to_string(random());
-            char price[16];
-            std::snprintf(price, sizeof price, "$%.2f", 1 + (random() % 99999) / 100.0);
-            v.Price = price;
+            NewItemValues v = randomPricedItem(random);
             v.NetChange = "$" + std::to_string(int(random() % 21) - 10);
             v.Year = std::to_string(1978 + random() % 40);
             v.Series = std::string("series ") + words[random() % 8];
