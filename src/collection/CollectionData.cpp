@@ -41,31 +41,54 @@ std::string canonicalCollectionPath(const std::string& collectionPath) {
 
 void makePrivateFolder(const std::string& folder) {
     if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) throw EInOutError::fromErrno(errno, folder);
+    requireOwnFolder(folder);
     struct stat st {};
     if (::lstat(folder.c_str(), &st) != 0) throw EInOutError::fromErrno(errno, folder);
-    if (!S_ISDIR(st.st_mode) || st.st_uid != ::geteuid()) throw EInOutError::fromCode(kAccessDenied);
     if ((st.st_mode & 077) != 0 && ::chmod(folder.c_str(), 0700) != 0)
         throw EInOutError::fromErrno(errno, folder);
 }
 
-std::string collectionDataFolder(const std::string& collectionPath, bool create) {
+void requireOwnFolder(const std::string& folder) {
+    struct stat st {};
+    if (::lstat(folder.c_str(), &st) != 0) throw EInOutError::fromErrno(errno, folder);
+    if (!S_ISDIR(st.st_mode) || st.st_uid != ::geteuid())
+        throw EInOutError(kAccessDenied,
+                          "File access denied: " + folder + " is not a folder of this user's own");
+}
+
+std::string programDataFolder(bool create) {
     const std::string base = dataHome();
-    const QByteArray hash =
-        QCryptographicHash::hash(QByteArray::fromStdString(canonicalCollectionPath(collectionPath)),
-                                 QCryptographicHash::Sha256)
-            .toHex()
-            .left(32);
-    const std::string ours = base + "/vitrinex", collections = ours + "/collections";
-    const std::string folder = collections + "/" + hash.toStdString();
+    const std::string ours = base + "/vitrinex";
     if (create) {
         // The data folder itself may be missing on a fresh account.
         for (std::size_t at = base.find('/', 1); at != std::string::npos; at = base.find('/', at + 1))
             ::mkdir(base.substr(0, at).c_str(), 0700);
         if (::mkdir(base.c_str(), 0700) != 0 && errno != EEXIST) throw EInOutError::fromErrno(errno, base);
-        // The program's own folder may already hold update.dat; what is below it is private.
+        // It may already hold update.dat; what is below it is private.
         if (::mkdir(ours.c_str(), 0700) != 0 && errno != EEXIST) throw EInOutError::fromErrno(errno, ours);
+    }
+    // Another user's folder, or a link, could hand this program files it would take for its own.
+    struct stat st {};
+    if (create || ::lstat(ours.c_str(), &st) == 0) requireOwnFolder(ours);
+    return ours;
+}
+
+std::string collectionDataFolder(const std::string& collectionPath, bool create) {
+    const std::string ours = programDataFolder(create);
+    const QByteArray hash =
+        QCryptographicHash::hash(QByteArray::fromStdString(canonicalCollectionPath(collectionPath)),
+                                 QCryptographicHash::Sha256)
+            .toHex()
+            .left(32);
+    const std::string collections = ours + "/collections";
+    const std::string folder = collections + "/" + hash.toStdString();
+    if (create) {
         makePrivateFolder(collections);
         makePrivateFolder(folder);
+    } else {
+        struct stat st {};
+        for (const std::string& f : {collections, folder})
+            if (::lstat(f.c_str(), &st) == 0) requireOwnFolder(f);
     }
     return folder;
 }

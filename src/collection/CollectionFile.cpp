@@ -1,5 +1,6 @@
 #include "collection/CollectionFile.h"
 
+#include "collection/CollectionData.h"
 #include "collection/CollectionLock.h"
 #include "collection/InOutError.h"
 
@@ -150,37 +151,38 @@ std::string journalBeside(const std::string& target) {
     return folderOf(target) + "/." + baseName(target) + ".vitrinex-journal";
 }
 
-// The user's own place, for a collection whose folder takes no new file: a 0700 folder of the user's
-// data folder, named after the collection's full path. Empty when there is no such folder (and
-// `create` is false, or it cannot be made).
+// A folder where nobody else can put a file of this user's under a name: its own, or a sticky one
+// (where only a file's owner may rename or remove it).
+bool trustedFolder(const std::string& folder) {
+    struct stat st {};
+    return ::lstat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode) &&
+           (st.st_uid == ::geteuid() || (st.st_mode & S_ISVTX));
+}
+
+// A journal rewrites the collection when it is found, so only one that this user's program can have
+// written counts: a regular file of this user's, readable by it alone, in a folder trusted as above.
+bool trustedJournal(const std::string& journal) {
+    struct stat st {};
+    return ::lstat(journal.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid() &&
+           (st.st_mode & 077) == 0 && trustedFolder(folderOf(journal));
+}
+
+// The user's own place, for a collection whose folder takes no new file (or is not trusted): a
+// 0700 folder of the user's data folder, named after the collection's full path. Empty when there
+// is no such folder of the user's own (and `create` is false, or it cannot be made).
 std::string privateJournal(const std::string& target, bool create) {
-    std::string base;
-    const char* xdg = std::getenv("XDG_DATA_HOME");
-    const char* home = std::getenv("HOME");
-    if (xdg && xdg[0] == '/') {
-        base = xdg;
-    } else if (home && home[0] == '/') {
-        base = std::string(home) + "/.local/share";
-    } else {
-        if (create)
-            throw EInOutError(kPathNotFound, "no data folder (neither XDG_DATA_HOME nor HOME is set)");
-        return {};
-    }
-    const std::string folder = base + "/vitrinex/journals";
-    if (create) {
-        // Every missing folder on the way is made, the user's own.
-        for (std::size_t slash = 1; slash != std::string::npos; slash = folder.find('/', slash + 1)) {
-            const std::string f = folder.substr(0, folder.find('/', slash + 1));
-            if (::mkdir(f.c_str(), 0700) != 0 && errno != EEXIST)
-                throw EInOutError(EInOutError::fromErrno(errno).code(),
-                                  "the old content could not be kept in " + f + ": " +
-                                      EInOutError::fromErrno(errno).what());
-            if (f == folder) break;
+    std::string folder;
+    try {
+        folder = programDataFolder(create) + "/journals";
+        if (create) {
+            makePrivateFolder(folder);
+        } else {
+            requireOwnFolder(folder);
         }
-        struct stat st {};
-        if (::lstat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::getuid() ||
-            (st.st_mode & 077))
-            throw EInOutError(kAccessDenied, folder + " is not a private folder of this user");
+    } catch (const EInOutError& e) {
+        if (create)
+            throw EInOutError(e.code(), std::string("the old content could not be kept: ") + e.what());
+        return {};
     }
     char resolved[PATH_MAX];
     const std::string full = ::realpath(target.c_str(), resolved) ? std::string(resolved) : target;
@@ -199,13 +201,15 @@ std::string keepJournal(int source, const std::string& target, const FileIdentit
     std::string folder = folderOf(target);
     std::random_device random;
     std::string temporary = folder + "/" + temporaryName(random());
-    int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (fd < 0 && errno != EEXIST) {
+    // A journal beside the file in a folder others may rename in would not be trusted when read.
+    const bool besideTrusted = trustedFolder(folder);
+    int fd = besideTrusted ? doCreate(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600) : -1;
+    if (!besideTrusted || (fd < 0 && errno != EEXIST)) {
         journal = privateJournal(target, true);
         folder = folderOf(journal);
         removeLeftovers(folder);
         temporary = folder + "/" + temporaryName(random());
-        fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        fd = doCreate(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     }
     if (fd < 0)
         throw EInOutError(EInOutError::fromErrno(errno).code(), "the old content could not be kept in " +
@@ -300,9 +304,8 @@ std::size_t writeProduced(int fd, const std::function<void(const ByteSink&)>& pr
 // The journals of cut-short saves of `target` that exist now.
 std::vector<std::string> journalsOf(const std::string& target) {
     std::vector<std::string> journals;
-    struct stat st {};
     for (const std::string& j : {journalBeside(target), privateJournal(target, false)})
-        if (!j.empty() && ::lstat(j.c_str(), &st) == 0 && S_ISREG(st.st_mode)) journals.push_back(j);
+        if (!j.empty() && trustedJournal(j)) journals.push_back(j);
     return journals;
 }
 
@@ -398,8 +401,12 @@ std::size_t readScattered(int fd, iovec* parts, int count) {
 // Hands the records to a function, through a small buffer.
 class CallbackReceiver : public RecordReceiver {
 public:
-    explicit CallbackReceiver(const std::function<void(const TFigureRecord&)>& onRecord)
-        : onRecord_(onRecord) {}
+    CallbackReceiver(const std::function<void(const TFigureRecord&)>& onRecord, const TornRecord& onTorn)
+        : onRecord_(onRecord), onTorn_(onTorn) {}
+    void torn(const TFigureRecord& partial, std::size_t bytes) override {
+        if (!onTorn_) RecordReceiver::torn(partial, bytes);
+        onTorn_(partial, bytes);
+    }
     void expect(std::size_t records) override { batch_.resize(std::min<std::size_t>(kBatch, records + 1)); }
     std::size_t room(TFigureRecord** places, std::size_t wanted) override {
         const std::size_t n = std::min(wanted, batch_.size());
@@ -415,10 +422,15 @@ public:
 private:
     static constexpr std::size_t kBatch = 256;
     const std::function<void(const TFigureRecord&)>& onRecord_;
+    const TornRecord& onTorn_;
     std::vector<TFigureRecord> batch_;
 };
 
 } // namespace
+
+void RecordReceiver::torn(const TFigureRecord&, std::size_t) {
+    throw EInOutError::fromCode(kReadBeyondEnd);
+}
 
 void readCollectionFile(const std::string& path, TCollectionHeader& header, RecordReceiver& receiver,
                         FileIdentity* identity) {
@@ -454,16 +466,27 @@ void readCollectionFile(const std::string& path, TCollectionHeader& header, Reco
         }
         const std::size_t got = readScattered(fd, parts, static_cast<int>(given));
         remaining -= got;
-        receiver.received(got / kRecordSize);
-        if (got % kRecordSize != 0) throw EInOutError::fromCode(kReadBeyondEnd);
+        const std::size_t whole = got / kRecordSize, partial = got % kRecordSize;
+        // The receiver may reuse the places of the records it takes: the torn rest is copied first.
+        TFigureRecord tail;
+        if (partial != 0) {
+            std::memset(static_cast<void*>(&tail), 0, kRecordSize);
+            std::memcpy(static_cast<void*>(&tail), places[whole], partial);
+        }
+        receiver.received(whole);
+        if (partial != 0) {
+            receiver.torn(tail, partial);
+            break;
+        }
         if (got < asked) break; // the file shrank while being read
     }
     if (file.close() != 0) throw EInOutError::fromErrno(errno);
 }
 
 void readCollectionFile(const std::string& path, TCollectionHeader& header,
-                        const std::function<void(const TFigureRecord&)>& onRecord, FileIdentity* identity) {
-    CallbackReceiver receiver(onRecord);
+                        const std::function<void(const TFigureRecord&)>& onRecord, FileIdentity* identity,
+                        const TornRecord& onTorn) {
+    CallbackReceiver receiver(onRecord, onTorn);
     readCollectionFile(path, header, receiver, identity);
 }
 
@@ -521,12 +544,15 @@ FileIdentity writeFileAtomically(const std::string& path,
     // the group and the one link; otherwise (a shared file, a hard link, a read-only folder) rewrite it.
     if (exists && old.st_nlink != 1) return writeInPlace(target, *lock, produce);
 
+    // The new file is never more readable than the old one, not even before it takes the old one's
+    // group and mode: until then only its owner may read it.
+    const mode_t createMode = exists ? (old.st_mode & 0600) : 0666;
     std::string temporary;
     int fd = -1;
     std::random_device random;
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
         temporary = folder + "/" + temporaryName(random());
-        fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        fd = doCreate(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, createMode);
         if (fd >= 0 || errno == EEXIST) continue;
         if (exists && (errno == EACCES || errno == EPERM)) return writeInPlace(target, *lock, produce);
         throw EInOutError::fromErrno(errno, temporary);

@@ -17,13 +17,17 @@
 
 namespace vitrinex {
 
+// What is left of a last record that the end of the file cut short: its bytes, zeros after them.
+using TornRecord = std::function<void(const TFigureRecord& partial, std::size_t bytes)>;
+
 // Reads `path`: the header, then every whole item record in file order, handed to `onRecord`.
 // Throws EInOutError; a file whose length is no multiple of 1324 hands over its whole records and
-// then throws "Read beyond end of file". Anything but a regular file is refused with "File access
+// then its torn last one to `onTorn`, or without one throws "Read beyond end of file". A file too
+// short for a header throws that too. Anything but a regular file is refused with "File access
 // denied" without waiting on it. `identity`, when given, receives the identity of the file read.
 void readCollectionFile(const std::string& path, TCollectionHeader& header,
                         const std::function<void(const TFigureRecord&)>& onRecord,
-                        FileIdentity* identity = nullptr);
+                        FileIdentity* identity = nullptr, const TornRecord& onTorn = nullptr);
 
 // Takes the item records of a file as it is read, straight into memory of its own.
 class RecordReceiver {
@@ -35,6 +39,8 @@ public:
     virtual std::size_t room(TFigureRecord** places, std::size_t wanted) = 0;
     // The first `count` of the places last given now hold the next records, in file order.
     virtual void received(std::size_t count) = 0;
+    // The file ends `bytes` into its last record (see TornRecord); by default "Read beyond end of file".
+    virtual void torn(const TFigureRecord& partial, std::size_t bytes);
 };
 
 // Reads `path` as readCollectionFile does, handing the item records to `receiver`.

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <fcntl.h>
 #include <functional>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <unordered_map>
@@ -26,11 +27,6 @@ bool fitsReal48(long double value) {
     return rounded == 0 || exponent <= 127;
 }
 
-// A delivered price reads as a number only as a whole: digits, a point, blanks around.
-bool deliveredPriceValue(std::string_view text, long double& value) {
-    return text.find('$') == std::string_view::npos && amountValue(text, value) && fitsReal48(value);
-}
-
 // An amount text cut to its field; a cut inside an exponent ("$1.5E") would not read back when the
 // collection is next opened, so what is left of the exponent goes too.
 std::string readableCut(std::string text, std::size_t capacity) {
@@ -39,6 +35,43 @@ std::string readableCut(std::string text, std::size_t capacity) {
     while (text.size() > 1 && !amountValue(text, ignored))
         text.pop_back();
     return text;
+}
+
+// The delivered price as an item's Price field keeps it: "$" and the amount without its leading
+// zeros, cut to the field where only digits after the point are lost. Nullopt for a
+// price that is no number (it reads only as a whole: digits, a point, blanks around) or whose whole
+// part does not fit: storing part of it would make it another price.
+std::optional<std::string> keptPrice(std::string_view delivered) {
+    constexpr std::size_t kField = 8;
+    long double value = 0;
+    if (delivered.find('$') != std::string_view::npos || !amountValue(delivered, value) || !fitsReal48(value))
+        return std::nullopt;
+    while (delivered.size() > 1 && delivered.front() == '0' && delivered[1] >= '0' && delivered[1] <= '9')
+        delivered.remove_prefix(1);
+    std::string text = "$" + std::string(delivered);
+    if (text.size() <= kField) return text;
+    const std::size_t point = text.find('.');
+    if (point == std::string::npos || point >= kField || text.find_first_of("eE") != std::string::npos)
+        return std::nullopt;
+    return readableCut(text, kField);
+}
+
+// "$" and a change as the NetChange field holds it: cut where only digits after the point are lost,
+// and otherwise to the nearest power of ten it can write ("$1E4"), so the size stays right.
+std::string keptChange(long double change) {
+    constexpr std::size_t kField = 5;
+    const std::string text = "$" + formatAmount(change);
+    const std::size_t point = text.find('.');
+    if (text.size() <= kField ||
+        (point != std::string::npos && point <= kField && text.find('E') == std::string::npos))
+        return readableCut(text, kField);
+    const long double magnitude = std::fabs(change);
+    int exponent = static_cast<int>(std::floor(std::log10(magnitude)));
+    if (std::round(magnitude / std::pow(10.0L, exponent)) >= 10) ++exponent;
+    const long double digit = std::round(magnitude / std::pow(10.0L, exponent));
+    const std::string power = std::string(change < 0 ? "$-" : "$") + std::to_string(static_cast<int>(digit)) +
+                              "E" + std::to_string(exponent);
+    return power.size() <= kField ? power : readableCut(text, kField);
 }
 
 template <typename Beyond>
@@ -139,12 +172,12 @@ public:
     // no number, or when what the item would keep of it no longer is one (blanks before the digits
     // push them out of the 8 characters): the record then changes nothing.
     bool UpdateMatchingItems(const TUpdateRecord& record) {
-        const std::string priceText = ("$" + record.UpdatePrice.str()).substr(0, 10);
-        long double delivered = 0, kept = 0;
-        if (!deliveredPriceValue(std::string_view(priceText).substr(1), delivered) ||
-            !amountValue(readableCut(priceText, 8), kept))
-            return false;
-        const Real48 newPrice = delivered;
+        // Every figure the update reports comes from the price as it is stored.
+        const std::optional<std::string> kept = keptPrice(record.UpdatePrice.view());
+        long double keptValue = 0;
+        if (!kept || !amountValue(*kept, keptValue)) return false;
+        const std::string& priceText = *kept;
+        const Real48 newPrice = keptValue;
         if (matching_ == UpdateMatching::CatalogIndex) {
             const auto found = byCatNum_.find(nameKey(record.UpdateCatNum.view()));
             if (found != byCatNum_.end())
@@ -251,9 +284,9 @@ private:
         const Real48 oldPrice = oldText;
         const long double change = newPrice.value() - oldPrice.value();
         if (change != 0) s.priceChanged = true;
-        s.NetChange.assign(readableCut("$" + formatAmount(change), 5));
+        s.NetChange.assign(keptChange(change));
         totals_.TotalNetChange = totals_.TotalNetChange.value() + change;
-        s.Price.assign(readableCut(priceText, 8));
+        s.Price.assign(priceText);
         s.newPrice = newPrice;
         s.lastChange = change;
     }

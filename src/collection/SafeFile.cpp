@@ -25,6 +25,10 @@ const FileSystemCalls* g_testCalls = nullptr;
 
 namespace safefile {
 
+int doCreate(const char* path, int flags, mode_t mode) {
+    return g_testCalls && g_testCalls->create ? g_testCalls->create(path, flags, mode)
+                                              : ::open(path, flags, mode);
+}
 ssize_t doWrite(int fd, const void* data, std::size_t size) {
     return g_testCalls && g_testCalls->write ? g_testCalls->write(fd, data, size) : ::write(fd, data, size);
 }
@@ -164,7 +168,7 @@ FileReplacement::FileReplacement(const std::string& path, mode_t mode) : path_(p
     std::random_device random;
     for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
         temporary_ = folder + "/" + temporaryName(random());
-        fd_ = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode & 0666);
+        fd_ = doCreate(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode & 0666);
         if (fd_ < 0 && errno != EEXIST) throw EInOutError::fromErrno(errno, path);
     }
     if (fd_ < 0) throw EInOutError::fromErrno(EEXIST);
@@ -209,8 +213,7 @@ void FileReplacement::discard() {
     temporary_.clear();
 }
 
-void writeCopyFile(const std::string& path, const CopyRules& rules,
-                   const std::function<void(const ByteSink&)>& produce) {
+void refuseToReplaceCollection(const std::string& path, const CopyRules& rules) {
     struct stat target {
     }, collection{};
     const FileIdentity name = nameIdentity(path, false, target);
@@ -222,6 +225,11 @@ void writeCopyFile(const std::string& path, const CopyRules& rules,
         if (isCollection || (!rules.mayReplaceCollectionFile && readsAsCollection(path, target)))
             throw EInOutError(kAccessDenied, "File access denied: " + path + " holds a collection");
     }
+}
+
+void writeCopyFile(const std::string& path, const CopyRules& rules,
+                   const std::function<void(const ByteSink&)>& produce) {
+    refuseToReplaceCollection(path, rules);
     FileReplacement file(path, rules.mode);
     produce([&file](const void* data, std::size_t size) { file.write(data, size); });
     file.commit();

@@ -63,6 +63,10 @@ private:
     std::size_t size_ = 0;
 };
 
+// Throws EInOutError ("File access denied" and a word on what stands there) when `path` is the
+// open collection of `rules`, or reads as a collection and the rules forbid replacing one.
+void refuseToReplaceCollection(const std::string& path, const CopyRules& rules);
+
 // Writes a copy to `path` by a FileReplacement, within `rules`: a copy that would replace the open
 // collection, or a file that reads as a collection where the rules forbid it, is refused with "File
 // access denied" and a word on what stands there. Throws EInOutError; on failure `path` is as it was.
@@ -74,6 +78,8 @@ struct FileSystemCalls {
     std::function<ssize_t(int fd, const void* data, std::size_t size)> write;
     std::function<int(int fd)> fsync;
     std::function<int(const char* from, const char* to)> rename;
+    // Creates a temporary file (open with O_CREAT and O_EXCL).
+    std::function<int(const char* path, int flags, mode_t mode)> create;
 };
 // Installs `calls` (nullptr restores the real ones). Tests only.
 // Global because the calls sit under every save, far below any caller that could hand them in.
@@ -82,6 +88,7 @@ void setFileSystemCallsForTesting(const FileSystemCalls* calls);
 // For the collection file's writer: the calls above that tests can make fail, and the temporary files'
 // names, which mark the leftovers of a process killed while writing.
 namespace safefile {
+int doCreate(const char* path, int flags, mode_t mode);
 ssize_t doWrite(int fd, const void* data, std::size_t size);
 int doFsync(int fd);
 int doRename(const char* from, const char* to);

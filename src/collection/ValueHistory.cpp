@@ -9,6 +9,7 @@
 
 #include <charconv>
 #include <sstream>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace vitrinex {
@@ -23,7 +24,10 @@ std::string historyFile(const std::string& folder) {
 constexpr std::size_t kMaxHistorySize = std::size_t(4) << 20;
 
 std::string readHistoryBytes(const std::string& path) {
-    if (::access(path.c_str(), F_OK) != 0) return {};
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0) return {};
+    if (!S_ISREG(st.st_mode))
+        throw EInOutError(kAccessDenied, "File access denied: " + path + " is no regular file");
     const int fd = openRegularFile(path);
     std::string text;
     char buffer[65536];

@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <cerrno>
 #include <sys/stat.h>
@@ -74,24 +73,17 @@ void writeSoundsSetting(const QString& path, bool soundsOn) {
     if (QFileInfo::exists(path) && ::access(native.constData(), W_OK) != 0)
         failWithErrno(errno, kAccessDenied);
 
-    QSaveFile file(path);
-    errno = 0;
-    // Unbuffered, so that a failing write shows at once instead of at a later flush.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) failWithErrno(errno, kAccessDenied);
-    errno = 0;
-    if (file.write(line) != line.size()) {
-        const int e = errno;
-        file.cancelWriting();
-        failWithErrno(e, kDiskFull);
+    // Written like every other file: a temporary file renamed over the name, so a link another
+    // user put there is refused, never followed.
+    try {
+        FileReplacement file(native.toStdString(), 0600);
+        file.write(line.constData(), static_cast<std::size_t>(line.size()));
+        file.commit();
+    } catch (const EInOutError& e) {
+        // As the settings have always said: a folder that is not there is a file not found.
+        if (e.code() == kPathNotFound) throw EInOutError::fromCode(kFileNotFound);
+        throw;
     }
-    errno = 0;
-    if (!file.flush()) {
-        const int e = errno;
-        file.cancelWriting();
-        failWithErrno(e, kDiskFull);
-    }
-    errno = 0;
-    if (!file.commit()) failWithErrno(errno, kDiskFull);
 }
 
 } // namespace vitrinex

@@ -19,6 +19,11 @@ constexpr std::size_t kBlockBytes = 21 * 4096;
 void UpdateRecordWriter::create(const std::string& path, mode_t mode) {
     file_.reset();
     pending_.clear();
+    path_.clear(); // a name refused below is no update.dat that discard() may remove
+    // update.dat never takes the place of a collection, however its name was chosen.
+    CopyRules rules;
+    rules.mode = mode;
+    refuseToReplaceCollection(path, rules);
     path_ = path;
     file_ = std::make_unique<FileReplacement>(path, mode);
 }

@@ -362,6 +362,9 @@ void CatalogUpdate::inOutFailure(const std::exception& error) {
     for (QTimer* t : {&networkTimeout_, &pauseBeforeDownload_, &pauseBeforeApplication_, &downloadDeadline_})
         t->stop();
     if (!FileClosed) playSound("v10dt.qys");
+    // The labels say why the update stopped, not what it was doing when it did.
+    setMessage(std::string("the update was stopped: ") + error.what());
+    setStatus("status:  update stopped . . .");
     discardUpdateFile();
     closeConnection(true);
     Finished = true;

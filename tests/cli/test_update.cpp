@@ -166,6 +166,8 @@ private slots:
                                       against(endlessRecords.hostPort(), "5000", "60000"));
             QCOMPARE(run.status, 1);
             QVERIFY2(run.err.contains("64 MiB"), run.err);
+            // The window's labels say why it stopped too, not what it was doing then.
+            QVERIFY2(run.json()["label"].toString().contains("64 MiB"), run.out);
             QVERIFY(!QFile::exists("update.dat"));
             QCOMPARE(bytesOf(collection), before);
         }

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -200,6 +201,31 @@ private slots:
             QCOMPARE(QFileInfo(file).permissions() & ~(QFile::ReadUser | QFile::WriteUser | QFile::ExeUser),
                      p);
         }
+    }
+
+    // While a save is being written, its temporary file is never more readable than the collection:
+    // a descriptor opened on it meanwhile would keep reading.
+    void temporaryFileIsNoMoreReadableThanTheCollection() {
+        const QString file = QDir::current().absoluteFilePath("private.fcd");
+        OpenCollection c;
+        prepare(c, file.toStdString(), 2);
+        const mode_t oldMask = ::umask(022);
+        QVERIFY(::chmod(file.toLocal8Bit(), 0600) == 0);
+        mode_t widest = 0;
+        FileSystemCalls watching;
+        watching.create = [&widest](const char* path, int flags, mode_t mode) {
+            const int fd = ::open(path, flags, mode);
+            struct stat st {};
+            ::fstat(fd, &st);
+            widest |= st.st_mode & 0777;
+            return fd;
+        };
+        {
+            CallsGuard guard(&watching);
+            c.SaveCollection();
+        }
+        ::umask(oldMask);
+        QCOMPARE(widest, mode_t(0600));
     }
 
     void writeProtectedFileIsNotReplaced() {

@@ -123,18 +123,23 @@ private slots:
         QCOMPARE(out.texts.statistics.updatedCount, std::string("0/1"));
         QCOMPARE(out.texts.statistics.hot, std::vector<std::string>{"Han  $0"});
 
-        // Ten characters lose the last to the "$"; Price keeps eight, the totals the whole value.
+        // Price keeps what its eight characters hold of a longer price, leading zeros dropped and
+        // at most digits after the point lost; every figure reported is the stored price's, so an
+        // open of the file reports the same. A whole part, or an exponent, that does not fit would
+        // make it another price: that record changes nothing.
         writeUpdate("update.dat", {{"CD7", "1234.56789"}});
         out = ApplyUpdate(c, c.openingId(), "update.dat", "");
         QCOMPARE(c.FindItem("Han")->Record.Price.str(), std::string("$1234.56"));
-        QCOMPARE(out.texts.statistics.value, amount(Real48(1234.5678L).value() * 3));
+        QCOMPARE(out.texts.statistics.value, amount(Real48(Real48(1234.56L).value() * 3).value()));
         QCOMPARE(out.texts.statistics.high, std::vector<std::string>{"Han  $1234.56"});
-
-        // A cut inside an exponent would leave a price that no longer reads: the exponent goes.
-        writeUpdate("update.dat", {{"CD7", "1.2345E10"}});
-        ApplyUpdate(c, c.openingId(), "update.dat", "");
+        writeUpdate("update.dat", {{"CD7", "0000000001"}, {"CD7", "9999999999"}, {"CD7", "1.2345E10"}});
+        out = ApplyUpdate(c, c.openingId(), "update.dat", "");
+        QCOMPARE(out.recordsSkipped, std::int64_t(2));
+        QCOMPARE(c.FindItem("Han")->Record.Price.str() + c.FindItem("Han")->Record.NetChange.str(),
+                 std::string("$1$-1E3"));
+        const UpdateStatisticsTexts applied = out.texts.statistics;
         c.ReloadCollection();
-        QCOMPARE(c.FindItem("Han")->Record.Price.str(), std::string("$1.2345"));
+        QCOMPARE(applied.value + applied.high.front(), c.valueText() + c.extremes().HighList.front());
     }
 
     void noMatchKeepsHotAndColdAndMoreThan500ItemsKeepTheBarStill() {

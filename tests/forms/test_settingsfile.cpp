@@ -1,6 +1,7 @@
 // The settings file: reading its first line at start-up, recreating it, and
 // replacing it at the end.
 
+#include "OtherUser.h"
 #include "collection/InOutError.h"
 #include "forms/SettingsFile.h"
 
@@ -177,6 +178,24 @@ private slots:
         QVERIFY(QDir(dir.path()).mkdir("Vitrinex.ini"));
         QVERIFY_THROWS_EXCEPTION(EInOutError, writeSoundsSetting(dir.filePath("Vitrinex.ini"), true));
         QVERIFY(QFileInfo(dir.filePath("Vitrinex.ini")).isDir());
+    }
+
+    // Another user's link at the settings' name in a shared program folder is never written
+    // through: neither to the file it names nor, dangling, to create one where it points.
+    void linkOfAnotherUserIsNotFollowed() {
+        if (!fixtures::otherUserAvailable()) QSKIP(fixtures::otherUserUnavailable());
+        QTemporaryDir dir;
+        QVERIFY(::chmod(dir.path().toLocal8Bit(), 01777) == 0);
+        const QString path = dir.filePath("Vitrinex.ini"), precious = dir.filePath("precious");
+        put(precious, "PRECIOUS");
+        for (const QString& target : {precious, dir.filePath("chosen")}) {
+            QFile::remove(path);
+            QVERIFY(fixtures::asOtherUser([&] { return QFile::link(target, path); }));
+            QVERIFY_THROWS_EXCEPTION(EInOutError, writeSoundsSetting(path, true));
+            QVERIFY(QFileInfo(path).isSymLink());
+        }
+        QCOMPARE(contents(precious), QByteArray("PRECIOUS"));
+        QVERIFY(!QFile::exists(dir.filePath("chosen")));
     }
 
     // A write that runs out of room leaves the old file exactly as it was.

@@ -54,10 +54,17 @@ int commandScan(const CommandLine& a) {
     scanner.writeRecord = [&writer](const TUpdateRecord& r) { writer.append(r); };
     scanner.Reset();
     std::vector<char> block(net::UpdateStreamScanner::kBlockSize + 1);
-    // The window stops reading at the end marker or at a page that holds no update file.
+    // The window stops reading at the end marker or at a page that holds no update file; an answer
+    // that goes on past what update.dat may hold (a device, an endless file) is no catalog.
+    std::size_t scanned = 0;
     while (!scanner.EndMarkerSeen()) {
         const std::size_t n = std::fread(block.data(), 1, net::UpdateStreamScanner::kBlockSize, in.get());
         if (n == 0) break;
+        scanned += n;
+        if (scanned > net::kMaxUpdateFileBytes)
+            throw std::runtime_error(stream + ": the answer goes on past " +
+                                     std::to_string(net::kMaxUpdateFileBytes >> 20) +
+                                     " MiB, far more than any catalog: the scan was stopped");
         if (scanner.ProcessHostGet(block.data(), n) != net::UpdateStreamScanner::Answer::Reading) break;
     }
     if (std::ferror(in.get()))
