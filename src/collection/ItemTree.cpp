@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <new>
+#include <stdexcept>
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -105,6 +106,18 @@ TFigureNode* NodeStore::spare(std::size_t& count) const {
     const Block& last = blocks_.back();
     count = last.capacity - last.used;
     return last.nodes.get() + last.used;
+}
+
+std::size_t NodeStore::slotOf(const TFigureNode* node) const {
+    std::size_t before = 0;
+    for (const Block& block : blocks_) {
+        const TFigureNode* first = block.nodes.get();
+        // The last block's spare nodes count too: a load asks for the slot of a node it is filling.
+        if (node >= first && node < first + block.capacity)
+            return before + static_cast<std::size_t>(node - first);
+        before += block.used;
+    }
+    throw std::logic_error("a node of another store");
 }
 
 void NodeStore::commit(std::size_t count) {

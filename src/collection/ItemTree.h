@@ -48,6 +48,8 @@ public:
     // Releases every node.
     void clear();
     std::size_t size() const { return size_; }
+    // The place of a node of this store (or of a spare node being filled) among its nodes, oldest first.
+    std::size_t slotOf(const TFigureNode* node) const;
     // Calls `visit` for every node, oldest first.
     template <typename Visit> void forEach(Visit visit) const {
         for (const Block& block : blocks_)

@@ -7,10 +7,12 @@
 #include "collection/Win1252.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <functional>
 #include <new>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <utility>
 
 namespace vitrinex {
@@ -86,21 +88,38 @@ std::optional<std::string> recordDamage(const TFigureRecord& record) {
     return std::nullopt;
 }
 
+ENoCollectionFile::ENoCollectionFile(const std::string& fileName, const std::string& reason, int code)
+    : EInOutError(code, "no collection file: " + reason), fileName_(fileName), reason_(reason) {}
+
+UserMessage noCollectionFileMessage(const std::string& shownName, const ENoCollectionFile& refusal) {
+    return {"no collection file", "'" + shownName + "' is no collection file: " + refusal.reason() +
+                                      ". it was not opened, and nothing was written to it."};
+}
+
+EReadOnlyCollection::EReadOnlyCollection(const std::string& fileName)
+    : std::runtime_error(fileName + " is read-only: its changes cannot be saved") {}
+
+UserMessage readOnlyOpenedMessage(const std::string& shownName) {
+    return {"read-only collection", "'" + shownName +
+                                        "' cannot be written: you can look at it, print and export it, but "
+                                        "its changes cannot be saved."};
+}
+
+UserMessage readOnlyRefusalMessage(const std::string& shownName) {
+    return {"read-only collection", "'" + shownName + "' is read-only: its changes cannot be saved."};
+}
+
 UserMessage interruptedSaveMessage(const std::string& shownName) {
     return {"save put back", "a save of '" + shownName +
                                  "' was cut short; the file has been put back as it was before that save."};
 }
 
 UserMessage damagedRecordsMessage(const std::string& shownName, const std::vector<DamagedRecord>& damaged) {
-    std::string list;
-    constexpr std::size_t kNamed = 4; // the message box has room for a few
-    for (std::size_t i = 0; i < damaged.size() && i < kNamed; ++i)
-        list += (i ? "; record " : "record ") + std::to_string(damaged[i].record) + ": " + damaged[i].reason;
-    if (damaged.size() > kNamed) list += "; and " + std::to_string(damaged.size() - kNamed) + " more";
+    // The reasons would spill out of the dialog; the check lists every one of them.
     return {"damaged records", std::to_string(damaged.size()) +
                                    (damaged.size() == 1 ? " damaged record was" : " damaged records were") +
-                                   " set aside (" + list + "). they are kept in '" + shownName +
-                                   ".damaged'."};
+                                   " set aside: the next save keeps them in '" + shownName +
+                                   ".damaged'. vitrinex-cli check '" + shownName + "' names them."};
 }
 
 OpenCollection::OpenCollection() {
@@ -180,6 +199,7 @@ void OpenCollection::clearLoaded(TFigureNode& node) {
 }
 
 std::optional<UserMessage> OpenCollection::InsertNewItem(const NewItemValues& values) {
+    requireWritable();
     TFigureNode** link = nullptr;
     const std::string_view name = std::string_view(values.FigureName).substr(0, 255);
     std::size_t place = 0;
@@ -209,6 +229,7 @@ std::optional<UserMessage> OpenCollection::InsertNewItem(const NewItemValues& va
 
 void OpenCollection::BlankItem(TFigureNode* node) {
     if (!node) return;
+    requireWritable();
     index.erase(node);
     holdsBlankedNodes = true;
     unsavedChanges = true;
@@ -243,7 +264,12 @@ UserMessage changedElsewhereMessage(const std::string& shownName) {
                 "was not saved; please make it again."};
 }
 
+void OpenCollection::requireWritable() const {
+    if (fileReadOnly) throw EReadOnlyCollection(CollectionFileName);
+}
+
 void OpenCollection::writeCollection(const std::function<const TFigureRecord*()>& next) const {
+    requireWritable();
     std::optional<CollectionLock> lock;
     if (identityOnDisk) {
         struct stat st {};
@@ -295,25 +321,29 @@ void OpenCollection::ResetAggregates() {
     ColdChange = kExtremeStart;
 }
 
-struct OpenCollection::Repeat {
-    const TFigureNode* of; // the node holding the key
-    std::string name;
-    std::size_t filePosition; // among the item records, from 0
-};
+namespace {
+std::string repeatReason(const TFigureRecord& record, std::size_t firstRecord) {
+    return "\"" + oneLine(record.FigureName.view()) + "\": repeats the name of record " +
+           std::to_string(firstRecord);
+}
+} // namespace
 
 // Reads a file's records straight into the node store and hangs each on the tree in file order
 // while they come in pre-order. From the first record out of that order on, the records are only
 // kept with their keys and names; finish() then sorts the keys once and builds the whole tree.
+// A record that cannot be an item, repeats the name of an earlier one, or is cut short by the end
+// of the file is set aside as damaged.
 class OpenCollection::Loading : public RecordReceiver {
 public:
     explicit Loading(OpenCollection& c) : c_(c), builder_(c.root) {}
 
     void expect(std::size_t records) override {
-        // Slots and file positions are 32-bit numbers; no store could hold that many nodes anyway.
-        if (records > UINT32_MAX) throw std::bad_alloc();
+        // Slots and record numbers are 32-bit numbers; no store could hold that many nodes anyway.
+        if (records >= UINT32_MAX) throw std::bad_alloc();
         c_.nodes.reserve(records);
         builder_.reserve(records);
         names_.reserve(records);
+        recordOfSlot_.reserve(records);
         expected_ = records;
     }
 
@@ -343,9 +373,15 @@ public:
         c_.nodes.commit(kept);
     }
 
-    // The nodes in key order and their names, and the records whose names were there already.
-    void finish(std::vector<TFigureNode*>& inKeyOrder, std::vector<std::string>& names,
-                std::vector<Repeat>& repeats);
+    void torn(const TFigureRecord& partial, std::size_t bytes) override {
+        c_.damagedRecords.push_back({++recordNumber_,
+                                     "the file ends inside this record (" + std::to_string(bytes) + " of " +
+                                         std::to_string(kRecordSize) + " bytes)",
+                                     partial});
+    }
+
+    // The nodes in key order and their names.
+    void finish(std::vector<TFigureNode*>& inKeyOrder, std::vector<std::string>& names);
 
 private:
     // Hangs the node on the tree, or keeps it for the sort; false for a record that takes no node.
@@ -360,16 +396,16 @@ private:
             c_.damagedRecords.push_back({recordNumber_, recordDamage(record).value_or("damaged"), record});
             return false;
         }
-        ++c_.ItemCount;
-        ++listed_;
         if (!sorting_) {
             TFigureNode* existing = nullptr;
             TFigureNode** link = builder_.place(record.FigureName.view(), existing);
-            // A record whose name is already present is still listed and counted, and nothing else.
             if (existing) {
-                repeats_.push_back({existing, record.FigureName.str(), listed_ - 1});
+                c_.damagedRecords.push_back(
+                    {recordNumber_, repeatReason(record, recordOfSlot_[c_.nodes.slotOf(existing)]), record});
                 return false;
             }
+            ++c_.ItemCount;
+            recordOfSlot_.push_back(static_cast<std::uint32_t>(recordNumber_));
             if (link) {
                 clearLoaded(*node);
                 builder_.attach(link, node);
@@ -383,14 +419,15 @@ private:
             const std::size_t rest = expected_ > slot ? expected_ - slot : 0;
             keys_.reserve(rest);
             sortedNames_.reserve(rest);
-            positions_.reserve(rest);
+        } else {
+            ++c_.ItemCount;
+            recordOfSlot_.push_back(static_cast<std::uint32_t>(recordNumber_));
         }
         // Out of pre-order: whether the name is there already shows only once the keys are sorted.
         // Until then it counts as an item, its record and name taken while they are in the cache.
         clearLoaded(*node);
         keys_.push_back(keyedSlot(record.FigureName.view(), static_cast<std::uint32_t>(slot)));
         sortedNames_.push_back(record.FigureName.str());
-        positions_.push_back(static_cast<std::uint32_t>(listed_ - 1));
         c_.addToAggregates(record, amounts);
         return true;
     }
@@ -424,44 +461,43 @@ private:
             names_.push_back(left[i]->Record.FigureName.str());
     }
 
-    void finishSorted(std::vector<TFigureNode*>& inKeyOrder, std::vector<std::string>& names,
-                      std::vector<Repeat>& repeats);
+    void finishSorted(std::vector<TFigureNode*>& inKeyOrder, std::vector<std::string>& names);
 
     OpenCollection& c_;
     PreOrderBuilder builder_;
     std::vector<std::string> names_;
-    std::vector<Repeat> repeats_;
     std::size_t expected_ = 0; // records the file holds
     std::size_t recordNumber_ = 0;
-    std::size_t listed_ = 0; // records that are items
+    // The record number (from 1) of the record each slot of the node store was read from.
+    std::vector<std::uint32_t> recordOfSlot_;
     // Once the pre-order broke: the slot of the first record out of it, the aggregates before it,
-    // and from there on each record's key, name and place among the listed records.
+    // and from there on each record's key and name.
     bool sorting_ = false;
     std::size_t firstSorted_ = 0;
     std::vector<KeyedSlot> keys_;
     std::vector<std::string> sortedNames_;
-    std::vector<std::uint32_t> positions_;
     Aggregates beforeSorted_;
 };
 
-void OpenCollection::Loading::finish(std::vector<TFigureNode*>& inKeyOrder, std::vector<std::string>& names,
-                                     std::vector<Repeat>& repeats) {
+void OpenCollection::Loading::finish(std::vector<TFigureNode*>& inKeyOrder, std::vector<std::string>& names) {
     if (!sorting_) {
         builder_.finish(inKeyOrder);
         names = std::move(names_);
         for (std::size_t i = names.size(); i < inKeyOrder.size(); ++i)
             names.push_back(inKeyOrder[i]->Record.FigureName.str());
-        repeats = std::move(repeats_);
-        return;
+    } else {
+        finishSorted(inKeyOrder, names);
     }
-    finishSorted(inKeyOrder, names, repeats);
+    // The records set aside as repeats are known only now: the list goes in record order.
+    std::stable_sort(c_.damagedRecords.begin(), c_.damagedRecords.end(),
+                     [](const DamagedRecord& a, const DamagedRecord& b) { return a.record < b.record; });
 }
 
 // The tree inserting every record in file order gives, built from one sort of the keys. The records
 // before the first one out of pre-order are in the tree already; the sort tells which of the later
-// ones repeat a name, and those go.
+// ones repeat a name, and those are set aside.
 void OpenCollection::Loading::finishSorted(std::vector<TFigureNode*>& inKeyOrder,
-                                           std::vector<std::string>& names, std::vector<Repeat>& repeats) {
+                                           std::vector<std::string>& names) {
     std::vector<TFigureNode*> stored;
     stored.reserve(c_.nodes.size());
     c_.nodes.forEach(
@@ -478,12 +514,15 @@ void OpenCollection::Loading::finishSorted(std::vector<TFigureNode*>& inKeyOrder
 
     // The first of equal keys is the item; the later ones, all among the sorted records, repeat it.
     std::vector<bool> repeated(stored.size() - firstSorted_, false);
-    std::vector<std::pair<std::uint32_t, std::uint32_t>> repeatOf; // (repeat's slot, first's slot)
-    std::size_t kept = 0;
+    std::size_t kept = 0, repeats = 0;
     for (std::size_t i = 0; i < keys_.size(); ++i) {
         if (kept > 0 && compareKeyedSlots(keys_[kept - 1], keys_[i], nameOf) == 0) {
             repeated[keys_[i].slot - firstSorted_] = true;
-            repeatOf.emplace_back(keys_[i].slot, keys_[kept - 1].slot);
+            c_.damagedRecords.push_back(
+                {recordOfSlot_[keys_[i].slot],
+                 repeatReason(stored[keys_[i].slot]->Record, recordOfSlot_[keys_[kept - 1].slot]),
+                 stored[keys_[i].slot]->Record});
+            ++repeats;
             continue;
         }
         keys_[kept++] = keys_[i];
@@ -495,9 +534,8 @@ void OpenCollection::Loading::finishSorted(std::vector<TFigureNode*>& inKeyOrder
     std::vector<std::uint32_t> newSlot(stored.size());
     for (std::size_t slot = 0; slot < stored.size(); ++slot)
         newSlot[slot] = static_cast<std::uint32_t>(slot);
-    if (!repeatOf.empty()) {
-        for (const auto& [slot, first] : repeatOf)
-            repeats_.push_back({nullptr, sortedNames_[slot - firstSorted_], positions_[slot - firstSorted_]});
+    if (repeats > 0) {
+        c_.ItemCount -= static_cast<std::int32_t>(repeats);
         restore(std::move(beforeSorted_));
         std::size_t to = firstSorted_;
         for (std::size_t slot = firstSorted_; slot < stored.size(); ++slot) {
@@ -510,9 +548,6 @@ void OpenCollection::Loading::finishSorted(std::vector<TFigureNode*>& inKeyOrder
             newSlot[slot] = static_cast<std::uint32_t>(to++);
         }
         c_.nodes.dropLast(stored.size() - to);
-        std::size_t r = repeats_.size() - repeatOf.size();
-        for (const auto& [slot, first] : repeatOf)
-            repeats_[r++].of = stored[newSlot[first]];
     }
 
     inKeyOrder.clear();
@@ -529,25 +564,53 @@ void OpenCollection::Loading::finishSorted(std::vector<TFigureNode*>& inKeyOrder
                                             : std::move(sortedNames_[slot - firstSorted_]));
     }
     c_.root = buildInsertionTree(inKeyOrder, arrival);
-    repeats = std::move(repeats_);
 }
 
-void OpenCollection::readFile(const std::string& fileName) {
+namespace {
+// A header the program wrote holds texts: no control bytes, a catalog type of at most two characters.
+bool headerReadsAsText(const TCollectionHeader& header) {
+    if (header.UpdateType.view().size() > 2) return false;
+    for (const std::string_view text :
+         {header.CollectionName.view(), header.LastUpdate.view(), header.UpdateType.view(),
+          header.Brand.view(), header.CollectionYear.view()})
+        for (const char c : text)
+            if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return false;
+    return true;
+}
+} // namespace
+
+void OpenCollection::readFile(const std::string& fileName, OpenRule rule) {
     // A file larger than the memory it would take is refused like any unreadable file, and the
     // collection open until now stays.
     try {
-        readWholeFile(fileName);
+        readWholeFile(fileName, rule);
     } catch (const std::bad_alloc&) {
         throw EInOutError::fromCode(kNotEnoughMemory);
     }
+    fileReadOnly = ::access(fileName.c_str(), W_OK) != 0 && errno != ENOENT;
 }
 
-void OpenCollection::readWholeFile(const std::string& fileName) {
+void OpenCollection::readWholeFile(const std::string& fileName, OpenRule rule) {
     saveRecoveredOnOpen = recoverInterruptedSave(fileName);
     TCollectionHeader header;
     Loading loading(*this);
     FileIdentity identity;
-    readCollectionFile(fileName, header, loading, &identity);
+    try {
+        readCollectionFile(fileName, header, loading, &identity);
+    } catch (const EInOutError& e) {
+        // Only a file too short for its header ends the read that way now.
+        if (e.code() == kReadBeyondEnd) throw ENoCollectionFile(fileName, e.what(), e.code());
+        throw;
+    }
+    if (rule == OpenRule::CollectionsOnly) {
+        if (!headerReadsAsText(header))
+            throw ENoCollectionFile(fileName, "its header holds no collection's texts");
+        // Taking a file of something else for a damaged collection would rewrite it at the next save.
+        const std::size_t records = static_cast<std::size_t>(ItemCount) + damagedRecords.size();
+        if (records > 0 && static_cast<std::size_t>(ItemCount) * 2 < records)
+            throw ENoCollectionFile(fileName, "only " + std::to_string(ItemCount) + " of its " +
+                                                  std::to_string(records) + " records read as items");
+    }
     identityOnDisk = identity;
     CollectionName = header.CollectionName.str();
     LastUpdate = header.LastUpdate.str();
@@ -556,51 +619,18 @@ void OpenCollection::readWholeFile(const std::string& fileName) {
     CollectionYear = header.CollectionYear.str();
     std::vector<TFigureNode*> inKeyOrder;
     std::vector<std::string> names;
-    std::vector<Repeat> repeats;
-    loading.finish(inKeyOrder, names, repeats);
-    buildIndexAndList(repeats, std::move(inKeyOrder), std::move(names));
+    loading.finish(inKeyOrder, names);
+    buildIndexAndList(std::move(inKeyOrder), std::move(names));
 }
 
-void OpenCollection::buildIndexAndList(std::vector<Repeat>& repeats, std::vector<TFigureNode*> inKeyOrder,
-                                       std::vector<std::string> names) {
+void OpenCollection::buildIndexAndList(std::vector<TFigureNode*> inKeyOrder, std::vector<std::string> names) {
     // The nodes in key order give the index, and the list too wherever the list's language order
-    // agrees with the key order (a record's repeats follow it, as they follow it in the file).
-    std::vector<bool> repeatsPrevious(names.size(), false);
-    if (!repeats.empty()) {
-        std::stable_sort(repeats.begin(), repeats.end(),
-                         [](const Repeat& a, const Repeat& b) { return std::less<>()(a.of, b.of); });
-        std::vector<std::string> withRepeats;
-        withRepeats.reserve(static_cast<std::size_t>(ItemCount));
-        repeatsPrevious.clear();
-        repeatsPrevious.reserve(static_cast<std::size_t>(ItemCount));
-        for (std::size_t i = 0; i < inKeyOrder.size(); ++i) {
-            withRepeats.push_back(std::move(names[i]));
-            repeatsPrevious.push_back(false);
-            const auto first = std::lower_bound(
-                repeats.begin(), repeats.end(), inKeyOrder[i],
-                [](const Repeat& r, const TFigureNode* n) { return std::less<>()(r.of, n); });
-            for (auto r = first; r != repeats.end() && r->of == inKeyOrder[i]; ++r) {
-                withRepeats.push_back(r->name);
-                repeatsPrevious.push_back(true);
-            }
-        }
-        names = std::move(withRepeats);
-    }
+    // agrees with the key order.
     index.assign(std::move(inKeyOrder));
-    if (ItemList.assignIfOrdered(names, repeatsPrevious)) return;
-
+    if (ItemList.assignIfOrdered(names, std::vector<bool>(names.size(), false))) return;
     // Otherwise the list sorts the names in file order.
-    std::sort(repeats.begin(), repeats.end(),
-              [](const Repeat& a, const Repeat& b) { return a.filePosition < b.filePosition; });
     names.clear();
-    auto repeat = repeats.begin();
-    nodes.forEach([&](const TFigureNode& node) {
-        for (; repeat != repeats.end() && repeat->filePosition == names.size(); ++repeat)
-            names.push_back(std::move(repeat->name));
-        names.push_back(node.Record.FigureName.str());
-    });
-    for (; repeat != repeats.end(); ++repeat)
-        names.push_back(std::move(repeat->name));
+    nodes.forEach([&](const TFigureNode& node) { names.push_back(node.Record.FigureName.str()); });
     ItemList.assign(std::move(names));
 }
 
@@ -611,7 +641,7 @@ void OpenCollection::takeState(OpenCollection& fresh) {
 void OpenCollection::ReloadCollection() {
     OpenCollection fresh;
     fresh.CollectionFileName = CollectionFileName;
-    fresh.readFile(CollectionFileName);
+    fresh.readFile(CollectionFileName, OpenRule::CollectionsOnly);
     fresh.CollectionOpen = CollectionOpen;
     fresh.UpdatedCount = UpdatedCount;
     fresh.openingNumber = openingNumber;
@@ -632,10 +662,10 @@ void OpenCollection::setOpenNoticeObserver(std::function<void(const OpenCollecti
     openNoticeObserver() = std::move(observer);
 }
 
-void OpenCollection::LoadCollection(const std::string& fileName) {
+void OpenCollection::LoadCollection(const std::string& fileName, OpenRule rule) {
     OpenCollection fresh;
     fresh.CollectionFileName = fileName;
-    fresh.readFile(fileName);
+    fresh.readFile(fileName, rule);
     fresh.CollectionOpen = true;
     fresh.openingNumber = nextOpeningId();
     fresh.UpdatedCount = UpdatedCount;
@@ -660,6 +690,7 @@ void OpenCollection::CreateCollection(const std::string& fileName, const std::st
 }
 
 void OpenCollection::SaveBeforeLeaving() const {
+    if (fileReadOnly) return; // nothing of it could have changed
     try {
         SaveCollection();
     } catch (const EChangedElsewhere&) {
@@ -668,6 +699,7 @@ void OpenCollection::SaveBeforeLeaving() const {
 }
 
 void OpenCollection::setInfo(const std::string& name, const std::string& brand, const std::string& year) {
+    requireWritable();
     const std::string oldName = CollectionName, oldBrand = Brand, oldYear = CollectionYear;
     const bool unsaved = unsavedChanges;
     CollectionName = cut(name, kHeaderTextCapacity);
@@ -687,6 +719,7 @@ void OpenCollection::setInfo(const std::string& name, const std::string& brand, 
 }
 
 void OpenCollection::confirmUpdate(const std::string& lastUpdate, const std::string& chosenType) {
+    requireWritable();
     LastUpdate = lastUpdate;
     if (!chosenType.empty()) UpdateType = chosenType;
     unsavedChanges = true;
@@ -704,6 +737,7 @@ void OpenCollection::saveAs(const std::string& fileName) {
     CollectionFileName = fileName;
     // The identity of the file read says nothing about the file of the new name.
     identityOnDisk.reset();
+    fileReadOnly = false;
     SaveCollection();
 }
 
@@ -736,10 +770,11 @@ std::string OpenCollection::entryLine(std::string_view name, std::string_view am
 }
 
 std::string OpenCollection::captionWithValue() const {
-    return std::string(kApplicationTitle) + " - " + CollectionName + ":  $" + formatAmount(TotalValue);
+    return std::string(kApplicationTitle) + " - " + CollectionName + ":  $" + formatAmount(TotalValue) +
+           (fileReadOnly ? " (read-only)" : "");
 }
 std::string OpenCollection::captionNameOnly() const {
-    return std::string(kApplicationTitle) + " - " + CollectionName;
+    return std::string(kApplicationTitle) + " - " + CollectionName + (fileReadOnly ? " (read-only)" : "");
 }
 std::string OpenCollection::totalText() const {
     return "total items:  " + std::to_string(ItemCount);

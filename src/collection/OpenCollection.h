@@ -5,6 +5,7 @@
 
 #include "collection/CollectionLock.h"
 #include "collection/FigureRecord.h"
+#include "collection/InOutError.h"
 #include "collection/ItemList.h"
 #include "collection/ItemTree.h"
 #include "collection/Real48.h"
@@ -55,6 +56,39 @@ UserMessage changedElsewhereMessage(const std::string& shownName);
 // What the message dialog says after opening a file whose save was cut short and has been put back.
 UserMessage interruptedSaveMessage(const std::string& shownName);
 
+// A file refused at opening because it is no collection file (a header that is no text, too few
+// records that read as items, too short for a header): what() is "no collection file: " and the
+// reason; the code is the input/output error's that ended the read, or kReadBeyondEnd.
+class ENoCollectionFile : public EInOutError {
+public:
+    ENoCollectionFile(const std::string& fileName, const std::string& reason, int code = kReadBeyondEnd);
+    const std::string& fileName() const { return fileName_; }
+    const std::string& reason() const { return reason_; }
+
+private:
+    std::string fileName_, reason_;
+};
+
+// What the message dialog says about a file refused as no collection file.
+UserMessage noCollectionFileMessage(const std::string& shownName, const ENoCollectionFile& refusal);
+
+// A change refused because the collection's file cannot be written (a read-only file, an immutable
+// one, a shared sample); what() names the file. Nothing has changed.
+class EReadOnlyCollection : public std::runtime_error {
+public:
+    explicit EReadOnlyCollection(const std::string& fileName);
+};
+
+// What the message dialog says about a collection opened read-only, and about a change refused.
+UserMessage readOnlyOpenedMessage(const std::string& shownName);
+UserMessage readOnlyRefusalMessage(const std::string& shownName);
+
+// How an open treats a file in which little reads as a collection.
+enum class OpenRule {
+    CollectionsOnly, // refused with ENoCollectionFile
+    WhatReads,       // opened with whatever reads (the check and the repair)
+};
+
 // A record of a collection file that cannot be an item (a record of zero bytes, an amount that does
 // not read), set aside when the file is opened; its bytes are kept in "<file>.damaged".
 struct DamagedRecord {
@@ -101,6 +135,8 @@ struct CollectionState {
     mutable bool damagedRecordsKept = false;
     // Opening put back a save that had been cut short.
     bool saveRecoveredOnOpen = false;
+    // The file cannot be written: the collection is shown, and every change refused.
+    bool fileReadOnly = false;
 
     // The tree: its nodes, its root, and the index that finds a name's node.
     NodeStore nodes;
@@ -154,6 +190,10 @@ public:
     const std::vector<DamagedRecord>& damaged() const { return damagedRecords; }
     // The last open put back a save that had been cut short.
     bool recoveredSave() const { return saveRecoveredOnOpen; }
+    // The collection's file could not be written when it was opened: changes are refused.
+    bool readOnly() const { return fileReadOnly; }
+    // Throws EReadOnlyCollection for a read-only collection; what every change calls first.
+    void requireWritable() const;
 
     // The file name of the records set aside: the collection file's name and ".damaged".
     std::string damagedFileName() const { return CollectionFileName + ".damaged"; }
@@ -188,7 +228,7 @@ public:
     void ReloadCollection();
     // The open command's work: reads the file and makes it the open collection. On failure nothing
     // has changed and the previous state stays.
-    void LoadCollection(const std::string& fileName);
+    void LoadCollection(const std::string& fileName, OpenRule rule = OpenRule::CollectionsOnly);
     // Called after every LoadCollection that set records aside or put back a cut-short save, so that
     // a program without windows can tell its user (the windows tell theirs themselves).
     static void setOpenNoticeObserver(std::function<void(const OpenCollection&)> observer);
@@ -227,12 +267,13 @@ public:
     template <typename Visit> void forEachPreOrder(Visit visit) const;
 
     // --- texts shown by the windows (Windows-1252) --------------------------------------------
-    std::string captionWithValue() const; // "Vitrinex 1.4 - name:  $value"
-    std::string captionNameOnly() const;  // "Vitrinex 1.4 - name"
-    std::string totalText() const;        // "total items:  N"
-    std::string statsTitle() const;       // "brand - name - year"
-    std::string valueText() const;        // "$" + TotalValue
-    std::string netChangeText() const;    // "$" + TotalNetChange
+    // "Vitrinex 1.4 - name:  $value", " (read-only)" after it for a read-only collection.
+    std::string captionWithValue() const;
+    std::string captionNameOnly() const; // "Vitrinex 1.4 - name", the same way
+    std::string totalText() const;       // "total items:  N"
+    std::string statsTitle() const;      // "brand - name - year"
+    std::string valueText() const;       // "$" + TotalValue
+    std::string netChangeText() const;   // "$" + TotalNetChange
     static std::string entryLine(std::string_view name, std::string_view amountText);
     // The header record a collection file starts with, from the five header values.
     TCollectionHeader headerRecord() const;
@@ -253,11 +294,9 @@ private:
     void takeState(OpenCollection& fresh);
     static void clearLoaded(TFigureNode& node);
     class Loading;
-    void readFile(const std::string& fileName);
-    void readWholeFile(const std::string& fileName);
-    struct Repeat; // a record whose key was in the tree already
-    void buildIndexAndList(std::vector<Repeat>& repeats, std::vector<TFigureNode*> inKeyOrder,
-                           std::vector<std::string> names);
+    void readFile(const std::string& fileName, OpenRule rule);
+    void readWholeFile(const std::string& fileName, OpenRule rule);
+    void buildIndexAndList(std::vector<TFigureNode*> inKeyOrder, std::vector<std::string> names);
 };
 
 template <typename Visit> void OpenCollection::forEachPreOrder(Visit visit) const {

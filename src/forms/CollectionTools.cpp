@@ -91,7 +91,7 @@ void CollectionTools::exportcsv1Click() {
 }
 
 void CollectionTools::importcsv1Click() {
-    if (!importcsv1->isEnabled()) return;
+    if (!importcsv1->isEnabled() || refusedAsReadOnly(collection_.collection())) return;
     const QString in =
         FileDialogs::getOpenFileName(parent_, QStringLiteral("csv"), QString::fromLatin1(kCsvFilter));
     if (in.isEmpty()) return;
@@ -128,7 +128,7 @@ void CollectionTools::importcsv1Click() {
 }
 
 void CollectionTools::restore1Click() {
-    if (!restore1->isEnabled()) return;
+    if (!restore1->isEnabled() || refusedAsReadOnly(collection_.collection())) return;
     const std::string path = collection_.collection().fileName();
     std::vector<Generation> generations;
     if (!runGuarded(parent_, [&] { generations = listGenerations(path); })) return;

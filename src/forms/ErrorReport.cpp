@@ -21,6 +21,20 @@ QStringList& endReports() {
     return reports;
 }
 
+// A collection file's name as the user reads it.
+std::string shownName(const std::string& fileName) {
+    return QFile::decodeName(fileName.c_str()).toStdString();
+}
+
+void showUserMessage(const UserMessage& m) {
+    // A test that takes the error reports but leaves the dialog real gets it as a report, never a
+    // modal box it cannot close.
+    if (shownForTesting().errorReport && !shownForTesting().message)
+        shownForTesting().errorReport(QString::fromStdString(m.text));
+    else
+        ShowMessageDialog(QString::fromStdString(m.title), QString::fromStdString(m.text));
+}
+
 // Runs `command`; an error it raises goes to `report`, a save refused for a file changed elsewhere to
 // the message dialog.
 bool guarded(const std::function<void()>& command, const std::function<void(const QString&)>& report) {
@@ -29,6 +43,11 @@ bool guarded(const std::function<void()>& command, const std::function<void(cons
         return true;
     } catch (const EChangedElsewhere& e) {
         showChangedElsewhere(e);
+    } catch (const ENoCollectionFile& e) {
+        showUserMessage(noCollectionFileMessage(shownName(e.fileName()), e));
+    } catch (const EReadOnlyCollection& e) {
+        // Refused before anything changed; the commands look first (refusedAsReadOnly).
+        report(QString::fromUtf8(e.what()));
     } catch (const std::exception& e) {
         // EInOutError, EConvertError, EJPEGException, EFOpenError: each carries its message as what().
         report(QString::fromUtf8(e.what()));
@@ -40,14 +59,13 @@ bool guarded(const std::function<void()>& command, const std::function<void(cons
 
 void showChangedElsewhere(const EChangedElsewhere& refused) {
     // Not a failure of the program: the user is told in the program's own message dialog.
-    const UserMessage m =
-        changedElsewhereMessage(QFile::decodeName(refused.fileName().c_str()).toStdString());
-    // A test that takes the error reports but leaves the dialog real gets it as a report, never a
-    // modal box it cannot close.
-    if (shownForTesting().errorReport && !shownForTesting().message)
-        shownForTesting().errorReport(QString::fromStdString(m.text));
-    else
-        ShowMessageDialog(QString::fromStdString(m.title), QString::fromStdString(m.text));
+    showUserMessage(changedElsewhereMessage(shownName(refused.fileName())));
+}
+
+bool refusedAsReadOnly(const OpenCollection& collection) {
+    if (!collection.isOpen() || !collection.readOnly()) return false;
+    showUserMessage(readOnlyRefusalMessage(shownName(collection.fileName())));
+    return true;
 }
 
 void setShownMessagesForTesting(ShownMessages shown) {

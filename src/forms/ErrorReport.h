@@ -14,8 +14,14 @@ namespace vitrinex {
 void reportError(QWidget* parent, const QString& message);
 
 // Runs `command`; an error it raises is reported and the call answers false. A save refused because
-// another program changed the collection file (EChangedElsewhere) is told in the message dialog.
+// another program changed the collection file (EChangedElsewhere), and a file refused as no
+// collection file (ENoCollectionFile), are told in the message dialog.
 bool runGuarded(QWidget* parent, const std::function<void()>& command);
+
+class OpenCollection;
+// For a command that would change the collection: a read-only one is told in the message dialog
+// ("... is read-only: its changes cannot be saved.") and the call answers true.
+bool refusedAsReadOnly(const OpenCollection& collection);
 
 class EChangedElsewhere;
 // Tells in the message dialog that a save was refused because another program changed the file, which

@@ -399,6 +399,7 @@ void TMainForm::tellOpenNotices(const QString& fileName, bool recoveredSave, boo
     const std::string shown = fromQString(QFileInfo(fileName).fileName());
     for (const UserMessage& m :
          {recoveredSave ? interruptedSaveMessage(shown) : UserMessage{},
+          !damaged || !collection().readOnly() ? UserMessage{} : readOnlyOpenedMessage(shown),
           !damaged || collection().damaged().empty() ? UserMessage{}
                                                      : damagedRecordsMessage(shown, collection().damaged())})
         if (!m.title.empty()) ShowMessageDialog(toQString(m.title), toQString(m.text));
@@ -441,7 +442,7 @@ void TMainForm::showOpenedCollection() {
 }
 
 void TMainForm::editcollectioninfo1Click() {
-    if (!editcollectioninfo1->isEnabled()) return;
+    if (!editcollectioninfo1->isEnabled() || refusedAsReadOnly(collection())) return;
     Play(kSoundClick);
     NewUForm->ShowEdit(toQString(collection().header().CollectionName),
                        toQString(collection().header().Brand),
@@ -469,17 +470,17 @@ void TMainForm::closecollection1Click() {
 // --- item commands: the click sound, where the command has one, comes before its window ---------
 
 void TMainForm::additem1Click() {
-    if (!additem1->isEnabled()) return;
+    if (!additem1->isEnabled() || refusedAsReadOnly(collection())) return;
     Play(kSoundClick);
     AddFigureForm->ShowAdd(toQString(collection().statsTitle()));
 }
 void TMainForm::edititem1Click() {
-    if (!edititem1->isEnabled() || !hasSelection()) return;
+    if (!edititem1->isEnabled() || !hasSelection() || refusedAsReadOnly(collection())) return;
     Play(kSoundClick);
     AddFigureForm->ShowEdit(toQString(collection().statsTitle()));
 }
 void TMainForm::deleteitem1Click() {
-    if (!deleteitem1->isEnabled() || !hasSelection()) return;
+    if (!deleteitem1->isEnabled() || !hasSelection() || refusedAsReadOnly(collection())) return;
     Play(kSoundClick);
     if (collection().currentItem())
         DeleteForm->ShowFor(toQString(collection().currentItem()->Record.FigureName.view()));
@@ -493,7 +494,8 @@ void TMainForm::printcollection1Click() {
     PrintCollectionList();
 }
 void TMainForm::updatecollection1Click() {
-    if (collection().isOpen() && collection().totals().ItemCount > 0) UpdateCollection();
+    if (collection().isOpen() && collection().totals().ItemCount > 0 && !refusedAsReadOnly(collection()))
+        UpdateCollection();
 }
 void TMainForm::UpdateCollection() {
     std::string chosenType;

@@ -10,6 +10,7 @@
 #include <QDir>
 
 #include <algorithm>
+#include <cerrno>
 #include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -40,6 +41,32 @@ std::function<void(const ByteSink&)> fileContent(int fd, const std::string& path
             sink(buffer.data(), static_cast<std::size_t>(n));
         }
     };
+}
+
+// Keeps the kGenerationsKept newest generations by when they were written, `made` among them.
+// Their names only tell the clock of the machine that made them, which may have been ahead.
+void pruneGenerations(const std::string& folder, const std::string& made) {
+    struct Written {
+        std::string path;
+        struct timespec time;
+    };
+    std::vector<Written> others;
+    const QStringList names = QDir(QString::fromStdString(folder)).entryList({"*.fcd"}, QDir::Files);
+    for (const QString& name : names) {
+        const std::string path = folder + "/" + name.toStdString();
+        struct stat st {};
+        if (path == made || !QDateTime::fromString(name.chopped(4), kNameFormat).isValid() ||
+            ::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+            continue;
+        others.push_back({path, st.st_mtim});
+    }
+    std::sort(others.begin(), others.end(), [](const Written& a, const Written& b) {
+        if (a.time.tv_sec != b.time.tv_sec) return a.time.tv_sec > b.time.tv_sec;
+        if (a.time.tv_nsec != b.time.tv_nsec) return a.time.tv_nsec > b.time.tv_nsec;
+        return a.path > b.path;
+    });
+    for (std::size_t i = kGenerationsKept - 1; i < others.size(); ++i)
+        ::unlink(others[i].path.c_str());
 }
 
 } // namespace
@@ -90,9 +117,7 @@ std::string keepGeneration(const std::string& collectionPath,
     FileReplacement file(path, copyRulesFor(collectionPath).mode);
     content([&file](const void* data, std::size_t size) { file.write(data, size); });
     file.commit();
-    const std::vector<Generation> kept = listGenerations(collectionPath);
-    for (std::size_t i = kGenerationsKept; i < kept.size(); ++i)
-        ::unlink(kept[i].path.c_str());
+    pruneGenerations(folder, path);
     return path;
 }
 
@@ -113,11 +138,17 @@ RestoreResult restoreCollection(const std::string& collectionPath, const std::st
     } catch (const std::exception& e) {
         throw EBackupUnreadable(backupPath + ": " + e.what());
     }
+    // What a damaged backup holds beyond its items would be lost without a word.
+    if (!backup.damaged().empty())
+        throw EBackupUnreadable(backupPath + ": record " + std::to_string(backup.damaged().front().record) +
+                                ": " + backup.damaged().front().reason);
     std::vector<const TFigureRecord*> live;
     backup.forEachPreOrder([&live](const TFigureNode& node) {
         if (!isDeletedRecord(node.Record)) live.push_back(&node.Record);
     });
 
+    if (::access(collectionPath.c_str(), W_OK) != 0 && errno != ENOENT)
+        throw EReadOnlyCollection(collectionPath);
     const CollectionLock lock(collectionPath);
     RestoreResult result;
     result.kept = keepGeneration(collectionPath, fileContent(lock.descriptor(), collectionPath));

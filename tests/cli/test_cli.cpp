@@ -128,7 +128,8 @@ private slots:
         writeBytes(file("torn.fcd").toStdString(), QByteArray(1324 + 10, '\0'));
         r = cli({"stats", file("torn.fcd")});
         QCOMPARE(r.status, 1);
-        QVERIFY(r.err.endsWith("Read beyond end of file\n"));
+        QVERIFY(r.err.contains("no collection file"));
+        QCOMPARE(r.err.count('\n'), 1);
         QCOMPARE(cli({"frobnicate"}).status, 1);
         QCOMPARE(cli({"add", file("x.fcd"), "--bogus", "1"}).status, 1);
     }

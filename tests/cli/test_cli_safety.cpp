@@ -5,8 +5,12 @@
 #include "collection/OpenCollection.h"
 #include "collection/UpdateRecord.h"
 
+#include <QJsonArray>
 #include <QProcess>
 #include <QtTest>
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 
 using namespace fixtures;
@@ -85,6 +89,60 @@ private slots:
                 QCOMPARE(r.err, "vitrinex-cli: " + odd.toUtf8() + ": File access denied\n");
             }
         }
+    }
+
+    // A file in which little reads as a collection is refused by name and never written; check
+    // still reports on it and repair keeps what reads.
+    void fileThatIsNoCollectionIsRefusedWhole() {
+        QByteArray random(66 * 1024, '\0');
+        quint32 seed = 11;
+        for (char& b : random)
+            b = static_cast<char>((seed = seed * 1103515245u + 12345u) >> 16);
+        writeBytes("random.fcd", random);
+        for (const QStringList& args :
+             {QStringList{"stats", "random.fcd"}, QStringList{"add", "random.fcd", "--name", "X"}}) {
+            const CliRun r = cli(args);
+            QVERIFY2(r.status == 1 && r.err.startsWith("vitrinex-cli: random.fcd: no collection file: "),
+                     r.err);
+        }
+        QCOMPARE(readBytes("random.fcd"), random);
+        QVERIFY(!cli({"check", "random.fcd"}).json()["damaged"].toArray().isEmpty());
+
+        QByteArray mostlyDamaged = fileImage(header(), {record("Batman")});
+        for (int i = 0; i < 3; ++i)
+            mostlyDamaged += QByteArray(1324, '\0');
+        writeBytes("mostly.fcd", mostlyDamaged);
+        QCOMPARE(cli({"stats", "mostly.fcd"}).status, 1);
+        QCOMPARE(cli({"repair", "mostly.fcd"}).json()["kept"].toInt(), 1);
+        QCOMPARE(cli({"stats", "mostly.fcd"}).status, 0);
+    }
+
+    // A collection that cannot be written (here immutable, which binds root too) is read as usual,
+    // and every change is refused, naming the file, with the file left as it was.
+    void readOnlyCollectionRefusesChanges() {
+        writeBytes("sample.fcd", fileImage(header(), {record("Batman")}));
+        const int fd = ::open("sample.fcd", O_RDONLY);
+        int flags = 0;
+        const bool immutable = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0 &&
+                               (flags |= FS_IMMUTABLE_FL, ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0);
+        const auto release = qScopeGuard([&] {
+            flags &= ~FS_IMMUTABLE_FL;
+            ::ioctl(fd, FS_IOC_SETFLAGS, &flags);
+            ::close(fd);
+        });
+        if (!immutable) QSKIP("this file system or user cannot make a file immutable (chattr +i)");
+        const QByteArray before = readBytes("sample.fcd");
+        QCOMPARE(cli({"stats", "sample.fcd"}).status, 0);
+        writeBytes("rows.csv", "name,price\nJoker,$3\n");
+        for (const QStringList& args :
+             {QStringList{"add", "sample.fcd", "--name", "X"}, QStringList{"delete", "sample.fcd", "Batman"},
+              QStringList{"import-csv", "sample.fcd", "rows.csv"}}) {
+            const CliRun r = cli(args);
+            QCOMPARE(r.status, 1);
+            QCOMPARE(r.err,
+                     QByteArray("vitrinex-cli: sample.fcd is read-only: its changes cannot be saved\n"));
+        }
+        QCOMPARE(readBytes("sample.fcd"), before);
     }
 
     void fileSizeLimitSaysDiskFull() {

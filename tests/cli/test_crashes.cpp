@@ -83,6 +83,32 @@ private slots:
         QCOMPARE(names("damaged.fcd"), (QStringList{"Batman", "Joker"}));
         QCOMPARE(cli({"check", "damaged.fcd"}).out.trimmed(), QByteArray(R"({"records": 2, "damaged": []})"));
     }
+
+    // A record that repeats an earlier name, and a last record the end of the file cut short, are
+    // damaged records too: named by check, set aside by the first save, the whole items kept.
+    void repeatedNamesAndATornTailAreSetAside() {
+        const vitrinex::TFigureRecord repeat = record("BATMAN", "$999");
+        QByteArray bytes = fileImage(header(), {record("Batman"), record("Joker"), repeat});
+        bytes += fileImage(header(), {record("Robin")}).mid(1324, 600);
+        writeBytes("torn.fcd", bytes);
+        const QJsonObject check = QJsonDocument::fromJson(cli({"check", "torn.fcd"}).out).object();
+        const QJsonArray damaged = check["damaged"].toArray();
+        QCOMPARE(check["records"].toInt(), 4);
+        QVERIFY2(damaged.size() == 2 && damaged[0]["record"].toInt() == 3 &&
+                     damaged[0]["reason"].toString().contains("repeats the name of record 1") &&
+                     damaged[1]["record"].toInt() == 4,
+                 QJsonDocument(damaged).toJson());
+
+        const CliRun stats = cli({"stats", "torn.fcd"});
+        QVERIFY2(stats.status == 0 && stats.err.contains("2 damaged records"), stats.err);
+        QCOMPARE(stats.json()["value"].toString(), QString("$25"));
+        const QJsonObject done = QJsonDocument::fromJson(cli({"repair", "torn.fcd"}).out).object();
+        QCOMPARE(done["kept"].toInt() * 10 + done["setAside"].toInt(), 22);
+        const QByteArray aside = readBytes("torn.fcd.damaged");
+        QCOMPARE(aside.left(1324), QByteArray(reinterpret_cast<const char*>(&repeat), 1324));
+        QCOMPARE(aside.mid(1324, 600), bytes.right(600));
+        QCOMPARE(names("torn.fcd"), (QStringList{"Batman", "Joker"}));
+    }
 };
 
 QTEST_GUILESS_MAIN(CrashTest)

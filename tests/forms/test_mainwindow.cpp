@@ -37,6 +37,11 @@
 #include <QTimer>
 #include <QWheelEvent>
 #include <QtTest>
+#include <random>
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
 
 #include <functional>
 #include <memory>
@@ -130,6 +135,7 @@ private slots:
     // Opening and closing
     void openFromButtonOfMissingFile();
     void damagedFileLeavesNoCollectionOpen();
+    void readOnlyCollectionRefusesChangesAndCloses();
     void closeWritesTheFileAndResetsTheWindow();
     void failedCloseKeepsTheCollectionOpen();
     void statisticsWindowFollowsTheCollection();
@@ -923,35 +929,65 @@ void TestMainForm::openFromButtonOfMissingFile() {
     QCOMPARE(main_->windowTitle(), QString("Vitrinex 1.4"));
 }
 
+// Random bytes, a renamed PDF and a file shorter than a header are no collection: refused by name,
+// nothing opened, nothing written.
 void TestMainForm::damagedFileLeavesNoCollectionOpen() {
-    const QString good = dataPath("good.fcd");
-    fixtures::writeCollection(good, {fixtures::item("Batman"), fixtures::item("Robin")});
-    QByteArray bytes = readAll(good);
-    QCOMPARE(bytes.size(), 3 * 1324);
+    QByteArray random(66 * 1024, '\0');
+    std::mt19937 bytes(7);
+    for (char& b : random)
+        b = static_cast<char>(bytes());
+    QByteArray pdf = "%PDF-1.4\n%\xe2\xe3\xcf\xd3\n1 0 obj\n<< /Type /Catalog /Pages 2 0 R >>\nendobj\n";
+    pdf = pdf.repeated(60);
     const QString damaged = dataPath("damaged.fcd");
-    writeAll(damaged, bytes.left(2 * 1324 + 100));
+    for (const QByteArray& content : {random, pdf, QByteArray("a short text\n")}) {
+        writeAll(damaged, content);
+        messages_.clear();
+        answer_ = damaged;
+        click(ui_.OpenJPG);
+        QCOMPARE(messages_.size(), 1);
+        QVERIFY2(messages_.front().startsWith("no collection file|'" + damaged + "' is no collection file: "),
+                 qPrintable(messages_.front()));
+        QVERIFY(!main_->collection().isOpen());
+        QCOMPARE(main_->windowTitle(), QString("Vitrinex 1.4"));
+        QVERIFY(!ui_.ListBox2->isVisible() && !ui_.TotalLBL->isVisible());
+        QVERIFY(ui_.opencollection1->isEnabled() && !ui_.closecollection1->isEnabled());
+        QCOMPARE(readAll(damaged), content);
+    }
+    QVERIFY(errors_.isEmpty() && sounds_.names().isEmpty());
+    QVERIFY(!QFile::exists(damaged + ".damaged"));
+}
 
-    answer_ = damaged;
-    click(ui_.OpenJPG);
-    QCOMPARE(errors_, QStringList{"Read beyond end of file"});
-    TMainForm& m = *main_;
-    QVERIFY(!main_->collection().isOpen());
-    QCOMPARE(m.windowTitle(), QString("Vitrinex 1.4"));
-    QVERIFY(!ui_.ListBox2->isVisible());
-    QCOMPARE(ui_.ListBox2->count(), 0);
-    QVERIFY(!ui_.TotalLBL->isVisible());
-    QVERIFY(ui_.NewJPG->isVisible() && ui_.OpenJPG->isVisible() && !ui_.CloseJPG->isVisible());
-    QVERIFY(ui_.opencollection1->isEnabled() && !ui_.closecollection1->isEnabled());
-    QVERIFY(sounds_.names().isEmpty());
-    // The damaged file is left as it was.
-    QCOMPARE(readAll(damaged), bytes.left(2 * 1324 + 100));
-
-    // A file shorter than its header too.
-    errors_.clear();
-    writeAll(damaged, bytes.left(10));
-    click(ui_.OpenJPG);
-    QCOMPARE(errors_, QStringList{"Read beyond end of file"});
-    QVERIFY(!main_->collection().isOpen());
+// An immutable file (read-only even for root) opens read-only: said at open and in the caption;
+// the commands that change it refuse before any window opens; close leaves without a save.
+void TestMainForm::readOnlyCollectionRefusesChangesAndCloses() {
+    const QString path = dataPath("sample.fcd");
+    fixtures::writeCollection(path, {fixtures::item("Batman")});
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY);
+    int flags = 0;
+    const bool immutable = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0 &&
+                           (flags |= FS_IMMUTABLE_FL, ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0);
+    const auto release = qScopeGuard([&] {
+        flags &= ~FS_IMMUTABLE_FL;
+        ::ioctl(fd, FS_IOC_SETFLAGS, &flags);
+        ::close(fd);
+    });
+    if (!immutable) QSKIP("this file system or user cannot make a file immutable (chattr +i)");
+    openFile(path);
+    QCOMPARE(messages_.size(), 1);
+    QVERIFY2(messages_.front().startsWith("read-only collection|"), qPrintable(messages_.front()));
+    QVERIFY(main_->windowTitle().endsWith("(read-only)"));
+    const QByteArray before = readAll(path);
+    click(ui_.ListBox2->viewport(), Qt::LeftButton, ui_.ListBox2->rowRect(0).center());
+    for (QWidget* command : {static_cast<QWidget*>(ui_.AddJPG), static_cast<QWidget*>(ui_.DeleteJPG)}) {
+        messages_.clear();
+        click(command);
+        QCOMPARE(messages_, QStringList{"read-only collection|'" + path +
+                                        "' is read-only: its changes cannot be saved."});
+    }
+    QVERIFY(opened_.isEmpty());
+    click(ui_.CloseJPG);
+    QVERIFY(!main_->collection().isOpen() && errors_.isEmpty());
+    QCOMPARE(readAll(path), before);
 }
 
 // Nobody pushes values into the statistics window: it follows the collection's announcements, even

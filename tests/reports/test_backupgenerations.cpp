@@ -61,6 +61,51 @@ private slots:
         QVERIFY(listGenerations(path + ".moved").empty());
     }
 
+    // Generations named by a clock that was ahead (or copied from another machine) sort first by
+    // name, yet the one just made, and the state a restore replaces, are what must stay.
+    void generationsDatedInTheFutureDoNotPushOutNewOnes() {
+        OpenCollection c;
+        const std::string path = openedCollection(c, "mine.fcd", 0600);
+        WriteBackup(c);
+        const QString folder = QFileInfo(QString::fromStdString(listGenerations(path).front().path)).path();
+        for (int i = 0; i < 10; ++i)
+            QVERIFY(QFile::copy(QString::fromStdString(listGenerations(path).back().path),
+                                folder + QString("/209901%1T000000.000Z.fcd").arg(10 + i)));
+        c.InsertNewItem(item("Gamma"));
+        c.SaveCollection();
+        const QByteArray withGamma = readBytes(path);
+        WriteBackup(c);
+        const auto holdsGamma = [&] {
+            const std::vector<Generation> kept = listGenerations(path);
+            return std::any_of(kept.begin(), kept.end(),
+                               [&](const Generation& g) { return readBytes(g.path) == withGamma; });
+        };
+        QVERIFY(holdsGamma());
+        for (const Generation& g : listGenerations(path))
+            if (readBytes(g.path) == withGamma) QVERIFY(QFile::remove(QString::fromStdString(g.path)));
+        const RestoreResult restored = restoreCollection(path, listGenerations(path).front().path);
+        QCOMPARE(readBytes(restored.kept), withGamma);
+        QVERIFY(holdsGamma());
+    }
+
+    // The history's place holds something that is no file: the error says so, naming it.
+    void historyThatIsNoFileIsNamed() {
+        OpenCollection c;
+        const std::string path = openedCollection(c, "mine.fcd", 0600);
+        WriteBackup(c);
+        const std::string history = QFileInfo(QString::fromStdString(listGenerations(path).front().path))
+                                        .dir()
+                                        .absoluteFilePath("../history")
+                                        .toStdString();
+        QVERIFY(::unlink(history.c_str()) == 0 && ::mkfifo(history.c_str(), 0600) == 0);
+        try {
+            readValueHistory(path);
+            QFAIL("a FIFO was read as the history");
+        } catch (const std::exception& e) {
+            QVERIFY2(QString(e.what()).contains("history is no regular file"), e.what());
+        }
+    }
+
     void restoreKeepsThePresentStateThenReplacesTheCollection() {
         OpenCollection c;
         const std::string path = openedCollection(c, "mine.fcd", 0600);

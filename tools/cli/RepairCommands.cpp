@@ -25,7 +25,7 @@ void tellOpenNotices() {
         if (c.recoveredSave()) tellRecovered(c.fileName());
         if (!c.damaged().empty()) {
             std::cerr << "vitrinex-cli: " << win1252ToUtf8(damagedRecordsMessage(shown, c.damaged()).text)
-                      << " (they leave the collection with its next save)\n";
+                      << '\n';
         }
     });
 }
@@ -33,20 +33,20 @@ void tellOpenNotices() {
 int commandCheck(const CommandLine& a) {
     const std::string& file = a.arg(0);
     if (recoverInterruptedSave(file)) tellRecovered(file);
-    TCollectionHeader header;
-    std::size_t records = 0;
+    // The open's own rules find the damaged records; check reports them rather than telling them.
+    OpenCollection::setOpenNoticeObserver(nullptr);
+    OpenCollection c;
+    c.LoadCollection(file, OpenRule::WhatReads);
     std::vector<std::string> damaged;
-    readCollectionFile(file, header, [&](const TFigureRecord& r) {
-        ++records;
-        if (const auto reason = recordDamage(r)) {
-            json::Object d;
-            d.addNumber("record", static_cast<long long>(records))
-                .addString("reason", win1252ToUtf8(*reason));
-            damaged.push_back(d.compact());
-        }
-    });
+    for (const DamagedRecord& d : c.damaged()) {
+        json::Object o;
+        o.addNumber("record", static_cast<long long>(d.record)).addString("reason", win1252ToUtf8(d.reason));
+        damaged.push_back(o.compact());
+    }
     json::Object out;
-    out.addNumber("records", static_cast<long long>(records)).add("damaged", json::array(damaged));
+    out.addNumber("records",
+                  static_cast<long long>(c.totals().ItemCount) + static_cast<long long>(damaged.size()))
+        .add("damaged", json::array(damaged));
     std::cout << out.compact() << '\n';
     return 0;
 }
@@ -55,7 +55,7 @@ int commandRepair(const CommandLine& a) {
     const std::string& file = a.arg(0);
     const CollectionLock lock(file); // read, set aside and rewrite with no other writer in between
     OpenCollection c;
-    c.LoadCollection(file);
+    c.LoadCollection(file, OpenRule::WhatReads);
     const std::size_t setAside = c.damaged().size();
     if (setAside > 0) c.SaveCollection();
     const std::optional<FileIdentity> now = currentIdentity(file);

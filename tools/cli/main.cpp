@@ -88,8 +88,14 @@ int commandShow(const CommandLine& a) {
                   << '\n';
     TCollectionHeader header;
     json::Array items(2);
-    readCollectionFile(a.arg(0), header,
-                       [&items](const TFigureRecord& r) { appendItemJson(items.next(), r); });
+    // A torn last record is no item; the whole ones before it are shown.
+    const std::string& file = a.arg(0);
+    readCollectionFile(
+        file, header, [&items](const TFigureRecord& r) { appendItemJson(items.next(), r); }, nullptr,
+        [&file](const TFigureRecord&, std::size_t bytes) {
+            std::cerr << "vitrinex-cli: " << oneLine(file) << ": the file ends " << bytes
+                      << " bytes into a last record, which is left out\n";
+        });
     json::Object h;
     h.addWin1252("CollectionName", header.CollectionName.view())
         .addWin1252("LastUpdate", header.LastUpdate.view())
