@@ -85,6 +85,9 @@ private slots:
         QTest::newRow("existing names")
             << QByteArray("name\nFine\nLUKE\nfine\n")
             << QStringList{"row 3: LUKE already exists!", "row 4: fine already exists!"};
+        QTest::newRow("NUL") << QByteArray("name,comments\nA\0B,x\nC,x\0\n", 25)
+                             << QStringList{"row 2: name holds a NUL byte",
+                                            "row 3: comments holds a NUL byte"};
         QTest::newRow("damaged") << QByteArray("name,comments\nA,\"open\n")
                                  << QStringList{"row 2: a quoted field is not closed"};
     }
