@@ -19,15 +19,25 @@ namespace {
 // Larger than any collection's export by far; a larger file is no export of ours.
 constexpr std::size_t kMaxCsvSize = std::size_t(512) << 20;
 
+// A cell that starts with = + - @, a tab or a CR, after any number of ', is one a spreadsheet could
+// run as a formula: the export writes it quoted after one ' more, and the import takes exactly one '
+// off such a cell, so every text comes back as it was.
+bool guardedLead(std::string_view text) {
+    const std::size_t lead = text.find_first_not_of('\'');
+    return lead != std::string_view::npos &&
+           std::string_view("=+-@\t\r").find(text[lead]) != std::string_view::npos;
+}
+
 void appendField(std::string& out, std::string_view win1252) {
     const std::string text = win1252ToUtf8(win1252);
-    const bool quoted = text.find_first_of(",\"\r\n") != std::string::npos ||
+    const bool guarded = guardedLead(text);
+    const bool quoted = guarded || text.find_first_of(",\"\r\n") != std::string::npos ||
                         (!text.empty() && (text.front() == ' ' || text.back() == ' '));
     if (!quoted) {
         out += text;
         return;
     }
-    out += '"';
+    out += guarded ? "\"'" : "\"";
     for (char c : text) {
         if (c == '"') out += '"';
         out += c;
@@ -178,7 +188,8 @@ std::string csvContent(const OpenCollection& c) {
             appendField(out, text);
             out += ',';
         }
-        out += std::to_string(r->Quantity) + ',';
+        appendField(out, std::to_string(r->Quantity));
+        out += ',';
         for (const std::string_view text : {r->Condition.view(), r->CatNum.view()}) {
             appendField(out, text);
             out += ',';
@@ -232,8 +243,11 @@ std::vector<CsvItem> readItems(std::string_view csv, Reasons& reasons) {
             continue;
         }
         PlainItemTexts texts;
-        for (std::size_t f = 0; f < columns.size(); ++f)
-            texts.*columns[f] = record.fields[f];
+        for (std::size_t f = 0; f < columns.size(); ++f) {
+            std::string text = record.fields[f];
+            if (text.starts_with('\'') && guardedLead(text)) text.erase(0, 1);
+            texts.*columns[f] = std::move(text);
+        }
         if (texts.comments) texts.comments = crLfBreaks(*texts.comments);
         try {
             items.push_back({record.row, plainItemValues(texts, columnLabel)});

@@ -22,7 +22,9 @@ inline constexpr std::array<const char*, 9> kCsvColumns = {
 std::string csvExportFileName(std::string_view collectionFileName);
 
 // The CSV text of the collection: the header row, then a row per live item; lines end in CR LF, a
-// field that holds a comma, a quote, a line break or a blank at either end is quoted.
+// field that holds a comma, a quote, a line break or a blank at either end is quoted. A field a
+// spreadsheet would run as a formula (= + - @, a tab or a CR first) is quoted after a ', which the
+// import takes off again.
 std::string csvContent(const OpenCollection& collection);
 
 // Writes csvContent to `path` as a copy of the collection (replaced as a name, never through a link,
