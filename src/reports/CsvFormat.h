@@ -58,8 +58,9 @@ struct CsvImport {
 
 // Adds the rows of the CSV file `csvPath` to the collection file `collectionPath`, under its lock:
 // every row or none. A refusal (ECsvRefused, also for a name the collection or an earlier row holds)
-// or EInOutError leaves the collection file byte for byte; a CSV file that cannot be read throws
-// std::runtime_error with its name in front.
+// or EInOutError leaves the collection file byte for byte; a CSV file that cannot be read, or whose
+// items take more memory than there is ("Not enough memory"), throws std::runtime_error with its name
+// in front. The file is read piece by piece: the memory taken follows the items it holds.
 CsvImport importCsv(const std::string& collectionPath, const std::string& csvPath);
 
 } // namespace vitrinex
