@@ -33,6 +33,8 @@ std::string plainAmount(const std::string& given, const QString& cleaned) {
 } // namespace
 
 std::string storableText(const std::string& what, std::string_view utf8, std::size_t capacity) {
+    // A collection could hold it, but no command line could name such an item again.
+    if (utf8.find('\0') != std::string_view::npos) throw EItemRefused(what + " holds a NUL byte");
     std::string text;
     switch (utf8ToWin1252Exact(utf8, text)) {
     case TextRefusal::NotUtf8:

@@ -27,7 +27,7 @@ struct PlainItemTexts {
 };
 
 // Text given for a collection, as Windows-1252 bytes of at most `capacity`: text that is not UTF-8,
-// holds a character Windows-1252 lacks or does not fit is refused, naming `what`.
+// holds a NUL byte or a character Windows-1252 lacks, or does not fit is refused, naming `what`.
 std::string storableText(const std::string& what, std::string_view utf8, std::size_t capacity);
 
 // The item the add rules make of `texts`, or EItemRefused. `label` names a field in a message, given

@@ -9,8 +9,10 @@
 
 #include <algorithm>
 #include <map>
+#include <new>
 #include <optional>
 #include <stdexcept>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace vitrinex {
@@ -19,85 +21,30 @@ namespace {
 // Larger than any collection's export by far; a larger file is no export of ours.
 constexpr std::size_t kMaxCsvSize = std::size_t(512) << 20;
 
+// A cell that starts with = + - @, a tab or a CR, after any number of ', is one a spreadsheet could
+// run as a formula: the export writes it quoted after one ' more, and the import takes exactly one '
+// off such a cell, so every text comes back as it was.
+bool guardedLead(std::string_view text) {
+    const std::size_t lead = text.find_first_not_of('\'');
+    return lead != std::string_view::npos &&
+           std::string_view("=+-@\t\r").find(text[lead]) != std::string_view::npos;
+}
+
 void appendField(std::string& out, std::string_view win1252) {
     const std::string text = win1252ToUtf8(win1252);
-    const bool quoted = text.find_first_of(",\"\r\n") != std::string::npos ||
+    const bool guarded = guardedLead(text);
+    const bool quoted = guarded || text.find_first_of(",\"\r\n") != std::string::npos ||
                         (!text.empty() && (text.front() == ' ' || text.back() == ' '));
     if (!quoted) {
         out += text;
         return;
     }
-    out += '"';
+    out += guarded ? "\"'" : "\"";
     for (char c : text) {
         if (c == '"') out += '"';
         out += c;
     }
     out += '"';
-}
-
-struct CsvRecord {
-    int row = 0; // the header is row 1
-    std::vector<std::string> fields;
-    bool blankLine = false;
-};
-
-// Splits RFC 4180 text into records; lines may end in CR LF or LF. A damaged record ends the split
-// with its reason in `damage`.
-std::vector<CsvRecord> splitRecords(std::string_view text, std::string& damage) {
-    std::vector<CsvRecord> records;
-    std::size_t i = 0;
-    int row = 0;
-    while (i < text.size()) {
-        CsvRecord record;
-        record.row = ++row;
-        std::string field;
-        bool wasQuoted = false;
-        for (;;) {
-            if (i < text.size() && text[i] == '"' && field.empty() && !wasQuoted) {
-                wasQuoted = true;
-                ++i;
-                for (;;) {
-                    if (i >= text.size()) {
-                        damage = "a quoted field is not closed";
-                        return records;
-                    }
-                    if (text[i] == '"') {
-                        if (i + 1 < text.size() && text[i + 1] == '"') {
-                            field += '"';
-                            i += 2;
-                            continue;
-                        }
-                        ++i;
-                        break;
-                    }
-                    field += text[i++];
-                }
-            }
-            const bool atEnd = i >= text.size();
-            const char c = atEnd ? '\n' : text[i];
-            if (c == ',' || c == '\n' || (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) {
-                record.fields.push_back(std::move(field));
-                field.clear();
-                wasQuoted = false;
-                if (c == ',') {
-                    ++i;
-                    continue;
-                }
-                i += atEnd ? 0 : (c == '\r' ? 2 : 1);
-                break;
-            }
-            if (wasQuoted || c == '"') {
-                damage =
-                    wasQuoted ? "text after a quoted field" : "a quote inside a field that is not quoted";
-                return records;
-            }
-            field += c;
-            ++i;
-        }
-        record.blankLine = record.fields.size() == 1 && record.fields[0].empty();
-        records.push_back(std::move(record));
-    }
-    return records;
 }
 
 // A comment's line breaks as a collection stores them: CR LF.
@@ -131,29 +78,6 @@ std::string columnLabel(const char* field) {
     return f == "netchange" ? "net_change" : f == "catnum" ? "catalog_number" : std::string(f);
 }
 
-std::string readCsvFile(const std::string& path) {
-    const int fd = openRegularFile(path);
-    std::string text;
-    char buffer[65536];
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            const int error = errno;
-            ::close(fd);
-            throw EInOutError::fromErrno(error, path);
-        }
-        if (n == 0) break;
-        text.append(buffer, static_cast<std::size_t>(n));
-        if (text.size() > kMaxCsvSize) {
-            ::close(fd);
-            throw ECsvRefused({"the file is larger than " + std::to_string(kMaxCsvSize >> 20) + " MiB"});
-        }
-    }
-    ::close(fd);
-    return text;
-}
-
 std::string joined(const std::vector<std::string>& lines) {
     std::string out;
     for (const std::string& line : lines)
@@ -178,7 +102,8 @@ std::string csvContent(const OpenCollection& c) {
             appendField(out, text);
             out += ',';
         }
-        out += std::to_string(r->Quantity) + ',';
+        appendField(out, std::to_string(r->Quantity));
+        out += ',';
         for (const std::string_view text : {r->Condition.view(), r->CatNum.view()}) {
             appendField(out, text);
             out += ',';
@@ -204,45 +129,222 @@ namespace {
 
 using Reasons = std::vector<std::pair<int, std::string>>; // by row
 
-std::vector<CsvItem> readItems(std::string_view csv, Reasons& reasons) {
-    if (csv.starts_with("\xEF\xBB\xBF")) csv.remove_prefix(3); // the mark some spreadsheets write first
-    std::string damage;
-    const std::vector<CsvRecord> records = splitRecords(csv, damage);
-    std::vector<Slot> columns;
-    if (records.empty() && damage.empty()) reasons.emplace_back(1, "there is no header row");
-    if (!records.empty()) {
-        for (const std::string& name : records.front().fields) {
-            const Slot slot = slotOf(name);
-            if (!slot)
-                reasons.emplace_back(1, "unknown column '" + oneLine(name) + "'");
-            else if (std::find(columns.begin(), columns.end(), slot) != columns.end())
-                reasons.emplace_back(1, "column '" + oneLine(name) + "' twice");
-            columns.push_back(slot);
+// Reads CSV text (RFC 4180; lines may end in CR LF or LF) given in pieces of any size, and checks
+// each record as it ends: what it keeps is the items, the reasons and the record being read.
+class CsvReader {
+public:
+    // False once the rest of the text can change nothing (a refused header, a damaged record).
+    bool read(std::string_view piece);
+    // The items of the whole text; the reasons of every row in `reasons`.
+    std::vector<CsvItem> finish(Reasons& reasons);
+
+private:
+    enum class State { FieldStart, Unquoted, UnquotedCr, Quoted, QuoteInQuoted, AfterQuoted, AfterQuotedCr };
+    static constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF"; // some spreadsheets write it first
+
+    void split(std::string_view text);
+    void endField();
+    void endRecord();
+    void takeHeader();
+    void takeRow();
+    void damaged(const char* reason);
+
+    std::size_t markSeen_ = 0; // bytes of kByteOrderMark at the start so far
+    bool markDone_ = false;
+    State state_ = State::FieldStart;
+    bool inRecord_ = false;
+    std::string field_;
+    std::vector<std::string> fields_;
+    int row_ = 0; // records read; the header is row 1
+    bool stopped_ = false;
+    std::vector<Slot> columns_;
+    std::vector<CsvItem> items_;
+    Reasons reasons_;
+};
+
+bool CsvReader::read(std::string_view piece) {
+    while (!markDone_ && !piece.empty()) {
+        if (piece.front() != kByteOrderMark[markSeen_]) {
+            markDone_ = true;
+            split(kByteOrderMark.substr(0, markSeen_));
+            break;
+        }
+        piece.remove_prefix(1);
+        markDone_ = ++markSeen_ == kByteOrderMark.size();
+    }
+    if (markDone_) split(piece);
+    return !stopped_;
+}
+
+void CsvReader::split(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size() && !stopped_) {
+        const char c = text[i];
+        inRecord_ = true;
+        switch (state_) {
+        case State::Quoted: {
+            const std::size_t quote = std::min(text.find('"', i), text.size());
+            field_.append(text.substr(i, quote - i));
+            if (quote < text.size()) state_ = State::QuoteInQuoted;
+            i = quote + 1;
+            break;
+        }
+        case State::QuoteInQuoted:
+            if (c == '"') {
+                field_ += '"';
+                state_ = State::Quoted;
+                ++i;
+            } else {
+                state_ = State::AfterQuoted; // the same byte again
+            }
+            break;
+        case State::AfterQuoted:
+        case State::AfterQuotedCr:
+            if (c == '\n') {
+                endField();
+                endRecord();
+            } else if (c == ',' && state_ == State::AfterQuoted) {
+                endField();
+            } else if (c == '\r' && state_ == State::AfterQuoted) {
+                state_ = State::AfterQuotedCr;
+            } else {
+                return damaged("text after a quoted field");
+            }
+            ++i;
+            break;
+        case State::UnquotedCr:
+            if (c == '\n') {
+                endField();
+                endRecord();
+                ++i;
+            } else {
+                field_ += '\r'; // a CR alone is text; the same byte again
+                state_ = State::Unquoted;
+            }
+            break;
+        case State::FieldStart:
+            if (c == '"') {
+                state_ = State::Quoted;
+                ++i;
+                break;
+            }
+            state_ = State::Unquoted;
+            [[fallthrough]];
+        case State::Unquoted: {
+            const std::size_t end = std::min(text.find_first_of(",\n\r\"", i), text.size());
+            field_.append(text.substr(i, end - i));
+            i = end + 1;
+            if (end == text.size()) break;
+            if (text[end] == '"') return damaged("a quote inside a field that is not quoted");
+            if (text[end] == '\r') {
+                state_ = State::UnquotedCr;
+                break;
+            }
+            endField();
+            if (text[end] == '\n') endRecord();
+            break;
+        }
         }
     }
-    std::vector<CsvItem> items;
-    if (!reasons.empty()) return items;
-    for (std::size_t r = 1; r < records.size(); ++r) {
-        const CsvRecord& record = records[r];
-        if (record.blankLine) continue;
-        if (record.fields.size() != columns.size()) {
-            reasons.emplace_back(record.row, std::to_string(record.fields.size()) +
-                                                 " fields where the header has " +
-                                                 std::to_string(columns.size()));
-            continue;
-        }
-        PlainItemTexts texts;
-        for (std::size_t f = 0; f < columns.size(); ++f)
-            texts.*columns[f] = record.fields[f];
-        if (texts.comments) texts.comments = crLfBreaks(*texts.comments);
-        try {
-            items.push_back({record.row, plainItemValues(texts, columnLabel)});
-        } catch (const EItemRefused& e) {
-            reasons.emplace_back(record.row, oneLine(e.what()));
+}
+
+void CsvReader::endField() {
+    fields_.push_back(std::move(field_));
+    field_.clear();
+    state_ = State::FieldStart;
+}
+
+void CsvReader::endRecord() {
+    ++row_;
+    if (row_ == 1)
+        takeHeader();
+    else
+        takeRow();
+    fields_.clear();
+    inRecord_ = false;
+}
+
+void CsvReader::takeHeader() {
+    for (const std::string& name : fields_) {
+        const Slot slot = slotOf(name);
+        if (!slot)
+            reasons_.emplace_back(1, "unknown column '" + oneLine(name) + "'");
+        else if (std::find(columns_.begin(), columns_.end(), slot) != columns_.end())
+            reasons_.emplace_back(1, "column '" + oneLine(name) + "' twice");
+        columns_.push_back(slot);
+    }
+    stopped_ = !reasons_.empty();
+}
+
+void CsvReader::takeRow() {
+    if (fields_.size() == 1 && fields_[0].empty()) return; // a blank line
+    if (fields_.size() != columns_.size()) {
+        reasons_.emplace_back(row_, std::to_string(fields_.size()) + " fields where the header has " +
+                                        std::to_string(columns_.size()));
+        return;
+    }
+    PlainItemTexts texts;
+    for (std::size_t f = 0; f < columns_.size(); ++f) {
+        std::string& text = fields_[f];
+        if (text.starts_with('\'') && guardedLead(text)) text.erase(0, 1);
+        texts.*columns_[f] = std::move(text);
+    }
+    if (texts.comments) texts.comments = crLfBreaks(*texts.comments);
+    try {
+        items_.push_back({row_, plainItemValues(texts, columnLabel)});
+    } catch (const EItemRefused& e) {
+        reasons_.emplace_back(row_, oneLine(e.what()));
+    }
+}
+
+void CsvReader::damaged(const char* reason) {
+    reasons_.emplace_back(row_ + 1, reason);
+    stopped_ = true;
+}
+
+std::vector<CsvItem> CsvReader::finish(Reasons& reasons) {
+    if (!markDone_) {
+        markDone_ = true;
+        split(kByteOrderMark.substr(0, markSeen_));
+    }
+    if (!stopped_ && inRecord_) {
+        if (state_ == State::Quoted) {
+            damaged("a quoted field is not closed");
+        } else if (state_ == State::AfterQuotedCr) {
+            damaged("text after a quoted field");
+        } else {
+            if (state_ == State::UnquotedCr) field_ += '\r';
+            endField();
+            endRecord();
         }
     }
-    if (!damage.empty()) reasons.emplace_back(static_cast<int>(records.size()) + 1, damage);
-    return items;
+    if (row_ == 0 && reasons_.empty()) reasons_.emplace_back(1, "there is no header row");
+    reasons = std::move(reasons_);
+    return std::move(items_);
+}
+
+// Reads the CSV file `path` into `reader` piece by piece, until the reader needs no more.
+void readCsvFile(const std::string& path, CsvReader& reader) {
+    struct Descriptor {
+        int fd;
+        ~Descriptor() { ::close(fd); }
+    } file{openRegularFile(path)};
+    const auto tooLarge = [] {
+        return ECsvRefused({"the file is larger than " + std::to_string(kMaxCsvSize >> 20) + " MiB"});
+    };
+    struct stat st {};
+    if (::fstat(file.fd, &st) == 0 && static_cast<std::uint64_t>(st.st_size) > kMaxCsvSize) throw tooLarge();
+    std::size_t size = 0;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(file.fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) throw EInOutError::fromErrno(errno, path);
+        if (n == 0) return;
+        size += static_cast<std::size_t>(n);
+        if (size > kMaxCsvSize) throw tooLarge();
+        if (!reader.read(std::string_view(buffer, static_cast<std::size_t>(n)))) return;
+    }
 }
 
 [[noreturn]] void refuse(Reasons reasons) {
@@ -257,22 +359,26 @@ std::vector<CsvItem> readItems(std::string_view csv, Reasons& reasons) {
 } // namespace
 
 std::vector<CsvItem> csvItems(std::string_view csv) {
+    CsvReader reader;
+    reader.read(csv);
     Reasons reasons;
-    std::vector<CsvItem> items = readItems(csv, reasons);
+    std::vector<CsvItem> items = reader.finish(reasons);
     if (!reasons.empty()) refuse(std::move(reasons));
     return items;
 }
 
-CsvImport importCsv(const std::string& collectionPath, const std::string& csvPath) {
-    Reasons reasons;
-    std::string csv;
+namespace {
+
+CsvImport importRows(const std::string& collectionPath, const std::string& csvPath) {
+    CsvReader reader;
     try {
-        csv = readCsvFile(csvPath);
+        readCsvFile(csvPath, reader);
     } catch (const EInOutError& e) {
         // Named, or the error would pass for one of the collection's.
         throw std::runtime_error(csvPath + ": " + e.what());
     }
-    const std::vector<CsvItem> items = readItems(csv, reasons);
+    Reasons reasons;
+    const std::vector<CsvItem> items = reader.finish(reasons);
     const CollectionLock lock(collectionPath);
     OpenCollection c;
     c.LoadCollection(collectionPath);
@@ -283,6 +389,17 @@ CsvImport importCsv(const std::string& collectionPath, const std::string& csvPat
     if (!reasons.empty()) refuse(std::move(reasons));
     if (!items.empty()) c.SaveCollection();
     return {items.size(), c.totals().ItemCount};
+}
+
+} // namespace
+
+CsvImport importCsv(const std::string& collectionPath, const std::string& csvPath) {
+    try {
+        return importRows(collectionPath, csvPath);
+    } catch (const std::bad_alloc&) {
+        // Rows beyond what memory holds: nothing has been written.
+        throw std::runtime_error(csvPath + ": " + EInOutError::fromCode(kNotEnoughMemory).what());
+    }
 }
 
 } // namespace vitrinex

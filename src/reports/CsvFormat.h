@@ -22,7 +22,9 @@ inline constexpr std::array<const char*, 9> kCsvColumns = {
 std::string csvExportFileName(std::string_view collectionFileName);
 
 // The CSV text of the collection: the header row, then a row per live item; lines end in CR LF, a
-// field that holds a comma, a quote, a line break or a blank at either end is quoted.
+// field that holds a comma, a quote, a line break or a blank at either end is quoted. A field a
+// spreadsheet would run as a formula (= + - @, a tab or a CR first) is quoted after a ', which the
+// import takes off again.
 std::string csvContent(const OpenCollection& collection);
 
 // Writes csvContent to `path` as a copy of the collection (replaced as a name, never through a link,
@@ -56,8 +58,9 @@ struct CsvImport {
 
 // Adds the rows of the CSV file `csvPath` to the collection file `collectionPath`, under its lock:
 // every row or none. A refusal (ECsvRefused, also for a name the collection or an earlier row holds)
-// or EInOutError leaves the collection file byte for byte; a CSV file that cannot be read throws
-// std::runtime_error with its name in front.
+// or EInOutError leaves the collection file byte for byte; a CSV file that cannot be read, or whose
+// items take more memory than there is ("Not enough memory"), throws std::runtime_error with its name
+// in front. The file is read piece by piece: the memory taken follows the items it holds.
 CsvImport importCsv(const std::string& collectionPath, const std::string& csvPath);
 
 } // namespace vitrinex

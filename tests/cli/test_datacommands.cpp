@@ -49,6 +49,40 @@ private slots:
         QCOMPARE(points[0].toObject()["value"].toString(), QString("$10"));
         QCOMPARE(points[0].toObject()["items"].toInt(), 1);
     }
+
+    void importMemoryFollowsTheItems() {
+#if defined(__SANITIZE_ADDRESS__)
+        QSKIP("the address sanitizer's allocator ends the program instead of failing the allocation");
+#endif
+        QCOMPARE(cli({"new", "mem.fcd", "--name", "Heroes", "--brand", "Kenner", "--year", "1985"}).status,
+                 0);
+        // The program's own address space and some 100 MB more.
+        const auto limited = [](const QString& csv) {
+            return runProgram("sh", {"-c", "ulimit -v 200000 && exec \"$0\" \"$@\"", VITRINEX_CLI,
+                                     "import-csv", "mem.fcd", csv});
+        };
+        const auto write = [](const QString& name, const QByteArray& text) {
+            QFile f(name);
+            QVERIFY(f.open(QIODevice::WriteOnly) && f.write(text) == text.size());
+        };
+        write("blank.csv", "name\n" + QByteArray(4 << 20, '\n') + "Han\n");
+        const CliRun blank = limited("blank.csv");
+        QCOMPARE(blank.err, QByteArray());
+        QCOMPARE(blank.json()["added"].toInt(), 1);
+
+        QByteArray rows = "name\n";
+        for (int i = 0; i < 2000000; ++i)
+            rows += 'n' + QByteArray::number(i) + '\n';
+        write("many.csv", rows);
+        QFile collection("mem.fcd");
+        QVERIFY(collection.open(QIODevice::ReadOnly));
+        const QByteArray before = collection.readAll();
+        const CliRun many = limited("many.csv");
+        QCOMPARE(many.status, 1);
+        QCOMPARE(many.err, QByteArray("vitrinex-cli: many.csv: Not enough memory\n"));
+        collection.seek(0);
+        QCOMPARE(collection.readAll(), before);
+    }
 };
 
 QTEST_GUILESS_MAIN(DataCommandsTest)

@@ -70,6 +70,29 @@ private slots:
                 csv.indexOf("\u00C9lan") < csv.indexOf("Yoda"));
     }
 
+    void formulaCellsAreGuardedAndComeBackExactly() {
+        const std::string from = newCollection("from.fcd");
+        OpenCollection c;
+        c.LoadCollection(from);
+        // What a spreadsheet runs, and texts that start with the guard's own quote.
+        for (const std::string lead : {"=HYPERLINK(\"http://x\",\"y\")", "+SUM(1,2)", "@SUM(1)", "-2+3",
+                                       "\tx", "\rx", "'=1", "''-1", "'x", "''"}) {
+            NewItemValues v = item(lead);
+            v.Year = v.Series = v.Comments = lead;
+            v.CatNum = lead.substr(0, 9);
+            c.InsertNewItem(v);
+        }
+        c.SaveCollection();
+        writeCsvExport(c, "out.csv");
+        const QByteArray csv = readBytes("out.csv");
+        for (const char* start : {",", "\n", ",\"", "\n\""})
+            for (const char lead : std::string_view("=+-@\t\r"))
+                QVERIFY2(!csv.contains(QByteArray(start) + lead), csv.constData());
+        const std::string to = newCollection("to.fcd");
+        importCsv(to, "out.csv");
+        QCOMPARE(itemFields(to), itemFields(from));
+    }
+
     void aRefusedRowRefusesTheWholeImport_data() {
         QTest::addColumn<QByteArray>("csv");
         QTest::addColumn<QStringList>("reasons");
@@ -85,6 +108,9 @@ private slots:
         QTest::newRow("existing names")
             << QByteArray("name\nFine\nLUKE\nfine\n")
             << QStringList{"row 3: LUKE already exists!", "row 4: fine already exists!"};
+        QTest::newRow("NUL") << QByteArray("name,comments\nA\0B,x\nC,x\0\n", 25)
+                             << QStringList{"row 2: name holds a NUL byte",
+                                            "row 3: comments holds a NUL byte"};
         QTest::newRow("damaged") << QByteArray("name,comments\nA,\"open\n")
                                  << QStringList{"row 2: a quoted field is not closed"};
     }
