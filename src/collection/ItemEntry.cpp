@@ -158,6 +158,12 @@ UserMessage ItemEntry::MissingInformation() {
     return {"error", "missing information!"};
 }
 
+std::optional<UserMessage> ItemEntry::QuantityCheck(long long quantity) {
+    // An item of quantity 0 would never be written, and a changed one would vanish with its comments.
+    if (quantity != 0) return std::nullopt;
+    return UserMessage{"quantity", "a quantity of 0 is not kept; to remove an item, use delete."};
+}
+
 std::optional<UserMessage> ItemEntry::PriceCheck() {
     bool valid = true;
     for (int i = 1; i < Fields.Price.size() && valid; ++i) {
@@ -257,6 +263,10 @@ AddSaveOutcome ItemEntry::AddSave(OpenCollection& collection) {
     EnteredQuantity = withoutBlanks(Fields.Quantity).toInt();
     if (Fields.FigureName.isEmpty() || blankFrom(Fields.Year, 0) || blankFrom(Fields.Quantity, 0)) {
         out.message = MissingInformation();
+        return out;
+    }
+    if ((out.message = QuantityCheck(EnteredQuantity))) {
+        out.focus = EntryField::Quantity;
         return out;
     }
 

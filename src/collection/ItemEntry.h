@@ -87,7 +87,7 @@ public:
     void ClearAfterStore();
 
     // The list entry selected after Add/Save: the last one equal to the name when upper-cased; -1 when
-    // none is (an item of quantity 0 is not written back).
+    // none is.
     static int CompletionRow(const ItemNameList& list, const QString& nameToSelect);
 
     // The Add/Save button's tooltip while the pointer is over it.
@@ -97,6 +97,9 @@ public:
     static UserMessage InvalidPrice(const QString& price);
     static UserMessage InvalidNetChange(const QString& netChange);
     static UserMessage MissingInformation();
+    // The refusal of a quantity of 0, the mark of a deleted record, when an item is added or changed;
+    // nullopt for any other quantity.
+    static std::optional<UserMessage> QuantityCheck(long long quantity);
 
 private:
     void PriceCleanup();

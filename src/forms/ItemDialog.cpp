@@ -244,6 +244,8 @@ TJPEGImage* TAddFigureForm::actionButton() const {
 
 QWidget* TAddFigureForm::fieldWidget(EntryField field) const {
     switch (field) {
+    case EntryField::Quantity:
+        return QuantityEDT;
     case EntryField::Price:
         return PriceEDT;
     case EntryField::NetChange:

@@ -223,16 +223,27 @@ private slots:
             click(in<TJPEGImage>(add_, "AddJPG"));
         }));
         QCOMPARE(storedNames(), QStringList({"Batman", "Joker", "Robin", "Superman"}));
-        main_->SelectItem(3);
+    }
 
-        // Quantity 0 is not written back: nothing is selected and no item is shown.
-        QVERIFY(inDialog(add_, "edititem1", [&] {
-            type("QuantityEDT", "0");
-            QTest::keyClick(in<QLineEdit>(add_, "QuantityEDT"), Qt::Key_Return);
-        }));
-        QCOMPARE(storedNames(), QStringList({"Batman", "Joker", "Robin"}));
-        QCOMPARE(selected(), QString());
-        QVERIFY(!in<QLabel>(main_, "FigureNameLBL")->isVisible());
+    // A quantity of 0 would mark the record deleted: add and edit refuse it and write nothing.
+    void aQuantityOf0IsRefused() {
+        open({"Batman"});
+        const QByteArray before = readAll(file_);
+        for (const char* action : {"additem1", "edititem1"}) {
+            main_->SelectItem(0);
+            QVERIFY(inDialog(add_, action, [&] {
+                if (!add_->entry().EditMode) fillRequired("Robin");
+                type("QuantityEDT", "0");
+                QTest::keyClick(in<QLineEdit>(add_, "QuantityEDT"), Qt::Key_Return);
+                QCOMPARE(nextMessage(),
+                         QString("quantity|a quantity of 0 is not kept; to remove an item, use "
+                                 "delete."));
+                QVERIFY(add_->isVisible() && in<QWidget>(add_, "QuantityEDT")->hasFocus());
+                add_->reject();
+            }));
+        }
+        QCOMPARE(readAll(file_), before);
+        QCOMPARE(in<QLabel>(main_, "TotalLBL")->text(), QString("total items:  1"));
     }
 
     // A stored name longer than the dialog lets one type is shown and saved whole.
