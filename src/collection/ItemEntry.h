@@ -59,8 +59,15 @@ public:
     static MaskKind maskOf(EntryField field);
     static bool isMasked(EntryField field);
 
-    // The edit command: the fields from the item, EditMode on.
+    // The edit command: the fields from the item, EditMode on, and the item kept as it is stored (see
+    // MarkUntouched). The condition is shown as stored, even one that is not among the entries.
     void FillForEdit(const TFigureRecord& item);
+    // The fields as they read now show the stored item: a field that still reads the same at Add/Save
+    // was not touched and saves the item's stored text, even one that its field cannot show ("$5.5"
+    // in the net change's whole positions, a quantity of four digits); its checks and cleanups are
+    // skipped. FillForEdit calls it; a window whose controls alter a text in showing it calls it again
+    // once they show the item. Cancel and a stored item end it.
+    void MarkUntouched();
 
     // The required fields are filled: a name, a quantity, a year, a price and a net change.
     bool InputComplete() const;
@@ -102,6 +109,14 @@ public:
     static std::optional<UserMessage> QuantityCheck(long long quantity);
 
 private:
+    struct Untouched {
+        ItemFieldTexts shown, stored;
+        std::int32_t quantity = 0;
+    };
+    std::optional<Untouched> untouched_;
+    bool untouched(EntryField field) const;
+    bool filled(EntryField field) const;
+
     void PriceCleanup();
     std::optional<UserMessage> NetChangeCheck();
     void NetChangeCleanup();

@@ -93,6 +93,19 @@ private slots:
                  QString("a match for 'Robin' was not found."));
     }
 
+    // Fields not given keep their stored texts, even ones the dialog's fields cannot show.
+    void editKeepsWhatIsNotTyped() {
+        const QString f = QDir::current().absoluteFilePath("kept.fcd");
+        vitrinex::NewItemValues v = item("Batman", "12345.67", "$5.5", 1234);
+        v.Year = "1985-1990";
+        v.Condition = "mint";
+        writeCollection(f, {v});
+        QJsonObject before = items(f).at(0).toObject();
+        before["Comments"] = "boxed";
+        QCOMPARE(cli({"edit", f, "Batman", "--as-typed", "--comments", "boxed"}).json(), before);
+        QCOMPARE(items(f).at(0).toObject(), before);
+    }
+
     // A quantity of 0 would mark the record deleted: every way in refuses it alike.
     void aQuantityOf0IsRefused() {
         const QString f = heroes();

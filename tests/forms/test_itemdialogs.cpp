@@ -16,6 +16,7 @@
 #include "RecordingSoundService.h"
 #include "WindowTestSupport.h"
 #include <QAction>
+#include <QComboBox>
 #include <QLabel>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -244,6 +245,29 @@ private slots:
         }
         QCOMPARE(readAll(file_), before);
         QCOMPARE(in<QLabel>(main_, "TotalLBL")->text(), QString("total items:  1"));
+    }
+
+    // A value the user did not touch is saved as stored, even one its field cannot show, and even
+    // when the focus passed through its field.
+    void untouchedFieldsKeepTheirStoredTexts() {
+        NewItemValues v = fixtures::item("Batman", "12345.67", "$5.5", 1234);
+        v.Year = "1985-1990";
+        v.Condition = "mint";
+        fixtures::writeCollection(file_, {v});
+        main_->OpenCollectionFile(file_);
+        main_->SelectItem(0);
+        QVERIFY(inDialog(add_, "edititem1", [&] {
+            QCOMPARE(in<QComboBox>(add_, "ConditionCB")->currentText(), QString("mint"));
+            for (int i = 0; i < 8; ++i)
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QTest::keyClicks(in<QPlainTextEdit>(add_, "CommentsMEMO"), "boxed ");
+            click(in<TJPEGImage>(add_, "EditJPG"));
+        }));
+        const TFigureRecord r = stored().at(0);
+        QCOMPARE(QString::fromStdString(r.Price.str() + "|" + r.NetChange.str() + "|" + r.Year.str() + "|" +
+                                        r.Condition.str() + "|" + std::to_string(r.Quantity) + "|" +
+                                        r.Comments.str()),
+                 QString::fromStdString("12345.67|$5.5|1985-1990|mint|1234|boxed " + v.Comments));
     }
 
     // A stored name longer than the dialog lets one type is shown and saved whole.
