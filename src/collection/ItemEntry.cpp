@@ -20,6 +20,30 @@ bool isDigit(QChar c) {
     return c >= u'0' && c <= u'9';
 }
 
+// The text of a field.
+template <typename Texts> auto& textOf(Texts& texts, EntryField field) {
+    switch (field) {
+    case EntryField::Name:
+        return texts.FigureName;
+    case EntryField::Quantity:
+        return texts.Quantity;
+    case EntryField::Year:
+        return texts.Year;
+    case EntryField::Series:
+        return texts.Series;
+    case EntryField::Price:
+        return texts.Price;
+    case EntryField::NetChange:
+        return texts.NetChange;
+    case EntryField::Condition:
+        return texts.Condition;
+    case EntryField::CatNum:
+        return texts.CatNum;
+    default:
+        return texts.Comments;
+    }
+}
+
 bool isAmount(const QString& text) {
     long double value = 0;
     return amountValue(fromQString(text), value);
@@ -73,46 +97,16 @@ MaskKind ItemEntry::maskOf(EntryField field) {
 }
 
 void ItemEntry::putField(EntryField field, const QString& text) {
+    if (field == EntryField::None) return;
     if (isMasked(field)) {
         MaskedText mask = MaskedText::forKind(maskOf(field));
         mask.put(text);
-        const QString aligned = mask.text();
-        switch (field) {
-        case EntryField::Quantity:
-            Fields.Quantity = aligned;
-            break;
-        case EntryField::Year:
-            Fields.Year = aligned;
-            break;
-        case EntryField::Price:
-            Fields.Price = aligned;
-            break;
-        default:
-            Fields.NetChange = aligned;
-            break;
-        }
+        textOf(Fields, field) = mask.text();
         return;
     }
-    switch (field) {
-    case EntryField::Name:
-        Fields.FigureName = text;
-        break;
-    case EntryField::Series:
-        Fields.Series = text;
-        break;
-    case EntryField::Condition:
-        // A drop-down list without free typing: an unknown text leaves the previous entry selected.
-        if (Conditions().contains(text)) Fields.Condition = text;
-        break;
-    case EntryField::CatNum:
-        Fields.CatNum = text;
-        break;
-    case EntryField::Comments:
-        Fields.Comments = text;
-        break;
-    default:
-        break;
-    }
+    // A drop-down list without free typing: an unknown text leaves the previous entry selected.
+    if (field == EntryField::Condition && !Conditions().contains(text)) return;
+    textOf(Fields, field) = text;
 }
 
 void ItemEntry::fillFrom(const TFigureRecord& item) {
@@ -124,17 +118,40 @@ void ItemEntry::fillFrom(const TFigureRecord& item) {
     putField(EntryField::Quantity, QString::number(item.Quantity));
     putField(EntryField::CatNum, toQString(item.CatNum.view()));
     putField(EntryField::Comments, toQString(item.Comments.view()));
-    putField(EntryField::Condition, toQString(item.Condition.view()));
+    Fields.Condition = toQString(item.Condition.view());
 }
 
 void ItemEntry::FillForEdit(const TFigureRecord& item) {
     fillFrom(item);
     EditMode = true;
+    untouched_ = Untouched{
+        {},
+        {toQString(item.FigureName.view()), QString::number(item.Quantity), toQString(item.Year.view()),
+         toQString(item.Series.view()), toQString(item.Price.view()), toQString(item.NetChange.view()),
+         toQString(item.Condition.view()), toQString(item.CatNum.view()), toQString(item.Comments.view())},
+        item.Quantity};
+    MarkUntouched();
+}
+
+void ItemEntry::MarkUntouched() {
+    if (untouched_) untouched_->shown = Fields;
+}
+
+bool ItemEntry::untouched(EntryField field) const {
+    return untouched_ && textOf(Fields, field) == textOf(untouched_->shown, field);
+}
+
+// A masked field holds more than blanks (after the "$" of an amount), or is untouched and the
+// stored text it stands for does.
+bool ItemEntry::filled(EntryField field) const {
+    const int from = field == EntryField::Price || field == EntryField::NetChange ? 1 : 0;
+    return !blankFrom(textOf(Fields, field), from) ||
+           (untouched(field) && !withoutBlanks(textOf(untouched_->stored, field)).isEmpty());
 }
 
 bool ItemEntry::InputComplete() const {
-    return !Fields.FigureName.isEmpty() && !blankFrom(Fields.Quantity, 0) && !blankFrom(Fields.Year, 0) &&
-           !blankFrom(Fields.Price, 1) && !blankFrom(Fields.NetChange, 1);
+    return !Fields.FigureName.isEmpty() && filled(EntryField::Quantity) && filled(EntryField::Year) &&
+           filled(EntryField::Price) && filled(EntryField::NetChange);
 }
 
 QString ItemEntry::ButtonHint(bool editMode, bool inputComplete) {
@@ -158,7 +175,14 @@ UserMessage ItemEntry::MissingInformation() {
     return {"error", "missing information!"};
 }
 
+std::optional<UserMessage> ItemEntry::QuantityCheck(long long quantity) {
+    // An item of quantity 0 would never be written, and a changed one would vanish with its comments.
+    if (quantity != 0) return std::nullopt;
+    return UserMessage{"quantity", "a quantity of 0 is not kept; to remove an item, use delete."};
+}
+
 std::optional<UserMessage> ItemEntry::PriceCheck() {
+    if (untouched(EntryField::Price)) return std::nullopt;
     bool valid = true;
     for (int i = 1; i < Fields.Price.size() && valid; ++i) {
         const QChar c = Fields.Price[i];
@@ -174,10 +198,11 @@ std::optional<UserMessage> ItemEntry::PriceCheck() {
 }
 
 void ItemEntry::PriceCleanup() {
-    putField(EntryField::Price, withoutBlanks(Fields.Price));
+    if (!untouched(EntryField::Price)) putField(EntryField::Price, withoutBlanks(Fields.Price));
 }
 
 std::optional<UserMessage> ItemEntry::NetChangeCheck() {
+    if (untouched(EntryField::NetChange)) return std::nullopt;
     bool valid = true;
     bool signAllowed = true;
     for (int i = 1; i < Fields.NetChange.size() && valid; ++i) {
@@ -195,7 +220,7 @@ std::optional<UserMessage> ItemEntry::NetChangeCheck() {
 }
 
 void ItemEntry::NetChangeCleanup() {
-    putField(EntryField::NetChange, withoutBlanks(Fields.NetChange));
+    if (!untouched(EntryField::NetChange)) putField(EntryField::NetChange, withoutBlanks(Fields.NetChange));
 }
 
 std::optional<UserMessage> ItemEntry::LeavePriceField() {
@@ -220,6 +245,7 @@ std::optional<UserMessage> ItemEntry::CheckAmounts(EntryField& focus) {
 }
 
 void ItemEntry::LeaveMaskedField(EntryField field) {
+    if (untouched(field)) return;
     switch (field) {
     case EntryField::Quantity:
         putField(field, withoutBlanks(Fields.Quantity));
@@ -236,16 +262,20 @@ void ItemEntry::LeaveMaskedField(EntryField field) {
 }
 
 NewItemValues ItemEntry::values() const {
+    // An untouched field saves the stored text it stands for.
+    const auto text = [this](EntryField f) {
+        return fromQString(untouched(f) ? textOf(untouched_->stored, f) : textOf(Fields, f));
+    };
     NewItemValues v;
-    v.FigureName = fromQString(Fields.FigureName);
-    v.Year = fromQString(Fields.Year);
-    v.Series = fromQString(Fields.Series);
-    v.Price = fromQString(Fields.Price);
-    v.NetChange = fromQString(Fields.NetChange);
+    v.FigureName = text(EntryField::Name);
+    v.Year = text(EntryField::Year);
+    v.Series = text(EntryField::Series);
+    v.Price = text(EntryField::Price);
+    v.NetChange = text(EntryField::NetChange);
     v.Quantity = EnteredQuantity;
-    v.Condition = fromQString(Fields.Condition);
-    v.CatNum = fromQString(Fields.CatNum);
-    v.Comments = fromQString(Fields.Comments);
+    v.Condition = text(EntryField::Condition);
+    v.CatNum = text(EntryField::CatNum);
+    v.Comments = text(EntryField::Comments);
     return v;
 }
 
@@ -254,9 +284,14 @@ AddSaveOutcome ItemEntry::AddSave(OpenCollection& collection) {
     if (!InputComplete()) return out;
     out.acted = true;
     if ((out.message = CheckAmounts(out.focus))) return out;
-    EnteredQuantity = withoutBlanks(Fields.Quantity).toInt();
-    if (Fields.FigureName.isEmpty() || blankFrom(Fields.Year, 0) || blankFrom(Fields.Quantity, 0)) {
+    EnteredQuantity =
+        untouched(EntryField::Quantity) ? untouched_->quantity : withoutBlanks(Fields.Quantity).toInt();
+    if (Fields.FigureName.isEmpty() || !filled(EntryField::Year) || !filled(EntryField::Quantity)) {
         out.message = MissingInformation();
+        return out;
+    }
+    if ((out.message = QuantityCheck(EnteredQuantity))) {
+        out.focus = EntryField::Quantity;
         return out;
     }
 
@@ -356,6 +391,7 @@ std::optional<UserMessage> ItemEntry::SaveNewName(OpenCollection& collection, TF
 
 void ItemEntry::Cancel() {
     EditMode = false;
+    untouched_.reset();
     Fields.FigureName.clear();
     Fields.Series.clear();
     Fields.CatNum.clear();
@@ -367,6 +403,7 @@ void ItemEntry::Cancel() {
 }
 
 void ItemEntry::ClearAfterStore() {
+    untouched_.reset();
     Fields.FigureName.clear();
     Fields.Series.clear();
     Fields.CatNum.clear();

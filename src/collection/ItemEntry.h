@@ -59,8 +59,15 @@ public:
     static MaskKind maskOf(EntryField field);
     static bool isMasked(EntryField field);
 
-    // The edit command: the fields from the item, EditMode on.
+    // The edit command: the fields from the item, EditMode on, and the item kept as it is stored (see
+    // MarkUntouched). The condition is shown as stored, even one that is not among the entries.
     void FillForEdit(const TFigureRecord& item);
+    // The fields as they read now show the stored item: a field that still reads the same at Add/Save
+    // was not touched and saves the item's stored text, even one that its field cannot show ("$5.5"
+    // in the net change's whole positions, a quantity of four digits); its checks and cleanups are
+    // skipped. FillForEdit calls it; a window whose controls alter a text in showing it calls it again
+    // once they show the item. Cancel and a stored item end it.
+    void MarkUntouched();
 
     // The required fields are filled: a name, a quantity, a year, a price and a net change.
     bool InputComplete() const;
@@ -87,7 +94,7 @@ public:
     void ClearAfterStore();
 
     // The list entry selected after Add/Save: the last one equal to the name when upper-cased; -1 when
-    // none is (an item of quantity 0 is not written back).
+    // none is.
     static int CompletionRow(const ItemNameList& list, const QString& nameToSelect);
 
     // The Add/Save button's tooltip while the pointer is over it.
@@ -97,8 +104,19 @@ public:
     static UserMessage InvalidPrice(const QString& price);
     static UserMessage InvalidNetChange(const QString& netChange);
     static UserMessage MissingInformation();
+    // The refusal of a quantity of 0, the mark of a deleted record, when an item is added or changed;
+    // nullopt for any other quantity.
+    static std::optional<UserMessage> QuantityCheck(long long quantity);
 
 private:
+    struct Untouched {
+        ItemFieldTexts shown, stored;
+        std::int32_t quantity = 0;
+    };
+    std::optional<Untouched> untouched_;
+    bool untouched(EntryField field) const;
+    bool filled(EntryField field) const;
+
     void PriceCleanup();
     std::optional<UserMessage> NetChangeCheck();
     void NetChangeCleanup();

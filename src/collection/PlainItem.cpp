@@ -67,7 +67,8 @@ NewItemValues plainItemValues(const PlainItemTexts& t, const std::function<std::
     } catch (const std::exception&) {
         used = 0;
     }
-    // Quantity 0 marks a deleted record: such an item would vanish at the next save.
+    if (const auto zero = ItemEntry::QuantityCheck(q); zero && used == quantity.size())
+        throw EItemRefused(win1252ToUtf8(zero->title + ": " + zero->text));
     if (used != quantity.size() || q < 1 || q > 2147483647)
         throw EItemRefused("quantity must be a whole number of at least 1, not '" + oneLine(quantity) + "'");
     v.Quantity = static_cast<std::int32_t>(q);

@@ -181,7 +181,10 @@ void TAddFigureForm::writeFields() {
         if (e->text() != text) e->setText(text);
     put(SeriesEDT, f.Series);
     put(CatNumEDT, f.CatNum);
-    ConditionCB->setCurrentIndex(int(ItemEntry::Conditions().indexOf(f.Condition)));
+    // A stored condition that the list does not hold is shown as an entry of its own and kept, as a
+    // long name is.
+    if (!f.Condition.isEmpty() && ConditionCB->findText(f.Condition) < 0) ConditionCB->addItem(f.Condition);
+    ConditionCB->setCurrentIndex(ConditionCB->findText(f.Condition));
     if (storedComments(CommentsMEMO->toPlainText()) != f.Comments)
         CommentsMEMO->setPlainText(shownComments(f.Comments));
     syncing_ = false;
@@ -207,6 +210,8 @@ void TAddFigureForm::resetLimits() {
     FigureNameEDT->setMaxLength(ItemEntry::kNameLimit);
     SeriesEDT->setMaxLength(ItemEntry::kSeriesLimit);
     CatNumEDT->setMaxLength(ItemEntry::kCatNumLimit);
+    while (ConditionCB->count() > int(ItemEntry::Conditions().size()))
+        ConditionCB->removeItem(ConditionCB->count() - 1);
 }
 
 void TAddFigureForm::ShowAdd(const QString& title) {
@@ -227,6 +232,9 @@ void TAddFigureForm::ShowEdit(const QString& title) {
     resetLimits();
     entry_.FillForEdit(item->Record);
     writeFields();
+    // The controls may alter a text in showing it (a lone line break in the comments): the item as
+    // they show it is the untouched one.
+    entry_.MarkUntouched();
     setWindowTitle(kEditCaption);
     TitlePanel->setText(title);
     centerOnScreen(this);
@@ -244,6 +252,8 @@ TJPEGImage* TAddFigureForm::actionButton() const {
 
 QWidget* TAddFigureForm::fieldWidget(EntryField field) const {
     switch (field) {
+    case EntryField::Quantity:
+        return QuantityEDT;
     case EntryField::Price:
         return PriceEDT;
     case EntryField::NetChange:

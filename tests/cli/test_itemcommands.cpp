@@ -89,13 +89,37 @@ private slots:
         QCOMPARE(restored["CatNum"].toString(), QString("B-1"));
         QCOMPARE(cli({"stats", f}).json()["list"].toArray(), QJsonArray({"BATMAN", "Nightwing"}));
 
-        // Quantity 0 is accepted but not written: the item is gone.
-        r = cli({"edit", f, "Nightwing", "--as-typed", "--quantity", "0"});
-        QCOMPARE(r.status, 0);
-        QCOMPARE(r.out.trimmed(), QByteArray("null"));
-        QCOMPARE(items(f).size(), 1);
         QCOMPARE(refusal(cli({"edit", f, "Robin", "--as-typed"})),
                  QString("a match for 'Robin' was not found."));
+    }
+
+    // Fields not given keep their stored texts, even ones the dialog's fields cannot show.
+    void editKeepsWhatIsNotTyped() {
+        const QString f = QDir::current().absoluteFilePath("kept.fcd");
+        vitrinex::NewItemValues v = item("Batman", "12345.67", "$5.5", 1234);
+        v.Year = "1985-1990";
+        v.Condition = "mint";
+        writeCollection(f, {v});
+        QJsonObject before = items(f).at(0).toObject();
+        before["Comments"] = "boxed";
+        QCOMPARE(cli({"edit", f, "Batman", "--as-typed", "--comments", "boxed"}).json(), before);
+        QCOMPARE(items(f).at(0).toObject(), before);
+    }
+
+    // A quantity of 0 would mark the record deleted: every way in refuses it alike.
+    void aQuantityOf0IsRefused() {
+        const QString f = heroes();
+        cli({"add", f, "--name", "Batman", "--year", "1985"});
+        writeBytes("zero.csv", "name,quantity\r\nRobin,0\r\n");
+        const QByteArray before = readBytes(f.toStdString());
+        for (const QStringList& args :
+             {QStringList{"add", f, "--as-typed", "--name", "R", "--quantity", "0", "--year", "1"},
+              {"add", f, "--name", "R", "--quantity", "0"},
+              {"edit", f, "Batman", "--as-typed", "--quantity", "0"},
+              {"import-csv", f, "zero.csv"}})
+            QVERIFY(refusal(cli(args)).endsWith(
+                "quantity: a quantity of 0 is not kept; to remove an item, use delete."));
+        QCOMPARE(readBytes(f.toStdString()), before);
     }
 
     void findGoesOnFromFindStartAndNeverWraps() {

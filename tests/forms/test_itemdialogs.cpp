@@ -16,6 +16,7 @@
 #include "RecordingSoundService.h"
 #include "WindowTestSupport.h"
 #include <QAction>
+#include <QComboBox>
 #include <QLabel>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -223,16 +224,50 @@ private slots:
             click(in<TJPEGImage>(add_, "AddJPG"));
         }));
         QCOMPARE(storedNames(), QStringList({"Batman", "Joker", "Robin", "Superman"}));
-        main_->SelectItem(3);
+    }
 
-        // Quantity 0 is not written back: nothing is selected and no item is shown.
+    // A quantity of 0 would mark the record deleted: add and edit refuse it and write nothing.
+    void aQuantityOf0IsRefused() {
+        open({"Batman"});
+        const QByteArray before = readAll(file_);
+        for (const char* action : {"additem1", "edititem1"}) {
+            main_->SelectItem(0);
+            QVERIFY(inDialog(add_, action, [&] {
+                if (!add_->entry().EditMode) fillRequired("Robin");
+                type("QuantityEDT", "0");
+                QTest::keyClick(in<QLineEdit>(add_, "QuantityEDT"), Qt::Key_Return);
+                QCOMPARE(nextMessage(),
+                         QString("quantity|a quantity of 0 is not kept; to remove an item, use "
+                                 "delete."));
+                QVERIFY(add_->isVisible() && in<QWidget>(add_, "QuantityEDT")->hasFocus());
+                add_->reject();
+            }));
+        }
+        QCOMPARE(readAll(file_), before);
+        QCOMPARE(in<QLabel>(main_, "TotalLBL")->text(), QString("total items:  1"));
+    }
+
+    // A value the user did not touch is saved as stored, even one its field cannot show, and even
+    // when the focus passed through its field.
+    void untouchedFieldsKeepTheirStoredTexts() {
+        NewItemValues v = fixtures::item("Batman", "12345.67", "$5.5", 1234);
+        v.Year = "1985-1990";
+        v.Condition = "mint";
+        fixtures::writeCollection(file_, {v});
+        main_->OpenCollectionFile(file_);
+        main_->SelectItem(0);
         QVERIFY(inDialog(add_, "edititem1", [&] {
-            type("QuantityEDT", "0");
-            QTest::keyClick(in<QLineEdit>(add_, "QuantityEDT"), Qt::Key_Return);
+            QCOMPARE(in<QComboBox>(add_, "ConditionCB")->currentText(), QString("mint"));
+            for (int i = 0; i < 8; ++i)
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QTest::keyClicks(in<QPlainTextEdit>(add_, "CommentsMEMO"), "boxed ");
+            click(in<TJPEGImage>(add_, "EditJPG"));
         }));
-        QCOMPARE(storedNames(), QStringList({"Batman", "Joker", "Robin"}));
-        QCOMPARE(selected(), QString());
-        QVERIFY(!in<QLabel>(main_, "FigureNameLBL")->isVisible());
+        const TFigureRecord r = stored().at(0);
+        QCOMPARE(QString::fromStdString(r.Price.str() + "|" + r.NetChange.str() + "|" + r.Year.str() + "|" +
+                                        r.Condition.str() + "|" + std::to_string(r.Quantity) + "|" +
+                                        r.Comments.str()),
+                 QString::fromStdString("12345.67|$5.5|1985-1990|mint|1234|boxed " + v.Comments));
     }
 
     // A stored name longer than the dialog lets one type is shown and saved whole.

@@ -103,7 +103,7 @@ private slots:
                           "1,Luke,,$1\r\n0,Zero,,$1\r\n1,Dear,,$1x\r\n1,Fine,,$2\r\n")
             << QStringList{"row 3: series holds a character that a collection cannot store (Windows-1252)",
                            "row 4: Luke already exists!",
-                           "row 5: quantity must be a whole number of at least 1, not '0'",
+                           "row 5: quantity: a quantity of 0 is not kept; to remove an item, use delete.",
                            "row 6: price: $1x      is an invalid price!", "row 7: Fine already exists!"};
         QTest::newRow("existing names")
             << QByteArray("name\nFine\nLUKE\nfine\n")

@@ -106,7 +106,7 @@ int store(ItemEntry& entry, OpenCollection& collection, const std::string& file)
     const AddSaveOutcome outcome = entry.AddSave(collection);
     if (outcome.message) throw Refusal(*outcome.message);
     const std::string key = nameKey(fromQString(entry.NameToSelect));
-    std::string stored = "null"; // an item of quantity 0 is not written
+    std::string stored = "null"; // no item of that name was written
     TCollectionHeader header;
     readCollectionFile(file, header, [&](const TFigureRecord& r) {
         if (stored == "null" && nameKey(r.FigureName.view()) == key) stored = itemJson(r);
