@@ -141,8 +141,8 @@ private slots:
               QStringList{"export", "missing.fcd"}, QStringList{"backup", "missing.fcd"},
               QStringList{"apply", "missing.fcd", "update.dat"}})
             QCOMPARE(cli(args).err, QByteArray("vitrinex-cli: missing.fcd: File not found\n"));
-        writeBytes("odd.fcd",
-                   fileImage(blankCollectionHeader(), {record(std::string("a\0b\nc\r", 7), "$1e39"), record("b")}));
+        writeBytes("odd.fcd", fileImage(blankCollectionHeader(),
+                                        {record(std::string("a\0b\nc\r", 7), "$1e39"), record("b")}));
         const CliRun r = cli({"stats", "odd.fcd"});
         QCOMPARE(r.status, 0); // the record is set aside, and the notice is one line
         QCOMPARE(r.err.count('\n'), 1);

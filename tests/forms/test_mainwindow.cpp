@@ -37,9 +37,9 @@
 #include <QTimer>
 #include <QWheelEvent>
 #include <QtTest>
-#include <random>
 #include <fcntl.h>
 #include <linux/fs.h>
+#include <random>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
