@@ -2,15 +2,13 @@
 // limits give a one-line error instead of a hang or a silent death.
 #include "CliRunner.h"
 #include "CollectionFixtures.h"
+#include "ImmutableFile.h"
 #include "collection/OpenCollection.h"
 #include "collection/UpdateRecord.h"
 
 #include <QJsonArray>
 #include <QProcess>
 #include <QtTest>
-#include <fcntl.h>
-#include <linux/fs.h>
-#include <sys/ioctl.h>
 #include <sys/stat.h>
 
 using namespace fixtures;
@@ -121,16 +119,8 @@ private slots:
     // and every change is refused, naming the file, with the file left as it was.
     void readOnlyCollectionRefusesChanges() {
         writeBytes("sample.fcd", fileImage(header(), {record("Batman")}));
-        const int fd = ::open("sample.fcd", O_RDONLY);
-        int flags = 0;
-        const bool immutable = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0 &&
-                               (flags |= FS_IMMUTABLE_FL, ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0);
-        const auto release = qScopeGuard([&] {
-            flags &= ~FS_IMMUTABLE_FL;
-            ::ioctl(fd, FS_IOC_SETFLAGS, &flags);
-            ::close(fd);
-        });
-        if (!immutable) QSKIP("this file system or user cannot make a file immutable (chattr +i)");
+        const fixtures::ImmutableFile immutable("sample.fcd");
+        if (!immutable.ok()) QSKIP(fixtures::ImmutableFile::unavailable());
         const QByteArray before = readBytes("sample.fcd");
         QCOMPARE(cli({"stats", "sample.fcd"}).status, 0);
         writeBytes("rows.csv", "name,price\nJoker,$3\n");

@@ -5,6 +5,7 @@
 #include "forms/MainWindow.h"
 
 #include "CollectionFixtures.h"
+#include "ImmutableFile.h"
 #include "collection/OpenCollection.h"
 #include "controls/BitmapScrollBar.h"
 #include "controls/MaskedEditField.h"
@@ -962,16 +963,8 @@ void TestMainForm::damagedFileLeavesNoCollectionOpen() {
 void TestMainForm::readOnlyCollectionRefusesChangesAndCloses() {
     const QString path = dataPath("sample.fcd");
     fixtures::writeCollection(path, {fixtures::item("Batman")});
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY);
-    int flags = 0;
-    const bool immutable = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0 &&
-                           (flags |= FS_IMMUTABLE_FL, ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0);
-    const auto release = qScopeGuard([&] {
-        flags &= ~FS_IMMUTABLE_FL;
-        ::ioctl(fd, FS_IOC_SETFLAGS, &flags);
-        ::close(fd);
-    });
-    if (!immutable) QSKIP("this file system or user cannot make a file immutable (chattr +i)");
+    const fixtures::ImmutableFile immutable(QFile::encodeName(path));
+    if (!immutable.ok()) QSKIP(fixtures::ImmutableFile::unavailable());
     openFile(path);
     QCOMPARE(messages_.size(), 1);
     QVERIFY2(messages_.front().startsWith("read-only collection|"), qPrintable(messages_.front()));
