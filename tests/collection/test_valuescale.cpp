@@ -19,7 +19,8 @@ private slots:
             const ValueAxis a = valueAxis(c.lowest, c.highest);
             const QByteArray name = QByteArray::number(c.lowest) + ".." + QByteArray::number(c.highest);
             QVERIFY2(a.base == std::min(0.0, std::floor(c.lowest / a.step) * a.step), name);
-            QVERIFY2(a.top >= c.highest && a.top > a.base && (c.highest <= a.base || a.top - a.step < c.highest),
+            QVERIFY2(a.top >= c.highest && a.top > a.base &&
+                         (c.highest <= a.base || a.top - a.step < c.highest),
                      name);
             const double mantissa = a.step / std::pow(10.0, std::floor(std::log10(a.step)));
             QVERIFY2(QList<double>({1, 2, 2.5, 5}).contains(mantissa), name);
