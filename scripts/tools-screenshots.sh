@@ -45,7 +45,7 @@ xvfb-run -a -s "-screen 0 1000x700x24" bash -c '
   xdotool mousemove --window "$stats" 84 300 click 1
   sleep 2
   value=$(xdotool search --name "^value over time$" | head -n 1)
-  xdotool mousemove --window "$value" 330 250
+  xdotool mousemove --window "$value" 218 126
   sleep 1
   xwd -name "value over time" -silent | xwdtopnm 2>/dev/null | pnmtopng >"$2/value-window.png"
   kill %1' _ "$file" "$docs"

@@ -29,6 +29,8 @@ class ItemTableModel : public QAbstractTableModel {
 public:
     using QAbstractTableModel::QAbstractTableModel;
     ItemTable table;
+    int sortColumn = -1;
+    Qt::SortOrder sortOrder = Qt::AscendingOrder;
 
     int rowCount(const QModelIndex& parent = {}) const override {
         return parent.isValid() ? 0 : table.rowCount();
@@ -46,10 +48,16 @@ public:
         return {};
     }
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
-        if (orientation == Qt::Horizontal && role == Qt::DisplayRole) return ItemTable::title(section);
-        return {};
+        if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
+        // The sorted column's mark is part of its title: the skin's header draws no arrow of its own.
+        if (section != sortColumn) return ItemTable::title(section);
+        return ItemTable::title(section) +
+               (sortOrder == Qt::AscendingOrder ? QStringLiteral(" \u25B2") : QStringLiteral(" \u25BC"));
     }
     void sort(int column, Qt::SortOrder order) override {
+        sortColumn = column;
+        sortOrder = order;
+        emit headerDataChanged(Qt::Horizontal, 0, ItemTable::ColumnCount - 1);
         emit layoutAboutToBeChanged();
         table.sort(column, order == Qt::DescendingOrder);
         emit layoutChanged();
@@ -145,10 +153,12 @@ TTableForm::TTableForm(QWidget* parent) : QWidget(parent, Qt::Window) {
     connect(TableGRD, &QTableView::doubleClicked, this,
             [this](const QModelIndex& index) { emit editRequested(model_->table.name(index.row())); });
     resize(kDefaultSize);
-    // Each title whole, with room for the sort mark.
+    // Each title whole, with room for the sort mark and the section's padding.
+    const QFontMetrics titleFont(TableGRD->horizontalHeader()->font());
     for (int c = 0; c < ItemTable::ColumnCount; ++c)
         TableGRD->setColumnWidth(
-            c, std::max(kDefaultWidths[c], TableGRD->horizontalHeader()->sectionSizeHint(c)));
+            c, std::max(kDefaultWidths[c],
+                        titleFont.horizontalAdvance(ItemTable::title(c) + QStringLiteral(" \u25BC")) + 14));
     readSettings();
 }
 
