@@ -39,14 +39,14 @@ xvfb-run -a -s "-screen 0 1000x700x24" bash -c '
   sleep 1
   xwd -name "collection table" -silent | xwdtopnm 2>/dev/null | pnmtopng >"$2/table-window.png"
   xdotool windowfocus --sync "$main" key ctrl+s
-  sleep 2
+  sleep 5
   xwd -name "collection stats" -silent | xwdtopnm 2>/dev/null | pnmtopng >"$2/value-chart.png"
   stats=$(xdotool search --name "^collection stats$" | head -n 1)
   xdotool mousemove --window "$stats" 84 300 click 1
   sleep 2
   value=$(xdotool search --name "^value over time$" | head -n 1)
-  xdotool mousemove --window "$value" 218 126
-  sleep 1
+  xdotool mousemove --window "$value" 210 120 mousemove --window "$value" 218 126
+  sleep 3
   xwd -name "value over time" -silent | xwdtopnm 2>/dev/null | pnmtopng >"$2/value-window.png"
   kill %1' _ "$file" "$docs"
 echo "docs/table-window.png docs/value-chart.png docs/value-window.png"

@@ -39,8 +39,8 @@ void TValueForm::follow(const CollectionNotifier* collection) {
         TitleLBL->setText(collection->collection().isOpen() ? toQString(collection->collection().statsTitle())
                                                             : QString());
     };
-    for (auto signal : {&CollectionNotifier::opened, &CollectionNotifier::reloaded, &CollectionNotifier::infoChanged,
-                        &CollectionNotifier::closed})
+    for (auto signal : {&CollectionNotifier::opened, &CollectionNotifier::reloaded,
+                        &CollectionNotifier::infoChanged, &CollectionNotifier::closed})
         connect(collection, signal, this, title);
     connect(collection, &CollectionNotifier::closed, this, &QWidget::hide);
 }
