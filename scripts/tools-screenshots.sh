@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Pictures of the collection table and of the statistics window's value chart: a copy of the sample
-# collection is given a short value history (backups, added items and a catalog update through
-# vitrinex-cli), then opened in the program under a virtual display, where Ctrl+T and Ctrl+S open the
-# two windows. Writes docs/table-window.png and docs/value-chart.png. Needs xvfb, xdotool, netpbm.
+# Pictures of the collection table, the statistics window's value chart and the value window: a copy of
+# the sample collection is given a short value history (backups, added items and a catalog update
+# through vitrinex-cli), then opened in the program under a virtual display, where Ctrl+T (a row then
+# selected) and Ctrl+S open the first two windows and the statistics window's "value over time" button the third, with the
+# pointer over a point. Writes docs/table-window.png, docs/value-chart.png and docs/value-window.png.
+# Needs xvfb, xdotool, netpbm.
 #   scripts/tools-screenshots.sh [BUILD_DIR]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -32,9 +34,19 @@ xvfb-run -a -s "-screen 0 1000x700x24" bash -c '
   main=$(xdotool search --name "^Vitrinex 1.4 - " | head -n 1)
   xdotool windowfocus --sync "$main" key ctrl+t
   sleep 2
+  table=$(xdotool search --name "^collection table$" | head -n 1)
+  xdotool mousemove --window "$table" 300 106 click 1 # a row selected: the titles keep their face
+  sleep 1
   xwd -name "collection table" -silent | xwdtopnm 2>/dev/null | pnmtopng >"$2/table-window.png"
   xdotool windowfocus --sync "$main" key ctrl+s
-  sleep 2
+  sleep 5
   xwd -name "collection stats" -silent | xwdtopnm 2>/dev/null | pnmtopng >"$2/value-chart.png"
+  stats=$(xdotool search --name "^collection stats$" | head -n 1)
+  xdotool mousemove --window "$stats" 84 300 click 1
+  sleep 2
+  value=$(xdotool search --name "^value over time$" | head -n 1)
+  xdotool mousemove --window "$value" 210 120 mousemove --window "$value" 218 126
+  sleep 3
+  xwd -name "value over time" -silent | xwdtopnm 2>/dev/null | pnmtopng >"$2/value-window.png"
   kill %1' _ "$file" "$docs"
-echo "docs/table-window.png docs/value-chart.png"
+echo "docs/table-window.png docs/value-chart.png docs/value-window.png"

@@ -69,9 +69,7 @@ void CollectionTools::enableCommands() {
 void CollectionTools::table1Click() {
     if (!table1->isEnabled()) return;
     Play(QString::fromLatin1(kSoundClick));
-    TableForm->show();
-    TableForm->raise();
-    TableForm->activateWindow();
+    TableForm->showBeside(parent_);
 }
 
 void CollectionTools::exportcsv1Click() {

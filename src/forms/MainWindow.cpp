@@ -25,6 +25,7 @@
 #include "forms/StatisticsWindow.h"
 #include "forms/UpdateTypeDialog.h"
 #include "forms/UpdateWindow.h"
+#include "forms/ValueWindow.h"
 #include "platform/ApplicationEnd.h"
 #include "platform/FileDialogs.h"
 #include "platform/FilePlaces.h"
@@ -129,6 +130,9 @@ void TMainForm::createDialogs() {
     PrintForm = new TPrintForm(this);
     StatsForm = std::make_unique<TStatsForm>();
     StatsForm->follow(&collection_);
+    ValueForm = std::make_unique<TValueForm>();
+    ValueForm->follow(&collection_);
+    connect(StatsForm.get(), &TStatsForm::valueWindowRequested, ValueForm.get(), &TValueForm::showWindow);
     connect(&collection_, &CollectionNotifier::infoChanged, this,
             [this] { setCaption(collection().captionWithValue()); });
     connect(&collection_, &CollectionNotifier::itemsChanged, this, &TMainForm::ShowChangedItems);

@@ -31,6 +31,7 @@ class TExitForm;
 class TNewUForm;
 class TPrintForm;
 class TStatsForm;
+class TValueForm;
 class TLastUpdateForm;
 class TUpdateForm;
 class TUpdateTypeForm;
@@ -168,6 +169,8 @@ private:
     TUpdateForm* UpdateForm;
     // A top-level window of its own, not a child (it is not kept above the main window).
     std::unique_ptr<TStatsForm> StatsForm;
+    // The value over time, opened from the statistics window; a top-level window like it.
+    std::unique_ptr<TValueForm> ValueForm;
     // The table window, CSV export and import, and restore, with their menu items.
     std::unique_ptr<vitrinex::CollectionTools> Tools;
 

@@ -8,6 +8,8 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QFontDatabase>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPointer>
 
@@ -18,6 +20,10 @@ namespace {
 
 constexpr Qt::WindowFlags kBoxFlags = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                                       Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint;
+
+// The title bar's face is at least this size, and its buttons take this room on either side.
+constexpr double kTitlePointSize = 11;
+constexpr int kTitleButtonsRoom = 56;
 
 // The program's one message box, made on first use; it goes before the application does.
 QPointer<TError1Form>& ownForm() {
@@ -72,9 +78,15 @@ void TError1Form::setMessage(const QString& title, const QString& text) {
 
 void TError1Form::fitMessage() {
     // The usual box is 250 x 150 with a 189 x 69 label; a longer text makes it taller and a longer
-    // title wider, so that every message is read whole. Room is left for the title bar's close box.
-    const QFontMetrics titleFont(QApplication::font("QMdiSubWindowTitleBar"));
-    const int width = std::max(250, titleFont.horizontalAdvance(windowTitle()) + 110);
+    // title wider, so that every message is read whole. The title bar is drawn by the window manager
+    // in a face Qt cannot ask for: the title is measured in the system's title font, bold and no
+    // smaller than title bars set it, with room for the bar's buttons on both sides, as a centred
+    // title keeps.
+    QFont titleFont = QFontDatabase::systemFont(QFontDatabase::TitleFont);
+    titleFont.setBold(true);
+    titleFont.setPointSizeF(std::max(titleFont.pointSizeF(), kTitlePointSize));
+    const int width =
+        std::max(250, QFontMetrics(titleFont).horizontalAdvance(windowTitle()) + 2 * kTitleButtonsRoom);
     const int labelWidth = 189 + (width - 250);
     const int labelHeight = std::max(69, Label1->heightForWidth(labelWidth));
     const int shift = labelHeight - 69;
@@ -100,6 +112,17 @@ void TError1Form::OKJPGMouseUp() {
 void TError1Form::done(int result) {
     resetMessage();
     QDialog::done(result);
+}
+
+void TError1Form::keyPressEvent(QKeyEvent* event) {
+    if (event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter) return QDialog::keyPressEvent(event);
+    if (!event->isAutoRepeat()) enterDown_ = buttons_->enterPressed(OKJPG);
+}
+
+void TError1Form::keyReleaseEvent(QKeyEvent* event) {
+    if (event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter)
+        return QDialog::keyReleaseEvent(event);
+    if (!event->isAutoRepeat() && std::exchange(enterDown_, false)) buttons_->enterReleased(OKJPG);
 }
 
 void TError1Form::showEvent(QShowEvent* event) {

@@ -39,6 +39,9 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    // Enter works OK: its pressed look on the way down, OK on the way up.
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
 
 private:
     void fitMessage();
@@ -47,6 +50,7 @@ private:
     QLabel* Label1 = nullptr;
     TJPEGImage* OKJPG = nullptr;
     vitrinex::PictureButtons* buttons_ = nullptr;
+    bool enterDown_ = false;
 };
 
 // The program's one message box, made on first use (object name "Error1Form"), or nullptr before.

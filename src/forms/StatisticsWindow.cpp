@@ -11,8 +11,10 @@
 #include <QAbstractItemView>
 #include <QComboBox>
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPalette>
+#include <QPushButton>
 #include <QShowEvent>
 
 #include <algorithm>
@@ -109,6 +111,21 @@ void TStatsForm::FormCreate() {
     buttons_.setAction(OKJPG, [this] { OKJPGMouseUp(); });
     ValueChart = new TValueChart(this);
     ValueChart->setGeometry(238, 277, 118, 46); // below the lists' rule, clear of the frame's corner
+    connect(ValueChart, &TValueChart::clicked, this, &TStatsForm::valueWindowRequested);
+    ValueBTN = new QPushButton(QStringLiteral("value over time"), this);
+    ValueBTN->setObjectName(QStringLiteral("ValueBTN"));
+    ValueBTN->setFont(skinFont(9));
+    ValueBTN->setCursor(Qt::PointingHandCursor);
+    ValueBTN->setFocusPolicy(Qt::NoFocus);
+    ValueBTN->setToolTip(QStringLiteral("click to see the value over time in a window of its own"));
+    ValueBTN->setStyleSheet(
+        QStringLiteral("QPushButton { background: black; color: %1; border: 1px solid #2b5c34;"
+                       " padding: 1px 6px; }"
+                       " QPushButton:hover { color: white; border-color: %1; }"
+                       " QPushButton:pressed { padding: 2px 5px 0px 7px; }")
+            .arg(kSkinGreen.name()));
+    ValueBTN->setGeometry(32, 289, 104, 22); // left of OK, as the chart is right of it
+    connect(ValueBTN, &QPushButton::clicked, this, &TStatsForm::valueWindowRequested);
 
     buttons_.attachBackground(JPEGImage1);
     for (QWidget* w : std::initializer_list<QWidget*>{
@@ -225,6 +242,14 @@ void TStatsForm::OKJPGMouseUp() {
     Label7->setVisible(true);
     if (OnClosedAfterUpdate) OnClosedAfterUpdate();
     close();
+}
+
+void TStatsForm::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        OKJPGMouseUp();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void TStatsForm::showEvent(QShowEvent* event) {

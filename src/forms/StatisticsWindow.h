@@ -1,6 +1,7 @@
 #pragma once
 // TStatsForm, the statistics window: the open collection's value, net change, its highest, lowest, most risen
-// and most fallen items (every item that ties), and after a catalog update how many items changed.
+// and most fallen items (every item that ties), after a catalog update how many items changed, and a
+// small chart of the value over time that opens the value window.
 // It computes nothing itself: it follows the open collection's announcements, and the catalog update
 // fills in its count.
 
@@ -14,6 +15,7 @@
 
 class QComboBox;
 class QLabel;
+class QPushButton;
 class TJPEGImage;
 class TValueChart;
 
@@ -62,8 +64,14 @@ public:
 
     vitrinex::PictureButtons& pictureButtons() { return buttons_; }
 
+signals:
+    // The value chart or its button was clicked: the value window, which the main window owns.
+    void valueWindowRequested();
+
 protected:
     void showEvent(QShowEvent* event) override;
+    // Escape works OK.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void FormCreate();
@@ -75,6 +83,7 @@ private:
     vitrinex::PictureButtons buttons_;
     TJPEGImage* JPEGImage1 = nullptr;
     TValueChart* ValueChart = nullptr; // the value over time, beside OK
+    QPushButton* ValueBTN = nullptr;   // "value over time": the value window
     QLabel* TitleLBL = nullptr;
     QLabel* Label1 = nullptr;
     QLabel* Label2 = nullptr;

@@ -7,8 +7,10 @@
 
 #include <QAbstractTableModel>
 #include <QFile>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QScreen>
@@ -27,6 +29,8 @@ class ItemTableModel : public QAbstractTableModel {
 public:
     using QAbstractTableModel::QAbstractTableModel;
     ItemTable table;
+    int sortColumn = -1;
+    Qt::SortOrder sortOrder = Qt::AscendingOrder;
 
     int rowCount(const QModelIndex& parent = {}) const override {
         return parent.isValid() ? 0 : table.rowCount();
@@ -44,10 +48,16 @@ public:
         return {};
     }
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
-        if (orientation == Qt::Horizontal && role == Qt::DisplayRole) return ItemTable::title(section);
-        return {};
+        if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
+        // The sorted column's mark is part of its title: the skin's header draws no arrow of its own.
+        if (section != sortColumn) return ItemTable::title(section);
+        return ItemTable::title(section) +
+               (sortOrder == Qt::AscendingOrder ? QStringLiteral(" \u25B2") : QStringLiteral(" \u25BC"));
     }
     void sort(int column, Qt::SortOrder order) override {
+        sortColumn = column;
+        sortOrder = order;
+        emit headerDataChanged(Qt::Horizontal, 0, ItemTable::ColumnCount - 1);
         emit layoutAboutToBeChanged();
         table.sort(column, order == Qt::DescendingOrder);
         emit layoutChanged();
@@ -122,6 +132,9 @@ TTableForm::TTableForm(QWidget* parent) : QWidget(parent, Qt::Window) {
     TableGRD->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     TableGRD->verticalHeader()->setDefaultSectionSize(QFontMetrics(skinFont(10)).height() + 4);
     TableGRD->horizontalHeader()->setStretchLastSection(true);
+    // The titles keep their face when a row is selected: a bold one would not fit its column.
+    TableGRD->horizontalHeader()->setHighlightSections(false);
+    TableGRD->horizontalHeader()->setSortIndicatorShown(true);
 
     auto* top = new QHBoxLayout;
     top->addWidget(Label1);
@@ -140,8 +153,12 @@ TTableForm::TTableForm(QWidget* parent) : QWidget(parent, Qt::Window) {
     connect(TableGRD, &QTableView::doubleClicked, this,
             [this](const QModelIndex& index) { emit editRequested(model_->table.name(index.row())); });
     resize(kDefaultSize);
+    // Each title whole, with room for the sort mark and the section's padding.
+    const QFontMetrics titleFont(TableGRD->horizontalHeader()->font());
     for (int c = 0; c < ItemTable::ColumnCount; ++c)
-        TableGRD->setColumnWidth(c, kDefaultWidths[c]);
+        TableGRD->setColumnWidth(
+            c, std::max(kDefaultWidths[c],
+                        titleFont.horizontalAdvance(ItemTable::title(c) + QStringLiteral(" \u25BC")) + 14));
     readSettings();
 }
 
@@ -181,8 +198,39 @@ void TTableForm::showCount() {
 }
 
 void TTableForm::showEvent(QShowEvent* event) {
+    placed_ = true; // on screen: it has a place to keep
     if (stale_) reload();
     QWidget::showEvent(event);
+}
+
+void TTableForm::showBeside(const QWidget* owner) {
+    if (!placed_ && owner) {
+        const QRect frame = owner->frameGeometry();
+        const QScreen* screen = owner->screen() ? owner->screen() : QGuiApplication::primaryScreen();
+        const QRect area =
+            screen ? screen->availableGeometry() : QRect(frame.topLeft(), frameGeometry().size());
+        // The frame is known only once shown; until then the owner's border stands in for it.
+        const QSize border = owner->frameGeometry().size() - owner->size();
+        const QSize size = this->size() + border;
+        int x = frame.right() + 1;
+        if (x + size.width() > area.right() + 1 && frame.left() - size.width() >= area.left())
+            x = frame.left() - size.width();
+        x = std::clamp(x, area.left(), std::max(area.left(), area.right() + 1 - size.width()));
+        const int y =
+            std::clamp(frame.top(), area.top(), std::max(area.top(), area.bottom() + 1 - size.height()));
+        move(x, y);
+    }
+    show();
+    raise();
+    activateWindow();
+}
+
+void TTableForm::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void TTableForm::hideEvent(QHideEvent* event) {
@@ -197,28 +245,41 @@ QString TTableForm::settingsPath() {
     return base + "/vitrinex/table-window";
 }
 
-// One line: width, height, then each column's width.
+// One line: width, height, each column's width, then the window's place (left and top of its frame;
+// a line written before the place was kept ends after the widths).
 void TTableForm::readSettings() {
     QFile file(settingsPath());
     if (!file.open(QIODevice::ReadOnly)) return;
     const QStringList numbers = QString::fromLatin1(file.read(4096)).simplified().split(u' ');
-    if (numbers.size() != 2 + ItemTable::ColumnCount) return;
+    constexpr int kSizes = 2 + ItemTable::ColumnCount;
+    if (numbers.size() != kSizes && numbers.size() != kSizes + 2) return;
     std::vector<int> values;
     for (const QString& n : numbers) {
         bool ok = false;
         const int v = n.toInt(&ok);
-        if (!ok || v < 1 || v > 20000) return;
+        const int lowest = values.size() < kSizes ? 1 : -20000; // a place left of or above the first screen
+        if (!ok || v < lowest || v > 20000) return;
         values.push_back(v);
     }
     resize(values[0], values[1]);
     for (int c = 0; c < ItemTable::ColumnCount; ++c)
         TableGRD->setColumnWidth(c, values[static_cast<std::size_t>(2 + c)]);
+    if (values.size() == kSizes) return;
+    // A place on no screen (one taken away since) is forgotten: the window opens beside the main one.
+    const QPoint place(values[kSizes], values[kSizes + 1]);
+    for (const QScreen* screen : QGuiApplication::screens())
+        if (screen->availableGeometry().intersects(QRect(place, QSize(values[0], values[1])))) {
+            move(place);
+            placed_ = true;
+            return;
+        }
 }
 
 void TTableForm::writeSettings() const {
     QString line = QStringLiteral("%1 %2").arg(width()).arg(height());
     for (int c = 0; c < ItemTable::ColumnCount; ++c)
         line += QStringLiteral(" %1").arg(std::max(1, TableGRD->columnWidth(c)));
+    if (placed_) line += QStringLiteral(" %1 %2").arg(frameGeometry().x()).arg(frameGeometry().y());
     line += '\n';
     const QByteArray bytes = line.toLatin1();
     const std::string path = QFile::encodeName(settingsPath()).toStdString();

@@ -1,8 +1,9 @@
 #pragma once
 // TTableForm, the collection table: every live item in a resizable dark window, one column per
 // field, sorted by a click on a column's title, filtered as the user types; a double click asks for
-// the edit dialog on that item. It follows the open collection's announcements, and keeps its size
-// and column widths in the user's settings folder.
+// the edit dialog on that item. It follows the open collection's announcements, and keeps its size,
+// column widths and place in the user's settings folder; until it has a place it opens beside the
+// main window. Escape closes it.
 
 #include "collection/ItemTable.h"
 
@@ -27,6 +28,10 @@ public:
     // From now on shows what `collection` holds, read again at each of its changes.
     void follow(const vitrinex::CollectionNotifier* collection);
 
+    // Shown, raised and activated; the first time (no place kept) beside `owner`: on its right, or on its
+    // left when the screen has no room on the right.
+    void showBeside(const QWidget* owner);
+
     // The settings file: $XDG_CONFIG_HOME/vitrinex/table-window (~/.config/vitrinex/table-window).
     static QString settingsPath();
 
@@ -37,6 +42,7 @@ signals:
 protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void reload();
@@ -50,5 +56,6 @@ private:
     QLabel* Label1 = nullptr; // "filter:"
     QLabel* CountLBL = nullptr;
     QTableView* TableGRD = nullptr;
-    bool stale_ = true; // the collection changed while the window was hidden
+    bool stale_ = true;   // the collection changed while the window was hidden
+    bool placed_ = false; // it has a place: kept from an earlier showing, or shown
 };

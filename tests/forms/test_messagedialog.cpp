@@ -83,7 +83,7 @@ private slots:
     void initTestCase();
     void cleanup();
     void createdOnFirstUse();
-    void defaultsAfterOkCloseBoxAndEscape();
+    void defaultsAfterOkEnterCloseBoxAndEscape();
     void missingTitleOrText();
     void longTextWrapsInsideLabel();
     void onlyLeftButtonOnOkCloses();
@@ -118,9 +118,11 @@ void TestError1::createdOnFirstUse() {
     QCOMPARE(MessageDialogWindow(), form);
 }
 
-void TestError1::defaultsAfterOkCloseBoxAndEscape() {
+void TestError1::defaultsAfterOkEnterCloseBoxAndEscape() {
     const std::function<void(TError1Form*)> closers[] = {
         clickOk,
+        [](TError1Form* f) { QTest::keyClick(f, Qt::Key_Return); },
+        [](TError1Form* f) { QTest::keyClick(f, Qt::Key_Enter, Qt::KeypadModifier); },
         [](TError1Form* f) { f->close(); },
         [](TError1Form* f) { QTest::keyClick(f, Qt::Key_Escape); },
     };
@@ -179,7 +181,6 @@ void TestError1::onlyLeftButtonOnOkCloses() {
                            [&](TError1Form* f) {
                                click(control<TJPEGImage>(f, "OKJPG"), Qt::RightButton);
                                click(control<TJPEGImage>(f, "OKJPG"), Qt::MiddleButton);
-                               QTest::keyClick(f, Qt::Key_Return);
                                QTest::keyClick(f, Qt::Key_Space);
                                afterOthers = look(f);
                                clickOk(f);

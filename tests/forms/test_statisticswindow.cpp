@@ -381,6 +381,14 @@ private slots:
         QCOMPARE(label("CollValueLBL")->text(), QString("$3"));
     }
 
+    void escapeWorksOk() {
+        bool okRan = false;
+        form->OnClosedAfterUpdate = [&okRan] { okRan = true; };
+        form->show();
+        QTest::keyClick(list("HighFigLBL"), Qt::Key_Escape);
+        QVERIFY(!form->isVisible() && okRan);
+    }
+
     void longAmountsShowEveryDigit() {
         auto c = makeCollection({{"Robin", "$12.99", "$-9999", 3}});
         form->setTotalsFrom(*c);

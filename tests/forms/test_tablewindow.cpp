@@ -1,10 +1,12 @@
 // The collection table: sorting by a column's title, the filter as the user types, following the
-// collection's changes, the edit request, and its size kept for the next opening.
+// collection's changes, the edit request, its size and place kept for the next opening, its first
+// place beside the main window, and Escape.
 #include "CollectionFixtures.h"
 #include "WindowTestSupport.h"
 #include "forms/TableWindow.h"
 #include "model/CollectionNotifier.h"
 
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QSignalSpy>
@@ -109,6 +111,43 @@ private slots:
         TTableForm again;
         QCOMPARE(again.size(), QSize(640, 300));
         QCOMPARE(control<QTableView>(&again, "TableGRD")->columnWidth(ItemTable::Series), 150);
+    }
+
+    void opensBesideTheMainWindowThenWhereItWasLeft() {
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        QWidget owner;
+        owner.resize(200, 150);
+        owner.show();
+        const auto openBeside = [&](QPoint ownerAt, int width) {
+            QFile::remove(TTableForm::settingsPath());
+            owner.move(ownerAt);
+            TTableForm table;
+            table.resize(width, 200);
+            table.showBeside(&owner);
+            return table.frameGeometry();
+        };
+        const QPoint top = screen.topLeft() + QPoint(0, 20);
+        QRect table = openBeside(top + QPoint(10, 0), 300);
+        QCOMPARE(table.topLeft(), owner.frameGeometry().topRight() + QPoint(1, 0));
+        table = openBeside(top + QPoint(screen.width() - 210, 0), 300);
+        QCOMPARE(table.topRight(), owner.frameGeometry().topLeft() - QPoint(1, 0));
+        QVERIFY(screen.contains(openBeside(top + QPoint(200, 0), screen.width() - 100))); // room on no side
+
+        form_->hide();
+        form_->move(screen.topLeft() + QPoint(123, 45));
+        form_->show();
+        form_->hide();
+        TTableForm again;
+        again.showBeside(&owner);
+        QCOMPARE(again.frameGeometry().topLeft(), screen.topLeft() + QPoint(123, 45));
+    }
+
+    void escapeClosesTheWindow() {
+        QTest::keyClick(control<QLineEdit>(form_.get(), "FilterEDT"), Qt::Key_Escape);
+        QVERIFY(!form_->isVisible());
+        form_->show();
+        QTest::keyClick(table_, Qt::Key_Escape);
+        QVERIFY(!form_->isVisible());
     }
 };
 
