@@ -2,7 +2,8 @@
 // TStatsForm, the statistics window: the open collection's value, net change, its highest, lowest, most risen
 // and most fallen items (every item that ties), and after a catalog update how many items changed.
 // It computes nothing itself: it follows the open collection's announcements, and the catalog update
-// fills in its count.
+// fills in its count. Its lists are views of the collection's extreme lists: an entry's text is made
+// only when the list shows it, so a list of a million ties costs nothing until it is looked at.
 
 #include "controls/PictureButtons.h"
 
@@ -19,6 +20,7 @@ class TValueChart;
 
 namespace vitrinex {
 class CollectionNotifier;
+class ExtremeList;
 class OpenCollection;
 } // namespace vitrinex
 
@@ -70,7 +72,8 @@ private:
     QLabel* addCaption(const char* objectName, const QString& text, int rightEdge, int top);
     QComboBox* addEntryList(const char* objectName, const QColor& textColor, int top);
     void setAmountText(QLabel* label, const QString& text);
-    static void fill(QComboBox* list, const std::vector<std::string>& entries);
+    // The list shows `entries` (nullptr: none), its first entry current; the texts are made as shown.
+    static void fill(QComboBox* list, const vitrinex::ExtremeList* entries);
 
     vitrinex::PictureButtons buttons_;
     TJPEGImage* JPEGImage1 = nullptr;
