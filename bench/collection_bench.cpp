@@ -2,8 +2,10 @@
 // record inserted by walking down from the root, the names listed unsorted, the tree saved by a
 // recursive pre-order walk. Files hold their records in pre-order, as the program writes them.
 // Every measure runs in a fresh process of its own, so neither side inherits the other's memory.
-// Then whole `vitrinex-cli stats` processes, on those files and on one whose records are in random
-// order, beside a plain process that walks the same file into a tree and prints its names.
+// Then whole `vitrinex-cli stats` processes, on those files, on one whose records are in random
+// order and on a never-updated collection's two files (every net change $0, about 100 items at each
+// price: the hot and cold lists hold every item), in pre-order and in random order, beside a plain process
+// that walks the same file into a tree and prints its names.
 //   collection_bench [ITEMS] [FOLDER] [--no-plain-chain] [--runs N] [--stats-only]
 #include "collection/CollectionFile.h"
 #include "collection/OpenCollection.h"
@@ -118,8 +120,11 @@ struct PlainCollection {
 };
 
 // A collection file of `names` inserted in that order, its records in pre-order (or, with
-// `asGiven`, in the order of `names`, as another program might write them).
-void writeBenchFile(const std::string& path, const std::vector<std::string>& names, bool asGiven = false) {
+// `asGiven`, in the order of `names`, as another program might write them). Its prices are mixed, or
+// those of a collection never updated: every net change $0, about 100 items at each price.
+void writeBenchFile(const std::string& path, const std::vector<std::string>& names, bool asGiven = false,
+                    bool neverUpdated = false) {
+    const std::size_t prices = std::max<std::size_t>(1, names.size() / 100);
     std::mt19937 random(7);
     std::vector<TFigureRecord> records;
     records.reserve(names.size());
@@ -131,6 +136,10 @@ void writeBenchFile(const std::string& path, const std::vector<std::string>& nam
         char price[16], change[16];
         std::snprintf(price, sizeof price, "$%7.2f", 1 + static_cast<double>(random() % 99999) / 100.0);
         std::snprintf(change, sizeof change, "$%4d", static_cast<int>(random() % 41) - 20);
+        if (neverUpdated) {
+            std::snprintf(price, sizeof price, "$%.2f", 1 + static_cast<double>(random() % prices) / 4);
+            std::snprintf(change, sizeof change, "$0");
+        }
         r.Price.assign(price);
         r.NetChange.assign(change);
         r.Quantity = 1;
@@ -471,18 +480,29 @@ int main(int argc, char** argv) {
     const std::string randomFile = folder + "/bench-random.fcd";
     const std::string chainFile = folder + "/bench-chain.fcd";
     const std::string anyOrderFile = folder + "/bench-anyorder.fcd";
+    const std::string zeroFile = folder + "/bench-zero.fcd",
+                      zeroAnyOrderFile = folder + "/bench-zero-anyorder.fcd";
     writeBenchFile(randomFile, shuffled);
     writeBenchFile(chainFile, ascending);
     writeBenchFile(anyOrderFile, shuffled, true);
+    writeBenchFile(zeroFile, shuffled, false, true);
+    writeBenchFile(zeroAnyOrderFile, shuffled, true, true);
     shuffled = {};
     ascending = {};
     ::malloc_trim(0);
 
     if (opens) openMeasures(self, randomFile, chainFile, items, count, plainChain);
-    statsProcesses(self, {{"shuffled", randomFile}, {"chain", chainFile}, {"random", anyOrderFile}}, count,
-                   plainChain);
+    statsProcesses(self,
+                   {{"shuffled", randomFile},
+                    {"chain", chainFile},
+                    {"random", anyOrderFile},
+                    {"zero", zeroFile},
+                    {"zero-rand", zeroAnyOrderFile}},
+                   count, plainChain);
     std::remove(randomFile.c_str());
     std::remove(chainFile.c_str());
     std::remove(anyOrderFile.c_str());
+    std::remove(zeroFile.c_str());
+    std::remove(zeroAnyOrderFile.c_str());
     return 0;
 }

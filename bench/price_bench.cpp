@@ -82,10 +82,10 @@ int main(int argc, char** argv) {
         applyOnce(original, folder + "/bench-walk.fcd", update, UpdateMatching::TreeWalk, walked);
     const bool same = readAll(folder + "/bench-index.fcd") == readAll(folder + "/bench-walk.fcd") &&
                       indexed.texts.statistics.value == walked.texts.statistics.value &&
-                      indexed.texts.statistics.hot == walked.texts.statistics.hot &&
-                      indexed.texts.statistics.cold == walked.texts.statistics.cold &&
-                      indexed.texts.statistics.high == walked.texts.statistics.high &&
-                      indexed.texts.statistics.low == walked.texts.statistics.low;
+                      indexed.texts.statistics.hot.texts() == walked.texts.statistics.hot.texts() &&
+                      indexed.texts.statistics.cold.texts() == walked.texts.statistics.cold.texts() &&
+                      indexed.texts.statistics.high.texts() == walked.texts.statistics.high.texts() &&
+                      indexed.texts.statistics.low.texts() == walked.texts.statistics.low.texts();
     std::printf("%d update records over %d items, %s items updated\n", records, items,
                 indexed.texts.statistics.updatedCount.c_str());
     std::printf("catalog index   %9.3f s\n", index);

@@ -1,15 +1,21 @@
 // How long the main window takes to show a collection, and the memory it peaks at: a small collection
 // and a large one opened in the real window (offscreen), the large one's time beyond the small one's.
-//   window_bench ITEMS FOLDER [RUNS] [--keep]
+//   window_bench ITEMS FOLDER [RUNS] [--keep] [--shape mixed|zero|zero-random]
 // RUNS measures, each in a fresh process, over the same two files, and their median. --keep leaves the
 // files in FOLDER and uses them again when they are there (a million items take minutes to write).
+// The large collection's shape: mixed prices (every item a price of its own and a net change from -20
+// to 20), or a collection never updated (every net change $0, about 100 items at each price, one
+// catalog number), in pre-order as the program saves it or its records in random order.
 // Run it from a Release build with QT_QPA_PLATFORM=offscreen; see docs/performance.md.
 
 #include "collection/OpenCollection.h"
 #include "forms/CollectionView.h"
 #include "forms/MainWindow.h"
+#include "forms/StatisticsWindow.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QComboBox>
 #include <QElapsedTimer>
 #include <QFile>
 
@@ -54,6 +60,36 @@ void writeCollection(const std::string& path, int items) {
     c.SaveCollection();
 }
 
+// A never-updated collection of `items` written straight as records in random order; unless
+// `randomOrder`, opened and saved again by the program, which writes it in pre-order.
+void writeNeverUpdated(const std::string& path, int items, bool randomOrder) {
+    std::mt19937 random(7);
+    const int prices = std::max(1, items / 100);
+    {
+        std::ofstream out(path, std::ios::binary | std::ios::trunc);
+        const TCollectionHeader header = blankCollectionHeader();
+        out.write(reinterpret_cast<const char*>(&header), sizeof header);
+        for (int i = 0; i < items; ++i) {
+            TFigureRecord r = blankFigureRecord();
+            r.FigureName.assign("Figure " + std::to_string(random()) + " " + std::to_string(i));
+            r.Year.assign("1985");
+            char price[16];
+            std::snprintf(price, sizeof price, "$%.2f", 1 + static_cast<double>(random() % prices) / 4);
+            r.Price.assign(price);
+            r.NetChange.assign("$0");
+            r.Quantity = 1;
+            r.Condition.assign("C-9");
+            r.CatNum.assign("123456");
+            r.Comments.assign("a comment of a typical length for a figure");
+            out.write(reinterpret_cast<const char*>(&r), sizeof r);
+        }
+    }
+    if (randomOrder) return;
+    OpenCollection c;
+    c.LoadCollection(path);
+    c.SaveCollection();
+}
+
 // A kept file is used again only when it holds that many items (the header and a record each).
 bool holdsItems(const std::string& path, int items) {
     std::error_code error;
@@ -69,8 +105,10 @@ long peakResidentKiB() {
     return 0;
 }
 
-// Seconds from the open request until the list holds every item.
-double secondsToShow(const std::string& path, int items, const QString& programFolder) {
+// Seconds from the open request until the list holds every item; with `statistics`, then the seconds
+// the statistics window takes to show, and its hot list's drop-down to open and scroll to its end.
+double secondsToShow(const std::string& path, int items, const QString& programFolder,
+                     double* statistics = nullptr, double* scroll = nullptr) {
     TMainForm window(nullptr, programFolder);
     window.show();
     QApplication::processEvents();
@@ -81,6 +119,24 @@ double secondsToShow(const std::string& path, int items, const QString& programF
     while (list->count() != items || !list->isVisible())
         QApplication::processEvents();
     const double seconds = static_cast<double>(clock.nsecsElapsed()) / 1e9;
+    TStatsForm* form = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* f = qobject_cast<TStatsForm*>(w)) form = f;
+    if (statistics && form) {
+        clock.restart();
+        form->show();
+        QApplication::processEvents();
+        *statistics = static_cast<double>(clock.nsecsElapsed()) / 1e9;
+        auto* hot = form->findChild<QComboBox*>(QStringLiteral("HotLBL"));
+        clock.restart();
+        hot->showPopup();
+        QApplication::processEvents();
+        hot->view()->scrollToBottom();
+        QApplication::processEvents();
+        *scroll = static_cast<double>(clock.nsecsElapsed()) / 1e9;
+        hot->hidePopup();
+        form->hide();
+    }
     window.hide();
     return seconds;
 }
@@ -96,17 +152,31 @@ int main(int argc, char** argv) {
     const std::string folder = argv[2];
     int runs = 1;
     bool keep = false;
+    std::string shape = "mixed";
     for (int i = 3; i < argc; ++i) {
         if (std::string(argv[i]) == "--keep")
             keep = true;
+        else if (std::string(argv[i]) == "--shape" && i + 1 < argc)
+            shape = argv[++i];
         else
             runs = std::max(1, std::atoi(argv[i]));
     }
-    const std::string small = folder + "/window-bench-small.fcd", large = folder + "/window-bench-large.fcd";
+    if (shape != "mixed" && shape != "zero" && shape != "zero-random") {
+        std::fprintf(stderr, "unknown shape %s\n", shape.c_str());
+        return 2;
+    }
+    const std::string small = folder + "/window-bench-small.fcd";
+    const std::string large =
+        folder + (shape == "mixed" ? "/window-bench-large.fcd" : "/window-bench-" + shape + ".fcd");
     // Written once by a child process, so that no measure's peak includes the writing.
     if (const pid_t child = ::fork(); child == 0) {
         if (!keep || !holdsItems(small, 10)) writeCollection(small, 10);
-        if (!keep || !holdsItems(large, items)) writeCollection(large, items);
+        if (!keep || !holdsItems(large, items)) {
+            if (shape == "mixed")
+                writeCollection(large, items);
+            else
+                writeNeverUpdated(large, items, shape == "zero-random");
+        }
         ::_exit(0);
     } else {
         int status = 0;
@@ -123,12 +193,17 @@ int main(int argc, char** argv) {
             const QString programFolder = QFile::decodeName(folder.c_str());
             const long before = peakResidentKiB();
             const double smallSeconds = secondsToShow(small, 10, programFolder);
-            const double largeSeconds = secondsToShow(large, items, programFolder);
+            double statistics = 0, scroll = 0;
+            const double largeSeconds = secondsToShow(large, items, programFolder, &statistics, &scroll);
             std::printf(
-                "items %d: shown in %.3f s, %.3f s beyond a 10-item collection's %.3f s; peak %.0f MiB "
+                "%s, items %d: shown in %.3f s, %.3f s beyond a 10-item collection's %.3f s; peak %.0f MiB "
                 "(%.0f MiB before the windows)\n",
-                items, largeSeconds, largeSeconds - smallSeconds, smallSeconds, peakResidentKiB() / 1024.0,
-                before / 1024.0);
+                shape.c_str(), items, largeSeconds, largeSeconds - smallSeconds, smallSeconds,
+                peakResidentKiB() / 1024.0, before / 1024.0);
+            std::printf(
+                "  statistics window shown in %.3f s; hot list dropped down and scrolled to its end in "
+                "%.3f s; peak %.0f MiB\n",
+                statistics, scroll, peakResidentKiB() / 1024.0);
             std::fflush(stdout);
             const double difference = largeSeconds - smallSeconds;
             const bool written = ::write(result[1], &difference, sizeof difference) == sizeof difference;

@@ -31,6 +31,8 @@ std::string cut(std::string_view text, std::size_t capacity) {
 
 // The amount as read from the text (0 when too small for the 6-byte real) and as a 6-byte real.
 std::pair<long double, long double> convertAmount(std::string_view field, std::string_view text) {
+    // Every item of a collection never updated has a net change of "$0".
+    if (text == "$0") return {0, 0};
     long double value = 0;
     const bool number = amountValue(text, value);
     const long double stored = number ? roundToReal48(value) : 0;
@@ -40,23 +42,17 @@ std::pair<long double, long double> convertAmount(std::string_view field, std::s
     return {stored == 0 ? 0 : value, stored};
 }
 
-// An item beyond the extreme starts its list afresh; one equal to it joins the list. The entry
-// line is made only when it is listed, which loading a large collection rarely does.
-[[gnu::noinline]] void listExtreme(bool beyond, long double value, Real48& extreme,
-                                   std::vector<std::string>& list, std::string_view name,
-                                   std::string_view amountText) {
-    if (beyond) {
+// An item beyond the extreme starts its list afresh; one equal to it joins the list.
+template <typename Beyond>
+inline void trackExtreme(long double value, Real48& extreme, ExtremeList& list, const TFigureNode& node,
+                         Beyond beyond) {
+    if (beyond(value, extreme.value())) {
         list.clear();
         extreme = value;
+    } else if (value != extreme.value()) {
+        return;
     }
-    list.push_back(OpenCollection::entryLine(name, amountText));
-}
-
-template <typename Beyond>
-inline void trackExtreme(long double value, Real48& extreme, std::vector<std::string>& list,
-                         std::string_view name, std::string_view amountText, Beyond beyond) {
-    const bool isBeyond = beyond(value, extreme.value());
-    if (isBeyond || value == extreme.value()) listExtreme(isBeyond, value, extreme, list, name, amountText);
+    list.add(&node);
 }
 
 bool sameRecords(const std::vector<DamagedRecord>& a, const std::vector<DamagedRecord>& b) {
@@ -175,17 +171,17 @@ OpenCollection::Amounts OpenCollection::amountsOf(const TFigureRecord& record) {
     return {price, storedPrice, storedNetChange};
 }
 
-void OpenCollection::addToAggregates(const TFigureRecord& record, const Amounts& amounts) {
+void OpenCollection::addToAggregates(const TFigureNode& node, const Amounts& amounts) {
+    const TFigureRecord& record = node.Record;
     const long double priceText = amounts.price;
     const long double p = amounts.storedPrice;
     const long double n = amounts.storedNetChange;
-    const std::string_view name = record.FigureName.view();
 
     TotalNetChange = TotalNetChange + n;
-    trackExtreme(p, HighPrice, HighList, name, record.Price.view(), std::greater<long double>());
-    trackExtreme(p, LowPrice, LowList, name, record.Price.view(), std::less<long double>());
-    trackExtreme(n, HotChange, HotList, name, record.NetChange.view(), std::greater<long double>());
-    trackExtreme(n, ColdChange, ColdList, name, record.NetChange.view(), std::less<long double>());
+    trackExtreme(p, HighPrice, HighList, node, std::greater<long double>());
+    trackExtreme(p, LowPrice, LowList, node, std::less<long double>());
+    trackExtreme(n, HotChange, HotList, node, std::greater<long double>());
+    trackExtreme(n, ColdChange, ColdList, node, std::less<long double>());
     // The value uses the price read afresh from its text, multiplied in extended precision.
     TotalValue = TotalValue.value() + priceText * static_cast<long double>(record.Quantity);
 }
@@ -221,7 +217,7 @@ std::optional<UserMessage> OpenCollection::InsertNewItem(const NewItemValues& va
     attach(node, link, place);
     ++ItemCount;
     ItemList.add(record.FigureName.str());
-    addToAggregates(node->Record, amounts);
+    addToAggregates(*node, amounts);
     CurrentItem = node;
     unsavedChanges = true;
     return std::nullopt;
@@ -233,6 +229,9 @@ void OpenCollection::BlankItem(TFigureNode* node) {
     index.erase(node);
     holdsBlankedNodes = true;
     unsavedChanges = true;
+    // The lists go on showing the item as it was until the collection is read again.
+    for (ExtremeList* list : {&HighList, &LowList, &HotList, &ColdList})
+        list->fix(node);
     TFigureRecord& r = node->Record;
     for (auto* text : {&r.FigureName, &r.Year, &r.Series, &r.Comments})
         text->assign(" ");
@@ -409,7 +408,7 @@ private:
             if (link) {
                 clearLoaded(*node);
                 builder_.attach(link, node);
-                c_.addToAggregates(node->Record, amounts);
+                c_.addToAggregates(*node, amounts);
                 nameLeftNodes();
                 return true;
             }
@@ -428,13 +427,13 @@ private:
         clearLoaded(*node);
         keys_.push_back(keyedSlot(record.FigureName.view(), static_cast<std::uint32_t>(slot)));
         sortedNames_.push_back(record.FigureName.str());
-        c_.addToAggregates(record, amounts);
+        c_.addToAggregates(*node, amounts);
         return true;
     }
 
     struct Aggregates {
         Real48 value, netChange, high, low, hot, cold;
-        std::vector<std::string> highList, lowList, hotList, coldList;
+        ExtremeList highList, lowList, hotList, coldList;
     };
     Aggregates aggregates() const {
         return {c_.TotalValue, c_.TotalNetChange, c_.HighPrice, c_.LowPrice, c_.HotChange,
@@ -540,11 +539,12 @@ void OpenCollection::Loading::finishSorted(std::vector<TFigureNode*>& inKeyOrder
         std::size_t to = firstSorted_;
         for (std::size_t slot = firstSorted_; slot < stored.size(); ++slot) {
             if (repeated[slot - firstSorted_]) continue;
-            c_.addToAggregates(stored[slot]->Record, amountsOf(stored[slot]->Record));
             if (to != slot) {
                 stored[to]->Record = stored[slot]->Record;
                 sortedNames_[to - firstSorted_] = std::move(sortedNames_[slot - firstSorted_]);
             }
+            // The lists hold the node the record now lives in.
+            c_.addToAggregates(*stored[to], amountsOf(stored[to]->Record));
             newSlot[slot] = static_cast<std::uint32_t>(to++);
         }
         c_.nodes.dropLast(stored.size() - to);

@@ -4,6 +4,7 @@
 // and close a collection file. At most one collection is open at a time; the main window owns it.
 
 #include "collection/CollectionLock.h"
+#include "collection/ExtremeList.h"
 #include "collection/FigureRecord.h"
 #include "collection/InOutError.h"
 #include "collection/ItemList.h"
@@ -107,7 +108,8 @@ UserMessage damagedRecordsMessage(const std::string& shownName, const std::vecto
 struct UpdatedAggregates {
     Real48 TotalValue = 0, TotalNetChange = 0;
     Real48 HighPrice, LowPrice, HotChange, ColdChange;
-    std::vector<std::string> HighList, LowList, HotList, ColdList;
+    ExtremeList HighList{ExtremeList::Field::Price}, LowList{ExtremeList::Field::Price};
+    ExtremeList HotList{ExtremeList::Field::NetChange}, ColdList{ExtremeList::Field::NetChange};
     std::int32_t UpdatedCount = 0;
 };
 
@@ -122,7 +124,8 @@ struct CollectionState {
     std::int32_t ItemCount = 0;
     Real48 TotalValue, TotalNetChange;
     Real48 HighPrice, LowPrice, HotChange, ColdChange;
-    std::vector<std::string> HighList, LowList, HotList, ColdList;
+    ExtremeList HighList{ExtremeList::Field::Price}, LowList{ExtremeList::Field::Price};
+    ExtremeList HotList{ExtremeList::Field::NetChange}, ColdList{ExtremeList::Field::NetChange};
     std::int32_t UpdatedCount = 0;
     ItemNameList ItemList;
     // The collection file as this program last read or wrote it; another identity on disk means
@@ -174,7 +177,7 @@ public:
     // The four extremes and the entry lists that show them.
     struct Extremes {
         const Real48 &HighPrice, &LowPrice, &HotChange, &ColdChange;
-        const std::vector<std::string>&HighList, &LowList, &HotList, &ColdList;
+        const ExtremeList &HighList, &LowList, &HotList, &ColdList;
     };
     HeaderValues header() const { return {CollectionName, LastUpdate, UpdateType, Brand, CollectionYear}; }
     Totals totals() const { return {ItemCount, TotalValue, TotalNetChange, UpdatedCount}; }
@@ -288,7 +291,7 @@ private:
         long double storedPrice, storedNetChange; // as 6-byte reals
     };
     static Amounts amountsOf(const TFigureRecord& record);
-    void addToAggregates(const TFigureRecord& record, const Amounts& amounts);
+    void addToAggregates(const TFigureNode& node, const Amounts& amounts);
     CollectionState& state() { return *this; }
     // Makes `fresh` the open collection.
     void takeState(OpenCollection& fresh);

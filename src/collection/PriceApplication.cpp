@@ -74,16 +74,20 @@ std::string keptChange(long double change) {
     return power.size() <= kField ? power : readableCut(text, kField);
 }
 
+// An entry of the hot or cold list shows the change as computed, which the stored text may round.
 template <typename Beyond>
-void trackExtreme(long double value, Real48& extreme, std::vector<std::string>& list, std::string entry,
+void trackExtreme(long double value, Real48& extreme, ExtremeList& list, const TFigureNode* node, bool exact,
                   Beyond beyond) {
     if (beyond(value, extreme.value())) {
         list.clear();
-        list.push_back(std::move(entry));
         extreme = value;
-    } else if (value == extreme.value()) {
-        list.push_back(std::move(entry));
+    } else if (value != extreme.value()) {
+        return;
     }
+    if (exact)
+        list.add(node, value);
+    else
+        list.add(node);
 }
 
 // Reads the whole records of an update file, handing each to `onRecord`. Returns false when the file
@@ -130,13 +134,14 @@ struct Aggregates : UpdatedAggregates {
         LowPrice = ColdChange = OpenCollection::kExtremeStart;
     }
 
-    void trackPrice(long double price, const std::string& entry) {
-        trackExtreme(price, HighPrice, HighList, entry, std::greater<long double>());
-        trackExtreme(price, LowPrice, LowList, entry, std::less<long double>());
+    // The entry shows the node's Price, which is the new price once the update is committed.
+    void trackPrice(long double price, const TFigureNode* node) {
+        trackExtreme(price, HighPrice, HighList, node, false, std::greater<long double>());
+        trackExtreme(price, LowPrice, LowList, node, false, std::less<long double>());
     }
-    void trackChange(long double change, const std::string& entry) {
-        trackExtreme(change, HotChange, HotList, entry, std::greater<long double>());
-        trackExtreme(change, ColdChange, ColdList, entry, std::less<long double>());
+    void trackChange(long double change, const TFigureNode* node) {
+        trackExtreme(change, HotChange, HotList, node, true, std::greater<long double>());
+        trackExtreme(change, ColdChange, ColdList, node, true, std::less<long double>());
     }
 };
 
@@ -207,9 +212,8 @@ public:
             if (s.priceChanged) ++totals_.UpdatedCount;
             totals_.TotalValue =
                 totals_.TotalValue.value() + s.newPrice * static_cast<long double>(r.Quantity);
-            totals_.trackPrice(s.newPrice, OpenCollection::entryLine(r.FigureName.view(), s.Price.view()));
-            totals_.trackChange(s.lastChange, OpenCollection::entryLine(r.FigureName.view(),
-                                                                        "$" + formatAmount(s.lastChange)));
+            totals_.trackPrice(s.newPrice, items_[s.slot].node);
+            totals_.trackChange(s.lastChange, items_[s.slot].node);
         }
         for (const Item& item : items_) {
             if (item.staged >= 0) continue;
@@ -219,7 +223,7 @@ public:
             const Real48 price = text;
             totals_.TotalValue =
                 totals_.TotalValue.value() + price.value() * static_cast<long double>(r.Quantity);
-            totals_.trackPrice(price, OpenCollection::entryLine(r.FigureName.view(), r.Price.view()));
+            totals_.trackPrice(price, item.node);
         }
     }
 

@@ -25,10 +25,10 @@ namespace vitrinex {
 
 // The statistics after an update (Windows-1252).
 struct UpdateStatisticsTexts {
-    std::string updatedCount;                      // "12/340": items whose price changed / ItemCount
-    std::string value;                             // "$" + TotalValue
-    std::string netChange;                         // "$" + TotalNetChange
-    std::vector<std::string> high, low, hot, cold; // the four extreme lists
+    std::string updatedCount;         // "12/340": items whose price changed / ItemCount
+    std::string value;                // "$" + TotalValue
+    std::string netChange;            // "$" + TotalNetChange
+    ExtremeList high, low, hot, cold; // the four extreme lists, as the collection has them
 };
 
 // Everything an applied update shows.

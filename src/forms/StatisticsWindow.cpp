@@ -9,10 +9,12 @@
 #include "sound/Sound.h"
 
 #include <QAbstractItemView>
+#include <QAbstractListModel>
 #include <QComboBox>
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QListView>
 #include <QPalette>
 #include <QPushButton>
 #include <QShowEvent>
@@ -30,6 +32,30 @@ constexpr int kListWidth = 240;
 constexpr int kListHeight = 22;
 constexpr int kGap = 2; // between a caption and its value
 constexpr int kMinAmountPointSize = 7;
+
+// An extreme list of the open collection as rows. It reads the list where the collection keeps it; a
+// row beyond what the list holds now (it changed and the announcement is yet to come) shows nothing.
+class EntryModel final : public QAbstractListModel {
+public:
+    using QAbstractListModel::QAbstractListModel;
+    void show(const ExtremeList* entries) {
+        beginResetModel();
+        entries_ = entries;
+        rows_ = entries ? static_cast<int>(entries->size()) : 0;
+        endResetModel();
+    }
+    int rowCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : rows_; }
+    QVariant data(const QModelIndex& index, int role) const override {
+        if (role != Qt::DisplayRole || !entries_ || index.row() < 0 ||
+            static_cast<std::size_t>(index.row()) >= entries_->size())
+            return {};
+        return toQString(entries_->text(static_cast<std::size_t>(index.row())));
+    }
+
+private:
+    const ExtremeList* entries_ = nullptr;
+    int rows_ = 0;
+};
 
 } // namespace
 
@@ -158,6 +184,11 @@ QComboBox* TStatsForm::addEntryList(const char* objectName, const QColor& textCo
     list->setPalette(palette);
     list->view()->setPalette(palette);
     list->setGeometry(kListLeft, top, kListWidth, kListHeight);
+    // Its size is its own: the combo box measures no entry, and the drop-down list takes every row
+    // to be as tall as the first.
+    list->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    list->setModel(new EntryModel(list));
+    if (auto* view = qobject_cast<QListView*>(list->view())) view->setUniformItemSizes(true);
     return list;
 }
 
@@ -173,14 +204,9 @@ void TStatsForm::setAmountText(QLabel* label, const QString& text) {
     label->setToolTip(text);
 }
 
-void TStatsForm::fill(QComboBox* list, const std::vector<std::string>& entries) {
-    QStringList texts;
-    texts.reserve(static_cast<qsizetype>(entries.size()));
-    for (const std::string& entry : entries)
-        texts.append(toQString(entry));
-    list->clear();
-    list->addItems(texts);
-    list->setCurrentIndex(texts.isEmpty() ? -1 : 0);
+void TStatsForm::fill(QComboBox* list, const ExtremeList* entries) {
+    static_cast<EntryModel*>(list->model())->show(entries);
+    list->setCurrentIndex(entries && !entries->empty() ? 0 : -1);
 }
 
 void TStatsForm::showCollection(const OpenCollection& collection) {
@@ -200,15 +226,15 @@ void TStatsForm::setTotalsFrom(const OpenCollection& collection) {
 }
 
 void TStatsForm::fillListsFrom(const OpenCollection& collection) {
-    fill(HighFigLBL, collection.extremes().HighList);
-    fill(LowFigLBL, collection.extremes().LowList);
-    fill(HotLBL, collection.extremes().HotList);
-    fill(ColdLBL, collection.extremes().ColdList);
+    fill(HighFigLBL, &collection.extremes().HighList);
+    fill(LowFigLBL, &collection.extremes().LowList);
+    fill(HotLBL, &collection.extremes().HotList);
+    fill(ColdLBL, &collection.extremes().ColdList);
 }
 
 void TStatsForm::clearLists() {
     for (QComboBox* list : {HighFigLBL, LowFigLBL, HotLBL, ColdLBL})
-        list->clear();
+        fill(list, nullptr);
 }
 
 void TStatsForm::showUpdatedCount(const OpenCollection& collection) {

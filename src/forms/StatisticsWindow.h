@@ -3,7 +3,8 @@
 // and most fallen items (every item that ties), after a catalog update how many items changed, and a
 // small chart of the value over time that opens the value window.
 // It computes nothing itself: it follows the open collection's announcements, and the catalog update
-// fills in its count.
+// fills in its count. Its lists are views of the collection's extreme lists: an entry's text is made
+// only when the list shows it, so a list of a million ties costs nothing until it is looked at.
 
 #include "controls/PictureButtons.h"
 
@@ -21,6 +22,7 @@ class TValueChart;
 
 namespace vitrinex {
 class CollectionNotifier;
+class ExtremeList;
 class OpenCollection;
 } // namespace vitrinex
 
@@ -78,7 +80,8 @@ private:
     QLabel* addCaption(const char* objectName, const QString& text, int rightEdge, int top);
     QComboBox* addEntryList(const char* objectName, const QColor& textColor, int top);
     void setAmountText(QLabel* label, const QString& text);
-    static void fill(QComboBox* list, const std::vector<std::string>& entries);
+    // The list shows `entries` (nullptr: none), its first entry current; the texts are made as shown.
+    static void fill(QComboBox* list, const vitrinex::ExtremeList* entries);
 
     vitrinex::PictureButtons buttons_;
     TJPEGImage* JPEGImage1 = nullptr;

@@ -293,7 +293,7 @@ private slots:
         OpenCollection c;
         QCOMPARE(load({record("largest", "$1.7e38", "$-1"), record("tiny", "$1e-39", "$0", 5)}, c),
                  QString());
-        QCOMPARE(c.extremes().LowList, std::vector<std::string>{"tiny  $1e-39"});
+        QCOMPARE(c.extremes().LowList.texts(), std::vector<std::string>{"tiny  $1e-39"});
         QCOMPARE(c.extremes().LowPrice.value(), 0.0L);
         QVERIFY(c.totals().TotalValue.value() > 1.69e38L && c.totals().TotalValue.value() < 1.71e38L);
         for (const char* beyond : {"$1.8e38", "$-2e38", "$1e4932"}) {

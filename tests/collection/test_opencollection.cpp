@@ -92,12 +92,12 @@ private slots:
         QCOMPARE(c.netChangeText(), std::string("$-5")); // a net change counts once, not per piece
         c.InsertNewItem(item("B", "$  20", "$   2", 1));
         c.InsertNewItem(item("C", "$  20", "$   2", 1));
-        QCOMPARE(c.extremes().HighList, (std::vector<std::string>{"B  $  20", "C  $  20"}));
-        QCOMPARE(c.extremes().HotList, (std::vector<std::string>{"B  $   2", "C  $   2"}));
-        QCOMPARE(c.extremes().LowList, (std::vector<std::string>{"A  $  12.50"}));
-        QCOMPARE(c.extremes().ColdList, (std::vector<std::string>{"A  $  -5"}));
+        QCOMPARE(c.extremes().HighList.texts(), (std::vector<std::string>{"B  $  20", "C  $  20"}));
+        QCOMPARE(c.extremes().HotList.texts(), (std::vector<std::string>{"B  $   2", "C  $   2"}));
+        QCOMPARE(c.extremes().LowList.texts(), (std::vector<std::string>{"A  $  12.50"}));
+        QCOMPARE(c.extremes().ColdList.texts(), (std::vector<std::string>{"A  $  -5"}));
         c.InsertNewItem(item("D", "$  25", "$   0", 1));
-        QCOMPARE(c.extremes().HighList, (std::vector<std::string>{"D  $  25"}));
+        QCOMPARE(c.extremes().HighList.texts(), (std::vector<std::string>{"D  $  25"}));
         QCOMPARE(c.valueText(), std::string("$102.5"));
         QCOMPARE(c.netChangeText(), std::string("$-1"));
     }
@@ -151,14 +151,17 @@ private slots:
         c.InsertNewItem(item("Alfred", "$  20", "$   1"));
         c.BlankItem(c.FindItem("Batman"));
         QVERIFY(c.FindItem("Batman") == nullptr);
+        // Until the collection is read again the lists show the deleted item as it was.
+        QCOMPARE(c.extremes().HighList.texts(), (std::vector<std::string>{"Batman  $  30"}));
+        QCOMPARE(c.extremes().HotList.texts(), (std::vector<std::string>{"Batman  $   4"}));
         c.SaveCollection();
         QCOMPARE(readBytes(path("del.fcd")).size(), 3 * 1324);
         c.ReloadCollection();
         QCOMPARE(c.totals().ItemCount, 2);
         QCOMPARE(c.itemList().size(), 2);
         QCOMPARE(c.valueText(), std::string("$30"));
-        QCOMPARE(c.extremes().HighList, (std::vector<std::string>{"Alfred  $  20"}));
-        QCOMPARE(c.extremes().HotList, (std::vector<std::string>{"Alfred  $   1"}));
+        QCOMPARE(c.extremes().HighList.texts(), (std::vector<std::string>{"Alfred  $  20"}));
+        QCOMPARE(c.extremes().HotList.texts(), (std::vector<std::string>{"Alfred  $   1"}));
         QVERIFY(c.currentItem() == nullptr);
         // A new item can go where the deleted one was.
         QVERIFY(!c.InsertNewItem(item("Batman")));
@@ -189,7 +192,7 @@ private slots:
         a.LoadCollection(path("noisy.fcd"));
         b.LoadCollection(path("clean.fcd"));
         QCOMPARE(a.valueText(), b.valueText());
-        QCOMPARE(a.extremes().HighList, b.extremes().HighList);
+        QCOMPARE(a.extremes().HighList.texts(), b.extremes().HighList.texts());
         QVERIFY(a.FindItem("batmobile")->Record.UpdateMark.empty());
         a.SaveCollection();
         const QByteArray saved = readBytes(path("noisy.fcd"));
@@ -370,11 +373,34 @@ private slots:
                     {r.FigureName.str(), "", "", r.Price.str(), r.NetChange.str(), "", "", "", r.Quantity});
             QCOMPARE(c.valueText(), oneByOne.valueText());
             QCOMPARE(c.netChangeText(), oneByOne.netChangeText());
-            QCOMPARE(c.extremes().HighList, oneByOne.extremes().HighList);
-            QCOMPARE(c.extremes().LowList, oneByOne.extremes().LowList);
-            QCOMPARE(c.extremes().HotList, oneByOne.extremes().HotList);
-            QCOMPARE(c.extremes().ColdList, oneByOne.extremes().ColdList);
+            QCOMPARE(c.extremes().HighList.texts(), oneByOne.extremes().HighList.texts());
+            QCOMPARE(c.extremes().LowList.texts(), oneByOne.extremes().LowList.texts());
+            QCOMPARE(c.extremes().HotList.texts(), oneByOne.extremes().HotList.texts());
+            QCOMPARE(c.extremes().ColdList.texts(), oneByOne.extremes().ColdList.texts());
         }
+    }
+
+    // A collection never updated: every net change is $0, so the hot and cold lists hold every item in
+    // file order, whatever order the file holds them in; many items tie at the high price.
+    void neverUpdatedCollectionListsEveryItemHotAndCold() {
+        std::vector<TFigureRecord> records;
+        std::vector<std::string> every, high;
+        std::mt19937 random(3);
+        for (int i = 0; i < 2000; ++i) {
+            const std::string name = "figure " + std::to_string(random());
+            records.push_back(record(name, "$" + std::to_string(i % 20) + ".5", "$0"));
+            every.push_back(name + "  $0");
+            if (i % 20 == 19) high.push_back(name + "  $19.5");
+        }
+        writeBytes(path("zero.fcd"), fileImage(header(), records));
+        OpenCollection c;
+        c.LoadCollection(path("zero.fcd"));
+        QCOMPARE(c.extremes().HotList.texts(), every);
+        QCOMPARE(c.extremes().ColdList.texts(), every);
+        QCOMPARE(c.extremes().HighList.texts(), high);
+        QVERIFY(!c.InsertNewItem(item("added", "$19.5", "$0")));
+        QCOMPARE(c.extremes().HotList.text(2000), std::string("added  $0"));
+        QCOMPARE(c.extremes().HighList.text(100), std::string("added  $19.5"));
     }
 
     // Large enough for the node store's one big block: the records read straight into their nodes

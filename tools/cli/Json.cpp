@@ -54,6 +54,11 @@ void appendQuoted(std::string& out, std::string_view s) {
 
 void appendQuotedWin1252(std::string& out, std::string_view bytes) {
     out += '"';
+    appendEscapedWin1252(out, bytes);
+    out += '"';
+}
+
+void appendEscapedWin1252(std::string& out, std::string_view bytes) {
     std::size_t run = 0;
     // Bytes below 0x80 are the same characters in UTF-8; the rest take their UTF-8 form.
     for (std::size_t i = 0; i < bytes.size(); ++i) {
@@ -67,7 +72,6 @@ void appendQuotedWin1252(std::string& out, std::string_view bytes) {
         run = i + 1;
     }
     out.append(bytes.data() + run, bytes.size() - run);
-    out += '"';
 }
 
 std::string quote(std::string_view s) {
@@ -90,6 +94,10 @@ Object& Object::ended() {
 
 Object& Object::add(std::string_view key, std::string_view rawJson) {
     member(key).append(rawJson);
+    return ended();
+}
+Object& Object::addWritten(std::string_view key, const std::function<void(std::string&)>& write) {
+    write(member(key));
     return ended();
 }
 Object& Object::addString(std::string_view key, std::string_view utf8) {

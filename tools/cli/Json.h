@@ -2,6 +2,7 @@
 // A small JSON writer that keeps keys in the order they are written. Texts are quoted straight into
 // the buffer they end up in, so a list of many names costs no string of its own per name.
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,11 +13,15 @@ namespace vitrinex::json {
 void appendQuoted(std::string& out, std::string_view utf8);
 // Appends Windows-1252 `bytes` as a JSON string in UTF-8.
 void appendQuotedWin1252(std::string& out, std::string_view bytes);
+// The same without the quotes: a string's text may be appended in pieces.
+void appendEscapedWin1252(std::string& out, std::string_view bytes);
 std::string quote(std::string_view utf8);
 
 class Object {
 public:
     Object& add(std::string_view key, std::string_view rawJson);
+    // A member whose value `write` appends to the object's buffer as JSON.
+    Object& addWritten(std::string_view key, const std::function<void(std::string&)>& write);
     Object& addString(std::string_view key, std::string_view utf8);
     Object& addNumber(std::string_view key, long long value);
     Object& addStrings(std::string_view key, const std::vector<std::string>& utf8);

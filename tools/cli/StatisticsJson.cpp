@@ -1,6 +1,24 @@
 #include "StatisticsJson.h"
 
+#include <string>
+
 namespace vitrinex::cli {
+namespace {
+
+// The entries' texts go straight into the object's buffer, quoted piece by piece.
+std::function<void(std::string&)> entries(const ExtremeList& list) {
+    return [&list](std::string& out) {
+        out += '[';
+        for (std::size_t i = 0; i < list.size(); ++i) {
+            out += i ? ", \"" : "\"";
+            list.writeEntry(i, [&out](std::string_view piece) { json::appendEscapedWin1252(out, piece); });
+            out += '"';
+        }
+        out += ']';
+    };
+}
+
+} // namespace
 
 json::Object statisticsJson(const OpenCollection& c) {
     json::Object out;
@@ -8,10 +26,10 @@ json::Object statisticsJson(const OpenCollection& c) {
         .addWin1252("total", c.totalText())
         .addWin1252("value", c.valueText())
         .addWin1252("netChange", c.netChangeText())
-        .addWin1252Strings("high", c.extremes().HighList)
-        .addWin1252Strings("low", c.extremes().LowList)
-        .addWin1252Strings("hot", c.extremes().HotList)
-        .addWin1252Strings("cold", c.extremes().ColdList)
+        .addWritten("high", entries(c.extremes().HighList))
+        .addWritten("low", entries(c.extremes().LowList))
+        .addWritten("hot", entries(c.extremes().HotList))
+        .addWritten("cold", entries(c.extremes().ColdList))
         .addWin1252Strings("list", c.itemList().names());
     return out;
 }
