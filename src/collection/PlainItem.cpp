@@ -50,52 +50,90 @@ std::string storableText(const std::string& what, std::string_view utf8, std::si
     return text;
 }
 
-NewItemValues plainItemValues(const PlainItemTexts& t, const std::function<std::string(const char*)>& label) {
+std::vector<std::string> plainItemRefusals(const PlainItemTexts& t,
+                                           const std::function<std::string(const char*)>& label,
+                                           NewItemValues& v, FieldRule rule) {
+    std::vector<std::string> refusals;
+    // Each field is checked on its own, so that one pass names every problem.
+    const auto check = [&refusals](const auto& step) {
+        try {
+            step();
+        } catch (const EItemRefused& e) {
+            refusals.push_back(e.what());
+        }
+    };
     const auto text = [&](const char* field, const std::optional<std::string>& value, std::size_t capacity,
                           const char* fallback = "") {
         return storableText(label(field), value.value_or(fallback), capacity);
     };
-    NewItemValues v;
-    v.FigureName = text("name", t.name, kLongText);
-    // One blank marks a deleted record: such an item would never be written.
-    if (v.FigureName.empty() || v.FigureName == " ") throw EItemRefused(label("name") + " needs a name");
-    const std::string quantity = t.quantity.value_or("1");
-    std::size_t used = 0;
-    long long q = 0;
-    try {
-        q = std::stoll(quantity, &used);
-    } catch (const std::exception&) {
-        used = 0;
-    }
-    if (const auto zero = ItemEntry::QuantityCheck(q); zero && used == quantity.size())
-        throw EItemRefused(win1252ToUtf8(zero->title + ": " + zero->text));
-    if (used != quantity.size() || q < 1 || q > 2147483647)
-        throw EItemRefused("quantity must be a whole number of at least 1, not '" + oneLine(quantity) + "'");
-    v.Quantity = static_cast<std::int32_t>(q);
-    v.Year = text("year", t.year, kLongText);
-    v.Series = text("series", t.series, kLongText);
-    const QString condition = QString::fromUtf8(t.condition.value_or("C-10"));
-    if (!ItemEntry::Conditions().contains(condition))
-        throw EItemRefused(label("condition") + " must be one of " +
-                           ItemEntry::Conditions().join(", ").toStdString());
-    v.Condition = fromQString(condition);
-    v.CatNum = text("catnum", t.catnum, kCatNumCapacity);
-    v.Comments = text("comments", t.comments, kLongText);
+    v = NewItemValues();
+    check([&] {
+        v.FigureName = text("name", t.name, kLongText);
+        // One blank marks a deleted record: such an item would never be written.
+        if (v.FigureName.empty() || v.FigureName == " ") throw EItemRefused(label("name") + " needs a name");
+    });
+    check([&] {
+        const std::string quantity = t.quantity.value_or("1");
+        std::size_t used = 0;
+        long long q = 0;
+        try {
+            q = std::stoll(quantity, &used);
+        } catch (const std::exception&) {
+            used = 0;
+        }
+        if (const auto zero = ItemEntry::QuantityCheck(q); zero && used == quantity.size())
+            throw EItemRefused(win1252ToUtf8(zero->title + ": " + zero->text));
+        if (used != quantity.size() || q < 1 || q > 2147483647)
+            throw EItemRefused("quantity must be a whole number of at least 1, not '" + oneLine(quantity) +
+                               "'");
+        v.Quantity = static_cast<std::int32_t>(q);
+    });
+    check([&] {
+        v.Year = text("year", t.year, kLongText);
+        // Stored as given; the dialog's year field takes digits and blanks in its four positions.
+        if (rule == FieldRule::DialogHolds) typed(label("year"), EntryField::Year, v.Year);
+    });
+    check([&] { v.Series = text("series", t.series, kLongText); });
+    check([&] {
+        const QString condition = QString::fromUtf8(t.condition.value_or("C-10"));
+        if (!ItemEntry::Conditions().contains(condition))
+            throw EItemRefused(label("condition") + " must be one of " +
+                               ItemEntry::Conditions().join(", ").toStdString());
+        v.Condition = fromQString(condition);
+    });
+    check([&] { v.CatNum = text("catnum", t.catnum, kCatNumCapacity); });
+    check([&] { v.Comments = text("comments", t.comments, kLongText); });
+    // The price and the net change each in a dialog whose other amount is the blank default, so
+    // that a refused price does not hide a refused net change.
+    check([&] {
+        const std::string price = text("price", t.price, kLongText, "$0");
+        ItemEntry entry;
+        entry.Fields.Price = typed(label("price"), EntryField::Price, price);
+        // A blank field keeps the dialog's button inactive.
+        if (entry.Fields.Price.trimmed() == "$") throw EItemRefused(label("price") + " needs an amount");
+        EntryField refused = EntryField::None;
+        if (const auto message = entry.CheckAmounts(refused))
+            throw EItemRefused(label("price") + ": " + win1252ToUtf8(message->text));
+        v.Price = plainAmount(price, entry.Fields.Price);
+    });
+    check([&] {
+        const std::string netChange = text("netchange", t.netchange, kLongText, "$0");
+        ItemEntry entry;
+        entry.Fields.NetChange = typed(label("netchange"), EntryField::NetChange, netChange);
+        if (entry.Fields.NetChange.trimmed() == "$")
+            throw EItemRefused(label("netchange") + " needs an amount");
+        EntryField refused = EntryField::None;
+        if (const auto message = entry.CheckAmounts(refused))
+            throw EItemRefused(label("netchange") + ": " + win1252ToUtf8(message->text));
+        v.NetChange = plainAmount(netChange, entry.Fields.NetChange);
+    });
+    return refusals;
+}
 
-    const std::string price = text("price", t.price, kLongText, "$0");
-    const std::string netChange = text("netchange", t.netchange, kLongText, "$0");
-    ItemEntry entry;
-    entry.Fields.Price = typed(label("price"), EntryField::Price, price);
-    entry.Fields.NetChange = typed(label("netchange"), EntryField::NetChange, netChange);
-    // A blank field keeps the dialog's button inactive.
-    if (entry.Fields.Price.trimmed() == "$") throw EItemRefused(label("price") + " needs an amount");
-    if (entry.Fields.NetChange.trimmed() == "$") throw EItemRefused(label("netchange") + " needs an amount");
-    EntryField refused = EntryField::None;
-    if (const auto message = entry.CheckAmounts(refused))
-        throw EItemRefused(label(refused == EntryField::Price ? "price" : "netchange") + ": " +
-                           win1252ToUtf8(message->text));
-    v.Price = plainAmount(price, entry.Fields.Price);
-    v.NetChange = plainAmount(netChange, entry.Fields.NetChange);
+NewItemValues plainItemValues(const PlainItemTexts& t, const std::function<std::string(const char*)>& label) {
+    NewItemValues v;
+    const std::vector<std::string> refusals = plainItemRefusals(t, label, v);
+    if (!refusals.empty()) throw EItemRefused(refusals.front());
     return v;
 }
 

@@ -11,6 +11,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vitrinex {
 
@@ -30,9 +31,20 @@ struct PlainItemTexts {
 // holds a NUL byte or a character Windows-1252 lacks, or does not fit is refused, naming `what`.
 std::string storableText(const std::string& what, std::string_view utf8, std::size_t capacity);
 
-// The item the add rules make of `texts`, or EItemRefused. `label` names a field in a message, given
-// the field's name as in PlainItemTexts ("netchange").
+// What a plain add's texts must be beyond what the record stores.
+enum class FieldRule {
+    Stored,      // what the record can store (the add of scripts)
+    DialogHolds, // also what the add dialog's fields can hold: a year its masked field takes
+};
+
+// The item the add rules make of `texts`, or EItemRefused with the first refusal. `label` names a
+// field in a message, given the field's name as in PlainItemTexts ("netchange").
 NewItemValues plainItemValues(const PlainItemTexts& texts,
                               const std::function<std::string(const char*)>& label);
+
+// Every refusal of `texts` under the add rules, in field order; none when `values` holds the item.
+std::vector<std::string> plainItemRefusals(const PlainItemTexts& texts,
+                                           const std::function<std::string(const char*)>& label,
+                                           NewItemValues& values, FieldRule rule = FieldRule::Stored);
 
 } // namespace vitrinex

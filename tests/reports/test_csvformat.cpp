@@ -78,7 +78,7 @@ private slots:
         for (const std::string lead : {"=HYPERLINK(\"http://x\",\"y\")", "+SUM(1,2)", "@SUM(1)", "-2+3",
                                        "\tx", "\rx", "'=1", "''-1", "'x", "''"}) {
             NewItemValues v = item(lead);
-            v.Year = v.Series = v.Comments = lead;
+            v.Series = v.Comments = lead; // a year the dialog's year field holds: digits
             v.CatNum = lead.substr(0, 9);
             c.InsertNewItem(v);
         }
@@ -108,6 +108,19 @@ private slots:
         QTest::newRow("existing names")
             << QByteArray("name\nFine\nLUKE\nfine\n")
             << QStringList{"row 3: LUKE already exists!", "row 4: fine already exists!"};
+        // One pass names every problem of a row, each on a line of its own.
+        QTest::newRow("every problem")
+            << QByteArray("name,year,price,net_change,quantity\nLuke,19x9,$x,$1.5,-1\n")
+            << QStringList{"row 2: quantity must be a whole number of at least 1, not '-1'",
+                           "row 2: year '19x9' cannot be typed into that field",
+                           "row 2: price: $x       is an invalid price!",
+                           "row 2: net_change '$1.5' cannot be typed into that field",
+                           "row 2: Luke already exists!"};
+        // The add dialog's year field takes digits and blanks in four positions.
+        QTest::newRow("year") << QByteArray("name,year\nA,19x9\nB,85  \nC,\nD,19855\nE, 1985\n")
+                              << QStringList{"row 2: year '19x9' cannot be typed into that field",
+                                             "row 5: year '19855' cannot be typed into that field",
+                                             "row 6: year ' 1985' cannot be typed into that field"};
         QTest::newRow("NUL") << QByteArray("name,comments\nA\0B,x\nC,x\0\n", 25)
                              << QStringList{"row 2: name holds a NUL byte",
                                             "row 3: comments holds a NUL byte"};
