@@ -6,11 +6,13 @@
 
 #include "collection/OpenCollection.h"
 
+#include <array>
 #include <functional>
 #include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace vitrinex {
@@ -46,5 +48,31 @@ NewItemValues plainItemValues(const PlainItemTexts& texts,
 std::vector<std::string> plainItemRefusals(const PlainItemTexts& texts,
                                            const std::function<std::string(const char*)>& label,
                                            NewItemValues& values, FieldRule rule = FieldRule::Stored);
+
+// The add rules for many items, as plainItemRefusals checks each: the answers for a year, a
+// condition, a price and a net change, texts that repeat from item to item, are kept (up to a bound),
+// so that each such text is checked once.
+class PlainItemRules {
+public:
+    PlainItemRules(std::function<std::string(const char*)> label, FieldRule rule);
+    std::vector<std::string> refusals(const PlainItemTexts& texts, NewItemValues& values);
+
+private:
+    static constexpr std::array<const char*, 9> kFields = {
+        "name", "quantity", "year", "series", "price", "netchange", "condition", "catnum", "comments"};
+    static constexpr std::size_t kMemoLimit = 65536;
+    struct Answer {
+        std::string text; // the value, or the refusal
+        bool refused = false;
+    };
+    using Memo = std::unordered_map<std::string, Answer>;
+    const std::string& label(const char* field) const;
+    template <typename Check>
+    std::string remembered(Memo& memo, const std::optional<std::string>& given, const Check& check);
+
+    FieldRule rule_;
+    std::array<std::string, 9> labels_;
+    Memo years_, conditions_, prices_, netChanges_;
+};
 
 } // namespace vitrinex

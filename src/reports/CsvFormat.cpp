@@ -165,6 +165,7 @@ private:
     std::vector<CsvItem> items_;
     Reasons reasons_;
     std::vector<std::pair<int, std::string>> refusedNames_;
+    PlainItemRules rules_{columnLabel, FieldRule::DialogHolds};
 };
 
 bool CsvReader::read(std::string_view piece) {
@@ -296,8 +297,7 @@ void CsvReader::takeRow() {
     }
     if (texts.comments) texts.comments = crLfBreaks(*texts.comments);
     NewItemValues values;
-    const std::vector<std::string> refusals =
-        plainItemRefusals(texts, columnLabel, values, FieldRule::DialogHolds);
+    const std::vector<std::string> refusals = rules_.refusals(texts, values);
     if (refusals.empty()) {
         items_.push_back({row_, std::move(values)});
         return;
@@ -441,9 +441,12 @@ CsvImport importRows(const std::string& collectionPath, const std::string& csvPa
         for (const auto& [row, name] : reader.refusedNames())
             if (c.FindItem(name)) held(row, name);
     // Names an earlier row holds are refused with the other reasons.
+    std::vector<const NewItemValues*> values;
+    values.reserve(added.size());
     for (const CsvItem* item : added)
-        if (const auto exists = c.InsertNewItem(item->values))
-            reasons.emplace_back(item->row, oneLine(win1252ToUtf8(exists->text)));
+        values.push_back(&item->values);
+    for (const auto& [place, exists] : c.InsertNewItems(values))
+        reasons.emplace_back(added[place]->row, oneLine(win1252ToUtf8(exists.text)));
     if (!reasons.empty()) refuse(std::move(reasons), heldNames);
     for (const auto& [node, item] : updates)
         updateFields(node->Record, item->values, reader.columns());

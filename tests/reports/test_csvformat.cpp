@@ -5,6 +5,10 @@
 
 #include <QtTest>
 
+#include <algorithm>
+#include <numeric>
+#include <random>
+
 using namespace vitrinex;
 using namespace fixtures;
 
@@ -91,6 +95,55 @@ private slots:
         const std::string to = newCollection("to.fcd");
         importCsv(to, "out.csv");
         QCOMPARE(itemFields(to), itemFields(from));
+    }
+
+    // Many rows at once are inserted as one by one: the same tree (so the same file), list, totals
+    // and extreme lists, with names that repeat and equal extremes, in shuffled order, into a
+    // collection that holds items already.
+    void anImportInsertsAsRowByRow() {
+        std::vector<NewItemValues> held;
+        for (const char* name : {"M", "Figure 500", "c", "Figure 77"})
+            held.push_back(item(name, "$9", "$0"));
+        const QString base = QDir::current().absoluteFilePath("base.fcd");
+        writeCollection(base, held);
+        QByteArray csv = "name,price,net_change\n";
+        std::vector<int> order(3000);
+        std::iota(order.begin(), order.end(), 0);
+        std::shuffle(order.begin(), order.end(), std::mt19937(7));
+        for (const int i : order)
+            csv += "Figure " + QByteArray::number(i % 2000) + (i % 3 ? "" : " x") + ",$" +
+                   QByteArray::number(i % 50) + ",$" + QByteArray::number(i % 7 - 3) + "\n";
+        csv += "figure 5,$1,$0\nFIGURE 77,$1,$0\n";
+        const std::vector<CsvItem> rows = csvItems(csv.toStdString());
+
+        OpenCollection one, many;
+        for (auto* c : {&one, &many}) {
+            const QString name = c == &one ? "one.fcd" : "many.fcd";
+            QVERIFY(QFile::copy(base, name));
+            c->LoadCollection(name.toStdString());
+        }
+        std::vector<const NewItemValues*> values;
+        QList<int> refusedOne, refusedMany;
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            values.push_back(&rows[i].values);
+            if (one.InsertNewItem(rows[i].values)) refusedOne << int(i);
+        }
+        for (const auto& [place, message] : many.InsertNewItems(values))
+            refusedMany << int(place);
+        QCOMPARE(refusedMany, refusedOne);
+        QCOMPARE(many.itemList().names(), one.itemList().names());
+        QCOMPARE(many.currentItem()->Record.FigureName.str(), one.currentItem()->Record.FigureName.str());
+        QCOMPARE(many.valueText(), one.valueText());
+        QCOMPARE(many.netChangeText(), one.netChangeText());
+        QCOMPARE(many.totals().ItemCount, one.totals().ItemCount);
+        const auto lists = [](const OpenCollection& c) {
+            const OpenCollection::Extremes e = c.extremes();
+            return std::vector{e.HighList, e.LowList, e.HotList, e.ColdList};
+        };
+        QCOMPARE(lists(many), lists(one));
+        one.SaveCollection();
+        many.SaveCollection();
+        QCOMPARE(readBytes("many.fcd"), readBytes("one.fcd"));
     }
 
     void aRefusedRowRefusesTheWholeImport_data() {
