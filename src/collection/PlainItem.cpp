@@ -21,6 +21,12 @@ QString typed(const std::string& what, EntryField field, const std::string& win1
     return mask.text();
 }
 
+// The add dialog's fields as it starts, made once.
+const ItemEntry& blankEntry() {
+    static const ItemEntry blank;
+    return blank;
+}
+
 // An amount as a plain add stores it: the dialog's cleaned text, kept as given when it was given in
 // that aligned form, otherwise without the alignment blanks ("$12.50").
 std::string plainAmount(const std::string& given, const QString& cleaned) {
@@ -143,7 +149,7 @@ std::vector<std::string> PlainItemRules::refusals(const PlainItemTexts& t, NewIt
     check([&] {
         v.Price = remembered(prices_, t.price, [&] {
             const std::string price = text("price", t.price, kLongText, "$0");
-            ItemEntry entry;
+            ItemEntry entry = blankEntry();
             entry.Fields.Price = typed(label("price"), EntryField::Price, price);
             // A blank field keeps the dialog's button inactive.
             if (entry.Fields.Price.trimmed() == "$") throw EItemRefused(label("price") + " needs an amount");
@@ -156,7 +162,7 @@ std::vector<std::string> PlainItemRules::refusals(const PlainItemTexts& t, NewIt
     check([&] {
         v.NetChange = remembered(netChanges_, t.netchange, [&] {
             const std::string netChange = text("netchange", t.netchange, kLongText, "$0");
-            ItemEntry entry;
+            ItemEntry entry = blankEntry();
             entry.Fields.NetChange = typed(label("netchange"), EntryField::NetChange, netChange);
             if (entry.Fields.NetChange.trimmed() == "$")
                 throw EItemRefused(label("netchange") + " needs an amount");

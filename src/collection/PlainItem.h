@@ -60,7 +60,7 @@ public:
 private:
     static constexpr std::array<const char*, 9> kFields = {
         "name", "quantity", "year", "series", "price", "netchange", "condition", "catnum", "comments"};
-    static constexpr std::size_t kMemoLimit = 65536;
+    static constexpr std::size_t kMemoLimit = 16384;
     struct Answer {
         std::string text; // the value, or the refusal
         bool refused = false;
