@@ -40,9 +40,9 @@ std::string csvText(std::size_t rows, bool mixed, std::mt19937& random) {
         if (mixed) {
             std::snprintf(row, sizeof row, "Figure %u,%u,Series %u,$%.2f,$%+d,%u,C-%u,%05u,\r\n", n,
                           1978 + static_cast<unsigned>(random() % 40), series,
-                          1 + static_cast<double>(random() % 99999) / 100.0, static_cast<int>(random() % 7) - 3,
-                          1 + static_cast<unsigned>(random() % 3), 1 + static_cast<unsigned>(random() % 10),
-                          static_cast<unsigned>(random() % 100000));
+                          1 + static_cast<double>(random() % 99999) / 100.0,
+                          static_cast<int>(random() % 7) - 3, 1 + static_cast<unsigned>(random() % 3),
+                          1 + static_cast<unsigned>(random() % 10), static_cast<unsigned>(random() % 100000));
         } else {
             const std::size_t cents = 100 + random() % prices;
             std::snprintf(row, sizeof row, "Figure %u,1985,Series %u,$%zu.%02zu,$0,1,C-10,,\r\n", n, series,
@@ -78,7 +78,8 @@ double processSeconds(const std::vector<std::string>& argv, double& cpu) {
     }
     int status = 0;
     struct rusage usage {};
-    if (pid < 0 || ::wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    if (pid < 0 || ::wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) ||
+        WEXITSTATUS(status) != 0) {
         std::fprintf(stderr, "process failed: %s %s\n", argv[0].c_str(), argv[1].c_str());
         std::exit(1);
     }
@@ -117,7 +118,8 @@ int main(int argc, char** argv) {
         for (int r = 0; r < runs; ++r) {
             std::remove(collection.c_str());
             processSeconds(
-                {VITRINEX_CLI, "new", collection, "--name", "Bench", "--brand", "Quillory", "--year", "2026"}, cpu);
+                {VITRINEX_CLI, "new", collection, "--name", "Bench", "--brand", "Quillory", "--year", "2026"},
+                cpu);
             imports.push_back(processSeconds({VITRINEX_CLI, "import-csv", collection, csv}, cpu));
             importCpu.push_back(cpu);
             stats.push_back(processSeconds({VITRINEX_CLI, "stats", collection}, cpu));
