@@ -50,6 +50,38 @@ void ItemNameList::assign(std::vector<std::string> names) {
         names_.push_back(std::move(names[i]));
 }
 
+void ItemNameList::addAll(std::vector<std::string> inKeyOrder,
+                          const std::function<std::vector<std::string>()>& inArrival) {
+    ItemNameList added;
+    // Keys are unique, so names in key order that the list orders strictly need no sort.
+    if (!added.assignIfOrdered(inKeyOrder, std::vector<bool>(inKeyOrder.size(), false))) {
+        inKeyOrder.clear();
+        inKeyOrder.shrink_to_fit();
+        added.assign(inArrival());
+    }
+    if (names_.empty()) {
+        names_ = std::move(added.names_);
+        return;
+    }
+    // Each new name goes after the names not above it, as add() puts it; the new ones are in order.
+    std::vector<std::string> merged;
+    merged.reserve(names_.size() + added.names_.size());
+    auto from = names_.begin();
+    QString key;
+    for (std::string& name : added.names_) {
+        toQString(name, key);
+        const auto to =
+            std::upper_bound(from, names_.end(), key, [this](const QString& k, const std::string& entry) {
+                return collator_.compare(k, toQString(entry)) < 0;
+            });
+        merged.insert(merged.end(), std::make_move_iterator(from), std::make_move_iterator(to));
+        merged.push_back(std::move(name));
+        from = to;
+    }
+    merged.insert(merged.end(), std::make_move_iterator(from), std::make_move_iterator(names_.end()));
+    names_ = std::move(merged);
+}
+
 bool ItemNameList::assignIfOrdered(std::vector<std::string>& names,
                                    const std::vector<bool>& repeatsPrevious) {
     // Two texts take turns as the previous and the current name, so no name costs an allocation.

@@ -3,6 +3,7 @@
 // as the main window's list box shows it.
 
 #include <QCollator>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,6 +16,11 @@ public:
 
     // Adds a name in its sorted place, after names that sort equal to it; returns its index.
     int add(std::string name);
+    // Adds names as add() would one after another. `inKeyOrder` are the names in the item tree's key
+    // order, taken as they are where the list's order agrees; otherwise `inArrival()` gives them in
+    // the order added, and they are sorted once.
+    void addAll(std::vector<std::string> inKeyOrder,
+                const std::function<std::vector<std::string>()>& inArrival);
     // Replaces the whole list with `names`, sorted (equal names keep their order).
     void assign(std::vector<std::string> names);
     // Takes `names` as the list when they are in its order already, equal names only where

@@ -254,6 +254,20 @@ TFigureNode* NameIndex::find(std::string_view name) const {
                                                                                   : nullptr;
 }
 
+void NameIndex::merge(const std::vector<TFigureNode*>& added, const std::vector<std::size_t>& places) {
+    std::vector<TFigureNode*> merged;
+    merged.reserve(nodes_.size() + added.size());
+    std::size_t from = 0;
+    for (std::size_t i = 0; i < added.size(); ++i) {
+        merged.insert(merged.end(), nodes_.begin() + static_cast<std::ptrdiff_t>(from),
+                      nodes_.begin() + static_cast<std::ptrdiff_t>(places[i]));
+        from = places[i];
+        merged.push_back(added[i]);
+    }
+    merged.insert(merged.end(), nodes_.begin() + static_cast<std::ptrdiff_t>(from), nodes_.end());
+    nodes_ = std::move(merged);
+}
+
 void NameIndex::erase(const TFigureNode* node) {
     const std::size_t position = lowerBound(node->Record.FigureName.view());
     if (position < nodes_.size() && nodes_[position] == node)

@@ -195,6 +195,9 @@ public:
     void insert(std::size_t position, TFigureNode* node) {
         nodes_.insert(nodes_.begin() + static_cast<std::ptrdiff_t>(position), node);
     }
+    // Puts `added` (in key order, keys not in the index) in their places: `places[i]` is
+    // lowerBound() of added[i] before the merge.
+    void merge(const std::vector<TFigureNode*>& added, const std::vector<std::size_t>& places);
     void erase(const TFigureNode* node);
     std::size_t size() const { return nodes_.size(); }
     TFigureNode* at(std::size_t position) const { return nodes_[position]; }

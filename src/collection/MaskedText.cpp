@@ -19,17 +19,23 @@ MaskedText::MaskedText(const QString& pattern, Align align) : align_(align) {
 }
 
 MaskedText MaskedText::forKind(MaskKind kind) {
+    // Made once each: a copy shares the slots and the blank text until it is typed into.
+    static const MaskedText quantity(QStringLiteral("999"), Align::Left);
+    static const MaskedText year(QStringLiteral("9999"), Align::Left);
+    static const MaskedText price(QStringLiteral("$ccccccc"), Align::Right);
+    static const MaskedText netChange(QStringLiteral("$####"), Align::Right);
+    static const MaskedText collectionYear(QStringLiteral("9999-9999"), Align::Left);
     switch (kind) {
     case MaskKind::Quantity:
-        return MaskedText(QStringLiteral("999"), Align::Left);
+        return quantity;
     case MaskKind::Year:
-        return MaskedText(QStringLiteral("9999"), Align::Left);
+        return year;
     case MaskKind::Price:
-        return MaskedText(QStringLiteral("$ccccccc"), Align::Right);
+        return price;
     case MaskKind::NetChange:
-        return MaskedText(QStringLiteral("$####"), Align::Right);
+        return netChange;
     case MaskKind::CollectionYear:
-        return MaskedText(QStringLiteral("9999-9999"), Align::Left);
+        return collectionYear;
     }
     return MaskedText(QString(), Align::Left);
 }

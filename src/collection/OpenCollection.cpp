@@ -223,6 +223,127 @@ std::optional<UserMessage> OpenCollection::InsertNewItem(const NewItemValues& va
     return std::nullopt;
 }
 
+std::vector<std::pair<std::size_t, UserMessage>>
+OpenCollection::InsertNewItems(const std::vector<const NewItemValues*>& values) {
+    requireWritable();
+    std::vector<std::pair<std::size_t, UserMessage>> refused;
+    const auto exists = [](const NewItemValues& v) {
+        return UserMessage{"item exists", v.FigureName + " already exists!"};
+    };
+    // Blanked nodes take part in the tree's order without being in the index: one at a time.
+    if (holdsBlankedNodes || values.size() < 16) {
+        for (std::size_t i = 0; i < values.size(); ++i)
+            if (auto message = InsertNewItem(*values[i])) refused.emplace_back(i, std::move(*message));
+        return refused;
+    }
+    const auto nameOf = [&values](std::size_t i) {
+        return std::string_view(values[i]->FigureName).substr(0, 255);
+    };
+    const auto recordOf = [&values, &nameOf](std::size_t i, TFigureRecord& record) {
+        const NewItemValues& v = *values[i];
+        record = blankFigureRecord();
+        record.FigureName.assign(nameOf(i));
+        record.Year.assign(v.Year);
+        record.Series.assign(v.Series);
+        record.Price.assign(v.Price);
+        record.NetChange.assign(v.NetChange);
+        record.Quantity = v.Quantity;
+        record.Condition.assign(v.Condition);
+        record.CatNum.assign(v.CatNum);
+        record.Comments.assign(v.Comments);
+    };
+    std::vector<Amounts> amounts(values.size());
+    {
+        TFigureRecord record;
+        for (std::size_t i = 0; i < values.size(); ++i) {
+            recordOf(i, record);
+            amounts[i] = amountsOf(record);
+        }
+    }
+    // The new keys in key order, equal ones in the order given: the first of them is inserted, the
+    // later ones repeat it, and so does a key the index holds.
+    std::vector<KeyedSlot> keys;
+    keys.reserve(values.size());
+    for (std::size_t i = 0; i < values.size(); ++i)
+        keys.push_back(keyedSlot(nameOf(i), static_cast<std::uint32_t>(i)));
+    sortByKey(keys, nameOf);
+    std::vector<bool> inserted(values.size(), false);
+    std::vector<std::size_t> places; // the index position of each kept key
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        const std::uint32_t slot = keys[i].slot;
+        if (kept > 0 && compareKeyedSlots(keys[kept - 1], keys[i], nameOf) == 0) continue;
+        const std::size_t place = index.lowerBound(nameOf(slot));
+        if (place < index.size() &&
+            compareNameKeys(nameOf(slot), index.at(place)->Record.FigureName.view()) == 0)
+            continue;
+        inserted[slot] = true;
+        places.push_back(place);
+        keys[kept++] = keys[i];
+    }
+    keys.resize(kept);
+    for (std::size_t i = 0; i < values.size(); ++i)
+        if (!inserted[i]) refused.emplace_back(i, exists(*values[i]));
+
+    // The nodes, in the order given, their records made in place.
+    std::vector<TFigureNode*> nodeOf(values.size(), nullptr);
+    nodes.reserve(kept);
+    const TFigureRecord blank = blankFigureRecord();
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        if (!inserted[i]) continue;
+        nodeOf[i] = nodes.add(blank);
+        recordOf(i, nodeOf[i]->Record);
+    }
+
+    // New keys between the same two neighbours in the index all go down to the one free link
+    // between them, where they make the tree that inserting them in their order makes.
+    std::vector<TFigureNode*> group;
+    std::vector<std::uint32_t> arrival;
+    for (std::size_t begin = 0; begin < kept;) {
+        std::size_t end = begin;
+        group.clear();
+        arrival.clear();
+        for (; end < kept && places[end] == places[begin]; ++end) {
+            group.push_back(nodeOf[keys[end].slot]);
+            arrival.push_back(keys[end].slot);
+        }
+        TFigureNode* const top = buildInsertionTree(group, arrival);
+        const std::size_t place = places[begin];
+        TFigureNode* predecessor = place > 0 ? index.at(place - 1) : nullptr;
+        TFigureNode* successor = place < index.size() ? index.at(place) : nullptr;
+        TFigureNode** link = !root                                ? &root
+                             : predecessor && !predecessor->Right ? &predecessor->Right
+                                                                  : &successor->Left;
+        *link = top;
+        begin = end;
+    }
+    std::vector<TFigureNode*> newInKeyOrder;
+    newInKeyOrder.reserve(kept);
+    for (const KeyedSlot& key : keys)
+        newInKeyOrder.push_back(nodeOf[key.slot]);
+    index.merge(newInKeyOrder, places);
+
+    std::vector<std::string> names;
+    names.reserve(kept);
+    for (const TFigureNode* node : newInKeyOrder)
+        names.push_back(node->Record.FigureName.str());
+    ItemList.addAll(std::move(names), [&] {
+        std::vector<std::string> inArrival;
+        inArrival.reserve(kept);
+        for (const TFigureNode* node : nodeOf)
+            if (node) inArrival.push_back(node->Record.FigureName.str());
+        return inArrival;
+    });
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        if (!nodeOf[i]) continue;
+        addToAggregates(nodeOf[i]->Record, amounts[i]);
+        CurrentItem = nodeOf[i];
+    }
+    ItemCount += static_cast<std::int32_t>(kept);
+    if (kept > 0) unsavedChanges = true;
+    return refused;
+}
+
 void OpenCollection::BlankItem(TFigureNode* node) {
     if (!node) return;
     requireWritable();

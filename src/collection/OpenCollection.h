@@ -214,6 +214,14 @@ public:
     // it CurrentItem. An existing name inserts nothing and returns the "item exists" message. The
     // caller saves the file.
     std::optional<UserMessage> InsertNewItem(const NewItemValues& values);
+    // Inserts each of `values` as InsertNewItem would, one after another in their order, with one sort
+    // of their names: the tree, the list, the index, the totals and the extreme lists come out as
+    // those inserts give them, the last item inserted is CurrentItem. Returns, by place in `values`,
+    // the "item exists" message of each value whose name the collection or an earlier value holds
+    // (nothing of it is inserted). An amount that is no number throws EConvertError before anything
+    // changes. The caller saves the file.
+    std::vector<std::pair<std::size_t, UserMessage>>
+    InsertNewItems(const std::vector<const NewItemValues*>& values);
     // Turns the node into a deleted record; it stays in the tree until the next reload.
     void BlankItem(TFigureNode* node);
     // Writes the collection file from the header values and the tree, skipping deleted records.

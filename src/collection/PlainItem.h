@@ -6,11 +6,14 @@
 
 #include "collection/OpenCollection.h"
 
+#include <array>
 #include <functional>
 #include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <vector>
 
 namespace vitrinex {
 
@@ -30,9 +33,46 @@ struct PlainItemTexts {
 // holds a NUL byte or a character Windows-1252 lacks, or does not fit is refused, naming `what`.
 std::string storableText(const std::string& what, std::string_view utf8, std::size_t capacity);
 
-// The item the add rules make of `texts`, or EItemRefused. `label` names a field in a message, given
-// the field's name as in PlainItemTexts ("netchange").
+// What a plain add's texts must be beyond what the record stores.
+enum class FieldRule {
+    Stored,      // what the record can store (the add of scripts)
+    DialogHolds, // also what the add dialog's fields can hold: a year its masked field takes
+};
+
+// The item the add rules make of `texts`, or EItemRefused with the first refusal. `label` names a
+// field in a message, given the field's name as in PlainItemTexts ("netchange").
 NewItemValues plainItemValues(const PlainItemTexts& texts,
                               const std::function<std::string(const char*)>& label);
+
+// Every refusal of `texts` under the add rules, in field order; none when `values` holds the item.
+std::vector<std::string> plainItemRefusals(const PlainItemTexts& texts,
+                                           const std::function<std::string(const char*)>& label,
+                                           NewItemValues& values, FieldRule rule = FieldRule::Stored);
+
+// The add rules for many items, as plainItemRefusals checks each: the answers for a year, a
+// condition, a price and a net change, texts that repeat from item to item, are kept (up to a bound),
+// so that each such text is checked once.
+class PlainItemRules {
+public:
+    PlainItemRules(std::function<std::string(const char*)> label, FieldRule rule);
+    std::vector<std::string> refusals(const PlainItemTexts& texts, NewItemValues& values);
+
+private:
+    static constexpr std::array<const char*, 9> kFields = {
+        "name", "quantity", "year", "series", "price", "netchange", "condition", "catnum", "comments"};
+    static constexpr std::size_t kMemoLimit = 16384;
+    struct Answer {
+        std::string text; // the value, or the refusal
+        bool refused = false;
+    };
+    using Memo = std::unordered_map<std::string, Answer>;
+    const std::string& label(const char* field) const;
+    template <typename Check>
+    std::string remembered(Memo& memo, const std::optional<std::string>& given, const Check& check);
+
+    FieldRule rule_;
+    std::array<std::string, 9> labels_;
+    Memo years_, conditions_, prices_, netChanges_;
+};
 
 } // namespace vitrinex

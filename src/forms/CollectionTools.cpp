@@ -2,6 +2,7 @@
 
 #include "collection/Win1252.h"
 #include "forms/ErrorReport.h"
+#include "forms/ImportDialog.h"
 #include "forms/MessageDialog.h"
 #include "forms/RestoreDialog.h"
 #include "forms/TableWindow.h"
@@ -32,7 +33,7 @@ QString pathText(const std::string& path) {
 
 CollectionTools::CollectionTools(QWidget* parent, CollectionNotifier& collection, QMenu* menu)
     : parent_(parent), collection_(collection), TableForm(std::make_unique<TTableForm>()),
-      RestoreForm(new TRestoreForm(parent)) {
+      RestoreForm(new TRestoreForm(parent)), ImportForm(new TImportForm(parent)) {
     const auto item = [&](const char* name, const QString& caption, const QKeySequence& shortcut,
                           void (CollectionTools::*run)()) {
         auto* action = new QAction(caption, menu);
@@ -96,18 +97,29 @@ void CollectionTools::importcsv1Click() {
     const std::string path = collection_.collection().fileName();
     CsvImport imported;
     std::vector<std::string> refused;
-    // What the window holds goes to the file first; the import works on the file under its lock.
-    const bool done = runGuarded(parent_, [&] {
-        collection_.save();
-        try {
-            imported = importCsv(path, QFile::encodeName(in).toStdString());
-        } catch (const ECsvRefused& e) {
-            refused = e.reasons();
-            return;
-        }
-        collection_.reloadFromFile();
-    });
-    if (!done) return;
+    std::size_t heldNames = 0;
+    const auto import = [&](ExistingRows existing) {
+        refused.clear();
+        // What the window holds goes to the file first; the import works on the file under its lock.
+        return runGuarded(parent_, [&] {
+            collection_.save();
+            try {
+                imported = importCsv(path, QFile::encodeName(in).toStdString(), existing);
+            } catch (const ECsvRefused& e) {
+                refused = e.reasons();
+                heldNames = e.heldNames();
+                return;
+            }
+            collection_.reloadFromFile();
+        });
+    };
+    if (!import(ExistingRows::Refuse)) return;
+    // Refused only for names the collection has: the user says what becomes of those rows.
+    if (!refused.empty() && heldNames == refused.size()) {
+        Play(QString::fromLatin1(kSoundClick));
+        const auto choice = ImportForm->Ask(QString::fromStdString(heldNamesQuestion(heldNames)));
+        if (!choice || !import(*choice)) return;
+    }
     if (!refused.empty()) {
         QString text = QStringLiteral("nothing was imported:");
         for (std::size_t i = 0; i < refused.size() && i < kReasonsShown; ++i)
@@ -121,8 +133,9 @@ void CollectionTools::importcsv1Click() {
     Play(QString::fromLatin1(kSoundAdd));
     ShowMessageDialog(QStringLiteral("import complete"),
                       QStringLiteral("%1 items have been added to %2.")
-                          .arg(imported.added)
-                          .arg(toQString(collection_.collection().header().CollectionName)));
+                              .arg(imported.added)
+                              .arg(toQString(collection_.collection().header().CollectionName)) +
+                          QString::fromStdString(csvImportNotes(imported)));
 }
 
 void CollectionTools::restore1Click() {

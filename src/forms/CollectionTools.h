@@ -11,6 +11,7 @@
 class QAction;
 class QMenu;
 class QWidget;
+class TImportForm;
 class TRestoreForm;
 class TTableForm;
 
@@ -42,6 +43,7 @@ private:
     QAction *table1, *exportcsv1, *importcsv1, *restore1;
     std::unique_ptr<TTableForm> TableForm; // a top-level window of its own
     TRestoreForm* RestoreForm;             // child dialog
+    TImportForm* ImportForm;               // child dialog
 };
 
 } // namespace vitrinex

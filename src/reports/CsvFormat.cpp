@@ -122,8 +122,8 @@ std::size_t writeCsvExport(const OpenCollection& c, const std::string& path) {
     return rows;
 }
 
-ECsvRefused::ECsvRefused(std::vector<std::string> reasons)
-    : std::runtime_error(joined(reasons)), reasons_(std::move(reasons)) {}
+ECsvRefused::ECsvRefused(std::vector<std::string> reasons, std::size_t heldNames)
+    : std::runtime_error(joined(reasons)), reasons_(std::move(reasons)), heldNames_(heldNames) {}
 
 namespace {
 
@@ -137,6 +137,10 @@ public:
     bool read(std::string_view piece);
     // The items of the whole text; the reasons of every row in `reasons`.
     std::vector<CsvItem> finish(Reasons& reasons);
+    // The rows refused for other reasons whose name could be an item's, with that name.
+    const std::vector<std::pair<int, std::string>>& refusedNames() const { return refusedNames_; }
+    // The header's columns.
+    const std::vector<Slot>& columns() const { return columns_; }
 
 private:
     enum class State { FieldStart, Unquoted, UnquotedCr, Quoted, QuoteInQuoted, AfterQuoted, AfterQuotedCr };
@@ -160,6 +164,8 @@ private:
     std::vector<Slot> columns_;
     std::vector<CsvItem> items_;
     Reasons reasons_;
+    std::vector<std::pair<int, std::string>> refusedNames_;
+    PlainItemRules rules_{columnLabel, FieldRule::DialogHolds};
 };
 
 bool CsvReader::read(std::string_view piece) {
@@ -290,11 +296,17 @@ void CsvReader::takeRow() {
         texts.*columns_[f] = std::move(text);
     }
     if (texts.comments) texts.comments = crLfBreaks(*texts.comments);
-    try {
-        items_.push_back({row_, plainItemValues(texts, columnLabel)});
-    } catch (const EItemRefused& e) {
-        reasons_.emplace_back(row_, oneLine(e.what()));
+    NewItemValues values;
+    const std::vector<std::string> refusals = rules_.refusals(texts, values);
+    if (refusals.empty()) {
+        items_.push_back({row_, std::move(values)});
+        return;
     }
+    for (const std::string& refusal : refusals)
+        reasons_.emplace_back(row_, oneLine(refusal));
+    // A name the collection holds is one more problem of the row.
+    if (!values.FigureName.empty() && values.FigureName != " ")
+        refusedNames_.push_back({row_, std::move(values.FigureName)});
 }
 
 void CsvReader::damaged(const char* reason) {
@@ -347,13 +359,13 @@ void readCsvFile(const std::string& path, CsvReader& reader) {
     }
 }
 
-[[noreturn]] void refuse(Reasons reasons) {
+[[noreturn]] void refuse(Reasons reasons, std::size_t heldNames = 0) {
     std::stable_sort(reasons.begin(), reasons.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });
     std::vector<std::string> lines;
     for (const auto& [row, reason] : reasons)
         lines.push_back("row " + std::to_string(row) + ": " + reason);
-    throw ECsvRefused(std::move(lines));
+    throw ECsvRefused(std::move(lines), heldNames);
 }
 
 } // namespace
@@ -369,7 +381,23 @@ std::vector<CsvItem> csvItems(std::string_view csv) {
 
 namespace {
 
-CsvImport importRows(const std::string& collectionPath, const std::string& csvPath) {
+// An item's record takes the row's values of the columns the file has; its name stays as the
+// collection spells it.
+void updateFields(TFigureRecord& r, const NewItemValues& v, const std::vector<Slot>& columns) {
+    const auto has = [&columns](Slot slot) {
+        return std::find(columns.begin(), columns.end(), slot) != columns.end();
+    };
+    if (has(&PlainItemTexts::year)) r.Year.assign(v.Year);
+    if (has(&PlainItemTexts::series)) r.Series.assign(v.Series);
+    if (has(&PlainItemTexts::price)) r.Price.assign(v.Price);
+    if (has(&PlainItemTexts::netchange)) r.NetChange.assign(v.NetChange);
+    if (has(&PlainItemTexts::quantity)) r.Quantity = v.Quantity;
+    if (has(&PlainItemTexts::condition)) r.Condition.assign(v.Condition);
+    if (has(&PlainItemTexts::catnum)) r.CatNum.assign(v.CatNum);
+    if (has(&PlainItemTexts::comments)) r.Comments.assign(v.Comments);
+}
+
+CsvImport importRows(const std::string& collectionPath, const std::string& csvPath, ExistingRows existing) {
     CsvReader reader;
     try {
         readCsvFile(csvPath, reader);
@@ -382,20 +410,73 @@ CsvImport importRows(const std::string& collectionPath, const std::string& csvPa
     const CollectionLock lock(collectionPath);
     OpenCollection c;
     c.LoadCollection(collectionPath);
-    // Names the collection or an earlier row holds are refused with the other reasons.
-    for (const CsvItem& item : items)
-        if (const auto exists = c.InsertNewItem(item.values))
-            reasons.emplace_back(item.row, oneLine(win1252ToUtf8(exists->text)));
-    if (!reasons.empty()) refuse(std::move(reasons));
-    if (!items.empty()) c.SaveCollection();
-    return {items.size(), c.totals().ItemCount};
+    CsvImport result;
+    std::size_t heldNames = 0;
+    const auto held = [&](int row, const std::string& name) {
+        reasons.emplace_back(row, oneLine(win1252ToUtf8(name + " already exists!")));
+        ++heldNames;
+    };
+    // A name the collection holds: refused, left out or the item's new values, as asked.
+    std::vector<const CsvItem*> added;
+    std::vector<std::pair<TFigureNode*, const CsvItem*>> updates;
+    std::vector<TFigureNode*> updated;
+    for (const CsvItem& item : items) {
+        TFigureNode* node = c.FindItem(item.values.FigureName);
+        if (!node) {
+            added.push_back(&item);
+        } else if (existing == ExistingRows::Refuse) {
+            held(item.row, item.values.FigureName);
+        } else if (existing == ExistingRows::Skip) {
+            ++result.skipped;
+        } else if (std::find(updated.begin(), updated.end(), node) != updated.end()) {
+            // Two rows for one item: which values it should take is not for the import to guess.
+            reasons.emplace_back(item.row,
+                                 oneLine(win1252ToUtf8(item.values.FigureName + " already exists!")));
+        } else {
+            updated.push_back(node);
+            updates.emplace_back(node, &item);
+        }
+    }
+    if (existing == ExistingRows::Refuse)
+        for (const auto& [row, name] : reader.refusedNames())
+            if (c.FindItem(name)) held(row, name);
+    // Names an earlier row holds are refused with the other reasons.
+    std::vector<const NewItemValues*> values;
+    values.reserve(added.size());
+    for (const CsvItem* item : added)
+        values.push_back(&item->values);
+    for (const auto& [place, exists] : c.InsertNewItems(values))
+        reasons.emplace_back(added[place]->row, oneLine(win1252ToUtf8(exists.text)));
+    if (!reasons.empty()) refuse(std::move(reasons), heldNames);
+    for (const auto& [node, item] : updates)
+        updateFields(node->Record, item->values, reader.columns());
+    if (!updates.empty()) c.markUnsaved();
+    result.added = added.size();
+    result.updated = updates.size();
+    if (!added.empty() || !updates.empty()) c.SaveCollection();
+    result.items = c.totals().ItemCount;
+    return result;
 }
 
 } // namespace
 
-CsvImport importCsv(const std::string& collectionPath, const std::string& csvPath) {
+std::string heldNamesQuestion(std::size_t rows) {
+    return (rows == 1 ? std::string("1 row names an item") : std::to_string(rows) + " rows name items") +
+           " the collection has already. add: only the other rows are added. edit: those items take "
+           "the file's values. cancel: nothing is imported.";
+}
+
+std::string csvImportNotes(const CsvImport& imported) {
+    std::string notes;
+    if (imported.skipped > 0)
+        notes += " " + std::to_string(imported.skipped) + " rows of items already there were left out.";
+    if (imported.updated > 0) notes += " " + std::to_string(imported.updated) + " items were updated.";
+    return notes;
+}
+
+CsvImport importCsv(const std::string& collectionPath, const std::string& csvPath, ExistingRows existing) {
     try {
-        return importRows(collectionPath, csvPath);
+        return importRows(collectionPath, csvPath, existing);
     } catch (const std::bad_alloc&) {
         // Rows beyond what memory holds: nothing has been written.
         throw std::runtime_error(csvPath + ": " + EInOutError::fromCode(kNotEnoughMemory).what());

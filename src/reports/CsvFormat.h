@@ -32,13 +32,17 @@ std::string csvContent(const OpenCollection& collection);
 std::size_t writeCsvExport(const OpenCollection& collection, const std::string& path);
 
 // An import refused: every reason as "row N: reason" (the header is row 1), in row order.
+// A row has a line for each of its problems.
 class ECsvRefused : public std::runtime_error {
 public:
-    explicit ECsvRefused(std::vector<std::string> reasons);
+    explicit ECsvRefused(std::vector<std::string> reasons, std::size_t heldNames = 0);
     const std::vector<std::string>& reasons() const { return reasons_; }
+    // How many of the reasons are a name the collection holds (when such rows are refused).
+    std::size_t heldNames() const { return heldNames_; }
 
 private:
     std::vector<std::string> reasons_;
+    std::size_t heldNames_ = 0;
 };
 
 // An item row of a CSV file and the item the add rules make of it.
@@ -48,19 +52,36 @@ struct CsvItem {
 };
 
 // The items the rows of `csv` (UTF-8) make under the add rules; a column not in kCsvColumns, a
-// damaged row or a value the rules refuse throws ECsvRefused with the reasons of every row.
+// damaged row or a value the rules refuse throws ECsvRefused with the reasons of every row. Each
+// field is checked as the add dialog's field would take it (a year its masked field could hold).
 std::vector<CsvItem> csvItems(std::string_view csv);
 
 struct CsvImport {
     std::size_t added = 0;
-    std::int32_t items = 0; // the collection's item count afterwards
+    std::size_t skipped = 0; // rows left out: the collection holds their names
+    std::size_t updated = 0; // items that took a row's values
+    std::int32_t items = 0;  // the collection's item count afterwards
+};
+
+// What an import does with a row whose name the collection holds (in any letter case).
+enum class ExistingRows {
+    Refuse, // the row is refused, and so the whole import
+    Skip,   // the row is left out, the item stays as it is
+    Update, // the item takes the row's values of the columns the file has; its name stays as held
 };
 
 // Adds the rows of the CSV file `csvPath` to the collection file `collectionPath`, under its lock:
-// every row or none. A refusal (ECsvRefused, also for a name the collection or an earlier row holds)
+// every row or none, in one save. A name the collection holds is taken as `existing` says. A refusal
+// (ECsvRefused, also for a name an earlier row holds, and with Refuse a name the collection holds)
 // or EInOutError leaves the collection file byte for byte; a CSV file that cannot be read, or whose
 // items take more memory than there is ("Not enough memory"), throws std::runtime_error with its name
 // in front. The file is read piece by piece: the memory taken follows the items it holds.
-CsvImport importCsv(const std::string& collectionPath, const std::string& csvPath);
+CsvImport importCsv(const std::string& collectionPath, const std::string& csvPath,
+                    ExistingRows existing = ExistingRows::Refuse);
+
+// The import's question when `rows` rows name items the collection has (add, edit, cancel).
+std::string heldNamesQuestion(std::size_t rows);
+// What an import did beyond adding: " N rows were left out ... M items were updated ...", or "".
+std::string csvImportNotes(const CsvImport& imported);
 
 } // namespace vitrinex

@@ -50,6 +50,37 @@ private slots:
         QCOMPARE(points[0].toObject()["items"].toInt(), 1);
     }
 
+    void existingNamesAreSkippedOrUpdated() {
+        QCOMPARE(cli({"new", "c.fcd", "--name", "Heroes", "--brand", "Kenner", "--year", "1985"}).status, 0);
+        QCOMPARE(cli({"add", "c.fcd", "--name", "Luke", "--price", "$10", "--year", "1977"}).status, 0);
+        QCOMPARE(cli({"export-csv", "c.fcd", "--out", "c.csv"}).status, 0);
+        const auto bytes = [](const QString& name) {
+            QFile f(name);
+            return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        };
+        const QByteArray before = bytes("c.fcd");
+        const CliRun skipped = cli({"import-csv", "c.fcd", "c.csv", "--existing", "skip"});
+        QCOMPARE(skipped.json()["added"].toInt(), 0);
+        QCOMPARE(skipped.json()["skipped"].toInt(), 1);
+        QCOMPARE(skipped.json()["updated"].toInt(), 0);
+        QCOMPARE(bytes("c.fcd"), before);
+
+        QFile csv("in.csv");
+        QVERIFY(csv.open(QIODevice::WriteOnly));
+        csv.write("name,price\nLUKE,$12\nHan,$5\n");
+        csv.close();
+        const CliRun updated = cli({"import-csv", "c.fcd", "in.csv", "--existing", "update"});
+        QCOMPARE(updated.json()["added"].toInt(), 1);
+        QCOMPARE(updated.json()["updated"].toInt(), 1);
+        QCOMPARE(updated.json()["items"].toInt(), 2);
+        // The name as the collection spells it, the price from the file, the year as it was.
+        QCOMPARE(cli({"export-csv", "c.fcd", "--out", "after.csv"}).status, 0);
+        QCOMPARE(bytes("after.csv"), QByteArray("name,year,series,price,net_change,quantity,condition,"
+                                                "catalog_number,comments\r\nHan,,,$5,$0,1,C-10,,\r\n"
+                                                "Luke,1977,,$12,$0,1,C-10,,\r\n"));
+        QCOMPARE(cli({"import-csv", "c.fcd", "in.csv", "--existing", "merge"}).status, 1);
+    }
+
     void importMemoryFollowsTheItems() {
 #if defined(__SANITIZE_ADDRESS__)
         QSKIP("the address sanitizer's allocator ends the program instead of failing the allocation");

@@ -2,6 +2,7 @@
 #include "CollectionFixtures.h"
 #include "MainWindowControls.h"
 #include "forms/ErrorReport.h"
+#include "forms/ImportDialog.h"
 #include "forms/MessageDialog.h"
 #include "forms/RestoreDialog.h"
 #include "forms/TableWindow.h"
@@ -47,13 +48,34 @@ private slots:
         QCOMPARE(messages_.takeFirst(),
                  QString("export as csv completed: 1 items have been exported. the file is named out.csv."));
 
-        fixtures::writeBytes(dir_.filePath("in.csv").toStdString(), "name,quantity\nRobin,2\nbatman,1\n");
+        fixtures::writeBytes(dir_.filePath("in.csv").toStdString(), "name,quantity\nRobin,2\nbatman,x\n");
         answer = dir_.filePath("in.csv");
         const QByteArray before = readAll(file_);
         control<QAction>(&main, "importcsv1")->trigger();
         QCOMPARE(messages_.takeFirst(),
-                 QString("import refused: nothing was imported:\nrow 3: batman already exists!"));
+                 QString("import refused: nothing was imported:\nrow 3: quantity must be a whole number of "
+                         "at least 1, not 'x'\nrow 3: batman already exists!"));
         QCOMPARE(readAll(file_), before);
+
+        // Names the collection has, and nothing else wrong: the window asks; cancel imports nothing,
+        // edit updates those items.
+        fixtures::writeBytes(dir_.filePath("in.csv").toStdString(), "name,quantity\nbatman,7\n");
+        auto* ask = control<TImportForm>(&main, "ImportForm");
+        QVERIFY(throughModal(
+            ask, [&] { control<QAction>(&main, "importcsv1")->trigger(); },
+            [&] { click(control<TJPEGImage>(ask, "CancelJPG")); }));
+        QVERIFY(messages_.isEmpty());
+        QCOMPARE(readAll(file_), before);
+        QVERIFY(throughModal(
+            ask, [&] { control<QAction>(&main, "importcsv1")->trigger(); },
+            [&] { click(control<TJPEGImage>(ask, "EditJPG")); }));
+        QCOMPARE(messages_.takeFirst(),
+                 QString("import complete: 0 items have been added to Heroes. 1 items were updated."));
+        OpenCollection saved;
+        saved.LoadCollection(QFile::encodeName(file_).toStdString());
+        const TFigureNode* batman = saved.FindItem("batman");
+        QCOMPARE(batman->Record.FigureName.str(), std::string("Batman"));
+        QCOMPARE(batman->Record.Quantity, 7);
 
         fixtures::writeBytes(dir_.filePath("in.csv").toStdString(), "name,quantity\nRobin,2\n");
         control<QAction>(&main, "importcsv1")->trigger();

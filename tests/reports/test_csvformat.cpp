@@ -5,6 +5,10 @@
 
 #include <QtTest>
 
+#include <algorithm>
+#include <numeric>
+#include <random>
+
 using namespace vitrinex;
 using namespace fixtures;
 
@@ -78,7 +82,7 @@ private slots:
         for (const std::string lead : {"=HYPERLINK(\"http://x\",\"y\")", "+SUM(1,2)", "@SUM(1)", "-2+3",
                                        "\tx", "\rx", "'=1", "''-1", "'x", "''"}) {
             NewItemValues v = item(lead);
-            v.Year = v.Series = v.Comments = lead;
+            v.Series = v.Comments = lead; // a year the dialog's year field holds: digits
             v.CatNum = lead.substr(0, 9);
             c.InsertNewItem(v);
         }
@@ -91,6 +95,55 @@ private slots:
         const std::string to = newCollection("to.fcd");
         importCsv(to, "out.csv");
         QCOMPARE(itemFields(to), itemFields(from));
+    }
+
+    // Many rows at once are inserted as one by one: the same tree (so the same file), list, totals
+    // and extreme lists, with names that repeat and equal extremes, in shuffled order, into a
+    // collection that holds items already.
+    void anImportInsertsAsRowByRow() {
+        std::vector<NewItemValues> held;
+        for (const char* name : {"M", "Figure 500", "c", "Figure 77"})
+            held.push_back(item(name, "$9", "$0"));
+        const QString base = QDir::current().absoluteFilePath("base.fcd");
+        writeCollection(base, held);
+        QByteArray csv = "name,price,net_change\n";
+        std::vector<int> order(3000);
+        std::iota(order.begin(), order.end(), 0);
+        std::shuffle(order.begin(), order.end(), std::mt19937(7));
+        for (const int i : order)
+            csv += "Figure " + QByteArray::number(i % 2000) + (i % 3 ? "" : " x") + ",$" +
+                   QByteArray::number(i % 50) + ",$" + QByteArray::number(i % 7 - 3) + "\n";
+        csv += "figure 5,$1,$0\nFIGURE 77,$1,$0\n";
+        const std::vector<CsvItem> rows = csvItems(csv.toStdString());
+
+        OpenCollection one, many;
+        for (auto* c : {&one, &many}) {
+            const QString name = c == &one ? "one.fcd" : "many.fcd";
+            QVERIFY(QFile::copy(base, name));
+            c->LoadCollection(name.toStdString());
+        }
+        std::vector<const NewItemValues*> values;
+        QList<int> refusedOne, refusedMany;
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            values.push_back(&rows[i].values);
+            if (one.InsertNewItem(rows[i].values)) refusedOne << int(i);
+        }
+        for (const auto& [place, message] : many.InsertNewItems(values))
+            refusedMany << int(place);
+        QCOMPARE(refusedMany, refusedOne);
+        QCOMPARE(many.itemList().names(), one.itemList().names());
+        QCOMPARE(many.currentItem()->Record.FigureName.str(), one.currentItem()->Record.FigureName.str());
+        QCOMPARE(many.valueText(), one.valueText());
+        QCOMPARE(many.netChangeText(), one.netChangeText());
+        QCOMPARE(many.totals().ItemCount, one.totals().ItemCount);
+        const auto lists = [](const OpenCollection& c) {
+            const OpenCollection::Extremes e = c.extremes();
+            return std::vector{e.HighList, e.LowList, e.HotList, e.ColdList};
+        };
+        QCOMPARE(lists(many), lists(one));
+        one.SaveCollection();
+        many.SaveCollection();
+        QCOMPARE(readBytes("many.fcd"), readBytes("one.fcd"));
     }
 
     void aRefusedRowRefusesTheWholeImport_data() {
@@ -108,6 +161,19 @@ private slots:
         QTest::newRow("existing names")
             << QByteArray("name\nFine\nLUKE\nfine\n")
             << QStringList{"row 3: LUKE already exists!", "row 4: fine already exists!"};
+        // One pass names every problem of a row, each on a line of its own.
+        QTest::newRow("every problem")
+            << QByteArray("name,year,price,net_change,quantity\nLuke,19x9,$x,$1.5,-1\n")
+            << QStringList{"row 2: quantity must be a whole number of at least 1, not '-1'",
+                           "row 2: year '19x9' cannot be typed into that field",
+                           "row 2: price: $x       is an invalid price!",
+                           "row 2: net_change '$1.5' cannot be typed into that field",
+                           "row 2: Luke already exists!"};
+        // The add dialog's year field takes digits and blanks in four positions.
+        QTest::newRow("year") << QByteArray("name,year\nA,19x9\nB,85  \nC,\nD,19855\nE, 1985\n")
+                              << QStringList{"row 2: year '19x9' cannot be typed into that field",
+                                             "row 5: year '19855' cannot be typed into that field",
+                                             "row 6: year ' 1985' cannot be typed into that field"};
         QTest::newRow("NUL") << QByteArray("name,comments\nA\0B,x\nC,x\0\n", 25)
                              << QStringList{"row 2: name holds a NUL byte",
                                             "row 3: comments holds a NUL byte"};

@@ -41,9 +41,18 @@ int commandExportCsv(const CommandLine& a) {
 }
 
 int commandImportCsv(const CommandLine& a) {
+    ExistingRows existing = ExistingRows::Refuse;
+    if (const auto option = a.value("existing")) {
+        if (*option == "skip")
+            existing = ExistingRows::Skip;
+        else if (*option == "update")
+            existing = ExistingRows::Update;
+        else
+            throw UsageError("--existing must be skip or update, not '" + *option + "'");
+    }
     CsvImport imported;
     try {
-        imported = importCsv(a.arg(0), a.arg(1));
+        imported = importCsv(a.arg(0), a.arg(1), existing);
     } catch (const ECsvRefused& e) {
         for (const std::string& reason : e.reasons())
             std::cerr << reason << '\n';
@@ -52,7 +61,9 @@ int commandImportCsv(const CommandLine& a) {
     json::Object o;
     o.addString("file", shownPath(a.arg(0)))
         .addNumber("added", static_cast<long long>(imported.added))
-        .addNumber("items", imported.items);
+        .addNumber("items", imported.items)
+        .addNumber("skipped", static_cast<long long>(imported.skipped))
+        .addNumber("updated", static_cast<long long>(imported.updated));
     std::cout << o.str() << '\n';
     return 0;
 }

@@ -151,7 +151,7 @@ const std::map<std::string, Command>& commands() {
         {"check", {{{"FILE"}, {}}, commandCheck}},
         {"repair", {{{"FILE"}, {}}, commandRepair}},
         {"export-csv", {{{"FILE"}, {"out"}}, commandExportCsv}},
-        {"import-csv", {{{"FILE", "IN"}, {}}, commandImportCsv}},
+        {"import-csv", {{{"FILE", "IN"}, {"existing"}}, commandImportCsv}},
         {"backups", {{{"FILE"}, {}}, commandBackups}},
         {"restore", {{{"FILE", "BACKUP"}, {}}, commandRestore}},
         {"history", {{{"FILE"}, {}}, commandHistory}},
