@@ -336,7 +336,7 @@ OpenCollection::InsertNewItems(const std::vector<const NewItemValues*>& values) 
     });
     for (std::size_t i = 0; i < values.size(); ++i) {
         if (!nodeOf[i]) continue;
-        addToAggregates(nodeOf[i]->Record, amounts[i]);
+        addToAggregates(*nodeOf[i], amounts[i]);
         CurrentItem = nodeOf[i];
     }
     ItemCount += static_cast<std::int32_t>(kept);

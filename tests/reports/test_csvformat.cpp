@@ -138,7 +138,7 @@ private slots:
         QCOMPARE(many.totals().ItemCount, one.totals().ItemCount);
         const auto lists = [](const OpenCollection& c) {
             const OpenCollection::Extremes e = c.extremes();
-            return std::vector{e.HighList, e.LowList, e.HotList, e.ColdList};
+            return std::vector{e.HighList.texts(), e.LowList.texts(), e.HotList.texts(), e.ColdList.texts()};
         };
         QCOMPARE(lists(many), lists(one));
         one.SaveCollection();
