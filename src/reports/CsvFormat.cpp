@@ -91,12 +91,14 @@ std::string csvExportFileName(std::string_view collectionFileName) {
     return besideCollectionFile(collectionFileName, "csv");
 }
 
-std::string csvContent(const OpenCollection& c) {
+std::string csvContent(const OpenCollection& c, const Progress& progress) {
     std::string out;
     for (std::size_t i = 0; i < kCsvColumns.size(); ++i)
         out.append(i ? "," : "").append(kCsvColumns[i]);
     out += "\r\n";
-    for (const TFigureRecord* r : liveItemsInListOrder(c)) {
+    const std::vector<const TFigureRecord*> rows = liveItemsInListOrder(c);
+    for (const TFigureRecord* r : rows) {
+        goOn(progress, &r - rows.data(), static_cast<std::int64_t>(rows.size()));
         for (const std::string_view text :
              {r->FigureName.view(), r->Year.view(), r->Series.view(), r->Price.view(), r->NetChange.view()}) {
             appendField(out, text);
@@ -114,11 +116,12 @@ std::string csvContent(const OpenCollection& c) {
     return out;
 }
 
-std::size_t writeCsvExport(const OpenCollection& c, const std::string& path) {
-    const std::string content = csvContent(c);
+std::size_t writeCsvExport(const OpenCollection& c, const std::string& path, const Progress& progress) {
+    const std::string content = csvContent(c, progressPart(progress, 0, 700));
     const std::size_t rows = liveItemsInListOrder(c).size();
-    writeCopyFile(path, copyRulesFor(c.fileName()),
-                  [&content](const ByteSink& sink) { sink(content.data(), content.size()); });
+    writeCopyFile(path, copyRulesFor(c.fileName()), [&](const ByteSink& sink) {
+        sinkInPieces(sink, content, progressPart(progress, 700, 1000));
+    });
     return rows;
 }
 
@@ -324,7 +327,7 @@ std::vector<CsvItem> CsvReader::finish(Reasons& reasons) {
 }
 
 // Reads the CSV file `path` into `reader` piece by piece, until the reader needs no more.
-void readCsvFile(const std::string& path, CsvReader& reader) {
+void readCsvFile(const std::string& path, CsvReader& reader, const Progress& progress) {
     struct Descriptor {
         int fd;
         ~Descriptor() { ::close(fd); }
@@ -343,6 +346,7 @@ void readCsvFile(const std::string& path, CsvReader& reader) {
         if (n == 0) return;
         size += static_cast<std::size_t>(n);
         if (size > kMaxCsvSize) throw tooLarge();
+        goOn(progress, static_cast<std::int64_t>(size), std::max<std::int64_t>(st.st_size, size));
         if (!reader.read(std::string_view(buffer, static_cast<std::size_t>(n)))) return;
     }
 }
@@ -369,10 +373,11 @@ std::vector<CsvItem> csvItems(std::string_view csv) {
 
 namespace {
 
-CsvImport importRows(const std::string& collectionPath, const std::string& csvPath) {
+CsvImport importRows(const std::string& collectionPath, const std::string& csvPath,
+                     const Progress& progress) {
     CsvReader reader;
     try {
-        readCsvFile(csvPath, reader);
+        readCsvFile(csvPath, reader, progressPart(progress, 0, 300));
     } catch (const EInOutError& e) {
         // Named, or the error would pass for one of the collection's.
         throw std::runtime_error(csvPath + ": " + e.what());
@@ -381,21 +386,24 @@ CsvImport importRows(const std::string& collectionPath, const std::string& csvPa
     const std::vector<CsvItem> items = reader.finish(reasons);
     const CollectionLock lock(collectionPath);
     OpenCollection c;
-    c.LoadCollection(collectionPath);
+    c.LoadCollection(collectionPath, OpenRule::CollectionsOnly, progressPart(progress, 300, 450));
     // Names the collection or an earlier row holds are refused with the other reasons.
-    for (const CsvItem& item : items)
+    const Progress adding = progressPart(progress, 450, 600);
+    for (const CsvItem& item : items) {
+        goOn(adding, &item - items.data(), static_cast<std::int64_t>(items.size()));
         if (const auto exists = c.InsertNewItem(item.values))
             reasons.emplace_back(item.row, oneLine(win1252ToUtf8(exists->text)));
+    }
     if (!reasons.empty()) refuse(std::move(reasons));
-    if (!items.empty()) c.SaveCollection();
+    if (!items.empty()) c.SaveCollection(progressPart(progress, 600, 1000));
     return {items.size(), c.totals().ItemCount};
 }
 
 } // namespace
 
-CsvImport importCsv(const std::string& collectionPath, const std::string& csvPath) {
+CsvImport importCsv(const std::string& collectionPath, const std::string& csvPath, const Progress& progress) {
     try {
-        return importRows(collectionPath, csvPath);
+        return importRows(collectionPath, csvPath, progress);
     } catch (const std::bad_alloc&) {
         // Rows beyond what memory holds: nothing has been written.
         throw std::runtime_error(csvPath + ": " + EInOutError::fromCode(kNotEnoughMemory).what());

@@ -8,6 +8,8 @@
 #include "platform/FileDialogs.h"
 #include "reports/BackupGenerations.h"
 
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QTableView>
 #include <QTemporaryDir>
 
@@ -60,6 +62,38 @@ private slots:
         QCOMPARE(messages_.takeFirst(), QString("import complete: 1 items have been added to Heroes."));
         QCOMPARE(control<TItemListBox>(&main, "ListBox2")->count(), 2);
         QCOMPARE(control<QTableView>(table, "TableGRD")->model()->rowCount(), 2);
+    }
+
+    // Cancel pressed in the progress window of an import: the collection file byte for byte, no file
+    // left beside it, the window showing what it showed.
+    void cancelInTheProgressWindowImportsNothing() {
+        TMainForm main(nullptr, dir_.path());
+        main.show();
+        main.OpenCollectionFile(file_);
+        QTRY_VERIFY(main.collection().isOpen());
+        QByteArray rows = "name\n";
+        for (int i = 0; i < 20000; ++i)
+            rows += "Row " + QByteArray::number(i) + "\n";
+        fixtures::writeBytes(dir_.filePath("in.csv").toStdString(), rows);
+        FileDialogs::setAnswerForTesting(
+            [this](const FileDialogRequest&) { return dir_.filePath("in.csv"); });
+        const QByteArray before = readAll(file_);
+        const QStringList files = QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden);
+        bool pressed = false;
+        QTimer presser;
+        connect(&presser, &QTimer::timeout, [&] {
+            auto* progress = main.findChild<QProgressDialog*>("ProgressForm");
+            if (pressed || !progress || !progress->isVisible()) return;
+            pressed = true;
+            click(progress->findChild<QPushButton*>());
+        });
+        presser.start(5);
+        control<QAction>(&main, "importcsv1")->trigger();
+        QVERIFY(pressed);
+        QCOMPARE(readAll(file_), before);
+        QCOMPARE(QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden), files);
+        QCOMPARE(messages_, QStringList());
+        QCOMPARE(control<TItemListBox>(&main, "ListBox2")->count(), 1);
     }
 
     void restorePutsAChosenGenerationBack() {
