@@ -419,10 +419,12 @@ void OpenCollection::writeCollection(const std::function<const TFigureRecord*()>
     }
 }
 
-void OpenCollection::SaveCollection() const {
+void OpenCollection::SaveCollection(const Progress& progress) const {
     std::vector<const TFigureNode*> stack;
     if (root) stack.push_back(root);
-    writeCollection([&stack]() -> const TFigureRecord* {
+    std::int64_t written = 0;
+    writeCollection([&]() -> const TFigureRecord* {
+        goOn(progress, written++, static_cast<std::int64_t>(nodes.size()));
         if (stack.empty()) return nullptr;
         const TFigureNode* node = stack.back();
         stack.pop_back();
@@ -455,7 +457,7 @@ std::string repeatReason(const TFigureRecord& record, std::size_t firstRecord) {
 // of the file is set aside as damaged.
 class OpenCollection::Loading : public RecordReceiver {
 public:
-    explicit Loading(OpenCollection& c) : c_(c), builder_(c.root) {}
+    Loading(OpenCollection& c, const Progress& progress) : c_(c), builder_(c.root), progress_(progress) {}
 
     void expect(std::size_t records) override {
         // Slots and record numbers are 32-bit numbers; no store could hold that many nodes anyway.
@@ -481,6 +483,7 @@ public:
     }
 
     void received(std::size_t count) override {
+        goOn(progress_, static_cast<std::int64_t>(recordNumber_), static_cast<std::int64_t>(expected_));
         std::size_t spare = 0;
         TFigureNode* const free = c_.nodes.spare(spare);
         std::size_t kept = 0;
@@ -585,6 +588,7 @@ private:
 
     OpenCollection& c_;
     PreOrderBuilder builder_;
+    const Progress& progress_;
     std::vector<std::string> names_;
     std::size_t expected_ = 0; // records the file holds
     std::size_t recordNumber_ = 0;
@@ -700,21 +704,21 @@ bool headerReadsAsText(const TCollectionHeader& header) {
 }
 } // namespace
 
-void OpenCollection::readFile(const std::string& fileName, OpenRule rule) {
+void OpenCollection::readFile(const std::string& fileName, OpenRule rule, const Progress& progress) {
     // A file larger than the memory it would take is refused like any unreadable file, and the
     // collection open until now stays.
     try {
-        readWholeFile(fileName, rule);
+        readWholeFile(fileName, rule, progress);
     } catch (const std::bad_alloc&) {
         throw EInOutError::fromCode(kNotEnoughMemory);
     }
     fileReadOnly = ::access(fileName.c_str(), W_OK) != 0 && errno != ENOENT;
 }
 
-void OpenCollection::readWholeFile(const std::string& fileName, OpenRule rule) {
+void OpenCollection::readWholeFile(const std::string& fileName, OpenRule rule, const Progress& progress) {
     saveRecoveredOnOpen = recoverInterruptedSave(fileName);
     TCollectionHeader header;
-    Loading loading(*this);
+    Loading loading(*this, progress);
     FileIdentity identity;
     try {
         readCollectionFile(fileName, header, loading, &identity);
@@ -759,10 +763,10 @@ void OpenCollection::takeState(OpenCollection& fresh) {
     std::swap(state(), fresh.state());
 }
 
-void OpenCollection::ReloadCollection() {
+void OpenCollection::ReloadCollection(const Progress& progress) {
     OpenCollection fresh;
     fresh.CollectionFileName = CollectionFileName;
-    fresh.readFile(CollectionFileName, OpenRule::CollectionsOnly);
+    fresh.readFile(CollectionFileName, OpenRule::CollectionsOnly, progress);
     fresh.CollectionOpen = CollectionOpen;
     fresh.UpdatedCount = UpdatedCount;
     fresh.openingNumber = openingNumber;
@@ -783,10 +787,10 @@ void OpenCollection::setOpenNoticeObserver(std::function<void(const OpenCollecti
     openNoticeObserver() = std::move(observer);
 }
 
-void OpenCollection::LoadCollection(const std::string& fileName, OpenRule rule) {
+void OpenCollection::LoadCollection(const std::string& fileName, OpenRule rule, const Progress& progress) {
     OpenCollection fresh;
     fresh.CollectionFileName = fileName;
-    fresh.readFile(fileName, rule);
+    fresh.readFile(fileName, rule, progress);
     fresh.CollectionOpen = true;
     fresh.openingNumber = nextOpeningId();
     fresh.UpdatedCount = UpdatedCount;
@@ -810,10 +814,10 @@ void OpenCollection::CreateCollection(const std::string& fileName, const std::st
     takeState(fresh);
 }
 
-void OpenCollection::SaveBeforeLeaving() const {
+void OpenCollection::SaveBeforeLeaving(const Progress& progress) const {
     if (fileReadOnly) return; // nothing of it could have changed
     try {
-        SaveCollection();
+        SaveCollection(progress);
     } catch (const EChangedElsewhere&) {
         if (unsavedChanges) throw;
     }
@@ -880,8 +884,8 @@ void OpenCollection::adoptFileOnDisk() {
     identityOnDisk = currentIdentity(CollectionFileName);
 }
 
-void OpenCollection::CloseCollection() {
-    SaveBeforeLeaving();
+void OpenCollection::CloseCollection(const Progress& progress) {
+    SaveBeforeLeaving(progress);
     OpenCollection empty;
     takeState(empty);
 }

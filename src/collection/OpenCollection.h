@@ -9,6 +9,7 @@
 #include "collection/InOutError.h"
 #include "collection/ItemList.h"
 #include "collection/ItemTree.h"
+#include "collection/Progress.h"
 #include "collection/Real48.h"
 
 #include <cstdint>
@@ -226,8 +227,8 @@ public:
     void BlankItem(TFigureNode* node);
     // Writes the collection file from the header values and the tree, skipping deleted records.
     // Throws EChangedElsewhere, writing nothing, when the file is no longer the one last read or
-    // written here (see writeCollection).
-    void SaveCollection() const;
+    // written here (see writeCollection). A save `progress` stops (ECancelled) writes nothing.
+    void SaveCollection(const Progress& progress = {}) const;
     // Every write of the open collection's file goes through here: the header from the header
     // values, then the records `next` yields. Under the file's lock it first makes sure the file is
     // still the one this program last read or wrote (same file, size and modification time) and
@@ -236,10 +237,11 @@ public:
     // Totals to 0, the four extremes to their start values.
     void ResetAggregates();
     // Reads CollectionFileName again. On failure (EInOutError, EConvertError) nothing has changed.
-    void ReloadCollection();
+    void ReloadCollection(const Progress& progress = {});
     // The open command's work: reads the file and makes it the open collection. On failure nothing
-    // has changed and the previous state stays.
-    void LoadCollection(const std::string& fileName, OpenRule rule = OpenRule::CollectionsOnly);
+    // has changed and the previous state stays; so too when `progress` stops it (ECancelled).
+    void LoadCollection(const std::string& fileName, OpenRule rule = OpenRule::CollectionsOnly,
+                        const Progress& progress = {});
     // Called after every LoadCollection that set records aside or put back a cut-short save, so that
     // a program without windows can tell its user (the windows tell theirs themselves).
     static void setOpenNoticeObserver(std::function<void(const OpenCollection&)> observer);
@@ -249,7 +251,7 @@ public:
     void CreateCollection(const std::string& fileName, const std::string& name, const std::string& brand,
                           const std::string& year);
     // Saves and closes. A failing save throws and leaves the collection open.
-    void CloseCollection();
+    void CloseCollection(const Progress& progress = {});
     // The collection-information dialog's change: the new name, brand and year, saved at once; a
     // failing save puts the old values back and throws.
     void setInfo(const std::string& name, const std::string& brand, const std::string& year);
@@ -271,7 +273,7 @@ public:
     void adoptFileOnDisk();
     // The save of close and exit: when another program changed the file and memory holds nothing the
     // file lacks, there is nothing to save, and the other program's file stays.
-    void SaveBeforeLeaving() const;
+    void SaveBeforeLeaving(const Progress& progress = {}) const;
 
     // Calls `visit` for every node in pre-order (node, left subtree, right subtree), the order in
     // which a collection file holds its records.
@@ -305,8 +307,8 @@ private:
     void takeState(OpenCollection& fresh);
     static void clearLoaded(TFigureNode& node);
     class Loading;
-    void readFile(const std::string& fileName, OpenRule rule);
-    void readWholeFile(const std::string& fileName, OpenRule rule);
+    void readFile(const std::string& fileName, OpenRule rule, const Progress& progress);
+    void readWholeFile(const std::string& fileName, OpenRule rule, const Progress& progress);
     void buildIndexAndList(std::vector<TFigureNode*> inKeyOrder, std::vector<std::string> names);
 };
 

@@ -4,6 +4,7 @@
 #include "forms/ErrorReport.h"
 #include "forms/ImportDialog.h"
 #include "forms/MessageDialog.h"
+#include "forms/ProgressWindow.h"
 #include "forms/RestoreDialog.h"
 #include "forms/TableWindow.h"
 #include "model/CollectionNotifier.h"
@@ -27,6 +28,10 @@ constexpr std::size_t kReasonsShown = 8;
 
 QString pathText(const std::string& path) {
     return QFile::decodeName(path.c_str());
+}
+
+bool large(const OpenCollection& c) {
+    return c.totals().ItemCount > kLargeCollectionItems;
 }
 
 } // namespace
@@ -81,7 +86,11 @@ void CollectionTools::exportcsv1Click() {
                                      pathText(csvExportFileName(c.fileName())));
     if (out.isEmpty()) return;
     std::size_t rows = 0;
-    if (!runGuarded(parent_, [&] { rows = writeCsvExport(c, QFile::encodeName(out).toStdString()); })) return;
+    if (!runWithProgress(parent_, QStringLiteral("export as csv"), QStringLiteral("writing the rows . . ."),
+                         large(c), &collection_, [&](const Progress& progress) {
+                             rows = writeCsvExport(c, QFile::encodeName(out).toStdString(), progress);
+                         }))
+        return;
     Play(QString::fromLatin1(kSoundClick));
     ShowMessageDialog(QStringLiteral("export as csv completed"),
                       QStringLiteral("%1 items have been exported. the file is named %2.")
@@ -101,17 +110,21 @@ void CollectionTools::importcsv1Click() {
     const auto import = [&](ExistingRows existing) {
         refused.clear();
         // What the window holds goes to the file first; the import works on the file under its lock.
-        return runGuarded(parent_, [&] {
-            collection_.save();
-            try {
-                imported = importCsv(path, QFile::encodeName(in).toStdString(), existing);
-            } catch (const ECsvRefused& e) {
-                refused = e.reasons();
-                heldNames = e.heldNames();
-                return;
-            }
-            collection_.reloadFromFile();
-        });
+        // Once the file holds the rows, reading it back is no longer cancelled.
+        return runWithProgress(
+            parent_, QStringLiteral("import csv"), QStringLiteral("importing the rows . . ."),
+            large(collection_.collection()), &collection_, [&](const Progress& progress) {
+                collection_.save(progressPart(progress, 0, 200));
+                try {
+                    imported = importCsv(path, QFile::encodeName(in).toStdString(), existing,
+                                         progressPart(progress, 200, 900));
+                } catch (const ECsvRefused& e) {
+                    refused = e.reasons();
+                    heldNames = e.heldNames();
+                    return;
+                }
+                collection_.reloadFromFile(progressWithoutCancel(progressPart(progress, 900, 1000)));
+            });
     };
     if (!import(ExistingRows::Refuse)) return;
     // Refused only for names the collection has: the user says what becomes of those rows.
@@ -153,11 +166,15 @@ void CollectionTools::restore1Click() {
     const Generation* chosen = RestoreForm->ShowFor(generations);
     if (!chosen) return;
     RestoreResult restored;
-    const bool done = runGuarded(parent_, [&] {
-        collection_.save(); // so that the generation kept first holds everything
-        restored = restoreCollection(path, chosen->path);
-        collection_.reloadFromFile();
-    });
+    const bool done = runWithProgress(
+        parent_, QStringLiteral("restore"), QStringLiteral("restoring the collection . . ."),
+        large(collection_.collection()) || chosen->items > kLargeCollectionItems, &collection_,
+        [&](const Progress& progress) {
+            collection_.save(
+                progressPart(progress, 0, 200)); // so that the generation kept first holds everything
+            restored = restoreCollection(path, chosen->path, progressPart(progress, 200, 900));
+            collection_.reloadFromFile(progressWithoutCancel(progressPart(progress, 900, 1000)));
+        });
     if (!done) return;
     ShowMessageDialog(
         QStringLiteral("restore complete"),

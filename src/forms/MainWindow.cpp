@@ -391,8 +391,12 @@ void TMainForm::OpenCollectionFromButton() {
 }
 
 bool TMainForm::openFile(const QString& fileName) {
-    // A file that cannot be read whole leaves the window as it was: no half-open collection.
-    if (!runGuarded(this, [&] { collection_.open(fileName); })) return false;
+    // A file that cannot be read whole, or an open cancelled, leaves the window as it was: no
+    // half-open collection.
+    const bool large = QFileInfo(fileName).size() / std::int64_t(kRecordSize) > kLargeCollectionItems;
+    if (!runWithProgress(this, QStringLiteral("open"), QStringLiteral("reading the collection . . ."), large,
+                         nullptr, [&](const Progress& progress) { collection_.open(fileName, progress); }))
+        return false;
     showOpenedCollection();
     Play(kSoundOpen);
     tellOpenNotices(fileName, collection().recoveredSave(), true);
@@ -463,8 +467,12 @@ void TMainForm::ChangeCollectionInfo(const QString& name, const QString& brand, 
 
 void TMainForm::closecollection1Click() {
     if (!closecollection1->isEnabled()) return;
-    // One save, guarded: a save that fails leaves the collection open, with nothing lost.
-    if (!runGuarded(this, [this] { collection_.close(); })) return;
+    // One save, guarded: a save that fails or is cancelled leaves the collection open, with nothing
+    // lost.
+    if (!runWithProgress(this, QStringLiteral("close"), QStringLiteral("saving the collection . . ."),
+                         collection().totals().ItemCount > kLargeCollectionItems, &collection_,
+                         [this](const Progress& progress) { collection_.close(progress); }))
+        return;
     EnableItemCommands();
     setWindowTitle(kNoCollectionCaption);
     RefreshButtons();
@@ -556,7 +564,11 @@ void TMainForm::PrintCollectionList() {
 
 void TMainForm::ExportAsText() {
     std::string fileName;
-    if (!runGuarded(this, [this, &fileName] { fileName = writeTextExport(collection()); })) return;
+    if (!runWithProgress(
+            this, QStringLiteral("export as text"), QStringLiteral("writing the items . . ."),
+            collection().totals().ItemCount > kLargeCollectionItems, &collection_,
+            [&](const Progress& progress) { fileName = writeTextExport(collection(), progress); }))
+        return;
     Play(kSoundClick);
     const UserMessage done =
         textExportCompletedMessage(collection(), fromQString(QFile::decodeName(fileName.c_str())));

@@ -9,7 +9,6 @@
 #include <QLabel>
 #include <QPrintDialog>
 #include <QPrinter>
-#include <QProgressDialog>
 
 namespace {
 
@@ -108,50 +107,10 @@ void TPrintForm::showEvent(QShowEvent* event) {
     vitrinex::centerOnScreen(this);
 }
 
-TPrintProgressForm::TPrintProgressForm(QWidget* parent)
-    : dialog_(std::make_unique<QProgressDialog>(QStringLiteral("making pages . . ."),
-                                                QStringLiteral("cancel"), 0, 1, parent)) {
-    dialog_->setObjectName(QStringLiteral("PrintProgressForm"));
-    dialog_->setWindowTitle(QStringLiteral("print collection"));
-    // Nothing else may change the collection while its pages are made.
-    dialog_->setWindowModality(Qt::ApplicationModal);
-    dialog_->setMinimumDuration(500);
-    dialog_->setAutoReset(false);
-    dialog_->setAutoClose(false);
-    dialog_->setFont(vitrinex::skinFont(10));
-    dialog_->setStyleSheet(QStringLiteral(
-        "QProgressDialog { background: black; } QLabel { color: white; }"
-        " QProgressBar { background: black; color: white; border: 1px solid #2b5c34; text-align: center; }"
-        " QProgressBar::chunk { background: #39d353; }"
-        " QPushButton { background: black; color: #39d353; border: 1px solid #2b5c34; padding: 2px 14px; }"
-        " QPushButton:hover, QPushButton:focus { border-color: #39d353; }"));
-    dialog_->setValue(0);
-}
-
-TPrintProgressForm::~TPrintProgressForm() = default;
-
-vitrinex::PrintProgress TPrintProgressForm::callback() {
-    return [this](int done, int total) { return advance(done, total); };
-}
-
-bool TPrintProgressForm::advance(int done, int total) {
-    if (dialog_->maximum() != total) dialog_->setMaximum(std::max(total, 1));
-    // A modal progress window handles the events waiting, a press of Cancel among them.
-    dialog_->setValue(std::min(done, dialog_->maximum()));
-    return !stopped_ && !dialog_->wasCanceled();
-}
-
 bool printCollectionWithProgress(QWidget* parent, vitrinex::CollectionNotifier& collection, QPrinter& printer,
                                  const vitrinex::PrintFields& fields) {
-    using vitrinex::CollectionNotifier;
-    bool changed = false;
     TPrintProgressForm progress(parent);
-    QObject guard;
-    for (auto signal :
-         {&CollectionNotifier::opened, &CollectionNotifier::closed, &CollectionNotifier::itemsChanged,
-          &CollectionNotifier::infoChanged, &CollectionNotifier::updated, &CollectionNotifier::reloaded})
-        QObject::connect(&collection, signal, &guard,
-                         [&progress, &changed] { progress.stop(), changed = true; });
+    progress.stopOnChangeOf(collection);
     const vitrinex::OpenCollection& open = collection.collection();
     try {
         vitrinex::printOnPrinter(printer, vitrinex::copyRulesFor(open.fileName()), [&](vitrinex::Printer& p) {
@@ -160,5 +119,5 @@ bool printCollectionWithProgress(QWidget* parent, vitrinex::CollectionNotifier& 
     } catch (const vitrinex::EPrintCancelled&) {
         // Stopped: the job was aborted and no file was written.
     }
-    return !changed;
+    return !progress.changed();
 }

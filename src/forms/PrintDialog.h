@@ -3,6 +3,7 @@
 // for a printer through the system's print dialog and hands the choice back, Cancel only closes.
 
 #include "controls/PictureButtons.h"
+#include "forms/ProgressWindow.h"
 #include "reports/PrintLayout.h"
 
 #include <QDialog>
@@ -13,7 +14,6 @@
 class QCheckBox;
 class QLabel;
 class QPrinter;
-class QProgressDialog;
 class TJPEGImage;
 namespace vitrinex {
 class CollectionNotifier;
@@ -60,23 +60,12 @@ private:
     SystemPrintDialog systemPrintDialog_;
 };
 
-// The window shown while the pages of a print job are made: how many items are done, and a Cancel
-// button that stops the job at the next page. It keeps the whole program waiting meanwhile, and
-// shows itself only for a job that takes a while.
-class TPrintProgressForm {
+// The progress window of a print job: how many items are on pages, Cancel stops at the next page.
+class TPrintProgressForm : public TProgressForm {
 public:
-    explicit TPrintProgressForm(QWidget* parent);
-    ~TPrintProgressForm();
-    // The job's progress callback: moves the bar, lets the user press Cancel, and answers false
-    // once Cancel was pressed or stop() was called.
-    vitrinex::PrintProgress callback();
-    // Makes the next call of the callback answer false.
-    void stop() { stopped_ = true; }
-
-private:
-    bool advance(int done, int total);
-    std::unique_ptr<QProgressDialog> dialog_;
-    bool stopped_ = false;
+    explicit TPrintProgressForm(QWidget* parent)
+        : TProgressForm(parent, QStringLiteral("print collection"), QStringLiteral("making pages . . ."),
+                        QStringLiteral("PrintProgressForm")) {}
 };
 
 // Prints the open collection's `fields` on `printer`, the progress window over `parent`. Cancel stops

@@ -22,12 +22,12 @@ void CollectionNotifier::create(const QString& fileName, const QString& name, co
     emit opened();
 }
 
-void CollectionNotifier::open(const QString& fileName) {
-    openPath(fileSystemName(fileName));
+void CollectionNotifier::open(const QString& fileName, const Progress& progress) {
+    openPath(fileSystemName(fileName), progress);
 }
 
-void CollectionNotifier::openPath(const std::string& path) {
-    collection_.LoadCollection(path);
+void CollectionNotifier::openPath(const std::string& path, const Progress& progress) {
+    collection_.LoadCollection(path, OpenRule::CollectionsOnly, progress);
     emit opened();
 }
 
@@ -64,21 +64,21 @@ void CollectionNotifier::changeInfo(const QString& name, const QString& brand, c
     collection_.ReloadCollection();
 }
 
-void CollectionNotifier::save() {
-    saveChange([](OpenCollection& c) { c.SaveCollection(); });
+void CollectionNotifier::save(const Progress& progress) {
+    saveChange([&progress](OpenCollection& c) { c.SaveCollection(progress); });
 }
 
 void CollectionNotifier::saveBeforeLeaving() {
     saveChange([](OpenCollection& c) { c.SaveBeforeLeaving(); });
 }
 
-void CollectionNotifier::reloadFromFile() {
-    collection_.ReloadCollection();
+void CollectionNotifier::reloadFromFile(const Progress& progress) {
+    collection_.ReloadCollection(progress);
     emit reloaded();
 }
 
-void CollectionNotifier::close() {
-    saveChange([](OpenCollection& c) { c.CloseCollection(); });
+void CollectionNotifier::close(const Progress& progress) {
+    saveChange([&progress](OpenCollection& c) { c.CloseCollection(progress); });
     emit closed();
 }
 

@@ -26,21 +26,23 @@ public:
     const OpenCollection& collection() const { return collection_; }
 
     // Each throws EInOutError (or EConvertError) like the core's operation; nothing is announced then.
+    // Those taking a `progress` report to it and stop (ECancelled) when it answers false, the open
+    // collection and its file as they were.
     void create(const QString& fileName, const QString& name, const QString& brand, const QString& year);
-    void open(const QString& fileName);
+    void open(const QString& fileName, const Progress& progress = {});
     // The same for a name as the system spells it (the bytes of a command-line argument).
-    void openPath(const std::string& path);
+    void openPath(const std::string& path, const Progress& progress = {});
     // Reads the open collection's file again, as another program may have left it; announced as
     // reloaded.
     void reload();
     // Saves the new name, brand and year (the old values stay when the save fails), announces them,
     // then reads the file back.
     void changeInfo(const QString& name, const QString& brand, const QString& year);
-    void save();
+    void save(const Progress& progress = {});
     // The save of exit: nothing to save when another program changed the file and memory holds
     // nothing the file lacks (see OpenCollection::SaveBeforeLeaving).
     void saveBeforeLeaving();
-    void close();
+    void close(const Progress& progress = {});
     // Runs `change`, which changes the collection and saves it. When the save finds the file changed
     // by another program (EChangedElsewhere), the file is read again and announced (reloaded) before
     // the error goes on: the windows show what the file holds, the change is dropped. Every command
@@ -48,7 +50,7 @@ public:
     void saveChange(const std::function<void(OpenCollection&)>& change);
     // Reads the file again after a writer of its own replaced it (an import, a restore); announces
     // reloaded. Throws like ReloadCollection, which then changes nothing.
-    void reloadFromFile();
+    void reloadFromFile(const Progress& progress = {});
     // Makes the item of that name the current one (selection only, nothing changes).
     void selectItem(const QString& name);
     // The add/edit dialog's Add/Save on the open collection (see ItemEntry::AddSave). Announces

@@ -105,7 +105,7 @@ std::function<void(const ByteSink&)> backupContent(const OpenCollection& c) {
 }
 
 std::string keepGeneration(const std::string& collectionPath,
-                           const std::function<void(const ByteSink&)>& content) {
+                           const std::function<void(const ByteSink&)>& content, bool prune) {
     const std::string folder = generationsFolder(collectionPath, true);
     // A name of its own even for two backups within one millisecond.
     QDateTime time = QDateTime::currentDateTimeUtc();
@@ -117,7 +117,7 @@ std::string keepGeneration(const std::string& collectionPath,
     FileReplacement file(path, copyRulesFor(collectionPath).mode);
     content([&file](const void* data, std::size_t size) { file.write(data, size); });
     file.commit();
-    pruneGenerations(folder, path);
+    if (prune) pruneGenerations(folder, path);
     return path;
 }
 
@@ -130,11 +130,14 @@ void keepBackupGeneration(const OpenCollection& c) {
     }
 }
 
-RestoreResult restoreCollection(const std::string& collectionPath, const std::string& backupPath) {
+RestoreResult restoreCollection(const std::string& collectionPath, const std::string& backupPath,
+                                const Progress& progress) {
     // Read as a collection first: a backup that does not load is refused before anything changes.
     OpenCollection backup;
     try {
-        backup.LoadCollection(backupPath);
+        backup.LoadCollection(backupPath, OpenRule::CollectionsOnly, progressPart(progress, 0, 400));
+    } catch (const ECancelled&) {
+        throw;
     } catch (const std::exception& e) {
         throw EBackupUnreadable(backupPath + ": " + e.what());
     }
@@ -151,11 +154,34 @@ RestoreResult restoreCollection(const std::string& collectionPath, const std::st
         throw EReadOnlyCollection(collectionPath);
     const CollectionLock lock(collectionPath);
     RestoreResult result;
-    result.kept = keepGeneration(collectionPath, fileContent(lock.descriptor(), collectionPath));
+    // The present content is kept first, but the oldest generation goes only once the restore is done.
+    const auto present = fileContent(lock.descriptor(), collectionPath);
+    struct stat st {};
+    const std::int64_t length = ::fstat(lock.descriptor(), &st) == 0 ? st.st_size : 0;
+    const Progress keeping = progressPart(progress, 400, 600);
+    std::int64_t copied = 0;
+    result.kept = keepGeneration(
+        collectionPath,
+        [&](const ByteSink& sink) {
+            present([&](const void* data, std::size_t size) {
+                goOn(keeping, copied, length);
+                sink(data, size);
+                copied += static_cast<std::int64_t>(size);
+            });
+        },
+        false);
+    const Progress writing = progressPart(progress, 600, 1000);
     std::size_t next = 0;
-    writeCollectionFile(collectionPath, backup.headerRecord(), [&]() -> const TFigureRecord* {
-        return next == live.size() ? nullptr : live[next++];
-    });
+    try {
+        writeCollectionFile(collectionPath, backup.headerRecord(), [&]() -> const TFigureRecord* {
+            goOn(writing, static_cast<std::int64_t>(next), static_cast<std::int64_t>(live.size()));
+            return next == live.size() ? nullptr : live[next++];
+        });
+    } catch (const ECancelled&) {
+        ::unlink(result.kept.c_str());
+        throw;
+    }
+    pruneGenerations(generationsFolder(collectionPath, false), result.kept);
     result.items = static_cast<std::int32_t>(live.size());
     return result;
 }

@@ -27,10 +27,10 @@ std::vector<Generation> listGenerations(const std::string& collectionPath);
 // The bytes a backup of the open collection holds: the header, then every live item in pre-order.
 std::function<void(const ByteSink&)> backupContent(const OpenCollection& collection);
 
-// Keeps `content` as the newest generation of the collection at `collectionPath` and drops the
-// oldest beyond kGenerationsKept. Returns the generation's path. Throws EInOutError.
+// Keeps `content` as the newest generation of the collection at `collectionPath` and, when `prune`,
+// drops the oldest beyond kGenerationsKept. Returns the generation's path. Throws EInOutError.
 std::string keepGeneration(const std::string& collectionPath,
-                           const std::function<void(const ByteSink&)>& content);
+                           const std::function<void(const ByteSink&)>& content, bool prune = true);
 
 // What every backup of the open collection adds beside its ".bak": a generation and a point of the
 // value history. Throws EInOutError, its message saying that the generation failed.
@@ -51,6 +51,8 @@ public:
 // the backup is read and checked first, the collection's present content is kept as a generation,
 // then the collection is written in one save. A backup that does not read throws EBackupUnreadable
 // and changes nothing; otherwise failures throw EInOutError and leave the collection file as it was.
-RestoreResult restoreCollection(const std::string& collectionPath, const std::string& backupPath);
+// A stop of `progress` (ECancelled) leaves the collection file and its generations as they were.
+RestoreResult restoreCollection(const std::string& collectionPath, const std::string& backupPath,
+                                const Progress& progress = {});
 
 } // namespace vitrinex

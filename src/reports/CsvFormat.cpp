@@ -91,12 +91,14 @@ std::string csvExportFileName(std::string_view collectionFileName) {
     return besideCollectionFile(collectionFileName, "csv");
 }
 
-std::string csvContent(const OpenCollection& c) {
+std::string csvContent(const OpenCollection& c, const Progress& progress) {
     std::string out;
     for (std::size_t i = 0; i < kCsvColumns.size(); ++i)
         out.append(i ? "," : "").append(kCsvColumns[i]);
     out += "\r\n";
-    for (const TFigureRecord* r : liveItemsInListOrder(c)) {
+    const std::vector<const TFigureRecord*> rows = liveItemsInListOrder(c);
+    for (const TFigureRecord* r : rows) {
+        goOn(progress, &r - rows.data(), static_cast<std::int64_t>(rows.size()));
         for (const std::string_view text :
              {r->FigureName.view(), r->Year.view(), r->Series.view(), r->Price.view(), r->NetChange.view()}) {
             appendField(out, text);
@@ -114,11 +116,12 @@ std::string csvContent(const OpenCollection& c) {
     return out;
 }
 
-std::size_t writeCsvExport(const OpenCollection& c, const std::string& path) {
-    const std::string content = csvContent(c);
+std::size_t writeCsvExport(const OpenCollection& c, const std::string& path, const Progress& progress) {
+    const std::string content = csvContent(c, progressPart(progress, 0, 700));
     const std::size_t rows = liveItemsInListOrder(c).size();
-    writeCopyFile(path, copyRulesFor(c.fileName()),
-                  [&content](const ByteSink& sink) { sink(content.data(), content.size()); });
+    writeCopyFile(path, copyRulesFor(c.fileName()), [&](const ByteSink& sink) {
+        sinkInPieces(sink, content, progressPart(progress, 700, 1000));
+    });
     return rows;
 }
 
@@ -336,7 +339,7 @@ std::vector<CsvItem> CsvReader::finish(Reasons& reasons) {
 }
 
 // Reads the CSV file `path` into `reader` piece by piece, until the reader needs no more.
-void readCsvFile(const std::string& path, CsvReader& reader) {
+void readCsvFile(const std::string& path, CsvReader& reader, const Progress& progress) {
     struct Descriptor {
         int fd;
         ~Descriptor() { ::close(fd); }
@@ -355,6 +358,7 @@ void readCsvFile(const std::string& path, CsvReader& reader) {
         if (n == 0) return;
         size += static_cast<std::size_t>(n);
         if (size > kMaxCsvSize) throw tooLarge();
+        goOn(progress, static_cast<std::int64_t>(size), std::max<std::int64_t>(st.st_size, size));
         if (!reader.read(std::string_view(buffer, static_cast<std::size_t>(n)))) return;
     }
 }
@@ -397,10 +401,11 @@ void updateFields(TFigureRecord& r, const NewItemValues& v, const std::vector<Sl
     if (has(&PlainItemTexts::comments)) r.Comments.assign(v.Comments);
 }
 
-CsvImport importRows(const std::string& collectionPath, const std::string& csvPath, ExistingRows existing) {
+CsvImport importRows(const std::string& collectionPath, const std::string& csvPath, ExistingRows existing,
+                     const Progress& progress) {
     CsvReader reader;
     try {
-        readCsvFile(csvPath, reader);
+        readCsvFile(csvPath, reader, progressPart(progress, 0, 300));
     } catch (const EInOutError& e) {
         // Named, or the error would pass for one of the collection's.
         throw std::runtime_error(csvPath + ": " + e.what());
@@ -409,7 +414,7 @@ CsvImport importRows(const std::string& collectionPath, const std::string& csvPa
     const std::vector<CsvItem> items = reader.finish(reasons);
     const CollectionLock lock(collectionPath);
     OpenCollection c;
-    c.LoadCollection(collectionPath);
+    c.LoadCollection(collectionPath, OpenRule::CollectionsOnly, progressPart(progress, 300, 450));
     CsvImport result;
     std::size_t heldNames = 0;
     const auto held = [&](int row, const std::string& name) {
@@ -453,7 +458,8 @@ CsvImport importRows(const std::string& collectionPath, const std::string& csvPa
     if (!updates.empty()) c.markUnsaved();
     result.added = added.size();
     result.updated = updates.size();
-    if (!added.empty() || !updates.empty()) c.SaveCollection();
+    goOn(progressPart(progress, 450, 600), 1, 1);
+    if (!added.empty() || !updates.empty()) c.SaveCollection(progressPart(progress, 600, 1000));
     result.items = c.totals().ItemCount;
     return result;
 }
@@ -474,9 +480,10 @@ std::string csvImportNotes(const CsvImport& imported) {
     return notes;
 }
 
-CsvImport importCsv(const std::string& collectionPath, const std::string& csvPath, ExistingRows existing) {
+CsvImport importCsv(const std::string& collectionPath, const std::string& csvPath, ExistingRows existing,
+                    const Progress& progress) {
     try {
-        return importRows(collectionPath, csvPath, existing);
+        return importRows(collectionPath, csvPath, existing, progress);
     } catch (const std::bad_alloc&) {
         // Rows beyond what memory holds: nothing has been written.
         throw std::runtime_error(csvPath + ": " + EInOutError::fromCode(kNotEnoughMemory).what());

@@ -24,12 +24,14 @@ std::string csvExportFileName(std::string_view collectionFileName);
 // The CSV text of the collection: the header row, then a row per live item; lines end in CR LF, a
 // field that holds a comma, a quote, a line break or a blank at either end is quoted. A field a
 // spreadsheet would run as a formula (= + - @, a tab or a CR first) is quoted after a ', which the
-// import takes off again.
-std::string csvContent(const OpenCollection& collection);
+// import takes off again. Each row is a step of `progress` (ECancelled when it stops).
+std::string csvContent(const OpenCollection& collection, const Progress& progress = {});
 
 // Writes csvContent to `path` as a copy of the collection (replaced as a name, never through a link,
-// at most as readable as the collection). Returns the number of item rows. Throws EInOutError.
-std::size_t writeCsvExport(const OpenCollection& collection, const std::string& path);
+// at most as readable as the collection). Returns the number of item rows. Throws EInOutError; a stop
+// of `progress` (ECancelled) leaves `path` as it was.
+std::size_t writeCsvExport(const OpenCollection& collection, const std::string& path,
+                           const Progress& progress = {});
 
 // An import refused: every reason as "row N: reason" (the header is row 1), in row order.
 // A row has a line for each of its problems.
@@ -75,9 +77,10 @@ enum class ExistingRows {
 // (ECsvRefused, also for a name an earlier row holds, and with Refuse a name the collection holds)
 // or EInOutError leaves the collection file byte for byte; a CSV file that cannot be read, or whose
 // items take more memory than there is ("Not enough memory"), throws std::runtime_error with its name
-// in front. The file is read piece by piece: the memory taken follows the items it holds.
+// in front. The file is read piece by piece: the memory taken follows the items it holds. A stop of
+// `progress` (ECancelled) leaves the collection file byte for byte.
 CsvImport importCsv(const std::string& collectionPath, const std::string& csvPath,
-                    ExistingRows existing = ExistingRows::Refuse);
+                    ExistingRows existing = ExistingRows::Refuse, const Progress& progress = {});
 
 // The import's question when `rows` rows name items the collection has (add, edit, cancel).
 std::string heldNamesQuestion(std::size_t rows);

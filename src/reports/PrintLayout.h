@@ -29,7 +29,7 @@ QString closingFooterText();
 
 // Told how far a print job has come, in items printed of all the items to print, whenever a page is
 // done; answers false to stop the job.
-using PrintProgress = std::function<bool(int done, int total)>;
+using PrintProgress = Progress;
 
 // Prints the collection as one print job. Returns the number of pages printed. When `progress`
 // asks to stop, the job is aborted and EPrintCancelled thrown.

@@ -26,13 +26,15 @@ std::string textExportFileName(std::string_view collectionFileName) {
     return besideCollectionFile(collectionFileName, "txt");
 }
 
-std::string textExportContent(const OpenCollection& c) {
+std::string textExportContent(const OpenCollection& c, const Progress& progress) {
     std::string out;
     out += std::string(kApplicationTitle) + kEnd;
     out += kEnd;
     out += c.header().CollectionName + "   " + c.header().Brand + "   " + c.header().CollectionYear + kEnd;
     out += kEnd;
-    for (const TFigureRecord* item : liveItemsInKeyOrder(c)) {
+    const std::vector<const TFigureRecord*> items = liveItemsInKeyOrder(c);
+    for (const TFigureRecord* item : items) {
+        goOn(progress, &item - items.data(), static_cast<std::int64_t>(items.size()));
         const auto line = [&out](std::string_view label, std::string_view text) {
             out.append(label).append(text).append(kEnd);
         };
@@ -58,11 +60,12 @@ UserMessage textExportCompletedMessage(const OpenCollection& c, std::string_view
                                             std::string(shortName) + "."};
 }
 
-std::string writeTextExport(const OpenCollection& c) {
+std::string writeTextExport(const OpenCollection& c, const Progress& progress) {
     const std::string fileName = textExportFileName(c.fileName());
-    const std::string content = textExportContent(c);
-    writeCopyFile(fileName, copyRulesFor(c.fileName()),
-                  [&content](const ByteSink& sink) { sink(content.data(), content.size()); });
+    const std::string content = textExportContent(c, progressPart(progress, 0, 700));
+    writeCopyFile(fileName, copyRulesFor(c.fileName()), [&](const ByteSink& sink) {
+        sinkInPieces(sink, content, progressPart(progress, 700, 1000));
+    });
     return fileName;
 }
 

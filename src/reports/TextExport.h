@@ -12,8 +12,8 @@ namespace vitrinex {
 // besideCollectionFile(collectionFileName, "txt").
 std::string textExportFileName(std::string_view collectionFileName);
 
-// The whole export file's bytes.
-std::string textExportContent(const OpenCollection& collection);
+// The whole export file's bytes; each item is a step of `progress` (ECancelled when it stops).
+std::string textExportContent(const OpenCollection& collection, const Progress& progress = {});
 
 // The message shown when the export is written to `exportFileName` (in Windows-1252, like the
 // collection name the message also holds).
@@ -21,7 +21,7 @@ UserMessage textExportCompletedMessage(const OpenCollection& collection, std::st
 
 // Writes the export beside the collection file, replacing the file of that name as a whole or not
 // at all (never a link's target or a collection), at most as readable as the collection, and
-// returns its name. Throws EInOutError.
-std::string writeTextExport(const OpenCollection& collection);
+// returns its name. Throws EInOutError; a stop of `progress` (ECancelled) leaves no file.
+std::string writeTextExport(const OpenCollection& collection, const Progress& progress = {});
 
 } // namespace vitrinex

@@ -4,11 +4,14 @@
 #include "forms/ErrorReport.h"
 #include "forms/ImportDialog.h"
 #include "forms/MessageDialog.h"
+#include "forms/ProgressWindow.h"
 #include "forms/RestoreDialog.h"
 #include "forms/TableWindow.h"
 #include "platform/FileDialogs.h"
 #include "reports/BackupGenerations.h"
 
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QTableView>
 #include <QTemporaryDir>
 
@@ -82,6 +85,47 @@ private slots:
         QCOMPARE(messages_.takeFirst(), QString("import complete: 1 items have been added to Heroes."));
         QCOMPARE(control<TItemListBox>(&main, "ListBox2")->count(), 2);
         QCOMPARE(control<QTableView>(table, "TableGRD")->model()->rowCount(), 2);
+    }
+
+    // Cancel pressed in the progress window of an import: the collection file byte for byte, no file
+    // left beside it, the window showing what it showed.
+    void cancelInTheProgressWindowImportsNothing() {
+        // A collection large enough for the progress window to show at once, however fast the import;
+        // its names in key order, as a save writes them.
+        std::vector<vitrinex::TFigureRecord> records;
+        char name[16];
+        for (int i = 0; i <= vitrinex::kLargeCollectionItems; ++i) {
+            std::snprintf(name, sizeof name, "Item %06d", i);
+            records.push_back(fixtures::record(name));
+        }
+        fixtures::writeBytes(file_.toStdString(), fixtures::fileImage(fixtures::header(), records));
+        TMainForm main(nullptr, dir_.path());
+        main.show();
+        main.OpenCollectionFile(file_);
+        QTRY_VERIFY(main.collection().isOpen());
+        QByteArray rows = "name\n";
+        for (int i = 0; i < 2000; ++i)
+            rows += "Row " + QByteArray::number(i) + "\n";
+        fixtures::writeBytes(dir_.filePath("in.csv").toStdString(), rows);
+        FileDialogs::setAnswerForTesting(
+            [this](const FileDialogRequest&) { return dir_.filePath("in.csv"); });
+        const QByteArray before = readAll(file_);
+        const QStringList files = QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden);
+        bool pressed = false;
+        QTimer presser;
+        connect(&presser, &QTimer::timeout, [&] {
+            auto* progress = main.findChild<QProgressDialog*>("ProgressForm");
+            if (pressed || !progress || !progress->isVisible()) return;
+            pressed = true;
+            click(progress->findChild<QPushButton*>());
+        });
+        presser.start(5);
+        control<QAction>(&main, "importcsv1")->trigger();
+        QVERIFY(pressed);
+        QCOMPARE(readAll(file_), before);
+        QCOMPARE(QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden), files);
+        QCOMPARE(messages_, QStringList());
+        QCOMPARE(control<TItemListBox>(&main, "ListBox2")->count(), int(records.size()));
     }
 
     void restorePutsAChosenGenerationBack() {
