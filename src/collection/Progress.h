@@ -29,7 +29,8 @@ inline void goOn(const Progress& progress, std::int64_t done, std::int64_t total
 inline Progress progressPart(const Progress& whole, int from, int to) {
     if (!whole) return {};
     return [whole, from, to](std::int64_t done, std::int64_t total) {
-        const std::int64_t share = total > 0 ? std::clamp<std::int64_t>(done, 0, total) * (to - from) / total : 0;
+        const std::int64_t share =
+            total > 0 ? std::clamp<std::int64_t>(done, 0, total) * (to - from) / total : 0;
         return whole(from + share, 1000);
     };
 }
@@ -41,7 +42,8 @@ inline Progress progressWithoutCancel(const Progress& progress) {
 }
 
 // Hands `bytes` to `sink` a piece at a time, each piece a step of `progress`.
-template <typename Sink> void sinkInPieces(const Sink& sink, std::string_view bytes, const Progress& progress) {
+template <typename Sink>
+void sinkInPieces(const Sink& sink, std::string_view bytes, const Progress& progress) {
     constexpr std::size_t kPiece = std::size_t(1) << 20;
     for (std::size_t at = 0; at < bytes.size(); at += kPiece) {
         goOn(progress, static_cast<std::int64_t>(at), static_cast<std::int64_t>(bytes.size()));

@@ -57,12 +57,12 @@ void TProgressForm::stopOnChangeOf(vitrinex::CollectionNotifier& collection) {
 bool TProgressForm::advance(std::int64_t done, std::int64_t total) {
     if (!sinceEvents_.isValid() || sinceEvents_.elapsed() >= kEventsEveryMs || done >= total) {
         sinceEvents_.start();
-        dialog_->setValue(total > 0 ? static_cast<int>(std::clamp<std::int64_t>(done, 0, total) * kSteps / total)
-                                    : 0);
+        dialog_->setValue(
+            total > 0 ? static_cast<int>(std::clamp<std::int64_t>(done, 0, total) * kSteps / total) : 0);
         // The windows under it are repainted (what a file dialog left there goes); once it shows,
         // it keeps the rest of the program waiting and a press of Cancel comes through.
         QCoreApplication::processEvents(dialog_->isVisible() ? QEventLoop::AllEvents
-                                                              : QEventLoop::ExcludeUserInputEvents);
+                                                             : QEventLoop::ExcludeUserInputEvents);
     }
     return !stopped_ && !dialog_->wasCanceled();
 }
@@ -89,9 +89,11 @@ bool runWithProgress(QWidget* parent, const QString& command, const QString& tex
     if (changed)
         ShowMessageDialog(command + QStringLiteral(" stopped"),
                           QStringLiteral("the collection changed meanwhile. please try again."));
-    return runGuarded(parent, [&] {
-        if (failure) std::rethrow_exception(failure);
-    }) && !cancelled;
+    return runGuarded(parent,
+                      [&] {
+                          if (failure) std::rethrow_exception(failure);
+                      }) &&
+           !cancelled;
 }
 
 } // namespace vitrinex
