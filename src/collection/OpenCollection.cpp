@@ -194,15 +194,11 @@ void OpenCollection::clearLoaded(TFigureNode& node) {
     node.Right = nullptr;
 }
 
-std::optional<UserMessage> OpenCollection::InsertNewItem(const NewItemValues& values) {
-    requireWritable();
-    TFigureNode** link = nullptr;
-    const std::string_view name = std::string_view(values.FigureName).substr(0, 255);
-    std::size_t place = 0;
-    if (locate(name, link, place)) return UserMessage{"item exists", values.FigureName + " already exists!"};
-
-    TFigureRecord record = blankFigureRecord();
-    record.FigureName.assign(name);
+namespace {
+// The record a new item's values make; a name is kept to its field's 255 characters.
+void fillRecord(TFigureRecord& record, const NewItemValues& values) {
+    record = blankFigureRecord();
+    record.FigureName.assign(std::string_view(values.FigureName).substr(0, 255));
     record.Year.assign(values.Year);
     record.Series.assign(values.Series);
     record.Price.assign(values.Price);
@@ -211,6 +207,18 @@ std::optional<UserMessage> OpenCollection::InsertNewItem(const NewItemValues& va
     record.Condition.assign(values.Condition);
     record.CatNum.assign(values.CatNum);
     record.Comments.assign(values.Comments);
+}
+} // namespace
+
+std::optional<UserMessage> OpenCollection::InsertNewItem(const NewItemValues& values) {
+    requireWritable();
+    TFigureNode** link = nullptr;
+    const std::string_view name = std::string_view(values.FigureName).substr(0, 255);
+    std::size_t place = 0;
+    if (locate(name, link, place)) return UserMessage{"item exists", values.FigureName + " already exists!"};
+
+    TFigureRecord record;
+    fillRecord(record, values);
     const Amounts amounts = amountsOf(record);
 
     TFigureNode* node = nodes.add(record);
@@ -239,19 +247,7 @@ OpenCollection::InsertNewItems(const std::vector<const NewItemValues*>& values) 
     const auto nameOf = [&values](std::size_t i) {
         return std::string_view(values[i]->FigureName).substr(0, 255);
     };
-    const auto recordOf = [&values, &nameOf](std::size_t i, TFigureRecord& record) {
-        const NewItemValues& v = *values[i];
-        record = blankFigureRecord();
-        record.FigureName.assign(nameOf(i));
-        record.Year.assign(v.Year);
-        record.Series.assign(v.Series);
-        record.Price.assign(v.Price);
-        record.NetChange.assign(v.NetChange);
-        record.Quantity = v.Quantity;
-        record.Condition.assign(v.Condition);
-        record.CatNum.assign(v.CatNum);
-        record.Comments.assign(v.Comments);
-    };
+    const auto recordOf = [&values](std::size_t i, TFigureRecord& record) { fillRecord(record, *values[i]); };
     std::vector<Amounts> amounts(values.size());
     {
         TFigureRecord record;
