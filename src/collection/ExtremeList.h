@@ -20,7 +20,8 @@ namespace vitrinex {
 class ExtremeList {
 public:
     enum class Field { Price, NetChange };
-    explicit ExtremeList(Field field = Field::Price) : field_(field) {}
+    ExtremeList() = default;
+    explicit ExtremeList(Field field) : field_(field) {}
 
     std::size_t size() const { return nodes_.size(); }
     bool empty() const { return nodes_.empty(); }
@@ -87,7 +88,7 @@ private:
         return at != rows.end() && at->entry == entry ? &*at : nullptr;
     }
 
-    Field field_;
+    Field field_ = Field::Price;
     std::vector<const TFigureNode*> nodes_;
     std::vector<Exact> exact_;
     std::vector<Fixed> fixed_;

@@ -31,7 +31,7 @@ private slots:
         OpenCollection c;
         open(c);
         const QByteArray before = readBytes("heroes.fcd");
-        const FileSystemCalls failing{nullptr, nullptr, &ItemEntryTest::failRename};
+        const FileSystemCalls failing{nullptr, nullptr, &ItemEntryTest::failRename, nullptr};
 
         ItemEntry rename;
         rename.FillForEdit(c.FindItem("Batman")->Record);
@@ -60,7 +60,7 @@ private slots:
         open(c);
         ItemEntry add;
         add.Fields = {"Joker", "1  ", "1985", {}, "$     0 ", "$   0", "C-10", {}, {}};
-        const FileSystemCalls failing{nullptr, nullptr, &ItemEntryTest::failRename};
+        const FileSystemCalls failing{nullptr, nullptr, &ItemEntryTest::failRename, nullptr};
         setFileSystemCallsForTesting(&failing);
         QVERIFY_THROWS_EXCEPTION(EInOutError, add.AddSave(c));
         setFileSystemCallsForTesting(nullptr);

@@ -139,6 +139,7 @@ void TestWindowSaves::failedWritesAtTheEndAreToldOncePerFile() {
                                    return -1;
                                },
                                {},
+                               {},
                                {}};
     setFileSystemCallsForTesting(&full);
     auto* exitForm = windowtest::control<TExitForm>(main.get(), "ExitForm");
