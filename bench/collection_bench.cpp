@@ -7,6 +7,7 @@
 // price: the hot and cold lists hold every item), in pre-order and in random order, beside a plain process
 // that walks the same file into a tree and prints its names.
 //   collection_bench [ITEMS] [FOLDER] [--no-plain-chain] [--runs N] [--stats-only]
+#include "ProcessTimes.h"
 #include "collection/CollectionFile.h"
 #include "collection/OpenCollection.h"
 #include "collection/Win1252.h"
@@ -291,27 +292,9 @@ int plainStats(const std::string& file) {
 // Processor seconds (user and system) of a whole process running `argv`, its output thrown away;
 // the user part of them in `user`.
 double processSeconds(const std::vector<std::string>& argv, double& user) {
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        const int null = ::open("/dev/null", O_WRONLY);
-        ::dup2(null, 1);
-        std::vector<char*> args;
-        for (const auto& a : argv)
-            args.push_back(const_cast<char*>(a.c_str()));
-        args.push_back(nullptr);
-        ::execv(args[0], args.data());
-        ::_exit(127);
-    }
-    int status = 0;
-    struct rusage usage {};
-    if (pid < 0 || ::wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) ||
-        WEXITSTATUS(status) != 0) {
-        std::fprintf(stderr, "process failed: %s\n", argv[0].c_str());
-        std::exit(1);
-    }
-    user = static_cast<double>(usage.ru_utime.tv_sec) + static_cast<double>(usage.ru_utime.tv_usec) / 1e6;
-    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    const bench::ProcessTimes times = bench::runProcess(argv);
+    user = times.user;
+    return times.processor;
 }
 
 // `vitrinex-cli stats` on each file beside the plain process, taking turns; prints the medians.

@@ -7,6 +7,8 @@
 //
 //   import_bench ROWS DIR [--runs N]
 
+#include "ProcessTimes.h"
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -64,28 +66,9 @@ void writeFile(const std::string& path, const std::string& text) {
 // Wall-clock seconds of a whole process running `argv`, its output thrown away; its processor
 // seconds (user and system) in `cpu`.
 double processSeconds(const std::vector<std::string>& argv, double& cpu) {
-    const auto start = std::chrono::steady_clock::now();
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        const int null = ::open("/dev/null", O_WRONLY);
-        ::dup2(null, 1);
-        std::vector<char*> args;
-        for (const auto& a : argv)
-            args.push_back(const_cast<char*>(a.c_str()));
-        args.push_back(nullptr);
-        ::execv(args[0], args.data());
-        ::_exit(127);
-    }
-    int status = 0;
-    struct rusage usage {};
-    if (pid < 0 || ::wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) ||
-        WEXITSTATUS(status) != 0) {
-        std::fprintf(stderr, "process failed: %s %s\n", argv[0].c_str(), argv[1].c_str());
-        std::exit(1);
-    }
-    cpu = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-          static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const bench::ProcessTimes times = bench::runProcess(argv);
+    cpu = times.processor;
+    return times.wall;
 }
 
 double median(std::vector<double> v) {
