@@ -1,10 +1,11 @@
 // The collection table on a large collection: opening the window, sorting by a column's title and
 // one keystroke of the filter, each timed from the request until the window has painted.
-//   QT_QPA_PLATFORM=offscreen table_bench [ITEMS] [FOLDER] [RUNS]
-#include "RandomItems.h"
+//   QT_QPA_PLATFORM=offscreen table_bench [ITEMS] [FOLDER] [RUNS] [--keep] [--shape mixed|zero|zero-random]
+// The shapes are those of BenchCollections.h; --keep leaves the file and uses it again.
+#include "BenchCollections.h"
 #include "collection/OpenCollection.h"
 #include "forms/TableWindow.h"
-#include "model/CollectionNotifier.h"
+#include "model/CollectionSession.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -46,32 +47,29 @@ void report(const char* what, const std::vector<double>& runs) {
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    const int items = argc > 1 ? std::atoi(argv[1]) : 100000;
-    const std::string folder = argc > 2 ? argv[2] : ".";
-    const int runs = argc > 3 ? std::atoi(argv[3]) : 5;
-    const std::string file = folder + "/bench-table.fcd";
-    std::mt19937 random(7);
-    {
-        OpenCollection c;
-        c.CreateCollection(file, "Bench", "Kenner", "1985-1990");
-        const char* words[] = {"mint", "loose", "boxed", "card", "wave", "variant", "sealed", "worn"};
-        for (int i = 0; i < items; ++i) {
-            NewItemValues v = randomPricedItem(random);
-            v.NetChange = "$" + std::to_string(int(random() % 21) - 10);
-            v.Year = std::to_string(1978 + random() % 40);
-            v.Series = std::string("series ") + words[random() % 8];
-            v.Condition = "C-" + std::to_string(1 + random() % 10);
-            v.CatNum = "K" + std::to_string(random() % 1000000);
-            v.Comments = std::string(words[random() % 8]) + " " + words[random() % 8] + "\r\nfrom the " +
-                         std::to_string(random() % 30) + " wave";
-            v.Quantity = 1 + static_cast<int>(random() % 5);
-            c.InsertNewItem(v);
-        }
-        c.SaveCollection();
+    std::vector<std::string> positional;
+    bool keep = false;
+    std::string shape = "mixed";
+    for (int i = 1; i < argc; ++i) {
+        if (std::string(argv[i]) == "--keep")
+            keep = true;
+        else if (std::string(argv[i]) == "--shape" && i + 1 < argc)
+            shape = argv[++i];
+        else
+            positional.emplace_back(argv[i]);
     }
-    CollectionNotifier collection;
+    if (!bench::knownShape(shape)) {
+        std::fprintf(stderr, "unknown shape %s\n", shape.c_str());
+        return 2;
+    }
+    const int items = positional.size() > 0 ? std::atoi(positional[0].c_str()) : 100000;
+    const std::string folder = positional.size() > 1 ? positional[1] : ".";
+    const int runs = positional.size() > 2 ? std::max(1, std::atoi(positional[2].c_str())) : 5;
+    const std::string file = folder + "/bench-table-" + shape + ".fcd";
+    if (!keep || !bench::holdsItems(file, items)) bench::writeShape(file, items, shape);
+    CollectionSession collection;
     collection.open(QString::fromStdString(file));
-    std::printf("%d items\n", collection.collection().totals().ItemCount);
+    std::printf("%s, %d items\n", shape.c_str(), collection.collection().totals().ItemCount);
 
     std::vector<double> load, open, sortPrice, sortName, sortSeries, sortYear, key1, key2, key3, keyBack;
     for (int run = 0; run < runs; ++run) {
@@ -103,5 +101,6 @@ int main(int argc, char** argv) {
     report("filter: second keystroke", key2);
     report("filter: third keystroke", key3);
     report("filter: backspace", keyBack);
+    if (!keep) std::remove(file.c_str());
     return 0;
 }

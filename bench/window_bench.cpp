@@ -3,11 +3,10 @@
 //   window_bench ITEMS FOLDER [RUNS] [--keep] [--shape mixed|zero|zero-random]
 // RUNS measures, each in a fresh process, over the same two files, and their median. --keep leaves the
 // files in FOLDER and uses them again when they are there (a million items take minutes to write).
-// The large collection's shape: mixed prices (every item a price of its own and a net change from -20
-// to 20), or a collection never updated (every net change $0, about 100 items at each price, one
-// catalog number), in pre-order as the program saves it or its records in random order.
+// The large collection's shape: see BenchCollections.h.
 // Run it from a Release build with QT_QPA_PLATFORM=offscreen; see docs/performance.md.
 
+#include "BenchCollections.h"
 #include "collection/OpenCollection.h"
 #include "forms/CollectionView.h"
 #include "forms/MainWindow.h"
@@ -32,70 +31,6 @@
 using namespace vitrinex;
 
 namespace {
-
-// A collection saved by the program itself, its items added in random order.
-void writeCollection(const std::string& path, int items) {
-    OpenCollection c;
-    c.CreateCollection(path, "Bench", "Kenner", "1985");
-    std::vector<int> order(static_cast<std::size_t>(items));
-    for (int i = 0; i < items; ++i)
-        order[static_cast<std::size_t>(i)] = i;
-    std::mt19937 random(7);
-    std::shuffle(order.begin(), order.end(), random);
-    for (int i : order) {
-        // Prices of their own, as in a real collection: the extremes' lists hold a few ties, not all.
-        char price[16], change[16];
-        std::snprintf(price, sizeof price, "$%7.2f", 1 + static_cast<double>(random() % 99999) / 100.0);
-        std::snprintf(change, sizeof change, "$%4d", static_cast<int>(random() % 41) - 20);
-        NewItemValues v;
-        v.FigureName = "Figure " + std::to_string(i);
-        v.Year = "1985";
-        v.Price = price;
-        v.NetChange = change;
-        v.Condition = "C-9";
-        v.CatNum = "123456";
-        v.Comments = "a comment of a typical length for a figure";
-        c.InsertNewItem(v);
-    }
-    c.SaveCollection();
-}
-
-// A never-updated collection of `items` written straight as records in random order; unless
-// `randomOrder`, opened and saved again by the program, which writes it in pre-order.
-void writeNeverUpdated(const std::string& path, int items, bool randomOrder) {
-    std::mt19937 random(7);
-    const int prices = std::max(1, items / 100);
-    {
-        std::ofstream out(path, std::ios::binary | std::ios::trunc);
-        const TCollectionHeader header = blankCollectionHeader();
-        out.write(reinterpret_cast<const char*>(&header), sizeof header);
-        for (int i = 0; i < items; ++i) {
-            TFigureRecord r = blankFigureRecord();
-            r.FigureName.assign("Figure " + std::to_string(random()) + " " + std::to_string(i));
-            r.Year.assign("1985");
-            char price[16];
-            std::snprintf(price, sizeof price, "$%.2f", 1 + static_cast<double>(random() % prices) / 4);
-            r.Price.assign(price);
-            r.NetChange.assign("$0");
-            r.Quantity = 1;
-            r.Condition.assign("C-9");
-            r.CatNum.assign("123456");
-            r.Comments.assign("a comment of a typical length for a figure");
-            out.write(reinterpret_cast<const char*>(&r), sizeof r);
-        }
-    }
-    if (randomOrder) return;
-    OpenCollection c;
-    c.LoadCollection(path);
-    c.SaveCollection();
-}
-
-// A kept file is used again only when it holds that many items (the header and a record each).
-bool holdsItems(const std::string& path, int items) {
-    std::error_code error;
-    return std::filesystem::file_size(path, error) ==
-           (static_cast<std::uintmax_t>(items) + 1) * sizeof(TFigureRecord);
-}
 
 long peakResidentKiB() {
     std::ifstream status("/proc/self/status");
@@ -161,7 +96,7 @@ int main(int argc, char** argv) {
         else
             runs = std::max(1, std::atoi(argv[i]));
     }
-    if (shape != "mixed" && shape != "zero" && shape != "zero-random") {
+    if (!bench::knownShape(shape)) {
         std::fprintf(stderr, "unknown shape %s\n", shape.c_str());
         return 2;
     }
@@ -170,13 +105,8 @@ int main(int argc, char** argv) {
         folder + (shape == "mixed" ? "/window-bench-large.fcd" : "/window-bench-" + shape + ".fcd");
     // Written once by a child process, so that no measure's peak includes the writing.
     if (const pid_t child = ::fork(); child == 0) {
-        if (!keep || !holdsItems(small, 10)) writeCollection(small, 10);
-        if (!keep || !holdsItems(large, items)) {
-            if (shape == "mixed")
-                writeCollection(large, items);
-            else
-                writeNeverUpdated(large, items, shape == "zero-random");
-        }
+        if (!keep || !bench::holdsItems(small, 10)) bench::writeMixedCollection(small, 10);
+        if (!keep || !bench::holdsItems(large, items)) bench::writeShape(large, items, shape);
         ::_exit(0);
     } else {
         int status = 0;

@@ -552,7 +552,8 @@ FileIdentity writeFileAtomically(const std::string& path,
     std::random_device random;
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
         temporary = folder + "/" + temporaryName(random());
-        fd = doCreate(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, createMode);
+        // Read and write: the descriptor kept from it becomes the lock's, which a restore reads.
+        fd = doCreate(temporary.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, createMode);
         if (fd >= 0 || errno == EEXIST) continue;
         if (exists && (errno == EACCES || errno == EPERM)) return writeInPlace(target, *lock, produce);
         throw EInOutError::fromErrno(errno, temporary);

@@ -102,6 +102,16 @@ CollectionLock::~CollectionLock() {
     ::close(fd_);
 }
 
+CollectionLock* lockUnlessHeld(std::optional<CollectionLock>& lock, const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        if (errno == ENOENT) return nullptr;
+        throw EInOutError::fromErrno(errno, path);
+    }
+    if (CollectionLock* held = CollectionLock::heldOn(st)) return held;
+    return &lock.emplace(path);
+}
+
 FileIdentity CollectionLock::identity() const {
     struct stat st {};
     if (::fstat(fd_, &st) != 0) throw EInOutError::fromErrno(errno);

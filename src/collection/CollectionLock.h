@@ -52,6 +52,10 @@ private:
     int fd_ = -1;
 };
 
+// Locks the regular file `path` names into `lock`, unless this process holds its lock already;
+// returns the lock that holds it, or nullptr when no file is there. Throws as CollectionLock does.
+CollectionLock* lockUnlessHeld(std::optional<CollectionLock>& lock, const std::string& path);
+
 // Waits until flock(fd, operation | LOCK_NB) succeeds; throws "File is in use by another program"
 // when `patience` runs out.
 void waitForLock(int fd, int operation, std::chrono::milliseconds patience);

@@ -772,17 +772,6 @@ void OpenCollection::ReloadCollection(const Progress& progress) {
     takeState(fresh);
 }
 
-namespace {
-std::function<void(const OpenCollection&)>& openNoticeObserver() {
-    static std::function<void(const OpenCollection&)> observer;
-    return observer;
-}
-} // namespace
-
-void OpenCollection::setOpenNoticeObserver(std::function<void(const OpenCollection&)> observer) {
-    openNoticeObserver() = std::move(observer);
-}
-
 void OpenCollection::LoadCollection(const std::string& fileName, OpenRule rule, const Progress& progress) {
     OpenCollection fresh;
     fresh.CollectionFileName = fileName;
@@ -791,7 +780,6 @@ void OpenCollection::LoadCollection(const std::string& fileName, OpenRule rule, 
     fresh.openingNumber = nextOpeningId();
     fresh.UpdatedCount = UpdatedCount;
     takeState(fresh);
-    if ((saveRecoveredOnOpen || !damagedRecords.empty()) && openNoticeObserver()) openNoticeObserver()(*this);
 }
 
 void OpenCollection::CreateCollection(const std::string& fileName, const std::string& name,

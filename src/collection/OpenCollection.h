@@ -242,9 +242,6 @@ public:
     // has changed and the previous state stays; so too when `progress` stops it (ECancelled).
     void LoadCollection(const std::string& fileName, OpenRule rule = OpenRule::CollectionsOnly,
                         const Progress& progress = {});
-    // Called after every LoadCollection that set records aside or put back a cut-short save, so that
-    // a program without windows can tell its user (the windows tell theirs themselves).
-    static void setOpenNoticeObserver(std::function<void(const OpenCollection&)> observer);
 
     // The new command's file work: writes a header with no items and opens the new collection.
     // On failure nothing has changed.
@@ -263,6 +260,7 @@ public:
     void clearExtremeLists();
     // Memory now holds a change the file lacks (until the next save or load).
     void markUnsaved() const { unsavedChanges = true; }
+    bool hasUnsavedChanges() const { return unsavedChanges; }
     // Makes `node` (a node of this tree, or nullptr) the current item.
     void selectNode(TFigureNode* node) { CurrentItem = node; }
     // Saves the collection under another file name, which it keeps from then on.

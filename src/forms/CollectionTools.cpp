@@ -7,7 +7,7 @@
 #include "forms/ProgressWindow.h"
 #include "forms/RestoreDialog.h"
 #include "forms/TableWindow.h"
-#include "model/CollectionNotifier.h"
+#include "model/CollectionSession.h"
 #include "platform/FileDialogs.h"
 #include "reports/BackupGenerations.h"
 #include "reports/CsvFormat.h"
@@ -36,7 +36,7 @@ bool large(const OpenCollection& c) {
 
 } // namespace
 
-CollectionTools::CollectionTools(QWidget* parent, CollectionNotifier& collection, QMenu* menu)
+CollectionTools::CollectionTools(QWidget* parent, CollectionSession& collection, QMenu* menu)
     : parent_(parent), collection_(collection), TableForm(std::make_unique<TTableForm>()),
       RestoreForm(new TRestoreForm(parent)), ImportForm(new TImportForm(parent)) {
     const auto item = [&](const char* name, const QString& caption, const QKeySequence& shortcut,
@@ -58,8 +58,8 @@ CollectionTools::CollectionTools(QWidget* parent, CollectionNotifier& collection
 
     TableForm->follow(&collection_);
     connect(TableForm.get(), &TTableForm::editRequested, this, &CollectionTools::editRequested);
-    for (auto signal : {&CollectionNotifier::opened, &CollectionNotifier::closed,
-                        &CollectionNotifier::itemsChanged, &CollectionNotifier::reloaded})
+    for (auto signal : {&CollectionSession::opened, &CollectionSession::closed,
+                        &CollectionSession::itemsChanged, &CollectionSession::reloaded})
         connect(&collection_, signal, this, &CollectionTools::enableCommands);
 }
 
@@ -103,27 +103,20 @@ void CollectionTools::importcsv1Click() {
     const QString in =
         FileDialogs::getOpenFileName(parent_, QStringLiteral("csv"), QString::fromLatin1(kCsvFilter));
     if (in.isEmpty()) return;
-    const std::string path = collection_.collection().fileName();
     CsvImport imported;
     std::vector<std::string> refused;
     std::size_t heldNames = 0;
     const auto import = [&](ExistingRows existing) {
         refused.clear();
-        // What the window holds goes to the file first; the import works on the file under its lock.
-        // Once the file holds the rows, reading it back is no longer cancelled.
         return runWithProgress(
             parent_, QStringLiteral("import csv"), QStringLiteral("importing the rows . . ."),
             large(collection_.collection()), &collection_, [&](const Progress& progress) {
-                collection_.save(progressPart(progress, 0, 200));
                 try {
-                    imported = importCsv(path, QFile::encodeName(in).toStdString(), existing,
-                                         progressPart(progress, 200, 900));
+                    imported = collection_.importCsv(QFile::encodeName(in).toStdString(), existing, progress);
                 } catch (const ECsvRefused& e) {
                     refused = e.reasons();
                     heldNames = e.heldNames();
-                    return;
                 }
-                collection_.reloadFromFile(progressWithoutCancel(progressPart(progress, 900, 1000)));
             });
     };
     if (!import(ExistingRows::Refuse)) return;
@@ -169,12 +162,7 @@ void CollectionTools::restore1Click() {
     const bool done = runWithProgress(
         parent_, QStringLiteral("restore"), QStringLiteral("restoring the collection . . ."),
         large(collection_.collection()) || chosen->items > kLargeCollectionItems, &collection_,
-        [&](const Progress& progress) {
-            collection_.save(
-                progressPart(progress, 0, 200)); // so that the generation kept first holds everything
-            restored = restoreCollection(path, chosen->path, progressPart(progress, 200, 900));
-            collection_.reloadFromFile(progressWithoutCancel(progressPart(progress, 900, 1000)));
-        });
+        [&](const Progress& progress) { restored = collection_.restore(path, chosen->path, progress); });
     if (!done) return;
     ShowMessageDialog(
         QStringLiteral("restore complete"),

@@ -17,13 +17,13 @@ class TTableForm;
 
 namespace vitrinex {
 
-class CollectionNotifier;
+class CollectionSession;
 
 class CollectionTools : public QObject {
     Q_OBJECT
 public:
     // Adds the commands to `menu`; the windows are owned here, `parent` is their owner window.
-    CollectionTools(QWidget* parent, CollectionNotifier& collection, QMenu* menu);
+    CollectionTools(QWidget* parent, CollectionSession& collection, QMenu* menu);
     ~CollectionTools() override;
 
     void table1Click();
@@ -39,7 +39,7 @@ private:
     void enableCommands();
 
     QWidget* parent_;
-    CollectionNotifier& collection_;
+    CollectionSession& collection_;
     QAction *table1, *exportcsv1, *importcsv1, *restore1;
     std::unique_ptr<TTableForm> TableForm; // a top-level window of its own
     TRestoreForm* RestoreForm;             // child dialog

@@ -5,7 +5,7 @@
 #include "controls/BitmapScrollBar.h"
 #include "controls/PictureButtons.h"
 #include "forms/SkinnedWindow.h"
-#include "model/CollectionNotifier.h"
+#include "model/CollectionSession.h"
 
 #include <QKeyEvent>
 #include <QLabel>
@@ -163,7 +163,7 @@ int TItemListBox::topRow() const {
 
 // --- the view -------------------------------------------------------------------------------------
 
-CollectionView::CollectionView(CollectionNotifier& collection, PictureButtons& buttons, QWidget* parent)
+CollectionView::CollectionView(CollectionSession& collection, PictureButtons& buttons, QWidget* parent)
     : QWidget(parent), collection_(collection), model_(collection.collection(), this) {
     setObjectName(QStringLiteral("CollectionView"));
     setGeometry(kArea);
@@ -233,11 +233,11 @@ CollectionView::CollectionView(CollectionNotifier& collection, PictureButtons& b
         controls += w->geometry();
     setMask(controls);
 
-    connect(&collection_, &CollectionNotifier::opened, this, &CollectionView::showCollection);
-    connect(&collection_, &CollectionNotifier::reloaded, this, &CollectionView::showCollection);
-    connect(&collection_, &CollectionNotifier::infoChanged, this, &CollectionView::showCollection);
-    connect(&collection_, &CollectionNotifier::itemsChanged, this, &CollectionView::ShowChangedItems);
-    connect(&collection_, &CollectionNotifier::closed, this, &CollectionView::clear);
+    connect(&collection_, &CollectionSession::opened, this, &CollectionView::showCollection);
+    connect(&collection_, &CollectionSession::reloaded, this, &CollectionView::showCollection);
+    connect(&collection_, &CollectionSession::infoChanged, this, &CollectionView::showCollection);
+    connect(&collection_, &CollectionSession::itemsChanged, this, &CollectionView::ShowChangedItems);
+    connect(&collection_, &CollectionSession::closed, this, &CollectionView::clear);
 }
 
 const OpenCollection& CollectionView::collection() const {

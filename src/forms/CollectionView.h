@@ -13,7 +13,7 @@ class QListWidget;
 class TBMPScrollBar;
 
 namespace vitrinex {
-class CollectionNotifier;
+class CollectionSession;
 class OpenCollection;
 class PictureButtons;
 } // namespace vitrinex
@@ -62,7 +62,7 @@ public:
     // Where the view lies on the main window's picture.
     static constexpr QRect kArea{28, 184, 447, 190};
 
-    CollectionView(vitrinex::CollectionNotifier& collection, vitrinex::PictureButtons& buttons,
+    CollectionView(vitrinex::CollectionSession& collection, vitrinex::PictureButtons& buttons,
                    QWidget* parent);
 
     bool hasSelection() const { return ListBox2->selectedRow() >= 0; }
@@ -105,7 +105,7 @@ private:
     void ListBox2MouseUp();
     const vitrinex::OpenCollection& collection() const;
 
-    vitrinex::CollectionNotifier& collection_;
+    vitrinex::CollectionSession& collection_;
     ItemNameModel model_;
     TItemListBox* ListBox2;
     TBMPScrollBar* BMPScrollBar1;

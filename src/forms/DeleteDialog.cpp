@@ -3,14 +3,14 @@
 #include "controls/PictureControl.h"
 #include "forms/ErrorReport.h"
 #include "forms/SkinnedWindow.h"
-#include "model/CollectionNotifier.h"
+#include "model/CollectionSession.h"
 #include "sound/Sound.h"
 
 #include <QLabel>
 
 using namespace vitrinex;
 
-TDeleteForm::TDeleteForm(CollectionNotifier& collection, QWidget* parent)
+TDeleteForm::TDeleteForm(CollectionSession& collection, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                           Qt::MSWindowsFixedSizeDialogHint),
       collection_(collection), Buttons(this) {

@@ -11,13 +11,13 @@ class QLabel;
 class TJPEGImage;
 
 namespace vitrinex {
-class CollectionNotifier;
+class CollectionSession;
 }
 
 class TDeleteForm : public QDialog {
     Q_OBJECT
 public:
-    explicit TDeleteForm(vitrinex::CollectionNotifier& collection, QWidget* parent = nullptr);
+    explicit TDeleteForm(vitrinex::CollectionSession& collection, QWidget* parent = nullptr);
     ~TDeleteForm() override;
 
     // The question names the item; shown modally.
@@ -30,7 +30,7 @@ public:
     void CancelJPGClick();
 
 private:
-    vitrinex::CollectionNotifier& collection_;
+    vitrinex::CollectionSession& collection_;
     TJPEGImage* JPEGImage1;
     QLabel* Label1;
     TJPEGImage *DeleteJPG, *CancelJPG;

@@ -3,7 +3,7 @@
 #include "controls/PictureControl.h"
 #include "forms/MessageDialog.h"
 #include "forms/SkinnedWindow.h"
-#include "model/CollectionNotifier.h"
+#include "model/CollectionSession.h"
 
 #include <QKeyEvent>
 #include <QLabel>
@@ -11,7 +11,7 @@
 
 using namespace vitrinex;
 
-TFindForm::TFindForm(const CollectionNotifier& collection, QWidget* parent)
+TFindForm::TFindForm(const CollectionSession& collection, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                           Qt::MSWindowsFixedSizeDialogHint),
       collection_(collection), Buttons(this) {

@@ -14,13 +14,13 @@ class QLineEdit;
 class TJPEGImage;
 
 namespace vitrinex {
-class CollectionNotifier;
+class CollectionSession;
 }
 
 class TFindForm : public QDialog {
     Q_OBJECT
 public:
-    explicit TFindForm(const vitrinex::CollectionNotifier& collection, QWidget* parent = nullptr);
+    explicit TFindForm(const vitrinex::CollectionSession& collection, QWidget* parent = nullptr);
     ~TFindForm() override;
 
     // Shown modally with its left edge 100 pixels right of `mainWindowPos` (the main window's outer
@@ -44,7 +44,7 @@ protected:
     void done(int result) override;
 
 private:
-    const vitrinex::CollectionNotifier& collection_;
+    const vitrinex::CollectionSession& collection_;
     vitrinex::ItemSearch search_;
     TJPEGImage* JPEGImage1;
     QLabel* Label1;

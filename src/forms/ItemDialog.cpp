@@ -6,7 +6,7 @@
 #include "forms/ErrorReport.h"
 #include "forms/MessageDialog.h"
 #include "forms/SkinnedWindow.h"
-#include "model/CollectionNotifier.h"
+#include "model/CollectionSession.h"
 #include "sound/Sound.h"
 
 #include <QComboBox>
@@ -40,7 +40,7 @@ bool isEnter(const QKeyEvent* key) {
 
 } // namespace
 
-TAddFigureForm::TAddFigureForm(CollectionNotifier& collection, QWidget* parent)
+TAddFigureForm::TAddFigureForm(CollectionSession& collection, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                           Qt::MSWindowsFixedSizeDialogHint),
       collection_(collection), Buttons(this) {

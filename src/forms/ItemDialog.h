@@ -1,7 +1,7 @@
 #pragma once
 // TAddFigureForm, the add/edit item dialog: the item's fields with their masks and limits, Add in add
 // mode, Save (same name or new name) in edit mode, Cancel. The input rules live in vitrinex::ItemEntry;
-// the window keeps its fields and that entry alike and runs Add/Save through the collection notifier.
+// the window keeps its fields and that entry alike and runs Add/Save through the collection session.
 
 #include "collection/ItemEntry.h"
 #include "controls/PictureButtons.h"
@@ -17,13 +17,13 @@ class TJPEGImage;
 class TMaskEdit;
 
 namespace vitrinex {
-class CollectionNotifier;
+class CollectionSession;
 }
 
 class TAddFigureForm : public QDialog {
     Q_OBJECT
 public:
-    explicit TAddFigureForm(vitrinex::CollectionNotifier& collection, QWidget* parent = nullptr);
+    explicit TAddFigureForm(vitrinex::CollectionSession& collection, QWidget* parent = nullptr);
     ~TAddFigureForm() override;
 
     // The add command: the title panel, the first condition, the price reset; shown modally.
@@ -65,7 +65,7 @@ private:
     void leaveField(QObject* field);
     void limitComments();
 
-    vitrinex::CollectionNotifier& collection_;
+    vitrinex::CollectionSession& collection_;
     vitrinex::ItemEntry entry_;
 
     TJPEGImage* JPEGImage1;

@@ -69,7 +69,8 @@ QString TMainForm::settingsFolder() const {
 }
 
 TMainForm::TMainForm(QWidget* parent, QString programFolder)
-    : QWidget(parent), collection_(this), Buttons(this), programFolder_(std::move(programFolder)) {
+    : QWidget(parent), collection_(CollectionSession::Staleness::Refuse, this), Buttons(this),
+      programFolder_(std::move(programFolder)) {
     setUpSkinnedWindow(this, QStringLiteral("MainForm"), kNoCollectionCaption, QSize(501, 399));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
@@ -133,9 +134,9 @@ void TMainForm::createDialogs() {
     ValueForm = std::make_unique<TValueForm>();
     ValueForm->follow(&collection_);
     connect(StatsForm.get(), &TStatsForm::valueWindowRequested, ValueForm.get(), &TValueForm::showWindow);
-    connect(&collection_, &CollectionNotifier::infoChanged, this,
+    connect(&collection_, &CollectionSession::infoChanged, this,
             [this] { setCaption(collection().captionWithValue()); });
-    connect(&collection_, &CollectionNotifier::itemsChanged, this, &TMainForm::ShowChangedItems);
+    connect(&collection_, &CollectionSession::itemsChanged, this, &TMainForm::ShowChangedItems);
     FindForm = new TFindForm(collection_, this);
     connect(FindForm, &TFindForm::found, View, &CollectionView::ShowFoundItem);
 
@@ -151,10 +152,10 @@ void TMainForm::createDialogs() {
     StatsForm->OnClosedAfterUpdate = [this] {
         if (catalogUpdate_.isFinished()) View->RefreshShownItem();
     };
-    connect(&collection_, &CollectionNotifier::updated, this,
+    connect(&collection_, &CollectionSession::updated, this,
             [this] { setCaption(collection().captionWithValue()); });
     // A save refused for a file changed elsewhere read the file again: show it as it is now.
-    connect(&collection_, &CollectionNotifier::reloaded, this, &TMainForm::showOpenedCollection);
+    connect(&collection_, &CollectionSession::reloaded, this, &TMainForm::showOpenedCollection);
 }
 
 void TMainForm::createMenu() {

@@ -4,7 +4,7 @@
 
 #include "controls/PictureButtons.h"
 #include "forms/CollectionView.h"
-#include "model/CollectionNotifier.h"
+#include "model/CollectionSession.h"
 #include "update/CatalogUpdate.h"
 
 #include <QPointer>
@@ -133,7 +133,7 @@ private:
     void MainJPGMouseDown(Qt::MouseButton button, QPoint pos);
 
     // --- the open collection ------------------------------------------------------------------
-    vitrinex::CollectionNotifier collection_;
+    vitrinex::CollectionSession collection_;
     // The catalog update, shown by the update window.
     vitrinex::update::CatalogUpdate catalogUpdate_{collection_};
 

@@ -2,7 +2,7 @@
 
 #include "controls/PictureControl.h"
 #include "forms/SkinnedWindow.h"
-#include "model/CollectionNotifier.h"
+#include "model/CollectionSession.h"
 #include "reports/PainterPrinter.h"
 
 #include <QCheckBox>
@@ -107,7 +107,7 @@ void TPrintForm::showEvent(QShowEvent* event) {
     vitrinex::centerOnScreen(this);
 }
 
-bool printCollectionWithProgress(QWidget* parent, vitrinex::CollectionNotifier& collection, QPrinter& printer,
+bool printCollectionWithProgress(QWidget* parent, vitrinex::CollectionSession& collection, QPrinter& printer,
                                  const vitrinex::PrintFields& fields) {
     TPrintProgressForm progress(parent);
     progress.stopOnChangeOf(collection);

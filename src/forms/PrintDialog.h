@@ -16,7 +16,7 @@ class QLabel;
 class QPrinter;
 class TJPEGImage;
 namespace vitrinex {
-class CollectionNotifier;
+class CollectionSession;
 }
 
 class TPrintForm : public QDialog {
@@ -72,5 +72,5 @@ public:
 // the job between pages; so does a change of the collection (a catalog update finishing meanwhile),
 // before a page is made from items that changed or went. Answers false when a change stopped it. A
 // failure of the printer is thrown once the progress window has gone.
-bool printCollectionWithProgress(QWidget* parent, vitrinex::CollectionNotifier& collection, QPrinter& printer,
+bool printCollectionWithProgress(QWidget* parent, vitrinex::CollectionSession& collection, QPrinter& printer,
                                  const vitrinex::PrintFields& fields);

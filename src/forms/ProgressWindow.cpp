@@ -3,7 +3,7 @@
 #include "forms/ErrorReport.h"
 #include "forms/MessageDialog.h"
 #include "forms/SkinnedWindow.h"
-#include "model/CollectionNotifier.h"
+#include "model/CollectionSession.h"
 
 #include <QCoreApplication>
 #include <QProgressDialog>
@@ -46,12 +46,16 @@ void TProgressForm::showAtOnce() {
     dialog_->setMinimumDuration(0);
 }
 
-void TProgressForm::stopOnChangeOf(vitrinex::CollectionNotifier& collection) {
-    using vitrinex::CollectionNotifier;
+void TProgressForm::stopOnChangeOf(vitrinex::CollectionSession& collection) {
+    using vitrinex::CollectionSession;
     for (auto signal :
-         {&CollectionNotifier::opened, &CollectionNotifier::closed, &CollectionNotifier::itemsChanged,
-          &CollectionNotifier::infoChanged, &CollectionNotifier::updated, &CollectionNotifier::reloaded})
-        QObject::connect(&collection, signal, &guard_, [this] { stop(), changed_ = true; });
+         {&CollectionSession::opened, &CollectionSession::closed, &CollectionSession::itemsChanged,
+          &CollectionSession::infoChanged, &CollectionSession::updated, &CollectionSession::reloaded})
+        // Only a change that comes in while events are let through is another's: what the work
+        // itself announces, such as reading the file back after a cancel, is not.
+        QObject::connect(&collection, signal, &guard_, [this] {
+            if (inEvents_) stop(), changed_ = true;
+        });
 }
 
 bool TProgressForm::advance(std::int64_t done, std::int64_t total) {
@@ -61,8 +65,10 @@ bool TProgressForm::advance(std::int64_t done, std::int64_t total) {
             total > 0 ? static_cast<int>(std::clamp<std::int64_t>(done, 0, total) * kSteps / total) : 0);
         // The windows under it are repainted (what a file dialog left there goes); once it shows,
         // it keeps the rest of the program waiting and a press of Cancel comes through.
+        inEvents_ = true;
         QCoreApplication::processEvents(dialog_->isVisible() ? QEventLoop::AllEvents
                                                              : QEventLoop::ExcludeUserInputEvents);
+        inEvents_ = false;
     }
     return !stopped_ && !dialog_->wasCanceled();
 }
@@ -70,7 +76,7 @@ bool TProgressForm::advance(std::int64_t done, std::int64_t total) {
 namespace vitrinex {
 
 bool runWithProgress(QWidget* parent, const QString& command, const QString& text, bool large,
-                     CollectionNotifier* watched, const std::function<void(const Progress&)>& work) {
+                     CollectionSession* watched, const std::function<void(const Progress&)>& work) {
     std::exception_ptr failure;
     bool cancelled = false, changed = false;
     {

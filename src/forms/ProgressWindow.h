@@ -16,7 +16,7 @@
 class QProgressDialog;
 class QWidget;
 namespace vitrinex {
-class CollectionNotifier;
+class CollectionSession;
 }
 
 class TProgressForm {
@@ -32,7 +32,7 @@ public:
     void showAtOnce();
     // Stops the work when `collection` changes meanwhile (a catalog update finishing); changed()
     // then tells so.
-    void stopOnChangeOf(vitrinex::CollectionNotifier& collection);
+    void stopOnChangeOf(vitrinex::CollectionSession& collection);
     bool changed() const { return changed_; }
 
 private:
@@ -40,7 +40,7 @@ private:
     std::unique_ptr<QProgressDialog> dialog_;
     QObject guard_;
     QElapsedTimer sinceEvents_;
-    bool stopped_ = false, changed_ = false;
+    bool stopped_ = false, changed_ = false, inEvents_ = false;
 };
 
 namespace vitrinex {
@@ -54,6 +54,6 @@ inline constexpr std::int64_t kLargeCollectionItems = 50000;
 // meanwhile the work was stopped, and the message dialog says so. Answers whether the work ran to
 // its end.
 bool runWithProgress(QWidget* parent, const QString& command, const QString& text, bool large,
-                     CollectionNotifier* watched, const std::function<void(const Progress&)>& work);
+                     CollectionSession* watched, const std::function<void(const Progress&)>& work);
 
 } // namespace vitrinex

@@ -5,7 +5,7 @@
 #include "controls/PictureControl.h"
 #include "forms/SkinnedWindow.h"
 #include "forms/ValueChart.h"
-#include "model/CollectionNotifier.h"
+#include "model/CollectionSession.h"
 #include "sound/Sound.h"
 
 #include <QAbstractItemView>
@@ -65,24 +65,24 @@ TStatsForm::TStatsForm(QWidget* parent) : QWidget(parent, Qt::Window), buttons_(
 
 TStatsForm::~TStatsForm() = default;
 
-void TStatsForm::follow(const CollectionNotifier* collection) {
+void TStatsForm::follow(const CollectionSession* collection) {
     ValueChart->follow(collection);
-    connect(collection, &CollectionNotifier::opened, this,
+    connect(collection, &CollectionSession::opened, this,
             [this, collection] { showCollection(collection->collection()); });
-    connect(collection, &CollectionNotifier::reloaded, this,
+    connect(collection, &CollectionSession::reloaded, this,
             [this, collection] { showCollection(collection->collection()); });
-    connect(collection, &CollectionNotifier::infoChanged, this,
+    connect(collection, &CollectionSession::infoChanged, this,
             [this, collection] { setTitleFrom(collection->collection()); });
-    connect(collection, &CollectionNotifier::closed, this, &TStatsForm::clearLists);
+    connect(collection, &CollectionSession::closed, this, &TStatsForm::clearLists);
     // Adding, saving and deleting items rebuild the totals and the four lists.
-    connect(collection, &CollectionNotifier::itemsChanged, this, [this, collection] {
+    connect(collection, &CollectionSession::itemsChanged, this, [this, collection] {
         setTitleFrom(collection->collection());
         fillListsFrom(collection->collection());
         setTotalsFrom(collection->collection());
     });
-    connect(collection, &CollectionNotifier::itemSaved, this, &TStatsForm::hideUpdatedCount);
-    connect(collection, &CollectionNotifier::updateConfirmed, this, &TStatsForm::clearLists);
-    connect(collection, &CollectionNotifier::updated, this, [this, collection] {
+    connect(collection, &CollectionSession::itemSaved, this, &TStatsForm::hideUpdatedCount);
+    connect(collection, &CollectionSession::updateConfirmed, this, &TStatsForm::clearLists);
+    connect(collection, &CollectionSession::updated, this, [this, collection] {
         const OpenCollection& c = collection->collection();
         setTotalsFrom(c);
         fillListsFrom(c);
@@ -226,6 +226,18 @@ void TStatsForm::setTotalsFrom(const OpenCollection& collection) {
 }
 
 void TStatsForm::fillListsFrom(const OpenCollection& collection) {
+    // A hidden window lists nothing, so an open of a million ties costs nothing here; showing it
+    // fills the lists from what the collection holds then.
+    if (!isVisible()) {
+        clearLists();
+        listsToFill_ = &collection;
+        return;
+    }
+    fillListsNow(collection);
+}
+
+void TStatsForm::fillListsNow(const OpenCollection& collection) {
+    listsToFill_ = nullptr;
     fill(HighFigLBL, &collection.extremes().HighList);
     fill(LowFigLBL, &collection.extremes().LowList);
     fill(HotLBL, &collection.extremes().HotList);
@@ -233,6 +245,7 @@ void TStatsForm::fillListsFrom(const OpenCollection& collection) {
 }
 
 void TStatsForm::clearLists() {
+    listsToFill_ = nullptr;
     for (QComboBox* list : {HighFigLBL, LowFigLBL, HotLBL, ColdLBL})
         fill(list, nullptr);
 }
@@ -252,8 +265,9 @@ void TStatsForm::hideUpdatedCount() {
 void TStatsForm::collectionstats1Click(const OpenCollection& collection) {
     setTotalsFrom(collection);
     hideUpdatedCount();
-    // The lists mirror the collection's entry lists, which adding an item extends.
-    fillListsFrom(collection);
+    // The lists mirror the collection's entry lists, which adding an item extends; they are filled
+    // before the window shows, so it never appears with empty lists.
+    fillListsNow(collection);
     Play(QString::fromLatin1(kSoundClick));
     if (isMinimized())
         showNormal();
@@ -280,6 +294,7 @@ void TStatsForm::keyPressEvent(QKeyEvent* event) {
 
 void TStatsForm::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
+    if (listsToFill_) fillListsFrom(*listsToFill_);
     if (!placed_ && !event->spontaneous()) {
         placed_ = true;
         centerOnScreen(this);

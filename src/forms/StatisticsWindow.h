@@ -21,7 +21,7 @@ class TJPEGImage;
 class TValueChart;
 
 namespace vitrinex {
-class CollectionNotifier;
+class CollectionSession;
 class ExtremeList;
 class OpenCollection;
 } // namespace vitrinex
@@ -34,7 +34,7 @@ public:
 
     // From now on shows what `collection` announces: opened or created, information changed, closed,
     // an update confirmed (the lists empty) and applied (totals, lists and the updated count).
-    void follow(const vitrinex::CollectionNotifier* collection);
+    void follow(const vitrinex::CollectionSession* collection);
 
     // A collection was opened or read back: the title, value and net change texts, the four lists
     // refilled, and the updated-items count hidden.
@@ -44,7 +44,7 @@ public:
     // "$" + total value and "$" + total net change.
     void setTotalsFrom(const vitrinex::OpenCollection& collection);
     // The high, low, hot and cold lists as the collection holds them now; each shows its first entry,
-    // an empty one shows nothing.
+    // an empty one shows nothing. A hidden window fills them when it is next shown.
     void fillListsFrom(const vitrinex::OpenCollection& collection);
     // The collection was closed.
     void clearLists();
@@ -103,5 +103,9 @@ private:
     QComboBox* HotLBL = nullptr;
     QComboBox* ColdLBL = nullptr;
     TJPEGImage* OKJPG = nullptr;
+    void fillListsNow(const vitrinex::OpenCollection& collection);
+
     bool placed_ = false;
+    // The collection whose lists a hidden window fills when it is shown.
+    const vitrinex::OpenCollection* listsToFill_ = nullptr;
 };

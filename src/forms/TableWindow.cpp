@@ -3,7 +3,7 @@
 #include "collection/CollectionData.h"
 #include "collection/SafeFile.h"
 #include "forms/SkinnedWindow.h"
-#include "model/CollectionNotifier.h"
+#include "model/CollectionSession.h"
 
 #include <QAbstractTableModel>
 #include <QFile>
@@ -164,17 +164,17 @@ TTableForm::TTableForm(QWidget* parent) : QWidget(parent, Qt::Window) {
 
 TTableForm::~TTableForm() = default;
 
-void TTableForm::follow(const CollectionNotifier* collection) {
+void TTableForm::follow(const CollectionSession* collection) {
     collection_ = collection;
     const auto changed = [this] {
         stale_ = true;
         if (isVisible()) reload();
     };
     for (auto signal :
-         {&CollectionNotifier::opened, &CollectionNotifier::closed, &CollectionNotifier::itemsChanged,
-          &CollectionNotifier::updated, &CollectionNotifier::reloaded})
+         {&CollectionSession::opened, &CollectionSession::closed, &CollectionSession::itemsChanged,
+          &CollectionSession::updated, &CollectionSession::reloaded})
         connect(collection, signal, this, changed);
-    connect(collection, &CollectionNotifier::closed, this, &QWidget::hide);
+    connect(collection, &CollectionSession::closed, this, &QWidget::hide);
 }
 
 void TTableForm::reload() {

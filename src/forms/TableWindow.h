@@ -15,7 +15,7 @@ class QLineEdit;
 class QTableView;
 
 namespace vitrinex {
-class CollectionNotifier;
+class CollectionSession;
 class ItemTableModel;
 } // namespace vitrinex
 
@@ -26,7 +26,7 @@ public:
     ~TTableForm() override;
 
     // From now on shows what `collection` holds, read again at each of its changes.
-    void follow(const vitrinex::CollectionNotifier* collection);
+    void follow(const vitrinex::CollectionSession* collection);
 
     // Shown, raised and activated; the first time (no place kept) beside `owner`: on its right, or on its
     // left when the screen has no room on the right.
@@ -50,7 +50,7 @@ private:
     void readSettings();
     void writeSettings() const;
 
-    const vitrinex::CollectionNotifier* collection_ = nullptr;
+    const vitrinex::CollectionSession* collection_ = nullptr;
     vitrinex::ItemTableModel* model_ = nullptr;
     QLineEdit* FilterEDT = nullptr;
     QLabel* Label1 = nullptr; // "filter:"

@@ -1,7 +1,7 @@
 #include "forms/ValueChart.h"
 
 #include "forms/SkinnedWindow.h"
-#include "model/CollectionNotifier.h"
+#include "model/CollectionSession.h"
 
 #include <QDateTime>
 #include <QMouseEvent>
@@ -54,11 +54,10 @@ TValueChart::TValueChart(QWidget* parent, Look look) : QWidget(parent), look_(lo
     }
 }
 
-void TValueChart::follow(const CollectionNotifier* collection) {
+void TValueChart::follow(const CollectionSession* collection) {
     collection_ = collection;
-    for (auto signal :
-         {&CollectionNotifier::opened, &CollectionNotifier::closed, &CollectionNotifier::updated,
-          &CollectionNotifier::reloaded, &CollectionNotifier::itemsChanged})
+    for (auto signal : {&CollectionSession::opened, &CollectionSession::closed, &CollectionSession::updated,
+                        &CollectionSession::reloaded, &CollectionSession::itemsChanged})
         connect(collection, signal, this, &TValueChart::readPoints);
 }
 

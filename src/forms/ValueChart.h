@@ -11,7 +11,7 @@
 #include <vector>
 
 namespace vitrinex {
-class CollectionNotifier;
+class CollectionSession;
 }
 
 class TValueChart : public QWidget {
@@ -21,7 +21,7 @@ public:
     explicit TValueChart(QWidget* parent = nullptr, Look look = Look::Strip);
 
     // Reads the open collection's history and value whenever the chart is shown and after each change.
-    void follow(const vitrinex::CollectionNotifier* collection);
+    void follow(const vitrinex::CollectionSession* collection);
     void setPoints(std::vector<vitrinex::ChartPoint> points);
     const std::vector<vitrinex::ChartPoint>& points() const { return points_; }
 
@@ -44,7 +44,7 @@ private:
                   const vitrinex::ValueAxis& axis) const;
 
     Look look_;
-    const vitrinex::CollectionNotifier* collection_ = nullptr;
+    const vitrinex::CollectionSession* collection_ = nullptr;
     std::vector<vitrinex::ChartPoint> points_;
     int hovered_ = -1; // the point under the pointer
 };

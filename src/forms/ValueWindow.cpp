@@ -3,7 +3,7 @@
 #include "collection/Win1252.h"
 #include "forms/SkinnedWindow.h"
 #include "forms/ValueChart.h"
-#include "model/CollectionNotifier.h"
+#include "model/CollectionSession.h"
 
 #include <QKeyEvent>
 #include <QLabel>
@@ -33,16 +33,16 @@ TValueForm::TValueForm(QWidget* parent) : QWidget(parent, Qt::Window) {
     resize(640, 400);
 }
 
-void TValueForm::follow(const CollectionNotifier* collection) {
+void TValueForm::follow(const CollectionSession* collection) {
     ValueGraph->follow(collection);
     const auto title = [this, collection] {
         TitleLBL->setText(collection->collection().isOpen() ? toQString(collection->collection().statsTitle())
                                                             : QString());
     };
-    for (auto signal : {&CollectionNotifier::opened, &CollectionNotifier::reloaded,
-                        &CollectionNotifier::infoChanged, &CollectionNotifier::closed})
+    for (auto signal : {&CollectionSession::opened, &CollectionSession::reloaded,
+                        &CollectionSession::infoChanged, &CollectionSession::closed})
         connect(collection, signal, this, title);
-    connect(collection, &CollectionNotifier::closed, this, &QWidget::hide);
+    connect(collection, &CollectionSession::closed, this, &QWidget::hide);
 }
 
 void TValueForm::showWindow() {

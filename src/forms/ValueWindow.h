@@ -9,7 +9,7 @@ class QLabel;
 class TValueChart;
 
 namespace vitrinex {
-class CollectionNotifier;
+class CollectionSession;
 }
 
 class TValueForm : public QWidget {
@@ -18,7 +18,7 @@ public:
     explicit TValueForm(QWidget* parent = nullptr);
 
     // From now on shows the value of what `collection` holds.
-    void follow(const vitrinex::CollectionNotifier* collection);
+    void follow(const vitrinex::CollectionSession* collection);
 
     // Shown (or brought back from the task bar) and raised.
     void showWindow();

@@ -152,12 +152,14 @@ RestoreResult restoreCollection(const std::string& collectionPath, const std::st
 
     if (::access(collectionPath.c_str(), W_OK) != 0 && errno != ENOENT)
         throw EReadOnlyCollection(collectionPath);
-    const CollectionLock lock(collectionPath);
+    std::optional<CollectionLock> ownLock;
+    CollectionLock* lock = lockUnlessHeld(ownLock, collectionPath);
+    if (!lock) lock = &ownLock.emplace(collectionPath); // names the missing file
     RestoreResult result;
     // The present content is kept first, but the oldest generation goes only once the restore is done.
-    const auto present = fileContent(lock.descriptor(), collectionPath);
+    const auto present = fileContent(lock->descriptor(), collectionPath);
     struct stat st {};
-    const std::int64_t length = ::fstat(lock.descriptor(), &st) == 0 ? st.st_size : 0;
+    const std::int64_t length = ::fstat(lock->descriptor(), &st) == 0 ? st.st_size : 0;
     const Progress keeping = progressPart(progress, 400, 600);
     std::int64_t copied = 0;
     result.kept = keepGeneration(

@@ -1,6 +1,5 @@
 #include "reports/CsvFormat.h"
 
-#include "collection/CollectionLock.h"
 #include "collection/InOutError.h"
 #include "collection/PlainItem.h"
 #include "collection/SafeFile.h"
@@ -401,7 +400,7 @@ void updateFields(TFigureRecord& r, const NewItemValues& v, const std::vector<Sl
     if (has(&PlainItemTexts::comments)) r.Comments.assign(v.Comments);
 }
 
-CsvImport importRows(const std::string& collectionPath, const std::string& csvPath, ExistingRows existing,
+CsvImport importRows(OpenCollection& c, const std::string& csvPath, ExistingRows existing,
                      const Progress& progress) {
     CsvReader reader;
     try {
@@ -412,9 +411,7 @@ CsvImport importRows(const std::string& collectionPath, const std::string& csvPa
     }
     Reasons reasons;
     const std::vector<CsvItem> items = reader.finish(reasons);
-    const CollectionLock lock(collectionPath);
-    OpenCollection c;
-    c.LoadCollection(collectionPath, OpenRule::CollectionsOnly, progressPart(progress, 300, 450));
+    c.requireWritable();
     CsvImport result;
     std::size_t heldNames = 0;
     const auto held = [&](int row, const std::string& name) {
@@ -480,10 +477,10 @@ std::string csvImportNotes(const CsvImport& imported) {
     return notes;
 }
 
-CsvImport importCsv(const std::string& collectionPath, const std::string& csvPath, ExistingRows existing,
+CsvImport importCsv(OpenCollection& collection, const std::string& csvPath, ExistingRows existing,
                     const Progress& progress) {
     try {
-        return importRows(collectionPath, csvPath, existing, progress);
+        return importRows(collection, csvPath, existing, progress);
     } catch (const std::bad_alloc&) {
         // Rows beyond what memory holds: nothing has been written.
         throw std::runtime_error(csvPath + ": " + EInOutError::fromCode(kNotEnoughMemory).what());

@@ -72,14 +72,15 @@ enum class ExistingRows {
     Update, // the item takes the row's values of the columns the file has; its name stays as held
 };
 
-// Adds the rows of the CSV file `csvPath` to the collection file `collectionPath`, under its lock:
-// every row or none, in one save. A name the collection holds is taken as `existing` says. A refusal
-// (ECsvRefused, also for a name an earlier row holds, and with Refuse a name the collection holds)
-// or EInOutError leaves the collection file byte for byte; a CSV file that cannot be read, or whose
-// items take more memory than there is ("Not enough memory"), throws std::runtime_error with its name
-// in front. The file is read piece by piece: the memory taken follows the items it holds. A stop of
-// `progress` (ECancelled) leaves the collection file byte for byte.
-CsvImport importCsv(const std::string& collectionPath, const std::string& csvPath,
+// Adds the rows of the CSV file `csvPath` to the open `collection` and saves it: every row or none,
+// in one save. A name the collection holds is taken as `existing` says. A refusal (ECsvRefused, also
+// for a name an earlier row holds, and with Refuse a name the collection holds) or EInOutError leaves
+// the collection file byte for byte (memory may hold refused rows: read it back); a CSV file that
+// cannot be read, or whose items take more memory than there is ("Not enough memory"), throws
+// std::runtime_error with its name in front. The file is read piece by piece: the memory taken
+// follows the items it holds. A stop of `progress` (ECancelled) leaves the collection file byte for
+// byte. The caller holds the collection's lock (see CollectionSession::importCsv).
+CsvImport importCsv(OpenCollection& collection, const std::string& csvPath,
                     ExistingRows existing = ExistingRows::Refuse, const Progress& progress = {});
 
 // The import's question when `rows` rows name items the collection has (add, edit, cancel).

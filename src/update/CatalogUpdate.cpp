@@ -1,10 +1,9 @@
 #include "update/CatalogUpdate.h"
 
-#include "collection/CollectionLock.h"
 #include "collection/InOutError.h"
 #include "collection/SafeFile.h"
 #include "collection/Win1252.h"
-#include "model/CollectionNotifier.h"
+#include "model/CollectionSession.h"
 #include "net/UpdateHost.h"
 #include "reports/Backup.h"
 
@@ -21,7 +20,7 @@ QString fromWin1252(const std::string& text) {
 }
 } // namespace
 
-CatalogUpdate::CatalogUpdate(CollectionNotifier& collection, QObject* parent)
+CatalogUpdate::CatalogUpdate(CollectionSession& collection, QObject* parent)
     : QObject(parent), collection_(collection), host_(net::updateHost()) {
     for (QTimer* t : {&networkTimeout_, &pauseBeforeDownload_, &pauseBeforeApplication_, &downloadDeadline_})
         t->setSingleShot(true);
@@ -277,13 +276,7 @@ void CatalogUpdate::applyPrices() {
     const auto stillOpen = [this] { return collection().isOpen() && collection().openingId() == opening_; };
     UpdateOutcome outcome;
     try {
-        std::optional<CollectionLock> lock;
-        if (rereadUnderLock_ && stillOpen()) {
-            // Held only while the prices go in, never while a server takes its time.
-            lock.emplace(collection().fileName());
-            collection_.reload();
-            collection_.confirmUpdate(day_, chosenType_);
-        }
+        // The session locks the file only while the prices go in, never while a server takes its time.
         outcome = collection_.applyUpdate(opening_, updateFileName_, scanner_.UpdateMessage,
                                           [this](int step) { advanceProgress(step); });
     } catch (const EChangedElsewhere& refused) {

@@ -22,7 +22,7 @@
 #include <sys/types.h>
 
 namespace vitrinex {
-class CollectionNotifier;
+class CollectionSession;
 }
 
 namespace vitrinex::update {
@@ -39,7 +39,7 @@ public:
     static constexpr int kProgressMax = 500;
     static constexpr int kPauseMs = 1500;
 
-    explicit CatalogUpdate(CollectionNotifier& collection, QObject* parent = nullptr);
+    explicit CatalogUpdate(CollectionSession& collection, QObject* parent = nullptr);
     ~CatalogUpdate() override;
 
     // "host" or "host:port" of the update server (updateHost() unless set).
@@ -49,12 +49,6 @@ public:
     // Where update.dat is written (the current directory unless set).
     void setUpdateFileName(std::string fileName) { updateFileName_ = std::move(fileName); }
     const std::string& updateFileName() const { return updateFileName_; }
-    // The command line's way with another program's saves: the collection file is locked only while
-    // the prices go in, and read again under the lock first (the confirmation made again on it), so
-    // what another program saved during the download is kept. Otherwise such a save refuses the
-    // application (changedElsewhere).
-    void setRereadUnderLock(bool on) { rereadUnderLock_ = on; }
-
     // Confirms an update of the open collection on `day` (with the catalog `chosenType` when given) and
     // runs it. An update still running gives way to the new one.
     void start(const QDate& day, const std::string& chosenType = {});
@@ -118,9 +112,8 @@ private:
     void playSound(const char* name);
     const OpenCollection& collection() const;
 
-    CollectionNotifier& collection_;
+    CollectionSession& collection_;
     std::string host_, updateFileName_ = "update.dat";
-    bool rereadUnderLock_ = false;
     // Taken at confirmation: the collection the prices belong to, and how it was confirmed.
     std::uint64_t opening_ = 0;
     QDate day_;

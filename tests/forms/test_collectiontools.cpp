@@ -124,7 +124,7 @@ private slots:
         QVERIFY(pressed);
         QCOMPARE(readAll(file_), before);
         QCOMPARE(QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden), files);
-        QCOMPARE(messages_, QStringList());
+        QCOMPARE(messages_.join("/"), QString());
         QCOMPARE(control<TItemListBox>(&main, "ListBox2")->count(), int(records.size()));
     }
 

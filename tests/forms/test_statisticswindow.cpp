@@ -181,6 +181,9 @@ private slots:
         QCOMPARE(label("NetChangeLBL")->text(), QString("$-1"));
         QVERIFY(label("UpdatedFigsLBL")->isHidden());
         QVERIFY(label("Label7")->isHidden());
+        // A hidden window lists nothing until it is shown.
+        QCOMPARE(entries(list("HighFigLBL")), QStringList());
+        form->show();
         QCOMPARE(entries(list("HighFigLBL")), QStringList{"Batmobile  $12.99"});
         QCOMPARE(entries(list("LowFigLBL")), QStringList{"Batmobile  $12.99"});
         QCOMPARE(entries(list("HotLBL")), QStringList{"Batmobile  $-1"});
@@ -200,6 +203,7 @@ private slots:
 
     void zeroItemsAppearInEveryList() {
         auto c = makeCollection({{"Robin", "$0", "$0"}, {"Alfred", "$0", "$0"}, {"Joker", "$0", "$0"}});
+        form->show();
         form->showCollection(*c);
         QCOMPARE(label("CollValueLBL")->text(), QString("$0"));
         QCOMPARE(label("NetChangeLBL")->text(), QString("$0"));
@@ -210,6 +214,7 @@ private slots:
 
     void tiesInInsertionOrderAndLaterItemsShowOnStats() {
         auto c = makeCollection({{"Zeta", "$20", "$0"}, {"Alpha", "$20", "$0"}, {"Mid", "$5", "$0"}});
+        form->show();
         form->showCollection(*c);
         QCOMPARE(entries(list("HighFigLBL")), (QStringList{"Zeta  $20", "Alpha  $20"}));
         QCOMPARE(entries(list("LowFigLBL")), QStringList{"Mid  $5"});

@@ -4,7 +4,7 @@
 #include "CollectionFixtures.h"
 #include "WindowTestSupport.h"
 #include "forms/TableWindow.h"
-#include "model/CollectionNotifier.h"
+#include "model/CollectionSession.h"
 
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -35,7 +35,7 @@ void clickTitle(QTableView* view, int section) {
 class TableWindowTest : public QObject {
     Q_OBJECT
 
-    CollectionNotifier notifier_;
+    CollectionSession session_;
     std::unique_ptr<TTableForm> form_;
     QTableView* table_ = nullptr;
 
@@ -57,8 +57,8 @@ private slots:
         add("delta", "$10", "1990", 2, "loose");
         c.SaveCollection();
         form_ = std::make_unique<TTableForm>();
-        form_->follow(&notifier_);
-        notifier_.open(path);
+        form_->follow(&session_);
+        session_.open(path);
         form_->show();
         table_ = control<QTableView>(form_.get(), "TableGRD");
     }
@@ -88,8 +88,8 @@ private slots:
         QTest::keyClick(filter, Qt::Key_Backspace);
         QTest::keyClicks(filter, "MINT");
         QCOMPARE(column(table_, ItemTable::Name), QStringList({"gamma"}));
-        notifier_.selectItem("gamma");
-        notifier_.deleteCurrentItem();
+        session_.selectItem("gamma");
+        session_.deleteCurrentItem();
         QCOMPARE(table_->model()->rowCount(), 0);
         filter->clear();
         QCOMPARE(column(table_, ItemTable::Name), QStringList({"Alpha", "beta", "delta"}));

@@ -6,7 +6,7 @@
 
 #include "CollectionFixtures.h"
 #include "controls/PictureControl.h"
-#include "model/CollectionNotifier.h"
+#include "model/CollectionSession.h"
 #include "sound/Sound.h"
 
 #include "RecordingSoundService.h"
@@ -24,7 +24,7 @@ class TestUpdateWindow : public QObject {
 
     vitrinex::RecordingSoundService sounds_;
     int applied_ = 0;
-    vitrinex::CollectionNotifier collection_;
+    vitrinex::CollectionSession collection_;
     vitrinex::update::CatalogUpdate job_{collection_};
 
     // An update of a collection of one item against `host`, shown in `form`.

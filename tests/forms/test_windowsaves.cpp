@@ -7,7 +7,7 @@
 #include "collection/SafeFile.h"
 #include "forms/ErrorReport.h"
 #include "forms/MessageDialog.h"
-#include "model/CollectionNotifier.h"
+#include "model/CollectionSession.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -86,25 +86,25 @@ void TestWindowSaves::everySaveOfTheCollectionChecksFirst() {
     fixtures::writeBytes(updateFile.toStdString(),
                          QByteArray(reinterpret_cast<const char*>(&record), sizeof record));
 
-    CollectionNotifier notifier;
+    CollectionSession session;
     int reloads = 0;
-    connect(&notifier, &CollectionNotifier::reloaded, [&] { ++reloads; });
-    notifier.open(file_);
+    connect(&session, &CollectionSession::reloaded, [&] { ++reloads; });
+    session.open(file_);
     ItemEntry edit;
     const std::vector<std::function<void()>> saves{
         [&] {
-            notifier.selectItem("Batman");
-            edit.FillForEdit(notifier.collection().currentItem()->Record);
+            session.selectItem("Batman");
+            edit.FillForEdit(session.collection().currentItem()->Record);
             edit.Fields.Series = "Changed";
-            notifier.addSave(edit);
+            session.addSave(edit);
         },
         [&] {
-            notifier.selectItem("Batman");
-            notifier.deleteCurrentItem();
+            session.selectItem("Batman");
+            session.deleteCurrentItem();
         },
-        [&] { notifier.changeInfo("Villains", "Kenner", "1985"); },
-        [&] { notifier.applyUpdate(notifier.collection().openingId(), updateFile.toStdString(), "{}"); },
-        [&] { notifier.save(); },
+        [&] { session.changeInfo("Villains", "Kenner", "1985"); },
+        [&] { session.applyUpdate(session.collection().openingId(), updateFile.toStdString(), "{}"); },
+        [&] { session.save(); },
     };
     int added = 0;
     for (const auto& save : saves) {
@@ -114,15 +114,15 @@ void TestWindowSaves::everySaveOfTheCollectionChecksFirst() {
         expectOneMessage();
         QCOMPARE(windowtest::readAll(file_), onDisk);
         QCOMPARE(reloads, added);
-        QCOMPARE(notifier.collection().totals().ItemCount, added + 1);
-        QCOMPARE(notifier.collection().header().CollectionName, std::string("Heroes"));
+        QCOMPARE(session.collection().totals().ItemCount, added + 1);
+        QCOMPARE(session.collection().header().CollectionName, std::string("Heroes"));
     }
     // Once read again, each of them saves.
-    notifier.changeInfo("Villains", "Kenner", "1985");
-    QCOMPARE(notifier.applyUpdate(notifier.collection().openingId(), updateFile.toStdString(), "{}")
+    session.changeInfo("Villains", "Kenner", "1985");
+    QCOMPARE(session.applyUpdate(session.collection().openingId(), updateFile.toStdString(), "{}")
                  .texts.statistics.updatedCount,
              std::string("5/6"));
-    notifier.close();
+    session.close();
     QCOMPARE(namesIn(file_).size(), std::size_t(6));
 }
 
@@ -158,20 +158,20 @@ void TestWindowSaves::failedWritesAtTheEndAreToldOncePerFile() {
 }
 
 void TestWindowSaves::editRefusedOnceSavesWhenMadeAgain() {
-    CollectionNotifier notifier;
-    notifier.open(file_);
+    CollectionSession session;
+    session.open(file_);
     for (const QString& newName : {QStringLiteral("Batman"), QStringLiteral("Dark Knight")}) {
-        const std::string oldName = notifier.collection().itemList().names().front();
-        notifier.selectItem(QString::fromStdString(oldName));
+        const std::string oldName = session.collection().itemList().names().front();
+        session.selectItem(QString::fromStdString(oldName));
         ItemEntry edit;
-        edit.FillForEdit(notifier.collection().currentItem()->Record);
+        edit.FillForEdit(session.collection().currentItem()->Record);
         edit.Fields.FigureName = newName;
         edit.Fields.Series = "Changed";
         addElsewhere(file_, "Joker " + newName);
-        QVERIFY(runGuarded(nullptr, [&] { notifier.addSave(edit); }) == false);
+        QVERIFY(runGuarded(nullptr, [&] { session.addSave(edit); }) == false);
         expectOneMessage();
         // The dialog, still open, saves again: the item read again takes the change, nothing is copied.
-        QVERIFY(runGuarded(nullptr, [&] { notifier.addSave(edit); }));
+        QVERIFY(runGuarded(nullptr, [&] { session.addSave(edit); }));
         QVERIFY2(messages_.isEmpty(), qPrintable(messages_.join('\n')));
         const std::vector<std::string> names = namesIn(file_);
         QCOMPARE(std::count(names.begin(), names.end(), newName.toStdString()), 1);

@@ -14,6 +14,14 @@ using namespace fixtures;
 
 namespace {
 
+// An import into the collection file `path`, opened for it.
+CsvImport importCsv(const std::string& path, const std::string& csv,
+                    ExistingRows existing = ExistingRows::Refuse, const Progress& progress = {}) {
+    OpenCollection c;
+    c.LoadCollection(path);
+    return vitrinex::importCsv(c, csv, existing, progress);
+}
+
 // Every stored field of every live item, in key order.
 QStringList itemFields(const std::string& path) {
     OpenCollection c;

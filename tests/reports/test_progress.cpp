@@ -45,7 +45,11 @@ private slots:
             return out;
         };
         const std::vector<std::function<void(const Progress&)>> commands = {
-            [&](const Progress& p) { importCsv(path, csv, ExistingRows::Refuse, p); },
+            [&](const Progress& p) {
+                OpenCollection importing;
+                importing.LoadCollection(path);
+                importCsv(importing, csv, ExistingRows::Refuse, p);
+            },
             [&](const Progress& p) { restoreCollection(path, generation, p); },
             [&](const Progress& p) { writeTextExport(c, p); },
             [&](const Progress& p) { writeCsvExport(c, (folder + "/out.csv").toStdString(), p); },

@@ -4,7 +4,7 @@
 #include "CollectionFixtures.h"
 #include "UpdateServer.h"
 #include "collection/CollectionLock.h"
-#include "model/CollectionNotifier.h"
+#include "model/CollectionSession.h"
 #include "update/CatalogUpdate.h"
 
 #include <QFile>
@@ -32,14 +32,16 @@ std::string heroes() {
 }
 
 struct Run {
-    CollectionNotifier collection;
+    CollectionSession collection;
     CatalogUpdate job{collection};
     QStringList sounds, boxes, refused;
     QString message, status;
     int applied = 0, progress = -1;
     bool finished = false;
 
-    Run(const QString& hostPort, const std::string& type = "SW", int timeoutMs = 5000, int pauseMs = 10) {
+    Run(const QString& hostPort, const std::string& type = "SW", int timeoutMs = 5000, int pauseMs = 10,
+        CollectionSession::Staleness staleness = CollectionSession::Staleness::Refuse)
+        : collection(staleness) {
         collection.open(QString::fromStdString(heroes()));
         chosenType = type;
         job.setHost(hostPort.toStdString());
@@ -184,8 +186,8 @@ private slots:
         QFETCH(bool, reread);
         UpdateServer server({{"update.auf", kGoodAnswer}});
         SKIP_WITHOUT_SERVER(server);
-        Run run(server.hostPort(), "SW", 5000, 300);
-        run.job.setRereadUnderLock(reread);
+        Run run(server.hostPort(), "SW", 5000, 300,
+                reread ? CollectionSession::Staleness::ReadAgain : CollectionSession::Staleness::Refuse);
         run.start();
         QVERIFY(
             QTest::qWaitFor([&] { return run.status == "status:  update file transfered . . ."; }, 10000));

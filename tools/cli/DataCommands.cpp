@@ -1,6 +1,7 @@
 #include "DataCommands.h"
 
 #include "CommandLine.h"
+#include "CommandSession.h"
 #include "Json.h"
 #include "collection/InOutError.h"
 #include "collection/OpenCollection.h"
@@ -25,8 +26,8 @@ std::string shownPath(const std::string& path) {
 } // namespace
 
 int commandExportCsv(const CommandLine& a) {
-    OpenCollection c;
-    c.LoadCollection(a.arg(0));
+    const CommandSession session(a.arg(0));
+    const OpenCollection& c = session.collection();
     const std::string out = a.value("out", csvExportFileName(c.fileName()));
     std::size_t rows = 0;
     try {
@@ -52,7 +53,8 @@ int commandImportCsv(const CommandLine& a) {
     }
     CsvImport imported;
     try {
-        imported = importCsv(a.arg(0), a.arg(1), existing);
+        CommandSession session(a.arg(0));
+        imported = session.importCsv(a.arg(1), existing);
     } catch (const ECsvRefused& e) {
         for (const std::string& reason : e.reasons())
             std::cerr << reason << '\n';
@@ -82,7 +84,7 @@ int commandBackups(const CommandLine& a) {
 }
 
 int commandRestore(const CommandLine& a) {
-    const RestoreResult restored = restoreCollection(a.arg(0), a.arg(1));
+    const RestoreResult restored = CommandSession().restore(a.arg(0), a.arg(1));
     json::Object out;
     out.addString("file", shownPath(a.arg(0))).addNumber("items", restored.items);
     std::cout << out.str() << '\n';

@@ -1,9 +1,9 @@
 #include "ItemCommands.h"
 
+#include "CommandSession.h"
 #include "ItemText.h"
 #include "Json.h"
 #include "collection/CollectionFile.h"
-#include "collection/CollectionLock.h"
 #include "collection/ItemEntry.h"
 #include "collection/ItemSearch.h"
 #include "collection/PlainItem.h"
@@ -101,9 +101,9 @@ void typeInto(ItemEntry& entry, const CommandLine& a) {
 }
 
 // Add/Save as the dialog's button runs it; prints the item as the file now holds it.
-int store(ItemEntry& entry, OpenCollection& collection, const std::string& file) {
+int store(ItemEntry& entry, CollectionSession& session, const std::string& file) {
     if (!entry.InputComplete()) throw Refusal(ItemEntry::ButtonHint(entry.EditMode, false).toStdString());
-    const AddSaveOutcome outcome = entry.AddSave(collection);
+    const AddSaveOutcome outcome = session.addSave(entry);
     if (outcome.message) throw Refusal(*outcome.message);
     const std::string key = nameKey(fromQString(entry.NameToSelect));
     std::string stored = "null"; // no item of that name was written
@@ -118,10 +118,8 @@ int store(ItemEntry& entry, OpenCollection& collection, const std::string& file)
 int addAsTyped(const CommandLine& a) {
     ItemEntry entry;
     typeInto(entry, a);
-    const CollectionLock lock(a.arg(0));
-    OpenCollection collection;
-    collection.LoadCollection(a.arg(0));
-    return store(entry, collection, a.arg(0));
+    CommandSession session(a.arg(0));
+    return store(entry, session, a.arg(0));
 }
 
 // The plain add of scripts: the add rules of the core, the options named as given.
@@ -141,11 +139,8 @@ int addPlain(const CommandLine& a) {
     const NewItemValues v =
         plainItemValues(texts, [](const char* field) { return std::string("--") + field; });
 
-    const CollectionLock lock(a.arg(0));
-    OpenCollection c;
-    c.LoadCollection(a.arg(0));
-    if (const auto exists = c.InsertNewItem(v)) throw std::runtime_error(win1252ToUtf8(exists->text));
-    c.SaveCollection();
+    CommandSession session(a.arg(0));
+    if (const auto exists = session.addItem(v)) throw std::runtime_error(win1252ToUtf8(exists->text));
     return 0;
 }
 
@@ -160,15 +155,14 @@ int commandAdd(const CommandLine& a) {
 
 int commandEdit(const CommandLine& a) {
     if (!a.isSet("as-typed")) throw UsageError("edit needs --as-typed");
-    const CollectionLock lock(a.arg(0));
-    OpenCollection collection;
-    collection.LoadCollection(a.arg(0));
-    TFigureNode* item = collection.FindItem(collectionText("NAME", a.arg(1), kLongText));
+    CommandSession session(a.arg(0));
+    session.selectItem(toQString(collectionText("NAME", a.arg(1), kLongText)));
+    const TFigureNode* item = session.collection().currentItem();
     if (!item) throw std::runtime_error("a match for '" + a.arg(1) + "' was not found.");
     ItemEntry entry;
     entry.FillForEdit(item->Record);
     typeInto(entry, a);
-    return store(entry, collection, a.arg(0));
+    return store(entry, session, a.arg(0));
 }
 
 int commandFind(const CommandLine& a) {
@@ -179,8 +173,8 @@ int commandFind(const CommandLine& a) {
         if (ec != std::errc() || end != n.data() + n.size() || search.FindStart < 0)
             throw std::invalid_argument("--from must be a whole number of at least 0, not '" + n + "'");
     }
-    OpenCollection collection;
-    collection.LoadCollection(a.arg(0));
+    const CommandSession session(a.arg(0));
+    const OpenCollection& collection = session.collection();
     const int index = search.Search(collection.itemList(), QString::fromUtf8(a.arg(1)));
     json::Object out;
     out.addString("label", search.Label.toStdString());

@@ -1,9 +1,9 @@
 #include "PriceCommands.h"
 
 #include "CommandLine.h"
+#include "CommandSession.h"
 #include "Json.h"
 #include "StatisticsJson.h"
-#include "collection/CollectionLock.h"
 #include "collection/InOutError.h"
 #include "collection/OpenCollection.h"
 #include "collection/PriceApplication.h"
@@ -17,8 +17,8 @@
 namespace vitrinex::cli {
 
 int commandBackup(const CommandLine& a) {
-    OpenCollection c;
-    c.LoadCollection(a.arg(0));
+    const CommandSession session(a.arg(0));
+    const OpenCollection& c = session.collection();
     std::string path;
     try {
         path = WriteBackup(c);
@@ -34,13 +34,9 @@ int commandBackup(const CommandLine& a) {
 }
 
 int commandApply(const CommandLine& a) {
-    const CollectionLock lock(a.arg(0)); // read, apply and rewrite with no other writer in between
-    OpenCollection c;
-    c.LoadCollection(a.arg(0));
-    // The lists start afresh, as confirming an update empties them before every application.
-    c.clearExtremeLists();
-    // No download ran, so the update window's status would hold no braced message.
-    const UpdateOutcome outcome = ApplyUpdate(c, c.openingId(), a.arg(1), "");
+    CommandSession session(a.arg(0));
+    const OpenCollection& c = session.collection();
+    const UpdateOutcome outcome = session.applyUpdateFile(a.arg(1));
     if (outcome.message) throw std::runtime_error(win1252ToUtf8(outcome.message->text));
     if (outcome.historyFailure)
         std::cerr << "vitrinex-cli: value history: " << *outcome.historyFailure << '\n';

@@ -1,8 +1,8 @@
 #include "RepairCommands.h"
 
+#include "CommandSession.h"
 #include "Json.h"
 #include "collection/CollectionFile.h"
-#include "collection/CollectionLock.h"
 #include "collection/OpenCollection.h"
 #include "collection/Win1252.h"
 
@@ -11,32 +11,13 @@
 #include <vector>
 
 namespace vitrinex::cli {
-namespace {
-
-void tellRecovered(const std::string& file) {
-    std::cerr << "vitrinex-cli: " << win1252ToUtf8(interruptedSaveMessage(utf8ToWin1252(file)).text) << '\n';
-}
-
-} // namespace
-
-void tellOpenNotices() {
-    OpenCollection::setOpenNoticeObserver([](const OpenCollection& c) {
-        const std::string shown = utf8ToWin1252(c.fileName());
-        if (c.recoveredSave()) tellRecovered(c.fileName());
-        if (!c.damaged().empty()) {
-            std::cerr << "vitrinex-cli: " << win1252ToUtf8(damagedRecordsMessage(shown, c.damaged()).text)
-                      << '\n';
-        }
-    });
-}
 
 int commandCheck(const CommandLine& a) {
     const std::string& file = a.arg(0);
-    if (recoverInterruptedSave(file)) tellRecovered(file);
+    if (recoverInterruptedSave(file)) tellRecoveredSave(file);
     // The open's own rules find the damaged records; check reports them rather than telling them.
-    OpenCollection::setOpenNoticeObserver(nullptr);
-    OpenCollection c;
-    c.LoadCollection(file, OpenRule::WhatReads);
+    const CommandSession session(file, OpenRule::WhatReads, false);
+    const OpenCollection& c = session.collection();
     std::vector<std::string> damaged;
     for (const DamagedRecord& d : c.damaged()) {
         json::Object o;
@@ -53,11 +34,9 @@ int commandCheck(const CommandLine& a) {
 
 int commandRepair(const CommandLine& a) {
     const std::string& file = a.arg(0);
-    const CollectionLock lock(file); // read, set aside and rewrite with no other writer in between
-    OpenCollection c;
-    c.LoadCollection(file, OpenRule::WhatReads);
-    const std::size_t setAside = c.damaged().size();
-    if (setAside > 0) c.SaveCollection();
+    CommandSession session;
+    const std::size_t setAside = session.repair(file);
+    const OpenCollection& c = session.collection();
     const std::optional<FileIdentity> now = currentIdentity(file);
     const long long kept = now ? now->size / static_cast<long long>(kRecordSize) - 1 : 0;
     json::Object out;

@@ -8,7 +8,4 @@ namespace vitrinex::cli {
 int commandCheck(const CommandLine& a);
 int commandRepair(const CommandLine& a);
 
-// Tells on standard error what opening a collection mended: a cut-short save put back, records set aside.
-void tellOpenNotices();
-
 } // namespace vitrinex::cli

@@ -1,6 +1,7 @@
 #include "ReportCommands.h"
 
 #include "CommandLine.h"
+#include "CommandSession.h"
 #include "Json.h"
 #include "collection/InOutError.h"
 #include "collection/OpenCollection.h"
@@ -29,8 +30,8 @@
 namespace vitrinex::cli {
 
 int commandExport(const CommandLine& a) {
-    OpenCollection c;
-    c.LoadCollection(a.arg(0));
+    const CommandSession session(a.arg(0));
+    const OpenCollection& c = session.collection();
     std::string exportFile;
     try {
         exportFile = writeTextExport(c);
@@ -71,8 +72,8 @@ int commandPrint(const CommandLine& a) {
     const std::string page = a.value("page", "a4");
     if (page != "a4" && page != "letter") throw UsageError("--page is a4 or letter");
 #ifdef VITRINEX_CLI_PRINT
-    OpenCollection c;
-    c.LoadCollection(a.arg(0));
+    const CommandSession session(a.arg(0));
+    const OpenCollection& c = session.collection();
     // Fonts need a GUI application; without a display it runs on the offscreen platform.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
         qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))

@@ -7,7 +7,7 @@
 #include "CommandLine.h"
 #include "Json.h"
 #include "collection/UpdatePrompts.h"
-#include "model/CollectionNotifier.h"
+#include "model/CollectionSession.h"
 #include "update/CatalogUpdate.h"
 
 #include <QCoreApplication>
@@ -25,9 +25,10 @@ int commandUpdate(const CommandLine& a) {
     if (!type.empty() && type != "SW" && type != "HW") throw UsageError("--type is SW or HW");
     int qtArgc = 1;
     QCoreApplication app(qtArgc, a.argv());
-    CollectionNotifier notifier;
-    notifier.openPath(file);
-    const OpenCollection& collection = notifier.collection();
+    // What another program saved during the download is read first and kept.
+    CollectionSession session(CollectionSession::Staleness::ReadAgain);
+    session.openPath(file);
+    const OpenCollection& collection = session.collection();
     if (!updateAvailable(collection)) throw std::runtime_error("the collection holds no items to update");
     if (hasUpdateType(collection)) {
         if (!type.empty() && type != collection.header().UpdateType)
@@ -41,9 +42,7 @@ int commandUpdate(const CommandLine& a) {
     }
 
     using update::CatalogUpdate;
-    CatalogUpdate job(notifier);
-    // What another program saved during the download is read first and kept.
-    job.setRereadUnderLock(true);
+    CatalogUpdate job(session);
     const auto tell = [](const QString& text) {
         std::cerr << "vitrinex-cli: " << text.toStdString() << '\n';
     };

@@ -3,6 +3,7 @@
 // exit status 1.
 
 #include "CommandLine.h"
+#include "CommandSession.h"
 #include "DataCommands.h"
 #include "ItemCommands.h"
 #include "ItemText.h"
@@ -15,7 +16,6 @@
 #include "UpdateCommand.h"
 #include "Version.h"
 #include "collection/CollectionFile.h"
-#include "collection/CollectionLock.h"
 #include "collection/InOutError.h"
 #include "collection/OpenCollection.h"
 #include "collection/Win1252.h"
@@ -77,15 +77,12 @@ int commandNew(const CommandLine& a) {
     }
     // A new collection never replaces a file that is already there.
     if (fileExists(a.arg(0))) throw std::runtime_error(a.arg(0) + " already exists");
-    OpenCollection c;
-    c.CreateCollection(a.arg(0), texts["name"], texts["brand"], texts["year"]);
+    CommandSession().createPath(a.arg(0), texts["name"], texts["brand"], texts["year"]);
     return 0;
 }
 
 int commandShow(const CommandLine& a) {
-    if (recoverInterruptedSave(a.arg(0)))
-        std::cerr << "vitrinex-cli: " << win1252ToUtf8(interruptedSaveMessage(utf8ToWin1252(a.arg(0))).text)
-                  << '\n';
+    if (recoverInterruptedSave(a.arg(0))) tellRecoveredSave(a.arg(0));
     TCollectionHeader header;
     json::Array items(2);
     // A torn last record is no item; the whole ones before it are shown.
@@ -109,22 +106,15 @@ int commandShow(const CommandLine& a) {
 }
 
 int commandStats(const CommandLine& a) {
-    OpenCollection c;
-    c.LoadCollection(a.arg(0));
-    std::cout << statisticsJson(c).str() << '\n';
+    const CommandSession session(a.arg(0));
+    std::cout << statisticsJson(session.collection()).str() << '\n';
     return 0;
 }
 
 int commandDelete(const CommandLine& a) {
     const std::string name = collectionText("NAME", a.arg(1), kHeaderTextCapacity);
-    const CollectionLock lock(a.arg(0));
-    OpenCollection c;
-    c.LoadCollection(a.arg(0));
-    TFigureNode* node = c.FindItem(name);
-    if (!node) throw std::runtime_error("a match for '" + a.arg(1) + "' was not found.");
-    c.BlankItem(node);
-    c.SaveCollection();
-    c.ReloadCollection();
+    CommandSession session(a.arg(0));
+    if (!session.deleteItem(name)) throw std::runtime_error("a match for '" + a.arg(1) + "' was not found.");
     return 0;
 }
 
@@ -193,7 +183,6 @@ static void keepQtQuiet(QtMsgType type, const QMessageLogContext&, const QString
 int main(int argc, char** argv) {
     vitrinex::ignoreFileSizeSignal(); // any file written beyond a size limit fails with "Disk full"
     qInstallMessageHandler(keepQtQuiet);
-    tellOpenNotices();
     if (argc < 2) {
         std::cerr << kUsage << kReportUsage << kDataUsage;
         return 1;

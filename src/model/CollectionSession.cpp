@@ -1,0 +1,239 @@
+#include "model/CollectionSession.h"
+
+#include "collection/CollectionFile.h"
+#include "collection/CollectionLock.h"
+#include "collection/UpdatePrompts.h"
+#include "collection/Win1252.h"
+
+#include <QFile>
+
+namespace vitrinex {
+
+namespace {
+std::string fileSystemName(const QString& fileName) {
+    return QFile::encodeName(fileName).toStdString();
+}
+
+std::string currentName(const OpenCollection& collection) {
+    return collection.currentItem() ? collection.currentItem()->Record.FigureName.str() : std::string();
+}
+} // namespace
+
+CollectionSession::CollectionSession(Staleness staleness, QObject* parent)
+    : QObject(parent), staleness_(staleness) {}
+
+void CollectionSession::tellNotices() {
+    if (collection_.recoveredSave() || !collection_.damaged().empty()) emit noticesAtOpen();
+}
+
+void CollectionSession::create(const QString& fileName, const QString& name, const QString& brand,
+                               const QString& year) {
+    createPath(fileSystemName(fileName), fromQString(name), fromQString(brand), fromQString(year));
+}
+
+void CollectionSession::createPath(const std::string& path, const std::string& name, const std::string& brand,
+                                   const std::string& year) {
+    collection_.CreateCollection(path, name, brand, year);
+    confirmation_.reset();
+    emit opened();
+}
+
+void CollectionSession::open(const QString& fileName, const Progress& progress) {
+    openPath(fileSystemName(fileName), OpenRule::CollectionsOnly, progress);
+}
+
+void CollectionSession::openPath(const std::string& path, OpenRule rule, const Progress& progress) {
+    collection_.LoadCollection(path, rule, progress);
+    confirmation_.reset();
+    emit opened();
+    tellNotices();
+}
+
+void CollectionSession::reload(const Progress& progress) {
+    collection_.ReloadCollection(progress);
+    if (confirmation_) collection_.confirmUpdate(confirmation_->first, confirmation_->second);
+    emit reloaded();
+    tellNotices();
+}
+
+void CollectionSession::readAgainKeepingCurrent() {
+    // The item being edited stays current, so that a dialog still open saves it again, read as the
+    // other program left it, instead of adding a copy.
+    const std::string current = currentName(collection_);
+    try {
+        collection_.ReloadCollection();
+        if (!current.empty()) collection_.FindItem(current);
+        emit reloaded();
+    } catch (const std::exception&) {
+        // Unreadable as the other program left it: the windows keep what they show, and the next
+        // save is refused again, so the file stays as it is.
+    }
+}
+
+void CollectionSession::change(const std::function<void(OpenCollection&)>& change) {
+    std::optional<CollectionLock> lock;
+    if (collection_.isOpen()) {
+        lockUnlessHeld(lock, collection_.fileName());
+        // The command line acts on the file as it is now; the windows' check is the save's own.
+        if (staleness_ == Staleness::ReadAgain && lock && collection_.diskIdentity() &&
+            lock->identity() != *collection_.diskIdentity()) {
+            const std::string current = currentName(collection_);
+            reload();
+            if (!current.empty()) collection_.FindItem(current);
+        }
+    }
+    try {
+        change(collection_);
+    } catch (const EChangedElsewhere&) {
+        readAgainKeepingCurrent();
+        throw;
+    }
+}
+
+void CollectionSession::changeInfo(const QString& name, const QString& brand, const QString& year) {
+    change([&](OpenCollection& c) { c.setInfo(fromQString(name), fromQString(brand), fromQString(year)); });
+    // The file holds the new information now: it is announced even if reading it back fails.
+    emit infoChanged();
+    collection_.ReloadCollection();
+}
+
+void CollectionSession::save(const Progress& progress) {
+    change([&progress](OpenCollection& c) { c.SaveCollection(progress); });
+}
+
+void CollectionSession::saveBeforeLeaving() {
+    change([](OpenCollection& c) { c.SaveBeforeLeaving(); });
+}
+
+void CollectionSession::close(const Progress& progress) {
+    change([&progress](OpenCollection& c) { c.CloseCollection(progress); });
+    confirmation_.reset();
+    emit closed();
+}
+
+void CollectionSession::selectItem(const QString& name) {
+    collection_.FindItem(fromQString(name));
+}
+
+AddSaveOutcome CollectionSession::addSave(ItemEntry& entry) {
+    AddSaveOutcome outcome;
+    const bool saving = entry.EditMode;
+    try {
+        change([&](OpenCollection& c) { outcome = entry.AddSave(c); });
+    } catch (...) {
+        // An item may be in memory that the file does not hold yet, or the file was read back.
+        emit itemsChanged();
+        throw;
+    }
+    if (outcome.completed) emit itemsChanged();
+    if (outcome.completed && saving) emit itemSaved();
+    return outcome;
+}
+
+std::optional<UserMessage> CollectionSession::addItem(const NewItemValues& values) {
+    std::optional<UserMessage> exists;
+    try {
+        change([&](OpenCollection& c) {
+            exists = c.InsertNewItem(values);
+            if (!exists) c.SaveCollection();
+        });
+    } catch (...) {
+        emit itemsChanged();
+        throw;
+    }
+    if (!exists) emit itemsChanged();
+    return exists;
+}
+
+void CollectionSession::deleteCurrentItem() {
+    try {
+        change([](OpenCollection& c) { DeleteCurrentItem(c); });
+    } catch (...) {
+        emit itemsChanged();
+        throw;
+    }
+    emit itemsChanged();
+}
+
+bool CollectionSession::deleteItem(const std::string& name) {
+    bool found = false;
+    try {
+        change([&](OpenCollection& c) {
+            found = c.FindItem(name) != nullptr;
+            if (found) DeleteCurrentItem(c);
+        });
+    } catch (...) {
+        emit itemsChanged();
+        throw;
+    }
+    if (found) emit itemsChanged();
+    return found;
+}
+
+void CollectionSession::confirmUpdate(const QDate& day, const std::string& chosenType) {
+    vitrinex::confirmUpdate(collection_, day, chosenType);
+    confirmation_.emplace(collection_.header().LastUpdate, chosenType);
+    emit updateConfirmed();
+}
+
+UpdateOutcome CollectionSession::applyUpdate(std::uint64_t openingAtConfirm, const std::string& updateFile,
+                                             const std::string& updateMessage,
+                                             const std::function<void(int step)>& advance) {
+    UpdateOutcome outcome;
+    change([&](OpenCollection& c) {
+        outcome = ApplyUpdate(c, openingAtConfirm, updateFile, updateMessage, advance);
+    });
+    confirmation_.reset();
+    if (!outcome.message) emit updated();
+    return outcome;
+}
+
+UpdateOutcome CollectionSession::applyUpdateFile(const std::string& updateFile) {
+    collection_.clearExtremeLists();
+    // No download ran, so the update's status holds no braced message.
+    return applyUpdate(collection_.openingId(), updateFile, "");
+}
+
+CsvImport CollectionSession::importCsv(const std::string& csvPath, ExistingRows existing,
+                                       const Progress& progress) {
+    CsvImport imported;
+    change([&](OpenCollection& c) {
+        // What memory holds goes first, so that a refusal can read the file back without losing it.
+        if (c.hasUnsavedChanges()) c.SaveCollection(progressPart(progress, 0, 100));
+        try {
+            imported = vitrinex::importCsv(c, csvPath, existing, progressPart(progress, 100, 1000));
+        } catch (...) {
+            // The file is as it was; memory may hold rows of the refused import.
+            if (c.hasUnsavedChanges()) readAgainKeepingCurrent();
+            throw;
+        }
+    });
+    collection_.selectNode(nullptr);
+    emit reloaded();
+    return imported;
+}
+
+RestoreResult CollectionSession::restore(const std::string& collectionPath, const std::string& backupPath,
+                                         const Progress& progress) {
+    const bool isOpen = collection_.isOpen() && collection_.fileName() == collectionPath;
+    if (!isOpen) return restoreCollection(collectionPath, backupPath, progress);
+    RestoreResult restored;
+    change([&](OpenCollection& c) {
+        c.SaveCollection(progressPart(progress, 0, 200)); // so that the generation kept first holds everything
+        restored = restoreCollection(collectionPath, backupPath, progressPart(progress, 200, 900));
+    });
+    collection_.ReloadCollection(progressWithoutCancel(progressPart(progress, 900, 1000)));
+    emit reloaded();
+    return restored;
+}
+
+std::size_t CollectionSession::repair(const std::string& collectionPath) {
+    std::optional<CollectionLock> lock; // read, set aside and rewrite with no other writer in between
+    lockUnlessHeld(lock, collectionPath);
+    openPath(collectionPath, OpenRule::WhatReads);
+    const std::size_t setAside = collection_.damaged().size();
+    if (setAside > 0) save();
+    return setAside;
+}
+
+} // namespace vitrinex
