@@ -219,7 +219,8 @@ RestoreResult CollectionSession::restore(const std::string& collectionPath, cons
     if (!isOpen) return restoreCollection(collectionPath, backupPath, progress);
     RestoreResult restored;
     change([&](OpenCollection& c) {
-        c.SaveCollection(progressPart(progress, 0, 200)); // so that the generation kept first holds everything
+        c.SaveCollection(
+            progressPart(progress, 0, 200)); // so that the generation kept first holds everything
         restored = restoreCollection(collectionPath, backupPath, progressPart(progress, 200, 900));
     });
     collection_.ReloadCollection(progressWithoutCancel(progressPart(progress, 900, 1000)));

@@ -12,7 +12,8 @@ namespace vitrinex::cli {
 class CommandSession : public CollectionSession {
 public:
     // Opens `path`; with `tell` false the notices are left to the command (check reports them).
-    explicit CommandSession(const std::string& path, OpenRule rule = OpenRule::CollectionsOnly, bool tell = true);
+    explicit CommandSession(const std::string& path, OpenRule rule = OpenRule::CollectionsOnly,
+                            bool tell = true);
     // Nothing opened yet (new, repair, restore).
     CommandSession();
 };
