@@ -92,6 +92,33 @@ template <typename Node, typename Visit> void forEachInOrder(Node* root, Visit v
     }
 }
 
+// The tree's nodes in pre-order (a node, its left subtree, its right subtree: the order of the file),
+// one at a time and without recursion. `Node` is `TFigureNode` or `const TFigureNode`.
+template <typename Node> class PreOrderWalk {
+public:
+    explicit PreOrderWalk(Node* root) {
+        if (root) stack_.push_back(root);
+    }
+    // The next node, or nullptr after the last.
+    Node* next() {
+        if (stack_.empty()) return nullptr;
+        Node* node = stack_.back();
+        stack_.pop_back();
+        if (node->Right) stack_.push_back(node->Right);
+        if (node->Left) stack_.push_back(node->Left);
+        return node;
+    }
+
+private:
+    std::vector<Node*> stack_;
+};
+
+template <typename Node, typename Visit> void forEachPreOrder(Node* root, Visit visit) {
+    PreOrderWalk<Node> walk(root);
+    while (Node* node = walk.next())
+        visit(*node);
+}
+
 // Builds a tree by inserting records one after another, in the time it takes to read them when they
 // come in pre-order (node, left subtree, right subtree: the order a saved collection holds them).
 // Each such record is the left child of the previous one or the right child of the nearest open

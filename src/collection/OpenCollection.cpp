@@ -384,7 +384,7 @@ void OpenCollection::requireWritable() const {
     if (fileReadOnly) throw EReadOnlyCollection(CollectionFileName);
 }
 
-void OpenCollection::writeCollection(const std::function<const TFigureRecord*()>& next) const {
+void OpenCollection::writeCollection(const std::function<const TFigureRecord*()>& next) {
     requireWritable();
     std::optional<CollectionLock> lock;
     if (identityOnDisk) {
@@ -415,18 +415,13 @@ void OpenCollection::writeCollection(const std::function<const TFigureRecord*()>
     }
 }
 
-void OpenCollection::SaveCollection(const Progress& progress) const {
-    std::vector<const TFigureNode*> stack;
-    if (root) stack.push_back(root);
+void OpenCollection::SaveCollection(const Progress& progress) {
+    PreOrderWalk<const TFigureNode> walk(root);
     std::int64_t written = 0;
     writeCollection([&]() -> const TFigureRecord* {
         goOn(progress, written++, static_cast<std::int64_t>(nodes.size()));
-        if (stack.empty()) return nullptr;
-        const TFigureNode* node = stack.back();
-        stack.pop_back();
-        if (node->Right) stack.push_back(node->Right);
-        if (node->Left) stack.push_back(node->Left);
-        return &node->Record;
+        const TFigureNode* node = walk.next();
+        return node ? &node->Record : nullptr;
     });
 }
 
@@ -798,7 +793,7 @@ void OpenCollection::CreateCollection(const std::string& fileName, const std::st
     takeState(fresh);
 }
 
-void OpenCollection::SaveBeforeLeaving(const Progress& progress) const {
+void OpenCollection::SaveBeforeLeaving(const Progress& progress) {
     if (fileReadOnly) return; // nothing of it could have changed
     try {
         SaveCollection(progress);

@@ -131,12 +131,12 @@ struct CollectionState {
     ItemNameList ItemList;
     // The collection file as this program last read or wrote it; another identity on disk means
     // another program changed it since.
-    mutable std::optional<FileIdentity> identityOnDisk;
+    std::optional<FileIdentity> identityOnDisk;
     // Memory holds a change the file does not (yet): set by every change, cleared by a save or a load.
-    mutable bool unsavedChanges = false;
+    bool unsavedChanges = false;
     // Records the file held that could not be items, and whether their bytes are kept already.
     std::vector<DamagedRecord> damagedRecords;
-    mutable bool damagedRecordsKept = false;
+    bool damagedRecordsKept = false;
     // Opening put back a save that had been cut short.
     bool saveRecoveredOnOpen = false;
     // The file cannot be written: the collection is shown, and every change refused.
@@ -187,7 +187,8 @@ public:
     }
     bool isOpen() const { return CollectionOpen; }
     const std::string& fileName() const { return CollectionFileName; }
-    TFigureNode* currentItem() const { return CurrentItem; }
+    const TFigureNode* currentItem() const { return CurrentItem; }
+    TFigureNode* currentItem() { return CurrentItem; }
     const ItemNameList& itemList() const { return ItemList; }
     // The collection file as this program last read or wrote it.
     const std::optional<FileIdentity>& diskIdentity() const { return identityOnDisk; }
@@ -202,7 +203,8 @@ public:
     // The file name of the records set aside: the collection file's name and ".damaged".
     std::string damagedFileName() const { return CollectionFileName + ".damaged"; }
 
-    TFigureNode* ItemTree() const { return root; }
+    const TFigureNode* ItemTree() const { return root; }
+    TFigureNode* ItemTree() { return root; }
 
     // Tells one opening of a collection from every other: new and open give a fresh number, close
     // gives 0, a reload keeps it. A catalog update confirmed for one opening applies only to it.
@@ -228,12 +230,12 @@ public:
     // Writes the collection file from the header values and the tree, skipping deleted records.
     // Throws EChangedElsewhere, writing nothing, when the file is no longer the one last read or
     // written here (see writeCollection). A save `progress` stops (ECancelled) writes nothing.
-    void SaveCollection(const Progress& progress = {}) const;
+    void SaveCollection(const Progress& progress = {});
     // Every write of the open collection's file goes through here: the header from the header
     // values, then the records `next` yields. Under the file's lock it first makes sure the file is
     // still the one this program last read or wrote (same file, size and modification time) and
     // throws EChangedElsewhere otherwise; a file that is gone is written anew. Updates identityOnDisk.
-    void writeCollection(const std::function<const TFigureRecord*()>& next) const;
+    void writeCollection(const std::function<const TFigureRecord*()>& next);
     // Totals to 0, the four extremes to their start values.
     void ResetAggregates();
     // Reads CollectionFileName again. On failure (EInOutError, EConvertError) nothing has changed.
@@ -259,7 +261,7 @@ public:
     // extreme fills each, and a list no item reaches stays empty.
     void clearExtremeLists();
     // Memory now holds a change the file lacks (until the next save or load).
-    void markUnsaved() const { unsavedChanges = true; }
+    void markUnsaved() { unsavedChanges = true; }
     bool hasUnsavedChanges() const { return unsavedChanges; }
     // Makes `node` (a node of this tree, or nullptr) the current item.
     void selectNode(TFigureNode* node) { CurrentItem = node; }
@@ -271,7 +273,7 @@ public:
     void adoptFileOnDisk();
     // The save of close and exit: when another program changed the file and memory holds nothing the
     // file lacks, there is nothing to save, and the other program's file stays.
-    void SaveBeforeLeaving(const Progress& progress = {}) const;
+    void SaveBeforeLeaving(const Progress& progress = {});
 
     // Calls `visit` for every node in pre-order (node, left subtree, right subtree), the order in
     // which a collection file holds its records.
@@ -311,15 +313,7 @@ private:
 };
 
 template <typename Visit> void OpenCollection::forEachPreOrder(Visit visit) const {
-    std::vector<const TFigureNode*> stack;
-    if (root) stack.push_back(root);
-    while (!stack.empty()) {
-        const TFigureNode* node = stack.back();
-        stack.pop_back();
-        visit(*node);
-        if (node->Right) stack.push_back(node->Right);
-        if (node->Left) stack.push_back(node->Left);
-    }
+    vitrinex::forEachPreOrder(static_cast<const TFigureNode*>(root), visit);
 }
 
 } // namespace vitrinex

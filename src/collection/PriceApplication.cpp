@@ -154,23 +154,16 @@ public:
         totals_.LowList = collection.extremes().LowList;
         totals_.HotList = collection.extremes().HotList;
         totals_.ColdList = collection.extremes().ColdList;
-        std::vector<TFigureNode*> stack;
-        if (collection.ItemTree()) stack.push_back(collection.ItemTree());
-        while (!stack.empty()) {
-            TFigureNode* node = stack.back();
-            stack.pop_back();
+        forEachPreOrder(collection.ItemTree(), [this](TFigureNode& node) {
             // A blanked node waits for the reload that removes it; it is no longer an item.
-            if (!isDeletedRecord(node->Record)) {
-                const auto slot = static_cast<std::uint32_t>(items_.size());
-                items_.push_back({node, -1});
-                if (matching_ == UpdateMatching::CatalogIndex)
-                    byCatNum_[nameKey(node->Record.CatNum.view())].push_back(slot);
-                else
-                    slotOf_.emplace(node, slot);
-            }
-            if (node->Right) stack.push_back(node->Right);
-            if (node->Left) stack.push_back(node->Left);
-        }
+            if (isDeletedRecord(node.Record)) return;
+            const auto slot = static_cast<std::uint32_t>(items_.size());
+            items_.push_back({&node, -1});
+            if (matching_ == UpdateMatching::CatalogIndex)
+                byCatNum_[nameKey(node.Record.CatNum.view())].push_back(slot);
+            else
+                slotOf_.emplace(&node, slot);
+        });
     }
 
     // One record: every live item with its catalog number takes the price. False when the price is
@@ -190,17 +183,11 @@ public:
                     applyTo(slot, priceText, newPrice);
             return true;
         }
-        std::vector<TFigureNode*> stack;
-        if (collection_.ItemTree()) stack.push_back(collection_.ItemTree());
-        while (!stack.empty()) {
-            TFigureNode* node = stack.back();
-            stack.pop_back();
-            if (!isDeletedRecord(node->Record) &&
-                compareNameKeys(node->Record.CatNum.view(), record.UpdateCatNum.view()) == 0)
-                applyTo(slotOf_.at(node), priceText, newPrice);
-            if (node->Right) stack.push_back(node->Right);
-            if (node->Left) stack.push_back(node->Left);
-        }
+        forEachPreOrder(collection_.ItemTree(), [&](TFigureNode& node) {
+            if (!isDeletedRecord(node.Record) &&
+                compareNameKeys(node.Record.CatNum.view(), record.UpdateCatNum.view()) == 0)
+                applyTo(slotOf_.at(&node), priceText, newPrice);
+        });
         return true;
     }
 
