@@ -154,6 +154,8 @@ private slots:
         QCOMPARE(net::hostFromUrl(net::updateUrl("HW", "127.0.0.1:8080"), port), "127.0.0.1");
         QCOMPARE(port, 8080);
         QCOMPARE(net::pathFromUrl(net::updateUrl("HW", "127.0.0.1:8080")), "/hwupdate.auf");
+        QCOMPARE(net::hostFromUrl(net::updateUrl("SW", "[::1]:8080"), port), "::1");
+        QCOMPARE(port, 8080);
         QCOMPARE(net::hostFromUrl(net::updateUrl("XX", "h"), port), "");
         QCOMPARE(net::pathFromUrl(""), "");
         QCOMPARE(net::pathFromUrl("http://h/"), "h/");
