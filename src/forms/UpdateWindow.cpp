@@ -67,7 +67,7 @@ TUpdateForm::TUpdateForm(CatalogUpdate& job, QWidget* parent)
             [](const vitrinex::EChangedElsewhere& refused) { showChangedElsewhere(refused); });
     connect(&job_, &CatalogUpdate::notApplied, this,
             [](const QString& title, const QString& text) { ShowMessageDialog(title, text); });
-    // The sockets layer could not start: there is nothing to show.
+    // The socket client could not start: there is nothing to show.
     connect(&job_, &CatalogUpdate::cancelled, this, &QWidget::close);
 }
 

@@ -1,23 +1,57 @@
 #include "net/TSocket.h"
 
-#include "platform/sockets/WinsockErrors.h"
-
-#include <arpa/inet.h>
-#include <cstring>
-#include <netdb.h>
+#include <QCoreApplication>
+#include <QNetworkProxy>
+#include <QTcpSocket>
 
 namespace vitrinex {
+
+// One connection and what its receiver has been told of it.
+struct TSocket::Connection {
+    QTcpSocket socket;
+    QPointer<QObject> receiver;
+    unsigned message = 0;
+    std::uint16_t port = 0;
+    QList<QHostAddress> untried; // the lookup's further addresses
+    bool connected = false;      // the connect finished; it stays so after the peer went, as a peer name does
+    bool readTold = false;       // a read event is on its way and no Receive has answered it yet
+    bool peerClosed = false, closeTold = false;
+    int closeCode = 0;
+    int sendError = 0; // what a send met while it was flushed
+
+    ~Connection() {
+        // Nothing of the socket's own end reaches the client.
+        socket.disconnect();
+        socket.abort();
+    }
+};
 
 TSocket::TSocket(std::function<void(const std::string&)> showMessage)
     : showMessage_(std::move(showMessage)) {}
 
 TSocket::~TSocket() {
-    // A lookup still running must not write into the buffer released below.
-    if (lookupHandle_) wsa::CancelAsyncRequest(lookupHandle_);
+    abortLookup();
+    sockets_.clear();
 }
 
 void TSocket::show(const std::string& text) const {
     if (showMessage_) showMessage_(text);
+}
+
+// Shown from the event loop: a message box must not run inside a socket's signal.
+void TSocket::showLater(int code) {
+    QMetaObject::invokeMethod(
+        &context_, [this, code] { show(ErrorTextFor(code)); }, Qt::QueuedConnection);
+}
+
+int TSocket::fail(int code) {
+    lastError_ = code;
+    return -1;
+}
+
+TSocket::Connection* TSocket::find(wsa::Socket handle) {
+    const auto it = sockets_.find(handle);
+    return it == sockets_.end() ? nullptr : it->second.get();
 }
 
 bool TSocket::StartupAnswerAccepted(int code) {
@@ -25,21 +59,19 @@ bool TSocket::StartupAnswerAccepted(int code) {
 }
 
 bool TSocket::Startup() {
-    const int answer = wsa::Startup(0x0101, &startupInfo_);
-    started_ = answer == 0;
-    return StartupAnswerAccepted(answer);
+    // Qt Network needs no start of its own.
+    started_ = true;
+    return StartupAnswerAccepted(0);
 }
 
 void TSocket::Cleanup() {
-    if (lookupHandle_) wsa::CancelAsyncRequest(lookupHandle_);
-    lookupHandle_ = 0;
-    wsa::CancelBlockingCall();
-    if (started_) wsa::Cleanup();
+    abortLookup();
+    sockets_.clear();
     started_ = false;
 }
 
 std::string TSocket::ErrorText() const {
-    return ErrorTextFor(wsa::LastError());
+    return ErrorTextFor(lastError_);
 }
 
 std::string TSocket::ErrorTextFor(int code) {
@@ -134,87 +166,209 @@ std::string TSocket::ErrorTextFor(int code) {
 }
 
 wsa::Socket TSocket::CreateSocket() {
-    const wsa::Socket s = wsa::CreateSocket();
-    if (s == wsa::kInvalidSocket) show(ErrorText());
-    return s;
+    if (!started_) {
+        fail(wsa::WSANOTINITIALISED);
+        show(ErrorText());
+        return wsa::kInvalidSocket;
+    }
+    auto c = std::make_unique<Connection>();
+    c->socket.setProxy(QNetworkProxy::NoProxy);
+    c->socket.setReadBufferSize(kReadBufferSize);
+    const wsa::Socket handle = ++lastHandle_;
+    sockets_[handle] = std::move(c);
+    return handle;
 }
 
-void TSocket::releaseWorkingBuffer() {
-    if (lookupHandle_) wsa::CancelAsyncRequest(lookupHandle_);
-    lookupHandle_ = 0;
-    hostEntry_ = nullptr;
-    workingBuffer_.reset();
+void TSocket::abortLookup() {
+    if (qtLookupId_ != -1) QHostInfo::abortHostLookup(qtLookupId_);
+    qtLookupId_ = -1;
+    lookupSerial_ = 0; // an answer already queued finds no lookup to belong to
 }
 
 void TSocket::LookupHost(QObject* receiver, unsigned message, const std::string& hostName) {
-    releaseWorkingBuffer();
-    hostName_ = hostName;
-    workingBuffer_ = std::make_unique<char[]>(kHostEntryBufferSize);
-    lookupHandle_ = wsa::AsyncGetHostByName(receiver, message, hostName_.c_str(), workingBuffer_.get(),
-                                            kHostEntryBufferSize);
-    if (lookupHandle_ == 0) show(ErrorText());
+    abortLookup();
+    found_.clear();
+    if (!started_) {
+        fail(wsa::WSANOTINITIALISED);
+        show(ErrorText());
+        return;
+    }
+    const int serial = lookupSerial_ = ++lastLookupSerial_;
+    lookupReceiver_ = receiver;
+    lookupMessage_ = message;
+    const QString name = QString::fromStdString(hostName);
+    QHostAddress literal;
+    if (literal.setAddress(name)) {
+        // An address needs no name server (Qt would look its name up in reverse).
+        QHostInfo info;
+        info.setAddresses({literal});
+        QMetaObject::invokeMethod(
+            &context_, [this, serial, info] { lookedUp(serial, info); }, Qt::QueuedConnection);
+        return;
+    }
+    qtLookupId_ = QHostInfo::lookupHost(name, &context_,
+                                        [this, serial](const QHostInfo& info) { lookedUp(serial, info); });
+}
+
+void TSocket::lookedUp(int serial, const QHostInfo& info) {
+    if (serial != lookupSerial_) return;
+    qtLookupId_ = -1;
+    found_ = info.addresses();
+    const int code = wsa::errorFromLookup(info);
+    if (lookupReceiver_)
+        QCoreApplication::postEvent(lookupReceiver_,
+                                    new wsa::WindowMessage(lookupMessage_, serial, wsa::makeLParam(0, code)));
 }
 
 bool TSocket::TakeHostAddress() {
-    // The lookup is over once its message came; its buffer is ours again.
-    lookupHandle_ = 0;
-    if (!workingBuffer_) return false;
-    const auto* entry = reinterpret_cast<const hostent*>(workingBuffer_.get());
-    hostEntry_ = entry;
-    if (entry->h_length <= 0 || entry->h_addr_list == nullptr || entry->h_addr_list[0] == nullptr)
-        return false;
-    const auto* first = reinterpret_cast<const std::uint8_t*>(entry->h_addr_list[0]);
-    address_.assign(first, first + entry->h_length);
-    return true;
+    // The lookup is over once its message came.
+    lookupSerial_ = 0;
+    addresses_ = found_;
+    return !addresses_.isEmpty();
 }
 
 std::string TSocket::AddressText() const {
-    std::string text;
-    for (std::size_t i = 0; i < 4; ++i) {
-        if (i) text += '.';
-        text += std::to_string(i < address_.size() ? address_[i] : 0);
-    }
-    return text;
+    return addresses_.isEmpty() ? "0.0.0.0" : addresses_.first().toString().toStdString();
+}
+
+void TSocket::post(const Connection& c, wsa::Socket handle, wsa::EventCode event, int code) {
+    if (c.receiver)
+        QCoreApplication::postEvent(c.receiver,
+                                    new wsa::WindowMessage(c.message, static_cast<std::uintptr_t>(handle),
+                                                           wsa::makeLParam(event, code)));
 }
 
 wsa::Socket TSocket::Connect(QObject* receiver, unsigned message, std::uint16_t port) {
-    const wsa::Socket s = CreateSocket();
-    if (s == wsa::kInvalidSocket) return s;
-    const std::uint16_t portNetworkOrder = htons(port);
-    const std::uint32_t ipv4 = wsa::InetAddr(AddressText().c_str());
-    if (wsa::AsyncSelect(s, receiver, message,
-                         wsa::FD_READ | wsa::FD_WRITE | wsa::FD_CONNECT | wsa::FD_CLOSE) != 0) {
-        show(ErrorText());
-        return s;
+    const wsa::Socket handle = CreateSocket();
+    if (handle == wsa::kInvalidSocket) return handle;
+    Connection& c = *find(handle);
+    c.receiver = receiver;
+    c.message = message;
+    c.port = port;
+    c.untried = addresses_;
+    QTcpSocket* s = &c.socket;
+    QObject::connect(s, &QTcpSocket::connected, s, [this, handle] {
+        Connection& opened = *find(handle);
+        opened.connected = true;
+        post(opened, handle, wsa::FD_CONNECT);
+        post(opened, handle, wsa::FD_WRITE);
+    });
+    QObject::connect(s, &QTcpSocket::readyRead, s, [this, handle] {
+        Connection& reading = *find(handle);
+        if (reading.readTold) return; // one event per arrival: the next after the receiver has read
+        reading.readTold = true;
+        post(reading, handle, wsa::FD_READ);
+    });
+    QObject::connect(s, &QTcpSocket::errorOccurred, s,
+                     [this, handle](QAbstractSocket::SocketError error) { socketFailed(handle, error); });
+    QObject::connect(s, &QTcpSocket::disconnected, s, [this, handle] { peerGone(handle, 0); });
+    if (c.untried.isEmpty()) {
+        // Nothing to connect to: told as a failed connect is told.
+        show(ErrorTextFor(wsa::WSAEDESTADDRREQ));
+        post(c, handle, wsa::FD_CONNECT, wsa::WSAEDESTADDRREQ);
+        return handle;
     }
-    if (wsa::Connect(s, ipv4, portNetworkOrder) != 0 && wsa::LastError() != wsa::WSAEWOULDBLOCK)
-        show(ErrorText());
-    return s;
+    tryNextAddress(c);
+    return handle;
+}
+
+void TSocket::tryNextAddress(Connection& c) {
+    c.socket.connectToHost(c.untried.takeFirst(), c.port);
+}
+
+void TSocket::socketFailed(wsa::Socket handle, QAbstractSocket::SocketError error) {
+    Connection& c = *find(handle);
+    const int code = wsa::errorFromSocket(error, c.socket.errorString());
+    if (c.connected) {
+        c.sendError = code; // a send that meets a closed peer is told as a reset
+        // Qt does not tell a peer's orderly end from a reset: its close event tells the orderly end.
+        peerGone(handle, error == QAbstractSocket::RemoteHostClosedError ? 0 : code);
+        return;
+    }
+    if (!c.untried.isEmpty()) {
+        // The socket takes a new connect only once it is back in the event loop.
+        QMetaObject::invokeMethod(
+            &c.socket, [this, handle] { tryNextAddress(*find(handle)); }, Qt::QueuedConnection);
+        return;
+    }
+    // A refusal, a time-out or an unreachable host is the far end's answer and comes with the connect
+    // event alone; any other failure is this machine's or its network's, and its sentence is shown.
+    if (code != wsa::WSAECONNREFUSED && code != wsa::WSAETIMEDOUT && code != wsa::WSAEHOSTUNREACH)
+        showLater(code);
+    post(c, handle, wsa::FD_CONNECT, code);
+}
+
+void TSocket::peerGone(wsa::Socket handle, int code) {
+    Connection& c = *find(handle);
+    if (c.peerClosed || !c.connected) return;
+    c.peerClosed = true;
+    c.closeCode = code;
+    tellWhenRead(c, handle);
+}
+
+// The close event comes once everything that arrived before it has been read.
+void TSocket::tellWhenRead(Connection& c, wsa::Socket handle) {
+    if (!c.peerClosed || c.closeTold || c.readTold || c.socket.bytesAvailable() > 0) return;
+    c.closeTold = true;
+    post(c, handle, wsa::FD_CLOSE, c.closeCode);
 }
 
 void TSocket::SendLine(wsa::Socket handle, const std::string& text) {
-    releaseWorkingBuffer();
     // The line, CR LF and the closing NUL must fit the buffer.
     if (text.size() + 3 > static_cast<std::size_t>(kSendBufferSize)) {
         show(ErrorTextFor(wsa::WSAENOBUFS));
         return;
     }
-    workingBuffer_ = std::make_unique<char[]>(kSendBufferSize);
-    char* line = workingBuffer_.get();
-    std::memcpy(line, text.data(), text.size());
-    std::memcpy(line + text.size(), "\r\n", 3);
-    if (wsa::Send(handle, line, std::strlen(line)) < 0 && wsa::LastError() != wsa::WSAEWOULDBLOCK)
+    Connection* c = find(handle);
+    if (!c) {
+        fail(wsa::WSAENOTSOCK);
         show(ErrorText());
+        return;
+    }
+    if (c->socket.state() != QAbstractSocket::ConnectedState) {
+        // A peer that has gone is told by its close event; a socket never connected, here.
+        if (!c->connected) {
+            fail(wsa::WSAENOTCONN);
+            show(ErrorText());
+        }
+        return;
+    }
+    c->sendError = 0;
+    c->socket.write(QByteArray::fromStdString(text + "\r\n"));
+    c->socket.flush(); // on the wire now, or its error known now, as a send would tell
+    if (c->sendError) {
+        fail(c->sendError);
+        show(ErrorText());
+    }
+}
+
+long TSocket::Receive(wsa::Socket handle, char* buffer, std::size_t length) {
+    Connection* c = find(handle);
+    if (!c) return fail(wsa::WSAENOTSOCK);
+    c->readTold = false;
+    if (!c->socket.isOpen()) return c->peerClosed ? 0 : fail(wsa::WSAENOTCONN);
+    const qint64 received = c->socket.read(buffer, static_cast<qint64>(length));
+    if (c->socket.bytesAvailable() > 0) {
+        c->readTold = true;
+        post(*c, handle, wsa::FD_READ);
+    } else {
+        tellWhenRead(*c, handle);
+    }
+    if (received > 0) return static_cast<long>(received);
+    if (c->peerClosed) return 0;
+    return fail(received < 0 ? wsa::errorFromSocket(c->socket.error()) : wsa::WSAEWOULDBLOCK);
 }
 
 bool TSocket::IsConnected(wsa::Socket handle) {
-    if (wsa::GetPeerName(handle, nullptr) == 0) return true;
-    if (wsa::LastError() != wsa::WSAENOTCONN) show(ErrorText());
+    const Connection* c = find(handle);
+    if (c && c->connected) return true;
+    fail(c ? wsa::WSAENOTCONN : wsa::WSAENOTSOCK);
+    if (!c) show(ErrorText());
     return false;
 }
 
 void TSocket::CloseSocket(wsa::Socket handle) {
-    wsa::CloseSocket(handle);
+    sockets_.erase(handle);
 }
 
 } // namespace vitrinex

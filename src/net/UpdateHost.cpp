@@ -54,24 +54,29 @@ std::string updateUrl(const std::string& updateType, const std::string& host) {
     return {};
 }
 
+namespace {
+
+// The port a URL names after its host's ":"; 0 for no number or one above 65535.
+int portNumber(const std::string& digits) {
+    long value = 0;
+    for (const char c : digits) {
+        if (c < '0' || c > '9' || value > 65535) return 0;
+        value = value * 10 + (c - '0');
+    }
+    return value <= 65535 ? static_cast<int>(value) : 0;
+}
+
+} // namespace
+
 std::string hostFromUrl(const std::string& url, int& port) {
     std::string host = afterScheme(url);
     host = host.substr(0, host.find('/'));
-    port = 0;
-    const auto colon = host.find(':');
-    if (colon != std::string::npos) {
-        const std::string digits = host.substr(colon + 1);
-        host.erase(colon);
-        long value = 0;
-        for (const char c : digits) {
-            if (c < '0' || c > '9' || value > 65535) {
-                value = 0;
-                break;
-            }
-            value = value * 10 + (c - '0');
-        }
-        port = value <= 65535 ? static_cast<int>(value) : 0;
-    }
+    // An IPv6 address goes in brackets, its port after them ("[::1]:8080").
+    const auto close = host.starts_with('[') ? host.find(']') : std::string::npos;
+    const auto colon = host.find(':', close == std::string::npos ? 0 : close);
+    port = colon == std::string::npos ? 0 : portNumber(host.substr(colon + 1));
+    if (colon != std::string::npos) host.erase(colon);
+    if (close != std::string::npos) host = host.substr(1, close - 1);
     return host;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
-// Where catalog updates come from: the update server's host ("host" or "host:port"), the update
-// file's URL for a collection's update type, and the host, port and path taken from such a URL.
+// Where catalog updates come from: the update server's host ("host", "host:port" or
+// "[IPv6 address]:port"), the update file's URL for a collection's update type, and the host, port
+// and path taken from such a URL.
 
 #include <string>
 
@@ -21,7 +22,8 @@ int updateDeadlineMs();
 std::string updateUrl(const std::string& updateType, const std::string& host);
 
 // The host of a URL, without "http://", path and port; `port` becomes the number after a ":" in the
-// host part, or 0 when there is none (0 stands for port 80).
+// host part, or 0 when there is none (0 stands for port 80). An IPv6 address comes out of its
+// brackets ("[::1]:8080" gives "::1").
 std::string hostFromUrl(const std::string& url, int& port);
 
 // The path of a URL from its first "/" after the host ("/update.auf").

@@ -227,7 +227,7 @@ void CatalogUpdate::ProcessHostWelcome() {
 
 void CatalogUpdate::ProcessHostReceive() {
     networkTimeout_.stop();
-    const long received = wsa::Recv(SocketHandle, ReceiveBuffer, net::UpdateStreamScanner::kBlockSize);
+    const long received = Socket->Receive(SocketHandle, ReceiveBuffer, net::UpdateStreamScanner::kBlockSize);
     const std::size_t length = received > 0 ? static_cast<std::size_t>(received) : 0;
     ReceiveBuffer[length] = '\0';
     if (Phase == 1) ProcessHostWelcome();
@@ -255,7 +255,7 @@ void CatalogUpdate::endMarkerReached() {
     downloadDeadline_.stop();
     setStatus("status:  update file transfered . . .");
     setProgress(kProgressMax);
-    closeConnection(true);
+    closeConnection();
     pauseBeforeApplication_.start();
 }
 
@@ -316,7 +316,7 @@ void CatalogUpdate::stop() {
         t->stop();
     // A download stopped before its end marker leaves no update.dat.
     if (FileOpen && !FileClosed) discardUpdateFile();
-    closeConnection(false);
+    closeConnection();
     if (Socket) Socket->Cleanup();
     Socket.reset();
     Phase = 0;
@@ -335,7 +335,7 @@ void CatalogUpdate::failure(const std::string& message, const std::string& statu
     setStatus(status);
     discardUpdateFile();
     // Nothing more may arrive for a download that has ended.
-    closeConnection(true);
+    closeConnection();
     finish(false);
 }
 
@@ -359,7 +359,7 @@ void CatalogUpdate::inOutFailure(const std::exception& error) {
     setMessage(std::string("the update was stopped: ") + error.what());
     setStatus("status:  update stopped . . .");
     discardUpdateFile();
-    closeConnection(true);
+    closeConnection();
     Finished = true;
     emit fileError(QString::fromLocal8Bit(error.what()));
     finish(false);
@@ -378,9 +378,9 @@ void CatalogUpdate::discardUpdateFile() {
     updateFile_.discard();
 }
 
-void CatalogUpdate::closeConnection(bool shutDownReceiving) {
+void CatalogUpdate::closeConnection() {
     if (SocketHandle == wsa::kInvalidSocket) return;
-    if (shutDownReceiving) wsa::Shutdown(SocketHandle, wsa::SD_RECEIVE);
+    // Closing drops whatever is unread: nothing more of the connection arrives.
     if (Socket) Socket->CloseSocket(SocketHandle);
     SocketHandle = wsa::kInvalidSocket;
 }

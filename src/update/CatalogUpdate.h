@@ -2,7 +2,7 @@
 // CatalogUpdate: a catalog update of the open collection from start to end, below the windows. It
 // writes the backup, looks the update server up, connects, sends the request line, scans the answer
 // into update.dat and, a pause after the end marker, applies update.dat to the collection that was
-// open when the update was confirmed. Driven by its timers and by the sockets layer's messages 1524
+// open when the update was confirmed. Driven by its timers and by the socket client's messages 1524
 // and 1525, one at a time on the thread it lives on. It tells what happens by its signals: the update
 // window shows them, the command line prints them.
 
@@ -67,7 +67,7 @@ signals:
     void progressChanged(int value);
     // A sound to play under the sounds switch ("v10up.qys" on connecting, "v10dt.qys" on a failure).
     void soundRequested(const QString& name);
-    // A sentence of the sockets layer, for a plain message box.
+    // A sentence of the socket client, for a plain message box.
     void socketError(const QString& sentence);
     // A file operation failed ("Disk full", ...): nothing was applied.
     void fileError(const QString& message);
@@ -75,7 +75,7 @@ signals:
     void changedElsewhere(const vitrinex::EChangedElsewhere& refused);
     // update.dat came whole but could not be applied: why, for the message dialog.
     void notApplied(const QString& title, const QString& text);
-    // The sockets layer could not start: the update ends without texts of its own.
+    // The socket client could not start: the update ends without texts of its own.
     void cancelled();
     void finished(const vitrinex::update::CatalogUpdateResult& result);
 
@@ -107,7 +107,7 @@ private:
     void inOutFailure(const std::exception& error);
     void closeUpdateFile();
     void discardUpdateFile();
-    void closeConnection(bool shutDownReceiving);
+    void closeConnection();
     void waitForNetwork();
     void playSound(const char* name);
     const OpenCollection& collection() const;
