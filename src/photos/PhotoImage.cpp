@@ -36,7 +36,8 @@ ImageHeader readHeader(QImageReader& reader) {
     header.extension = extensionOf(reader.format());
     if (header.extension.empty()) throw EPhotoRefused("not a JPEG, PNG or WebP image");
     const QSize size = reader.size();
-    if (!size.isValid() || size.isEmpty()) throw EPhotoRefused("not a JPEG, PNG or WebP image: its header gives no size");
+    if (!size.isValid() || size.isEmpty())
+        throw EPhotoRefused("not a JPEG, PNG or WebP image: its header gives no size");
     header.width = size.width();
     header.height = size.height();
     if (std::int64_t(header.width) * header.height > kPhotoPixelLimit)

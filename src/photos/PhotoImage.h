@@ -22,7 +22,7 @@ public:
 };
 
 struct ImageHeader {
-    std::string extension; // "jpg", "png" or "webp"
+    std::string extension;     // "jpg", "png" or "webp"
     int width = 0, height = 0; // as declared, before the orientation is applied
 };
 

@@ -5,8 +5,9 @@
 #include <QImage>
 #include <QImageWriter>
 
-inline QByteArray imageBytes(QRgb colour, const char* format = "png", QSize size = {40, 20},
-                             QImageIOHandler::Transformations transformation = QImageIOHandler::TransformationNone) {
+inline QByteArray
+imageBytes(QRgb colour, const char* format = "png", QSize size = {40, 20},
+           QImageIOHandler::Transformations transformation = QImageIOHandler::TransformationNone) {
     QImage image(size, QImage::Format_RGB32);
     image.fill(colour);
     QByteArray bytes;

@@ -41,9 +41,7 @@ class PhotoStoreTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void init() {
-        writeCollection(QString::fromStdString(here("mine.fcd")), {item("Luke"), item("Han")});
-    }
+    void init() { writeCollection(QString::fromStdString(here("mine.fcd")), {item("Luke"), item("Han")}); }
     void cleanup() {
         setFileSystemCallsForTesting(nullptr);
         QDir("mine.photos").removeRecursively();
@@ -53,7 +51,8 @@ private slots:
     void samePhotoIsKeptOnceAsItsOwnBytes() {
         PhotoStore store(here("mine.fcd"));
         QCOMPARE(store.folder(), here("mine.photos"));
-        const std::string red = imageFile("red.png", qRgb(200, 0, 0)), blue = imageFile("blue.png", qRgb(0, 0, 200));
+        const std::string red = imageFile("red.png", qRgb(200, 0, 0)),
+                          blue = imageFile("blue.png", qRgb(0, 0, 200));
         QCOMPARE(store.add("Luke", {red, blue, red}).size(), std::size_t(2));
         QCOMPARE(store.add("luke", {blue}).size(), std::size_t(2)); // already among Luke's
         store.add("Han", {red});
@@ -70,7 +69,8 @@ private slots:
 
     void renameKeepsPhotosAndDeleteDropsThem() {
         PhotoStore store(here("mine.fcd"));
-        const std::string red = imageFile("red.png", qRgb(200, 0, 0)), green = imageFile("g.png", qRgb(0, 200, 0));
+        const std::string red = imageFile("red.png", qRgb(200, 0, 0)),
+                          green = imageFile("g.png", qRgb(0, 200, 0));
         store.add("Luke", {red, green});
         store.add("Han", {red});
         store.renameItem("Luke", "Luke Skywalker");
