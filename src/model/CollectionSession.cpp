@@ -237,4 +237,43 @@ std::size_t CollectionSession::repair(const std::string& collectionPath) {
     return setAside;
 }
 
+std::optional<std::vector<Photo>> CollectionSession::photos(const std::string& name) {
+    const TFigureNode* item = collection_.FindItem(name);
+    if (!item) return std::nullopt;
+    return PhotoStore(collection_.fileName()).photos(item->Record.FigureName.view());
+}
+
+std::optional<std::vector<Photo>>
+CollectionSession::changePhotos(const std::string& name,
+                                const std::function<std::vector<Photo>(PhotoStore&, std::string_view)>& act) {
+    std::optional<std::vector<Photo>> photos;
+    change([&](OpenCollection& c) {
+        const TFigureNode* item = c.FindItem(name);
+        if (!item) return;
+        c.requireWritable();
+        PhotoStore store(c.fileName());
+        photos = act(store, item->Record.FigureName.view());
+    });
+    if (photos) emit photosChanged();
+    return photos;
+}
+
+std::optional<std::vector<Photo>> CollectionSession::addPhotos(const std::string& name,
+                                                               const std::vector<std::string>& images) {
+    return changePhotos(name,
+                        [&](PhotoStore& store, std::string_view item) { return store.add(item, images); });
+}
+
+std::optional<std::vector<Photo>> CollectionSession::removePhoto(const std::string& name,
+                                                                 std::size_t position) {
+    return changePhotos(
+        name, [&](PhotoStore& store, std::string_view item) { return store.remove(item, position); });
+}
+
+std::optional<std::vector<Photo>> CollectionSession::makeCover(const std::string& name,
+                                                               std::size_t position) {
+    return changePhotos(
+        name, [&](PhotoStore& store, std::string_view item) { return store.makeCover(item, position); });
+}
+
 } // namespace vitrinex

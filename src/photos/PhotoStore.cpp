@@ -39,21 +39,32 @@ bool isPhotoFileName(std::string_view name) {
 // A file or folder is trusted when it is this user's or the collection's owner's.
 bool trustedOwner(uid_t owner, const std::string& collectionPath) {
     struct stat collection {};
-    return owner == ::geteuid() || (::stat(collectionPath.c_str(), &collection) == 0 && owner == collection.st_uid);
+    return owner == ::geteuid() ||
+           (::stat(collectionPath.c_str(), &collection) == 0 && owner == collection.st_uid);
 }
 
 EInOutError untrusted(const std::string& path) {
-    return EInOutError(kAccessDenied, "File access denied: " + path + " is not a photo file of this collection");
+    return EInOutError(kAccessDenied,
+                       "File access denied: " + path + " is not a photo file of this collection");
 }
 
 void appendEscaped(std::string& out, std::string_view key) {
     for (const char c : key) {
         switch (c) {
-        case '\\': out += "\\\\"; break;
-        case '\t': out += "\\t"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        default: out += c;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        default:
+            out += c;
         }
     }
 }
@@ -66,11 +77,20 @@ bool unescape(std::string_view text, std::string& out) {
         }
         if (++i == text.size()) return false;
         switch (text[i]) {
-        case '\\': out += '\\'; break;
-        case 't': out += '\t'; break;
-        case 'n': out += '\n'; break;
-        case 'r': out += '\r'; break;
-        default: return false;
+        case '\\':
+            out += '\\';
+            break;
+        case 't':
+            out += '\t';
+            break;
+        case 'n':
+            out += '\n';
+            break;
+        case 'r':
+            out += '\r';
+            break;
+        default:
+            return false;
         }
     }
     return true;
@@ -117,6 +137,11 @@ std::string readStoreFile(const std::string& path, const std::string& collection
     }
     ::close(fd);
     return text;
+}
+
+std::out_of_range noPhoto(std::size_t position, std::size_t count) {
+    return std::out_of_range("there is no photo " + std::to_string(position + 1) + ": the item has " +
+                             std::to_string(count));
 }
 
 bool exists(const std::string& path) {
@@ -182,12 +207,15 @@ void PhotoStore::makeFolder() const {
     // As private as the collection: its read and write bits, and a folder's search bit where it reads.
     const mode_t fileMode = copyRulesFor(collectionPath_).mode;
     const mode_t folderMode = fileMode | ((fileMode & 0444) >> 2);
-    if (::mkdir(folder_.c_str(), folderMode) != 0 && errno != EEXIST) throw EInOutError::fromErrno(errno, folder_);
+    if (::mkdir(folder_.c_str(), folderMode) != 0 && errno != EEXIST)
+        throw EInOutError::fromErrno(errno, folder_);
     struct stat st {};
     if (::lstat(folder_.c_str(), &st) != 0) throw EInOutError::fromErrno(errno, folder_);
     if (!S_ISDIR(st.st_mode) || st.st_uid != ::geteuid())
-        throw EInOutError(kAccessDenied, "File access denied: " + folder_ + " is not a folder of this user's own");
-    if ((st.st_mode & 0777 & ~folderMode) != 0 && ::chmod(folder_.c_str(), st.st_mode & folderMode & 0777) != 0)
+        throw EInOutError(kAccessDenied,
+                          "File access denied: " + folder_ + " is not a folder of this user's own");
+    if ((st.st_mode & 0777 & ~folderMode) != 0 &&
+        ::chmod(folder_.c_str(), st.st_mode & folderMode & 0777) != 0)
         throw EInOutError::fromErrno(errno, folder_);
 }
 
@@ -218,12 +246,14 @@ std::vector<Photo> PhotoStore::add(std::string_view itemName, const std::vector<
     try {
         for (const AcceptedImage& image : images) {
             Photo photo;
-            photo.file = QCryptographicHash::hash(image.bytes, QCryptographicHash::Sha256).toHex().toStdString() +
-                         "." + image.extension;
+            photo.file =
+                QCryptographicHash::hash(image.bytes, QCryptographicHash::Sha256).toHex().toStdString() +
+                "." + image.extension;
             photo.width = image.width;
             photo.height = image.height;
             photo.bytes = image.bytes.size();
-            if (std::any_of(photos.begin(), photos.end(), [&](const Photo& p) { return p.file == photo.file; }))
+            if (std::any_of(photos.begin(), photos.end(),
+                            [&](const Photo& p) { return p.file == photo.file; }))
                 continue;
             const std::string path = pathOf(photo);
             struct stat st {};
@@ -251,7 +281,7 @@ std::vector<Photo> PhotoStore::add(std::string_view itemName, const std::vector<
 std::vector<Photo> PhotoStore::remove(std::string_view itemName, std::size_t position) {
     PhotoIndex index = readIndex();
     std::vector<Photo>& photos = index.items[nameKey(itemName)];
-    if (position >= photos.size()) throw std::out_of_range("no photo " + std::to_string(position + 1));
+    if (position >= photos.size()) throw noPhoto(position, photos.size());
     photos.erase(photos.begin() + std::ptrdiff_t(position));
     const std::vector<Photo> left = photos;
     if (left.empty()) index.items.erase(nameKey(itemName));
@@ -263,7 +293,7 @@ std::vector<Photo> PhotoStore::remove(std::string_view itemName, std::size_t pos
 std::vector<Photo> PhotoStore::makeCover(std::string_view itemName, std::size_t position) {
     PhotoIndex index = readIndex();
     std::vector<Photo>& photos = index.items[nameKey(itemName)];
-    if (position >= photos.size()) throw std::out_of_range("no photo " + std::to_string(position + 1));
+    if (position >= photos.size()) throw noPhoto(position, photos.size());
     std::rotate(photos.begin(), photos.begin() + std::ptrdiff_t(position),
                 photos.begin() + std::ptrdiff_t(position) + 1);
     writeIndex(index);
