@@ -1,8 +1,8 @@
 // vitrinex-cli's photo commands run as a script runs them: the item's photos as JSON, the cover first;
 // an add of all its images or none; one line on standard error and status 1 for what is refused.
+#include "../photos/PhotoFixtures.h"
 #include "CliRunner.h"
 #include "ImmutableFile.h"
-#include "../photos/PhotoFixtures.h"
 
 #include <QJsonArray>
 #include <QtTest>
@@ -11,7 +11,8 @@ namespace {
 
 QString image(const char* name, QRgb colour, const char* format = "png") {
     QFile f(name);
-    if (!f.open(QIODevice::WriteOnly) || f.write(imageBytes(colour, format)) < 0) qFatal("cannot write %s", name);
+    if (!f.open(QIODevice::WriteOnly) || f.write(imageBytes(colour, format)) < 0)
+        qFatal("cannot write %s", name);
     return name;
 }
 
@@ -30,9 +31,11 @@ class PhotoCommandsTest : public QObject {
 
 private slots:
     void photosAreAddedOrderedRemovedAndRefused() {
-        QCOMPARE(runCli({"new", "mine.fcd", "--name", "Heroes", "--brand", "Kenner", "--year", "1985"}).status, 0);
+        QCOMPARE(
+            runCli({"new", "mine.fcd", "--name", "Heroes", "--brand", "Kenner", "--year", "1985"}).status, 0);
         QCOMPARE(runCli({"add", "mine.fcd", "--name", "Luke", "--price", "$10"}).status, 0);
-        const QString red = image("red.png", qRgb(200, 0, 0)), blue = image("blue.webp", qRgb(0, 0, 200), "webp");
+        const QString red = image("red.png", qRgb(200, 0, 0)),
+                      blue = image("blue.webp", qRgb(0, 0, 200), "webp");
 
         const CliRun added = runCli({"photo-add", "mine.fcd", "luke", red, blue, red});
         QCOMPARE(added.status, 0);
@@ -47,7 +50,8 @@ private slots:
         QVERIFY(files(added)[1].endsWith(".webp"));
         QCOMPARE(files(runCli({"photos", "mine.fcd", "Luke"})), files(added));
 
-        QCOMPARE(files(runCli({"photo-cover", "mine.fcd", "Luke", "2"})), (QStringList{files(added)[1], files(added)[0]}));
+        QCOMPARE(files(runCli({"photo-cover", "mine.fcd", "Luke", "2"})),
+                 (QStringList{files(added)[1], files(added)[0]}));
         QCOMPARE(files(runCli({"photo-remove", "mine.fcd", "Luke", "1"})), QStringList{files(added)[0]});
 
         QFile notes("notes.jpg");
@@ -69,6 +73,30 @@ private slots:
         const fixtures::ImmutableFile readOnly("mine.fcd");
         if (!readOnly.ok()) QSKIP(fixtures::ImmutableFile::unavailable());
         QVERIFY(runCli({"photo-add", "mine.fcd", "Luke", blue}).err.contains("read-only"));
+    }
+
+    void photosFollowRenameDeleteAndRestore() {
+        QCOMPARE(runCli({"new", "c.fcd", "--name", "Heroes", "--brand", "Kenner", "--year", "1985"}).status,
+                 0);
+        QCOMPARE(runCli({"add", "c.fcd", "--name", "Luke", "--price", "$10", "--year", "1977"}).status, 0);
+        const QStringList kept =
+            files(runCli({"photo-add", "c.fcd", "Luke", image("red.png", qRgb(200, 0, 0))}));
+        QCOMPARE(runCli({"backup", "c.fcd"}).status, 0);
+        const QString generation =
+            runCli({"backups", "c.fcd"}).json()["backups"].toArray()[0].toObject()["file"].toString();
+
+        QCOMPARE(runCli({"edit", "c.fcd", "Luke", "--as-typed", "--name", "Luke Skywalker"}).status, 0);
+        QCOMPARE(files(runCli({"photos", "c.fcd", "Luke Skywalker"})), kept);
+        QCOMPARE(runCli({"delete", "c.fcd", "Luke Skywalker"}).status, 0);
+        QCOMPARE(runCli({"add", "c.fcd", "--name", "Luke Skywalker", "--price", "$10"}).status, 0);
+        QCOMPARE(files(runCli({"photos", "c.fcd", "Luke Skywalker"})), QStringList());
+        QVERIFY(QFile::exists("c.photos/" + kept[0])); // the generation names it
+
+        const CliRun restored = runCli({"restore", "c.fcd", generation});
+        QVERIFY2(restored.status == 0, restored.err);
+        const CliRun photos = runCli({"photos", "c.fcd", "Luke"});
+        QCOMPARE(files(photos), kept);
+        QVERIFY(QFile::exists(photos.json()["photos"].toArray()[0].toObject()["file"].toString()));
     }
 };
 

@@ -104,7 +104,8 @@ private slots:
         PhotoStore store(here("mine.fcd"));
         for (const auto& r : refused) {
             const QString message = refusal(here(r.file));
-            QVERIFY2(message.startsWith(QString::fromStdString(here(r.file)) + ": ") && message.contains(r.says),
+            QVERIFY2(message.startsWith(QString::fromStdString(here(r.file)) + ": ") &&
+                         message.contains(r.says),
                      qPrintable(message));
             writeBytes(here("good.png"), imageBytes(qRgb(9, 9, 9)));
             QVERIFY_THROWS_EXCEPTION(EPhotoRefused, store.add("Luke", {here("good.png"), here(r.file)}));
