@@ -57,7 +57,7 @@ ImageHeader checkImageHeader(const QByteArray& bytes) {
     return readHeader(reader);
 }
 
-AcceptedImage acceptImage(const std::string& path) {
+QByteArray readPhotoFile(const std::string& path) {
     const auto refused = [&path](const std::string& why) { return EPhotoRefused(path + ": " + why); };
     int fd = -1;
     try {
@@ -65,7 +65,7 @@ AcceptedImage acceptImage(const std::string& path) {
     } catch (const EInOutError& e) {
         throw refused(e.what());
     }
-    AcceptedImage image;
+    QByteArray bytes;
     struct stat st {};
     const bool sized = ::fstat(fd, &st) == 0;
     // The limit is checked before reading, and again by what is read (a file still growing).
@@ -73,11 +73,11 @@ AcceptedImage acceptImage(const std::string& path) {
         ::close(fd);
         throw refused(std::to_string(st.st_size >> 20) + " MiB is more than a photo may have (64 MiB)");
     }
-    image.bytes.resize(sized ? qsizetype(st.st_size) : 0);
+    bytes.resize(sized ? qsizetype(st.st_size) : 0);
     qsizetype done = 0;
     for (;;) {
-        if (done == image.bytes.size()) image.bytes.resize(done + 65536);
-        const ssize_t n = ::read(fd, image.bytes.data() + done, std::size_t(image.bytes.size() - done));
+        if (done == bytes.size()) bytes.resize(done + 65536);
+        const ssize_t n = ::read(fd, bytes.data() + done, std::size_t(bytes.size() - done));
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) {
             const int error = errno;
@@ -92,7 +92,14 @@ AcceptedImage acceptImage(const std::string& path) {
         }
     }
     ::close(fd);
-    image.bytes.resize(done);
+    bytes.resize(done);
+    return bytes;
+}
+
+AcceptedImage acceptImage(const std::string& path) {
+    const auto refused = [&path](const std::string& why) { return EPhotoRefused(path + ": " + why); };
+    AcceptedImage image;
+    image.bytes = readPhotoFile(path);
 
     QBuffer buffer(&image.bytes);
     buffer.open(QIODevice::ReadOnly);

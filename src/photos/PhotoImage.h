@@ -37,6 +37,10 @@ struct AcceptedImage {
     int width = 0, height = 0; // as shown, the orientation applied
 };
 
+// The bytes of the file at `path`, at most kPhotoByteLimit. Throws EPhotoRefused naming `path` for no
+// regular file, an unreadable one or one over the limit.
+QByteArray readPhotoFile(const std::string& path);
+
 // Reads the image file at `path` and decodes it once to make sure it is whole. Throws EPhotoRefused
 // naming `path`: no regular file or unreadable, over kPhotoByteLimit, a header checkImageHeader
 // refuses, or a picture that does not decode.

@@ -139,6 +139,12 @@ std::string readStoreFile(const std::string& path, const std::string& collection
     return text;
 }
 
+// A photo file's name: the SHA-256 of its bytes and its extension.
+std::string contentName(const QByteArray& bytes, const std::string& extension) {
+    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex().toStdString() + "." +
+           extension;
+}
+
 std::out_of_range noPhoto(std::size_t position, std::size_t count) {
     return std::out_of_range("there is no photo " + std::to_string(position + 1) + ": the item has " +
                              std::to_string(count));
@@ -235,23 +241,25 @@ std::vector<Photo> PhotoStore::photos(std::string_view itemName) const {
 std::vector<Photo> PhotoStore::add(std::string_view itemName, const std::vector<std::string>& imagePaths) {
     if (::access(collectionPath_.c_str(), W_OK) != 0) throw EReadOnlyCollection(collectionPath_);
     // Every image is read and checked before anything is written.
-    std::vector<AcceptedImage> images;
-    for (const std::string& path : imagePaths)
-        images.push_back(acceptImage(path));
+    // Every image is checked first, one at a time (a thousand photos need not fit in memory), then
+    // read again to be written; a file that changed in between is refused.
+    std::vector<std::pair<std::string, Photo>> checked;
+    for (const std::string& path : imagePaths) {
+        const AcceptedImage image = acceptImage(path);
+        Photo photo;
+        photo.file = contentName(image.bytes, image.extension);
+        photo.width = image.width;
+        photo.height = image.height;
+        photo.bytes = image.bytes.size();
+        checked.emplace_back(path, std::move(photo));
+    }
     PhotoIndex index = readIndex();
     std::vector<Photo>& photos = index.items[nameKey(itemName)];
     makeFolder();
     const mode_t mode = copyRulesFor(collectionPath_).mode;
     std::vector<std::string> written;
     try {
-        for (const AcceptedImage& image : images) {
-            Photo photo;
-            photo.file =
-                QCryptographicHash::hash(image.bytes, QCryptographicHash::Sha256).toHex().toStdString() +
-                "." + image.extension;
-            photo.width = image.width;
-            photo.height = image.height;
-            photo.bytes = image.bytes.size();
+        for (auto& [imagePath, photo] : checked) {
             if (std::any_of(photos.begin(), photos.end(),
                             [&](const Photo& p) { return p.file == photo.file; }))
                 continue;
@@ -261,8 +269,11 @@ std::vector<Photo> PhotoStore::add(std::string_view itemName, const std::vector<
             const bool stored = ::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
                                 st.st_uid == ::geteuid() && st.st_size == photo.bytes;
             if (!stored) {
+                const QByteArray bytes = readPhotoFile(imagePath);
+                if (contentName(bytes, photo.file.substr(65)) != photo.file)
+                    throw EPhotoRefused(imagePath + ": the file changed while it was being added");
                 FileReplacement file(path, mode);
-                file.write(image.bytes.constData(), std::size_t(image.bytes.size()));
+                file.write(bytes.constData(), std::size_t(bytes.size()));
                 file.commit();
                 written.push_back(path);
             }
