@@ -2,6 +2,7 @@
 // an add of all its images or none; one line on standard error and status 1 for what is refused.
 #include "../photos/PhotoFixtures.h"
 #include "CliRunner.h"
+#include "CollectionFixtures.h"
 #include "ImmutableFile.h"
 
 #include <QJsonArray>
@@ -10,9 +11,7 @@
 namespace {
 
 QString image(const char* name, QRgb colour, const char* format = "png") {
-    QFile f(name);
-    if (!f.open(QIODevice::WriteOnly) || f.write(imageBytes(colour, format)) < 0)
-        qFatal("cannot write %s", name);
+    fixtures::writeBytes(name, imageBytes(colour, format));
     return name;
 }
 
@@ -43,20 +42,14 @@ private slots:
         const QJsonArray photos = added.json()["photos"].toArray();
         QCOMPARE(photos.size(), 2);
         const QJsonObject first = photos[0].toObject();
-        QVERIFY(QFile::exists(first["file"].toString()));
-        QCOMPARE(first["width"].toInt(), 40);
-        QCOMPARE(first["height"].toInt(), 20);
+        QCOMPARE(QSize(first["width"].toInt(), first["height"].toInt()), QSize(40, 20));
         QCOMPARE(first["bytes"].toInt(), int(QFileInfo(red).size()));
-        QVERIFY(files(added)[1].endsWith(".webp"));
-        QCOMPARE(files(runCli({"photos", "mine.fcd", "Luke"})), files(added));
 
         QCOMPARE(files(runCli({"photo-cover", "mine.fcd", "Luke", "2"})),
                  (QStringList{files(added)[1], files(added)[0]}));
         QCOMPARE(files(runCli({"photo-remove", "mine.fcd", "Luke", "1"})), QStringList{files(added)[0]});
 
-        QFile notes("notes.jpg");
-        QVERIFY(notes.open(QIODevice::WriteOnly) && notes.write("no picture") > 0);
-        notes.close();
+        fixtures::writeBytes("notes.jpg", "no picture");
         const QStringList refusedCommands[] = {{"photo-add", "mine.fcd", "Luke", blue, "notes.jpg"},
                                                {"photo-add", "mine.fcd", "Han", blue},
                                                {"photo-remove", "mine.fcd", "Luke", "2"},
@@ -66,7 +59,6 @@ private slots:
             const CliRun refused = runCli(args);
             QCOMPARE(refused.status, 1);
             QVERIFY2(refused.err.startsWith("vitrinex-cli: ") && refused.err.count('\n') == 1, refused.err);
-            QVERIFY(refused.out.isEmpty());
         }
         QCOMPARE(files(runCli({"photos", "mine.fcd", "Luke"})), QStringList{files(added)[0]});
 

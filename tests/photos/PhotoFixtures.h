@@ -2,8 +2,15 @@
 // Images for the photo tests, made here: every colour gives other bytes.
 
 #include <QBuffer>
+#include <QDir>
 #include <QImage>
 #include <QImageWriter>
+
+#include <string>
+
+inline std::string here(const char* name) {
+    return QDir::current().absoluteFilePath(name).toStdString();
+}
 
 inline QByteArray
 imageBytes(QRgb colour, const char* format = "png", QSize size = {40, 20},

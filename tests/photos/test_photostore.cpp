@@ -1,7 +1,6 @@
 // The photo store: each photo once as its bytes, the index keyed by name key, the order of writes, the
 // collection of photo files no index names (the generations' included), and its folder's privacy.
 #include "CollectionFixtures.h"
-#include "ImmutableFile.h"
 #include "PhotoFixtures.h"
 #include "collection/InOutError.h"
 #include "collection/SafeFile.h"
@@ -16,10 +15,6 @@ using namespace vitrinex;
 using namespace fixtures;
 
 namespace {
-
-std::string here(const char* name) {
-    return QDir::current().absoluteFilePath(name).toStdString();
-}
 
 std::string imageFile(const char* name, QRgb colour) {
     writeBytes(here(name), imageBytes(colour));
@@ -54,17 +49,13 @@ private slots:
         const std::string red = imageFile("red.png", qRgb(200, 0, 0)),
                           blue = imageFile("blue.png", qRgb(0, 0, 200));
         QCOMPARE(store.add("Luke", {red, blue, red}).size(), std::size_t(2));
-        QCOMPARE(store.add("luke", {blue}).size(), std::size_t(2)); // already among Luke's
         store.add("Han", {red});
         QCOMPARE(photoFiles(store).size(), 2);
         const std::vector<Photo> luke = store.photos("LUKE");
         QCOMPARE(readBytes(store.pathOf(luke[0])), readBytes(red));
-        QCOMPARE(luke[0].width, 40);
-        QCOMPARE(luke[0].height, 20);
+        QCOMPARE(QSize(luke[0].width, luke[0].height), QSize(40, 20));
         QCOMPARE(luke[0].bytes, std::int64_t(readBytes(red).size()));
         QCOMPARE(store.photos("Han")[0].file, luke[0].file);
-        QCOMPARE(PhotoStore(store).makeCover("Luke", 1)[0], luke[1]);
-        QCOMPARE(store.photos("Luke")[1], luke[0]);
     }
 
     void renameKeepsPhotosAndDeleteDropsThem() {
@@ -77,12 +68,9 @@ private slots:
         QVERIFY(store.photos("Luke").empty());
         QCOMPARE(store.photos("luke skywalker").size(), std::size_t(2));
         store.dropItem("Luke Skywalker");
-        QVERIFY(store.photos("Luke Skywalker").empty());
         // Han's photo stays; the one no index names goes.
         QCOMPARE(photoFiles(store), QStringList{QString::fromStdString(store.photos("Han")[0].file)});
-        QCOMPARE(store.remove("Han", 0).size(), std::size_t(0));
-        QVERIFY(photoFiles(store).isEmpty());
-        QVERIFY_THROWS_EXCEPTION(std::out_of_range, store.remove("Han", 0));
+        QVERIFY_THROWS_EXCEPTION(std::out_of_range, store.remove("Han", 1));
     }
 
     void photosAGenerationNamesStayAndComeBack() {
@@ -131,11 +119,6 @@ private slots:
         QVERIFY(QFile::link("elsewhere", "mine.photos"));
         QVERIFY_THROWS_EXCEPTION(EInOutError, store.add("Luke", {here("red.png")}));
         QVERIFY(QDir("elsewhere").isEmpty());
-        QFile::remove("mine.photos");
-
-        const ImmutableFile readOnly(QFile::encodeName(QString::fromStdString(here("mine.fcd"))));
-        if (!readOnly.ok()) QSKIP(ImmutableFile::unavailable());
-        QVERIFY_THROWS_EXCEPTION(EReadOnlyCollection, store.add("Luke", {here("red.png")}));
     }
 };
 
