@@ -14,6 +14,8 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-multimedia-dev qt6-qpa-plugins libqt6opengl6-dev libgl-dev libjpeg-dev
+  # WebP photos are read by the image-formats plugins.
+  qt6-image-formats-plugins
   # The skin and the printed list are set in these fonts.
   fonts-liberation fonts-urw-base35
 )

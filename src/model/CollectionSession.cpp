@@ -1,11 +1,15 @@
 #include "model/CollectionSession.h"
 
+#include "collection/CollectionData.h"
 #include "collection/CollectionFile.h"
 #include "collection/CollectionLock.h"
+#include "collection/InOutError.h"
 #include "collection/UpdatePrompts.h"
 #include "collection/Win1252.h"
 
 #include <QFile>
+
+#include <unistd.h>
 
 namespace vitrinex {
 
@@ -16,6 +20,40 @@ std::string fileSystemName(const QString& fileName) {
 
 std::string currentName(const OpenCollection& collection) {
     return collection.currentItem() ? collection.currentItem()->Record.FigureName.str() : std::string();
+}
+
+// What follows a change of the items into their photos. The change itself is saved by then, so a
+// failure here says so.
+void followInPhotos(const std::string& collectionPath, const std::function<void(PhotoStore&)>& follow) {
+    try {
+        PhotoStore store(collectionPath);
+        follow(store);
+    } catch (const EInOutError& e) {
+        throw EInOutError(e.code(),
+                          std::string("the collection was saved, but its photo index was not: ") + e.what());
+    }
+}
+
+// The deletion of the current item, and of its photos from the index.
+void deleteCurrentWithPhotos(OpenCollection& c) {
+    const std::string name = currentName(c);
+    DeleteCurrentItem(c);
+    if (!name.empty()) followInPhotos(c.fileName(), [&name](PhotoStore& store) { store.dropItem(name); });
+}
+
+bool holds(OpenCollection& c, const std::string& name) {
+    const TFigureNode* current = c.currentItem();
+    const bool found = c.FindItem(name) != nullptr;
+    c.selectNode(const_cast<TFigureNode*>(current));
+    return found;
+}
+
+// The generation `backupPath` names among the collection's, if it is one.
+bool isGeneration(const std::string& collectionPath, const std::string& backupPath) {
+    const std::string backup = canonicalCollectionPath(backupPath);
+    for (const Generation& g : listGenerations(collectionPath))
+        if (canonicalCollectionPath(g.path) == backup) return true;
+    return false;
 }
 } // namespace
 
@@ -119,7 +157,15 @@ AddSaveOutcome CollectionSession::addSave(ItemEntry& entry) {
     AddSaveOutcome outcome;
     const bool saving = entry.EditMode;
     try {
-        change([&](OpenCollection& c) { outcome = entry.AddSave(c); });
+        change([&](OpenCollection& c) {
+            const std::string oldName = entry.EditMode ? currentName(c) : std::string();
+            outcome = entry.AddSave(c);
+            // A rename to another key takes the item's photos along.
+            const std::string newName = fromQString(entry.NameToSelect);
+            if (outcome.completed && !oldName.empty() && nameKey(oldName) != nameKey(newName) &&
+                !holds(c, oldName) && holds(c, newName))
+                followInPhotos(c.fileName(), [&](PhotoStore& store) { store.renameItem(oldName, newName); });
+        });
     } catch (...) {
         // An item may be in memory that the file does not hold yet, or the file was read back.
         emit itemsChanged();
@@ -147,7 +193,7 @@ std::optional<UserMessage> CollectionSession::addItem(const NewItemValues& value
 
 void CollectionSession::deleteCurrentItem() {
     try {
-        change([](OpenCollection& c) { DeleteCurrentItem(c); });
+        change([](OpenCollection& c) { deleteCurrentWithPhotos(c); });
     } catch (...) {
         emit itemsChanged();
         throw;
@@ -160,7 +206,7 @@ bool CollectionSession::deleteItem(const std::string& name) {
     try {
         change([&](OpenCollection& c) {
             found = c.FindItem(name) != nullptr;
-            if (found) DeleteCurrentItem(c);
+            if (found) deleteCurrentWithPhotos(c);
         });
     } catch (...) {
         emit itemsChanged();
@@ -216,12 +262,28 @@ CsvImport CollectionSession::importCsv(const std::string& csvPath, ExistingRows 
 RestoreResult CollectionSession::restore(const std::string& collectionPath, const std::string& backupPath,
                                          const Progress& progress) {
     const bool isOpen = collection_.isOpen() && collection_.fileName() == collectionPath;
-    if (!isOpen) return restoreCollection(collectionPath, backupPath, progress);
+    // A generation brings back the photo index kept beside it; the present one is kept beside the
+    // generation the restore keeps first.
+    const std::string keptPhotos = generationPhotoIndex(backupPath);
+    const bool withPhotos =
+        ::access(keptPhotos.c_str(), F_OK) == 0 && isGeneration(collectionPath, backupPath);
+    const auto restorePhotos = [&] {
+        if (withPhotos)
+            followInPhotos(collectionPath, [&](PhotoStore& store) { store.restoreIndex(keptPhotos); });
+    };
+    if (!isOpen) {
+        std::optional<CollectionLock> lock; // the collection and its photos restored with no writer between
+        lockUnlessHeld(lock, collectionPath);
+        const RestoreResult restored = restoreCollection(collectionPath, backupPath, progress);
+        restorePhotos();
+        return restored;
+    }
     RestoreResult restored;
     change([&](OpenCollection& c) {
         c.SaveCollection(
             progressPart(progress, 0, 200)); // so that the generation kept first holds everything
         restored = restoreCollection(collectionPath, backupPath, progressPart(progress, 200, 900));
+        restorePhotos();
     });
     collection_.ReloadCollection(progressWithoutCancel(progressPart(progress, 900, 1000)));
     emit reloaded();
@@ -235,6 +297,45 @@ std::size_t CollectionSession::repair(const std::string& collectionPath) {
     const std::size_t setAside = collection_.damaged().size();
     if (setAside > 0) save();
     return setAside;
+}
+
+std::optional<std::vector<Photo>> CollectionSession::photos(const std::string& name) {
+    const TFigureNode* item = collection_.FindItem(name);
+    if (!item) return std::nullopt;
+    return PhotoStore(collection_.fileName()).photos(item->Record.FigureName.view());
+}
+
+std::optional<std::vector<Photo>>
+CollectionSession::changePhotos(const std::string& name,
+                                const std::function<std::vector<Photo>(PhotoStore&, std::string_view)>& act) {
+    std::optional<std::vector<Photo>> photos;
+    change([&](OpenCollection& c) {
+        const TFigureNode* item = c.FindItem(name);
+        if (!item) return;
+        c.requireWritable();
+        PhotoStore store(c.fileName());
+        photos = act(store, item->Record.FigureName.view());
+    });
+    if (photos) emit photosChanged();
+    return photos;
+}
+
+std::optional<std::vector<Photo>> CollectionSession::addPhotos(const std::string& name,
+                                                               const std::vector<std::string>& images) {
+    return changePhotos(name,
+                        [&](PhotoStore& store, std::string_view item) { return store.add(item, images); });
+}
+
+std::optional<std::vector<Photo>> CollectionSession::removePhoto(const std::string& name,
+                                                                 std::size_t position) {
+    return changePhotos(
+        name, [&](PhotoStore& store, std::string_view item) { return store.remove(item, position); });
+}
+
+std::optional<std::vector<Photo>> CollectionSession::makeCover(const std::string& name,
+                                                               std::size_t position) {
+    return changePhotos(
+        name, [&](PhotoStore& store, std::string_view item) { return store.makeCover(item, position); });
 }
 
 } // namespace vitrinex

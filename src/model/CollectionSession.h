@@ -14,6 +14,7 @@
 #include "collection/ItemEntry.h"
 #include "collection/OpenCollection.h"
 #include "collection/PriceApplication.h"
+#include "photos/PhotoStore.h"
 #include "reports/BackupGenerations.h"
 #include "reports/CsvFormat.h"
 
@@ -25,6 +26,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace vitrinex {
 
@@ -101,6 +103,21 @@ public:
     // them (their bytes kept in ".damaged"). Returns how many were set aside.
     std::size_t repair(const std::string& collectionPath);
 
+    // The photos of the item of that name (see PhotoStore), the cover first; nullopt when the
+    // collection has no such item. The item becomes the current one.
+    std::optional<std::vector<Photo>> photos(const std::string& name);
+    // Each changes the item's photos under the collection's lock and returns them, or nullopt when
+    // there is no such item; announced as photosChanged. A read-only collection throws
+    // EReadOnlyCollection, a refused image EPhotoRefused, a position the item lacks std::out_of_range.
+    std::optional<std::vector<Photo>> addPhotos(const std::string& name,
+                                                const std::vector<std::string>& images);
+    std::optional<std::vector<Photo>> removePhoto(const std::string& name, std::size_t position);
+    std::optional<std::vector<Photo>> makeCover(const std::string& name, std::size_t position);
+    // The file of one of the open collection's photos.
+    std::string photoPath(const Photo& photo) const {
+        return PhotoStore(collection_.fileName()).pathOf(photo);
+    }
+
 signals:
     // A collection was created or opened: everything about it is new.
     void opened();
@@ -123,6 +140,8 @@ signals:
     // recoveredSave() and damaged()): the windows tell it in their message dialog, the command line
     // on standard error, each in its own words.
     void noticesAtOpen();
+    // An item's photos were added, removed or reordered.
+    void photosChanged();
 
 private:
     // Runs `change` on the open collection under the policy above; `change` saves what it changed.
@@ -130,6 +149,9 @@ private:
     // current item kept, before the error goes on.
     void change(const std::function<void(OpenCollection&)>& change);
     void readAgainKeepingCurrent();
+    std::optional<std::vector<Photo>>
+    changePhotos(const std::string& name,
+                 const std::function<std::vector<Photo>(PhotoStore&, std::string_view)>& act);
     void tellNotices();
 
     OpenCollection collection_;

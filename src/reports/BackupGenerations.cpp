@@ -5,12 +5,14 @@
 #include "collection/CollectionLock.h"
 #include "collection/InOutError.h"
 #include "collection/ValueHistory.h"
+#include "reports/ReportText.h"
 
 #include <QDateTime>
 #include <QDir>
 
 #include <algorithm>
 #include <cerrno>
+#include <fcntl.h>
 #include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -65,11 +67,54 @@ void pruneGenerations(const std::string& folder, const std::string& made) {
         if (a.time.tv_nsec != b.time.tv_nsec) return a.time.tv_nsec > b.time.tv_nsec;
         return a.path > b.path;
     });
-    for (std::size_t i = kGenerationsKept - 1; i < others.size(); ++i)
+    for (std::size_t i = kGenerationsKept - 1; i < others.size(); ++i) {
         ::unlink(others[i].path.c_str());
+        ::unlink(generationPhotoIndex(others[i].path).c_str());
+    }
+}
+
+// Copies the collection's photo index beside the generation `generation`, if there is one. An index
+// that is a link, or belongs to neither this user nor the collection's owner, is not taken.
+void keepPhotoIndexBeside(const std::string& collectionPath, const std::string& generation, mode_t mode) {
+    const std::string index = collectionPhotoIndex(collectionPath);
+    struct stat st {
+    }, collection{};
+    if (::lstat(index.c_str(), &st) != 0) {
+        if (errno == ENOENT || errno == ENOTDIR) return;
+        throw EInOutError::fromErrno(errno, index);
+    }
+    const bool ownerTrusted = st.st_uid == ::geteuid() || (::stat(collectionPath.c_str(), &collection) == 0 &&
+                                                           st.st_uid == collection.st_uid);
+    if (!S_ISREG(st.st_mode) || !ownerTrusted)
+        throw EInOutError(kAccessDenied,
+                          "File access denied: " + index + " is no photo index of this collection");
+    const int fd = openRegularFile(index, O_RDONLY | O_NOFOLLOW);
+    try {
+        FileReplacement copy(generationPhotoIndex(generation), mode);
+        fileContent(fd, index)([&copy](const void* data, std::size_t size) { copy.write(data, size); });
+        copy.commit();
+    } catch (...) {
+        ::close(fd);
+        throw;
+    }
+    ::close(fd);
 }
 
 } // namespace
+
+std::string collectionPhotoFolder(const std::string& collectionPath) {
+    return besideCollectionFile(collectionPath, "photos");
+}
+
+std::string collectionPhotoIndex(const std::string& collectionPath) {
+    return collectionPhotoFolder(collectionPath) + "/index";
+}
+
+std::string generationPhotoIndex(const std::string& generationPath) {
+    std::string path = generationPath;
+    if (path.ends_with(kSuffix)) path.resize(path.size() - (sizeof kSuffix - 1));
+    return path + ".photos-index";
+}
 
 std::vector<Generation> listGenerations(const std::string& collectionPath) {
     std::vector<Generation> out;
@@ -114,9 +159,17 @@ std::string keepGeneration(const std::string& collectionPath,
         path = folder + "/" + time.toString(kNameFormat).toStdString() + kSuffix;
         time = time.addMSecs(1);
     } while (::access(path.c_str(), F_OK) == 0);
-    FileReplacement file(path, copyRulesFor(collectionPath).mode);
+    const mode_t mode = copyRulesFor(collectionPath).mode;
+    FileReplacement file(path, mode);
     content([&file](const void* data, std::size_t size) { file.write(data, size); });
     file.commit();
+    try {
+        keepPhotoIndexBeside(collectionPath, path, mode);
+    } catch (...) {
+        // A generation without the photos it had would let them go.
+        ::unlink(path.c_str());
+        throw;
+    }
     if (prune) pruneGenerations(folder, path);
     return path;
 }
@@ -181,6 +234,7 @@ RestoreResult restoreCollection(const std::string& collectionPath, const std::st
         });
     } catch (const ECancelled&) {
         ::unlink(result.kept.c_str());
+        ::unlink(generationPhotoIndex(result.kept).c_str());
         throw;
     }
     pruneGenerations(generationsFolder(collectionPath, false), result.kept);

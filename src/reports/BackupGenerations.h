@@ -21,6 +21,16 @@ struct Generation {
     std::int64_t items = 0;
 };
 
+// The collection's photo folder beside it ("NAME.photos" for "NAME.fcd", see besideCollectionFile)
+// and the index in it that names each item's photos.
+std::string collectionPhotoFolder(const std::string& collectionPath);
+std::string collectionPhotoIndex(const std::string& collectionPath);
+// The photo index a generation keeps beside it ("TIME.photos-index" beside "TIME.fcd"): the
+// collection's photo index as it stood when the generation was kept, so that the photos it names
+// are kept while the generation is, and a restore of the generation brings them back. A collection
+// that had no photo index then leaves none.
+std::string generationPhotoIndex(const std::string& generationPath);
+
 // The collection's generations, newest first.
 std::vector<Generation> listGenerations(const std::string& collectionPath);
 
@@ -28,7 +38,8 @@ std::vector<Generation> listGenerations(const std::string& collectionPath);
 std::function<void(const ByteSink&)> backupContent(const OpenCollection& collection);
 
 // Keeps `content` as the newest generation of the collection at `collectionPath` and, when `prune`,
-// drops the oldest beyond kGenerationsKept. Returns the generation's path. Throws EInOutError.
+// drops the oldest beyond kGenerationsKept (with their photo indexes). The collection's photo index
+// is kept beside it (see generationPhotoIndex). Returns the generation's path. Throws EInOutError.
 std::string keepGeneration(const std::string& collectionPath,
                            const std::function<void(const ByteSink&)>& content, bool prune = true);
 

@@ -17,6 +17,7 @@ done
 
 cp "$source_dir/assets/samples/Vintage Heroes.fcd" heroes.fcd
 cp "$source_dir/assets/samples/update.auf" update.auf
+cp "$source_dir/assets/samples/captain-comet.jpg" captain-comet.jpg
 # `update` talks to the local catalog server, on a free loopback port it prints first.
 bash "$source_dir/scripts/update-server.sh" >server.out 2>server.err &
 server=$!

@@ -72,7 +72,10 @@ CommandLine::CommandLine(int argc, char** argv, const CommandSyntax& syntax) : a
 
     for (const QString& p : parser.positionalArguments())
         positional_.push_back(bytes(p));
-    if (positional_.size() != syntax.positional.size()) {
+    // A last name ending in "..." takes one argument or more ("IMAGE...").
+    const bool repeats = !syntax.positional.empty() && syntax.positional.back().ends_with("...");
+    if (repeats ? positional_.size() < syntax.positional.size()
+                : positional_.size() != syntax.positional.size()) {
         std::string wanted;
         for (const std::string& p : syntax.positional)
             wanted += " " + p;

@@ -3,6 +3,7 @@
 // options with a value ("--name value" or "--name=value") and flags. Values stay the bytes given (a
 // file name need not be UTF-8); a value meant for a collection is checked when it is taken as text.
 
+#include <algorithm>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -17,7 +18,7 @@ struct UsageError : std::invalid_argument {
 };
 
 struct CommandSyntax {
-    std::vector<std::string> positional; // names in the usage: "FILE", "NAME", ...
+    std::vector<std::string> positional; // names in the usage: "FILE", "NAME", ...; a last "IMAGE..." repeats
     std::vector<std::string> options;    // options that take a value
     std::vector<std::string> flags = {}; // options without one
 };
@@ -36,6 +37,10 @@ public:
     bool versionRequested() const { return version_; }
 
     const std::string& arg(std::size_t index) const { return positional_.at(index); }
+    // The positional arguments from `index` on.
+    std::vector<std::string> argsFrom(std::size_t index) const {
+        return {positional_.begin() + std::ptrdiff_t(std::min(index, positional_.size())), positional_.end()};
+    }
     bool isSet(const std::string& flag) const;
     // The last value given for the option.
     std::optional<std::string> value(const std::string& option) const;

@@ -8,6 +8,7 @@
 #include "ItemCommands.h"
 #include "ItemText.h"
 #include "Json.h"
+#include "PhotoCommands.h"
 #include "PriceCommands.h"
 #include "RepairCommands.h"
 #include "ReportCommands.h"
@@ -145,12 +146,16 @@ const std::map<std::string, Command>& commands() {
         {"backups", {{{"FILE"}, {}}, commandBackups}},
         {"restore", {{{"FILE", "BACKUP"}, {}}, commandRestore}},
         {"history", {{{"FILE"}, {}}, commandHistory}},
+        {"photos", {{{"FILE", "ITEM"}, {}}, commandPhotos}},
+        {"photo-add", {{{"FILE", "ITEM", "IMAGE..."}, {}}, commandPhotoAdd}},
+        {"photo-remove", {{{"FILE", "ITEM", "N"}, {}}, commandPhotoRemove}},
+        {"photo-cover", {{{"FILE", "ITEM", "N"}, {}}, commandPhotoCover}},
     };
     return table;
 }
 
 int printHelp() {
-    std::cout << kUsage << kReportUsage << kDataUsage << kUsageNotes;
+    std::cout << kUsage << kReportUsage << kDataUsage << kPhotoUsage << kUsageNotes;
     return 0;
 }
 
@@ -184,7 +189,7 @@ int main(int argc, char** argv) {
     vitrinex::ignoreFileSizeSignal(); // any file written beyond a size limit fails with "Disk full"
     qInstallMessageHandler(keepQtQuiet);
     if (argc < 2) {
-        std::cerr << kUsage << kReportUsage << kDataUsage;
+        std::cerr << kUsage << kReportUsage << kDataUsage << kPhotoUsage;
         return 1;
     }
     try {
@@ -197,7 +202,8 @@ int main(int argc, char** argv) {
         const std::string file = reportedFile().empty() ? "" : oneLine(reportedFile()) + ": ";
         std::cerr << "vitrinex-cli: " << file << oneLine(e.what()) << '\n';
     } catch (const UsageError& e) {
-        std::cerr << "vitrinex-cli: " << oneLine(e.what()) << "\n" << kUsage << kReportUsage << kDataUsage;
+        std::cerr << "vitrinex-cli: " << oneLine(e.what()) << "\n"
+                  << kUsage << kReportUsage << kDataUsage << kPhotoUsage;
     } catch (const std::exception& e) {
         std::cerr << "vitrinex-cli: " << oneLine(e.what()) << '\n';
     }
