@@ -7,6 +7,7 @@
 #include "CollectionFixtures.h"
 #include "ImmutableFile.h"
 #include "collection/OpenCollection.h"
+#include "collection/RecentCollections.h"
 #include "controls/BitmapScrollBar.h"
 #include "controls/MaskedEditField.h"
 #include "controls/PictureControl.h"
@@ -112,6 +113,7 @@ private slots:
     void newCollectionFromButtonShowsNameOnlyCaption();
     void cancelledDialogsDoNothing();
     void disabledMenuItemsIgnoreTheirShortcuts();
+    void recentCollectionsReopenFromTheMenu();
     void selectingShowsTheItem();
 
     // The item list and its scroll bar
@@ -528,6 +530,43 @@ void TestMainForm::disabledMenuItemsIgnoreTheirShortcuts() {
     QTest::keyClick(main_, Qt::Key_W, Qt::ControlModifier);
     QVERIFY(!main_->collection().isOpen());
     QCOMPARE(sounds_.names(), (QStringList{"v10bp.qys", "v10bp.qys", "v10cs.qys"}));
+}
+
+void TestMainForm::recentCollectionsReopenFromTheMenu() {
+    QFile::remove(recentCollectionsPath());
+    QVERIFY(QDir().mkpath(QFileInfo(recentlyUsedBookmarksPath()).path()));
+    QStringList paths;
+    for (int i = 1; i <= 9; ++i) {
+        paths << dataPath(QString("c%1.fcd").arg(i));
+        fixtures::writeCollection(paths.last(), {fixtures::item("Robin")},
+                                  QString("C%1").arg(i).toStdString());
+        main_->OpenCollectionFile(paths.last());
+        QTRY_COMPARE(QFile::decodeName(main_->collection().fileName().c_str()), paths.last());
+    }
+    const auto shown = [this] {
+        emit ui_.collection1->aboutToShow();
+        QStringList listed;
+        for (int i = 1; QAction* a = main_->findChild<QAction*>(QString("recent%1").arg(i)); ++i)
+            listed << a->toolTip();
+        return listed;
+    };
+    // The last eight, the latest first; a file gone is no longer listed.
+    QStringList latest(paths.crbegin(), paths.crbegin() + 8);
+    QCOMPARE(shown(), latest);
+    QFile::remove(paths[4]);
+    latest.removeAll(paths[4]);
+    QCOMPARE(shown(), latest);
+
+    // Chosen, an entry closes the open collection and opens its own, which heads the list then.
+    chooseFromMenu(ui_.collection1, main_->findChild<QAction*>("recent3"));
+    QTRY_COMPARE(QFile::decodeName(main_->collection().fileName().c_str()), latest[2]);
+    QCOMPARE(shown().first(), latest[2]);
+    // The desktop's recently-used files hold every collection opened.
+    QFile xbel(recentlyUsedBookmarksPath());
+    QVERIFY(xbel.open(QIODevice::ReadOnly));
+    const QByteArray bookmarks = xbel.readAll();
+    for (const QString& p : paths)
+        QVERIFY2(bookmarks.contains(QUrl::fromLocalFile(p).toEncoded()), qPrintable(p));
 }
 
 void TestMainForm::selectingShowsTheItem() {
