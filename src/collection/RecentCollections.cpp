@@ -187,7 +187,8 @@ std::optional<QByteArray> withRecentlyUsed(const QByteArray& xbel, const QString
                     out.writeAttribute(QStringLiteral("added"), timeText(now));
                 out.writeAttribute(QStringLiteral("modified"), timeText(now));
                 out.writeAttribute(QStringLiteral("visited"), timeText(now));
-            } else if (inOurs && in.namespaceUri() == kBookmarkNs && in.name() == QLatin1String("application") &&
+            } else if (inOurs && in.namespaceUri() == kBookmarkNs &&
+                       in.name() == QLatin1String("application") &&
                        attributes.value(QLatin1String("name")) == kApplicationName) {
                 ourApplicationSeen = true;
                 writeApplication(out, now, attributes.value(QLatin1String("count")).toInt() + 1);
@@ -249,7 +250,8 @@ bool addToRecentlyUsed(const QString& xbelPath, const QString& collectionPath, c
     requireOwnFolder(QFile::encodeName(QFileInfo(xbelPath).path()).toStdString());
     const OwnFile file = readOwnFile(xbelPath, kRecentlyUsedMaxBytes);
     if (!file.usable) return false;
-    const QString url = QUrl::fromLocalFile(QFileInfo(collectionPath).absoluteFilePath()).toString(QUrl::FullyEncoded);
+    const QString url =
+        QUrl::fromLocalFile(QFileInfo(collectionPath).absoluteFilePath()).toString(QUrl::FullyEncoded);
     const std::optional<QByteArray> updated = withRecentlyUsed(file.bytes, url, now);
     if (!updated) return false;
     replaceFile(xbelPath, *updated);

@@ -15,6 +15,7 @@
 #include "forms/DeleteDialog.h"
 #include "forms/ErrorReport.h"
 #include "forms/ExitDialog.h"
+#include "forms/FileDrops.h"
 #include "forms/FindDialog.h"
 #include "forms/ItemDialog.h"
 #include "forms/LastUpdateDialog.h"
@@ -81,6 +82,9 @@ TMainForm::TMainForm(QWidget* parent, QString programFolder)
     createMenu();
     createButtons();
     createDialogs();
+    auto* drops = new FileDrops(this);
+    connect(drops, &FileDrops::collectionDropped, this, &TMainForm::OpenCollectionFile);
+    connect(drops, &FileDrops::csvDropped, Tools.get(), &CollectionTools::offerCsvImport);
 
     GoToWeb1 = new TGoToWeb(this);
     GoToWeb1->setObjectName(QStringLiteral("GoToWeb1"));

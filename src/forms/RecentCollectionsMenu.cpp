@@ -23,7 +23,9 @@ QString captionFor(const QString& path, const QStringList& all) {
     qsizetype sameName = 0;
     for (const QString& other : all)
         if (QFileInfo(other).fileName() == name) ++sameName;
-    QString caption = sameName > 1 ? QStringLiteral("%1  (%2)").arg(name, QDir::toNativeSeparators(QFileInfo(path).path())) : name;
+    QString caption =
+        sameName > 1 ? QStringLiteral("%1  (%2)").arg(name, QDir::toNativeSeparators(QFileInfo(path).path()))
+                     : name;
     return caption.replace(QLatin1Char('&'), QStringLiteral("&&"));
 }
 
@@ -43,7 +45,8 @@ RecentCollectionsMenu::RecentCollectionsMenu(CollectionSession& collection, QMen
 
 QStringList RecentCollectionsMenu::presentEntries() {
     const QStringList listed = readRecentCollections(listPath_);
-    const QStringList present = withoutMissing(listed, [](const QString& path) { return QFileInfo::exists(path); });
+    const QStringList present =
+        withoutMissing(listed, [](const QString& path) { return QFileInfo::exists(path); });
     if (present != listed) store(present);
     return present;
 }
@@ -78,7 +81,8 @@ void RecentCollectionsMenu::rebuild() {
 }
 
 void RecentCollectionsMenu::remember() {
-    const QString path = QFileInfo(QFile::decodeName(collection_.collection().fileName().c_str())).absoluteFilePath();
+    const QString path =
+        QFileInfo(QFile::decodeName(collection_.collection().fileName().c_str())).absoluteFilePath();
     store(withOpened(readRecentCollections(listPath_), path));
     // The desktop's list is the user's own file, shared with every program: one that cannot be read
     // or written safely is left as it is, and the open goes on.

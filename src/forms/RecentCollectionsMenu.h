@@ -20,7 +20,8 @@ class RecentCollectionsMenu : public QObject {
 public:
     // Adds the entries below what `menu` holds, built again each time it opens. `listPath` is the
     // program's list, `bookmarksPath` the desktop's bookmark file.
-    RecentCollectionsMenu(CollectionSession& collection, QMenu* menu, QString listPath, QString bookmarksPath);
+    RecentCollectionsMenu(CollectionSession& collection, QMenu* menu, QString listPath,
+                          QString bookmarksPath);
 
 signals:
     // An entry was chosen whose file is there.

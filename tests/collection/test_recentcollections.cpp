@@ -74,8 +74,9 @@ private slots:
         writeRecentCollections(list, written);
         QCOMPARE(readRecentCollections(list), written);
         QCOMPARE(modeOf(list), mode_t(0600));
-        QCOMPARE(withoutMissing(readRecentCollections(list), [](const QString& p) { return QFile::exists(p); }),
-                 (QStringList{written[0], written[2]}));
+        QCOMPARE(
+            withoutMissing(readRecentCollections(list), [](const QString& p) { return QFile::exists(p); }),
+            (QStringList{written[0], written[2]}));
         // A link in its place is no list of the user's.
         QFile::remove(list);
         QFile::link(dir.filePath("a.fcd"), list);
@@ -105,7 +106,8 @@ private slots:
         QVERIFY(again->contains("2026-12-02T11:30:00"));
         QVERIFY(again->contains("added=\"2026-12-01T10:00:00"));
         // A new file, and bytes that are no bookmark file.
-        QCOMPARE(bookmarks(*withRecentlyUsed({}, ours, kFirst)), (QMap<QString, QStringList>{{ours, {"Vitrinex:1"}}}));
+        QCOMPARE(bookmarks(*withRecentlyUsed({}, ours, kFirst)),
+                 (QMap<QString, QStringList>{{ours, {"Vitrinex:1"}}}));
         for (const QByteArray& bad : {QByteArray("<xbel><bookmark href='x'>"), QByteArray("<html></html>"),
                                       QByteArray("not xml at all")})
             QVERIFY2(!withRecentlyUsed(bad, ours, kFirst), bad.constData());

@@ -34,6 +34,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QMimeData>
 #include <QPointer>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -114,6 +115,7 @@ private slots:
     void cancelledDialogsDoNothing();
     void disabledMenuItemsIgnoreTheirShortcuts();
     void recentCollectionsReopenFromTheMenu();
+    void droppedCollectionOpens();
     void selectingShowsTheItem();
 
     // The item list and its scroll bar
@@ -567,6 +569,31 @@ void TestMainForm::recentCollectionsReopenFromTheMenu() {
     const QByteArray bookmarks = xbel.readAll();
     for (const QString& p : paths)
         QVERIFY2(bookmarks.contains(QUrl::fromLocalFile(p).toEncoded()), qPrintable(p));
+}
+
+void TestMainForm::droppedCollectionOpens() {
+    const QString first = dataPath("first.fcd"), dropped = dataPath("dropped.fcd"),
+                  text = dataPath("notes.txt");
+    fixtures::writeCollection(first, {fixtures::item("Robin")});
+    fixtures::writeCollection(dropped, {fixtures::item("Joker"), fixtures::item("Bane")}, "Dropped");
+    writeAll(text, "notes");
+    openFile(first);
+    const auto drag = [this](const QString& path) {
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(path)});
+        QDragEnterEvent enter(QPoint(250, 150), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(main_, &enter);
+        if (!enter.isAccepted()) return false;
+        QDropEvent drop(QPointF(250, 150), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(main_, &drop);
+        return drop.isAccepted();
+    };
+    // A file of another kind is not taken; a collection closes the open one and opens.
+    QVERIFY(!drag(text));
+    QVERIFY(drag(dropped));
+    QTRY_COMPARE(QFile::decodeName(main_->collection().fileName().c_str()), dropped);
+    QCOMPARE(entries(ui_.ListBox2), (QStringList{"Bane", "Joker"}));
+    QVERIFY(errors_.isEmpty() && messages_.isEmpty());
 }
 
 void TestMainForm::selectingShowsTheItem() {
