@@ -1,5 +1,7 @@
 #include "app/CommandLine.h"
 
+#include "app/ProgramManual.h"
+
 #include "Version.h"
 #include "app/Startup.h"
 #include "forms/SettingsFile.h"
@@ -40,6 +42,8 @@ CommandLine parseCommandLine(const QStringList& arguments) {
         } else if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
             // Asking for help wins over anything else on the line.
             return CommandLine{CommandLine::Action::Help, {}, {}};
+        } else if (a == QLatin1String("--manual")) {
+            c.action = CommandLine::Action::Manual;
         } else if (a == QLatin1String("--version")) {
             c.action = CommandLine::Action::Version;
         } else if (a == QLatin1String("--check-install")) {
@@ -57,17 +61,16 @@ CommandLine parseCommandLine(const QStringList& arguments) {
 }
 
 QString helpText() {
-    return QStringLiteral(
-               "Usage: vitrinex [FILE]\n"
-               "%1 keeps collections of action figures, one collection file (.fcd) each.\n"
-               "\n"
-               "  FILE             a collection (.fcd) or backup (.bak) to open; with the program\n"
-               "                   already running, the running copy opens it\n"
-               "  --check-install  print where the program reads its files and writes its own,\n"
-               "                   and check that the files it ships with are there\n"
-               "  -h, --help       print this help\n"
-               "  --version        print the version\n")
-        .arg(QLatin1String(kApplicationTitle));
+    const Manual& m = programManual();
+    for (const ManualSection& section : m.sections)
+        if (section.title == "OPTIONS")
+            return QString::fromStdString("Usage: " + m.name + " " + m.synopsis.front() + "\n" +
+                                          m.description.front() + "\n\n" + itemsText(section.items));
+    return {};
+}
+
+QString manualText() {
+    return QString::fromStdString(manualPage(programManual(), kApplicationTitle));
 }
 
 QString versionText() {

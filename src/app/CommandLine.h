@@ -1,6 +1,6 @@
 #pragma once
-// The program's command line: `vitrinex [FILE]`, `--help`, `--version` and `--check-install`, which
-// answer on standard output without a display.
+// The program's command line: `vitrinex [FILE]`, `--help`, `--version`, `--manual` and `--check-install`,
+// which answer on standard output without a display.
 
 #include "platform/FilePlaces.h"
 
@@ -10,7 +10,7 @@
 namespace vitrinex {
 
 struct CommandLine {
-    enum class Action { Run, Help, Version, CheckInstall, Error };
+    enum class Action { Run, Help, Version, Manual, CheckInstall, Error };
     Action action = Action::Run;
     QString file;  // the collection to open; empty when none was given
     QString error; // for Action::Error, one line
@@ -21,6 +21,8 @@ struct CommandLine {
 CommandLine parseCommandLine(const QStringList& arguments);
 
 QString helpText();
+// The manual page vitrinex(1), in roff.
+QString manualText();
 QString versionText();
 
 struct InstallCheck {

@@ -31,6 +31,9 @@ int main(int argc, char** argv) {
     case vitrinex::CommandLine::Action::Help:
         print(stdout, vitrinex::helpText());
         return 0;
+    case vitrinex::CommandLine::Action::Manual:
+        print(stdout, vitrinex::manualText());
+        return 0;
     case vitrinex::CommandLine::Action::Version:
         print(stdout, vitrinex::versionText());
         return 0;

@@ -102,7 +102,26 @@ void CollectionTools::importcsv1Click() {
     if (!importcsv1->isEnabled() || refusedAsReadOnly(collection_.collection())) return;
     const QString in =
         FileDialogs::getOpenFileName(parent_, QStringLiteral("csv"), QString::fromLatin1(kCsvFilter));
-    if (in.isEmpty()) return;
+    if (!in.isEmpty()) importCsvFile(in);
+}
+
+void CollectionTools::offerCsvImport(const QString& fileName, QPoint at) {
+    if (!importcsv1->isEnabled()) {
+        ShowMessageDialog(QStringLiteral("import csv"),
+                          QStringLiteral("open a collection first: a CSV file dropped on the window adds "
+                                         "its rows to the open collection."));
+        return;
+    }
+    if (refusedAsReadOnly(collection_.collection())) return;
+    QMenu offer(parent_);
+    offer.setObjectName(QStringLiteral("csvoffer1"));
+    QAction* import = offer.addAction(
+        QStringLiteral("import %1").arg(QFileInfo(fileName).fileName().replace('&', QStringLiteral("&&"))));
+    offer.addAction(QStringLiteral("cancel"));
+    if (offer.exec(at) == import) importCsvFile(fileName);
+}
+
+void CollectionTools::importCsvFile(const QString& in) {
     CsvImport imported;
     std::vector<std::string> refused;
     std::size_t heldNames = 0;

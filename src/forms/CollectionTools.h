@@ -4,6 +4,7 @@
 // and follow the open collection's state; the main window only carries out an edit request.
 
 #include <QObject>
+#include <QPoint>
 #include <QString>
 
 #include <memory>
@@ -29,6 +30,9 @@ public:
     void table1Click();
     void exportcsv1Click();
     void importcsv1Click();
+    // A CSV file dropped on the window at `at`: a small menu offers to import it into the open
+    // collection, as import csv does with the file chosen.
+    void offerCsvImport(const QString& fileName, QPoint at);
     void restore1Click();
 
 signals:
@@ -37,6 +41,7 @@ signals:
 
 private:
     void enableCommands();
+    void importCsvFile(const QString& fileName);
 
     QWidget* parent_;
     CollectionSession& collection_;

@@ -161,6 +161,23 @@ int TItemListBox::topRow() const {
     return ListTopRow(this);
 }
 
+void TItemListBox::resizeEvent(QResizeEvent* event) {
+    QListView::resizeEvent(event);
+    fitWholeLines();
+}
+
+void TItemListBox::doItemsLayout() {
+    QListView::doItemsLayout();
+    fitWholeLines();
+}
+
+void TItemListBox::fitWholeLines() {
+    const int line = count() > 0 ? sizeHintForRow(0) : 0;
+    const int room = height() - 2 * frameWidth();
+    const int rest = line > 0 && room > line ? room % line : 0;
+    if (viewportMargins().bottom() != rest) setViewportMargins(0, 0, 0, rest);
+}
+
 // --- the view -------------------------------------------------------------------------------------
 
 CollectionView::CollectionView(CollectionSession& collection, PictureButtons& buttons, QWidget* parent)

@@ -54,6 +54,14 @@ public:
     void setTopRow(int row);
     // The line at the top of the view; 0 when the list shows no line.
     int topRow() const;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void doItemsLayout() override;
+
+private:
+    // The list shows whole lines only: what is left below the last one is no part of the view.
+    void fitWholeLines();
 };
 
 class CollectionView : public QWidget {

@@ -37,7 +37,8 @@ class TUpdateForm;
 class TUpdateTypeForm;
 namespace vitrinex {
 class CollectionTools;
-}
+class RecentCollectionsMenu;
+} // namespace vitrinex
 
 class TMainForm : public QWidget {
     Q_OBJECT
@@ -173,6 +174,8 @@ private:
     std::unique_ptr<TValueForm> ValueForm;
     // The table window, CSV export and import, and restore, with their menu items.
     std::unique_ptr<vitrinex::CollectionTools> Tools;
+    // The collection menu's recent collections.
+    std::unique_ptr<vitrinex::RecentCollectionsMenu> Recent;
 
     QString newFileName_;
     QString waitingFile_; // named from outside, to open once the window takes input

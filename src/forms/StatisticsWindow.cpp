@@ -31,7 +31,7 @@ constexpr int kListLeft = 99;
 constexpr int kListWidth = 240;
 constexpr int kListHeight = 22;
 constexpr int kGap = 2; // between a caption and its value
-constexpr int kMinAmountPointSize = 7;
+constexpr int kValueLeft = 141;
 
 // An extreme list of the open collection as rows. It reads the list where the collection keeps it; a
 // row beyond what the list holds now (it changed and the announcement is yet to come) shows nothing.
@@ -102,23 +102,23 @@ void TStatsForm::FormCreate() {
     titleStyle.pointSize = 12;
     titleStyle.alignment = Qt::AlignHCenter | Qt::AlignTop;
     titleStyle.wordWrap = true;
-    TitleLBL = addLabel(this, QStringLiteral("TitleLBL"), QString(), QRect(32, 24, 314, 84), titleStyle);
+    // Above the picture's first rule; the totals below it, one a line, each value in the whole width.
+    TitleLBL = addLabel(this, QStringLiteral("TitleLBL"), QString(), QRect(32, 24, 314, 70), titleStyle);
 
     LabelStyle valueStyle; // white, 10
-    // Centred on the caption's line, so that an amount set smaller still reads on the same line.
     valueStyle.alignment = Qt::AlignLeft | Qt::AlignVCenter;
-    CollValueLBL = addLabel(this, QStringLiteral("CollValueLBL"), QString(), QRect(141, 112, 1, kLineHeight),
-                            valueStyle);
+    const int valueWidth = kClientSize.width() - kValueLeft - 4;
+    const int lines[] = {100, 118, 136};
+    CollValueLBL = addLabel(this, QStringLiteral("CollValueLBL"), QString(),
+                            QRect(kValueLeft, lines[0], valueWidth, kLineHeight), valueStyle);
     NetChangeLBL = addLabel(this, QStringLiteral("NetChangeLBL"), QString(),
-                            QRect(281, 112, kClientSize.width() - 281 - 4, kLineHeight), valueStyle);
+                            QRect(kValueLeft, lines[1], valueWidth, kLineHeight), valueStyle);
     UpdatedFigsLBL = addLabel(this, QStringLiteral("UpdatedFigsLBL"), QString(),
-                              QRect(218, 134, kClientSize.width() - 218 - 4, kLineHeight), valueStyle);
+                              QRect(kValueLeft, lines[2], valueWidth, kLineHeight), valueStyle);
 
-    Label1 = addCaption("Label1", QStringLiteral("collection value:"), 141 - kGap, 112);
-    Label2 = addCaption("Label2", QStringLiteral("net change:"), 281 - kGap, 112);
-    Label7 = addCaption("Label7", QStringLiteral("items updated:"), 218 - kGap, 134);
-    // The collection value has the room up to the net change caption.
-    CollValueLBL->setFixedWidth(std::max(1, Label2->x() - kGap - 141));
+    Label1 = addCaption("Label1", QStringLiteral("collection value:"), kValueLeft - kGap, lines[0]);
+    Label2 = addCaption("Label2", QStringLiteral("net change:"), kValueLeft - kGap, lines[1]);
+    Label7 = addCaption("Label7", QStringLiteral("items updated:"), kValueLeft - kGap, lines[2]);
 
     const int tops[] = {160, 187, 214, 241};
     const int captionTop = (kListHeight - kLineHeight) / 2;
@@ -193,14 +193,8 @@ QComboBox* TStatsForm::addEntryList(const char* objectName, const QColor& textCo
 }
 
 void TStatsForm::setAmountText(QLabel* label, const QString& text) {
+    // At the window's 10 pt, as every other value: the line has room for every digit of an amount.
     label->setText(text);
-    // A full-precision amount can be wider than its place; a smaller face keeps every digit readable
-    // instead of cutting the number short. The whole text also shows as the label's tip.
-    QFont font = skinFont(10);
-    while (font.pointSize() > kMinAmountPointSize &&
-           QFontMetrics(font).horizontalAdvance(text) > label->width())
-        font.setPointSize(font.pointSize() - 1);
-    label->setFont(font);
     label->setToolTip(text);
 }
 

@@ -7,6 +7,7 @@
 #include "CollectionFixtures.h"
 #include "ImmutableFile.h"
 #include "collection/OpenCollection.h"
+#include "collection/RecentCollections.h"
 #include "controls/BitmapScrollBar.h"
 #include "controls/MaskedEditField.h"
 #include "controls/PictureControl.h"
@@ -33,6 +34,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QMimeData>
 #include <QPointer>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -112,6 +114,8 @@ private slots:
     void newCollectionFromButtonShowsNameOnlyCaption();
     void cancelledDialogsDoNothing();
     void disabledMenuItemsIgnoreTheirShortcuts();
+    void recentCollectionsReopenFromTheMenu();
+    void droppedCollectionOpens();
     void selectingShowsTheItem();
 
     // The item list and its scroll bar
@@ -530,6 +534,68 @@ void TestMainForm::disabledMenuItemsIgnoreTheirShortcuts() {
     QCOMPARE(sounds_.names(), (QStringList{"v10bp.qys", "v10bp.qys", "v10cs.qys"}));
 }
 
+void TestMainForm::recentCollectionsReopenFromTheMenu() {
+    QFile::remove(recentCollectionsPath());
+    QVERIFY(QDir().mkpath(QFileInfo(recentlyUsedBookmarksPath()).path()));
+    QStringList paths;
+    for (int i = 1; i <= 9; ++i) {
+        paths << dataPath(QString("c%1.fcd").arg(i));
+        fixtures::writeCollection(paths.last(), {fixtures::item("Robin")},
+                                  QString("C%1").arg(i).toStdString());
+        main_->OpenCollectionFile(paths.last());
+        QTRY_COMPARE(QFile::decodeName(main_->collection().fileName().c_str()), paths.last());
+    }
+    const auto shown = [this] {
+        emit ui_.collection1->aboutToShow();
+        QStringList listed;
+        for (int i = 1; QAction* a = main_->findChild<QAction*>(QString("recent%1").arg(i)); ++i)
+            listed << a->toolTip();
+        return listed;
+    };
+    // The last eight, the latest first; a file gone is no longer listed.
+    QStringList latest(paths.crbegin(), paths.crbegin() + 8);
+    QCOMPARE(shown(), latest);
+    QFile::remove(paths[4]);
+    latest.removeAll(paths[4]);
+    QCOMPARE(shown(), latest);
+
+    // Chosen, an entry closes the open collection and opens its own, which heads the list then.
+    chooseFromMenu(ui_.collection1, main_->findChild<QAction*>("recent3"));
+    QTRY_COMPARE(QFile::decodeName(main_->collection().fileName().c_str()), latest[2]);
+    QCOMPARE(shown().first(), latest[2]);
+    // The desktop's recently-used files hold every collection opened.
+    QFile xbel(recentlyUsedBookmarksPath());
+    QVERIFY(xbel.open(QIODevice::ReadOnly));
+    const QByteArray bookmarks = xbel.readAll();
+    for (const QString& p : paths)
+        QVERIFY2(bookmarks.contains(QUrl::fromLocalFile(p).toEncoded()), qPrintable(p));
+}
+
+void TestMainForm::droppedCollectionOpens() {
+    const QString first = dataPath("first.fcd"), dropped = dataPath("dropped.fcd"),
+                  text = dataPath("notes.txt");
+    fixtures::writeCollection(first, {fixtures::item("Robin")});
+    fixtures::writeCollection(dropped, {fixtures::item("Joker"), fixtures::item("Bane")}, "Dropped");
+    writeAll(text, "notes");
+    openFile(first);
+    const auto drag = [this](const QString& path) {
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(path)});
+        QDragEnterEvent enter(QPoint(250, 150), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(main_, &enter);
+        if (!enter.isAccepted()) return false;
+        QDropEvent drop(QPointF(250, 150), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(main_, &drop);
+        return drop.isAccepted();
+    };
+    // A file of another kind is not taken; a collection closes the open one and opens.
+    QVERIFY(!drag(text));
+    QVERIFY(drag(dropped));
+    QTRY_COMPARE(QFile::decodeName(main_->collection().fileName().c_str()), dropped);
+    QCOMPARE(entries(ui_.ListBox2), (QStringList{"Bane", "Joker"}));
+    QVERIFY(errors_.isEmpty() && messages_.isEmpty());
+}
+
 void TestMainForm::selectingShowsTheItem() {
     NewItemValues batman = fixtures::item("Batman", "$  12.50", "$  -2", 3);
     batman.Year = "1989";
@@ -664,14 +730,13 @@ void TestMainForm::releaseOnLastLinePutsBarAtMaximum() {
     QCOMPARE(ui_.FigureNameLBL->text(), QString("Figure 07"));
     QCOMPARE(bar->position(), ListTopRow(list) + 1);
 
-    // The last line, only partly in view: its release puts the bar at its maximum, not at the top
-    // line + 1.
-    bar->setPosition(count - 11);
-    QCOMPARE(ListTopRow(list), count - 12);
-    const QRect lastInView = list->rowRect(count - 1) & list->viewport()->rect();
-    QVERIFY(!lastInView.isEmpty());
-    QVERIFY(ListTopRow(list) + 1 != bar->max());
-    click(list->viewport(), Qt::LeftButton, lastInView.center());
+    // The list shows whole lines only; the last line brought into view and released puts the bar at
+    // its maximum.
+    QCOMPARE(list->viewport()->height() % list->rowRect(0).height(), 0);
+    list->scrollToBottom();
+    const QRect last = list->rowRect(count - 1);
+    QVERIFY(list->viewport()->rect().contains(last));
+    click(list->viewport(), Qt::LeftButton, last.center());
     QCOMPARE(ui_.FigureNameLBL->text(), QString("Figure 25"));
     QCOMPARE(bar->position(), bar->max());
     // The bar at its maximum brings the list to its end.

@@ -126,9 +126,9 @@ private slots:
         const struct {
             const char *caption, *text, *value;
             QPoint valuePos;
-        } lines[] = {{"Label1", "collection value:", "CollValueLBL", {141, 112}},
-                     {"Label2", "net change:", "NetChangeLBL", {281, 112}},
-                     {"Label7", "items updated:", "UpdatedFigsLBL", {218, 134}}};
+        } lines[] = {{"Label1", "collection value:", "CollValueLBL", {141, 100}},
+                     {"Label2", "net change:", "NetChangeLBL", {141, 118}},
+                     {"Label7", "items updated:", "UpdatedFigsLBL", {141, 136}}};
         for (const auto& l : lines) {
             QCOMPARE(label(l.caption)->text(), QString(l.text));
             QCOMPARE(label(l.value)->pos(), l.valuePos);
@@ -137,8 +137,10 @@ private slots:
             QCOMPARE(label(l.caption)->palette().color(QPalette::WindowText), vitrinex::kSkinGreen);
             QCOMPARE(label(l.value)->palette().color(QPalette::WindowText), vitrinex::kSkinWhite);
         }
-        // The collection value must not run under the net change caption.
-        QVERIFY(label("CollValueLBL")->geometry().right() < label("Label2")->x());
+        // One total a line: no value runs into the next line or out of the window.
+        QVERIFY(!label("CollValueLBL")->geometry().intersects(label("NetChangeLBL")->geometry()));
+        QVERIFY(!label("NetChangeLBL")->geometry().intersects(label("UpdatedFigsLBL")->geometry()));
+        QVERIFY(form->rect().contains(label("CollValueLBL")->geometry()));
 
         const struct {
             const char *caption, *text, *list;
@@ -400,6 +402,8 @@ private slots:
         for (const char* name : {"CollValueLBL", "NetChangeLBL"}) {
             QLabel* l = label(name);
             QCOMPARE(l->toolTip(), l->text());
+            // At the size of the window's other texts, however long.
+            QCOMPARE(l->font().pointSize(), label("Label1")->font().pointSize());
             QVERIFY2(QFontMetrics(l->font()).horizontalAdvance(l->text()) <= l->width(), name);
         }
         QCOMPARE(label("CollValueLBL")->text(), QString("$38.9699999999721"));

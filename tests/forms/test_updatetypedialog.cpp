@@ -11,6 +11,8 @@
 #include <QRadioButton>
 #include <QtTest>
 
+#include <cmath>
+
 using namespace windowtest;
 
 class TestUpdateTypeForm : public QObject {
@@ -43,6 +45,26 @@ private slots:
         }));
         QCOMPARE(form.result(), int(QDialog::Rejected));
         QCOMPARE(form.ChosenType(), "");
+    }
+
+    // Every choice reads at least 4.5:1 on the black background, taken or not (the WCAG contrast of
+    // relative luminances).
+    void choicesHaveReadableContrast() {
+        const auto luminance = [](const QColor& c) {
+            const auto channel = [](double v) {
+                return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+            };
+            return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+        };
+        TUpdateTypeForm form;
+        form.show();
+        auto* taken = control<QRadioButton>(&form, "SWRB");
+        click(taken);
+        for (QRadioButton* choice : {taken, control<QRadioButton>(&form, "HWRB")}) {
+            const double contrast = (luminance(choice->palette().color(QPalette::WindowText)) + 0.05) / 0.05;
+            QVERIFY2(contrast >= 4.5,
+                     qPrintable(QString("%1: %2:1").arg(choice->objectName()).arg(contrast)));
+        }
     }
 };
 

@@ -76,11 +76,19 @@ zcat "$root/usr/share/doc/vitrinex/changelog.Debian.gz" | head -n 1 | grep -qF "
 export HOME=$work/home XDG_CONFIG_HOME= XDG_DATA_HOME= XDG_RUNTIME_DIR=$work/run
 mkdir -p "$HOME" && mkdir -m 700 "$XDG_RUNTIME_DIR"
 
-# Each manual page is the program's current help.
+# Each manual page comes from the same manual as the program's help: every usage line of --help is in
+# its synopsis, it has the sections a user looks for, and man finds nothing to warn about.
 for program in vitrinex vitrinex-cli; do
-  usage=$("$root/usr/bin/$program" --help | head -n 1)
-  MANWIDTH=200 man -l "$root/usr/share/man/man1/$program.1.gz" 2>/dev/null | grep -qF -- "$usage" ||
-    fail "the manual page of $program lacks '$usage'"
+  manpage=$root/usr/share/man/man1/$program.1.gz
+  page=$(MANWIDTH=400 man -l "$manpage" 2>/dev/null)
+  while read -r usage; do
+    grep -qF -- "$usage" <<<"$page" || fail "the manual page of $program lacks '$usage'"
+  done < <("$root/usr/bin/$program" --help | sed -n -e "s/^  \($program .*\)/\1/p" -e 's/^Usage: //p')
+  for section in SYNOPSIS DESCRIPTION OPTIONS "EXIT STATUS" ENVIRONMENT FILES EXAMPLES; do
+    grep -qx "$section" <<<"$page" || fail "the manual page of $program has no $section"
+  done
+  warnings=$(man --warnings -l "$manpage" 2>&1 >/dev/null)
+  [ -z "$warnings" ] || fail "man --warnings on $program.1: $warnings"
 done
 unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
 report=$(cd "$HOME" && "$root/usr/bin/vitrinex" --check-install) || fail "--check-install: $report"

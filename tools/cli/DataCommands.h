@@ -4,14 +4,6 @@
 
 namespace vitrinex::cli {
 
-inline constexpr char kDataUsage[] =
-    "  vitrinex-cli export-csv FILE [--out OUT]\n"
-    "  vitrinex-cli import-csv FILE IN [--existing skip|update] (rows of names FILE has:\n"
-    "                    refused, left out, or their items updated)\n"
-    "  vitrinex-cli backups FILE\n"
-    "  vitrinex-cli restore FILE BACKUP\n"
-    "  vitrinex-cli history FILE\n";
-
 class CommandLine;
 
 // Each returns the exit status and throws on failure.

@@ -4,11 +4,6 @@
 
 namespace vitrinex::cli {
 
-inline constexpr char kReportUsage[] = "  vitrinex-cli export FILE\n"
-                                       "  vitrinex-cli print FILE --pdf OUT [--fields "
-                                       "year,series,price,netchange,quantity,condition,catnum,comments]\n"
-                                       "                    [--page a4|letter]\n";
-
 class CommandLine;
 
 // Each returns the exit status and throws on failure.

@@ -8,6 +8,7 @@
 #include "ItemCommands.h"
 #include "ItemText.h"
 #include "Json.h"
+#include "Manual.h"
 #include "PhotoCommands.h"
 #include "PriceCommands.h"
 #include "RepairCommands.h"
@@ -24,6 +25,7 @@
 #include <QString>
 #include <QtGlobal>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <functional>
@@ -39,28 +41,9 @@ using namespace vitrinex::cli;
 
 namespace {
 
-const char* const kUsage =
-    "usage:\n"
-    "  vitrinex-cli new FILE --name N --brand B --year Y\n"
-    "  vitrinex-cli show FILE\n"
-    "  vitrinex-cli stats FILE\n"
-    "  vitrinex-cli add FILE --name N [--quantity Q] [--year Y] [--series S] [--price P]\n"
-    "                    [--netchange C] [--condition K] [--catnum X] [--comments T]\n"
-    "  vitrinex-cli delete FILE NAME\n"
-    "  vitrinex-cli add FILE --as-typed [--name N] [--quantity Q] ... (the fields as typed in the add "
-    "dialog)\n"
-    "  vitrinex-cli edit FILE NAME --as-typed [--name N] [--quantity Q] ... (as typed in the edit dialog)\n"
-    "  vitrinex-cli find FILE TEXT [--from N]\n"
-    "  vitrinex-cli scan STREAM --out UPDATEDAT\n"
-    "  vitrinex-cli update FILE [--type SW|HW]\n"
-    "  vitrinex-cli backup FILE\n"
-    "  vitrinex-cli apply FILE UPDATEDAT\n"
-    "  vitrinex-cli check FILE\n"
-    "  vitrinex-cli repair FILE\n";
-
 // Options take their value as the next argument or after "=" (--name=Batman); "--" ends the options.
 const char* const kUsageNotes =
-    "options: --name VALUE or --name=VALUE; -- ends the options; --help, --version\n";
+    "options: --name VALUE or --name=VALUE; -- ends the options; --help, --version, --manual\n";
 
 // Header texts have the capacity of the record's long texts.
 constexpr std::size_t kHeaderTextCapacity = 255;
@@ -154,8 +137,23 @@ const std::map<std::string, Command>& commands() {
     return table;
 }
 
+// The usage lines come from the manual, which must name every command there is.
+std::string usage() {
+    for (const auto& [name, command] : commands())
+        if (std::none_of(cliManual().synopsis.begin(), cliManual().synopsis.end(),
+                         [&name](const std::string& line) { return line.rfind(name + ' ', 0) == 0; }))
+            throw std::logic_error("the manual names no command " + name);
+    return usageText(cliManual(), "usage:\n");
+}
+
 int printHelp() {
-    std::cout << kUsage << kReportUsage << kDataUsage << kPhotoUsage << kUsageNotes;
+    std::cout << usage() << kUsageNotes;
+    return 0;
+}
+
+int printManual() {
+    usage();
+    std::cout << manualPage(cliManual(), std::string("vitrinex-cli ") + kVersion);
     return 0;
 }
 
@@ -168,6 +166,7 @@ int run(int argc, char** argv) {
     const std::string command = argv[1];
     if (command == "--help" || command == "-h") return printHelp();
     if (command == "--version") return printVersion();
+    if (command == "--manual") return printManual();
     const auto it = commands().find(command);
     if (it == commands().end()) throw UsageError("unknown command " + command);
     const CommandLine arguments(argc, argv, it->second.syntax);
@@ -189,7 +188,7 @@ int main(int argc, char** argv) {
     vitrinex::ignoreFileSizeSignal(); // any file written beyond a size limit fails with "Disk full"
     qInstallMessageHandler(keepQtQuiet);
     if (argc < 2) {
-        std::cerr << kUsage << kReportUsage << kDataUsage << kPhotoUsage;
+        std::cerr << usage();
         return 1;
     }
     try {
@@ -202,8 +201,7 @@ int main(int argc, char** argv) {
         const std::string file = reportedFile().empty() ? "" : oneLine(reportedFile()) + ": ";
         std::cerr << "vitrinex-cli: " << file << oneLine(e.what()) << '\n';
     } catch (const UsageError& e) {
-        std::cerr << "vitrinex-cli: " << oneLine(e.what()) << "\n"
-                  << kUsage << kReportUsage << kDataUsage << kPhotoUsage;
+        std::cerr << "vitrinex-cli: " << oneLine(e.what()) << "\n" << usage();
     } catch (const std::exception& e) {
         std::cerr << "vitrinex-cli: " << oneLine(e.what()) << '\n';
     }
