@@ -259,7 +259,10 @@ std::vector<Photo> PhotoStore::add(std::string_view itemName, const std::vector<
     const mode_t mode = copyRulesFor(collectionPath_).mode;
     std::vector<std::string> written;
     try {
-        for (auto& [imagePath, photo] : checked) {
+        for (auto& entry : checked) {
+            // Named references, not a structured binding: the lambda below captures them.
+            const std::string& imagePath = entry.first;
+            Photo& photo = entry.second;
             if (std::any_of(photos.begin(), photos.end(),
                             [&](const Photo& p) { return p.file == photo.file; }))
                 continue;

@@ -139,10 +139,12 @@ const std::map<std::string, Command>& commands() {
 
 // The usage lines come from the manual, which must name every command there is.
 std::string usage() {
-    for (const auto& [name, command] : commands())
+    for (const auto& entry : commands()) {
+        const std::string& name = entry.first;
         if (std::none_of(cliManual().synopsis.begin(), cliManual().synopsis.end(),
                          [&name](const std::string& line) { return line.rfind(name + ' ', 0) == 0; }))
             throw std::logic_error("the manual names no command " + name);
+    }
     return usageText(cliManual(), "usage:\n");
 }
 
