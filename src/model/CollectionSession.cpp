@@ -225,19 +225,26 @@ void CollectionSession::confirmUpdate(const QDate& day, const std::string& chose
 UpdateOutcome CollectionSession::applyUpdate(std::uint64_t openingAtConfirm, const std::string& updateFile,
                                              const std::string& updateMessage,
                                              const std::function<void(int step)>& advance) {
+    return applyPrices(openingAtConfirm, updateFile, updateMessage, advance, false);
+}
+
+UpdateOutcome CollectionSession::applyUpdateFile(const std::string& updateFile) {
+    // No download ran, so the update's status holds no braced message.
+    return applyPrices(collection_.openingId(), updateFile, "", {}, true);
+}
+
+UpdateOutcome CollectionSession::applyPrices(std::uint64_t opening, const std::string& updateFile,
+                                             const std::string& updateMessage,
+                                             const std::function<void(int step)>& advance, bool listsAfresh) {
     UpdateOutcome outcome;
     change([&](OpenCollection& c) {
-        outcome = ApplyUpdate(c, openingAtConfirm, updateFile, updateMessage, advance);
+        // Inside the change: after the file was read again, the lists start afresh on what it holds.
+        if (listsAfresh) c.clearExtremeLists();
+        outcome = ApplyUpdate(c, opening, updateFile, updateMessage, advance);
     });
     confirmation_.reset();
     if (!outcome.message) emit updated();
     return outcome;
-}
-
-UpdateOutcome CollectionSession::applyUpdateFile(const std::string& updateFile) {
-    collection_.clearExtremeLists();
-    // No download ran, so the update's status holds no braced message.
-    return applyUpdate(collection_.openingId(), updateFile, "");
 }
 
 CsvImport CollectionSession::importCsv(const std::string& csvPath, ExistingRows existing,

@@ -149,6 +149,11 @@ private:
     // current item kept, before the error goes on.
     void change(const std::function<void(OpenCollection&)>& change);
     void readAgainKeepingCurrent();
+    // applyUpdate and applyUpdateFile; `listsAfresh` empties the extreme lists first, as a confirm
+    // does.
+    UpdateOutcome applyPrices(std::uint64_t opening, const std::string& updateFile,
+                              const std::string& updateMessage, const std::function<void(int step)>& advance,
+                              bool listsAfresh);
     std::optional<std::vector<Photo>>
     changePhotos(const std::string& name,
                  const std::function<std::vector<Photo>(PhotoStore&, std::string_view)>& act);
