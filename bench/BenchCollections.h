@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-namespace bench {
+namespace vitrinex::bench {
 
 inline bool knownShape(const std::string& shape) {
     return shape == "mixed" || shape == "zero" || shape == "zero-random";
@@ -65,7 +65,8 @@ inline void writeNeverUpdated(const std::string& path, int items, bool randomOrd
         out.write(reinterpret_cast<const char*>(&header), sizeof header);
         for (int i = 0; i < items; ++i) {
             TFigureRecord r = blankFigureRecord();
-            r.FigureName.assign("Figure " + std::to_string(random()) + " " + std::to_string(i));
+            const std::string name = "Figure " + std::to_string(random()) + " " + std::to_string(i);
+            r.FigureName.assign(name);
             r.Year.assign("1985");
             char price[16];
             std::snprintf(price, sizeof price, "$%.2f", 1 + static_cast<double>(random() % prices) / 4);
@@ -98,4 +99,6 @@ inline bool holdsItems(const std::string& path, int items) {
            (static_cast<std::uintmax_t>(items) + 1) * sizeof(vitrinex::TFigureRecord);
 }
 
-} // namespace bench
+} // namespace vitrinex::bench
+
+namespace bench = vitrinex::bench;

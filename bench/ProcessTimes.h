@@ -11,7 +11,7 @@
 #include <unistd.h>
 #include <vector>
 
-namespace bench {
+namespace vitrinex::bench {
 
 struct ProcessTimes {
     double wall = 0;      // seconds
@@ -50,4 +50,6 @@ inline ProcessTimes runProcess(const std::vector<std::string>& argv) {
     return times;
 }
 
-} // namespace bench
+} // namespace vitrinex::bench
+
+namespace bench = vitrinex::bench;

@@ -12,6 +12,8 @@
 #include <stdexcept>
 #include <string>
 
+namespace vitrinex {
+
 // A JPEG file that could not be decoded; the message is the decoder's own text.
 class EJPEGException : public std::runtime_error {
 public:
@@ -24,9 +26,9 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-namespace vitrinex {
 struct JpegOptions;
-}
+
+} // namespace vitrinex
 
 class TJPEGImage : public QWidget {
     Q_OBJECT

@@ -22,6 +22,8 @@ class PictureButtons;
 // 30 characters, after the last blank among positions 2 to 30 when there is one.
 QStringList WrapComments(const QString& comments);
 
+namespace vitrinex {
+
 // The names of the open collection's items, in the list's order, read where they are kept: a million
 // items cost no widget item each.
 class ItemNameModel : public QAbstractListModel {
@@ -37,6 +39,8 @@ private:
     const vitrinex::OpenCollection& collection_;
     int rows_ = 0;
 };
+
+} // namespace vitrinex
 
 // ListBox2: a list view of one column whose lines all have the same height.
 class TItemListBox : public QListView {
@@ -63,6 +67,8 @@ private:
     // The list shows whole lines only: what is left below the last one is no part of the view.
     void fitWholeLines();
 };
+
+namespace vitrinex {
 
 class CollectionView : public QWidget {
     Q_OBJECT
@@ -125,6 +131,8 @@ private:
     TBMPScrollBar* BMPScrollBar2;
     bool settingBar_ = false;
 };
+
+} // namespace vitrinex
 
 // The row of the line at the top of a list's view; 0 when the list shows no line.
 int ListTopRow(const QAbstractItemView* list);

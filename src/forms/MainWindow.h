@@ -142,7 +142,7 @@ private:
     TJPEGImage* MainJPG;
     TJPEGImage *NewJPG, *OpenJPG, *AddJPG, *EditJPG, *DeleteJPG, *PrintJPG, *CloseJPG, *UpdateJPG, *HelpJPG,
         *ExitJPG;
-    CollectionView* View;
+    vitrinex::CollectionView* View;
     TGoToWeb* GoToWeb1;
     TJustOne32* JustOne321;
 

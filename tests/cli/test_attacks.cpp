@@ -10,6 +10,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+using namespace vitrinex::testing;
+
 using namespace fixtures;
 
 class AttackTest : public QObject {

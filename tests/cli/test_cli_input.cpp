@@ -10,6 +10,8 @@
 
 #include <random>
 
+using namespace vitrinex::testing;
+
 using namespace fixtures;
 using namespace vitrinex;
 

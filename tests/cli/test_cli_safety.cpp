@@ -11,6 +11,8 @@
 #include <QtTest>
 #include <sys/stat.h>
 
+using namespace vitrinex::testing;
+
 using namespace fixtures;
 
 class CliSafetyTest : public QObject {

@@ -10,6 +10,8 @@
 #include <QtTest>
 #include <unistd.h>
 
+using namespace vitrinex::testing;
+
 using namespace fixtures;
 
 class CrashTest : public QObject {

@@ -4,6 +4,8 @@
 #include <QJsonArray>
 #include <QtTest>
 
+using namespace vitrinex::testing;
+
 class DataCommandsTest : public QObject {
     Q_OBJECT
 

@@ -7,6 +7,8 @@
 #include <QJsonObject>
 #include <QtTest>
 
+using namespace vitrinex::testing;
+
 using namespace fixtures;
 
 class ItemCommandsTest : public QObject {

@@ -8,6 +8,8 @@
 #include <QJsonArray>
 #include <QtTest>
 
+using namespace vitrinex::testing;
+
 namespace {
 
 QString image(const char* name, QRgb colour, const char* format = "png") {

@@ -8,6 +8,8 @@
 #include <QJsonObject>
 #include <QtTest>
 
+using namespace vitrinex::testing;
+
 using namespace fixtures;
 
 class PriceCliTest : public QObject {

@@ -7,6 +7,8 @@
 #include <QProcess>
 #include <QtTest>
 
+using namespace vitrinex::testing;
+
 class CliReportsTest : public QObject {
     Q_OBJECT
 

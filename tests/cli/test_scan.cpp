@@ -7,6 +7,8 @@
 #include <QtTest>
 #include <sys/stat.h>
 
+using namespace vitrinex::testing;
+
 class ScanTest : public QObject {
     Q_OBJECT
 

@@ -10,6 +10,8 @@
 
 #include <sys/resource.h>
 
+using namespace vitrinex::testing;
+
 namespace {
 
 QByteArray bytesOf(const QString& path) {

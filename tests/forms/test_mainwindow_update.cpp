@@ -17,6 +17,8 @@
 #include <QRadioButton>
 #include <QTemporaryDir>
 
+using namespace vitrinex::testing;
+
 using namespace vitrinex;
 using namespace windowtest;
 

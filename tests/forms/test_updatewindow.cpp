@@ -17,6 +17,8 @@
 #include <QSignalSpy>
 #include <QtTest>
 
+using namespace vitrinex::testing;
+
 using namespace windowtest;
 
 class TestUpdateWindow : public QObject {

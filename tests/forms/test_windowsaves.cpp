@@ -16,6 +16,8 @@
 #include <cerrno>
 #include <memory>
 
+using namespace vitrinex::testing;
+
 using namespace vitrinex;
 
 namespace {

@@ -7,6 +7,8 @@
 
 #include <utility>
 
+namespace vitrinex::testing {
+
 struct CliRun {
     int status = -1; // the exit status; -1 when the program crashed, -2 when it ran out of time
     bool crashed = false;
@@ -57,3 +59,5 @@ inline void startCli(QProcess& p, const QStringList& args, const CliOptions& o =
 inline CliRun runCli(const QStringList& args, const CliOptions& o = {}) {
     return runProgram(QStringLiteral(VITRINEX_CLI), args, o);
 }
+
+} // namespace vitrinex::testing

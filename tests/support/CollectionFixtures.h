@@ -10,7 +10,7 @@
 #include <QString>
 #include <string>
 
-namespace fixtures {
+namespace vitrinex::fixtures {
 
 inline vitrinex::NewItemValues item(const std::string& name, const std::string& price = "$  12.50",
                                     const std::string& netChange = "$   0", int quantity = 1) {
@@ -98,4 +98,6 @@ inline QStringList strayFiles(const QString& folder, const QStringList& expected
     return found;
 }
 
-} // namespace fixtures
+} // namespace vitrinex::fixtures
+
+namespace fixtures = vitrinex::fixtures;

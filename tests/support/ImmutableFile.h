@@ -8,7 +8,7 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
-namespace fixtures {
+namespace vitrinex::fixtures {
 
 class ImmutableFile {
 public:
@@ -36,4 +36,6 @@ private:
     bool ok_ = false;
 };
 
-} // namespace fixtures
+} // namespace vitrinex::fixtures
+
+namespace fixtures = vitrinex::fixtures;

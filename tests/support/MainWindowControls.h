@@ -18,7 +18,7 @@
 #include <QListWidget>
 #include <QMenu>
 
-namespace windowtest {
+namespace vitrinex::windowtest {
 
 // The main window's controls and the windows it owns, found by their names.
 struct MainControls {
@@ -107,4 +107,6 @@ struct MainControls {
     }
 };
 
-} // namespace windowtest
+} // namespace vitrinex::windowtest
+
+namespace windowtest = vitrinex::windowtest;

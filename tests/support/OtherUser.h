@@ -6,7 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-namespace fixtures {
+namespace vitrinex::fixtures {
 
 // A user id no account on a test machine has.
 inline constexpr uid_t kOtherUser = 54321;
@@ -31,4 +31,6 @@ inline bool asOtherUser(const std::function<bool()>& part) {
            WEXITSTATUS(status) == 0;
 }
 
-} // namespace fixtures
+} // namespace vitrinex::fixtures
+
+namespace fixtures = vitrinex::fixtures;

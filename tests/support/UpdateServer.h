@@ -18,6 +18,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+namespace vitrinex::testing {
+
 class UpdateServer {
 public:
     // `files`: name and contents of each file the server serves.
@@ -61,9 +63,10 @@ public:
         a.sin_family = AF_INET;
         a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
         socklen_t n = sizeof a;
-        ::bind(fd_, reinterpret_cast<sockaddr*>(&a), n);
-        ::listen(fd_, 4);
-        ::getsockname(fd_, reinterpret_cast<sockaddr*>(&a), &n);
+        // A server that could not start keeps port 0, which nothing reaches: its test then fails.
+        if (::bind(fd_, reinterpret_cast<sockaddr*>(&a), n) != 0 || ::listen(fd_, 4) != 0 ||
+            ::getsockname(fd_, reinterpret_cast<sockaddr*>(&a), &n) != 0)
+            return;
         port_ = ntohs(a.sin_port);
     }
     ~SilentServer() { close(); }
@@ -117,3 +120,5 @@ private:
 
 #define SKIP_WITHOUT_SERVER(server)                                                                          \
     if ((server).hostPort().isEmpty()) QSKIP(qPrintable("no update server: " + (server).error()))
+
+} // namespace vitrinex::testing

@@ -13,7 +13,7 @@
 
 #include <functional>
 
-namespace windowtest {
+namespace vitrinex::windowtest {
 
 // Moves onto `w` (its middle unless a point is given), presses and releases `button` there.
 inline void click(QWidget* w, Qt::MouseButton button = Qt::LeftButton, QPoint p = QPoint(-1, -1)) {
@@ -112,4 +112,6 @@ private:
     std::function<void(const QString&)> seen_;
 };
 
-} // namespace windowtest
+} // namespace vitrinex::windowtest
+
+namespace windowtest = vitrinex::windowtest;

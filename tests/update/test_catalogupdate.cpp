@@ -10,6 +10,8 @@
 #include <QFile>
 #include <QTest>
 
+using namespace vitrinex::testing;
+
 using namespace vitrinex;
 using vitrinex::update::CatalogUpdate;
 
@@ -19,7 +21,7 @@ const QByteArray kGoodAnswer = "<html><body>\n{prices of 5.12.99}AB12|4.50*CD7|1
 
 // heroes.fcd with Luke (catalog number AB12, $12.50), opened.
 std::string heroes() {
-    const std::string path = QDir::current().filePath("heroes.fcd").toStdString();
+    std::string path = QDir::current().filePath("heroes.fcd").toStdString();
     QFile::remove("heroes.fcd");
     QFile::remove("heroes.bak");
     OpenCollection c;
