@@ -3,6 +3,7 @@
 #   scripts/test.sh             normal build in build/
 #   scripts/test.sh --sanitize  AddressSanitizer + UndefinedBehaviorSanitizer build in build-asan/
 #   scripts/test.sh --core      the core, the command line and their tests without Qt Widgets, in build-core/
+# With VITRINEX_WERROR=ON in the environment (as CI sets it) a warning fails the build.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -20,6 +21,6 @@ case "${1:-}" in
 esac
 bash scripts/setup.sh "${setup[@]}"
 
-cmake -S . -B "$build" -G Ninja "${flags[@]}" >/dev/null
+cmake -S . -B "$build" -G Ninja "${flags[@]}" -DVITRINEX_WERROR="${VITRINEX_WERROR:-OFF}" >/dev/null
 cmake --build "$build" -j2
 ctest --test-dir "$build" --output-on-failure -j2

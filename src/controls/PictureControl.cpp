@@ -6,6 +6,7 @@
 #include <QPainter>
 
 #include <csetjmp>
+#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 
@@ -41,9 +42,12 @@ struct ErrorManager {
 void stayQuiet(j_common_ptr) {}
 
 // Our own refusals travel the same way as the library's fatal errors.
-template <typename... Args> [[noreturn]] void refuse(j_common_ptr cinfo, const char* format, Args... args) {
+[[noreturn]] __attribute__((format(printf, 2, 3))) void refuse(j_common_ptr cinfo, const char* format, ...) {
     auto* err = reinterpret_cast<ErrorManager*>(cinfo->err);
-    std::snprintf(err->message, sizeof err->message, format, args...);
+    std::va_list args;
+    va_start(args, format);
+    std::vsnprintf(err->message, sizeof err->message, format, args);
+    va_end(args);
     jumpOut(cinfo);
 }
 
@@ -374,7 +378,7 @@ void TJPEGImage::decode() {
     if (loadingLayout_ || fileName_.isEmpty()) return;
     const QByteArray bmp = vitrinex::decodeJpegToBmp(fileName_, options());
     const QImage image = QImage::fromData(bmp, "BMP");
-    if (image.isNull()) throw EJPEGException("Cannot load the decoded picture");
+    if (image.isNull()) throw vitrinex::EJPEGException("Cannot load the decoded picture");
     setPicture(image);
 }
 

@@ -53,16 +53,15 @@ TUpdateForm::TUpdateForm(CatalogUpdate& job, QWidget* parent)
                        static_cast<QWidget*>(StatusLBL), static_cast<QWidget*>(ProgressBar1)})
         buttons_->attachBackground(w);
 
-    connect(&job_, &CatalogUpdate::stageChanged, this, [this](const QString& message, const QString& status) {
-        Label1->setText(message);
-        StatusLBL->setText(status);
+    connect(&job_, &CatalogUpdate::stageChanged, this, [this](const QString& stage, const QString& detail) {
+        Label1->setText(stage);
+        StatusLBL->setText(detail);
     });
     connect(&job_, &CatalogUpdate::progressChanged, ProgressBar1, &QProgressBar::setValue);
     connect(&job_, &CatalogUpdate::soundRequested, this, [](const QString& name) { Play(name); });
     connect(&job_, &CatalogUpdate::socketError, this,
             [this](const QString& sentence) { QMessageBox::information(this, QString(), sentence); });
-    connect(&job_, &CatalogUpdate::fileError, this,
-            [this](const QString& message) { reportError(this, message); });
+    connect(&job_, &CatalogUpdate::fileError, this, [this](const QString& text) { reportError(this, text); });
     connect(&job_, &CatalogUpdate::changedElsewhere, this,
             [](const vitrinex::EChangedElsewhere& refused) { showChangedElsewhere(refused); });
     connect(&job_, &CatalogUpdate::notApplied, this,

@@ -79,8 +79,8 @@ constexpr std::uint16_t highWord(std::uint32_t lParam) {
 // A window message: its number and its two parameters.
 class WindowMessage : public QEvent {
 public:
-    WindowMessage(unsigned message, std::uintptr_t wParam, std::uint32_t lParam)
-        : QEvent(eventType()), message(message), wParam(wParam), lParam(lParam) {}
+    WindowMessage(unsigned number, std::uintptr_t wordParameter, std::uint32_t longParameter)
+        : QEvent(eventType()), message(number), wParam(wordParameter), lParam(longParameter) {}
     static QEvent::Type eventType();
 
     const unsigned message;

@@ -29,8 +29,8 @@ struct FailingWriter {
                 errno = ENOSPC;
                 return -1;
             }
-            const std::size_t n = std::min(size, limit - written);
-            const ssize_t done = ::write(fd, data, n);
+            const std::size_t room = std::min(size, limit - written);
+            const ssize_t done = ::write(fd, data, room);
             if (done > 0) written += static_cast<std::size_t>(done);
             return done;
         };

@@ -15,7 +15,7 @@ namespace {
 
 QStringList names(const OpenCollection& c) {
     QStringList out;
-    for (std::size_t i = 0; i < c.itemList().size(); ++i)
+    for (int i = 0; i < c.itemList().size(); ++i)
         out << QString::fromStdString(c.itemList().at(i));
     return out;
 }
