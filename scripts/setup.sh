@@ -8,6 +8,7 @@
 #   scripts/setup.sh --clang    ... and clang with its sanitizer and fuzzer runtimes
 #   scripts/setup.sh --screenshot ... and the virtual display and tools that take pictures of it
 #   scripts/setup.sh --format   ... and clang-format, which lays out the sources (scripts/format.sh)
+#   scripts/setup.sh --tidy     ... and clang-tidy with clang, which check the sources (scripts/tidy.sh)
 # Options can be combined.
 set -euo pipefail
 
@@ -34,7 +35,8 @@ for option in "$@"; do
     --clang) packages+=(clang libclang-rt-14-dev) ;;
     --screenshot) packages+=("${screenshot[@]}") ;;
     --format) packages+=(clang-format) ;;
-    *) echo "usage: $0 [--server] [--package] [--test] [--clang] [--screenshot] [--format]" >&2; exit 2 ;;
+    --tidy) packages+=(clang-tidy clang) ;;
+    *) echo "usage: $0 [--server] [--package] [--test] [--clang] [--screenshot] [--format] [--tidy]" >&2; exit 2 ;;
   esac
 done
 

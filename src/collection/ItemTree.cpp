@@ -44,15 +44,16 @@ void* mapBlock(std::size_t bytes) {
     const std::size_t span = bytes + kHugePage;
     void* mapped = ::mmap(nullptr, span, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (mapped == MAP_FAILED) return nullptr;
-    const auto start = reinterpret_cast<std::uintptr_t>(mapped);
-    const std::uintptr_t aligned = (start + kHugePage - 1) / kHugePage * kHugePage;
-    if (aligned > start) ::munmap(mapped, aligned - start);
-    if (start + span > aligned + bytes)
-        ::munmap(reinterpret_cast<void*>(aligned + bytes), start + span - aligned - bytes);
+    // Pointer arithmetic on the mapping itself, so no integer is turned back into a pointer.
+    char* const start = static_cast<char*>(mapped);
+    const std::size_t lead = (kHugePage - reinterpret_cast<std::uintptr_t>(start) % kHugePage) % kHugePage;
+    char* const aligned = start + lead;
+    if (lead > 0) ::munmap(start, lead);
+    if (span > lead + bytes) ::munmap(aligned + bytes, span - lead - bytes);
 #ifdef MADV_HUGEPAGE
-    ::madvise(reinterpret_cast<void*>(aligned), bytes / kHugePage * kHugePage, MADV_HUGEPAGE);
+    ::madvise(aligned, bytes / kHugePage * kHugePage, MADV_HUGEPAGE);
 #endif
-    return reinterpret_cast<void*>(aligned);
+    return aligned;
 }
 
 } // namespace

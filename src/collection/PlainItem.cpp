@@ -56,7 +56,8 @@ std::string storableText(const std::string& what, std::string_view utf8, std::si
     return text;
 }
 
-PlainItemRules::PlainItemRules(std::function<std::string(const char*)> label, FieldRule rule) : rule_(rule) {
+PlainItemRules::PlainItemRules(const std::function<std::string(const char*)>& label, FieldRule rule)
+    : rule_(rule) {
     for (std::size_t i = 0; i < kFields.size(); ++i)
         labels_[i] = label(kFields[i]);
 }

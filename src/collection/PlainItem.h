@@ -54,7 +54,7 @@ std::vector<std::string> plainItemRefusals(const PlainItemTexts& texts,
 // so that each such text is checked once.
 class PlainItemRules {
 public:
-    PlainItemRules(std::function<std::string(const char*)> label, FieldRule rule);
+    PlainItemRules(const std::function<std::string(const char*)>& label, FieldRule rule);
     std::vector<std::string> refusals(const PlainItemTexts& texts, NewItemValues& values);
 
 private:

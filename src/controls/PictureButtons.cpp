@@ -201,7 +201,9 @@ bool PictureButtons::enterReleased(TJPEGImage* button, const std::function<void(
     return true;
 }
 
-void PictureButtons::run(std::function<void()> action) {
+// A copy of the action runs: an action may give its button another action, or add buttons, while it
+// runs.
+void PictureButtons::run(std::function<void()> action) { // NOLINT(performance-unnecessary-value-param)
     if (action) action();
 }
 

@@ -263,7 +263,7 @@ void TTableForm::readSettings() {
     }
     resize(values[0], values[1]);
     for (int c = 0; c < ItemTable::ColumnCount; ++c)
-        TableGRD->setColumnWidth(c, values[static_cast<std::size_t>(2 + c)]);
+        TableGRD->setColumnWidth(c, values[2 + static_cast<std::size_t>(c)]);
     if (values.size() == kSizes) return;
     // A place on no screen (one taken away since) is forgotten: the window opens beside the main one.
     const QPoint place(values[kSizes], values[kSizes + 1]);

@@ -31,7 +31,7 @@ class TSocket {
 public:
     static constexpr int kSendBufferSize = 1024;
     // What a socket holds unread at most: a server that sends faster than the receiver reads waits.
-    static constexpr qint64 kReadBufferSize = 64 * 1024;
+    static constexpr qint64 kReadBufferSize = qint64{64} * 1024;
 
     // `showMessage` shows one sentence in a plain message box (one OK button).
     explicit TSocket(std::function<void(const std::string&)> showMessage);

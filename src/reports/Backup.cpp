@@ -14,7 +14,7 @@ std::string BackupFileName(std::string_view collectionFileName) {
 }
 
 std::string WriteBackup(const OpenCollection& collection, const std::function<void(int)>& advanceProgress) {
-    const std::string path = BackupFileName(collection.fileName());
+    std::string path = BackupFileName(collection.fileName());
     std::vector<const TFigureRecord*> live;
     collection.forEachPreOrder([&live](const TFigureNode& node) {
         if (!isDeletedRecord(node.Record)) live.push_back(&node.Record);

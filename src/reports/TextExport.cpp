@@ -61,7 +61,7 @@ UserMessage textExportCompletedMessage(const OpenCollection& c, std::string_view
 }
 
 std::string writeTextExport(const OpenCollection& c, const Progress& progress) {
-    const std::string fileName = textExportFileName(c.fileName());
+    std::string fileName = textExportFileName(c.fileName());
     const std::string content = textExportContent(c, progressPart(progress, 0, 700));
     writeCopyFile(fileName, copyRulesFor(c.fileName()), [&](const ByteSink& sink) {
         sinkInPieces(sink, content, progressPart(progress, 700, 1000));

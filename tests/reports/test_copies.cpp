@@ -28,7 +28,7 @@ const std::vector<std::pair<const char*, std::function<std::string(const OpenCol
     {"text export", [](const OpenCollection& c) { return writeTextExport(c); }},
     {"update.dat",
      [](const OpenCollection& c) {
-         const std::string path = folderOfCollection(c) + "/update.dat";
+         std::string path = folderOfCollection(c) + "/update.dat";
          net::UpdateRecordWriter writer;
          writer.create(path, copyRulesFor(c.fileName()).mode);
          writer.append(TUpdateRecord{});
