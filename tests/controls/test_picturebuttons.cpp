@@ -216,10 +216,6 @@ void TestPictureButtons::registrationRefusesBadButtons() {
     PictureButtons::setHint(b, "click for help");
     QCOMPARE(b->toolTip(), QString("click for help"));
     QCOMPARE(b->accessibleDescription(), QString("click for help"));
-    QCOMPARE(b->accessibleName(), SkinImageLists::caption(SkinList::ImageList2, 16)); // named by its caption
-    auto* list = new QListWidget(rig.window.get());
-    PictureButtons::setHint(list, "select item to display"); // no caption: the hint names it too
-    QCOMPARE(list->accessibleName(), QString("select item to display"));
 }
 
 void TestPictureButtons::hoverExcludesWithinGroupOnly() {
@@ -551,57 +547,35 @@ void TestPictureButtons::hiddenOrDestroyedButtons() {
 }
 
 void TestPictureButtons::keyboardAndAssistiveToolsPress() {
-    // Made out of reading order; Tab goes through them as they are read, with the field on its line.
+    // Made out of reading order: Tab follows the reading order, the field on the first line.
     Rig rig({300, 200});
     TJPEGImage* cancel = rig.add("CancelJPG", SkinList::ImageList2, 2, {132, 150});
     TJPEGImage* ok = rig.add("OKJPG", SkinList::ImageList2, 10, {44, 150});
     auto* field = new QLineEdit(rig.window.get());
     field->setGeometry(120, 20, 100, 20);
     TJPEGImage* help = rig.add("HelpJPG", SkinList::ImageList2, 16, {20, 15});
-    bool cancelReacts = true;
-    rig.rule.setReactCondition(cancel, [&cancelReacts] { return cancelReacts; });
+    rig.rule.setReactCondition(cancel, [] { return false; });
     QVERIFY(rig.show());
-    QWidget* order[] = {help, field, ok, cancel, help};
-    help->setFocus();
-    for (QWidget* next : order) {
-        QVERIFY2(next->hasFocus(), qPrintable(next->objectName()));
+    QCOMPARE(rig.window->focusWidget(), field); // the first field, not a button
+    for (QWidget* next : std::initializer_list<QWidget*>{ok, cancel, help, field, ok}) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QVERIFY2(next->hasFocus(), qPrintable(next->objectName()));
     }
+    const QImage marked = ok->grab().toImage();
+    QVERIFY(marked.pixel(ok->width() / 2, 0) != rig.own[ok]); // the focus mark on its edge
 
-    // The focus mark shows on the button's edge only while it has the focus.
-    auto edgeMarked = [](TJPEGImage* b, QRgb own) {
-        const QImage shown = b->grab().toImage();
-        for (int x = 0; x < shown.width(); ++x)
-            if (shown.pixel(x, 0) != own) return true;
-        return false;
-    };
-    ok->setFocus();
-    QVERIFY(edgeMarked(ok, rig.own[ok]));
-    QVERIFY(!edgeMarked(cancel, rig.own[cancel]));
-
-    // Space and Enter press the focused button as the mouse does: pressed look, action on release.
-    for (Qt::Key key : {Qt::Key_Space, Qt::Key_Return}) {
-        QTest::keyPress(ok, key);
-        QVERIFY(ok->hasLook() && ok->lookOffset() == QPoint(1, 1)); // pressed, under the focus mark
-        QTest::keyRelease(ok, key);
-    }
-    QCOMPARE(rig.clicks[ok], 2);
-    cancelReacts = false;
-    QTest::keyClick(cancel, Qt::Key_Space);
-    QCOMPARE(rig.clicks[cancel], 0);
-
-    // To an assistive tool each is a push button named by its caption, described by its hint, and
-    // its press action acts after the tool's call has returned, if the button reacts.
-    PictureButtons::setHint(ok, "click to save");
+    // Space and Enter press as the left button does; the press action acts after the tool's call.
+    QTest::keyPress(ok, Qt::Key_Space);
+    QVERIFY(ok->hasLook() && ok->lookOffset() == QPoint(1, 1));
+    QTest::keyRelease(ok, Qt::Key_Space);
+    QTest::keyClick(ok, Qt::Key_Return);
     QAccessibleInterface* face = QAccessible::queryAccessibleInterface(ok);
-    QVERIFY(face && face->actionInterface());
     QCOMPARE(face->role(), QAccessible::Button);
     QCOMPARE(face->text(QAccessible::Name), SkinImageLists::caption(SkinList::ImageList2, 10));
-    QCOMPARE(face->text(QAccessible::Description), QString("click to save"));
-    QVERIFY(face->state().focusable);
     face->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
     QCOMPARE(rig.clicks[ok], 2);
     QTRY_COMPARE(rig.clicks[ok], 3);
+    QTest::keyClick(cancel, Qt::Key_Space); // a button that does not react
     QAccessible::queryAccessibleInterface(cancel)->actionInterface()->doAction(
         QAccessibleActionInterface::pressAction());
     QTest::qWait(20);

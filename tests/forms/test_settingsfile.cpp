@@ -68,27 +68,6 @@ class TestSettings : public QObject {
     Q_OBJECT
 
 private slots:
-    void zoomKeepsOnlyItsLevels() {
-        QTemporaryDir dir;
-        const QString path = dir.filePath("config/vitrinex/zoom");
-        QCOMPARE(vitrinex::readZoomSetting(path), vitrinex::kZoomFollowsScreen); // none kept yet
-        vitrinex::writeZoomSetting(path, 150);
-        QCOMPARE(vitrinex::readZoomSetting(path), 150);
-        QCOMPARE(QFileInfo(path).permissions() & (QFile::ReadGroup | QFile::ReadOther), QFile::Permissions());
-        vitrinex::writeZoomSetting(path, vitrinex::kZoomFollowsScreen);
-        QCOMPARE(vitrinex::readZoomSetting(path), vitrinex::kZoomFollowsScreen);
-        for (const QByteArray& other : {QByteArray("175\n"), QByteArray("2000"), QByteArray("")}) {
-            put(path, other);
-            QCOMPARE(vitrinex::readZoomSetting(path), vitrinex::kZoomFollowsScreen);
-        }
-        // A link is not the user's own file: not read.
-        const QString elsewhere = dir.filePath("elsewhere");
-        put(elsewhere, "200\n");
-        QFile::remove(path);
-        QVERIFY(QFile::link(elsewhere, path));
-        QCOMPARE(vitrinex::readZoomSetting(path), vitrinex::kZoomFollowsScreen);
-    }
-
     void missingFileIsRecreatedWithSoundsOn() {
         QTemporaryDir dir;
         QVERIFY(readSoundsSetting(dir.path()));
