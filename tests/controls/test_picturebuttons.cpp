@@ -562,7 +562,8 @@ void TestPictureButtons::keyboardAndAssistiveToolsPress() {
         QVERIFY2(next->hasFocus(), qPrintable(next->objectName()));
     }
     const QImage marked = ok->grab().toImage();
-    QVERIFY(marked.pixel(ok->width() / 2, 0) != rig.own[ok]); // the focus mark on its edge
+    QVERIFY(marked.pixel(ok->width() / 2, 0) != rig.own[ok] ||
+            marked.pixel(ok->width() / 2 + 1, 0) != rig.own[ok]); // the dotted focus mark on its edge
 
     // Space and Enter press as the left button does; the press action acts after the tool's call.
     QTest::keyPress(ok, Qt::Key_Space);
