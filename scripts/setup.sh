@@ -29,9 +29,10 @@ for option in "$@"; do
     --package) packages+=("${package[@]}") ;;
     --test)
       # pdftotext reads printed lists back; the packaging test validates the desktop files, runs
-      # lintian and reads the window's class under a virtual display.
+      # lintian and reads the window's class under a virtual display; the accessibility test reads the
+      # window through AT-SPI, on a bus of its own that it stops.
       packages+=("${server[@]}" "${package[@]}" poppler-utils desktop-file-utils appstream
-                 shared-mime-info lintian xvfb xauth x11-utils) ;;
+                 shared-mime-info lintian xvfb xauth x11-utils at-spi2-core python3-pyatspi) ;;
     --clang) packages+=(clang libclang-rt-14-dev) ;;
     --screenshot) packages+=("${screenshot[@]}") ;;
     --format) packages+=(clang-format) ;;

@@ -6,6 +6,7 @@
 #include "collection/SafeFile.h"
 #include "controls/SingleInstanceGuard.h"
 #include "forms/MainWindow.h"
+#include "forms/SettingsFile.h"
 #include "platform/FilePlaces.h"
 #include "platform/SingleInstance.h"
 
@@ -56,6 +57,8 @@ int main(int argc, char** argv) {
                              "or under a virtual display: xvfb-run scripts/run.sh\n");
         return 1;
     }
+    // Read before the application is made: Qt takes its scale factor then.
+    vitrinex::applyZoomBeforeStart(vitrinex::readZoomSetting(vitrinex::zoomSettingPath()));
     QApplication app(argc, argv);
     // The guard is named after the program's default title, so it comes before the title is set.
     TPreviousInstance previousInstance;

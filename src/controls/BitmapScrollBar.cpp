@@ -317,7 +317,8 @@ vitrinex::ScrollBarLayout TBMPScrollBar::currentLayout() {
 void TBMPScrollBar::setBitmap(ScrollBarModel::Bitmap which, const QPixmap& bitmap) {
     bitmaps_[which] = bitmap.isNull() ? QPixmap() : bitmap.copy();
     syncSize();
-    model_.setBitmapSize(which, bitmaps_[which].size());
+    model_.setBitmapSize(which,
+                         bitmaps_[which].deviceIndependentSize().toSize()); // a 2x picture counts at its size
 }
 
 void TBMPScrollBar::resizeEvent(QResizeEvent* event) {

@@ -4,9 +4,11 @@
 
 #include <QAbstractScrollArea>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QWidget>
 
 #include <algorithm>
+#include <utility>
 
 namespace vitrinex {
 
@@ -31,7 +33,13 @@ bool PictureButtons::addButton(TJPEGImage* button, SkinList list, int normalInde
     b.group = group;
     buttons_.push_back(std::move(b));
 
+    button->setActsAsButton(true);
+    button->setAccessibleName(SkinImageLists::caption(list, normalIndex));
     button->installEventFilter(this);
+    // Later, not inside the assistive tool's call: the action may open a modal dialog.
+    connect(
+        button, &TJPEGImage::pressRequested, this, [this, button] { pressFromAssistiveTool(button); },
+        Qt::QueuedConnection);
     connect(button, &TJPEGImage::MouseMove, this,
             [this, button](Qt::MouseButtons, QPoint) { pointerOver(button); });
     connect(button, &TJPEGImage::MouseDown, this,
@@ -72,7 +80,43 @@ void PictureButtons::attachBackground(QWidget* widget) {
 void PictureButtons::setHint(QWidget* control, const QString& hint) {
     if (!control) return;
     control->setToolTip(hint);
-    control->setAccessibleName(hint);
+    control->setAccessibleDescription(hint);
+    if (control->accessibleName().isEmpty()) control->setAccessibleName(hint);
+}
+
+void PictureButtons::orderTabsByPlace(QWidget* window) {
+    if (!window) return;
+    std::vector<std::pair<QRect, QWidget*>> controls;
+    for (QWidget* w : window->findChildren<QWidget*>())
+        if ((w->focusPolicy() & Qt::TabFocus) && w->window() == window && !w->focusProxy())
+            controls.emplace_back(QRect(w->mapTo(window, QPoint(0, 0)), w->size()), w);
+    std::stable_sort(controls.begin(), controls.end(), [](const auto& a, const auto& b) {
+        return a.first.center().y() < b.first.center().y();
+    });
+    // A line holds the controls whose middles are level with its first control's band.
+    for (std::size_t lineStart = 0; lineStart < controls.size();) {
+        const QRect& first = controls[lineStart].first;
+        std::size_t lineEnd = lineStart + 1;
+        while (lineEnd < controls.size() && controls[lineEnd].first.center().y() <= first.bottom())
+            ++lineEnd;
+        std::stable_sort(controls.begin() + static_cast<std::ptrdiff_t>(lineStart),
+                         controls.begin() + static_cast<std::ptrdiff_t>(lineEnd),
+                         [](const auto& a, const auto& b) { return a.first.x() < b.first.x(); });
+        lineStart = lineEnd;
+    }
+    for (std::size_t i = 1; i < controls.size(); ++i)
+        QWidget::setTabOrder(controls[i - 1].second, controls[i].second);
+    // The focus starts in the first field or list; with none, on the window, whose keys (Enter for
+    // OK) then work as before: a button has the focus only when Tab brought it there.
+    if (window->focusWidget()) return;
+    const auto field = std::find_if(controls.begin(), controls.end(), [](const auto& c) {
+        auto* picture = qobject_cast<TJPEGImage*>(c.second);
+        return !picture || !picture->actsAsButton();
+    });
+    if (field != controls.end())
+        field->second->setFocus();
+    else
+        window->setFocus();
 }
 
 PictureButtons::Button* PictureButtons::find(const TJPEGImage* control) {
@@ -201,6 +245,23 @@ bool PictureButtons::enterReleased(TJPEGImage* button, const std::function<void(
     return true;
 }
 
+bool PictureButtons::buttonKey(TJPEGImage* control, const QKeyEvent& key) {
+    const bool pressKey =
+        key.key() == Qt::Key_Space || key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter;
+    if (!pressKey || !find(control)) return false;
+    if (key.isAutoRepeat()) return true;
+    if (key.type() == QEvent::KeyPress)
+        enterPressed(control);
+    else
+        enterReleased(control);
+    return true;
+}
+
+void PictureButtons::pressFromAssistiveTool(TJPEGImage* control) {
+    Button* b = find(control);
+    if (b && b->control && b->control->isVisible() && reacts(*b)) run(b->action);
+}
+
 // A copy of the action runs: an action may give its button another action, or add buttons, while it
 // runs.
 void PictureButtons::run(std::function<void()> action) { // NOLINT(performance-unnecessary-value-param)
@@ -209,6 +270,13 @@ void PictureButtons::run(std::function<void()> action) { // NOLINT(performance-u
 
 bool PictureButtons::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {
+    case QEvent::Show:
+        if (watched == window_ && !std::exchange(tabsOrdered_, true)) orderTabsByPlace(window_);
+        break;
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+        if (buttonKey(qobject_cast<TJPEGImage*>(watched), static_cast<const QKeyEvent&>(*event))) return true;
+        break;
     case QEvent::WindowActivate:
         if (watched == window_) repaintButtons();
         break;

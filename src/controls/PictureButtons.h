@@ -15,6 +15,7 @@
 #include <functional>
 #include <vector>
 
+class QKeyEvent;
 class QWidget;
 class TJPEGImage;
 
@@ -62,8 +63,14 @@ public:
     bool contains(const TJPEGImage* button) const { return find(button) != nullptr; }
     int buttonCount() const { return static_cast<int>(buttons_.size()); }
 
-    // A control's hint, shown as its tool tip and given to assistive tools as its name.
+    // A control's hint, shown as its tool tip and given to assistive tools as its description (and as
+    // its name too when it has none, as a list or a background has no caption).
     static void setHint(QWidget* control, const QString& hint);
+
+    // The order Tab follows through `window`'s controls that take the focus: as they are read, line by
+    // line from the top, left to right within a line; the focus, when none is set, starts in the first
+    // control that is no button, or on the window. Runs by itself when the window is first shown.
+    static void orderTabsByPlace(QWidget* window);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -84,6 +91,10 @@ private:
         bool keyPressed = false;         // an enterPressed waits for its enterReleased
     };
 
+    // Space, Enter or Return on a button that has the focus presses it as the left button does.
+    bool buttonKey(TJPEGImage* control, const QKeyEvent& key);
+    void pressFromAssistiveTool(TJPEGImage* control);
+
     Button* find(const TJPEGImage* control);
     const Button* find(const TJPEGImage* control) const;
     bool reacts(const Button& b) const;
@@ -102,6 +113,7 @@ private:
     const SkinImageLists& lists_;
     std::vector<Button> buttons_;
     std::vector<QPointer<QWidget>> backgrounds_;
+    bool tabsOrdered_ = false;
 };
 
 } // namespace vitrinex

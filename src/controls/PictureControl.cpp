@@ -1,5 +1,7 @@
 #include "controls/PictureControl.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QFile>
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -288,21 +290,76 @@ QByteArray decodeJpegToBmp(const QString& fileName, const JpegOptions& options, 
 
 } // namespace vitrinex
 
+namespace vitrinex {
+namespace {
+
+// A picture button as assistive tools see it: a push button named by its caption (the accessible
+// name), described by its hint, unavailable while it does not react, pressed through its action.
+class PictureButtonAccessible : public QAccessibleWidget {
+public:
+    explicit PictureButtonAccessible(TJPEGImage* button) : QAccessibleWidget(button, QAccessible::Button) {}
+
+    QAccessible::State state() const override {
+        QAccessible::State s = QAccessibleWidget::state();
+        s.focusable = true;
+        return s;
+    }
+    QStringList actionNames() const override { return {pressAction()}; }
+    void doAction(const QString& actionName) override {
+        if (actionName == pressAction()) emit static_cast<TJPEGImage*>(widget())->pressRequested();
+    }
+    QStringList keyBindingsForAction(const QString& actionName) const override {
+        return actionName == pressAction() ? QStringList{QStringLiteral("Space")} : QStringList{};
+    }
+};
+
+QAccessibleInterface* pictureButtonInterface(const QString& className, QObject* object) {
+    auto* picture = className == QLatin1String("TJPEGImage") ? qobject_cast<TJPEGImage*>(object) : nullptr;
+    return picture && picture->actsAsButton() ? new PictureButtonAccessible(picture) : nullptr;
+}
+
+// The skin's green, as the input fields' focus frame shows it.
+const QColor kFocusMarkColor{0x39, 0xD3, 0x53};
+
+} // namespace
+} // namespace vitrinex
+
 TJPEGImage::TJPEGImage(QWidget* parent) : QWidget(parent) {
     setMouseTracking(true);
+}
+
+void TJPEGImage::setActsAsButton(bool on) {
+    static const bool factoryInstalled = [] {
+        QAccessible::installFactory(vitrinex::pictureButtonInterface);
+        return true;
+    }();
+    (void)factoryInstalled;
+    actsAsButton_ = on;
+    // Tab only: a click leaves the focus where it was, so an edit field's check on leaving does not run.
+    setFocusPolicy(on ? Qt::TabFocus : Qt::NoFocus);
+}
+
+void TJPEGImage::focusInEvent(QFocusEvent* event) {
+    QWidget::focusInEvent(event);
+    update();
+}
+
+void TJPEGImage::focusOutEvent(QFocusEvent* event) {
+    QWidget::focusOutEvent(event);
+    update();
 }
 
 void TJPEGImage::setPicture(const QImage& image) {
     picture_ = image;
     pixmap_ = QPixmap::fromImage(image);
-    if (autoSize_ && !picture_.isNull()) resize(picture_.size());
+    if (autoSize_ && !picture_.isNull()) resize(shownSize());
     updateGeometry();
     update();
 }
 
 void TJPEGImage::setAutoSize(bool on) {
     autoSize_ = on;
-    if (autoSize_ && !picture_.isNull()) resize(picture_.size());
+    if (autoSize_ && !picture_.isNull()) resize(shownSize());
 }
 
 void TJPEGImage::setLook(const QPixmap& look, QPoint offset) {
@@ -319,7 +376,7 @@ void TJPEGImage::clearLook() {
 }
 
 QSize TJPEGImage::sizeHint() const {
-    return picture_.isNull() ? QWidget::sizeHint() : picture_.size();
+    return picture_.isNull() ? QWidget::sizeHint() : shownSize();
 }
 
 void TJPEGImage::setFileName(const QString& name) {
@@ -386,6 +443,13 @@ void TJPEGImage::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     if (!pixmap_.isNull()) painter.drawPixmap(0, 0, pixmap_);
     if (!look_.isNull()) painter.drawPixmap(lookOffset_, look_);
+    if (actsAsButton_ && hasFocus()) {
+        // Inside the button's black rim, as a thin rounded frame like the lit edit fields'.
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(QPen(vitrinex::kFocusMarkColor, 1, Qt::DotLine));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 5, 5);
+    }
 }
 
 void TJPEGImage::mouseMoveEvent(QMouseEvent* event) {

@@ -65,6 +65,11 @@ public:
     const QPixmap& look() const { return look_; }
     QPoint lookOffset() const { return lookOffset_; }
 
+    // A picture button takes the focus by Tab, shows the skin's focus mark while it has it, and is a
+    // push button to assistive tools, whose press action emits pressRequested.
+    void setActsAsButton(bool on);
+    bool actsAsButton() const { return actsAsButton_; }
+
     // While the owning window is being built, property setters only store their values.
     void setLoadingLayout(bool loading) { loadingLayout_ = loading; }
     bool loadingLayout() const { return loadingLayout_; }
@@ -93,17 +98,23 @@ public:
     vitrinex::JpegOptions options() const;
 
     QSize sizeHint() const override;
+    // The picture's size on the window: a 2x picture (device pixel ratio 2) shows at half its pixels.
+    QSize shownSize() const { return picture_.deviceIndependentSize().toSize(); }
 
 signals: // mouse tracking is on, so MouseMove also arrives with no button held
     void MouseMove(Qt::MouseButtons buttons, QPoint pos);
     void MouseDown(Qt::MouseButton button, QPoint pos);
     void MouseUp(Qt::MouseButton button, QPoint pos);
+    // An assistive tool asked to press the button.
+    void pressRequested();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     void decode();
@@ -114,6 +125,7 @@ private:
     QPixmap look_;
     QPoint lookOffset_;
     bool loadingLayout_ = false;
+    bool actsAsButton_ = false;
 
     QString fileName_;
     TNumOfColors numOfColors_ = TNumOfColors::_256;

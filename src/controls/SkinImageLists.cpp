@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 #include <QImageReader>
 
 // The skin is compiled into this static library; its resource initializer is only linked in when
@@ -37,11 +38,33 @@ constexpr std::array<ListShape, SkinImageLists::kListCount> kShapes{{
     {158, 40, 4},
 }};
 
+// Each list's captions, one per button (two pictures); tools/artgen draws the same words.
+const std::array<std::vector<const char*>, SkinImageLists::kListCount> kCaptions{{
+    {"exit", "help", "update"},
+    {"add", "cancel", "delete", "edit", "exit", "ok", "print", "close", "stats"},
+    {"add", "close", "delete", "edit", "print"},
+    {"new collection", "open collection"},
+}};
+
 int slot(SkinList list) {
     return static_cast<int>(list);
 }
 
 } // namespace
+
+int skinPictureScale() {
+    return qGuiApp && qGuiApp->devicePixelRatio() > 1.0 ? 2 : 1;
+}
+
+QString skinPicturePath(const QString& fileName) {
+    initSkinResource();
+    const QString plain = QStringLiteral(":/skin/") + fileName;
+    if (skinPictureScale() == 1) return plain;
+    const qsizetype dot = fileName.lastIndexOf(QLatin1Char('.'));
+    const QString scaled =
+        QStringLiteral(":/skin/") + fileName.left(dot) + QStringLiteral("@2x") + fileName.mid(dot);
+    return QFile::exists(scaled) ? scaled : plain;
+}
 
 SkinImageLists& SkinImageLists::shared() {
     static SkinImageLists* lists = [] {
@@ -65,6 +88,12 @@ QString SkinImageLists::fileName(SkinList list) {
     return QStringLiteral("ImageList%1.png").arg(slot(list) + 1);
 }
 
+QString SkinImageLists::caption(SkinList list, int index) {
+    const auto& captions = kCaptions[static_cast<std::size_t>(slot(list))];
+    const auto button = static_cast<std::size_t>(index / 2);
+    return index >= 0 && button < captions.size() ? QString::fromLatin1(captions[button]) : QString();
+}
+
 bool SkinImageLists::isComplete() const {
     for (const Pictures& p : lists_)
         if (p.empty()) return false;
@@ -82,8 +111,11 @@ QPixmap SkinImageLists::picture(SkinList list, int index) const {
     return img.isNull() ? QPixmap() : QPixmap::fromImage(img);
 }
 
-bool SkinImageLists::cut(SkinList list, const QImage& strip, Pictures& out, const QString& source) {
-    const ListShape& s = kShapes[slot(list)];
+bool SkinImageLists::cut(SkinList list, const QImage& strip, Pictures& out, const QString& source,
+                         int scale) {
+    ListShape s = kShapes[slot(list)];
+    s.width *= scale;
+    s.height *= scale;
     if (strip.isNull()) {
         error_ = QStringLiteral("%1: not a readable picture").arg(source);
         return false;
@@ -99,8 +131,10 @@ bool SkinImageLists::cut(SkinList list, const QImage& strip, Pictures& out, cons
     }
     out.clear();
     out.reserve(s.count);
-    for (int i = 0; i < s.count; ++i)
+    for (int i = 0; i < s.count; ++i) {
         out.push_back(strip.copy(i * s.width, 0, s.width, s.height));
+        out.back().setDevicePixelRatio(scale); // painted at the list's picture size
+    }
     return true;
 }
 
@@ -112,12 +146,13 @@ bool SkinImageLists::setStrip(SkinList list, const QImage& strip) {
     return true;
 }
 
-bool SkinImageLists::loadFrom(const QString& prefix) {
+bool SkinImageLists::loadFrom(const QString& prefix, int scale) {
     // Read all four into fresh state first, so one damaged strip leaves the lists as they were.
     std::array<Pictures, kListCount> fresh;
     for (int i = 0; i < kListCount; ++i) {
         const auto list = static_cast<SkinList>(i);
-        const QString path = prefix + fileName(list);
+        QString path = prefix + fileName(list);
+        if (scale != 1) path.replace(QStringLiteral(".png"), QStringLiteral("@%1x.png").arg(scale));
         if (!QFile::exists(path)) {
             error_ = QStringLiteral("%1: file not found").arg(path);
             return false;
@@ -129,7 +164,7 @@ bool SkinImageLists::loadFrom(const QString& prefix) {
             error_ = QStringLiteral("%1: %2").arg(path, reader.errorString());
             return false;
         }
-        if (!cut(list, strip, fresh[i], path)) return false;
+        if (!cut(list, strip, fresh[i], path, scale)) return false;
     }
     lists_ = std::move(fresh);
     error_.clear();
@@ -138,7 +173,7 @@ bool SkinImageLists::loadFrom(const QString& prefix) {
 
 bool SkinImageLists::loadResources() {
     initSkinResource();
-    return loadFrom(QStringLiteral(":/skin/"));
+    return loadFrom(QStringLiteral(":/skin/"), skinPictureScale());
 }
 
 bool SkinImageLists::loadFolder(const QString& folder) {

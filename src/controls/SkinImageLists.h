@@ -15,6 +15,12 @@ namespace vitrinex {
 
 enum class SkinList { ImageList1 = 0, ImageList2, ImageList3, ImageList4 };
 
+// The skin pictures' scale for the program's screens: 2 (the "@2x" pictures) where Qt's device pixel
+// ratio is above 1, so that a zoom of 150 or 200 % stays sharp; otherwise 1.
+int skinPictureScale();
+// The compiled-in skin's path for `fileName` at skinPictureScale, "@2x" before the extension for 2.
+QString skinPicturePath(const QString& fileName);
+
 class SkinImageLists {
 public:
     static constexpr int kListCount = 4;
@@ -25,7 +31,8 @@ public:
     // owns it in spirit; every window paints from it.
     static SkinImageLists& shared();
 
-    // Loads all four strips from the compiled-in skin (":/skin/ImageListN.png").
+    // Loads all four strips from the compiled-in skin (":/skin/ImageListN.png", or its
+    // "ImageListN@2x.png" when the screens have more pixels than points: see skinPictureScale).
     bool loadResources();
     // Loads all four strips from "ImageListN.png" files in a folder.
     bool loadFolder(const QString& folder);
@@ -45,12 +52,15 @@ public:
     static QSize pictureSize(SkinList list);
     static int count(SkinList list);
     static QString fileName(SkinList list);
+    // The caption drawn on a button's pictures (normal look `index` and the one after it); empty
+    // for an index the list does not have. Screen readers name the button by it.
+    static QString caption(SkinList list, int index);
     static bool isValidIndex(SkinList list, int index) { return index >= 0 && index < count(list); }
 
 private:
     using Pictures = std::vector<QImage>;
-    bool cut(SkinList list, const QImage& strip, Pictures& out, const QString& source);
-    bool loadFrom(const QString& prefix);
+    bool cut(SkinList list, const QImage& strip, Pictures& out, const QString& source, int scale = 1);
+    bool loadFrom(const QString& prefix, int scale = 1);
 
     std::array<Pictures, kListCount> lists_;
     QString error_;

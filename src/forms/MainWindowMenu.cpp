@@ -5,9 +5,13 @@
 #include "collection/Win1252.h"
 #include "controls/WebPageOpener.h"
 #include "forms/CollectionTools.h"
+#include "forms/ErrorReport.h"
+#include "forms/MessageDialog.h"
 #include "forms/RecentCollectionsMenu.h"
+#include "forms/SettingsFile.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QMenu>
 
 using namespace vitrinex;
@@ -54,6 +58,26 @@ void TMainForm::createMenu() {
     sounds1 = item(sound1, "sounds1", QStringLiteral("sounds"), {}, nullptr);
     sounds1->setCheckable(true);
     sounds1->setChecked(true);
+    // The zoom is Qt's scale factor, fixed when the program starts: a new choice is kept for then.
+    QMenu* zoom1 = sound1->addMenu(QStringLiteral("zoom"));
+    zoom1->setObjectName(QStringLiteral("zoom1"));
+    auto* zoomChoices = new QActionGroup(zoom1);
+    const int keptZoom = readZoomSetting(zoomSettingPath());
+    auto zoomItem = [this, &item, zoom1, zoomChoices, keptZoom](int zoom, const QString& caption) {
+        QAction* action = item(zoom1, "", caption, {}, nullptr);
+        action->setObjectName(QStringLiteral("zoom%1").arg(zoom));
+        action->setCheckable(true);
+        action->setChecked(zoom == keptZoom);
+        zoomChoices->addAction(action);
+        connect(action, &QAction::triggered, this, [this, zoom] {
+            if (runGuarded(this, [zoom] { writeZoomSetting(zoomSettingPath(), zoom); }))
+                ShowMessageDialog(QString(),
+                                  QStringLiteral("The new zoom shows when Vitrinex starts again."));
+        });
+    };
+    zoomItem(kZoomFollowsScreen, QStringLiteral("follow the screen"));
+    for (int zoom : kZoomLevels)
+        zoomItem(zoom, QStringLiteral("%1 %").arg(zoom));
     editcollectioninfo1 = item(sound1, "editcollectioninfo1", QStringLiteral("edit collection info"), {},
                                &TMainForm::editcollectioninfo1Click);
     tools1 = submenu("tools1", QStringLiteral("tools"));

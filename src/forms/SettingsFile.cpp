@@ -1,5 +1,6 @@
 #include "forms/SettingsFile.h"
 
+#include "collection/CollectionData.h"
 #include "collection/InOutError.h"
 #include "collection/SafeFile.h"
 
@@ -7,7 +8,10 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdlib>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -84,6 +88,50 @@ void writeSoundsSetting(const QString& path, bool soundsOn) {
         if (e.code() == kPathNotFound) throw EInOutError::fromCode(kFileNotFound);
         throw;
     }
+}
+
+QString zoomSettingPath() {
+    const char* xdg = std::getenv("XDG_CONFIG_HOME");
+    const QString base =
+        xdg && xdg[0] == '/' ? QFile::decodeName(xdg) : QFile::decodeName(qgetenv("HOME")) + "/.config";
+    return base + QStringLiteral("/vitrinex/zoom");
+}
+
+int readZoomSetting(const QString& path) {
+    const int fd =
+        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return kZoomFollowsScreen;
+    char text[16] = {};
+    ssize_t got = -1;
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid())
+        got = ::read(fd, text, sizeof text - 1);
+    ::close(fd);
+    if (got <= 0) return kZoomFollowsScreen;
+    const int zoom = QByteArray(text, static_cast<qsizetype>(got)).trimmed().toInt();
+    return std::find(std::begin(kZoomLevels), std::end(kZoomLevels), zoom) != std::end(kZoomLevels)
+               ? zoom
+               : kZoomFollowsScreen;
+}
+
+void writeZoomSetting(const QString& path, int zoom) {
+    const QByteArray line =
+        zoom == kZoomFollowsScreen ? QByteArrayLiteral("screen\n") : QByteArray::number(zoom) + '\n';
+    const std::string native = QFile::encodeName(path).toStdString();
+    const std::string folder = native.substr(0, native.rfind('/'));
+    ::mkdir(folder.substr(0, folder.rfind('/')).c_str(), 0700); // ~/.config on a fresh account
+    makePrivateFolder(folder);
+    FileReplacement file(native, 0600);
+    file.write(line.constData(), static_cast<std::size_t>(line.size()));
+    file.commit();
+}
+
+void applyZoomBeforeStart(int zoom) {
+    if (zoom == kZoomFollowsScreen) return;
+    qputenv("QT_ENABLE_HIGHDPI_SCALING", "0"); // the platform's own factor would multiply the zoom
+    qunsetenv("QT_SCREEN_SCALE_FACTORS");
+    qunsetenv("QT_AUTO_SCREEN_SCALE_FACTOR");
+    qputenv("QT_SCALE_FACTOR", QByteArray::number(zoom / 100.0));
 }
 
 } // namespace vitrinex

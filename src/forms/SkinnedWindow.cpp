@@ -11,8 +11,10 @@
 namespace vitrinex {
 
 QImage skinPicture(const QString& fileName) {
-    SkinImageLists::shared(); // makes sure the compiled-in skin is registered
-    return QImage(QStringLiteral(":/skin/") + fileName);
+    const QString path = skinPicturePath(fileName);
+    QImage picture(path);
+    if (path.contains(QLatin1String("@2x."))) picture.setDevicePixelRatio(2); // painted at its 1x size
+    return picture;
 }
 
 QFont skinFont(int pointSize, bool bold) {

@@ -24,7 +24,8 @@ inline const QColor kSkinGreen{0x39, 0xD3, 0x53};
 inline const QColor kSkinRed{0xFF, 0x4A, 0x4A};
 inline const QColor kSkinAqua{0x00, 0xFF, 0xFF};
 
-// A picture of the compiled-in skin (":/skin/<fileName>"); a null image when there is none.
+// A picture of the compiled-in skin (":/skin/<fileName>", its "@2x" picture on screens with more
+// pixels than points); a null image when there is none.
 QImage skinPicture(const QString& fileName);
 
 // The skin's font: "Arial Narrow" at `pointSize`.

@@ -238,6 +238,15 @@ std::vector<Photo> PhotoStore::photos(std::string_view itemName) const {
     return it == index.items.end() ? std::vector<Photo>() : it->second;
 }
 
+bool PhotoStore::firstCover(Photo& cover) const {
+    for (const auto& item : readIndex().items)
+        if (!item.second.empty()) {
+            cover = item.second.front();
+            return true;
+        }
+    return false;
+}
+
 std::vector<Photo> PhotoStore::add(std::string_view itemName, const std::vector<std::string>& imagePaths) {
     if (::access(collectionPath_.c_str(), W_OK) != 0) throw EReadOnlyCollection(collectionPath_);
     // Every image is read and checked before anything is written.

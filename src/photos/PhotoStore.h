@@ -45,6 +45,9 @@ public:
 
     // The item's photos, the cover first (none for an item that has none).
     std::vector<Photo> photos(std::string_view itemName) const;
+    // The cover of the first item, in name-key order, that has photos; false when none has. Reads the
+    // index only. Throws EInOutError for an index or folder that is not to be trusted or read.
+    bool firstCover(Photo& cover) const;
     // Adds the image files in their order, every one or none, and returns the item's photos. An image
     // the item has already is not added again. Throws EPhotoRefused (nothing changed) for an image
     // refused, EInOutError for a failed write.

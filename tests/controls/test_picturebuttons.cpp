@@ -5,8 +5,10 @@
 #include "controls/PictureControl.h"
 #include "controls/SkinImageLists.h"
 
+#include <QAccessible>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -138,6 +140,7 @@ private slots:
     void anyReleaseButtonActsOnRightRelease();
     void enterKeyClicks();
     void hiddenOrDestroyedButtons();
+    void keyboardAndAssistiveToolsPress();
 };
 
 void TestPictureButtons::imageListsCutAndRefuseDamage() {
@@ -212,7 +215,7 @@ void TestPictureButtons::registrationRefusesBadButtons() {
 
     PictureButtons::setHint(b, "click for help");
     QCOMPARE(b->toolTip(), QString("click for help"));
-    QCOMPARE(b->accessibleName(), QString("click for help"));
+    QCOMPARE(b->accessibleDescription(), QString("click for help"));
 }
 
 void TestPictureButtons::hoverExcludesWithinGroupOnly() {
@@ -541,6 +544,43 @@ void TestPictureButtons::hiddenOrDestroyedButtons() {
     moveOver(cancel);
     moveOver(rig.background, {5, 5});
     QVERIFY(!rig.rule.isHighlighted(cancel));
+}
+
+void TestPictureButtons::keyboardAndAssistiveToolsPress() {
+    // Made out of reading order: Tab follows the reading order, the field on the first line.
+    Rig rig({300, 200});
+    TJPEGImage* cancel = rig.add("CancelJPG", SkinList::ImageList2, 2, {132, 150});
+    TJPEGImage* ok = rig.add("OKJPG", SkinList::ImageList2, 10, {44, 150});
+    auto* field = new QLineEdit(rig.window.get());
+    field->setGeometry(120, 20, 100, 20);
+    TJPEGImage* help = rig.add("HelpJPG", SkinList::ImageList2, 16, {20, 15});
+    rig.rule.setReactCondition(cancel, [] { return false; });
+    QVERIFY(rig.show());
+    QCOMPARE(rig.window->focusWidget(), field); // the first field, not a button
+    for (QWidget* next : std::initializer_list<QWidget*>{ok, cancel, help, field, ok}) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QVERIFY2(next->hasFocus(), qPrintable(next->objectName()));
+    }
+    const QImage marked = ok->grab().toImage();
+    QVERIFY(marked.pixel(ok->width() / 2, 0) != rig.own[ok] ||
+            marked.pixel(ok->width() / 2 + 1, 0) != rig.own[ok]); // the dotted focus mark on its edge
+
+    // Space and Enter press as the left button does; the press action acts after the tool's call.
+    QTest::keyPress(ok, Qt::Key_Space);
+    QVERIFY(ok->hasLook() && ok->lookOffset() == QPoint(1, 1));
+    QTest::keyRelease(ok, Qt::Key_Space);
+    QTest::keyClick(ok, Qt::Key_Return);
+    QAccessibleInterface* face = QAccessible::queryAccessibleInterface(ok);
+    QCOMPARE(face->role(), QAccessible::Button);
+    QCOMPARE(face->text(QAccessible::Name), SkinImageLists::caption(SkinList::ImageList2, 10));
+    face->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    QCOMPARE(rig.clicks[ok], 2);
+    QTRY_COMPARE(rig.clicks[ok], 3);
+    QTest::keyClick(cancel, Qt::Key_Space); // a button that does not react
+    QAccessible::queryAccessibleInterface(cancel)->actionInterface()->doAction(
+        QAccessibleActionInterface::pressAction());
+    QTest::qWait(20);
+    QCOMPARE(rig.clicks[cancel], 0);
 }
 
 QTEST_MAIN(TestPictureButtons)

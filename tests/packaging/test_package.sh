@@ -25,10 +25,11 @@ for d in libc6 libqt6widgets6 libqt6multimedia6 libjpeg62-turbo fonts-liberation
   grep -q "\b$d\b" <<<"$depends" || fail "Depends lacks $d: $depends"
 done
 
-# Everything lives under /usr/bin and /usr/share, and nothing is missing.
+# Everything lives under /usr/bin, /usr/share and the thumbnailer's /usr/libexec/vitrinex; nothing is missing.
 dpkg-deb -c "$deb" | sed -E 's/^([^ ]+ +){5}//; s|^\./|/|' | grep -v '/$' | sort >"$work/files"
-grep -v -E '^/usr/(bin|share)/' "$work/files" | while read -r f; do fail "stray file $f"; done
-for f in /usr/bin/vitrinex /usr/bin/vitrinex-cli \
+grep -v -E '^/usr/(bin|share|libexec/vitrinex)/' "$work/files" | while read -r f; do fail "stray file $f"; done
+for f in /usr/bin/vitrinex /usr/bin/vitrinex-cli /usr/libexec/vitrinex/vitrinex-thumbnailer \
+         /usr/share/thumbnailers/vitrinex.thumbnailer \
          /usr/share/vitrinex/{v10bp,v10op,v10cs,v10ad,v10dt,v10up}.qys /usr/share/vitrinex/qy.qyi \
          /usr/share/vitrinex/Help.hlp "/usr/share/vitrinex/samples/Vintage Heroes.fcd" \
          /usr/share/applications/$id.desktop /usr/share/metainfo/$id.metainfo.xml /usr/share/mime/packages/$id.xml \

@@ -148,8 +148,7 @@ QImage paintButton(QSize size, const QString& caption, bool lit, double captionP
 
 QImage paintImageList(const ImageListArt& list) {
     const int count = int(list.captions.size()) * 2;
-    QImage strip(list.cell.width() * count, list.cell.height(), QImage::Format_ARGB32_Premultiplied);
-    strip.fill(Qt::black);
+    QImage strip = blankImage(QSize(list.cell.width() * count, list.cell.height()));
     QPainter p(&strip);
     for (int i = 0; i < count; ++i)
         p.drawImage(i * list.cell.width(), 0,

@@ -26,7 +26,8 @@ namespace {
 
 void paintTrack(QImage& image) {
     // A dark channel between two metal rails, identical on every row.
-    const int w = image.width();
+    QPainter p(&image);
+    const int w = logicalSize(image).width();
     for (int x = 0; x < w; ++x) {
         QColor c(7, 8, 8);
         if (x == 0 || x == w - 1)
@@ -35,16 +36,15 @@ void paintTrack(QImage& image) {
             c = QColor(24, 27, 26);
         else if (x == w / 2 || (w % 2 == 0 && x == w / 2 - 1))
             c = QColor(16, 30, 16); // a faint green groove down the middle
-        for (int y = 0; y < image.height(); ++y)
-            image.setPixelColor(x, y, c);
+        p.fillRect(QRect(x, 0, 1, logicalSize(image).height()), c);
     }
 }
 
 void paintEnd(QImage& image, bool top) {
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
-    const double w = image.width();
-    const double h = image.height();
+    const double w = logicalSize(image).width();
+    const double h = logicalSize(image).height();
     // A cap rounded on its outer end only: the rectangle runs past the inner edge.
     const QRectF cap = top ? QRectF(0.5, 0.5, w - 1, h + 6) : QRectF(0.5, -6.5, w - 1, h + 6);
     QPainterPath shape;
@@ -82,7 +82,7 @@ void paintEnd(QImage& image, bool top) {
 void paintThumb(QImage& image) {
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
-    const QRectF body(1.5, 1.5, image.width() - 3, image.height() - 3);
+    const QRectF body(1.5, 1.5, logicalSize(image).width() - 3, logicalSize(image).height() - 3);
     QPainterPath shape;
     shape.addRoundedRect(body, 3, 3);
     QLinearGradient fill(body.topLeft(), body.bottomLeft());
@@ -96,9 +96,9 @@ void paintThumb(QImage& image) {
     // Grip ridges across the middle.
     p.setRenderHint(QPainter::Antialiasing, false);
     for (int i = -1; i <= 1; ++i) {
-        const int y = image.height() / 2 + 2 * i;
+        const int y = logicalSize(image).height() / 2 + 2 * i;
         p.setPen(QColor(20, 70, 18));
-        p.drawLine(4, y, image.width() - 5, y);
+        p.drawLine(4, y, logicalSize(image).width() - 5, y);
     }
 }
 

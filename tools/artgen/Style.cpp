@@ -25,8 +25,21 @@ QFont sansFont(double pixelSize, bool bold) {
     return font;
 }
 
+namespace {
+int scale = 1;
+} // namespace
+
+void setPictureScale(int pictureScale) {
+    scale = pictureScale;
+}
+
+int pictureScale() {
+    return scale;
+}
+
 QImage blankImage(QSize size) {
-    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    QImage image(size * scale, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(scale);
     image.fill(Qt::black);
     return image;
 }

@@ -23,7 +23,16 @@ inline const QColor metalDark{36, 39, 38};
 QFont narrowFont(double pixelSize, bool bold);
 QFont sansFont(double pixelSize, bool bold);
 
-// An opaque black picture of the given size, ready for painting.
+// The scale every picture is painted at (1, or 2 for the "@2x" pictures of screens with twice the
+// pixels): pictures hold size * scale pixels and are painted in their size's coordinates.
+void setPictureScale(int scale);
+int pictureScale();
+// A picture's size in the coordinates it is painted in.
+inline QSize logicalSize(const QImage& image) {
+    return image.deviceIndependentSize().toSize();
+}
+
+// An opaque black picture of the given size (times the picture scale), ready for painting.
 QImage blankImage(QSize size);
 
 // Soft blur of a premultiplied ARGB image (three box passes, close to a Gaussian).
@@ -33,7 +42,9 @@ void blur(QImage& image, int radius);
 // transparent layer the size of the target, which is blurred and laid over the target.
 template <typename Draw> void paintGlow(QPainter& target, int radius, double strength, Draw draw) {
     const QSize size(target.device()->width(), target.device()->height());
+    const qreal ratio = target.device()->devicePixelRatio();
     QImage layer(size, QImage::Format_ARGB32_Premultiplied);
+    layer.setDevicePixelRatio(ratio); // drawn in the target's coordinates, at its pixels
     layer.fill(Qt::transparent);
     {
         QPainter lp(&layer);
@@ -42,7 +53,7 @@ template <typename Draw> void paintGlow(QPainter& target, int radius, double str
         lp.setTransform(target.transform());
         draw(lp);
     }
-    blur(layer, radius);
+    blur(layer, qRound(radius * ratio));
     target.save();
     target.resetTransform();
     target.setOpacity(strength);

@@ -73,25 +73,35 @@ private:
     int failures_ = 0;
 };
 
-void writeSkin(Writer& w) {
-    for (const WindowPictureArt& art : windowPictures())
-        w.jpeg(art.fileName, art.paint(art.size), kBackgroundQuality);
-
-    std::vector<QImage> strips;
-    for (const ImageListArt& list : imageLists()) {
-        strips.push_back(paintImageList(list));
-        w.png(list.fileName, strips.back());
-    }
-    for (const OffPictureArt& off : offPictures()) {
-        const QSize cell = imageLists()[off.list].cell;
-        const QImage normal = strips[off.list].copy(QRect(QPoint(off.index * cell.width(), 0), cell));
-        w.jpeg(off.fileName, normal, kButtonQuality);
-    }
-    for (const ScrollBitmapArt& bitmap : scrollBitmaps())
-        w.png(bitmap.fileName, paintScrollPart(bitmap.part, bitmap.size));
+// Every skin picture at 1x ("name.jpg") and at 2x ("name@2x.jpg"), for screens with twice the pixels.
+QString scaledName(const QString& name, int scale) {
+    if (scale == 1) return name;
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    return name.left(dot) + QStringLiteral("@%1x").arg(scale) + name.mid(dot);
 }
 
-// The resource list names every file of the skin folder by its bare name under the prefix /skin.
+void writeSkin(Writer& w) {
+    for (int scale : {1, 2}) {
+        setPictureScale(scale);
+        for (const WindowPictureArt& art : windowPictures())
+            w.jpeg(scaledName(art.fileName, scale), art.paint(art.size), kBackgroundQuality);
+
+        std::vector<QImage> strips;
+        for (const ImageListArt& list : imageLists()) {
+            strips.push_back(paintImageList(list));
+            w.png(scaledName(list.fileName, scale), strips.back());
+        }
+        for (const OffPictureArt& off : offPictures()) {
+            const QSize cell = imageLists()[off.list].cell * scale;
+            const QImage normal = strips[off.list].copy(QRect(QPoint(off.index * cell.width(), 0), cell));
+            w.jpeg(scaledName(off.fileName, scale), normal, kButtonQuality);
+        }
+        for (const ScrollBitmapArt& bitmap : scrollBitmaps())
+            w.png(scaledName(bitmap.fileName, scale), paintScrollPart(bitmap.part, bitmap.size));
+    }
+    setPictureScale(1);
+}
+
 void writeResourceList(Writer& w) {
     QStringList files;
     for (const QString& f : w.skin().entryList(QDir::Files, QDir::Name))
