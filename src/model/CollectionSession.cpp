@@ -151,6 +151,7 @@ void CollectionSession::close(const Progress& progress) {
 
 void CollectionSession::selectItem(const QString& name) {
     collection_.FindItem(fromQString(name));
+    emit itemSelected();
 }
 
 AddSaveOutcome CollectionSession::addSave(ItemEntry& entry) {

@@ -45,6 +45,8 @@ public:
 
     // The item's photos, the cover first (none for an item that has none).
     std::vector<Photo> photos(std::string_view itemName) const;
+    // Every item's photos, read once (the table's covers). Throws EInOutError like photos().
+    PhotoIndex index() const { return readIndex(); }
     // Adds the image files in their order, every one or none, and returns the item's photos. An image
     // the item has already is not added again. Throws EPhotoRefused (nothing changed) for an image
     // refused, EInOutError for a failed write.
