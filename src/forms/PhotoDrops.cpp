@@ -22,8 +22,8 @@ namespace {
 
 bool looksLikePhoto(const QString& fileName) {
     const QString suffix = QFileInfo(fileName).suffix().toLower();
-    return suffix == QLatin1String("jpg") || suffix == QLatin1String("jpeg") || suffix == QLatin1String("png") ||
-           suffix == QLatin1String("webp");
+    return suffix == QLatin1String("jpg") || suffix == QLatin1String("jpeg") ||
+           suffix == QLatin1String("png") || suffix == QLatin1String("webp");
 }
 
 } // namespace
@@ -53,7 +53,8 @@ bool ImageDrops::eventFilter(QObject* watched, QEvent* event) {
     if (files.isEmpty() || !accepts_(drop->position().toPoint())) return false; // the next handler's
     drop->acceptProposedAction();
     if (type == QEvent::Drop)
-        QMetaObject::invokeMethod(this, [this, files] { emit imagesDropped(files); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, files] { emit imagesDropped(files); }, Qt::QueuedConnection);
     return true;
 }
 

@@ -3,8 +3,8 @@
 #include "forms/CollectionView.h"
 #include "forms/PhotoDrops.h"
 #include "forms/PhotosWindow.h"
-#include "photos/PhotoStore.h"
 #include "model/CollectionSession.h"
+#include "photos/PhotoStore.h"
 #include "photos/ThumbnailCache.h"
 #include "sound/Sound.h"
 
@@ -26,7 +26,8 @@ constexpr int kNameRoom = 8;
 
 class ClickFilter : public QObject {
 public:
-    ClickFilter(QObject* parent, std::function<void()> clicked) : QObject(parent), clicked_(std::move(clicked)) {}
+    ClickFilter(QObject* parent, std::function<void()> clicked)
+        : QObject(parent), clicked_(std::move(clicked)) {}
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
@@ -41,8 +42,7 @@ private:
 } // namespace
 
 PhotoTools::PhotoTools(QWidget* window, CollectionSession& session, CollectionView& view, QMenu* menu)
-    : window_(window), session_(session), view_(view),
-      pictures_(std::make_unique<ThumbnailCache>()),
+    : window_(window), session_(session), view_(view), pictures_(std::make_unique<ThumbnailCache>()),
       PhotosForm(std::make_unique<TPhotosForm>(session, *pictures_)) {
     CoverIMG = new QLabel(window);
     CoverIMG->setObjectName(QStringLiteral("CoverIMG"));
@@ -69,8 +69,8 @@ PhotoTools::PhotoTools(QWidget* window, CollectionSession& session, CollectionVi
     });
     connect(pictures_.get(), &ThumbnailCache::ready, this, &PhotoTools::showCover);
     for (auto signal : {&CollectionSession::itemSelected, &CollectionSession::photosChanged,
-                        &CollectionSession::itemsChanged, &CollectionSession::opened, &CollectionSession::reloaded,
-                        &CollectionSession::closed})
+                        &CollectionSession::itemsChanged, &CollectionSession::opened,
+                        &CollectionSession::reloaded, &CollectionSession::closed})
         connect(&session_, signal, this, &PhotoTools::showCover);
 }
 
@@ -99,8 +99,9 @@ void PhotoTools::showCover() {
             // An index that cannot be read shows no cover; a change of the photos tells why.
         }
     }
-    const QImage cover =
-        photos.empty() ? QImage() : pictures_->picture(session_.photoPath(photos.front()), kCoverArea.height());
+    const QImage cover = photos.empty()
+                             ? QImage()
+                             : pictures_->picture(session_.photoPath(photos.front()), kCoverArea.height());
     CoverIMG->setVisible(!cover.isNull());
     if (!cover.isNull())
         CoverIMG->setPixmap(QPixmap::fromImage(

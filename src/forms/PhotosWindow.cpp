@@ -100,8 +100,8 @@ TPhotosForm::TPhotosForm(CollectionSession& session, ThumbnailCache& pictures, Q
     OpenBTN = button("OpenBTN", QStringLiteral("open in viewer"),
                      QStringLiteral("open the chosen photo in the desktop's image viewer"),
                      &TPhotosForm::OpenBTNClick);
-    auto* hint = addLabel(this, QStringLiteral("HintLBL"), QStringLiteral("drop image files here or paste one"),
-                          {}, {9, kSkinGreen});
+    auto* hint = addLabel(this, QStringLiteral("HintLBL"),
+                          QStringLiteral("drop image files here or paste one"), {}, {9, kSkinGreen});
 
     auto* buttons = new QHBoxLayout;
     for (QWidget* w : std::initializer_list<QWidget*>{AddBTN, RemoveBTN, CoverBTN, OpenBTN})
@@ -129,7 +129,8 @@ TPhotosForm::TPhotosForm(CollectionSession& session, ThumbnailCache& pictures, Q
         if (edge == kThumbEdge) {
             for (int row = 0; row < StripLST->count(); ++row)
                 if (QFile::decodeName(paths_[std::size_t(row)].c_str()) == path)
-                    StripLST->item(row)->setIcon(QPixmap::fromImage(pictures_.picture(paths_[std::size_t(row)], edge)));
+                    StripLST->item(row)->setIcon(
+                        QPixmap::fromImage(pictures_.picture(paths_[std::size_t(row)], edge)));
         }
         const int chosen = StripLST->currentRow();
         if (chosen >= 0 && QFile::decodeName(paths_[std::size_t(chosen)].c_str()) == path) showChosen();
@@ -170,7 +171,10 @@ void TPhotosForm::reload(int chosen) {
         auto* item = new QListWidgetItem(i == 0 ? QStringLiteral("cover") : QString::number(i + 1), StripLST);
         const QImage thumb = isVisible() ? pictures_.picture(paths_.back(), kThumbEdge) : QImage();
         if (!thumb.isNull()) item->setIcon(QPixmap::fromImage(thumb));
-        item->setToolTip(QStringLiteral("%1 x %2, %3").arg(photos_[i].width).arg(photos_[i].height).arg(sizeText(photos_[i].bytes)));
+        item->setToolTip(QStringLiteral("%1 x %2, %3")
+                             .arg(photos_[i].width)
+                             .arg(photos_[i].height)
+                             .arg(sizeText(photos_[i].bytes)));
     }
     if (!photos_.empty()) StripLST->setCurrentRow(std::clamp(chosen, 0, int(photos_.size()) - 1));
     showChosen();
@@ -181,8 +185,10 @@ void TPhotosForm::showChosen() {
     enableButtons();
     if (chosen < 0 || std::size_t(chosen) >= photos_.size()) {
         PhotoIMG->setPixmap(QPixmap());
-        PhotoIMG->setText(currentName().empty() ? QString()
-                                                : QStringLiteral("no photos yet: add some, drop image files here or paste one"));
+        PhotoIMG->setText(
+            currentName().empty()
+                ? QString()
+                : QStringLiteral("no photos yet: add some, drop image files here or paste one"));
         InfoLBL->clear();
         return;
     }
@@ -204,8 +210,8 @@ void TPhotosForm::showChosen() {
         PhotoIMG->setText(QStringLiteral("loading . . ."));
         return;
     }
-    PhotoIMG->setPixmap(QPixmap::fromImage(
-        picture.scaled(PhotoIMG->size().boundedTo(picture.size() * 2), Qt::KeepAspectRatio, Qt::SmoothTransformation)));
+    PhotoIMG->setPixmap(QPixmap::fromImage(picture.scaled(PhotoIMG->size().boundedTo(picture.size() * 2),
+                                                          Qt::KeepAspectRatio, Qt::SmoothTransformation)));
 }
 
 void TPhotosForm::enableButtons() {
@@ -220,7 +226,8 @@ void TPhotosForm::enableButtons() {
 void TPhotosForm::AddBTNClick() {
     if (currentName().empty() || refusedAsReadOnly(session_.collection())) return;
     const QStringList files = FileDialogs::getOpenFileNames(
-        this, QStringLiteral("photos (*.jpg;*.jpeg;*.png;*.webp)|*.jpg;*.jpeg;*.png;*.webp|All Files (*.*)|*.*"));
+        this,
+        QStringLiteral("photos (*.jpg;*.jpeg;*.png;*.webp)|*.jpg;*.jpeg;*.png;*.webp|All Files (*.*)|*.*"));
     const int before = int(photos_.size());
     if (addPhotosToCurrentItem(this, session_, files)) {
         Play(QString::fromLatin1(kSoundAdd));

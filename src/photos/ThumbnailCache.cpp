@@ -123,11 +123,11 @@ QImage ThumbnailCache::picture(const std::string& photoPath, int edge) {
     if (pending_.contains(key) || failed_.contains(key)) return {};
     pending_.insert(key);
     // The photo's file name is its content's hash: the kept thumbnail is named after it.
-    const std::string cachedFile =
-        edge > kDiskEdge ? std::string()
-                         : QFile::encodeName(folder() + QLatin1Char('/') + QFileInfo(path).completeBaseName() +
-                                             QStringLiteral("-%1.png").arg(edge))
-                               .toStdString();
+    const std::string cachedFile = edge > kDiskEdge ? std::string()
+                                                    : QFile::encodeName(folder() + QLatin1Char('/') +
+                                                                        QFileInfo(path).completeBaseName() +
+                                                                        QStringLiteral("-%1.png").arg(edge))
+                                                          .toStdString();
     pool_.start([this, key, path, photoPath, edge, cachedFile] {
         const QImage image = makeThumbnail(photoPath, edge, cachedFile);
         QMetaObject::invokeMethod(

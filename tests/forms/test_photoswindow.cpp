@@ -23,7 +23,8 @@ namespace {
 QString imageFile(const QString& folder, const char* name, QRgb colour) {
     const QString path = folder + '/' + name;
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(imageBytes(colour)) <= 0) qFatal("cannot write %s", name);
+    if (!file.open(QIODevice::WriteOnly) || file.write(imageBytes(colour)) <= 0)
+        qFatal("cannot write %s", name);
     return path;
 }
 
@@ -72,10 +73,13 @@ class PhotosWindowTest : public QObject {
     }
 
 private slots:
-    void initTestCase() { qputenv("XDG_CACHE_HOME", QDir::current().absoluteFilePath("cache").toLocal8Bit()); }
+    void initTestCase() {
+        qputenv("XDG_CACHE_HOME", QDir::current().absoluteFilePath("cache").toLocal8Bit());
+    }
     void init() {
-        setShownMessagesForTesting({[this](const QString& t, const QString& text) { messages_ << t + ": " + text; },
-                                    [this](const QString& e) { messages_ << e; }});
+        setShownMessagesForTesting(
+            {[this](const QString& t, const QString& text) { messages_ << t + ": " + text; },
+             [this](const QString& e) { messages_ << e; }});
         dir_ = std::make_unique<QTemporaryDir>(QDir::current().absoluteFilePath("test-XXXXXX"));
         file_ = dir_->filePath("heroes.fcd");
         fixtures::writeCollection(file_, {fixtures::item("Batman"), fixtures::item("Robin")});
@@ -105,12 +109,15 @@ private slots:
         struct stat st {};
         QCOMPARE(::stat(QFile::encodeName(kept.path()).constData(), &st), 0);
         QCOMPARE(st.st_mode & 0777, mode_t(0700));
-        QCOMPARE(::stat(QFile::encodeName(kept.filePath(kept.entryList(QDir::Files).first())).constData(), &st), 0);
+        QCOMPARE(
+            ::stat(QFile::encodeName(kept.filePath(kept.entryList(QDir::Files).first())).constData(), &st),
+            0);
         QCOMPARE(st.st_mode & 0777, mode_t(0600));
 
         TPhotosForm* form = openPhotosWindow();
-        QVERIFY(drop(form, {10, 10},
-                     {imageFile(dir_->path(), "green.png", 0x00FF00), imageFile(dir_->path(), "notes.txt", 0), red}));
+        QVERIFY(drop(
+            form, {10, 10},
+            {imageFile(dir_->path(), "green.png", 0x00FF00), imageFile(dir_->path(), "notes.txt", 0), red}));
         QCOMPARE(photosOf("Batman").size(), std::size_t(2)); // the red one is there already
         QCOMPARE(control<QListWidget>(form, "StripLST")->count(), 2);
         // The window follows the selection.
@@ -128,9 +135,8 @@ private slots:
         QGuiApplication::clipboard()->setMimeData(data);
         QTest::keyClick(form, Qt::Key_V, Qt::ControlModifier);
         QCOMPARE(photosOf("Batman").size(), std::size_t(1));
-        QCOMPARE(readAll(QFile::decodeName(PhotoStore(main_->collection().fileName())
-                                                .pathOf(photosOf("Batman").front())
-                                                .c_str())),
+        QCOMPARE(readAll(QFile::decodeName(
+                     PhotoStore(main_->collection().fileName()).pathOf(photosOf("Batman").front()).c_str())),
                  png);
         QImage picture(8, 8, QImage::Format_RGB32); // a picture copied with no bytes of its own
         picture.fill(Qt::yellow);
@@ -161,7 +167,8 @@ private slots:
 
         strip->setCurrentRow(1);
         click(control<QPushButton>(form, "OpenBTN"));
-        QCOMPARE(opened.toLocalFile().toStdString(), PhotoStore(main_->collection().fileName()).pathOf(added[0]));
+        QCOMPARE(opened.toLocalFile().toStdString(),
+                 PhotoStore(main_->collection().fileName()).pathOf(added[0]));
         click(control<QPushButton>(form, "RemoveBTN"));
         QCOMPARE(photosOf("Batman"), (std::vector<Photo>{added[2], added[1]}));
         QCOMPARE(strip->count(), 2);
