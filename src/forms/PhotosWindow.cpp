@@ -75,7 +75,6 @@ TPhotosForm::TPhotosForm(CollectionSession& session, ThumbnailCache& pictures, Q
     StripLST->setMovement(QListView::Static);
     StripLST->setIconSize(QSize(kThumbEdge, kThumbEdge));
     StripLST->setGridSize(QSize(kThumbEdge + 12, kThumbEdge + 12));
-    StripLST->setUniformItemSizes(true);
     StripLST->setFixedHeight(kThumbEdge + 32);
     StripLST->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     StripLST->setToolTip(QStringLiteral("the first photo is the cover"));
@@ -170,7 +169,10 @@ void TPhotosForm::reload(int chosen) {
         paths_.push_back(session_.photoPath(photos_[i]));
         auto* item = new QListWidgetItem(i == 0 ? QStringLiteral("cover") : QString::number(i + 1), StripLST);
         const QImage thumb = isVisible() ? pictures_.picture(paths_.back(), kThumbEdge) : QImage();
-        if (!thumb.isNull()) item->setIcon(QPixmap::fromImage(thumb));
+        // Until its thumbnail is made a photo holds its place with an empty one of the same size.
+        QPixmap placeholder(kThumbEdge, kThumbEdge);
+        placeholder.fill(Qt::transparent);
+        item->setIcon(thumb.isNull() ? placeholder : QPixmap::fromImage(thumb));
         item->setToolTip(QStringLiteral("%1 x %2, %3")
                              .arg(photos_[i].width)
                              .arg(photos_[i].height)

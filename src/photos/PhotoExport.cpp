@@ -17,7 +17,8 @@
 
 namespace vitrinex {
 
-CsvPhotoColumn exportPhotos(const OpenCollection& c, const std::string& csvPath, const std::string& photoFolder) {
+CsvPhotoColumn exportPhotos(const OpenCollection& c, const std::string& csvPath,
+                            const std::string& photoFolder) {
     const PhotoStore store(c.fileName());
     const PhotoIndex index = store.index();
     const mode_t mode = copyRulesFor(c.fileName()).mode;
@@ -36,7 +37,8 @@ CsvPhotoColumn exportPhotos(const OpenCollection& c, const std::string& csvPath,
         for (const Photo& photo : item.second) {
             const std::string target = photoFolder + "/" + photo.file;
             struct stat there {};
-            if (::lstat(target.c_str(), &there) != 0 || !S_ISREG(there.st_mode) || there.st_size != photo.bytes) {
+            if (::lstat(target.c_str(), &there) != 0 || !S_ISREG(there.st_mode) ||
+                there.st_size != photo.bytes) {
                 QByteArray bytes;
                 try {
                     bytes = readPhotoFile(store.pathOf(photo));
@@ -47,7 +49,8 @@ CsvPhotoColumn exportPhotos(const OpenCollection& c, const std::string& csvPath,
                 copy.write(bytes.constData(), std::size_t(bytes.size()));
                 copy.commit();
             }
-            const QString relative = csvFolder.relativeFilePath(folder + '/' + QString::fromStdString(photo.file));
+            const QString relative =
+                csvFolder.relativeFilePath(folder + '/' + QString::fromStdString(photo.file));
             field += (field.empty() ? "" : "|") + QFile::encodeName(relative).toStdString();
         }
         fields->emplace(item.first, std::move(field));
