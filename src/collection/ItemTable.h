@@ -35,6 +35,10 @@ public:
     // The text of a cell; comments' line breaks read as " / ".
     QString text(int row, int column) const;
     QString name(int row) const { return text(row, Name); }
+    // The row's name as stored (Windows-1252), to look the item up by.
+    std::string_view storedName(int row) const {
+        return rows_[static_cast<std::size_t>(visible_[static_cast<std::size_t>(row)])].cell(Name);
+    }
 
     // Rows of equal keys keep the list's order, in both directions.
     void sort(int column, bool descending);

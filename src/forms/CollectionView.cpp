@@ -19,6 +19,8 @@ using namespace vitrinex;
 namespace {
 
 constexpr int kLineLength = 30;
+// The item's name on the main window's picture.
+constexpr QRect kNameArea{249, 188, 202, 37};
 
 QPixmap scrollBitmap(const QString& name) {
     return QPixmap::fromImage(skinPicture(name));
@@ -206,7 +208,7 @@ CollectionView::CollectionView(CollectionSession& collection, PictureButtons& bu
     TotalLBL = addLabel(this, QStringLiteral("TotalLBL"), QString(), at(QRect(28, 184, 153, 18)), {11});
     TotalLBL->hide();
 
-    FigureNameLBL = addLabel(this, QStringLiteral("FigureNameLBL"), QString(), at(QRect(249, 188, 202, 37)),
+    FigureNameLBL = addLabel(this, QStringLiteral("FigureNameLBL"), QString(), at(kNameArea),
                              {11, kSkinWhite, true, Qt::AlignLeft | Qt::AlignTop, true});
     auto pair = [&](QLabel*& caption, const char* captionName, const QString& text, QPoint captionAt,
                     QLabel*& value, const char* valueName, QPoint valueAt, int valueWidth) {
@@ -346,6 +348,11 @@ void CollectionView::RefreshShownItem() {
 
 void CollectionView::ShowSelectedItem() {
     if (hasSelection()) ListBox2Click();
+}
+
+void CollectionView::setNameRightEdge(int x) {
+    const QRect whole = kNameArea.translated(-kArea.topLeft());
+    FigureNameLBL->setGeometry(x < 0 ? whole : whole.adjusted(0, 0, x - kArea.left() - whole.right(), 0));
 }
 
 void CollectionView::ShowCurrentItem() {

@@ -91,6 +91,9 @@ public:
     void RefreshShownItem();
     // The item of the selected line looked up again and shown (after a command that may have moved it).
     void ShowSelectedItem();
+    // Where on the main window's picture the item's name ends (something shown on its right, the
+    // cover); -1 gives it the panel's whole width.
+    void setNameRightEdge(int x);
 
 signals:
     // A double click on a line: the edit command.

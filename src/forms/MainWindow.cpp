@@ -20,6 +20,7 @@
 #include "forms/ItemDialog.h"
 #include "forms/LastUpdateDialog.h"
 #include "forms/MessageDialog.h"
+#include "forms/PhotoTools.h"
 #include "forms/PrintDialog.h"
 #include "forms/RecentCollectionsMenu.h"
 #include "forms/SettingsFile.h"
@@ -85,6 +86,8 @@ TMainForm::TMainForm(QWidget* parent, QString programFolder)
     auto* drops = new FileDrops(this);
     connect(drops, &FileDrops::collectionDropped, this, &TMainForm::OpenCollectionFile);
     connect(drops, &FileDrops::csvDropped, Tools.get(), &CollectionTools::offerCsvImport);
+    // After the file drops: image files dropped on the detail panel are taken first.
+    Photos = std::make_unique<PhotoTools>(this, collection_, *View, edit1);
 
     GoToWeb1 = new TGoToWeb(this);
     GoToWeb1->setObjectName(QStringLiteral("GoToWeb1"));

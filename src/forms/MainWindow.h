@@ -37,6 +37,7 @@ class TUpdateForm;
 class TUpdateTypeForm;
 namespace vitrinex {
 class CollectionTools;
+class PhotoTools;
 class RecentCollectionsMenu;
 } // namespace vitrinex
 
@@ -174,6 +175,8 @@ private:
     std::unique_ptr<TValueForm> ValueForm;
     // The table window, CSV export and import, and restore, with their menu items.
     std::unique_ptr<vitrinex::CollectionTools> Tools;
+    // The cover in the detail panel and the photos window, with its menu item.
+    std::unique_ptr<vitrinex::PhotoTools> Photos;
     // The collection menu's recent collections.
     std::unique_ptr<vitrinex::RecentCollectionsMenu> Recent;
 

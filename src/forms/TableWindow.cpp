@@ -4,6 +4,8 @@
 #include "collection/SafeFile.h"
 #include "forms/SkinnedWindow.h"
 #include "model/CollectionSession.h"
+#include "photos/PhotoStore.h"
+#include "photos/ThumbnailCache.h"
 
 #include <QAbstractTableModel>
 #include <QFile>
@@ -19,16 +21,23 @@
 
 #include <cstdlib>
 #include <sys/stat.h>
+#include <unordered_map>
 
 using namespace vitrinex;
 
 namespace vitrinex {
 
-// The table's rows as a Qt model over ItemTable.
+// The table's rows as a Qt model over ItemTable, and after its columns the cover (shown first).
 class ItemTableModel : public QAbstractTableModel {
 public:
-    using QAbstractTableModel::QAbstractTableModel;
+    static constexpr int kCoverColumn = ItemTable::ColumnCount;
+    static constexpr int kCoverEdge = 32;
+
+    ItemTableModel(ThumbnailCache& pictures, QObject* parent)
+        : QAbstractTableModel(parent), pictures_(pictures) {}
     ItemTable table;
+    // The cover's file of every item that has photos, by its name key.
+    std::unordered_map<std::string, std::string> covers;
     int sortColumn = -1;
     Qt::SortOrder sortOrder = Qt::AscendingOrder;
 
@@ -36,9 +45,11 @@ public:
         return parent.isValid() ? 0 : table.rowCount();
     }
     int columnCount(const QModelIndex& parent = {}) const override {
-        return parent.isValid() ? 0 : ItemTable::ColumnCount;
+        return parent.isValid() ? 0 : ItemTable::ColumnCount + 1;
     }
     QVariant data(const QModelIndex& index, int role) const override {
+        if (index.column() == kCoverColumn)
+            return role == Qt::DecorationRole ? cover(index.row()) : QVariant();
         if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
             return table.text(index.row(), index.column());
         if (role == Qt::TextAlignmentRole &&
@@ -49,24 +60,38 @@ public:
     }
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
         if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
+        if (section == kCoverColumn) return QStringLiteral("cover");
         // The sorted column's mark is part of its title: the skin's header draws no arrow of its own.
         if (section != sortColumn) return ItemTable::title(section);
         return ItemTable::title(section) +
                (sortOrder == Qt::AscendingOrder ? QStringLiteral(" \u25B2") : QStringLiteral(" \u25BC"));
     }
     void sort(int column, Qt::SortOrder order) override {
-        sortColumn = column;
+        if (column == kCoverColumn) return; // the covers have no order
         sortOrder = order;
+        sortColumn = column;
         emit headerDataChanged(Qt::Horizontal, 0, ItemTable::ColumnCount - 1);
         emit layoutAboutToBeChanged();
         table.sort(column, order == Qt::DescendingOrder);
         emit layoutChanged();
+    }
+    // The cover when its thumbnail is made; until then nothing, and the thumbnail is asked for: a
+    // scroll never waits for a decode.
+    QVariant cover(int row) const {
+        if (covers.empty()) return {};
+        const auto it = covers.find(nameKey(table.storedName(row)));
+        if (it == covers.end()) return {};
+        const QImage image = pictures_.picture(it->second, kCoverEdge);
+        return image.isNull() ? QVariant() : QVariant(image);
     }
     template <typename Change> void reset(Change change) {
         beginResetModel();
         change();
         endResetModel();
     }
+
+private:
+    ThumbnailCache& pictures_;
 };
 
 } // namespace vitrinex
@@ -107,7 +132,14 @@ TTableForm::TTableForm(QWidget* parent) : QWidget(parent, Qt::Window) {
     palette.setColor(QPalette::Window, Qt::black);
     setPalette(palette);
 
-    model_ = new ItemTableModel(this);
+    pictures_ = std::make_unique<ThumbnailCache>();
+    model_ = new ItemTableModel(*pictures_, this);
+    connect(pictures_.get(), &ThumbnailCache::ready, this, [this] {
+        if (model_->rowCount() > 0)
+            emit model_->dataChanged(model_->index(0, ItemTableModel::kCoverColumn),
+                                     model_->index(model_->rowCount() - 1, ItemTableModel::kCoverColumn),
+                                     {Qt::DecorationRole});
+    });
     LabelStyle captionStyle;
     captionStyle.color = kSkinGreen;
     Label1 = addLabel(this, QStringLiteral("Label1"), QStringLiteral("filter:"), {}, captionStyle);
@@ -135,6 +167,13 @@ TTableForm::TTableForm(QWidget* parent) : QWidget(parent, Qt::Window) {
     // The titles keep their face when a row is selected: a bold one would not fit its column.
     TableGRD->horizontalHeader()->setHighlightSections(false);
     TableGRD->horizontalHeader()->setSortIndicatorShown(true);
+    TableGRD->horizontalHeader()->moveSection(ItemTableModel::kCoverColumn, 0);
+    // A click on the cover's title leaves the sort as it was.
+    connect(TableGRD->horizontalHeader(), &QHeaderView::sortIndicatorChanged, this, [this](int section) {
+        if (section == ItemTableModel::kCoverColumn && model_->sortColumn >= 0)
+            TableGRD->horizontalHeader()->setSortIndicator(model_->sortColumn, model_->sortOrder);
+    });
+    TableGRD->setIconSize(QSize(ItemTableModel::kCoverEdge, ItemTableModel::kCoverEdge));
 
     auto* top = new QHBoxLayout;
     top->addWidget(Label1);
@@ -175,6 +214,35 @@ void TTableForm::follow(const CollectionSession* collection) {
           &CollectionSession::updated, &CollectionSession::reloaded})
         connect(collection, signal, this, changed);
     connect(collection, &CollectionSession::closed, this, &QWidget::hide);
+    connect(collection, &CollectionSession::photosChanged, this, [this] {
+        if (isVisible())
+            reloadCovers();
+        else
+            stale_ = true;
+    });
+}
+
+void TTableForm::reloadCovers() {
+    std::unordered_map<std::string, std::string> covers;
+    if (collection_ && collection_->collection().isOpen()) {
+        // An index that cannot be read shows no covers; a change of the photos tells why.
+        try {
+            const PhotoStore store(collection_->collection().fileName());
+            for (const auto& item : store.index().items)
+                if (!item.second.empty()) covers.emplace(item.first, store.pathOf(item.second.front()));
+        } catch (const std::exception&) {
+        }
+    }
+    model_->covers = std::move(covers);
+    // Rows tall enough for a cover only where there are covers to show.
+    const int textRow = QFontMetrics(skinFont(10)).height() + 4;
+    TableGRD->verticalHeader()->setDefaultSectionSize(
+        model_->covers.empty() ? textRow : ItemTableModel::kCoverEdge + 4);
+    TableGRD->setColumnWidth(ItemTableModel::kCoverColumn,
+                             model_->covers.empty() ? 44 : ItemTableModel::kCoverEdge + 12);
+    if (model_->rowCount() > 0)
+        emit model_->dataChanged(model_->index(0, ItemTableModel::kCoverColumn),
+                                 model_->index(model_->rowCount() - 1, ItemTableModel::kCoverColumn));
 }
 
 void TTableForm::reload() {
@@ -186,6 +254,7 @@ void TTableForm::reload() {
         else
             model_->table.load(OpenCollection());
     });
+    reloadCovers();
     showCount();
 }
 

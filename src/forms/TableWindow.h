@@ -3,12 +3,15 @@
 // field, sorted by a click on a column's title, filtered as the user types; a double click asks for
 // the edit dialog on that item. It follows the open collection's announcements, and keeps its size,
 // column widths and place in the user's settings folder; until it has a place it opens beside the
-// main window. Escape closes it.
+// main window. Escape closes it. Its first column shows each item's cover, made off the user
+// interface thread.
 
 #include "collection/ItemTable.h"
 
 #include <QString>
 #include <QWidget>
+
+#include <memory>
 
 class QLabel;
 class QLineEdit;
@@ -17,6 +20,7 @@ class QTableView;
 namespace vitrinex {
 class CollectionSession;
 class ItemTableModel;
+class ThumbnailCache;
 } // namespace vitrinex
 
 class TTableForm : public QWidget {
@@ -46,11 +50,14 @@ protected:
 
 private:
     void reload();
+    // The covers read again from the photo index (its photos changed).
+    void reloadCovers();
     void showCount();
     void readSettings();
     void writeSettings() const;
 
     const vitrinex::CollectionSession* collection_ = nullptr;
+    std::unique_ptr<vitrinex::ThumbnailCache> pictures_;
     vitrinex::ItemTableModel* model_ = nullptr;
     QLineEdit* FilterEDT = nullptr;
     QLabel* Label1 = nullptr; // "filter:"

@@ -6,6 +6,7 @@
 #include "collection/InOutError.h"
 #include "collection/UpdatePrompts.h"
 #include "collection/Win1252.h"
+#include "photos/PhotoImage.h"
 
 #include <QFile>
 
@@ -151,6 +152,7 @@ void CollectionSession::close(const Progress& progress) {
 
 void CollectionSession::selectItem(const QString& name) {
     collection_.FindItem(fromQString(name));
+    emit itemSelected();
 }
 
 AddSaveOutcome CollectionSession::addSave(ItemEntry& entry) {
@@ -253,9 +255,33 @@ CsvImport CollectionSession::importCsv(const std::string& csvPath, ExistingRows 
     change([&](OpenCollection& c) {
         // What memory holds goes first, so that a refusal can read the file back without losing it.
         if (c.hasUnsavedChanges()) c.SaveCollection(progressPart(progress, 0, 100));
+        // The rows' photos go in before the save; a save that fails takes them out of the index again.
+        std::optional<PhotoIndex> indexBefore;
+        const auto addPhotos = [&](const std::vector<const CsvItem*>& rows) {
+            PhotoStore store(c.fileName());
+            const std::size_t slash = csvPath.rfind('/');
+            const std::string folder =
+                slash == std::string::npos ? std::string(".") : csvPath.substr(0, slash);
+            std::vector<std::pair<std::string, std::vector<std::string>>> batch;
+            for (const CsvItem* row : rows) {
+                std::vector<std::string> paths;
+                for (const std::string& p : row->photos)
+                    paths.push_back(p.starts_with('/') ? p : folder + "/" + p);
+                batch.emplace_back(row->values.FigureName, std::move(paths));
+            }
+            const PhotoIndex before = store.index();
+            try {
+                store.addToItems(batch);
+            } catch (const EPhotoRefused& e) {
+                throw ECsvRefused({std::string("photos: ") + e.what()});
+            }
+            indexBefore = before;
+        };
         try {
-            imported = vitrinex::importCsv(c, csvPath, existing, progressPart(progress, 100, 1000));
+            imported =
+                vitrinex::importCsv(c, csvPath, existing, progressPart(progress, 100, 1000), addPhotos);
         } catch (...) {
+            if (indexBefore) PhotoStore(c.fileName()).replaceIndex(*indexBefore);
             // The file is as it was; memory may hold rows of the refused import.
             if (c.hasUnsavedChanges()) readAgainKeepingCurrent();
             throw;
@@ -272,8 +298,10 @@ RestoreResult CollectionSession::restore(const std::string& collectionPath, cons
     // A generation brings back the photo index kept beside it; the present one is kept beside the
     // generation the restore keeps first.
     const std::string keptPhotos = generationPhotoIndex(backupPath);
-    const bool withPhotos =
-        ::access(keptPhotos.c_str(), F_OK) == 0 && isGeneration(collectionPath, backupPath);
+    // A generation kept before there were photos has no index beside it: the photos then are none.
+    const bool withPhotos = isGeneration(collectionPath, backupPath) &&
+                            (::access(keptPhotos.c_str(), F_OK) == 0 ||
+                             ::access(collectionPhotoFolder(collectionPath).c_str(), F_OK) == 0);
     const auto restorePhotos = [&] {
         if (withPhotos)
             followInPhotos(collectionPath, [&](PhotoStore& store) { store.restoreIndex(keptPhotos); });

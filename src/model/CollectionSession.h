@@ -62,7 +62,8 @@ public:
     // nothing the file lacks (see OpenCollection::SaveBeforeLeaving).
     void saveBeforeLeaving();
     void close(const Progress& progress = {});
-    // Makes the item of that name the current one (selection only, nothing changes).
+    // Makes the item of that name the current one (selection only, nothing changes); announced as
+    // itemSelected.
     void selectItem(const QString& name);
 
     // The add/edit dialog's Add/Save (see ItemEntry::AddSave), a rename included. Announces
@@ -142,6 +143,8 @@ signals:
     void noticesAtOpen();
     // An item's photos were added, removed or reordered.
     void photosChanged();
+    // Another item became the current one (the windows that follow the selection).
+    void itemSelected();
 
 private:
     // Runs `change` on the open collection under the policy above; `change` saves what it changed.

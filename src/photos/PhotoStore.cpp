@@ -248,48 +248,56 @@ bool PhotoStore::firstCover(Photo& cover) const {
 }
 
 std::vector<Photo> PhotoStore::add(std::string_view itemName, const std::vector<std::string>& imagePaths) {
+    addToItems({{std::string(itemName), imagePaths}});
+    return photos(itemName);
+}
+
+void PhotoStore::addToItems(const std::vector<std::pair<std::string, std::vector<std::string>>>& batch) {
     if (::access(collectionPath_.c_str(), W_OK) != 0) throw EReadOnlyCollection(collectionPath_);
-    // Every image is read and checked before anything is written.
     // Every image is checked first, one at a time (a thousand photos need not fit in memory), then
     // read again to be written; a file that changed in between is refused.
-    std::vector<std::pair<std::string, Photo>> checked;
-    for (const std::string& path : imagePaths) {
-        const AcceptedImage image = acceptImage(path);
-        Photo photo;
-        photo.file = contentName(image.bytes, image.extension);
-        photo.width = image.width;
-        photo.height = image.height;
-        photo.bytes = image.bytes.size();
-        checked.emplace_back(path, std::move(photo));
-    }
+    std::vector<std::vector<std::pair<std::string, Photo>>> checked(batch.size());
+    for (std::size_t i = 0; i < batch.size(); ++i)
+        for (const std::string& path : batch[i].second) {
+            const AcceptedImage image = acceptImage(path);
+            Photo photo;
+            photo.file = contentName(image.bytes, image.extension);
+            photo.width = image.width;
+            photo.height = image.height;
+            photo.bytes = image.bytes.size();
+            checked[i].emplace_back(path, std::move(photo));
+        }
     PhotoIndex index = readIndex();
-    std::vector<Photo>& photos = index.items[nameKey(itemName)];
     makeFolder();
     const mode_t mode = copyRulesFor(collectionPath_).mode;
     std::vector<std::string> written;
     try {
-        for (auto& entry : checked) {
-            // Named references, not a structured binding: the lambda below captures them.
-            const std::string& imagePath = entry.first;
-            Photo& photo = entry.second;
-            if (std::any_of(photos.begin(), photos.end(),
-                            [&](const Photo& p) { return p.file == photo.file; }))
-                continue;
-            const std::string path = pathOf(photo);
-            struct stat st {};
-            // The same bytes are there already (for another item, or kept for a generation).
-            const bool stored = ::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
-                                st.st_uid == ::geteuid() && st.st_size == photo.bytes;
-            if (!stored) {
-                const QByteArray bytes = readPhotoFile(imagePath);
-                if (contentName(bytes, photo.file.substr(65)) != photo.file)
-                    throw EPhotoRefused(imagePath + ": the file changed while it was being added");
-                FileReplacement file(path, mode);
-                file.write(bytes.constData(), std::size_t(bytes.size()));
-                file.commit();
-                written.push_back(path);
+        for (std::size_t i = 0; i < batch.size(); ++i) {
+            std::vector<Photo>& photos = index.items[nameKey(batch[i].first)];
+            for (auto& entry : checked[i]) {
+                // Named references, not a structured binding: the lambda below captures them.
+                const std::string& imagePath = entry.first;
+                Photo& photo = entry.second;
+                if (std::any_of(photos.begin(), photos.end(),
+                                [&](const Photo& p) { return p.file == photo.file; }))
+                    continue;
+                const std::string path = pathOf(photo);
+                struct stat st {};
+                // The same bytes are there already (for another item, or kept for a generation).
+                const bool stored = ::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+                                    st.st_uid == ::geteuid() && st.st_size == photo.bytes;
+                if (!stored) {
+                    const QByteArray bytes = readPhotoFile(imagePath);
+                    if (contentName(bytes, photo.file.substr(65)) != photo.file)
+                        throw EPhotoRefused(imagePath + ": the file changed while it was being added");
+                    FileReplacement file(path, mode);
+                    file.write(bytes.constData(), std::size_t(bytes.size()));
+                    file.commit();
+                    written.push_back(path);
+                }
+                photos.push_back(std::move(photo));
             }
-            photos.push_back(std::move(photo));
+            if (photos.empty()) index.items.erase(nameKey(batch[i].first));
         }
         writeIndex(index);
     } catch (...) {
@@ -298,7 +306,11 @@ std::vector<Photo> PhotoStore::add(std::string_view itemName, const std::vector<
             ::unlink(path.c_str());
         throw;
     }
-    return photos;
+}
+
+void PhotoStore::replaceIndex(const PhotoIndex& index) {
+    makeFolder();
+    writeIndex(index);
 }
 
 std::vector<Photo> PhotoStore::remove(std::string_view itemName, std::size_t position) {

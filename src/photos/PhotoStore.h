@@ -15,6 +15,7 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace vitrinex {
@@ -48,10 +49,16 @@ public:
     // The cover of the first item, in name-key order, that has photos; false when none has. Reads the
     // index only. Throws EInOutError for an index or folder that is not to be trusted or read.
     bool firstCover(Photo& cover) const;
+    // Every item's photos, read once (the table's covers). Throws EInOutError like photos().
+    PhotoIndex index() const { return readIndex(); }
     // Adds the image files in their order, every one or none, and returns the item's photos. An image
     // the item has already is not added again. Throws EPhotoRefused (nothing changed) for an image
     // refused, EInOutError for a failed write.
     std::vector<Photo> add(std::string_view itemName, const std::vector<std::string>& imagePaths);
+    // The same for several items (name, image files) in one index write: every one or none.
+    void addToItems(const std::vector<std::pair<std::string, std::vector<std::string>>>& batch);
+    // The index becomes `index` (an add taken back); its photos' files must be there.
+    void replaceIndex(const PhotoIndex& index);
     // The photo at `position` (from 0) leaves the item, or becomes its cover. Throws
     // std::out_of_range for a position the item does not have.
     std::vector<Photo> remove(std::string_view itemName, std::size_t position);

@@ -41,7 +41,8 @@ QString ask(const FileDialogRequest& request) {
     QFileDialog dialog(request.parent, saving ? QStringLiteral("Save As") : QStringLiteral("Open"));
     dialog.setAcceptMode(saving ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     // Opening accepts a typed name that does not exist; the command reports it.
-    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setFileMode(request.kind == FileDialogRequest::Kind::OpenSeveral ? QFileDialog::ExistingFiles
+                                                                            : QFileDialog::AnyFile);
     const QString filter = FileDialogs::toQtFilter(request.filter);
     if (!filter.isEmpty()) dialog.setNameFilter(filter);
     // When saving, the suffix goes on before the dialog asks about replacing an existing file.
@@ -49,6 +50,7 @@ QString ask(const FileDialogRequest& request) {
     if (saving && !request.proposedName.isEmpty()) dialog.selectFile(request.proposedName);
     if (dialog.exec() != QDialog::Accepted) return {};
     const QStringList files = dialog.selectedFiles();
+    if (request.kind == FileDialogRequest::Kind::OpenSeveral) return files.join(FileDialogs::kFileSeparator);
     return files.isEmpty() ? QString() : files.first();
 }
 
@@ -95,6 +97,15 @@ QString FileDialogs::getOpenFileName(QWidget* parent, const QString& defaultExte
     // An existing file is opened by its own name, extension or not (a backup can be named "bak").
     if (QFileInfo(chosen).isFile()) return chosen;
     return withDefaultExtension(chosen, defaultExtension);
+}
+
+QStringList FileDialogs::getOpenFileNames(QWidget* parent, const QString& filter) {
+    FileDialogRequest request;
+    request.kind = FileDialogRequest::Kind::OpenSeveral;
+    request.parent = parent;
+    request.filter = filter;
+    const QString chosen = ask(request);
+    return chosen.isEmpty() ? QStringList() : chosen.split(kFileSeparator, Qt::SkipEmptyParts);
 }
 
 QString FileDialogs::getSaveFileName(QWidget* parent, const QString& defaultExtension, const QString& filter,

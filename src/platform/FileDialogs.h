@@ -4,6 +4,7 @@
 // "figure collector document (*.fcd)|*.fcd|All Files (*.*)|*.*".
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -12,7 +13,7 @@ class QWidget;
 namespace vitrinex {
 
 struct FileDialogRequest {
-    enum class Kind { Open, Save };
+    enum class Kind { Open, Save, OpenSeveral };
     Kind kind = Kind::Open;
     QWidget* parent = nullptr;
     QString defaultExtension; // without the dot, "fcd"
@@ -25,6 +26,10 @@ public:
     // The chosen file's path, or an empty string when the user cancelled. A name without an
     // extension gets the default one, unless (when opening) a file of exactly that name exists.
     static QString getOpenFileName(QWidget* parent, const QString& defaultExtension, const QString& filter);
+    // The existing files chosen together, in the dialog's order; none when the user cancelled. A
+    // test's answer gives them separated by kFileSeparator.
+    static QStringList getOpenFileNames(QWidget* parent, const QString& filter);
+    static constexpr QChar kFileSeparator{u'\0'}; // no file name holds it
     static QString getSaveFileName(QWidget* parent, const QString& defaultExtension, const QString& filter,
                                    const QString& proposedName);
 

@@ -90,10 +90,11 @@ std::string csvExportFileName(std::string_view collectionFileName) {
     return besideCollectionFile(collectionFileName, "csv");
 }
 
-std::string csvContent(const OpenCollection& c, const Progress& progress) {
+std::string csvContent(const OpenCollection& c, const Progress& progress, const CsvPhotoColumn& photos) {
     std::string out;
     for (std::size_t i = 0; i < kCsvColumns.size(); ++i)
         out.append(i ? "," : "").append(kCsvColumns[i]);
+    if (photos) out.append(",").append(kCsvPhotoColumn);
     out += "\r\n";
     const std::vector<const TFigureRecord*> rows = liveItemsInListOrder(c);
     for (const TFigureRecord* r : rows) {
@@ -110,13 +111,18 @@ std::string csvContent(const OpenCollection& c, const Progress& progress) {
             out += ',';
         }
         appendField(out, r->Comments.view());
+        if (photos) {
+            out += ',';
+            appendField(out, photos(r->FigureName.view()));
+        }
         out += "\r\n";
     }
     return out;
 }
 
-std::size_t writeCsvExport(const OpenCollection& c, const std::string& path, const Progress& progress) {
-    const std::string content = csvContent(c, progressPart(progress, 0, 700));
+std::size_t writeCsvExport(const OpenCollection& c, const std::string& path, const Progress& progress,
+                           const CsvPhotoColumn& photos) {
+    const std::string content = csvContent(c, progressPart(progress, 0, 700), photos);
     const std::size_t rows = liveItemsInListOrder(c).size();
     writeCopyFile(path, copyRulesFor(c.fileName()), [&](const ByteSink& sink) {
         sinkInPieces(sink, content, progressPart(progress, 700, 1000));
@@ -163,7 +169,9 @@ private:
     std::vector<std::string> fields_;
     int row_ = 0; // records read; the header is row 1
     bool stopped_ = false;
-    std::vector<Slot> columns_;
+    std::vector<Slot> columns_; // null for the photos column
+    static constexpr std::size_t kNoColumn = std::size_t(-1);
+    std::size_t photoColumn_ = kNoColumn;
     std::vector<CsvItem> items_;
     Reasons reasons_;
     std::vector<std::pair<int, std::string>> refusedNames_;
@@ -275,7 +283,10 @@ void CsvReader::endRecord() {
 void CsvReader::takeHeader() {
     for (const std::string& name : fields_) {
         const Slot slot = slotOf(name);
-        if (!slot)
+        if (name == kCsvPhotoColumn) {
+            if (photoColumn_ != kNoColumn) reasons_.emplace_back(1, "column 'photos' twice");
+            photoColumn_ = columns_.size();
+        } else if (!slot)
             reasons_.emplace_back(1, "unknown column '" + oneLine(name) + "'");
         else if (std::find(columns_.begin(), columns_.end(), slot) != columns_.end())
             reasons_.emplace_back(1, "column '" + oneLine(name) + "' twice");
@@ -292,8 +303,18 @@ void CsvReader::takeRow() {
         return;
     }
     PlainItemTexts texts;
+    std::vector<std::string> photos;
     for (std::size_t f = 0; f < columns_.size(); ++f) {
         std::string& text = fields_[f];
+        if (f == photoColumn_) {
+            // Paths separated by "|"; an empty field has none.
+            for (std::size_t start = 0; start <= text.size();) {
+                const std::size_t bar = std::min(text.find('|', start), text.size());
+                if (bar > start) photos.push_back(text.substr(start, bar - start));
+                start = bar + 1;
+            }
+            continue;
+        }
         if (text.starts_with('\'') && guardedLead(text)) text.erase(0, 1);
         texts.*columns_[f] = std::move(text);
     }
@@ -301,7 +322,7 @@ void CsvReader::takeRow() {
     NewItemValues values;
     const std::vector<std::string> refusals = rules_.refusals(texts, values);
     if (refusals.empty()) {
-        items_.push_back({row_, std::move(values)});
+        items_.push_back({row_, std::move(values), std::move(photos)});
         return;
     }
     for (const std::string& refusal : refusals)
@@ -401,7 +422,7 @@ void updateFields(TFigureRecord& r, const NewItemValues& v, const std::vector<Sl
 }
 
 CsvImport importRows(OpenCollection& c, const std::string& csvPath, ExistingRows existing,
-                     const Progress& progress) {
+                     const Progress& progress, const CsvPhotoAdd& addPhotos) {
     CsvReader reader;
     try {
         readCsvFile(csvPath, reader, progressPart(progress, 0, 300));
@@ -455,6 +476,14 @@ CsvImport importRows(OpenCollection& c, const std::string& csvPath, ExistingRows
     if (!updates.empty()) c.markUnsaved();
     result.added = added.size();
     result.updated = updates.size();
+    if (addPhotos) {
+        std::vector<const CsvItem*> withPhotos;
+        for (const CsvItem* item : added)
+            if (!item->photos.empty()) withPhotos.push_back(item);
+        for (const auto& update : updates)
+            if (!update.second->photos.empty()) withPhotos.push_back(update.second);
+        if (!withPhotos.empty()) addPhotos(withPhotos);
+    }
     goOn(progressPart(progress, 450, 600), 1, 1);
     if (!added.empty() || !updates.empty()) c.SaveCollection(progressPart(progress, 600, 1000));
     result.items = c.totals().ItemCount;
@@ -478,9 +507,9 @@ std::string csvImportNotes(const CsvImport& imported) {
 }
 
 CsvImport importCsv(OpenCollection& collection, const std::string& csvPath, ExistingRows existing,
-                    const Progress& progress) {
+                    const Progress& progress, const CsvPhotoAdd& addPhotos) {
     try {
-        return importRows(collection, csvPath, existing, progress);
+        return importRows(collection, csvPath, existing, progress, addPhotos);
     } catch (const std::bad_alloc&) {
         // Rows beyond what memory holds: nothing has been written.
         throw std::runtime_error(csvPath + ": " + EInOutError::fromCode(kNotEnoughMemory).what());

@@ -7,6 +7,7 @@
 #include "collection/OpenCollection.h"
 
 #include <array>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -18,6 +19,12 @@ namespace vitrinex {
 inline constexpr std::array<const char*, 9> kCsvColumns = {
     "name", "year", "series", "price", "net_change", "quantity", "condition", "catalog_number", "comments"};
 
+// The last column of an export with photos: the item's photo files, relative to the CSV file's
+// folder, separated by "|". An import takes it anywhere.
+inline constexpr char kCsvPhotoColumn[] = "photos";
+// The photos field of the item of that name (its text as stored).
+using CsvPhotoColumn = std::function<std::string(std::string_view itemName)>;
+
 // The export's default name: besideCollectionFile(collectionFileName, "csv").
 std::string csvExportFileName(std::string_view collectionFileName);
 
@@ -25,13 +32,15 @@ std::string csvExportFileName(std::string_view collectionFileName);
 // field that holds a comma, a quote, a line break or a blank at either end is quoted. A field a
 // spreadsheet would run as a formula (= + - @, a tab or a CR first) is quoted after a ', which the
 // import takes off again. Each row is a step of `progress` (ECancelled when it stops).
-std::string csvContent(const OpenCollection& collection, const Progress& progress = {});
+// With `photos`, the rows end in the photos column.
+std::string csvContent(const OpenCollection& collection, const Progress& progress = {},
+                       const CsvPhotoColumn& photos = {});
 
 // Writes csvContent to `path` as a copy of the collection (replaced as a name, never through a link,
 // at most as readable as the collection). Returns the number of item rows. Throws EInOutError; a stop
 // of `progress` (ECancelled) leaves `path` as it was.
 std::size_t writeCsvExport(const OpenCollection& collection, const std::string& path,
-                           const Progress& progress = {});
+                           const Progress& progress = {}, const CsvPhotoColumn& photos = {});
 
 // An import refused: every reason as "row N: reason" (the header is row 1), in row order.
 // A row has a line for each of its problems.
@@ -51,7 +60,12 @@ private:
 struct CsvItem {
     int row = 0;
     NewItemValues values;
+    std::vector<std::string> photos; // the photos column's paths, as written
 };
+
+// Adds the photos of the rows taken (added or updated items) before the import saves; what it
+// throws stops the import with the collection file as it was.
+using CsvPhotoAdd = std::function<void(const std::vector<const CsvItem*>& rows)>;
 
 // The items the rows of `csv` (UTF-8) make under the add rules; a column not in kCsvColumns, a
 // damaged row or a value the rules refuse throws ECsvRefused with the reasons of every row. Each
@@ -81,7 +95,8 @@ enum class ExistingRows {
 // follows the items it holds. A stop of `progress` (ECancelled) leaves the collection file byte for
 // byte. The caller holds the collection's lock (see CollectionSession::importCsv).
 CsvImport importCsv(OpenCollection& collection, const std::string& csvPath,
-                    ExistingRows existing = ExistingRows::Refuse, const Progress& progress = {});
+                    ExistingRows existing = ExistingRows::Refuse, const Progress& progress = {},
+                    const CsvPhotoAdd& addPhotos = {});
 
 // The import's question when `rows` rows name items the collection has (add, edit, cancel).
 std::string heldNamesQuestion(std::size_t rows);

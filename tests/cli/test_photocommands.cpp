@@ -73,6 +73,10 @@ private slots:
         QCOMPARE(runCli({"new", "c.fcd", "--name", "Heroes", "--brand", "Kenner", "--year", "1985"}).status,
                  0);
         QCOMPARE(runCli({"add", "c.fcd", "--name", "Luke", "--price", "$10", "--year", "1977"}).status, 0);
+        QCOMPARE(runCli({"backup", "c.fcd"}).status, 0);
+        const QString beforePhotos =
+            runCli({"backups", "c.fcd"}).json()["backups"].toArray()[0].toObject()["file"].toString();
+        QTest::qWait(1100); // generations are named by the second
         const QStringList kept =
             files(runCli({"photo-add", "c.fcd", "Luke", image("red.png", qRgb(200, 0, 0))}));
         QCOMPARE(runCli({"backup", "c.fcd"}).status, 0);
@@ -91,6 +95,39 @@ private slots:
         const CliRun photos = runCli({"photos", "c.fcd", "Luke"});
         QCOMPARE(files(photos), kept);
         QVERIFY(QFile::exists(photos.json()["photos"].toArray()[0].toObject()["file"].toString()));
+        // A generation from before any photo had none.
+        QCOMPARE(runCli({"restore", "c.fcd", beforePhotos}).status, 0);
+        QCOMPARE(files(runCli({"photos", "c.fcd", "Luke"})), QStringList());
+    }
+
+    void photosTravelThroughCsvAllOrNothing() {
+        QCOMPARE(runCli({"new", "a.fcd", "--name", "A", "--brand", "K", "--year", "1985"}).status, 0);
+        for (const char* name : {"Luke", "Han", "Leia"})
+            QCOMPARE(runCli({"add", "a.fcd", "--name", name, "--price", "$10"}).status, 0);
+        const QString red = image("red.png", qRgb(200, 0, 0)), blue = image("blue.png", qRgb(0, 0, 200));
+        const QStringList luke = files(runCli({"photo-add", "a.fcd", "Luke", red, blue}));
+        runCli({"photo-add", "a.fcd", "Han", blue});
+        QDir().mkpath("out");
+        QCOMPARE(runCli({"export-csv", "a.fcd", "--out", "out/a.csv", "--photos", "out/pictures"}).status, 0);
+        const QByteArray csv = fixtures::readBytes("out/a.csv");
+        QVERIFY2(csv.startsWith("name,") && csv.contains(",photos\r\n"), csv.constData());
+        QVERIFY2(csv.contains(("pictures/" + luke[0] + "|pictures/" + luke[1] + "\r\n").toUtf8()),
+                 csv.constData());
+
+        QCOMPARE(runCli({"new", "b.fcd", "--name", "B", "--brand", "K", "--year", "1985"}).status, 0);
+        QFile::remove("out/pictures/" + luke[1]); // one photo missing: nothing is imported
+        const QByteArray empty = fixtures::readBytes("b.fcd");
+        const CliRun refused = runCli({"import-csv", "b.fcd", "out/a.csv"});
+        QCOMPARE(refused.status, 1);
+        QVERIFY2(refused.err.contains(luke[1].toUtf8()), refused.err.constData());
+        QCOMPARE(fixtures::readBytes("b.fcd"), empty);
+        QVERIFY(!QFile::exists("b.photos/index"));
+
+        QCOMPARE(runCli({"export-csv", "a.fcd", "--out", "out/a.csv", "--photos", "out/pictures"}).status, 0);
+        QCOMPARE(runCli({"import-csv", "b.fcd", "out/a.csv"}).status, 0);
+        QCOMPARE(files(runCli({"photos", "b.fcd", "Luke"})), luke);
+        QCOMPARE(files(runCli({"photos", "b.fcd", "Han"})).size(), 1);
+        QCOMPARE(files(runCli({"photos", "b.fcd", "Leia"})), QStringList());
     }
 };
 

@@ -6,6 +6,7 @@
 #include "collection/InOutError.h"
 #include "collection/OpenCollection.h"
 #include "collection/ValueHistory.h"
+#include "photos/PhotoExport.h"
 #include "reports/BackupGenerations.h"
 #include "reports/CsvFormat.h"
 
@@ -31,7 +32,8 @@ int commandExportCsv(const CommandLine& a) {
     const std::string out = a.value("out", csvExportFileName(c.fileName()));
     std::size_t rows = 0;
     try {
-        rows = writeCsvExport(c, out);
+        const auto photos = a.value("photos");
+        rows = writeCsvExport(c, out, {}, photos ? exportPhotos(c, out, *photos) : CsvPhotoColumn());
     } catch (const EInOutError& e) {
         throw std::runtime_error(out + ": " + e.what());
     }

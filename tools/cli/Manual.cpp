@@ -56,11 +56,14 @@ std::vector<ManualItem> commandItems() {
         {"print FILE --pdf OUT [--fields year,series,price,netchange,quantity,condition,catnum,comments] "
          "[--page a4|letter]",
          "Prints the collection list into the PDF file OUT with the fields named. Prints file and pages."},
-        {"export-csv FILE [--out OUT]", "Writes every item as a CSV row (UTF-8, RFC 4180) to OUT, by default "
-                                        "FILE.csv beside the collection. Prints file and items."},
+        {"export-csv FILE [--out OUT] [--photos DIR]",
+         "Writes every item as a CSV row (UTF-8, RFC 4180) to OUT, by default FILE.csv beside the "
+         "collection. With --photos, copies every item's photos into DIR and adds a last column photos: "
+         "their paths relative to OUT's folder, separated by |. Prints file and items."},
         {"import-csv FILE IN [--existing skip|update]",
          "Adds every row of the CSV file IN, or none. Rows of names FILE has are refused, left out (skip) "
-         "or update their items (update). Prints file, added, items, skipped and updated."},
+         "or update their items (update). A photos column adds its photos to the rows' items, still all or "
+         "nothing. Prints file, added, items, skipped and updated."},
         {"backups FILE", "Prints backups, the dated copies newest first, each with file, time and items."},
         {"restore FILE BACKUP", "Puts a backup (a dated copy or a .bak file) back as the collection. Prints "
                                 "file and items."},

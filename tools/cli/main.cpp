@@ -124,7 +124,7 @@ const std::map<std::string, Command>& commands() {
         {"apply", {{{"FILE", "UPDATEDAT"}, {}}, commandApply}},
         {"check", {{{"FILE"}, {}}, commandCheck}},
         {"repair", {{{"FILE"}, {}}, commandRepair}},
-        {"export-csv", {{{"FILE"}, {"out"}}, commandExportCsv}},
+        {"export-csv", {{{"FILE"}, {"out", "photos"}}, commandExportCsv}},
         {"import-csv", {{{"FILE", "IN"}, {"existing"}}, commandImportCsv}},
         {"backups", {{{"FILE"}, {}}, commandBackups}},
         {"restore", {{{"FILE", "BACKUP"}, {}}, commandRestore}},
