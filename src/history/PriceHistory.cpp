@@ -70,6 +70,14 @@ bool split(std::string_view line, std::string_view* out, std::size_t count) {
     return true;
 }
 
+// Whether every backslash of an escaped field starts an escape unescape() reads.
+bool validEscapes(std::string_view field) {
+    for (std::size_t at = field.find('\\'); at != std::string_view::npos; at = field.find('\\', at + 2))
+        if (at + 1 == field.size() || std::string_view("\\tnr").find(field[at + 1]) == std::string_view::npos)
+            return false;
+    return true;
+}
+
 // One line of a segment: a step ("s", time, source), a point ("p", key, price, net change) or a
 // rename ("r", time, from, to); keys and texts escaped.
 struct SegmentLine {
@@ -84,7 +92,6 @@ std::vector<SegmentLine> parseSegment(const std::string& path, const std::string
     const bool good = history::forEachLine(text, lineNumber, [&](std::string_view line) {
         if (lineNumber == 1) return line == kHeader;
         SegmentLine l;
-        std::string ignored;
         if (line.starts_with("s\t")) {
             if (!split(line, l.field, 3) || !isSource(l.field[2])) return false;
             inStep = true;
@@ -99,7 +106,7 @@ std::vector<SegmentLine> parseSegment(const std::string& path, const std::string
             return false;
         }
         for (const std::string_view f : l.field)
-            if (ignored.clear(), !history::unescape(f, ignored)) return false;
+            if (!validEscapes(f)) return false;
         lines.push_back(l);
         return true;
     });
@@ -211,6 +218,12 @@ std::vector<PricePoint> PriceHistory::points(std::string_view name) const {
         const std::string path = segmentPath(folder, *n);
         const std::optional<std::string> text = history::readStoreFile(path, kSegmentReadLimit);
         if (!text) continue;
+        // A segment that names neither the item nor any rename is passed over unparsed (an update's
+        // step of a million other items), once its header shows it is one.
+        if (text->starts_with(std::string(kHeader) + "\n") &&
+            text->find("\np\t" + alias + "\t") == std::string::npos &&
+            text->find("\nr\t") == std::string::npos)
+            continue;
         const std::vector<SegmentLine> lines = parseSegment(path, *text);
         for (auto l = lines.rbegin(); l != lines.rend() && !ended; ++l) {
             const char tag = l->field[0][0];
