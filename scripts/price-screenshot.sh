@@ -2,7 +2,7 @@
 # A picture of the price window: a copy of the sample collection is given an item whose price changes
 # a few times through vitrinex-cli, then opened in the program under a virtual display, where the
 # table (Ctrl+T), filtered to that item, shows its price over time (Ctrl+H). Writes
-# docs/price-window.png. Needs xvfb, xdotool, netpbm.
+# docs/price-window.png (README.md shows it). Needs xvfb, xdotool, netpbm.
 #   scripts/price-screenshot.sh [BUILD_DIR]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -32,7 +32,7 @@ xvfb-run -a -s "-screen 0 1000x700x24" bash -c '
   table=$(xdotool search --name "^collection table$" | head -n 1)
   xdotool windowfocus --sync "$table" type "Snowspeeder"
   sleep 1
-  xdotool mousemove --window "$table" 300 52 click 1 key ctrl+h
+  xdotool key Tab Down ctrl+h
   sleep 2
   price=$(xdotool search --name "^price over time$" | head -n 1)
   xdotool mousemove --window "$price" 300 120

@@ -332,6 +332,7 @@ UpdateOutcome CollectionSession::applyPrices(std::uint64_t opening, const std::s
 CsvImport CollectionSession::importCsv(const std::string& csvPath, ExistingRows existing,
                                        const Progress& progress) {
     CsvImport imported;
+    std::optional<EInOutError> pricesFailure;
     change([&](OpenCollection& c) {
         // What memory holds goes first, so that a refusal can read the file back without losing it.
         if (c.hasUnsavedChanges()) c.SaveCollection(progressPart(progress, 0, 100));
@@ -342,10 +343,16 @@ CsvImport CollectionSession::importCsv(const std::string& csvPath, ExistingRows 
             if (c.hasUnsavedChanges()) readAgainKeepingCurrent();
             throw;
         }
-        recordPrices(c, PriceSource::Import, imported.priced);
+        // The import is saved: the windows hear of it even when its prices could not be kept.
+        try {
+            recordPrices(c, PriceSource::Import, imported.priced);
+        } catch (const EInOutError& e) {
+            pricesFailure.emplace(e);
+        }
     });
     collection_.selectNode(nullptr);
     emit reloaded();
+    if (pricesFailure) throw *pricesFailure;
     return imported;
 }
 
