@@ -12,6 +12,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <unordered_map>
+#include <unordered_set>
 
 namespace vitrinex {
 namespace {
@@ -181,13 +182,19 @@ public:
             if (found != byCatNum_.end())
                 for (const std::uint32_t slot : found->second)
                     applyTo(slot, priceText, newPrice);
+            else
+                noteUnmatched(record);
             return true;
         }
+        bool matched = false;
         forEachPreOrder(collection_.ItemTree(), [&](TFigureNode& node) {
             if (!isDeletedRecord(node.Record) &&
-                compareNameKeys(node.Record.CatNum.view(), record.UpdateCatNum.view()) == 0)
+                compareNameKeys(node.Record.CatNum.view(), record.UpdateCatNum.view()) == 0) {
                 applyTo(slotOf_.at(&node), priceText, newPrice);
+                matched = true;
+            }
         });
+        if (!matched) noteUnmatched(record);
         return true;
     }
 
@@ -237,6 +244,18 @@ public:
         });
     }
 
+    // The changed items as the outcome lists them; before commit, while the nodes hold the old prices.
+    std::vector<PriceChange> changes() const {
+        std::vector<PriceChange> out;
+        for (const Staged& s : staged_) {
+            const TFigureRecord& r = items_[s.slot].node->Record;
+            if (s.priceChanged)
+                out.push_back({r.FigureName.str(), r.Price.str(), s.Price.str(), s.NetChange.str()});
+        }
+        return out;
+    }
+    std::vector<std::string> takeUnmatched() { return std::move(unmatched_); }
+
     void commit() {
         for (const Staged& s : staged_)
             s.copyInto(items_[s.slot].node->Record);
@@ -282,8 +301,15 @@ private:
         s.lastChange = change;
     }
 
+    void noteUnmatched(const TUpdateRecord& record) {
+        if (unmatchedKeys_.insert(nameKey(record.UpdateCatNum.view())).second)
+            unmatched_.push_back(record.UpdateCatNum.str());
+    }
+
     OpenCollection& collection_;
     const UpdateMatching matching_;
+    std::vector<std::string> unmatched_;
+    std::unordered_set<std::string> unmatchedKeys_;
     std::vector<Item> items_; // the live items in pre-order
     std::unordered_map<std::string, std::vector<std::uint32_t>> byCatNum_;
     std::unordered_map<const TFigureNode*, std::uint32_t> slotOf_;
@@ -318,6 +344,8 @@ UpdateOutcome ApplyUpdate(OpenCollection& collection, std::uint64_t openingAtCon
     }
     application.WriteRemainingItems();
     application.writeFile(advanceProgress);
+    outcome.changes = application.changes();
+    outcome.unmatched = application.takeUnmatched();
     application.commit();
 
     UpdateStatisticsTexts& s = outcome.texts.statistics;

@@ -38,6 +38,12 @@ struct UpdateTexts {
     std::string status;  // the braced message of the download
 };
 
+// An item whose price an update changed: its name, its Price before and after, and its NetChange
+// after (Windows-1252, as stored).
+struct PriceChange {
+    std::string item, oldPrice, newPrice, netChange;
+};
+
 struct UpdateOutcome {
     // Set when nothing was applied (no update.dat, or the collection is no longer the one the
     // update was confirmed for): the message dialog's title and text. The collection is unchanged.
@@ -47,8 +53,14 @@ struct UpdateOutcome {
     std::int64_t recordsRead = 0, recordsSkipped = 0;
     // Bytes after the last whole record of a torn update.dat, ignored.
     std::int64_t tailBytesIgnored = 0;
+    // The items whose price changed (those UpdatedCount counts), in the order of their first match.
+    std::vector<PriceChange> changes;
+    // The catalog numbers of records with a price that matched no item, each once, in file order.
+    std::vector<std::string> unmatched;
     // Set when the update was applied but its point of the value history could not be kept.
     std::optional<std::string> historyFailure;
+    // Set when the update was applied but its prices could not be kept in the price history.
+    std::optional<std::string> priceHistoryFailure;
 };
 
 // How the items that match one update record are found. CatalogIndex looks the catalog number up in

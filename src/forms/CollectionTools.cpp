@@ -2,8 +2,10 @@
 
 #include "collection/Win1252.h"
 #include "forms/ErrorReport.h"
+#include "forms/HistoryDialogs.h"
 #include "forms/ImportDialog.h"
 #include "forms/MessageDialog.h"
+#include "forms/PriceWindow.h"
 #include "forms/ProgressWindow.h"
 #include "forms/RestoreDialog.h"
 #include "forms/TableWindow.h"
@@ -38,7 +40,10 @@ bool large(const OpenCollection& c) {
 
 CollectionTools::CollectionTools(QWidget* parent, CollectionSession& collection, QMenu* menu)
     : parent_(parent), collection_(collection), TableForm(std::make_unique<TTableForm>()),
-      RestoreForm(new TRestoreForm(parent)), ImportForm(new TImportForm(parent)) {
+      RestoreForm(new TRestoreForm(parent)), ImportForm(new TImportForm(parent)),
+      DeletedForm(
+          new THistoryListForm(parent, QStringLiteral("DeletedForm"), QStringLiteral("deleted items"), true)),
+      PriceForm(new TPriceForm(parent)) {
     const auto item = [&](const char* name, const QString& caption, const QKeySequence& shortcut,
                           void (CollectionTools::*run)()) {
         auto* action = new QAction(caption, menu);
@@ -55,9 +60,13 @@ CollectionTools::CollectionTools(QWidget* parent, CollectionSession& collection,
     exportcsv1 = item("exportcsv1", QStringLiteral("export as csv"), {}, &CollectionTools::exportcsv1Click);
     importcsv1 = item("importcsv1", QStringLiteral("import csv"), {}, &CollectionTools::importcsv1Click);
     restore1 = item("restore1", QStringLiteral("restore"), {}, &CollectionTools::restore1Click);
+    deleteditems1 =
+        item("deleteditems1", QStringLiteral("deleted items"), {}, &CollectionTools::deleteditems1Click);
 
     TableForm->follow(&collection_);
     connect(TableForm.get(), &TTableForm::editRequested, this, &CollectionTools::editRequested);
+    connect(TableForm.get(), &TTableForm::priceChartRequested, this, &CollectionTools::showPriceChart);
+    connect(&collection_, &CollectionSession::closed, PriceForm, &QWidget::hide);
     for (auto signal : {&CollectionSession::opened, &CollectionSession::closed,
                         &CollectionSession::itemsChanged, &CollectionSession::reloaded})
         connect(&collection_, signal, this, &CollectionTools::enableCommands);
@@ -67,7 +76,7 @@ CollectionTools::~CollectionTools() = default;
 
 void CollectionTools::enableCommands() {
     const bool open = collection_.collection().isOpen();
-    for (QAction* a : {table1, importcsv1, restore1})
+    for (QAction* a : {table1, importcsv1, restore1, deleteditems1})
         a->setEnabled(open);
     exportcsv1->setEnabled(open && collection_.collection().totals().ItemCount > 0);
 }
@@ -188,6 +197,38 @@ void CollectionTools::restore1Click() {
         QStringLiteral("the collection has been restored from the backup of %1. it holds %2 items.")
             .arg(TRestoreForm::lineFor(*chosen).section(QStringLiteral("   "), 0, 0))
             .arg(restored.items));
+}
+
+void CollectionTools::deleteditems1Click() {
+    if (!deleteditems1->isEnabled()) return;
+    std::vector<DeletedItem> deleted;
+    if (!runGuarded(parent_, [&] { deleted = collection_.deletedItems(); })) return;
+    Play(QString::fromLatin1(kSoundClick));
+    if (deleted.empty()) {
+        ShowMessageDialog(QStringLiteral("no deleted items"),
+                          QStringLiteral("no item deleted from this collection is kept."));
+        return;
+    }
+    QStringList lines;
+    for (const DeletedItem& d : deleted)
+        lines << THistoryListForm::deletedLine(d);
+    const int row = DeletedForm->ShowLines(QStringLiteral("choose the deleted item to bring back:"), lines,
+                                           QStringLiteral("click to bring the chosen item back"));
+    if (row < 0 || refusedAsReadOnly(collection_.collection())) return;
+    const std::string name = deleted[static_cast<std::size_t>(row)].record.FigureName.str();
+    CollectionSession::Undelete result = CollectionSession::Undelete::NotKept;
+    if (!runGuarded(parent_, [&] { result = collection_.undelete(name); })) return;
+    if (result == CollectionSession::Undelete::NameHeld)
+        ShowMessageDialog(QStringLiteral("item exists"),
+                          toQString(name) + QStringLiteral(" already exists! rename or delete it first."));
+    else if (result == CollectionSession::Undelete::Restored)
+        ShowMessageDialog(QStringLiteral("item brought back"),
+                          toQString(name) + QStringLiteral(" is back in the collection, as it was deleted."));
+}
+
+void CollectionTools::showPriceChart(const QString& itemName) {
+    if (!collection_.collection().isOpen() || itemName.isEmpty()) return;
+    PriceForm->showFor(collection_, fromQString(itemName));
 }
 
 } // namespace vitrinex

@@ -1,6 +1,7 @@
 #pragma once
 // The main window's commands for what lives beside the collection: the table window ("table",
-// Ctrl+T), CSV export and import, and the restore of a backup generation. They join the tools menu
+// Ctrl+T), CSV export and import, the restore of a backup generation, the deleted items and an item's
+// price over time. They join the tools menu
 // and follow the open collection's state; the main window only carries out an edit request.
 
 #include <QObject>
@@ -12,7 +13,9 @@
 class QAction;
 class QMenu;
 class QWidget;
+class THistoryListForm;
 class TImportForm;
+class TPriceForm;
 class TRestoreForm;
 class TTableForm;
 
@@ -34,6 +37,10 @@ public:
     // collection, as import csv does with the file chosen.
     void offerCsvImport(const QString& fileName, QPoint at);
     void restore1Click();
+    // The deleted items kept, with their dates; the chosen one is brought back.
+    void deleteditems1Click();
+    // The item's price over time, in its own window.
+    void showPriceChart(const QString& itemName);
 
 signals:
     // The table asked for the edit dialog on the item of that name.
@@ -45,10 +52,12 @@ private:
 
     QWidget* parent_;
     CollectionSession& collection_;
-    QAction *table1, *exportcsv1, *importcsv1, *restore1;
+    QAction *table1, *exportcsv1, *importcsv1, *restore1, *deleteditems1;
     std::unique_ptr<TTableForm> TableForm; // a top-level window of its own
     TRestoreForm* RestoreForm;             // child dialog
     TImportForm* ImportForm;               // child dialog
+    THistoryListForm* DeletedForm;         // child dialog
+    TPriceForm* PriceForm;                 // child window
 };
 
 } // namespace vitrinex

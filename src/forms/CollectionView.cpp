@@ -228,6 +228,10 @@ CollectionView::CollectionView(CollectionSession& collection, PictureButtons& bu
          38);
     pair(Label14, "Label14", QStringLiteral("catalog #:"), {352, 295}, CatNumLBL, "CatNumLBL", {413, 295},
          70);
+    // A click on the price shows the item's price over time.
+    PriceLBL->setCursor(Qt::PointingHandCursor);
+    PriceLBL->setToolTip(QStringLiteral("click for the price over time"));
+    PriceLBL->installEventFilter(this);
     Label1 = addLabel(this, QStringLiteral("Label1"), QStringLiteral("comments:"), at(QRect(255, 314, 0, 0)),
                       {10, kSkinGreen});
 
@@ -408,6 +412,8 @@ void CollectionView::ListBox2MouseUp() {
 bool CollectionView::eventFilter(QObject* watched, QEvent* event) {
     if (watched == ListBox2->viewport() && event->type() == QEvent::MouseButtonRelease) {
         ListBox2MouseUp();
+    } else if (watched == PriceLBL && event->type() == QEvent::MouseButtonRelease) {
+        if (hasSelection()) emit priceChartRequested();
     } else if (watched == CommentsLBL->viewport() && event->type() == QEvent::MouseButtonPress) {
         BMPScrollBar2->setPosition(ListTopRow(CommentsLBL) + 1);
     } else if (watched == ListBox2 &&

@@ -101,6 +101,8 @@ signals:
     // Enter went down or up in the list while a line is selected (it works the Edit button).
     void editKeyDown();
     void editKeyUp();
+    // A click on the shown item's price: its price over time.
+    void priceChartRequested();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

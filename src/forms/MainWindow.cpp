@@ -121,6 +121,10 @@ void TMainForm::createControls() {
 
     View = new CollectionView(collection_, Buttons, this);
     connect(View, &CollectionView::editRequested, this, [this] { edititem1Click(); });
+    connect(View, &CollectionView::priceChartRequested, this, [this] {
+        if (const TFigureNode* item = collection().currentItem())
+            Tools->showPriceChart(toQString(item->Record.FigureName.view()));
+    });
     connect(View, &CollectionView::editKeyDown, this, [this] { enterDown_ = Buttons.enterPressed(EditJPG); });
     connect(View, &CollectionView::editKeyUp, this, [this] {
         if (std::exchange(enterDown_, false)) Buttons.enterReleased(EditJPG);

@@ -8,6 +8,7 @@
 #include "photos/ThumbnailCache.h"
 
 #include <QAbstractTableModel>
+#include <QAction>
 #include <QFile>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -191,6 +192,16 @@ TTableForm::TTableForm(QWidget* parent) : QWidget(parent, Qt::Window) {
     });
     connect(TableGRD, &QTableView::doubleClicked, this,
             [this](const QModelIndex& index) { emit editRequested(model_->table.name(index.row())); });
+    auto* priceChart = new QAction(QStringLiteral("price over time"), TableGRD);
+    priceChart->setObjectName(QStringLiteral("pricechart1"));
+    priceChart->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
+    priceChart->setShortcutContext(Qt::WindowShortcut);
+    TableGRD->addAction(priceChart);
+    TableGRD->setContextMenuPolicy(Qt::ActionsContextMenu);
+    connect(priceChart, &QAction::triggered, this, [this] {
+        const QModelIndex index = TableGRD->currentIndex();
+        if (index.isValid()) emit priceChartRequested(model_->table.name(index.row()));
+    });
     resize(kDefaultSize);
     // Each title whole, with room for the sort mark and the section's padding.
     const QFontMetrics titleFont(TableGRD->horizontalHeader()->font());

@@ -42,6 +42,8 @@ public:
 signals:
     // A row was double-clicked: the edit dialog on the item of that name.
     void editRequested(const QString& itemName);
+    // "price over time" (Ctrl+H, or the right-click menu) on the selected row's item.
+    void priceChartRequested(const QString& itemName);
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -1,9 +1,12 @@
 #include "forms/UpdateWindow.h"
 
+#include "collection/Win1252.h"
 #include "controls/PictureControl.h"
 #include "forms/ErrorReport.h"
+#include "forms/HistoryDialogs.h"
 #include "forms/MessageDialog.h"
 #include "forms/SkinnedWindow.h"
+#include "model/CollectionSession.h"
 #include "sound/Sound.h"
 
 #include <QCloseEvent>
@@ -66,6 +69,24 @@ TUpdateForm::TUpdateForm(CatalogUpdate& job, QWidget* parent)
             [](const vitrinex::EChangedElsewhere& refused) { showChangedElsewhere(refused); });
     connect(&job_, &CatalogUpdate::notApplied, this,
             [](const QString& title, const QString& text) { ShowMessageDialog(title, text); });
+    // What the update changed, offered once it is done.
+    LabelStyle link = status;
+    link.alignment = Qt::AlignHCenter | Qt::AlignVCenter;
+    ChangesLBL = addLabel(this, QStringLiteral("ChangesLBL"),
+                          QStringLiteral("<a href=\"changes\" style=\"color:#00ffff\">see what changed</a>"),
+                          QRect(17, 160, 265, 16), link);
+    ChangesLBL->setTextFormat(Qt::RichText);
+    ChangesLBL->hide();
+    connect(ChangesLBL, &QLabel::linkActivated, this, [this] { ChangesLBLClick(); });
+    ChangesForm =
+        new THistoryListForm(this, QStringLiteral("ChangesForm"), QStringLiteral("what changed"), false);
+    connect(&job_, &CatalogUpdate::finished, this,
+            [this](const vitrinex::update::CatalogUpdateResult& result) {
+                ChangesLBL->setVisible(result.applied);
+            });
+    connect(&job_, &CatalogUpdate::stageChanged, this, [this] {
+        if (!job_.isFinished()) ChangesLBL->hide();
+    });
     // The socket client could not start: there is nothing to show.
     connect(&job_, &CatalogUpdate::cancelled, this, &QWidget::close);
 }
@@ -90,4 +111,22 @@ void TUpdateForm::OKJPGMouseUp() {
 void TUpdateForm::StatsJPGMouseUp() {
     emit statsClicked();
     close();
+}
+
+void TUpdateForm::ChangesLBLClick() {
+    // A list beyond this many lines says how many more there are: a million rows help nobody.
+    constexpr std::size_t kLinesShown = 10000;
+    const CollectionSession::UpdateChanges& last = job_.session().lastUpdateChanges();
+    QStringList lines;
+    for (std::size_t i = 0; i < last.changes.size() && i < kLinesShown; ++i)
+        lines << THistoryListForm::changeLine(last.changes[i]);
+    for (std::size_t i = 0; i < last.unmatched.size() && i < kLinesShown; ++i)
+        lines << QStringLiteral("no match:   ") + toQString(last.unmatched[i]);
+    const std::size_t left =
+        last.changes.size() + last.unmatched.size() - static_cast<std::size_t>(lines.size());
+    if (left > 0) lines << QStringLiteral("and %1 more").arg(left);
+    ChangesForm->ShowLines(QStringLiteral("%1 items changed price; %2 catalog numbers matched nothing.")
+                               .arg(last.changes.size())
+                               .arg(last.unmatched.size()),
+                           lines, QStringLiteral("click to close window"));
 }

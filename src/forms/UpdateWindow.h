@@ -10,6 +10,7 @@
 
 class QLabel;
 class QProgressBar;
+class THistoryListForm;
 class TJPEGImage;
 
 class TUpdateForm : public QWidget {
@@ -23,6 +24,9 @@ public:
 
     void OKJPGMouseUp();
     void StatsJPGMouseUp();
+    // The link offered once prices were applied: which items changed, from which price to which, and
+    // which catalog numbers matched nothing.
+    void ChangesLBLClick();
 
 signals:
     // OK closed the window after the update: the main window shows the selected item afresh.
@@ -43,4 +47,6 @@ private:
     QProgressBar* ProgressBar1 = nullptr;
     TJPEGImage* OKJPG = nullptr;
     TJPEGImage* StatsJPG = nullptr;
+    QLabel* ChangesLBL = nullptr;
+    THistoryListForm* ChangesForm = nullptr; // child dialog
 };

@@ -84,7 +84,7 @@ void TValueChart::setPoints(std::vector<ChartPoint> points) {
 }
 
 void TValueChart::showEvent(QShowEvent* event) {
-    readPoints(); // a backup or a change since the last showing
+    if (collection_) readPoints(); // a backup or a change since the last showing; else points are set
     QWidget::showEvent(event);
 }
 

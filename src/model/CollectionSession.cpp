@@ -35,10 +35,57 @@ void followInPhotos(const std::string& collectionPath, const std::function<void(
     }
 }
 
+// --- history hooks (history/): what a change keeps of deleted items and prices ---
+
+// What follows a saved change into the price history; a failure says the change was saved.
+void followInPrices(const std::string& collectionPath, const std::function<void(PriceHistory&)>& follow) {
+    try {
+        PriceHistory prices(collectionPath);
+        follow(prices);
+    } catch (const EInOutError& e) {
+        throw EInOutError(e.code(), std::string("the collection was saved, but its price history was not: ") +
+                                        e.what());
+    }
+}
+
+PriceEntry priceEntry(const TFigureRecord& r) {
+    return {r.FigureName.str(), r.Price.str(), r.NetChange.str()};
+}
+
+// The points of the items of those names after an add or an import.
+void recordPrices(OpenCollection& c, PriceSource source, const std::vector<std::string>& names) {
+    std::vector<PriceEntry> entries;
+    for (const std::string& name : names)
+        if (const TFigureNode* node = c.FindItem(name)) entries.push_back(priceEntry(node->Record));
+    followInPrices(c.fileName(), [&](PriceHistory& prices) { prices.record(source, entries); });
+}
+
+// The item is kept among the deleted ones before it goes, so that a failed keep deletes nothing; a
+// failed delete takes it out again.
+void deleteKeepingItem(OpenCollection& c) {
+    const TFigureNode* current = c.currentItem();
+    if (!current) return DeleteCurrentItem(c);
+    c.requireWritable();
+    DeletedItems deleted(c.fileName());
+    const DeletedItem kept = deleted.keep(current->Record);
+    try {
+        DeleteCurrentItem(c);
+    } catch (...) {
+        try {
+            deleted.forget(kept);
+        } catch (const EInOutError&) {
+            // The item stays listed as deleted while it is there: undelete refuses it.
+        }
+        throw;
+    }
+}
+
+// --- end of history hooks ---
+
 // The deletion of the current item, and of its photos from the index.
 void deleteCurrentWithPhotos(OpenCollection& c) {
     const std::string name = currentName(c);
-    DeleteCurrentItem(c);
+    deleteKeepingItem(c);
     if (!name.empty()) followInPhotos(c.fileName(), [&name](PhotoStore& store) { store.dropItem(name); });
 }
 
@@ -47,6 +94,19 @@ bool holds(OpenCollection& c, const std::string& name) {
     const bool found = c.FindItem(name) != nullptr;
     c.selectNode(const_cast<TFigureNode*>(current));
     return found;
+}
+
+// An added item's price, or an edited one's when it changed (history hook).
+void recordChangedPrice(OpenCollection& c, const std::string& name, const std::optional<PriceEntry>& before) {
+    TFigureNode* const current = c.currentItem();
+    const TFigureNode* node = c.FindItem(name);
+    c.selectNode(current);
+    if (!node) return;
+    const PriceEntry now = priceEntry(node->Record);
+    if (before && before->price == now.price && before->netChange == now.netChange) return;
+    followInPrices(c.fileName(), [&](PriceHistory& prices) {
+        prices.record(before ? PriceSource::Edit : PriceSource::Add, {now});
+    });
 }
 
 // The generation `backupPath` names among the collection's, if it is one.
@@ -161,12 +221,20 @@ AddSaveOutcome CollectionSession::addSave(ItemEntry& entry) {
     try {
         change([&](OpenCollection& c) {
             const std::string oldName = entry.EditMode ? currentName(c) : std::string();
+            const std::optional<PriceEntry> oldPrice =
+                c.currentItem() && entry.EditMode ? std::optional(priceEntry(c.currentItem()->Record))
+                                                  : std::nullopt;
             outcome = entry.AddSave(c);
-            // A rename to another key takes the item's photos along.
+            // A rename to another key takes the item's photos and prices along.
             const std::string newName = fromQString(entry.NameToSelect);
-            if (outcome.completed && !oldName.empty() && nameKey(oldName) != nameKey(newName) &&
-                !holds(c, oldName) && holds(c, newName))
+            const bool renamed = outcome.completed && !oldName.empty() &&
+                                 nameKey(oldName) != nameKey(newName) && !holds(c, oldName) &&
+                                 holds(c, newName);
+            if (renamed) {
                 followInPhotos(c.fileName(), [&](PhotoStore& store) { store.renameItem(oldName, newName); });
+                followInPrices(c.fileName(), [&](PriceHistory& prices) { prices.rename(oldName, newName); });
+            }
+            if (outcome.completed) recordChangedPrice(c, newName, oldPrice);
         });
     } catch (...) {
         // An item may be in memory that the file does not hold yet, or the file was read back.
@@ -183,7 +251,9 @@ std::optional<UserMessage> CollectionSession::addItem(const NewItemValues& value
     try {
         change([&](OpenCollection& c) {
             exists = c.InsertNewItem(values);
-            if (!exists) c.SaveCollection();
+            if (exists) return;
+            c.SaveCollection();
+            recordChangedPrice(c, values.FigureName, std::nullopt);
         });
     } catch (...) {
         emit itemsChanged();
@@ -243,6 +313,18 @@ UpdateOutcome CollectionSession::applyPrices(std::uint64_t opening, const std::s
         // Inside the change: after the file was read again, the lists start afresh on what it holds.
         if (listsAfresh) c.clearExtremeLists();
         outcome = ApplyUpdate(c, opening, updateFile, updateMessage, advance);
+        if (outcome.message) return;
+        // History hook: the prices are in the file; a history that cannot be written does not undo them.
+        std::vector<PriceEntry> entries;
+        entries.reserve(outcome.changes.size());
+        for (const PriceChange& p : outcome.changes)
+            entries.push_back({p.item, p.newPrice, p.netChange});
+        try {
+            PriceHistory(c.fileName()).record(PriceSource::Update, entries);
+        } catch (const EInOutError& e) {
+            outcome.priceHistoryFailure = e.what();
+        }
+        lastUpdate_ = {std::move(outcome.changes), std::move(outcome.unmatched)};
     });
     confirmation_.reset();
     if (!outcome.message) emit updated();
@@ -252,6 +334,7 @@ UpdateOutcome CollectionSession::applyPrices(std::uint64_t opening, const std::s
 CsvImport CollectionSession::importCsv(const std::string& csvPath, ExistingRows existing,
                                        const Progress& progress) {
     CsvImport imported;
+    std::optional<EInOutError> pricesFailure;
     change([&](OpenCollection& c) {
         // What memory holds goes first, so that a refusal can read the file back without losing it.
         if (c.hasUnsavedChanges()) c.SaveCollection(progressPart(progress, 0, 100));
@@ -286,9 +369,16 @@ CsvImport CollectionSession::importCsv(const std::string& csvPath, ExistingRows 
             if (c.hasUnsavedChanges()) readAgainKeepingCurrent();
             throw;
         }
+        // The import is saved: the windows hear of it even when its prices could not be kept.
+        try {
+            recordPrices(c, PriceSource::Import, imported.priced);
+        } catch (const EInOutError& e) {
+            pricesFailure.emplace(e);
+        }
     });
     collection_.selectNode(nullptr);
     emit reloaded();
+    if (pricesFailure) throw *pricesFailure;
     return imported;
 }
 
@@ -332,6 +422,43 @@ std::size_t CollectionSession::repair(const std::string& collectionPath) {
     const std::size_t setAside = collection_.damaged().size();
     if (setAside > 0) save();
     return setAside;
+}
+
+CollectionSession::Undelete CollectionSession::undelete(const std::string& name) {
+    Undelete result = Undelete::NotKept;
+    try {
+        change([&](OpenCollection& c) {
+            if (holds(c, name)) {
+                result = Undelete::NameHeld;
+                return;
+            }
+            DeletedItems deleted(c.fileName());
+            const std::optional<DeletedItem> item = deleted.newest(name);
+            if (!item) return;
+            c.requireWritable();
+            const TFigureRecord& r = item->record;
+            NewItemValues values{r.FigureName.str(), r.Year.str(),      r.Series.str(),
+                                 r.Price.str(),      r.NetChange.str(), r.Condition.str(),
+                                 r.CatNum.str(),     r.Comments.str(),  r.Quantity};
+            if (c.InsertNewItem(values)) return;
+            c.currentItem()->Record.UpdateMark = r.UpdateMark;
+            c.SaveCollection();
+            result = Undelete::Restored;
+            try {
+                deleted.forget(*item);
+            } catch (const EInOutError& e) {
+                throw EInOutError(e.code(),
+                                  std::string("the item was brought back, but it is still listed as "
+                                              "deleted: ") +
+                                      e.what());
+            }
+        });
+    } catch (...) {
+        emit itemsChanged();
+        throw;
+    }
+    if (result == Undelete::Restored) emit itemsChanged();
+    return result;
 }
 
 std::optional<std::vector<Photo>> CollectionSession::photos(const std::string& name) {

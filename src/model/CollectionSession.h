@@ -14,6 +14,8 @@
 #include "collection/ItemEntry.h"
 #include "collection/OpenCollection.h"
 #include "collection/PriceApplication.h"
+#include "history/DeletedItems.h"
+#include "history/PriceHistory.h"
 #include "photos/PhotoStore.h"
 #include "reports/BackupGenerations.h"
 #include "reports/CsvFormat.h"
@@ -87,6 +89,7 @@ public:
     UpdateOutcome applyUpdate(std::uint64_t openingAtConfirm, const std::string& updateFile,
                               const std::string& updateMessage,
                               const std::function<void(int step)>& advance = {});
+    // Either leaves the outcome's changes and unmatched catalog numbers in lastUpdateChanges().
     // Prices from an update.dat that no download made (no prompt: the date stays, the lists start
     // afresh as confirming them does).
     UpdateOutcome applyUpdateFile(const std::string& updateFile);
@@ -114,6 +117,27 @@ public:
                                                 const std::vector<std::string>& images);
     std::optional<std::vector<Photo>> removePhoto(const std::string& name, std::size_t position);
     std::optional<std::vector<Photo>> makeCover(const std::string& name, std::size_t position);
+    // --- history: deleted items, prices over time, what the last update changed (history/) ---
+    // The items deleted from the open collection that are kept, newest first. Throws EInOutError
+    // naming a damaged store.
+    std::vector<DeletedItem> deletedItems() const { return DeletedItems(collection_.fileName()).list(); }
+    enum class Undelete { Restored, NotKept, NameHeld };
+    // Brings the newest deleted item of that name back, every field as it was, and makes it current;
+    // refused (NameHeld, nothing changed) while the collection holds an item of that name.
+    Undelete undelete(const std::string& name);
+    // The prices the item of that name got, oldest first (see PriceHistory); a held item becomes the
+    // current one.
+    std::vector<PricePoint> priceHistory(const std::string& name) {
+        collection_.FindItem(name);
+        return PriceHistory(collection_.fileName()).points(name);
+    }
+    // What the last price application of this session changed (empty before one).
+    struct UpdateChanges {
+        std::vector<PriceChange> changes;
+        std::vector<std::string> unmatched;
+    };
+    const UpdateChanges& lastUpdateChanges() const { return lastUpdate_; }
+
     // The file of one of the open collection's photos.
     std::string photoPath(const Photo& photo) const {
         return PhotoStore(collection_.fileName()).pathOf(photo);
@@ -164,6 +188,7 @@ private:
 
     OpenCollection collection_;
     Staleness staleness_;
+    UpdateChanges lastUpdate_;
     // The confirmation of an update whose prices are still to come.
     std::optional<std::pair<std::string, std::string>> confirmation_;
 };

@@ -484,6 +484,15 @@ CsvImport importRows(OpenCollection& c, const std::string& csvPath, ExistingRows
             if (!update.second->photos.empty()) withPhotos.push_back(update.second);
         if (!withPhotos.empty()) addPhotos(withPhotos);
     }
+    for (const CsvItem* item : added)
+        result.priced.push_back(item->values.FigureName);
+    const auto& columns = reader.columns();
+    const bool pricesGiven =
+        std::find(columns.begin(), columns.end(), Slot(&PlainItemTexts::price)) != columns.end() ||
+        std::find(columns.begin(), columns.end(), Slot(&PlainItemTexts::netchange)) != columns.end();
+    if (pricesGiven)
+        for (const auto& update : updates)
+            result.priced.push_back(update.first->Record.FigureName.str());
     goOn(progressPart(progress, 450, 600), 1, 1);
     if (!added.empty() || !updates.empty()) c.SaveCollection(progressPart(progress, 600, 1000));
     result.items = c.totals().ItemCount;

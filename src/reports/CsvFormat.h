@@ -77,6 +77,9 @@ struct CsvImport {
     std::size_t skipped = 0; // rows left out: the collection holds their names
     std::size_t updated = 0; // items that took a row's values
     std::int32_t items = 0;  // the collection's item count afterwards
+    // The items that took a price: every one added, and those updated when the file has a price or
+    // net change column (their names as the collection spells them).
+    std::vector<std::string> priced;
 };
 
 // What an import does with a row whose name the collection holds (in any letter case).

@@ -60,6 +60,8 @@ public:
     bool isFinished() const { return Finished; }
     // The braced message of the last answer; it lives on from one update to the next.
     const std::string& updateMessage() const { return scanner_.UpdateMessage; }
+    // The session the prices go in through; what they changed is its lastUpdateChanges().
+    const CollectionSession& session() const { return collection_; }
 
 signals:
     // The message and status texts changed.

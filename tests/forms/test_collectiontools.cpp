@@ -2,14 +2,18 @@
 #include "CollectionFixtures.h"
 #include "MainWindowControls.h"
 #include "forms/ErrorReport.h"
+#include "forms/HistoryDialogs.h"
 #include "forms/ImportDialog.h"
 #include "forms/MessageDialog.h"
 #include "forms/ProgressWindow.h"
 #include "forms/RestoreDialog.h"
 #include "forms/TableWindow.h"
+#include "forms/ValueChart.h"
+#include "model/CollectionSession.h"
 #include "platform/FileDialogs.h"
 #include "reports/BackupGenerations.h"
 
+#include <QListWidget>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QTableView>
@@ -89,6 +93,50 @@ private slots:
 
     // Cancel pressed in the progress window of an import: the collection file byte for byte, no file
     // left beside it, the window showing what it showed.
+    void deletedItemsComeBackAndThePriceChartOpensFromTableAndPanel() {
+        file_ = dir_.filePath("rebels.fcd"); // a history of its own
+        fixtures::writeCollection(file_, {fixtures::item("Batman")});
+        {
+            CollectionSession earlier;
+            earlier.open(file_);
+            QVERIFY(!earlier.addItem(fixtures::item("Robin", "$7")));
+            QVERIFY(earlier.deleteItem("Batman"));
+        }
+        TMainForm main(nullptr, dir_.path());
+        main.show();
+        main.OpenCollectionFile(file_);
+        QTRY_VERIFY(main.collection().isOpen());
+        auto* deleted = control<THistoryListForm>(&main, "DeletedForm");
+        QVERIFY(throughModal(
+            deleted, [&] { control<QAction>(&main, "deleteditems1")->trigger(); },
+            [&] {
+                QVERIFY(control<QListWidget>(deleted, "ListBox1")->item(0)->text().contains("Batman"));
+                click(control<TJPEGImage>(deleted, "OKJPG"));
+            }));
+        QVERIFY(messages_.takeFirst().startsWith("item brought back: Batman"));
+        QVERIFY(main.collection().itemList().indexOf("Batman") >= 0);
+        QVERIFY(readAll(file_).contains("Batman"));
+
+        // Robin's price as added, then now.
+        main.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&main));
+        QTest::keyClick(&main, Qt::Key_T, Qt::ControlModifier);
+        auto* grid = control<QTableView>(topLevelControl<TTableForm>("TableForm"), "TableGRD");
+        const int robin =
+            grid->model()->match(grid->model()->index(0, 0), Qt::DisplayRole, "Robin").at(0).row();
+        grid->setCurrentIndex(grid->model()->index(robin, 0));
+        control<QAction>(grid, "pricechart1")->trigger();
+        auto* chart = control<TValueChart>(&main, "PriceGraph");
+        QTRY_VERIFY(chart->isVisible());
+        QCOMPARE(chart->points().size(), std::size_t(2));
+        QCOMPARE(chart->points().front().value, 7.0);
+        chart->window()->close();
+        main.SelectItem(main.collection().itemList().indexOf("Batman"));
+        click(control<QLabel>(&main, "PriceLBL"));
+        QTRY_VERIFY(chart->isVisible());
+        QCOMPARE(chart->points().size(), std::size_t(1)); // Batman has no price kept but the one now
+    }
+
     void cancelInTheProgressWindowImportsNothing() {
         // A collection large enough for the progress window to show at once, however fast the import;
         // its names in key order, as a save writes them.

@@ -2,6 +2,7 @@
 // once it has stopped, and its close box ends a download for good.
 #define QTEST_QPA_MOUSE_HANDLING
 
+#include "forms/HistoryDialogs.h"
 #include "forms/UpdateWindow.h"
 
 #include "CollectionFixtures.h"
@@ -13,6 +14,7 @@
 #include "UpdateServer.h"
 #include "WindowTestSupport.h"
 #include <QLabel>
+#include <QListWidget>
 #include <QProgressBar>
 #include <QSignalSpy>
 #include <QtTest>
@@ -72,6 +74,16 @@ private slots:
         QCOMPARE(control<QLabel>(&form, "StatusLBL")->text(), "prices of 12/8/26");
         QCOMPARE(control<QProgressBar>(&form, "ProgressBar1")->value(), 500);
         QCOMPARE(sounds_.names(), QStringList{"v10up.qys"});
+        // What changed is offered: nothing here, and the catalog number that matched no item.
+        auto* changes = control<QLabel>(&form, "ChangesLBL");
+        QVERIFY(changes->isVisible());
+        auto* list = control<THistoryListForm>(&form, "ChangesForm");
+        QVERIFY(throughModal(
+            list, [&] { emit changes->linkActivated("changes"); },
+            [&] {
+                QCOMPARE(control<QListWidget>(list, "ListBox1")->item(0)->text(), "no match:   AB12");
+                click(control<TJPEGImage>(list, "OKJPG"));
+            }));
         click(control<TJPEGImage>(&form, "StatsJPG"));
         QCOMPARE(stats.size(), 1);
         QVERIFY(!form.isVisible());

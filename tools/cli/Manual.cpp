@@ -41,12 +41,14 @@ std::vector<ManualItem> commandItems() {
         {"update FILE [--type SW|HW]",
          "The whole catalog update: backup, download from the update host, application. --type chooses "
          "the catalog of a collection that follows none yet. Prints label and status, the update's last "
-         "texts."},
+         "texts, and when prices were applied changes and unmatched as apply does."},
         {"backup FILE",
          "Writes FILE.bak beside the collection and a dated copy in the data folder. Prints file "
          "and message."},
-        {"apply FILE UPDATEDAT", "Applies the prices of an update file. Prints updated (the count of items "
-                                 "changed out of all) and status."},
+        {"apply FILE UPDATEDAT",
+         "Applies the prices of an update file. Prints the statistics, updated (the count of items changed "
+         "out of all), status, changes (each item whose price changed, with item, old and new) and "
+         "unmatched (the catalog numbers that matched no item)."},
         {"check FILE",
          "Looks for damaged records. Prints records (how many the file holds) and damaged, each "
          "with record (its number) and reason."},
@@ -68,6 +70,15 @@ std::vector<ManualItem> commandItems() {
         {"restore FILE BACKUP", "Puts a backup (a dated copy or a .bak file) back as the collection. Prints "
                                 "file and items."},
         {"history FILE", "Prints points, the value over time, each with time, value, items and updated."},
+        {"deleted FILE", "Prints deleted, the items deleted from FILE that are kept (the last 1,000), newest "
+                         "first, each with time and item (" +
+                             item + ")."},
+        {"undelete FILE NAME", "Brings back the newest deleted item of the name NAME, every field as it was; "
+                               "refused while FILE has an item of that name. Prints item."},
+        {"price-history FILE ITEM", "Prints item and points, every price the item got (added, edited, "
+                                    "imported or applied by an update; a rename keeps them), oldest first, "
+                                    "each with time, price, netChange and source (add, edit, import or "
+                                    "update)."},
         {"photos FILE ITEM", "Prints item and photos, the item's photos with the cover first, each with "
                              "file (its path in FILE's \"NAME.photos\" folder), width, height and bytes."},
         {"photo-add FILE ITEM IMAGE...", "Adds the JPEG, PNG or WebP files to the item's photos in that "
@@ -131,8 +142,10 @@ Manual makeManual() {
           {".FILE.fcd.vitrinex-journal", "The journal of a save in place, there only while it runs."},
           {"update.dat", "The last catalog download, in the current folder (update; scan writes where --out "
                          "says)."},
-          {"$XDG_DATA_HOME/vitrinex/collections/", "The dated backups (the last ten) and the value history "
-                                                   "of each collection (backup, update, restore, history)."}},
+          {"$XDG_DATA_HOME/vitrinex/collections/", "The dated backups (the last ten), the value history, "
+                                                   "the deleted items and the prices over time of each "
+                                                   "collection (backup, update, restore, history, deleted, "
+                                                   "undelete, price-history)."}},
          {}},
         {"EXAMPLES",
          {"On heroes.fcd, a copy of the sample collection, and update.auf, a saved catalog answer:"},

@@ -2,6 +2,7 @@
 
 #include "CommandLine.h"
 #include "CommandSession.h"
+#include "HistoryCommands.h"
 #include "Json.h"
 #include "StatisticsJson.h"
 #include "collection/InOutError.h"
@@ -40,9 +41,12 @@ int commandApply(const CommandLine& a) {
     if (outcome.message) throw std::runtime_error(win1252ToUtf8(outcome.message->text));
     if (outcome.historyFailure)
         std::cerr << "vitrinex-cli: value history: " << *outcome.historyFailure << '\n';
+    if (outcome.priceHistoryFailure)
+        std::cerr << "vitrinex-cli: price history: " << *outcome.priceHistoryFailure << '\n';
     json::Object out = statisticsJson(c);
     out.addString("updated", outcome.texts.statistics.updatedCount)
         .addString("status", win1252ToUtf8(outcome.texts.status));
+    addUpdateChanges(out, session);
     std::cout << out.str() << '\n';
     return 0;
 }

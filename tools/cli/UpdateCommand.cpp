@@ -5,6 +5,7 @@
 #include "UpdateCommand.h"
 
 #include "CommandLine.h"
+#include "HistoryCommands.h"
 #include "Json.h"
 #include "collection/UpdatePrompts.h"
 #include "model/CollectionSession.h"
@@ -71,6 +72,7 @@ int commandUpdate(const CommandLine& a) {
 
     json::Object out;
     out.addString("label", message.toStdString()).addString("status", status.toStdString());
+    if (applied) addUpdateChanges(out, session);
     std::cout << out.compact() << '\n';
     return applied ? 0 : 1;
 }

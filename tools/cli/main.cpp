@@ -5,6 +5,7 @@
 #include "CommandLine.h"
 #include "CommandSession.h"
 #include "DataCommands.h"
+#include "HistoryCommands.h"
 #include "ItemCommands.h"
 #include "ItemText.h"
 #include "Json.h"
@@ -130,6 +131,9 @@ const std::map<std::string, Command>& commands() {
         {"restore", {{{"FILE", "BACKUP"}, {}}, commandRestore}},
         {"history", {{{"FILE"}, {}}, commandHistory}},
         {"photos", {{{"FILE", "ITEM"}, {}}, commandPhotos}},
+        {"deleted", {{{"FILE"}, {}}, commandDeleted}},
+        {"undelete", {{{"FILE", "NAME"}, {}}, commandUndelete}},
+        {"price-history", {{{"FILE", "ITEM"}, {}}, commandPriceHistory}},
         {"photo-add", {{{"FILE", "ITEM", "IMAGE..."}, {}}, commandPhotoAdd}},
         {"photo-remove", {{{"FILE", "ITEM", "N"}, {}}, commandPhotoRemove}},
         {"photo-cover", {{{"FILE", "ITEM", "N"}, {}}, commandPhotoCover}},
