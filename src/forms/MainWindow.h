@@ -38,6 +38,7 @@ class TUpdateTypeForm;
 namespace vitrinex {
 class CollectionTools;
 class RecentCollectionsMenu;
+class UndoCommands;
 } // namespace vitrinex
 
 class TMainForm : public QWidget {
@@ -174,6 +175,8 @@ private:
     std::unique_ptr<TValueForm> ValueForm;
     // The table window, CSV export and import, and restore, with their menu items.
     std::unique_ptr<vitrinex::CollectionTools> Tools;
+    // Undo and redo, in the edit menu.
+    std::unique_ptr<vitrinex::UndoCommands> Undo;
     // The collection menu's recent collections.
     std::unique_ptr<vitrinex::RecentCollectionsMenu> Recent;
 

@@ -320,8 +320,8 @@ RestoreResult CollectionSession::restore(const std::string& collectionPath, cons
     }
     RestoreResult restored;
     change([&](OpenCollection& c) {
-        c.SaveCollection(
-            progressPart(progress, 0, 200)); // so that the generation kept first holds everything
+        // So that the generation kept first holds everything.
+        if (c.hasUnsavedChanges()) c.SaveCollection(progressPart(progress, 0, 200));
         recordRestore(c, backupPath);
         restored = restoreCollection(collectionPath, backupPath, progressPart(progress, 200, 900));
         restorePhotos();

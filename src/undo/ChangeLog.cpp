@@ -26,7 +26,8 @@ std::string readOwnFile(const std::string& path, std::int64_t limit) {
     struct stat st {};
     if (::lstat(path.c_str(), &st) != 0) return {};
     if (!S_ISREG(st.st_mode) || st.st_uid != ::geteuid() || st.st_size > limit)
-        throw EInOutError(kAccessDenied, "File access denied: " + path + " is no file of this user's change log");
+        throw EInOutError(kAccessDenied,
+                          "File access denied: " + path + " is no file of this user's change log");
     const int fd = openRegularFile(path, O_RDONLY | O_NOFOLLOW);
     std::string bytes(static_cast<std::size_t>(st.st_size), '\0');
     std::size_t done = 0;
@@ -50,11 +51,16 @@ void writeOwnFile(const std::string& path, std::string_view bytes) {
 std::string escaped(std::string_view text) {
     std::string out;
     for (char c : text) {
-        if (c == '\\') out += "\\\\";
-        else if (c == '\t') out += "\\t";
-        else if (c == '\n') out += "\\n";
-        else if (c == '\r') out += "\\r";
-        else out += c;
+        if (c == '\\')
+            out += "\\\\";
+        else if (c == '\t')
+            out += "\\t";
+        else if (c == '\n')
+            out += "\\n";
+        else if (c == '\r')
+            out += "\\r";
+        else
+            out += c;
     }
     return out;
 }
@@ -88,8 +94,8 @@ template <typename T> bool number(const std::string& text, T& out) {
 
 std::string identityText(const std::optional<FileIdentity>& id) {
     if (!id) return "none";
-    return std::to_string(id->device) + '\t' + std::to_string(id->inode) + '\t' + std::to_string(id->size) + '\t' +
-           std::to_string(id->modifiedNs);
+    return std::to_string(id->device) + '\t' + std::to_string(id->inode) + '\t' + std::to_string(id->size) +
+           '\t' + std::to_string(id->modifiedNs);
 }
 
 // Reads an identity from four fields from `at` (or "none").
@@ -151,7 +157,8 @@ void ChangeLog::load() {
     std::size_t number_ = 0;
     const auto bad = [&] {
         steps_.clear();
-        throw EInOutError(kReadBeyondEnd, path + ": line " + std::to_string(number_) + " is no line of a change log");
+        throw EInOutError(kReadBeyondEnd,
+                          path + ": line " + std::to_string(number_) + " is no line of a change log");
     };
     while (std::getline(lines, line)) {
         ++number_;
@@ -164,7 +171,9 @@ void ChangeLog::load() {
             if (!readIdentity(f, 1, file_)) bad();
         } else if (f.size() >= 3 && f[0] == "pending") {
             Pending p{Pending::Kind::Do, 0, std::nullopt};
-            p.kind = f[1] == "undo" ? Pending::Kind::Undo : f[1] == "redo" ? Pending::Kind::Redo : Pending::Kind::Do;
+            p.kind = f[1] == "undo"   ? Pending::Kind::Undo
+                     : f[1] == "redo" ? Pending::Kind::Redo
+                                      : Pending::Kind::Do;
             if (!number(f[2], p.id) || !readIdentity(f, 3, p.before)) bad();
             pending_ = p;
         } else if (f.size() == 7 && f[0] == "step") {
@@ -195,8 +204,8 @@ void ChangeLog::writeList() {
     }
     for (const LoggedStep& s : steps_)
         text += "step\t" + std::to_string(s.id) + '\t' + (s.undone ? "undone" : "done") + '\t' +
-                std::to_string(s.items) + '\t' + std::to_string(s.bytes) + '\t' + s.time + '\t' + escaped(s.text) +
-                '\n';
+                std::to_string(s.items) + '\t' + std::to_string(s.bytes) + '\t' + s.time + '\t' +
+                escaped(s.text) + '\n';
     writeOwnFile(folder(true) + "/log", text);
 }
 
@@ -309,8 +318,10 @@ void ChangeLog::follow(const std::optional<FileIdentity>& before, const std::opt
 void ChangeLog::takeBack(const Pending& p) {
     for (std::size_t i = 0; i < steps_.size(); ++i) {
         if (steps_[i].id != p.id) continue;
-        if (p.kind == Pending::Kind::Do) dropStep(i);
-        else steps_[i].undone = p.kind == Pending::Kind::Redo;
+        if (p.kind == Pending::Kind::Do)
+            dropStep(i);
+        else
+            steps_[i].undone = p.kind == Pending::Kind::Redo;
         break;
     }
 }
@@ -333,8 +344,10 @@ void ChangeLog::settle() {
         } catch (const EInOutError&) {
         }
     }
-    if (happened) file_ = now;
-    else takeBack(p);
+    if (happened)
+        file_ = now;
+    else
+        takeBack(p);
     keepWithinLimits();
     writeList();
 }

@@ -56,7 +56,8 @@ public:
 
     // A new step, about to be written to the file, now `before`: the steps that could be redone go,
     // and all of them when the log does not describe the file. Returns its id.
-    std::uint64_t begin(const ChangeStep& step, const std::string& text, const std::optional<FileIdentity>& before);
+    std::uint64_t begin(const ChangeStep& step, const std::string& text,
+                        const std::optional<FileIdentity>& before);
     // The step `id` about to be undone (or redone) on the file, now `before`.
     void beginReplay(std::uint64_t id, Replay direction, const std::optional<FileIdentity>& before);
     // The pending operation's write is done: the file is `after`; a new step takes `text` when given.

@@ -124,7 +124,8 @@ void ChangeRecorder::begin(const OpenCollection& c) {
     active_ = true;
 }
 
-std::map<std::string, std::vector<Photo>> ChangeRecorder::photosOf(const std::vector<std::string>& keys) const {
+std::map<std::string, std::vector<Photo>>
+ChangeRecorder::photosOf(const std::vector<std::string>& keys) const {
     std::map<std::string, std::vector<Photo>> out;
     if (keys.empty()) return out;
     const PhotoIndex index = PhotoStore(path_).index();
@@ -145,7 +146,8 @@ void ChangeRecorder::takePhotosBefore() {
     step_.photosAfter = step_.photosBefore;
 }
 
-OpenCollection::RecordSource ChangeRecorder::beforeWrite(OpenCollection& c, const OpenCollection::RecordSource& records) {
+OpenCollection::RecordSource ChangeRecorder::beforeWrite(OpenCollection& c,
+                                                         const OpenCollection::RecordSource& records) {
     if (!active_ || replaying_) return records;
     // A second write of one command (what memory held first, then the command's own).
     if (stepId_) {
@@ -189,19 +191,22 @@ void ChangeRecorder::beforeReplace(OpenCollection& present, const OpenCollection
         log_->complete(currentIdentity(path_));
         stepId_.reset();
     }
+    // The replacement is pushed; the file as it is now is the side looked up, by the names memory
+    // holds of it.
     step_ = ChangeStep();
-    step_.headerBefore = present.headerRecord();
+    FileRecords file(path_);
+    step_.headerBefore = file.header;
     step_.headerAfter = replacement.headerRecord();
-    step_.countBefore = liveCount(present);
     step_.countAfter = liveCount(replacement);
-    // The replacement is pushed: the present collection is the side looked up.
-    StepAligner aligner(step_, true, liveRecords(present.ItemTree()), holdsName(present));
+    StepAligner aligner(
+        step_, true, [&file] { return file.next(); }, holdsName(present));
     const auto next = liveRecords(replacement.ItemTree());
     while (const TFigureRecord* record = next())
         aligner.push(*record);
     aligner.finish();
+    step_.countBefore = aligner.pulledCount();
     takePhotosBefore();
-    stepId_ = log_->begin(step_, "restore", currentIdentity(present.fileName()));
+    stepId_ = log_->begin(step_, "restore", currentIdentity(path_));
 }
 
 void ChangeRecorder::photosAhead(std::string_view name) {
@@ -246,7 +251,8 @@ void ChangeRecorder::fail() {
 }
 
 std::string ChangeRecorder::replay(OpenCollection& c, Replay direction) {
-    if (!active_) throw EUndoRefused(c.readOnly() ? readOnlyRefusalMessage(c.fileName()).text : "nothing to undo");
+    if (!active_)
+        throw EUndoRefused(c.readOnly() ? readOnlyRefusalMessage(c.fileName()).text : "nothing to undo");
     const bool back = direction == Replay::Back;
     const LoggedStep* chosen = back ? log_->undoable() : log_->redoable();
     if (!chosen) throw EUndoRefused(back ? "nothing to undo" : "nothing to redo");

@@ -33,7 +33,9 @@ public:
     // something that keeps no log, EChangedElsewhere when memory is behind the file.
     std::string replay(OpenCollection& c, Replay direction);
     // The steps of the log read by begin().
-    std::vector<LoggedStep> steps() const { return active_ && log_ ? log_->steps() : std::vector<LoggedStep>(); }
+    std::vector<LoggedStep> steps() const {
+        return active_ && log_ ? log_->steps() : std::vector<LoggedStep>();
+    }
     // The collection file `path` is about to be replaced by `replacement` (a restore); memory holds
     // it as it is now.
     void beforeReplace(OpenCollection& present, const OpenCollection& replacement);

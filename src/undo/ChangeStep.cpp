@@ -180,7 +180,8 @@ std::function<const TFigureRecord*()> ChangeStep::replay(Replay direction,
         TFigureRecord changed{};
     };
     auto state = std::make_shared<State>();
-    return [this, back, direction, &dropped, &inserted, state, source = std::move(source)]() -> const TFigureRecord* {
+    return [this, back, direction, &dropped, &inserted, state,
+            source = std::move(source)]() -> const TFigureRecord* {
         State& s = *state;
         for (;;) {
             if (s.insert < inserted.size() && inserted[s.insert].position == s.out) {
@@ -202,7 +203,8 @@ std::function<const TFigureRecord*()> ChangeStep::replay(Replay direction,
                 continue;
             }
             ++s.out;
-            if (s.change < changed_.size() && (back ? changed_[s.change].after : changed_[s.change].before) == at) {
+            if (s.change < changed_.size() &&
+                (back ? changed_[s.change].after : changed_[s.change].before) == at) {
                 s.changed = *record;
                 applyRuns(changed_[s.change++], direction, s.changed);
                 return &s.changed;
@@ -243,8 +245,9 @@ std::string ChangeStep::encode() const {
     std::string out(kMagic, sizeof kMagic);
     put(out, headerBefore);
     put(out, headerAfter);
-    for (std::uint64_t n : {countBefore, countAfter, std::uint64_t(removed_.size()), std::uint64_t(added_.size()),
-                            std::uint64_t(changed_.size()), std::uint64_t(runs_.size())})
+    for (std::uint64_t n :
+         {countBefore, countAfter, std::uint64_t(removed_.size()), std::uint64_t(added_.size()),
+          std::uint64_t(changed_.size()), std::uint64_t(runs_.size())})
         put(out, n);
     for (const auto* side : {&removed_, &added_})
         for (const Placed& p : *side) {
@@ -296,7 +299,8 @@ ChangeStep ChangeStep::decode(std::string_view bytes, const std::string& origin)
         std::size_t at = c.runs;
         for (std::uint32_t r = 0; r < c.count; ++r) {
             if (at + 4 > step.runs_.size()) in.fail();
-            const std::size_t offset = getU16(step.runs_.data() + at), length = getU16(step.runs_.data() + at + 2);
+            const std::size_t offset = getU16(step.runs_.data() + at),
+                              length = getU16(step.runs_.data() + at + 2);
             if (offset + length > kSignificant || at + 4 + 2 * length > step.runs_.size()) in.fail();
             at += 4 + 2 * length;
         }
@@ -312,7 +316,8 @@ ChangeStep ChangeStep::decode(std::string_view bytes, const std::string& origin)
 
 StepAligner::StepAligner(ChangeStep& step, bool pushedIsAfter, std::function<const TFigureRecord*()> pulled,
                          std::function<bool(std::string_view name)> pulledHolds)
-    : step_(step), pushedIsAfter_(pushedIsAfter), pulled_(std::move(pulled)), pulledHolds_(std::move(pulledHolds)) {}
+    : step_(step), pushedIsAfter_(pushedIsAfter), pulled_(std::move(pulled)),
+      pulledHolds_(std::move(pulledHolds)) {}
 
 const TFigureRecord* StepAligner::peek() {
     if (!peeked_) {
@@ -324,23 +329,29 @@ const TFigureRecord* StepAligner::peek() {
 
 void StepAligner::pushedOnly(const TFigureRecord& record) {
     const std::uint64_t at = pushedPosition_++;
-    if (pushedIsAfter_) step_.addAdded(at, record);
-    else step_.addRemoved(at, record);
+    if (pushedIsAfter_)
+        step_.addAdded(at, record);
+    else
+        step_.addRemoved(at, record);
 }
 
 void StepAligner::pulledOnly(const TFigureRecord& record) {
     const std::uint64_t at = pulledPosition_++;
     peeked_ = false;
-    if (pushedIsAfter_) step_.addRemoved(at, record);
-    else step_.addAdded(at, record);
+    if (pushedIsAfter_)
+        step_.addRemoved(at, record);
+    else
+        step_.addAdded(at, record);
 }
 
 void StepAligner::paired(const TFigureRecord& pushedRecord, const TFigureRecord& pulledRecord) {
     const std::uint64_t pushedAt = pushedPosition_++, pulledAt = pulledPosition_++;
     peeked_ = false;
     if (ChangeStep::sameRecord(pushedRecord, pulledRecord)) return;
-    if (pushedIsAfter_) step_.addChanged(pulledAt, pushedAt, pulledRecord, pushedRecord);
-    else step_.addChanged(pushedAt, pulledAt, pushedRecord, pulledRecord);
+    if (pushedIsAfter_)
+        step_.addChanged(pulledAt, pushedAt, pulledRecord, pushedRecord);
+    else
+        step_.addChanged(pushedAt, pulledAt, pushedRecord, pulledRecord);
 }
 
 void StepAligner::push(const TFigureRecord& record) {

@@ -30,7 +30,8 @@ public:
 
     void addRemoved(std::uint64_t position, const TFigureRecord& record);
     void addAdded(std::uint64_t position, const TFigureRecord& record);
-    void addChanged(std::uint64_t before, std::uint64_t after, const TFigureRecord& was, const TFigureRecord& is);
+    void addChanged(std::uint64_t before, std::uint64_t after, const TFigureRecord& was,
+                    const TFigureRecord& is);
 
     bool changesFile() const;
     // How many items it changed (a rename is one).
@@ -61,7 +62,7 @@ private:
     };
     struct Changed {
         std::uint64_t before, after;
-        std::size_t runs;  // where its runs start in runs_
+        std::size_t runs;    // where its runs start in runs_
         std::uint32_t count; // how many runs
     };
     std::vector<Placed> removed_, added_;

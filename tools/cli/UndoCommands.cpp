@@ -17,7 +17,8 @@ std::string shownPath(const std::string& path) {
     return QFile::decodeName(path.c_str()).toStdString();
 }
 
-int replayed(const CommandLine& a, const char* key, const std::function<std::string(CommandSession&)>& replay) {
+int replayed(const CommandLine& a, const char* key,
+             const std::function<std::string(CommandSession&)>& replay) {
     CommandSession session(a.arg(0));
     const std::string text = replay(session);
     json::Object out;
