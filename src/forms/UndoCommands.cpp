@@ -23,7 +23,8 @@ UndoCommands::UndoCommands(QWidget* parent, CollectionSession& collection, QMenu
         menu->addAction(action);
         return action;
     };
-    undo1 = item("undo1", QStringLiteral("undo"), {QKeySequence(Qt::CTRL | Qt::Key_Z)}, &UndoCommands::undo1Click);
+    undo1 = item("undo1", QStringLiteral("undo"), {QKeySequence(Qt::CTRL | Qt::Key_Z)},
+                 &UndoCommands::undo1Click);
     redo1 = item("redo1", QStringLiteral("redo"),
                  {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)},
                  &UndoCommands::redo1Click);
@@ -42,7 +43,8 @@ void UndoCommands::nameCommands() {
         try {
             const std::vector<LoggedStep> steps = collection_.changes();
             for (const LoggedStep& s : steps) {
-                if (!s.undone) undoText = QStringLiteral("undo ") + QString::fromStdString(s.text);
+                if (!s.undone)
+                    undoText = QStringLiteral("undo ") + QString::fromStdString(s.text);
                 else if (redoText == QStringLiteral("redo"))
                     redoText = QStringLiteral("redo ") + QString::fromStdString(s.text);
             }

@@ -124,7 +124,7 @@ void CollectionSession::change(const std::function<void(OpenCollection&)>& chang
             if (!current.empty()) collection_.FindItem(current);
         }
     }
-    recorder_.begin(collection_);
+    recorder_.begin(collection_, stepText_);
     try {
         change(collection_);
     } catch (const EChangedElsewhere&) {
@@ -174,6 +174,7 @@ AddSaveOutcome CollectionSession::addSave(ItemEntry& entry) {
     try {
         change([&](OpenCollection& c) {
             const std::string oldName = entry.EditMode ? currentName(c) : std::string();
+            stepText_ = oldName.empty() ? "add" : "edit " + win1252ToUtf8(oldName);
             outcome = entry.AddSave(c);
             // A rename to another key takes the item's photos along.
             const std::string newName = fromQString(entry.NameToSelect);
@@ -278,6 +279,7 @@ CsvImport CollectionSession::importCsv(const std::string& csvPath, ExistingRows 
     change([&](OpenCollection& c) {
         // What memory holds goes first, so that a refusal can read the file back without losing it.
         if (c.hasUnsavedChanges()) c.SaveCollection(progressPart(progress, 0, 100));
+        stepText_ = "import";
         try {
             imported = vitrinex::importCsv(c, csvPath, existing, progressPart(progress, 100, 1000));
             stepText_ =

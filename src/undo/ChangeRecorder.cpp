@@ -110,7 +110,8 @@ std::function<bool(std::string_view)> holdsName(OpenCollection& c) {
 
 } // namespace
 
-void ChangeRecorder::begin(const OpenCollection& c) {
+void ChangeRecorder::begin(const OpenCollection& c, const std::string& text) {
+    text_ = &text;
     active_ = false;
     stepId_.reset();
     step_ = ChangeStep();
@@ -180,7 +181,7 @@ OpenCollection::RecordSource ChangeRecorder::beforeWrite(OpenCollection& c,
     }
     if (step_.changesFile()) {
         takePhotosBefore();
-        stepId_ = log_->begin(step_, "save", currentIdentity(path_));
+        stepId_ = log_->begin(step_, *text_, currentIdentity(path_));
     }
     return replayed(step_, Replay::Forward, path_);
 }
@@ -206,7 +207,7 @@ void ChangeRecorder::beforeReplace(OpenCollection& present, const OpenCollection
     aligner.finish();
     step_.countBefore = aligner.pulledCount();
     takePhotosBefore();
-    stepId_ = log_->begin(step_, "restore", currentIdentity(path_));
+    stepId_ = log_->begin(step_, *text_, currentIdentity(path_));
 }
 
 void ChangeRecorder::photosAhead(std::string_view name) {

@@ -17,8 +17,9 @@ namespace vitrinex {
 
 class ChangeRecorder {
 public:
-    // A command starts on the open collection `c`, whose lock is held: its log is read.
-    void begin(const OpenCollection& c);
+    // A command starts on the open collection `c`, whose lock is held: its log is read. `text`
+    // names its step as far as the command knows it when the file is written.
+    void begin(const OpenCollection& c, const std::string& text);
     // The collection's write observer (see OpenCollection::setWriteObserver).
     OpenCollection::RecordSource beforeWrite(OpenCollection& c, const OpenCollection::RecordSource& records);
     // The command is about to change the photos of the item `name` (their files are kept).
@@ -52,6 +53,7 @@ private:
     ChangeStep step_;
     std::vector<std::string> photoKeys_; // whose photo entries the step follows
     bool photoCommand_ = false;
+    const std::string* text_ = nullptr;
 };
 
 } // namespace vitrinex

@@ -37,7 +37,8 @@ private slots:
         QFile::remove(QString::fromStdString(kFile));
         QDir("data").removeRecursively();
         QDir("heroes.photos").removeRecursively();
-        fixtures::writeCollection(QString::fromStdString(kFile), {item("Batman"), item("Joker"), item("Robin")});
+        fixtures::writeCollection(QString::fromStdString(kFile),
+                                  {item("Batman"), item("Joker"), item("Robin")});
     }
 
     // Each step, undone, leaves the files as before it; redone, as after it.
@@ -61,8 +62,13 @@ private slots:
             [&] { QVERIFY(session.deleteItem("Joker")); },
             [&] { session.changeInfo("Villains", "Mattel", "1990-1995"); },
             [&] { session.importCsv("more.csv", ExistingRows::Update); },
-            [&] { QCOMPARE(session.applyUpdateFile("update.dat").message.value_or(UserMessage{}).text, std::string()); },
-            [&] { session.addPhotos("Robin", {photo, "red.png"}); },
+            [&] {
+                QCOMPARE(session.applyUpdateFile("update.dat").message.value_or(UserMessage{}).text,
+                         std::string());
+            },
+            [&] {
+                session.addPhotos("Robin", {photo, "red.png"});
+            },
             [&] { session.makeCover("Robin", 1); },
             [&] { session.removePhoto("Robin", 0); },
             [&] { session.restore(kFile, "heroes.bak"); },
