@@ -15,7 +15,8 @@ Manual makeManual() {
         "selected item's details, and writes every change to the file at once. Its commands are in the menu "
         "of the right mouse button over the main window; most also have a button and a key (Ctrl+N new, "
         "Ctrl+O open, Ctrl+W close, Ctrl+A add, Ctrl+E edit, Delete, Ctrl+F find, Ctrl+S statistics, Ctrl+P "
-        "print, Ctrl+U catalog update, Ctrl+T table). The help button shows the whole guide.",
+        "print, Ctrl+U catalog update, Ctrl+T table, Ctrl+Z undo, Ctrl+Shift+Z or Ctrl+Y redo). The help "
+        "button shows the whole guide.",
         "The collection menu lists the last eight collections opened; each one opened is also added to the "
         "desktop's recently used files. A collection file dropped on the window opens; a CSV file dropped "
         "on it is offered for import. With Vitrinex already running, a second start hands its FILE to the "

@@ -370,6 +370,15 @@ TCollectionHeader OpenCollection::headerRecord() const {
     return h;
 }
 
+void OpenCollection::takeHeader(const TCollectionHeader& header) {
+    CollectionName = header.CollectionName.str();
+    LastUpdate = header.LastUpdate.str();
+    UpdateType = header.UpdateType.str();
+    Brand = header.Brand.str();
+    CollectionYear = header.CollectionYear.str();
+    unsavedChanges = true;
+}
+
 EChangedElsewhere::EChangedElsewhere(const std::string& fileName)
     : std::runtime_error(changedElsewhereMessage(fileName).text), fileName_(fileName) {}
 
@@ -396,6 +405,7 @@ void OpenCollection::writeCollection(const std::function<const TFigureRecord*()>
                 throw EChangedElsewhere(CollectionFileName);
         }
     }
+    const RecordSource records = writeObserver_ ? writeObserver_(next) : next;
     try {
         // The records set aside at opening leave the file with this save: their bytes go first.
         if (!damagedRecords.empty() && !damagedRecordsKept) {
@@ -405,7 +415,7 @@ void OpenCollection::writeCollection(const std::function<const TFigureRecord*()>
             appendRecords(CollectionFileName + ".damaged", records);
             damagedRecordsKept = true;
         }
-        identityOnDisk = writeCollectionFile(CollectionFileName, headerRecord(), next);
+        identityOnDisk = writeCollectionFile(CollectionFileName, headerRecord(), records);
         unsavedChanges = false;
     } catch (...) {
         // Still under the lock: whatever a failed save left there (the old content put back, as a

@@ -236,6 +236,16 @@ public:
     // still the one this program last read or wrote (same file, size and modification time) and
     // throws EChangedElsewhere otherwise; a file that is gone is written anew. Updates identityOnDisk.
     void writeCollection(const std::function<const TFigureRecord*()>& next);
+    // Called by every write of the file, under its lock, once the file is known to be the one last
+    // read or written and before it is touched, with the records to be written; what it returns is
+    // written instead (the same records: the change log takes its step there). Throwing stops the
+    // write, nothing written.
+    using RecordSource = std::function<const TFigureRecord*()>;
+    void setWriteObserver(std::function<RecordSource(const RecordSource&)> observer) {
+        writeObserver_ = std::move(observer);
+    }
+    // The five header values from a header record (an undo puts back those a change replaced).
+    void takeHeader(const TCollectionHeader& header);
     // Totals to 0, the four extremes to their start values.
     void ResetAggregates();
     // Reads CollectionFileName again. On failure (EInOutError, EConvertError) nothing has changed.
@@ -292,6 +302,7 @@ public:
     TCollectionHeader headerRecord() const;
 
 private:
+    std::function<RecordSource(const RecordSource&)> writeObserver_;
     // The node with the name's key, or nullptr with `link` set to where a new node goes and
     // `position` to its place in the index.
     TFigureNode* locate(std::string_view name, TFigureNode**& link, std::size_t& position);

@@ -26,6 +26,7 @@
 #include "forms/SettingsFile.h"
 #include "forms/SkinnedWindow.h"
 #include "forms/StatisticsWindow.h"
+#include "forms/UndoCommands.h"
 #include "forms/UpdateTypeDialog.h"
 #include "forms/UpdateWindow.h"
 #include "forms/ValueWindow.h"

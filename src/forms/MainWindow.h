@@ -39,6 +39,7 @@ namespace vitrinex {
 class CollectionTools;
 class PhotoTools;
 class RecentCollectionsMenu;
+class UndoCommands;
 } // namespace vitrinex
 
 class TMainForm : public QWidget {
@@ -177,6 +178,8 @@ private:
     std::unique_ptr<vitrinex::CollectionTools> Tools;
     // The cover in the detail panel and the photos window, with its menu item.
     std::unique_ptr<vitrinex::PhotoTools> Photos;
+    // Undo and redo, in the edit menu.
+    std::unique_ptr<vitrinex::UndoCommands> Undo;
     // The collection menu's recent collections.
     std::unique_ptr<vitrinex::RecentCollectionsMenu> Recent;
 

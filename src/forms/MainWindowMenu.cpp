@@ -9,6 +9,7 @@
 #include "forms/MessageDialog.h"
 #include "forms/RecentCollectionsMenu.h"
 #include "forms/SettingsFile.h"
+#include "forms/UndoCommands.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -54,6 +55,8 @@ void TMainForm::createMenu() {
                      &TMainForm::edititem1Click);
     deleteitem1 = item(edit1, "deleteitem1", QStringLiteral("delete item"), QKeySequence(Qt::Key_Delete),
                        &TMainForm::deleteitem1Click);
+    edit1->addSeparator();
+    Undo = std::make_unique<vitrinex::UndoCommands>(this, collection_, edit1);
     sound1 = submenu("sound1", QStringLiteral("options"));
     sounds1 = item(sound1, "sounds1", QStringLiteral("sounds"), {}, nullptr);
     sounds1->setCheckable(true);

@@ -119,7 +119,11 @@ bool isGeneration(const std::string& collectionPath, const std::string& backupPa
 } // namespace
 
 CollectionSession::CollectionSession(Staleness staleness, QObject* parent)
-    : QObject(parent), staleness_(staleness) {}
+    : QObject(parent), staleness_(staleness) {
+    collection_.setWriteObserver([this](const OpenCollection::RecordSource& records) {
+        return recorder_.beforeWrite(collection_, records);
+    });
+}
 
 void CollectionSession::tellNotices() {
     if (collection_.recoveredSave() || !collection_.damaged().empty()) emit noticesAtOpen();
@@ -181,16 +185,27 @@ void CollectionSession::change(const std::function<void(OpenCollection&)>& chang
             if (!current.empty()) collection_.FindItem(current);
         }
     }
+    recorder_.begin(collection_, stepText_);
     try {
         change(collection_);
     } catch (const EChangedElsewhere&) {
+        recorder_.fail();
+        stepText_ = "save";
         readAgainKeepingCurrent();
         throw;
+    } catch (...) {
+        recorder_.fail();
+        stepText_ = "save";
+        throw;
     }
+    recorder_.finish(collection_, std::exchange(stepText_, "save"));
 }
 
 void CollectionSession::changeInfo(const QString& name, const QString& brand, const QString& year) {
-    change([&](OpenCollection& c) { c.setInfo(fromQString(name), fromQString(brand), fromQString(year)); });
+    change([&](OpenCollection& c) {
+        stepText_ = "change collection info";
+        c.setInfo(fromQString(name), fromQString(brand), fromQString(year));
+    });
     // The file holds the new information now: it is announced even if reading it back fails.
     emit infoChanged();
     collection_.ReloadCollection();
@@ -224,9 +239,14 @@ AddSaveOutcome CollectionSession::addSave(ItemEntry& entry) {
             const std::optional<PriceEntry> oldPrice =
                 c.currentItem() && entry.EditMode ? std::optional(priceEntry(c.currentItem()->Record))
                                                   : std::nullopt;
+            stepText_ = oldName.empty() ? "add" : "edit " + win1252ToUtf8(oldName);
             outcome = entry.AddSave(c);
             // A rename to another key takes the item's photos and prices along.
             const std::string newName = fromQString(entry.NameToSelect);
+            stepText_ = oldName.empty() ? "add " + win1252ToUtf8(newName)
+                        : nameKey(oldName) == nameKey(newName)
+                            ? "edit " + win1252ToUtf8(newName)
+                            : "rename " + win1252ToUtf8(oldName) + " to " + win1252ToUtf8(newName);
             const bool renamed = outcome.completed && !oldName.empty() &&
                                  nameKey(oldName) != nameKey(newName) && !holds(c, oldName) &&
                                  holds(c, newName);
@@ -250,6 +270,7 @@ std::optional<UserMessage> CollectionSession::addItem(const NewItemValues& value
     std::optional<UserMessage> exists;
     try {
         change([&](OpenCollection& c) {
+            stepText_ = "add " + win1252ToUtf8(values.FigureName);
             exists = c.InsertNewItem(values);
             if (exists) return;
             c.SaveCollection();
@@ -265,7 +286,10 @@ std::optional<UserMessage> CollectionSession::addItem(const NewItemValues& value
 
 void CollectionSession::deleteCurrentItem() {
     try {
-        change([](OpenCollection& c) { deleteCurrentWithPhotos(c); });
+        change([this](OpenCollection& c) {
+            stepText_ = "delete " + win1252ToUtf8(currentName(c));
+            deleteCurrentWithPhotos(c);
+        });
     } catch (...) {
         emit itemsChanged();
         throw;
@@ -278,6 +302,7 @@ bool CollectionSession::deleteItem(const std::string& name) {
     try {
         change([&](OpenCollection& c) {
             found = c.FindItem(name) != nullptr;
+            stepText_ = "delete " + win1252ToUtf8(currentName(c));
             if (found) deleteCurrentWithPhotos(c);
         });
     } catch (...) {
@@ -312,6 +337,7 @@ UpdateOutcome CollectionSession::applyPrices(std::uint64_t opening, const std::s
     change([&](OpenCollection& c) {
         // Inside the change: after the file was read again, the lists start afresh on what it holds.
         if (listsAfresh) c.clearExtremeLists();
+        stepText_ = "update prices";
         outcome = ApplyUpdate(c, opening, updateFile, updateMessage, advance);
         if (outcome.message) return;
         // History hook: the prices are in the file; a history that cannot be written does not undo them.
@@ -360,9 +386,12 @@ CsvImport CollectionSession::importCsv(const std::string& csvPath, ExistingRows 
             }
             indexBefore = before;
         };
+        stepText_ = "import";
         try {
             imported =
                 vitrinex::importCsv(c, csvPath, existing, progressPart(progress, 100, 1000), addPhotos);
+            stepText_ =
+                "import " + std::to_string(imported.added + imported.updated + imported.skipped) + " rows";
         } catch (...) {
             if (indexBefore) PhotoStore(c.fileName()).replaceIndex(*indexBefore);
             // The file is as it was; memory may hold rows of the refused import.
@@ -384,7 +413,13 @@ CsvImport CollectionSession::importCsv(const std::string& csvPath, ExistingRows 
 
 RestoreResult CollectionSession::restore(const std::string& collectionPath, const std::string& backupPath,
                                          const Progress& progress) {
-    const bool isOpen = collection_.isOpen() && collection_.fileName() == collectionPath;
+    bool isOpen = collection_.isOpen() && collection_.fileName() == collectionPath;
+    // Open, the restore is a step of the change log; a file that does not open is restored all the same.
+    if (!isOpen && !collection_.isOpen() && ::access(collectionPath.c_str(), F_OK) == 0) try {
+            openPath(collectionPath);
+            isOpen = true;
+        } catch (const std::exception&) {
+        }
     // A generation brings back the photo index kept beside it; the present one is kept beside the
     // generation the restore keeps first.
     const std::string keptPhotos = generationPhotoIndex(backupPath);
@@ -405,8 +440,9 @@ RestoreResult CollectionSession::restore(const std::string& collectionPath, cons
     }
     RestoreResult restored;
     change([&](OpenCollection& c) {
-        c.SaveCollection(
-            progressPart(progress, 0, 200)); // so that the generation kept first holds everything
+        // So that the generation kept first holds everything.
+        if (c.hasUnsavedChanges()) c.SaveCollection(progressPart(progress, 0, 200));
+        recordRestore(c, backupPath);
         restored = restoreCollection(collectionPath, backupPath, progressPart(progress, 200, 900));
         restorePhotos();
     });
@@ -420,7 +456,9 @@ std::size_t CollectionSession::repair(const std::string& collectionPath) {
     lockUnlessHeld(lock, collectionPath);
     openPath(collectionPath, OpenRule::WhatReads);
     const std::size_t setAside = collection_.damaged().size();
+    stepText_ = "repair";
     if (setAside > 0) save();
+    stepText_ = "save";
     return setAside;
 }
 
@@ -428,6 +466,7 @@ CollectionSession::Undelete CollectionSession::undelete(const std::string& name)
     Undelete result = Undelete::NotKept;
     try {
         change([&](OpenCollection& c) {
+            stepText_ = "undelete " + win1252ToUtf8(name);
             if (holds(c, name)) {
                 result = Undelete::NameHeld;
                 return;
@@ -475,6 +514,7 @@ CollectionSession::changePhotos(const std::string& name,
         const TFigureNode* item = c.FindItem(name);
         if (!item) return;
         c.requireWritable();
+        recorder_.photosAhead(item->Record.FigureName.view());
         PhotoStore store(c.fileName());
         photos = act(store, item->Record.FigureName.view());
     });
@@ -484,20 +524,73 @@ CollectionSession::changePhotos(const std::string& name,
 
 std::optional<std::vector<Photo>> CollectionSession::addPhotos(const std::string& name,
                                                                const std::vector<std::string>& images) {
-    return changePhotos(name,
-                        [&](PhotoStore& store, std::string_view item) { return store.add(item, images); });
+    return changePhotos(name, [&](PhotoStore& store, std::string_view item) {
+        stepText_ =
+            (images.size() == 1 ? "add photo to " : "add " + std::to_string(images.size()) + " photos to ") +
+            win1252ToUtf8(item);
+        return store.add(item, images);
+    });
 }
 
 std::optional<std::vector<Photo>> CollectionSession::removePhoto(const std::string& name,
                                                                  std::size_t position) {
-    return changePhotos(
-        name, [&](PhotoStore& store, std::string_view item) { return store.remove(item, position); });
+    return changePhotos(name, [&](PhotoStore& store, std::string_view item) {
+        stepText_ = "remove photo from " + win1252ToUtf8(item);
+        return store.remove(item, position);
+    });
 }
 
 std::optional<std::vector<Photo>> CollectionSession::makeCover(const std::string& name,
                                                                std::size_t position) {
-    return changePhotos(
-        name, [&](PhotoStore& store, std::string_view item) { return store.makeCover(item, position); });
+    return changePhotos(name, [&](PhotoStore& store, std::string_view item) {
+        stepText_ = "new cover for " + win1252ToUtf8(item);
+        return store.makeCover(item, position);
+    });
+}
+
+// --- the change log ---
+
+void CollectionSession::recordRestore(OpenCollection& present, const std::string& backupPath) {
+    const std::size_t slash = backupPath.rfind('/');
+    stepText_ =
+        "restore " + win1252ToUtf8(slash == std::string::npos ? backupPath : backupPath.substr(slash + 1));
+    OpenCollection replacement;
+    try {
+        replacement.LoadCollection(backupPath);
+    } catch (const std::exception&) {
+        return; // the restore refuses it with its own words
+    }
+    recorder_.beforeReplace(present, replacement);
+}
+
+std::string CollectionSession::replayStep(Replay direction) {
+    std::string text;
+    try {
+        change([&](OpenCollection& c) { text = recorder_.replay(c, direction); });
+    } catch (const EUndoRefused&) {
+        throw;
+    } catch (...) {
+        emit reloaded();
+        throw;
+    }
+    collection_.selectNode(nullptr);
+    emit reloaded();
+    emit photosChanged();
+    return text;
+}
+
+std::string CollectionSession::undo() {
+    return replayStep(Replay::Back);
+}
+
+std::string CollectionSession::redo() {
+    return replayStep(Replay::Forward);
+}
+
+std::vector<LoggedStep> CollectionSession::changes() {
+    std::vector<LoggedStep> steps;
+    change([&](OpenCollection&) { steps = recorder_.steps(); });
+    return steps;
 }
 
 } // namespace vitrinex

@@ -19,6 +19,7 @@
 #include "photos/PhotoStore.h"
 #include "reports/BackupGenerations.h"
 #include "reports/CsvFormat.h"
+#include "undo/ChangeRecorder.h"
 
 #include <QDate>
 #include <QObject>
@@ -143,6 +144,15 @@ public:
         return PhotoStore(collection_.fileName()).pathOf(photo);
     }
 
+    // --- the change log: one step per command above (see ChangeRecorder) ---
+    // Undoes the newest step as one save (redo: brings back the oldest undone one), announced as
+    // reloaded; returns the step's text. Throws EUndoRefused, nothing changed, when there is none or
+    // the file was changed by something that keeps no log.
+    std::string undo();
+    std::string redo();
+    // The steps logged, oldest first; the undone ones (the redo's) last.
+    std::vector<LoggedStep> changes();
+
 signals:
     // A collection was created or opened: everything about it is new.
     void opened();
@@ -185,6 +195,12 @@ private:
     changePhotos(const std::string& name,
                  const std::function<std::vector<Photo>(PhotoStore&, std::string_view)>& act);
     void tellNotices();
+    std::string replayStep(Replay direction);
+    void recordRestore(OpenCollection& present, const std::string& backupPath);
+
+    // The change log's recorder, and the text of the step the running command takes (UTF-8).
+    ChangeRecorder recorder_;
+    std::string stepText_ = "save";
 
     OpenCollection collection_;
     Staleness staleness_;

@@ -1,5 +1,6 @@
 #include "photos/PhotoStore.h"
 
+#include "collection/CollectionData.h"
 #include "collection/FigureRecord.h"
 #include "collection/InOutError.h"
 #include "collection/OpenCollection.h"
@@ -159,10 +160,17 @@ bool exists(const std::string& path) {
 
 } // namespace
 
+std::string changeLogPhotoIndex(const std::string& collectionPath) {
+    return collectionDataFolder(collectionPath, false) + "/changes/photos";
+}
+
 PhotoIndex PhotoIndex::read(const std::string& path, const std::string& collectionPath) {
+    if (!exists(path)) return {};
+    return parse(readStoreFile(path, collectionPath), path);
+}
+
+PhotoIndex PhotoIndex::parse(std::string_view text, const std::string& path) {
     PhotoIndex index;
-    if (!exists(path)) return index;
-    const std::string text = readStoreFile(path, collectionPath);
     std::string_view rest = text;
     std::size_t lineNumber = 0;
     while (!rest.empty()) {
@@ -353,6 +361,20 @@ void PhotoStore::renameItem(std::string_view from, std::string_view to) {
     writeIndex(index);
 }
 
+void PhotoStore::setEntries(const std::map<std::string, std::vector<Photo>>& entries) {
+    if (entries.empty()) return;
+    PhotoIndex index = readIndex();
+    for (const auto& [key, photos] : entries) {
+        if (photos.empty())
+            index.items.erase(key);
+        else
+            index.items[key] = photos;
+    }
+    makeFolder();
+    writeIndex(index);
+    collectGarbage();
+}
+
 void PhotoStore::restoreIndex(const std::string& keptIndexPath) {
     const PhotoIndex kept = PhotoIndex::read(keptIndexPath, collectionPath_);
     makeFolder();
@@ -371,6 +393,7 @@ void PhotoStore::collectGarbage() const {
         collect(readIndex());
         for (const Generation& g : listGenerations(collectionPath_))
             collect(PhotoIndex::read(generationPhotoIndex(g.path), collectionPath_));
+        collect(PhotoIndex::read(changeLogPhotoIndex(collectionPath_), collectionPath_));
     } catch (const std::exception&) {
         return; // what an unreadable index names is not known, so nothing may go
     }

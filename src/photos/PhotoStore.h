@@ -33,8 +33,14 @@ struct PhotoIndex {
 
     // Throws EInOutError naming `path` for an index that does not read; a missing one is empty.
     static PhotoIndex read(const std::string& path, const std::string& collectionPath);
+    // The same for the text of an index; `path` names it in the error.
+    static PhotoIndex parse(std::string_view text, const std::string& path);
     std::string text() const;
 };
+
+// The index of every photo the collection's change log names (its undo may bring them back), which
+// keeps their files in the store; in the collection's data folder.
+std::string changeLogPhotoIndex(const std::string& collectionPath);
 
 class PhotoStore {
 public:
@@ -44,6 +50,8 @@ public:
     // The photo's file.
     std::string pathOf(const Photo& photo) const { return folder_ + "/" + photo.file; }
 
+    // The whole index (an empty one when the collection has no photos).
+    PhotoIndex index() const { return readIndex(); }
     // The item's photos, the cover first (none for an item that has none).
     std::vector<Photo> photos(std::string_view itemName) const;
     // The cover of the first item, in name-key order, that has photos; false when none has. Reads the
@@ -67,6 +75,10 @@ public:
     void dropItem(std::string_view itemName);
     // The photos of `from` become those of `to` (an item renamed to another key).
     void renameItem(std::string_view from, std::string_view to);
+    // The entries of these item name keys become the photos given (none: the item has no photos),
+    // whichever photos they had; every photo named must be in the store (an undo puts back entries
+    // the store kept the files of).
+    void setEntries(const std::map<std::string, std::vector<Photo>>& entries);
     // The index becomes the one kept at `keptIndexPath` (a generation's, see generationPhotoIndex).
     void restoreIndex(const std::string& keptIndexPath);
     // Removes every photo file that no index names, the generations' included. Does nothing when an

@@ -111,6 +111,34 @@ private slots:
         QCOMPARE(aside.mid(1324, 600), bytes.right(600));
         QCOMPARE(names("torn.fcd"), (QStringList{"Batman", "Joker"}));
     }
+
+    // Killed between the change log's write and the save, the step was never saved and goes; killed
+    // after the save, it is kept and undone byte for byte. The undo and redo print what they did,
+    // and an edit that renames is one step.
+    void theChangeLogAgreesWithTheFileAfterAKill() {
+        writeBytes("log.fcd", fileImage(header(), {record("Batman"), record("Joker"), record("Robin")}));
+        const QByteArray start = readBytes("log.fcd");
+        QCOMPARE(
+            cli({"edit", "log.fcd", "Joker", "--as-typed", "--name", "Penguin", "--year", "1985"}).status, 0);
+        const QByteArray renamed = readBytes("log.fcd");
+        QVERIFY(cli({"delete", "log.fcd", "Batman"}, "change-logged").crashed);
+        QCOMPARE(readBytes("log.fcd"), renamed);
+        const QJsonArray kept = cli({"changes", "log.fcd"}).json()["changes"].toArray();
+        QCOMPARE(kept.size(), 1);
+        QCOMPARE(kept[0]["items"].toInt(), 1);
+        QVERIFY(cli({"delete", "log.fcd", "Robin"}, "saved").crashed);
+        QVERIFY(!names("log.fcd").contains("Robin"));
+        const CliRun undone = cli({"undo", "log.fcd"});
+        QCOMPARE(undone.json()["file"].toString(), QString("log.fcd"));
+        QVERIFY2(undone.json()["undone"].toString().contains("Robin"), undone.out);
+        QCOMPARE(readBytes("log.fcd"), renamed);
+        QCOMPARE(cli({"undo", "log.fcd"}).status, 0);
+        QCOMPARE(readBytes("log.fcd"), start);
+        const CliRun nothing = cli({"undo", "log.fcd"});
+        QVERIFY(nothing.status == 1 && nothing.err.contains("nothing to undo"));
+        QVERIFY(cli({"redo", "log.fcd"}).json()["redone"].toString().contains("Penguin"));
+        QCOMPARE(readBytes("log.fcd"), renamed);
+    }
 };
 
 QTEST_GUILESS_MAIN(CrashTest)

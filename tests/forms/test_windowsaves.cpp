@@ -52,6 +52,7 @@ private slots:
     void everySaveOfTheCollectionChecksFirst();
     void failedWritesAtTheEndAreToldOncePerFile();
     void editRefusedOnceSavesWhenMadeAgain();
+    void ctrlZUndoesTheLastChangeNamedInTheEditMenu();
 
 private:
     void expectOneMessage() {
@@ -180,6 +181,27 @@ void TestWindowSaves::editRefusedOnceSavesWhenMadeAgain() {
         QCOMPARE(std::count(names.begin(), names.end(), oldName), oldName == newName.toStdString() ? 1 : 0);
     }
     QCOMPARE(namesIn(file_).size(), std::size_t(3));
+}
+
+// Ctrl+Z undoes a change the command line logged, Ctrl+Y does it again, and the edit menu names the
+// step it would take.
+void TestWindowSaves::ctrlZUndoesTheLastChangeNamedInTheEditMenu() {
+    const QByteArray before = windowtest::readAll(file_);
+    addElsewhere(file_, "Robin");
+    const QByteArray after = windowtest::readAll(file_);
+    TMainForm main(nullptr, dir_.path());
+    main.show();
+    main.OpenCollectionFile(file_);
+    QTRY_VERIFY(main.collection().isOpen());
+    QTest::keyClick(&main, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(windowtest::readAll(file_), before);
+    QCOMPARE(main.collection().totals().ItemCount, 1);
+    auto* edit = windowtest::control<QMenu>(&main, "edit1");
+    emit edit->aboutToShow();
+    QVERIFY(windowtest::control<QAction>(&main, "redo1")->text().contains("Robin"));
+    QTest::keyClick(&main, Qt::Key_Y, Qt::ControlModifier);
+    QCOMPARE(windowtest::readAll(file_), after);
+    QVERIFY(messages_.isEmpty());
 }
 
 QTEST_MAIN(TestWindowSaves)

@@ -88,6 +88,15 @@ std::vector<ManualItem> commandItems() {
                                      "same as photos."},
         {"photo-cover FILE ITEM N", "Makes the item's photo at position N its cover. Prints the same as "
                                     "photos."},
+        {"undo FILE", "Undoes the newest change of FILE logged (one command: an add, an edit, a delete, the "
+                      "collection's information, an import, an update, a restore, a photo change) as one "
+                      "save. Prints file and undone, the step's text (\"delete Snowspeeder\"). Refused, "
+                      "changing nothing, with \"nothing to undo\", or when FILE was changed since by "
+                      "something that keeps no log."},
+        {"redo FILE", "Does again the change undone last. Prints file and redone. A new change drops what "
+                      "could have been redone."},
+        {"changes FILE", "Prints changes, the steps of the change log newest first (the last 200, at most "
+                         "64 MiB), each with time, step (its text) and items (how many it changed)."},
     };
 }
 
@@ -143,9 +152,10 @@ Manual makeManual() {
           {"update.dat", "The last catalog download, in the current folder (update; scan writes where --out "
                          "says)."},
           {"$XDG_DATA_HOME/vitrinex/collections/", "The dated backups (the last ten), the value history, "
-                                                   "the deleted items and the prices over time of each "
-                                                   "collection (backup, update, restore, history, deleted, "
-                                                   "undelete, price-history)."}},
+                                                   "the change log, the deleted items and the prices over "
+                                                   "time of each collection (backup, update, restore, "
+                                                   "history, undo, redo, changes, deleted, undelete, "
+                                                   "price-history)."}},
          {}},
         {"EXAMPLES",
          {"On heroes.fcd, a copy of the sample collection, and update.auf, a saved catalog answer:"},
@@ -157,6 +167,7 @@ Manual makeManual() {
           "vitrinex-cli import-csv mine.fcd heroes.csv --existing update",
           "vitrinex-cli print heroes.fcd --pdf heroes.pdf --fields year,price,condition",
           "vitrinex-cli scan update.auf --out update.dat", "vitrinex-cli apply heroes.fcd update.dat",
+          "vitrinex-cli undo heroes.fcd", "vitrinex-cli changes heroes.fcd",
           "VITRINEX_UPDATE_HOST=127.0.0.1:41237 vitrinex-cli update heroes.fcd --type SW"}},
     };
     m.seeAlso = {"vitrinex"};

@@ -16,6 +16,7 @@
 #include "ReportCommands.h"
 #include "ScanCommand.h"
 #include "StatisticsJson.h"
+#include "UndoCommands.h"
 #include "UpdateCommand.h"
 #include "Version.h"
 #include "collection/CollectionFile.h"
@@ -137,6 +138,9 @@ const std::map<std::string, Command>& commands() {
         {"photo-add", {{{"FILE", "ITEM", "IMAGE..."}, {}}, commandPhotoAdd}},
         {"photo-remove", {{{"FILE", "ITEM", "N"}, {}}, commandPhotoRemove}},
         {"photo-cover", {{{"FILE", "ITEM", "N"}, {}}, commandPhotoCover}},
+        {"undo", {{{"FILE"}, {}}, commandUndo}},
+        {"redo", {{{"FILE"}, {}}, commandRedo}},
+        {"changes", {{{"FILE"}, {}}, commandChanges}},
     };
     return table;
 }
