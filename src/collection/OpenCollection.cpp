@@ -409,10 +409,10 @@ void OpenCollection::writeCollection(const std::function<const TFigureRecord*()>
     try {
         // The records set aside at opening leave the file with this save: their bytes go first.
         if (!damagedRecords.empty() && !damagedRecordsKept) {
-            std::vector<TFigureRecord> records;
+            std::vector<TFigureRecord> setAside;
             for (const DamagedRecord& d : damagedRecords)
-                records.push_back(d.bytes);
-            appendRecords(CollectionFileName + ".damaged", records);
+                setAside.push_back(d.bytes);
+            appendRecords(CollectionFileName + ".damaged", setAside);
             damagedRecordsKept = true;
         }
         identityOnDisk = writeCollectionFile(CollectionFileName, headerRecord(), records);

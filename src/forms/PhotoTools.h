@@ -13,12 +13,12 @@ class QAction;
 class QLabel;
 class QMenu;
 class QWidget;
-class CollectionView;
 class TPhotosForm;
 
 namespace vitrinex {
 
 class CollectionSession;
+class CollectionView;
 class ThumbnailCache;
 
 class PhotoTools : public QObject {

@@ -50,14 +50,13 @@ public:
     // The photo's file.
     std::string pathOf(const Photo& photo) const { return folder_ + "/" + photo.file; }
 
-    // The whole index (an empty one when the collection has no photos).
-    PhotoIndex index() const { return readIndex(); }
     // The item's photos, the cover first (none for an item that has none).
     std::vector<Photo> photos(std::string_view itemName) const;
     // The cover of the first item, in name-key order, that has photos; false when none has. Reads the
     // index only. Throws EInOutError for an index or folder that is not to be trusted or read.
     bool firstCover(Photo& cover) const;
-    // Every item's photos, read once (the table's covers). Throws EInOutError like photos().
+    // Every item's photos, read once (the table's covers; an empty index when the collection has no
+    // photos). Throws EInOutError like photos().
     PhotoIndex index() const { return readIndex(); }
     // Adds the image files in their order, every one or none, and returns the item's photos. An image
     // the item has already is not added again. Throws EPhotoRefused (nothing changed) for an image
