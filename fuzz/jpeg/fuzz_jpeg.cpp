@@ -62,7 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         try {
             const QByteArray bmp = vitrinex::decodeJpegToBmp(file, optionSet(i), limits);
             if (QImage::fromData(bmp, "BMP").isNull()) std::abort();
-        } catch (const EJPEGException&) {
+        } catch (const vitrinex::EJPEGException&) {
         }
     }
     return 0;
