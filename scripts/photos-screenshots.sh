@@ -48,12 +48,12 @@ with open(out, "wb") as f:
 PY
 }
 n=0
-for spec in "Captain Comet:200 40 40" "Captain Comet:40 60 190" "Captain Comet:30 150 60" \
+for photo in "Captain Comet:200 40 40" "Captain Comet:40 60 190" "Captain Comet:30 150 60" \
             "Nebula Knight:120 40 160" "Moon Marauder:180 120 20" "Astro Hound:20 130 140" \
             "Coral Queen:200 80 120" "Ghost Galleon:90 90 100" "Gravity Golem:140 90 40"; do
-  item=${spec%%:*}
+  item=${photo%%:*}
   n=$((n + 1))
-  draw "$work/p$n.ppm" ${spec#*:}
+  draw "$work/p$n.ppm" ${photo#*:}
   pnmtojpeg --quality 90 "$work/p$n.ppm" >"$work/photo$n.jpg"
   "$cli" photo-add "$file" "$item" "$work/photo$n.jpg" >/dev/null
 done
