@@ -43,7 +43,7 @@ void appendLine(std::string& out, const DeletedItem& item) {
         r.CatNum.view(), r.Condition.view(),  r.Comments.view()};
     for (std::size_t i = 0; i < kFields; ++i) {
         if (i > 0) out += '\t';
-        history::appendEscaped(out, values[i]);
+        appendEscaped(out, values[i]);
     }
     out += '\n';
 }

@@ -1,5 +1,6 @@
 #include "history/HistoryFiles.h"
 
+#include "collection/EscapedText.h"
 #include "collection/InOutError.h"
 #include "collection/SafeFile.h"
 
@@ -53,49 +54,6 @@ void writeStoreFile(const std::string& path, const std::string& collectionPath, 
     FileReplacement file(path, copyRulesFor(collectionPath).mode);
     file.write(text.data(), text.size());
     file.commit();
-}
-
-void appendEscaped(std::string& out, std::string_view field) {
-    for (const char c : field) {
-        switch (c) {
-        case '\\':
-            out += "\\\\";
-            break;
-        case '\t':
-            out += "\\t";
-            break;
-        case '\n':
-            out += "\\n";
-            break;
-        case '\r':
-            out += "\\r";
-            break;
-        default:
-            out += c;
-        }
-    }
-}
-
-bool unescape(std::string_view text, std::string& out) {
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\\') {
-            out += text[i];
-            continue;
-        }
-        if (++i == text.size()) return false;
-        const char c = text[i];
-        if (c == '\\')
-            out += '\\';
-        else if (c == 't')
-            out += '\t';
-        else if (c == 'n')
-            out += '\n';
-        else if (c == 'r')
-            out += '\r';
-        else
-            return false;
-    }
-    return true;
 }
 
 std::optional<std::vector<std::string>> fields(std::string_view line, std::size_t count) {

@@ -2,6 +2,8 @@
 // What the history stores share: their files in the collection's data folder (CollectionData.h), read
 // without trusting what another user could have put there, and lines of tab-separated fields.
 
+#include "collection/EscapedText.h"
+
 #include <functional>
 #include <optional>
 #include <string>
@@ -20,11 +22,6 @@ std::optional<std::string> readStoreFile(const std::string& path, std::size_t li
 
 // Writes `text` as the file `path` (a new file renamed over the name) with the collection's mode.
 void writeStoreFile(const std::string& path, const std::string& collectionPath, const std::string& text);
-
-// A field with its backslashes, tabs and line breaks escaped, and back; unescape fails on an escape
-// that is none.
-void appendEscaped(std::string& out, std::string_view field);
-bool unescape(std::string_view text, std::string& out);
 
 // The line's tab-separated fields, unescaped; nullopt unless there are exactly `count`.
 std::optional<std::vector<std::string>> fields(std::string_view line, std::size_t count);

@@ -22,7 +22,7 @@ constexpr std::size_t kSegmentNameLength = 20;
 
 std::string escaped(std::string_view text) {
     std::string out;
-    history::appendEscaped(out, text);
+    appendEscaped(out, text);
     return out;
 }
 
@@ -119,7 +119,7 @@ std::vector<SegmentLine> parseSegment(const std::string& path, const std::string
 
 std::string unescaped(std::string_view text) {
     std::string out;
-    history::unescape(text, out);
+    unescape(text, out);
     return out;
 }
 
@@ -146,11 +146,11 @@ void PriceHistory::record(PriceSource source, const std::vector<PriceEntry>& ent
     std::string lines = "s\t" + history::timeNow() + "\t" + sourceName(source) + "\n";
     for (const PriceEntry& e : entries) {
         lines += "p\t";
-        history::appendEscaped(lines, nameKey(e.name));
+        appendEscaped(lines, nameKey(e.name));
         lines += '\t';
-        history::appendEscaped(lines, e.price);
+        appendEscaped(lines, e.price);
         lines += '\t';
-        history::appendEscaped(lines, e.netChange);
+        appendEscaped(lines, e.netChange);
         lines += '\n';
     }
     appendStep(lines);

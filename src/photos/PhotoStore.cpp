@@ -1,6 +1,7 @@
 #include "photos/PhotoStore.h"
 
 #include "collection/CollectionData.h"
+#include "collection/EscapedText.h"
 #include "collection/FigureRecord.h"
 #include "collection/InOutError.h"
 #include "collection/OpenCollection.h"
@@ -47,54 +48,6 @@ bool trustedOwner(uid_t owner, const std::string& collectionPath) {
 EInOutError untrusted(const std::string& path) {
     return EInOutError(kAccessDenied,
                        "File access denied: " + path + " is not a photo file of this collection");
-}
-
-void appendEscaped(std::string& out, std::string_view key) {
-    for (const char c : key) {
-        switch (c) {
-        case '\\':
-            out += "\\\\";
-            break;
-        case '\t':
-            out += "\\t";
-            break;
-        case '\n':
-            out += "\\n";
-            break;
-        case '\r':
-            out += "\\r";
-            break;
-        default:
-            out += c;
-        }
-    }
-}
-
-bool unescape(std::string_view text, std::string& out) {
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\\') {
-            out += text[i];
-            continue;
-        }
-        if (++i == text.size()) return false;
-        switch (text[i]) {
-        case '\\':
-            out += '\\';
-            break;
-        case 't':
-            out += '\t';
-            break;
-        case 'n':
-            out += '\n';
-            break;
-        case 'r':
-            out += '\r';
-            break;
-        default:
-            return false;
-        }
-    }
-    return true;
 }
 
 template <typename Number> bool number(std::string_view text, Number& value) {
